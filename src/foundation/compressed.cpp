@@ -1,0 +1,114 @@
+#include "compressed.h"
+
+#include <algorithm>
+
+#include <QCryptographicHash>
+#include <zlib.h>
+
+#include "file_io.h"
+
+bool InflateBytes(const uint8_t* src, size_t size, std::vector<uint8_t>& out, size_t cap)
+{
+    const size_t start = out.size();
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) return false;
+    zs.next_in = const_cast<Bytef*>(src);
+    size_t inLeft = size;
+    // Grow geometrically from a guess of 4x the input; never allocate past the cap.
+    size_t want = std::min(cap, std::max<size_t>(size * 4, 4096));
+    int rc = Z_OK;
+    bool ok = false;
+    try {
+        for (;;) {
+            if (out.size() - start == want) {
+                if (want >= cap) {
+                    // Full at the cap: accept only a stream that ends without another byte.
+                    uint8_t probe;
+                    zs.next_out = &probe;
+                    zs.avail_out = 1;
+                    if (zs.avail_in == 0 && inLeft) {
+                        zs.avail_in = uInt(std::min<size_t>(inLeft, 1u << 30));
+                        inLeft -= zs.avail_in;
+                    }
+                    rc = inflate(&zs, Z_NO_FLUSH);
+                    ok = rc == Z_STREAM_END && zs.avail_out == 1;
+                    break;
+                }
+                want = std::min(cap, want * 2);
+            }
+            size_t produced = out.size() - start;
+            size_t room = want - produced;
+            out.resize(start + want);
+            uInt chunkOut = uInt(std::min<size_t>(room, 1u << 30));
+            zs.next_out = out.data() + start + produced;
+            zs.avail_out = chunkOut;
+            if (zs.avail_in == 0 && inLeft) {
+                zs.avail_in = uInt(std::min<size_t>(inLeft, 1u << 30));
+                inLeft -= zs.avail_in;
+            }
+            rc = inflate(&zs, Z_NO_FLUSH);
+            size_t got = chunkOut - zs.avail_out;
+            out.resize(start + produced + got);
+            if (rc == Z_STREAM_END) {
+                ok = true;
+                break;
+            }
+            if (rc != Z_OK && rc != Z_BUF_ERROR) break;
+            if (rc == Z_BUF_ERROR && zs.avail_in == 0 && inLeft == 0) break; // truncated
+            if (got == 0 && zs.avail_in == 0 && inLeft == 0) break;
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    inflateEnd(&zs);
+    if (!ok) out.resize(start);
+    return ok;
+}
+
+std::vector<uint8_t> DeflateBytes(const uint8_t* src, size_t size, int level)
+{
+    uLongf bound = compressBound(uLong(size));
+    std::vector<uint8_t> out(bound);
+    if (compress2(out.data(), &bound, src, uLong(size), level) != Z_OK) return {};
+    out.resize(bound);
+    return out;
+}
+
+bool LoadCompressedFile(MemoryStream& stream, const QString& path)
+{
+    std::vector<uint8_t> packed;
+    if (!ReadWholeFile(path, packed)) return false;
+    if (stream.position >= stream.data.size()) {
+        // Appending: inflate straight into the stream, which InflateBytes restores on failure.
+        stream.data.resize(stream.position);
+        size_t before = stream.data.size();
+        if (!InflateBytes(packed.data(), packed.size(), stream.data)) return false;
+        stream.position = before + (stream.data.size() - before);
+        return true;
+    }
+    std::vector<uint8_t> plain;
+    if (!InflateBytes(packed.data(), packed.size(), plain)) return false;
+    stream.write(plain.data(), plain.size());
+    return true;
+}
+
+bool DecompressFile(const QString& source, const QString& destination)
+{
+    std::vector<uint8_t> packed, plain;
+    if (!ReadWholeFile(source, packed)) return false;
+    if (!InflateBytes(packed.data(), packed.size(), plain)) return false;
+    return WriteFileAtomic(destination, plain.data(), plain.size());
+}
+
+std::string Md5Hex(const std::string& bytes)
+{
+    QByteArray d = QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())),
+                                            QCryptographicHash::Md5);
+    return d.toHex().toStdString();
+}
+
+void ScrambleStream(MemoryStream& stream, const std::string& key)
+{
+    const std::string k = Md5Hex(key);
+    for (size_t i = 0; i < stream.data.size(); ++i) stream.data[i] ^= uint8_t(k[i % 32]);
+}

@@ -1,0 +1,79 @@
+#include "file_io.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const qint64 size = f.size();
+    std::vector<uint8_t> buf;
+    if (size > 0 && f.isSequential() == false) {
+        buf.resize(size_t(size));
+        qint64 got = f.read(reinterpret_cast<char*>(buf.data()), size);
+        if (got != size) return false;
+    } else {
+        QByteArray all = f.readAll();
+        buf.assign(all.begin(), all.end());
+    }
+    if (f.error() != QFileDevice::NoError) return false;
+    out.swap(buf);
+    return true;
+}
+
+bool WriteFileAtomic(const QString& path, const void* data, size_t size, QString* error)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error) *error = f.errorString();
+        return false;
+    }
+    if (size && f.write(static_cast<const char*>(data), qint64(size)) != qint64(size)) {
+        if (error) *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (error) *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+int CountFileLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    QByteArray head = f.read(64 * 1024);
+    if (head.isEmpty()) return 1;
+    int lines = 0;
+    bool pendingText = false;
+    for (;;) {
+        for (qsizetype i = 0; i < head.size(); ++i) {
+            char c = head[i];
+            if (c == '\n' || c == '\r') {
+                // CR LF is one break
+                if (c == '\r' && i + 1 < head.size() && head[i + 1] == '\n') ++i;
+                ++lines;
+                pendingText = false;
+                if (lines >= 8) return 8;
+            } else {
+                pendingText = true;
+            }
+        }
+        if (f.atEnd()) break;
+        head = f.read(64 * 1024);
+        if (head.isEmpty()) break;
+    }
+    if (pendingText) ++lines;
+    return lines < 8 ? lines : 8;
+}
+
+int64_t GetFileSizeOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    return f.size();
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Colour conversion and icon cutting for the 32-bit ARGB bitmaps of the map.
+#include <cstdint>
+
+#include <QImage>
+#include <QString>
+
+#include "con_colors.h"
+
+// TColor ($00BBGGRR) to ARGB: each non-zero channel lowered by one, the alpha word ORed in.
+uint32_t ColorToColor32(TColor c, uint32_t alpha);
+// Every pixel whose red, green and blue equal the colour's gets alpha 0 (colour bits kept).
+// The image must be QImage::Format_ARGB32 (it is converted when it is not).
+void MakeColorTransparent(QImage& image, TColor colour);
+// Icon number index of a horizontal strip of size x size icons, white made transparent.
+// A missing strip or an index past its end gives a transparent icon (and a log line).
+QImage LoadStripIcon(const QString& path, int size, int index);

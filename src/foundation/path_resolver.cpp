@@ -1,0 +1,67 @@
+#include "path_resolver.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "cp1252.h"
+#include "text_helpers.h"
+
+std::optional<QStringList> SplitDataPath(const QString& relative)
+{
+    if (relative.isEmpty() || relative.startsWith('/') || relative.startsWith('\\')) return std::nullopt;
+    if (relative.size() >= 2 && relative[1] == ':') return std::nullopt;
+    QString r = relative;
+    r.replace('\\', '/');
+    QStringList parts = r.split('/');
+    for (const QString& p : parts)
+        if (p.isEmpty() || p == "." || p == "..") return std::nullopt;
+    return parts;
+}
+
+std::optional<QString> FindEntryNoCase(const QString& dir, const QString& name)
+{
+    if (name.isEmpty() || name.contains('/')) return std::nullopt;
+    if (QFileInfo::exists(dir + name)) return name;
+    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& e : entries)
+        if (e.compare(name, Qt::CaseInsensitive) == 0) return e;
+    return std::nullopt;
+}
+
+std::optional<QString> FindFolderNormalized(const QString& dir, const QString& name)
+{
+    if (name.isEmpty()) return std::nullopt;
+    if (QFileInfo(dir + name).isDir() && !name.contains('/')) return name;
+    auto want = ToCp1252(name);
+    if (!want) return std::nullopt;
+    const std::string key = NormalizeText(*want);
+    const QStringList entries = QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& e : entries) {
+        auto bytes = ToCp1252(e);
+        if (bytes && NormalizeText(*bytes) == key) return e;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ResolveDataPath(const QString& base, const QString& relative)
+{
+    auto parts = SplitDataPath(relative);
+    if (!parts) return std::nullopt;
+    QString path = base;
+    bool exists = true;
+    for (int i = 0; i < parts->size(); ++i) {
+        const QString& part = (*parts)[i];
+        std::optional<QString> found = exists ? FindEntryNoCase(path, part) : std::nullopt;
+        if (!found) exists = false;
+        path += found ? *found : part;
+        if (i + 1 < parts->size()) path += '/';
+    }
+    return path;
+}
+
+std::optional<QString> ResolveExistingPath(const QString& base, const QString& relative)
+{
+    auto p = ResolveDataPath(base, relative);
+    if (!p || !QFileInfo::exists(*p)) return std::nullopt;
+    return p;
+}

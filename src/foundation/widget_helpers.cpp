@@ -1,0 +1,106 @@
+#include "widget_helpers.h"
+
+#include <QActionGroup>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+
+#include "cp1252.h"
+#include "delphi_conv.h"
+#include "text_helpers.h"
+
+void ClampEditValue(QLineEdit* edit, int min, int max)
+{
+    if (!edit) return;
+    const QString text = edit->text();
+    if (text.isEmpty()) return;
+    int64_t v = 0;
+    QString t = text.trimmed();
+    bool allDigits = !t.isEmpty();
+    for (QChar c : t)
+        if (!c.isDigit() && c != '-' && c != '+') allDigits = false;
+    if (!TryParseInt64(t.toStdString(), v)) {
+        // Digits only but too long to read: it can only be too large.
+        v = (allDigits && !t.startsWith('-')) ? int64_t(max) : int64_t(min);
+        edit->setText(QString::number(v));
+    }
+    if (v < min) edit->setText(QString::number(min));
+    else if (v > max) edit->setText(QString::number(max));
+    edit->setSelection(0, edit->text().size() == 2 ? 2 : 1);
+}
+
+void TextToMemo(QPlainTextEdit* memo, const std::string& text)
+{
+    memo->clear();
+    for (const std::string& line : TextToLines(text)) memo->appendPlainText(FromCp1252(line));
+}
+
+std::optional<std::string> MemoToText(QPlainTextEdit* memo)
+{
+    std::vector<std::string> lines;
+    const QTextDocument* doc = memo->document();
+    if (!(doc->blockCount() == 1 && doc->firstBlock().text().isEmpty())) {
+        for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next()) {
+            auto bytes = ToCp1252(b.text());
+            if (!bytes) return std::nullopt;
+            lines.push_back(*bytes);
+        }
+    }
+    return LinesToText(lines);
+}
+
+bool SameFolderName(const QString& a, const QString& b)
+{
+    auto x = ToCp1252(a), y = ToCp1252(b);
+    if (!x || !y) return a.compare(b, Qt::CaseInsensitive) == 0;
+    return NormalizeText(*x) == NormalizeText(*y);
+}
+
+QStringList FindSubFolders(const QString& mask)
+{
+    const int slash = mask.lastIndexOf('/');
+    const QString folder = slash >= 0 ? mask.left(slash + 1) : QStringLiteral("./");
+    QString pattern = slash >= 0 ? mask.mid(slash + 1) : mask;
+    if (pattern.isEmpty() || pattern == "*.*") pattern = "*";
+    QDir dir(folder);
+    QStringList names = dir.entryList({pattern}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    names.removeIf([](const QString& n) { return n.startsWith('.'); });
+    return names;
+}
+
+void ListSubFolders(const QString& mask, const QString& name, QListWidget* list)
+{
+    const QStringList names = FindSubFolders(mask);
+    const int first = list->count();
+    list->addItems(names);
+    for (int i = 0; i < names.size(); ++i) {
+        if (SameFolderName(names[i], name)) {
+            list->setCurrentRow(first + i);
+            return;
+        }
+    }
+    if (list->count() > 0) list->setCurrentRow(0);
+}
+
+void BuildFolderMenu(const QString& mask, const QString& name, int tag,
+                     const std::function<void(QAction*)>& onClick, QMenu* menu)
+{
+    menu->clear();
+    for (QActionGroup* g : menu->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly)) delete g;
+    auto* group = new QActionGroup(menu);
+    group->setExclusive(true);
+    QAction* checked = nullptr;
+    for (const QString& n : FindSubFolders(mask)) {
+        QAction* a = menu->addAction(n);
+        a->setCheckable(true);
+        a->setProperty("Tag", tag);
+        group->addAction(a);
+        if (onClick) QObject::connect(a, &QAction::triggered, menu, [a, onClick] { onClick(a); });
+        if (!checked && SameFolderName(n, name)) checked = a;
+    }
+    if (!checked && !menu->actions().isEmpty()) checked = menu->actions().first();
+    if (checked) checked->setChecked(true);
+}
