@@ -7,7 +7,9 @@
 
 #include "file_io.h"
 
-bool InflateBytes(const uint8_t* src, size_t size, std::vector<uint8_t>& out, size_t cap)
+namespace {
+template <class Buffer>
+bool inflateInto(const uint8_t* src, size_t size, Buffer& out, size_t cap)
 {
     const size_t start = out.size();
     z_stream zs{};
@@ -64,6 +66,17 @@ bool InflateBytes(const uint8_t* src, size_t size, std::vector<uint8_t>& out, si
     if (!ok) out.resize(start);
     return ok;
 }
+} // namespace
+
+bool InflateBytes(const uint8_t* src, size_t size, std::vector<uint8_t>& out, size_t cap)
+{
+    return inflateInto(src, size, out, cap);
+}
+
+bool InflateBytes(const uint8_t* src, size_t size, ByteBuffer& out, size_t cap)
+{
+    return inflateInto(src, size, out, cap);
+}
 
 std::vector<uint8_t> DeflateBytes(const uint8_t* src, size_t size, int level)
 {
@@ -76,7 +89,7 @@ std::vector<uint8_t> DeflateBytes(const uint8_t* src, size_t size, int level)
 
 bool LoadCompressedFile(MemoryStream& stream, const QString& path)
 {
-    std::vector<uint8_t> packed;
+    ByteBuffer packed;
     if (!ReadWholeFile(path, packed)) return false;
     if (stream.position >= stream.data.size()) {
         // Appending: inflate straight into the stream, which InflateBytes restores on failure.
@@ -86,7 +99,7 @@ bool LoadCompressedFile(MemoryStream& stream, const QString& path)
         stream.position = before + (stream.data.size() - before);
         return true;
     }
-    std::vector<uint8_t> plain;
+    ByteBuffer plain;
     if (!InflateBytes(packed.data(), packed.size(), plain)) return false;
     stream.write(plain.data(), plain.size());
     return true;
@@ -94,7 +107,7 @@ bool LoadCompressedFile(MemoryStream& stream, const QString& path)
 
 bool DecompressFile(const QString& source, const QString& destination)
 {
-    std::vector<uint8_t> packed, plain;
+    ByteBuffer packed, plain;
     if (!ReadWholeFile(source, packed)) return false;
     if (!InflateBytes(packed.data(), packed.size(), plain)) return false;
     return WriteFileAtomic(destination, plain.data(), plain.size());

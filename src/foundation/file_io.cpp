@@ -4,12 +4,14 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out)
+namespace {
+template <class Buffer>
+bool readWhole(const QString& path, Buffer& out)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
     const qint64 size = f.size();
-    std::vector<uint8_t> buf;
+    Buffer buf;
     if (size > 0 && f.isSequential() == false) {
         buf.resize(size_t(size));
         qint64 got = f.read(reinterpret_cast<char*>(buf.data()), size);
@@ -22,6 +24,10 @@ bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out)
     out.swap(buf);
     return true;
 }
+} // namespace
+
+bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out) { return readWhole(path, out); }
+bool ReadWholeFile(const QString& path, ByteBuffer& out) { return readWhole(path, out); }
 
 bool WriteFileAtomic(const QString& path, const void* data, size_t size, QString* error)
 {

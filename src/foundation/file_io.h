@@ -6,8 +6,11 @@
 
 #include <QString>
 
+#include "memory_stream.h"
+
 // Reads the whole file; False when it cannot be opened or read.
 bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out);
+bool ReadWholeFile(const QString& path, ByteBuffer& out);
 // Writes through a temporary file in the same folder renamed over the target, so a
 // failed write leaves the old file intact. On failure, error (when given) says why.
 bool WriteFileAtomic(const QString& path, const void* data, size_t size, QString* error = nullptr);

@@ -4,11 +4,38 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+// An allocator whose resize leaves new bytes uninitialised: buffers that are about to
+// be overwritten (inflate output, converted vectors) skip a useless zero fill.
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = DefaultInitAllocator<U>;
+    };
+    DefaultInitAllocator() = default;
+    template <class U>
+    DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+using ByteBuffer = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+
 struct MemoryStream {
-    std::vector<uint8_t> data;
+    ByteBuffer data;
     size_t position = 0;
 
     size_t size() const { return data.size(); }

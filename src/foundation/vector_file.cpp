@@ -61,7 +61,7 @@ size_t ConvertVectorBytes(const uint8_t* data, size_t size, MemoryStream& out)
 
 void LoadVectorFile(const QString& path, MemoryStream& stream)
 {
-    std::vector<uint8_t> raw;
+    ByteBuffer raw;
     if (!ReadWholeFile(path, raw)) return;
     ConvertVectorBytes(raw.data(), raw.size(), stream);
 }
