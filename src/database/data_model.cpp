@@ -1,0 +1,146 @@
+#include "data_model.h"
+
+#include "con_colors.h"
+#include "image_helpers.h"
+
+std::unique_ptr<TData_common> CommonData;
+std::unique_ptr<TRealm_info> RealmInfo;
+
+uint8_t FontStyleBits(const QFont& font)
+{
+    uint8_t bits = 0;
+    if (font.bold()) bits |= fsBold;
+    if (font.italic()) bits |= fsItalic;
+    if (font.underline()) bits |= fsUnderline;
+    if (font.strikeOut()) bits |= fsStrikeOut;
+    return bits;
+}
+
+void ApplyFontStyleCode(QFont& font, uint8_t code)
+{
+    font.setBold(code == 1 || code == 3);
+    font.setItalic(code == 2 || code == 3);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+}
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool hexValue(const std::string& text, size_t from, size_t count, uint32_t& out)
+{
+    if (text.size() < from + count) return false;
+    uint32_t v = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        char c = text[i];
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else return false;
+        v = v << 4 | uint32_t(d);
+    }
+    out = v;
+    return true;
+}
+
+std::string hex8(uint32_t v)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s(8, '0');
+    for (int i = 7; i >= 0; --i, v >>= 4) s[size_t(i)] = digits[v & 15];
+    return s;
+}
+
+} // namespace
+
+std::string ConvertPCommandToS(const std::string& text, int16_t regionId)
+{
+    uint32_t ux = 0, uy = 0;
+    if (!hexValue(text, 2, 8, ux) || !hexValue(text, 10, 8, uy)) return text;
+    int64_t x = int32_t(ux), y = int32_t(uy);
+    if (regionId != 0) {
+        x -= 0x2FFFD;
+        y -= 0x4FFFB;
+    } else {
+        x -= 0x1FFFE;
+        y -= 0x3FFFC;
+    }
+    return "S_" + hex8(uint32_t(x)) + hex8(uint32_t(y)) + text.substr(18);
+}
+
+void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t regionId)
+{
+    item.command.reset();
+    if (linkText.empty()) return;
+    auto cmd = std::make_unique<rCommand>();
+    std::string text = linkText;
+    switch (text[0]) {
+    case 'V':
+        // "V_" then the options: always shown, colour index, alpha digit, one more digit.
+        if (text.size() >= 6 && isDigit(text[2]) && isDigit(text[3]) && isDigit(text[4]) && isDigit(text[5])) {
+            cmd->route = 1;
+            cmd->alwaysShown = text[2] == '1';
+            cmd->colourIndex = uint8_t(text[3] - '0');
+            cmd->colour32 = AlphaByIndex(text[4] - '0');
+        }
+        break;
+    case 'P': {
+        uint32_t dummy;
+        if (hexValue(text, 2, 8, dummy) && hexValue(text, 10, 8, dummy)) {
+            cmd->worldRoute = 1;
+            cmd->colour32 = ColorToColor32(item.colour, 0x44000000u);
+            text = ConvertPCommandToS(text, regionId);
+        }
+        break;
+    }
+    case 'W':
+        text.clear();
+        break;
+    case 'S':
+        cmd->worldRoute = 1;
+        cmd->colour32 = ColorToColor32(item.colour, 0x44000000u);
+        break;
+    default:
+        break;
+    }
+    cmd->text = text == "RC" ? std::string() : text;
+    item.command = std::move(cmd);
+}
+
+TNodeData::TNodeData(const rnew_node& r, const std::vector<rSpecColor>* specColours)
+    : zone(r.zone), category(r.category)
+{
+    if (!r.hasItem) return;
+    item = std::make_unique<rItemdata>();
+    rItemdata& it = *item;
+    it.setName(r.name);
+    it.x = uint16_t(r.x);
+    it.y = uint16_t(r.y);
+    it.typeId = uint8_t(r.typeId);
+    it.languageTag = uint8_t(r.languageTag);
+    it.attributes = r.attributes;
+    it.description = r.description;
+    it.id = r.id;
+    it.fromMaster = uint8_t(r.fromMaster);
+    it.locked = uint8_t(r.locked);
+    if (category) {
+        it.colour = (category->kind == kindAttributes && specColours)
+                        ? SpecColor(it.attributes, category->colour, *specColours)
+                        : category->colour;
+        if (category->kind != kindNoLevel) {
+            it.levelMin = uint8_t(r.levelMin);
+            it.levelMax = uint8_t(r.levelMax);
+        }
+    }
+    DecodeLinkText(it, r.linkText, zone ? zone->regionId : 0);
+}
+
+TColor SpecColor(const SpecSet& attributes, TColor defaultColour, const std::vector<rSpecColor>& colours)
+{
+    TColor result = defaultColour;
+    for (const rSpecColor& c : colours)
+        if (HasSpec(attributes, c.id)) result = c.colour;
+    return result;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// What the file readers need of the location tree: it is the one index of the loaded
+// locations, and the master file and additions readers add, find and remove through it.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "data_model.h"
+
+class NodeStore {
+public:
+    virtual ~NodeStore() = default;
+    // Inserts a location under its zone and category nodes; kNoTreeNode when the zone or
+    // the category has no node (the record is dropped).
+    virtual int addnode(const rnew_node& record) = 0;
+    // The node of the first zone of the map index whose zone id (16 bits) matches.
+    virtual int find_map_masternode(int32_t zoneId) const = 0;
+    // The location nodes of a zone node's subtree at a point, in tree order.
+    virtual std::vector<int> locationsAt(int zoneNode, uint16_t x, uint16_t y) const = 0;
+    virtual TNodeData* nodeData(int node) const = 0;
+    // Removes a location node and frees its data.
+    virtual void destroynode(int node) = 0;
+    // Every location node in tree order, hidden ones included.
+    virtual void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const = 0;
+};

@@ -1,0 +1,374 @@
+#include "location_tree.h"
+
+#include <algorithm>
+
+#include "text_helpers.h"
+
+namespace {
+
+struct UpdateBracket {
+    explicit UpdateBracket(LocationTree& t) : tree(t) { tree.BeginUpdate(); }
+    ~UpdateBracket() { tree.EndUpdate(); }
+    LocationTree& tree;
+};
+
+unsigned char asciiUpper(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
+
+const std::string kEmpty;
+
+} // namespace
+
+int CompareText(const std::string& a, const std::string& b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = asciiUpper(static_cast<unsigned char>(a[i]));
+        unsigned char y = asciiUpper(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+LocationTree::LocationTree() = default;
+LocationTree::~LocationTree() = default;
+
+void LocationTree::BeginUpdate()
+{
+    if (updateDepth_++ == 0 && observer_) observer_->treeAboutToChange();
+}
+
+void LocationTree::EndUpdate()
+{
+    if (updateDepth_ == 0) return;
+    if (--updateDepth_ == 0 && observer_) observer_->treeChanged();
+}
+
+void LocationTree::clear()
+{
+    UpdateBracket bracket(*this);
+    ++generation_;
+    nodes_.clear();
+    roots_.clear();
+    aliveCount_ = 0;
+    locationCount_ = 0;
+    categoryIndex_.clear();
+    pointIndex_.clear();
+    firstZoneById_.clear();
+    lastZoneByRegion_.clear();
+    mapIndex_ = nullptr;
+    common_ = nullptr;
+    ChecksChanged = false;
+}
+
+int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data)
+{
+    const int id = int(nodes_.size());
+    nodes_.emplace_back();
+    TreeNode& n = nodes_.back();
+    n.parent = parent;
+    n.level = level;
+    n.data = std::move(data);
+    std::vector<int>& siblings = parent == kNoTreeNode ? roots_ : nodes_[size_t(parent)].children;
+    n.indexInParent = int(siblings.size());
+    siblings.push_back(id);
+    ++aliveCount_;
+    return id;
+}
+
+void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
+{
+    UpdateBracket bracket(*this);
+    clear();
+    mapIndex_ = &mapIndex;
+    common_ = &common;
+    size_t structural = mapIndex.maps.size() + mapIndex.zones.size() * (1 + common.categories.size());
+    nodes_.reserve(structural);
+
+    firstZoneById_.assign(65536, -1);
+    lastZoneByRegion_.assign(65536, -1);
+    for (size_t i = 0; i < mapIndex.zones.size(); ++i) {
+        pMap_info& z = *mapIndex.zones[i];
+        z.treeNode = kNoTreeNode;
+        int32_t& first = firstZoneById_[uint16_t(z.zoneId)];
+        if (first < 0) first = int32_t(i);
+        lastZoneByRegion_[uint16_t(z.regionId)] = int32_t(i);
+    }
+    // Zones grouped by region, in zone-list order.
+    std::unordered_map<int, std::vector<pMap_info*>> zonesByRegion;
+    for (auto& z : mapIndex.zones) zonesByRegion[z->regionId].push_back(z.get());
+
+    for (auto& mapRecord : mapIndex.maps) {
+        rnew_node r;
+        r.name = mapRecord->name;
+        auto data = std::make_unique<TNodeData>(r, nullptr);
+        data->region = mapRecord.get();
+        const int mapNode = newNode(kNoTreeNode, levelMap, std::move(data));
+        mapRecord->treeNode = mapNode;
+        auto it = zonesByRegion.find(mapRecord->mapId);
+        if (it == zonesByRegion.end()) continue;
+        for (pMap_info* zone : it->second) {
+            rnew_node zr;
+            zr.name = zone->name;
+            zr.zone = zone;
+            const int zoneNode = newNode(mapNode, levelZone, std::make_unique<TNodeData>(zr, nullptr));
+            zone->treeNode = zoneNode;
+            for (auto& categ : common.categories) {
+                rnew_node cr;
+                cr.name = categ->name;
+                cr.categoryId = categ->id;
+                cr.zone = zone;
+                cr.category = categ.get();
+                const int categNode = newNode(zoneNode, levelCategory, std::make_unique<TNodeData>(cr, nullptr));
+                nodes_[size_t(categNode)].visible = false; // visible with its first location
+            }
+        }
+    }
+    rebuildCategoryIndex();
+}
+
+void LocationTree::rebuildCategoryIndex()
+{
+    categoryIndex_.clear();
+    if (!mapIndex_) return;
+    for (auto& zone : mapIndex_->zones) {
+        if (!isNode(zone->treeNode)) continue;
+        std::array<int, 256> table;
+        table.fill(kNoTreeNode);
+        for (int child : nodes_[size_t(zone->treeNode)].children) {
+            const TreeNode& c = nodes_[size_t(child)];
+            if (c.level != levelCategory || !c.data || !c.data->category) continue;
+            int& slot = table[c.data->category->id];
+            if (slot == kNoTreeNode) slot = child;
+        }
+        categoryIndex_[zone->treeNode] = table;
+    }
+}
+
+int LocationTree::categoryNodeFor(int zoneNode, uint8_t categoryId) const
+{
+    auto it = categoryIndex_.find(zoneNode);
+    return it == categoryIndex_.end() ? kNoTreeNode : it->second[categoryId];
+}
+
+int LocationTree::find_map_masternode(int32_t zoneId) const
+{
+    if (zoneId == -1 || firstZoneById_.empty() || !mapIndex_) return kNoTreeNode;
+    const int32_t idx = firstZoneById_[uint16_t(zoneId)];
+    return idx < 0 ? kNoTreeNode : mapIndex_->zones[size_t(idx)]->treeNode;
+}
+
+int LocationTree::find_region_masternode(int32_t mapId) const
+{
+    if (mapId == -1 || lastZoneByRegion_.empty() || !mapIndex_) return kNoTreeNode;
+    const int32_t idx = lastZoneByRegion_[uint16_t(mapId)];
+    return idx < 0 ? kNoTreeNode : mapIndex_->zones[size_t(idx)]->treeNode;
+}
+
+int LocationTree::addnode(const rnew_node& record)
+{
+    AutosaveAllowed = false;
+    int result = kNoTreeNode;
+    const int zoneNode = find_map_masternode(int32_t(record.zoneId));
+    if (isNode(zoneNode) && record.categoryId <= 255) {
+        const int categNode = categoryNodeFor(zoneNode, uint8_t(record.categoryId));
+        if (categNode != kNoTreeNode) {
+            UpdateBracket bracket(*this);
+            rnew_node r = record;
+            const TNodeData& categData = *nodes_[size_t(categNode)].data;
+            r.zone = categData.zone;
+            r.category = categData.category;
+            auto data = std::make_unique<TNodeData>(r, common_ ? &common_->specColors : nullptr);
+            result = newNode(categNode, levelLocation, std::move(data));
+            nodes_[size_t(result)].visible = !IsErasedName(r.name);
+            nodes_[size_t(categNode)].visible = true;
+            pointIndex_.emplace(pointKey(zoneNode, uint16_t(r.x), uint16_t(r.y)), result);
+            ++locationCount_;
+        }
+    }
+    AutosaveAllowed = true;
+    return result;
+}
+
+std::vector<int> LocationTree::locationsAt(int zoneNode, uint16_t x, uint16_t y) const
+{
+    std::vector<int> found;
+    auto range = pointIndex_.equal_range(pointKey(zoneNode, x, y));
+    for (auto it = range.first; it != range.second; ++it) found.push_back(it->second);
+    // Tree order: category position under the zone, then position in the category.
+    std::sort(found.begin(), found.end(), [this](int a, int b) {
+        const TreeNode& na = nodes_[size_t(a)];
+        const TreeNode& nb = nodes_[size_t(b)];
+        const int ca = nodes_[size_t(na.parent)].indexInParent;
+        const int cb = nodes_[size_t(nb.parent)].indexInParent;
+        return ca != cb ? ca < cb : na.indexInParent < nb.indexInParent;
+    });
+    return found;
+}
+
+TNodeData* LocationTree::nodeData(int node) const
+{
+    return isNode(node) ? nodes_[size_t(node)].data.get() : nullptr;
+}
+
+void LocationTree::renumberChildren(int parent)
+{
+    std::vector<int>& list = parent == kNoTreeNode ? roots_ : nodes_[size_t(parent)].children;
+    for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
+}
+
+void LocationTree::destroynode(int node)
+{
+    if (!isNode(node)) return;
+    UpdateBracket bracket(*this);
+    // Children first (only structural nodes have any).
+    std::vector<int> kids = nodes_[size_t(node)].children;
+    for (int k : kids) destroynode(k);
+    TreeNode& n = nodes_[size_t(node)];
+    if (n.level == levelLocation && n.data && n.data->item) {
+        const int zoneNode = nodes_[size_t(n.parent)].parent;
+        auto range = pointIndex_.equal_range(pointKey(zoneNode, n.data->item->x, n.data->item->y));
+        for (auto it = range.first; it != range.second; ++it)
+            if (it->second == node) {
+                pointIndex_.erase(it);
+                break;
+            }
+        --locationCount_;
+    }
+    std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
+    siblings.erase(siblings.begin() + n.indexInParent);
+    renumberChildren(n.parent);
+    n.alive = false;
+    n.data.reset();
+    n.children.clear();
+    n.children.shrink_to_fit();
+    --aliveCount_;
+}
+
+const std::vector<int>& LocationTree::children(int node) const
+{
+    static const std::vector<int> none;
+    if (node == kNoTreeNode) return roots_;
+    return isNode(node) ? nodes_[size_t(node)].children : none;
+}
+
+void LocationTree::forEachNode(const std::function<void(int node)>& visit) const
+{
+    std::vector<std::pair<const std::vector<int>*, size_t>> stack;
+    stack.push_back({&roots_, 0});
+    while (!stack.empty()) {
+        auto& [list, pos] = stack.back();
+        if (pos >= list->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const int id = (*list)[pos++];
+        visit(id);
+        const TreeNode& n = nodes_[size_t(id)];
+        if (!n.children.empty()) stack.push_back({&n.children, 0});
+    }
+}
+
+void LocationTree::forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const
+{
+    forEachNode([&](int id) {
+        const TreeNode& n = nodes_[size_t(id)];
+        if (n.level == levelLocation && n.data) visit(id, *n.data);
+    });
+}
+
+int LocationTree::nextNode(int node) const
+{
+    if (!isNode(node)) return kNoTreeNode;
+    const TreeNode& n = nodes_[size_t(node)];
+    if (!n.children.empty()) return n.children.front();
+    for (int cur = node; cur != kNoTreeNode; cur = nodes_[size_t(cur)].parent) {
+        const TreeNode& c = nodes_[size_t(cur)];
+        const std::vector<int>& siblings = children(c.parent);
+        if (size_t(c.indexInParent + 1) < siblings.size()) return siblings[size_t(c.indexInParent + 1)];
+    }
+    return kNoTreeNode;
+}
+
+std::string LocationTree::get_nodetext(int node) const
+{
+    if (!isNode(node)) return {};
+    const TreeNode& n = nodes_[size_t(node)];
+    if (!n.data) return {};
+    switch (n.level) {
+    case levelMap: return n.data->region ? n.data->region->name : kEmpty;
+    case levelZone: return n.data->zone ? n.data->zone->name : kEmpty;
+    case levelCategory: return n.data->category ? n.data->category->name : kEmpty;
+    default: return n.data->item ? n.data->item->name : kEmpty;
+    }
+}
+
+void LocationTree::sortAll()
+{
+    UpdateBracket bracket(*this);
+    auto text = [this](int id) -> const std::string& {
+        const TreeNode& n = nodes_[size_t(id)];
+        if (!n.data) return kEmpty;
+        switch (n.level) {
+        case levelMap: return n.data->region ? n.data->region->name : kEmpty;
+        case levelZone: return n.data->zone ? n.data->zone->name : kEmpty;
+        case levelCategory: return n.data->category ? n.data->category->name : kEmpty;
+        default: return n.data->item ? n.data->item->name : kEmpty;
+        }
+    };
+    auto sortList = [&](std::vector<int>& list) {
+        std::stable_sort(list.begin(), list.end(), [&](int a, int b) { return CompareText(text(a), text(b)) < 0; });
+        for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
+    };
+    sortList(roots_);
+    for (TreeNode& n : nodes_)
+        if (n.alive && n.children.size() > 1) sortList(n.children);
+    rebuildCategoryIndex();
+}
+
+void LocationTree::setVisible(int node, bool visible)
+{
+    if (!isNode(node) || nodes_[size_t(node)].visible == visible) return;
+    UpdateBracket bracket(*this);
+    nodes_[size_t(node)].visible = visible;
+}
+
+void LocationTree::setCheckState(int node, NodeCheck state)
+{
+    if (!isNode(node)) return;
+    std::vector<int> changedNodes;
+    // Down: the node and every descendant take the state.
+    std::vector<int> stack{node};
+    while (!stack.empty()) {
+        const int id = stack.back();
+        stack.pop_back();
+        TreeNode& n = nodes_[size_t(id)];
+        if (n.check != state) {
+            n.check = state;
+            changedNodes.push_back(id);
+        }
+        for (int c : n.children) stack.push_back(c);
+    }
+    // Up: each ancestor summarises its children.
+    for (int p = nodes_[size_t(node)].parent; p != kNoTreeNode; p = nodes_[size_t(p)].parent) {
+        bool all = true, none = true;
+        for (int c : nodes_[size_t(p)].children) {
+            const NodeCheck s = nodes_[size_t(c)].check;
+            if (s != NodeCheck::Checked) all = false;
+            if (s != NodeCheck::Unchecked) none = false;
+        }
+        const NodeCheck summary = all ? NodeCheck::Checked : none ? NodeCheck::Unchecked : NodeCheck::Mixed;
+        if (nodes_[size_t(p)].check == summary) break;
+        nodes_[size_t(p)].check = summary;
+        changedNodes.push_back(p);
+    }
+    ChecksChanged = true;
+    notifyNodesChanged(changedNodes);
+}
+
+void LocationTree::notifyNodesChanged(const std::vector<int>& nodes)
+{
+    if (observer_ && !nodes.empty() && updateDepth_ == 0) observer_->nodesChanged(nodes);
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The location tree: the one index of a loaded database. Four levels, map > zone >
+// category > location; every node owns its TNodeData. Nodes have stable integer ids;
+// a removed node's id is never reused while the tree lives.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "data_model.h"
+#include "node_store.h"
+
+enum class NodeCheck : uint8_t { Unchecked, Checked, Mixed };
+
+enum TreeLevel : uint8_t { levelMap = 0, levelZone = 1, levelCategory = 2, levelLocation = 3 };
+
+struct TreeNode {
+    int parent = kNoTreeNode;
+    int indexInParent = 0;       // position among the parent's children
+    uint8_t level = 0;
+    bool alive = true;
+    bool visible = true;
+    NodeCheck check = NodeCheck::Checked;
+    std::vector<int> children;
+    std::unique_ptr<TNodeData> data;
+};
+
+// Told around every change of the tree's shape or visibility, so a view can follow.
+class TreeObserver {
+public:
+    virtual ~TreeObserver() = default;
+    virtual void treeAboutToChange() = 0;
+    virtual void treeChanged() = 0;
+    // Check marks or colours changed on these nodes; the shape did not.
+    virtual void nodesChanged(const std::vector<int>& nodes) = 0;
+};
+
+class LocationTree : public NodeStore {
+public:
+    LocationTree();
+    ~LocationTree() override;
+
+    void setObserver(TreeObserver* observer) { observer_ = observer; }
+
+    // Update bracket: observers hear of a batch of changes once, at the outermost end.
+    void BeginUpdate();
+    void EndUpdate();
+
+    // Removes every node.
+    void clear();
+    // Builds the map, zone and category levels for a map index and categories.
+    void init_tree(TData_map& mapIndex, TData_common& common);
+
+    // NodeStore
+    int addnode(const rnew_node& record) override;
+    int find_map_masternode(int32_t zoneId) const override;
+    std::vector<int> locationsAt(int zoneNode, uint16_t x, uint16_t y) const override;
+    TNodeData* nodeData(int node) const override;
+    void destroynode(int node) override;
+    void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const override;
+
+    // The node of the last zone whose region id (16 bits) matches; kNoTreeNode for -1 or none.
+    int find_region_masternode(int32_t mapId) const;
+    // Map, zone, category or location name (Windows-1252).
+    std::string get_nodetext(int node) const;
+    // Sorts every level by node text, ASCII letters without case, stable.
+    void sortAll();
+
+    // Structure access.
+    bool isNode(int node) const { return node >= 0 && size_t(node) < nodes_.size() && nodes_[size_t(node)].alive; }
+    const TreeNode& node(int id) const { return nodes_[size_t(id)]; }
+    const std::vector<int>& roots() const { return roots_; }
+    const std::vector<int>& children(int node) const;
+    int parentOf(int node) const { return isNode(node) ? nodes_[size_t(node)].parent : kNoTreeNode; }
+    int levelOf(int node) const { return isNode(node) ? nodes_[size_t(node)].level : -1; }
+    size_t nodeCount() const { return aliveCount_; }
+    size_t idLimit() const { return nodes_.size(); } // every node id is below it
+    size_t locationCount() const { return locationCount_; }
+    // Every live node in tree order (pre-order, children before siblings).
+    void forEachNode(const std::function<void(int node)>& visit) const;
+    // The next node in tree order after `node` (kNoTreeNode at the end).
+    int nextNode(int node) const;
+
+    // Visibility flag of a node; changes run inside an update bracket.
+    bool isVisible(int node) const { return isNode(node) && nodes_[size_t(node)].visible; }
+    void setVisible(int node, bool visible);
+
+    // Tri-state checks: a change goes down to every descendant and up to the ancestors
+    // (checked when all children are, unchecked when none is, mixed otherwise).
+    NodeCheck checkState(int node) const { return isNode(node) ? nodes_[size_t(node)].check : NodeCheck::Unchecked; }
+    void setCheckState(int node, NodeCheck state);
+    bool ChecksChanged = false; // a check mark changed since the tree was last painted
+
+    bool AutosaveAllowed = true; // False while addnode runs
+    // Changes whenever the tree is cleared, so holders of node ids can tell them stale.
+    size_t generation() const { return generation_; }
+
+    TData_map* mapIndex() const { return mapIndex_; }
+    TData_common* common() const { return common_; }
+    // Tells observers that colours or marks of these nodes changed.
+    void notifyNodesChanged(const std::vector<int>& nodes);
+
+private:
+    int newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data);
+    void renumberChildren(int parent);
+    uint64_t pointKey(int zoneNode, uint16_t x, uint16_t y) const
+    {
+        return uint64_t(uint32_t(zoneNode)) << 32 | uint32_t(x) << 16 | y;
+    }
+    int categoryNodeFor(int zoneNode, uint8_t categoryId) const;
+    void rebuildCategoryIndex();
+
+    std::vector<TreeNode> nodes_;
+    std::vector<int> roots_;
+    size_t aliveCount_ = 0;
+    size_t locationCount_ = 0;
+    TData_map* mapIndex_ = nullptr;
+    TData_common* common_ = nullptr;
+    TreeObserver* observer_ = nullptr;
+    int updateDepth_ = 0;
+    size_t generation_ = 0;
+    // Zone id (16 bits) -> index in the zone list of its first / last zone.
+    std::vector<int32_t> firstZoneById_;
+    std::vector<int32_t> lastZoneByRegion_;
+    // Zone node -> first category node of each category id under it, in current order.
+    std::unordered_map<int, std::array<int, 256>> categoryIndex_;
+    // (zone node, x, y) -> location nodes at that point.
+    std::unordered_multimap<uint64_t, int> pointIndex_;
+};
+
+// ASCII case-insensitive comparison of Windows-1252 texts (only a..z fold), <0, 0, >0.
+int CompareText(const std::string& a, const std::string& b);

@@ -1,0 +1,209 @@
+#include "location_tree_model.h"
+
+#include <QColor>
+
+#include "cp1252.h"
+#include "preferences.h"
+
+namespace {
+QColor fromTColor(TColor c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+const QColor kOtherMapZone = fromTColor(0xBFC5CA);
+} // namespace
+
+LocationTreeModel::LocationTreeModel(LocationTree& tree, QObject* parent)
+    : QAbstractItemModel(parent), tree_(tree)
+{
+    tree_.setObserver(this);
+    rebuildVisible();
+}
+
+LocationTreeModel::~LocationTreeModel()
+{
+    tree_.setObserver(nullptr);
+}
+
+void LocationTreeModel::rebuildVisible()
+{
+    visibleRoots_.clear();
+    const size_t maxId = tree_.idLimit();
+    visibleChildren_.assign(maxId, {});
+    visibleRow_.assign(maxId, -1);
+    auto fill = [&](const std::vector<int>& from, std::vector<int>& into) {
+        into.clear();
+        for (int id : from)
+            if (tree_.isVisible(id)) {
+                visibleRow_[size_t(id)] = int(into.size());
+                into.push_back(id);
+            }
+    };
+    fill(tree_.roots(), visibleRoots_);
+    // Pre-order walk over shown nodes only: hidden nodes hide their subtree.
+    std::vector<int> stack(visibleRoots_.rbegin(), visibleRoots_.rend());
+    while (!stack.empty()) {
+        const int id = stack.back();
+        stack.pop_back();
+        std::vector<int>& mine = visibleChildren_[size_t(id)];
+        fill(tree_.children(id), mine);
+        for (auto it = mine.rbegin(); it != mine.rend(); ++it) stack.push_back(*it);
+    }
+}
+
+const std::vector<int>& LocationTreeModel::visibleChildren(int node) const
+{
+    static const std::vector<int> none;
+    if (node == kNoTreeNode) return visibleRoots_;
+    return size_t(node) < visibleChildren_.size() ? visibleChildren_[size_t(node)] : none;
+}
+
+int LocationTreeModel::nodeOf(const QModelIndex& index) const
+{
+    return index.isValid() ? int(index.internalId()) : kNoTreeNode;
+}
+
+QModelIndex LocationTreeModel::indexOf(int node, int column) const
+{
+    if (!tree_.isNode(node) || size_t(node) >= visibleRow_.size() || visibleRow_[size_t(node)] < 0) return {};
+    return createIndex(visibleRow_[size_t(node)], column, quintptr(node));
+}
+
+QModelIndex LocationTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column < 0 || column > 1 || row < 0 || (parent.isValid() && parent.column() != 0)) return {};
+    const std::vector<int>& kids = visibleChildren(nodeOf(parent));
+    if (size_t(row) >= kids.size()) return {};
+    return createIndex(row, column, quintptr(kids[size_t(row)]));
+}
+
+QModelIndex LocationTreeModel::parent(const QModelIndex& child) const
+{
+    if (!child.isValid()) return {};
+    return indexOf(tree_.parentOf(nodeOf(child)));
+}
+
+int LocationTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() && parent.column() != 0) return 0;
+    return int(visibleChildren(nodeOf(parent)).size());
+}
+
+int LocationTreeModel::columnCount(const QModelIndex&) const
+{
+    return 2;
+}
+
+QVariant LocationTreeModel::data(const QModelIndex& index, int role) const
+{
+    const int node = nodeOf(index);
+    if (!tree_.isNode(node)) return {};
+    const TNodeData* d = tree_.nodeData(node);
+    const int level = tree_.levelOf(node);
+    if (index.column() == MarkColumn) {
+        if (role == Qt::DecorationRole && !images_.empty())
+            for (int s : selectionChain_)
+                if (s == node) return images_[0];
+        return {};
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        return ToDisplay(tree_.get_nodetext(node));
+    case Qt::DecorationRole: {
+        int image = -1;
+        if (level == levelMap && d && d->region) image = d->region->icon;
+        else if (level == levelZone && d && d->zone) image = d->zone->icon;
+        else if (level == levelCategory && d && d->category) image = d->category->treeIcon + 4;
+        if (image >= 0 && size_t(image) < images_.size()) return images_[size_t(image)];
+        return {};
+    }
+    case Qt::ForegroundRole:
+        if (level == levelZone && d && d->zone && d->zone->regionId != currentMapId_) return kOtherMapZone;
+        if (level == levelLocation && Preferences.CLVL && d && d->item && d->category &&
+            d->category->kind == kindCreature)
+            return fromTColor(d->item->colour);
+        return {};
+    case Qt::CheckStateRole:
+        switch (tree_.checkState(node)) {
+        case NodeCheck::Checked: return Qt::Checked;
+        case NodeCheck::Mixed: return Qt::PartiallyChecked;
+        default: return Qt::Unchecked;
+        }
+    default:
+        return {};
+    }
+}
+
+bool LocationTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    const int node = nodeOf(index);
+    if (role != Qt::CheckStateRole || index.column() != TextColumn || !tree_.isNode(node)) return false;
+    const auto state = static_cast<Qt::CheckState>(value.toInt());
+    tree_.setCheckState(node, state == Qt::Unchecked ? NodeCheck::Unchecked : NodeCheck::Checked);
+    return true;
+}
+
+Qt::ItemFlags LocationTreeModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == TextColumn) f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+void LocationTreeModel::setImages(std::vector<QIcon> images)
+{
+    images_ = std::move(images);
+    if (!visibleRoots_.empty()) emit dataChanged(index(0, 0), index(int(visibleRoots_.size()) - 1, 1));
+}
+
+void LocationTreeModel::setSelectionChain(const std::array<int, 4>& chain)
+{
+    std::vector<int> touched(selectionChain_.begin(), selectionChain_.end());
+    touched.insert(touched.end(), chain.begin(), chain.end());
+    selectionChain_ = chain;
+    for (int n : touched) {
+        QModelIndex i = indexOf(n, MarkColumn);
+        if (i.isValid()) emit dataChanged(i, i, {Qt::DecorationRole});
+    }
+}
+
+void LocationTreeModel::setCurrentMapId(int mapId)
+{
+    currentMapId_ = mapId;
+    // Zone colours depend on it: refresh every shown zone row.
+    for (int m : visibleRoots_) {
+        const auto& zones = visibleChildren(m);
+        if (!zones.empty())
+            emit dataChanged(indexOf(zones.front()), indexOf(zones.back()), {Qt::ForegroundRole});
+    }
+}
+
+void LocationTreeModel::treeAboutToChange()
+{
+    generationAtStart_ = tree_.generation();
+    emit layoutAboutToBeChanged();
+}
+
+void LocationTreeModel::treeChanged()
+{
+    rebuildVisible();
+    const bool sameTree = tree_.generation() == generationAtStart_;
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& i : from) {
+        const int node = int(i.internalId());
+        to.append(sameTree ? indexOf(node, i.column()) : QModelIndex());
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged();
+}
+
+void LocationTreeModel::nodesChanged(const std::vector<int>& nodes)
+{
+    for (int n : nodes) {
+        QModelIndex a = indexOf(n, TextColumn);
+        if (a.isValid()) emit dataChanged(a, indexOf(n, MarkColumn));
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The location tree as a Qt item model: two columns (the text with its icon and check
+// box, and the selection mark), only visible nodes, rows in tree order.
+#include <array>
+#include <vector>
+
+#include <QAbstractItemModel>
+#include <QIcon>
+
+#include "location_tree.h"
+
+class LocationTreeModel : public QAbstractItemModel, public TreeObserver {
+    Q_OBJECT
+public:
+    enum Column { TextColumn = 0, MarkColumn = 1 };
+
+    explicit LocationTreeModel(LocationTree& tree, QObject* parent = nullptr);
+    ~LocationTreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // The node of an index (kNoTreeNode for the root) and the index of a visible node.
+    int nodeOf(const QModelIndex& index) const;
+    QModelIndex indexOf(int node, int column = TextColumn) const;
+
+    // Tree images (the icon strip of the tree), addressed by image index.
+    void setImages(std::vector<QIcon> images);
+    // The selected node with its ancestors, marked in the mark column.
+    void setSelectionChain(const std::array<int, 4>& chain);
+    // Zones of other maps than this one are written in grey.
+    void setCurrentMapId(int mapId);
+
+    // TreeObserver
+    void treeAboutToChange() override;
+    void treeChanged() override;
+    void nodesChanged(const std::vector<int>& nodes) override;
+
+private:
+    void rebuildVisible();
+    const std::vector<int>& visibleChildren(int node) const;
+
+    LocationTree& tree_;
+    std::vector<std::vector<int>> visibleChildren_; // by node id
+    std::vector<int> visibleRoots_;
+    std::vector<int> visibleRow_;                    // by node id; -1 when not shown
+    std::vector<QIcon> images_;
+    std::array<int, 4> selectionChain_{kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
+    int currentMapId_ = -1;
+    size_t generation_ = 0;
+    size_t generationAtStart_ = 0;
+};

@@ -1,0 +1,100 @@
+#include "tree_visibility.h"
+
+#include "con_colors.h"
+#include "database_globals.h"
+#include "preferences.h"
+#include "text_helpers.h"
+
+int check_real_mob_lvl(int levelMin, int levelMax)
+{
+    if (levelMin == 0) return 0;
+    const int p = Preferences.NIVP;
+    if (levelMin <= p && p <= levelMax) return p;
+    if (levelMax < p) return levelMax;
+    return levelMin;
+}
+
+void HideNodes(LocationTree& tree, int node, const LevelFilter& filter)
+{
+    const int level = tree.levelOf(node);
+    if (level == levelCategory) {
+        tree.setVisible(node, !tree.children(node).empty());
+    } else if (level == levelLocation) {
+        const TNodeData* d = tree.nodeData(node);
+        if (!d || !d->item) return;
+        bool visible = !IsErasedName(d->item->name);
+        if (visible && filter.enabled && d->category && d->category->kind == kindCreature)
+            visible = d->item->levelMax >= filter.LevelMin && d->item->levelMin <= filter.LevelMax;
+        tree.setVisible(node, visible);
+    }
+}
+
+void check_node_visibility(LocationTree& tree, int first, const LevelFilter& filter)
+{
+    tree.BeginUpdate();
+    for (int n = first; n != kNoTreeNode; n = tree.nextNode(n)) HideNodes(tree, n, filter);
+    tree.EndUpdate();
+}
+
+namespace {
+
+TColor locationColour(const TNodeData& d, const std::vector<rSpecColor>& specColours)
+{
+    const rCateg& c = *d.category;
+    const rItemdata& it = *d.item;
+    if (c.kind == kindCreature)
+        return ConColor(Preferences.NIVP, check_real_mob_lvl(it.levelMin, it.levelMax), c.colour, Preferences.CLVL);
+    if (c.kind == kindAttributes) return SpecColor(it.attributes, c.colour, specColours);
+    return c.colour;
+}
+
+} // namespace
+
+void update_concolors(LocationTree& tree, bool& recolourAll)
+{
+    const bool full = recolourAll;
+    if (!tree.mapIndex()) {
+        recolourAll = false;
+        return;
+    }
+    static const std::vector<rSpecColor> none;
+    const std::vector<rSpecColor>& specColours = tree.common() ? tree.common()->specColors : none;
+    std::vector<int> changed;
+    for (const auto& zone : tree.mapIndex()->zones) {
+        if (!tree.isNode(zone->treeNode)) continue;
+        for (int categNode : tree.children(zone->treeNode)) {
+            const TNodeData* cd = tree.nodeData(categNode);
+            if (!cd || !cd->category) continue;
+            if (!full && cd->category->kind != kindCreature) continue; // whole category skipped
+            for (int loc : tree.children(categNode)) {
+                TNodeData* d = tree.nodeData(loc);
+                if (!d || !d->item || !d->category) continue;
+                const TColor c = locationColour(*d, specColours);
+                if (c != d->item->colour) {
+                    d->item->colour = c;
+                    changed.push_back(loc);
+                }
+            }
+        }
+    }
+    recolourAll = false;
+    tree.notifyNodesChanged(changed);
+}
+
+void update_node_visibility(LocationTree& tree, const LevelFilter& filter, bool& recolourAll)
+{
+    tree.BeginUpdate();
+    update_concolors(tree, recolourAll);
+    check_node_visibility(tree, tree.roots().empty() ? kNoTreeNode : tree.roots().front(), filter);
+    tree.EndUpdate();
+}
+
+bool check_traduc_visibility(const rItemdata& item, TraducCheck state)
+{
+    if (!Preferences.TRAN) return true;
+    switch (state) {
+    case TraducCheck::Grayed: return true;
+    case TraducCheck::Checked: return item.languageTag == CurrentLangTag;
+    default: return item.languageTag != CurrentLangTag;
+    }
+}

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "database_globals.h"
+#include "location_tree_view.h"
+#include "preferences.h"
+#include "tree_fixture.h"
+#include "tree_visibility.h"
+
+TEST(LocationTree, InitBuildsMapsZonesAndHiddenCategories)
+{
+    TreeFixture f;
+    ASSERT_EQ(f.tree.roots().size(), 2u);
+    const int nord = f.tree.roots()[0];
+    EXPECT_EQ(f.tree.get_nodetext(nord), "Nordmark");
+    EXPECT_EQ(f.map.maps[0]->treeNode, nord);
+    ASSERT_EQ(f.tree.children(nord).size(), 2u);
+    const int zeta = f.tree.children(nord)[0];
+    EXPECT_EQ(f.tree.get_nodetext(zeta), "Zeta"); // zone-list order, not sorted yet
+    EXPECT_EQ(f.map.zones[0]->treeNode, zeta);
+    ASSERT_EQ(f.tree.children(zeta).size(), 3u);
+    for (int c : f.tree.children(zeta)) {
+        EXPECT_EQ(f.tree.levelOf(c), levelCategory);
+        EXPECT_FALSE(f.tree.isVisible(c));
+        EXPECT_EQ(f.tree.checkState(c), NodeCheck::Checked);
+    }
+}
+
+TEST(LocationTree, AddnodePlacesLocationsAndRevealsCategory)
+{
+    TreeFixture f;
+    const int n = f.add("Loup", 11, 1, 5, 6, 10, 12);
+    ASSERT_NE(n, kNoTreeNode);
+    const int categ = f.tree.parentOf(n);
+    EXPECT_EQ(f.tree.get_nodetext(categ), "Monstres");
+    EXPECT_EQ(f.tree.get_nodetext(f.tree.parentOf(categ)), "alpha");
+    EXPECT_TRUE(f.tree.isVisible(categ));
+    const TNodeData* d = f.tree.nodeData(n);
+    EXPECT_EQ(d->zone, f.map.zones[1].get());
+    EXPECT_EQ(d->category, f.common.categories[0].get());
+    EXPECT_EQ(d->item->levelMin, 10);
+    EXPECT_TRUE(f.tree.AutosaveAllowed);
+
+    // An erased name is inserted hidden; its category shows all the same.
+    const int erased = f.add("@Ours", 20, 2);
+    ASSERT_NE(erased, kNoTreeNode);
+    EXPECT_FALSE(f.tree.isVisible(erased));
+    EXPECT_TRUE(f.tree.isVisible(f.tree.parentOf(erased)));
+    EXPECT_EQ(f.tree.nodeData(erased)->item->levelMin, 0); // kind 0 has no levels
+
+    // Unknown zone or category: dropped.
+    EXPECT_EQ(f.add("x", 99, 1), kNoTreeNode);
+    EXPECT_EQ(f.add("x", 10, 7), kNoTreeNode);
+    EXPECT_EQ(f.add("x", 10, 257), kNoTreeNode); // 257 must not wrap to category 1
+    EXPECT_EQ(f.tree.locationCount(), 2u);
+}
+
+TEST(LocationTree, ZoneLookupsUseFirstZoneByIdAndLastZoneByMap)
+{
+    TreeFixture f;
+    // A second zone with id 10 later in the list, and zone id 40000 == -25536 on 16 bits.
+    f.addZone("Doublon", 10, 2, 0, 0);
+    f.addZone("Haute", int16_t(-25536), 2, 0, 0);
+    f.tree.init_tree(f.map, f.common);
+    EXPECT_EQ(f.tree.find_map_masternode(10), f.map.zones[0]->treeNode);
+    EXPECT_EQ(f.tree.find_map_masternode(40000), f.map.zones[5]->treeNode);
+    EXPECT_EQ(f.tree.find_map_masternode(-25536), f.map.zones[5]->treeNode);
+    EXPECT_EQ(f.tree.find_map_masternode(-1), kNoTreeNode);
+    EXPECT_EQ(f.tree.find_map_masternode(12345), kNoTreeNode);
+    EXPECT_EQ(f.tree.find_region_masternode(2), f.map.zones[5]->treeNode);
+    EXPECT_EQ(f.tree.find_region_masternode(1), f.map.zones[1]->treeNode);
+    EXPECT_EQ(f.tree.find_region_masternode(-1), kNoTreeNode);
+    EXPECT_NE(f.add("haut", 40000, 1), kNoTreeNode);
+}
+
+TEST(LocationTree, SortOrdersEveryLevelWithoutCase)
+{
+    TreeFixture f;
+    f.add("b\xE9ta", 10, 1);
+    f.add("Alpha", 10, 1);
+    f.add("alpha", 10, 1);
+    f.add("Zorro", 10, 1);
+    f.tree.sortAll();
+    const int nord = f.tree.roots()[0];
+    EXPECT_EQ(f.tree.get_nodetext(f.tree.children(nord)[0]), "alpha"); // zones sorted
+    const int zeta = f.tree.children(nord)[1];
+    const int monstres = f.tree.children(zeta)[1]; // Herbes, Monstres, Villes
+    EXPECT_EQ(f.tree.get_nodetext(monstres), "Monstres");
+    std::vector<std::string> names;
+    for (int c : f.tree.children(monstres)) names.push_back(f.tree.get_nodetext(c));
+    // Stable for equal texts; accented bytes compare by code after ASCII letters.
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "alpha", "b\xE9ta", "Zorro"}));
+    // After the sort the category index still finds the right node.
+    EXPECT_EQ(f.tree.parentOf(f.add("Yeti", 10, 1)), monstres);
+}
+
+TEST(LocationTree, LocationsAtFollowsTreeOrderAndDestroyUpdatesIt)
+{
+    TreeFixture f;
+    const int a = f.add("a", 10, 2, 7, 7);
+    const int b = f.add("b", 10, 1, 7, 7);
+    const int c = f.add("c", 10, 1, 7, 7);
+    f.add("other point", 10, 1, 7, 8);
+    f.add("other zone", 11, 1, 7, 7);
+    const int zone = f.tree.find_map_masternode(10);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{b, c, a})); // category 1 comes first
+    f.tree.destroynode(b);
+    EXPECT_FALSE(f.tree.isNode(b));
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{c, a}));
+    EXPECT_EQ(f.tree.locationCount(), 4u);
+    int seen = 0;
+    f.tree.forEachLocation([&](int, const TNodeData&) { ++seen; });
+    EXPECT_EQ(seen, 4);
+}
+
+TEST(LocationTree, ChecksPropagateDownAndUp)
+{
+    TreeFixture f;
+    const int a = f.add("a", 10, 1);
+    const int b = f.add("b", 10, 1);
+    const int categ = f.tree.parentOf(a);
+    const int zone = f.tree.parentOf(categ);
+    f.tree.ChecksChanged = false;
+    f.tree.setCheckState(a, NodeCheck::Unchecked);
+    EXPECT_TRUE(f.tree.ChecksChanged);
+    EXPECT_EQ(f.tree.checkState(categ), NodeCheck::Mixed);
+    EXPECT_EQ(f.tree.checkState(zone), NodeCheck::Mixed);
+    f.tree.setCheckState(b, NodeCheck::Unchecked);
+    EXPECT_EQ(f.tree.checkState(categ), NodeCheck::Unchecked);
+    EXPECT_EQ(f.tree.checkState(zone), NodeCheck::Mixed); // its other categories are still checked
+    f.tree.setCheckState(zone, NodeCheck::Checked);
+    EXPECT_EQ(f.tree.checkState(a), NodeCheck::Checked);
+    EXPECT_EQ(f.tree.checkState(f.tree.parentOf(zone)), NodeCheck::Checked);
+}
+
+TEST(LocationTree, LevelFilterHidesCreaturesOutsideTheRange)
+{
+    TreeFixture f;
+    const int below = f.add("below", 10, 1, 1, 1, 10, 19);
+    const int overlap = f.add("overlap", 10, 1, 2, 2, 15, 25);
+    const int edgeLow = f.add("edge low", 10, 1, 3, 3, 5, 20);
+    const int edgeHigh = f.add("edge high", 10, 1, 4, 4, 30, 40);
+    const int above = f.add("above", 10, 1, 5, 5, 31, 40);
+    const int city = f.add("city", 10, 2, 6, 6, 1, 2);
+    const int herb = f.add("herb", 10, 3, 7, 7, 90, 99);
+    LevelFilter filter{true, 20, 30};
+    bool recolour = false;
+    update_node_visibility(f.tree, filter, recolour);
+    EXPECT_FALSE(f.tree.isVisible(below));
+    EXPECT_TRUE(f.tree.isVisible(overlap));
+    EXPECT_TRUE(f.tree.isVisible(edgeLow));
+    EXPECT_TRUE(f.tree.isVisible(edgeHigh));
+    EXPECT_FALSE(f.tree.isVisible(above));
+    EXPECT_TRUE(f.tree.isVisible(city));
+    EXPECT_TRUE(f.tree.isVisible(herb)); // other kinds ignore the filter
+    filter.enabled = false;
+    update_node_visibility(f.tree, filter, recolour);
+    EXPECT_TRUE(f.tree.isVisible(below));
+    // A category whose only location went away hides at the next pass.
+    f.tree.destroynode(city);
+    update_node_visibility(f.tree, filter, recolour);
+    EXPECT_FALSE(f.tree.isVisible(f.tree.children(f.tree.find_map_masternode(10))[1]));
+}
+
+TEST(LocationTree, RealMobLevelAndColours)
+{
+    Preferences.NIVP = 25;
+    EXPECT_EQ(check_real_mob_lvl(0, 40), 0);
+    EXPECT_EQ(check_real_mob_lvl(20, 30), 25);
+    EXPECT_EQ(check_real_mob_lvl(10, 20), 20);
+    EXPECT_EQ(check_real_mob_lvl(30, 40), 30);
+
+    TreeFixture f;
+    f.common.specColors.push_back({5, 0x123456});
+    rnew_node r;
+    r.name = "herbe";
+    r.zoneId = 10;
+    r.categoryId = 3;
+    r.hasItem = 1;
+    SetSpec(r.attributes, 5, true);
+    const int herb = f.tree.addnode(r);
+    const int wolf = f.add("loup", 10, 1, 1, 1, 25, 25);
+    EXPECT_EQ(f.tree.nodeData(herb)->item->colour, 0x123456u);
+    EXPECT_EQ(f.tree.nodeData(wolf)->item->colour, 0x0000FFu); // category colour until a pass
+    f.tree.nodeData(herb)->item->colour = 0; // only a full recolour may touch kind 4
+    Preferences.CLVL = true;
+    bool recolour = false;
+    update_concolors(f.tree, recolour);
+    EXPECT_EQ(f.tree.nodeData(herb)->item->colour, 0u);
+    EXPECT_EQ(f.tree.nodeData(wolf)->item->colour, ConColor(25, 25, 0x0000FF, true));
+    recolour = true;
+    update_concolors(f.tree, recolour);
+    EXPECT_FALSE(recolour);
+    EXPECT_EQ(f.tree.nodeData(herb)->item->colour, 0x123456u);
+    Preferences.NIVP = 5;
+}
+
+TEST(LocationTree, TranslationFilter)
+{
+    rItemdata item;
+    item.languageTag = 3;
+    CurrentLangTag = 3;
+    Preferences.TRAN = false;
+    EXPECT_TRUE(check_traduc_visibility(item, TraducCheck::Unchecked));
+    Preferences.TRAN = true;
+    EXPECT_TRUE(check_traduc_visibility(item, TraducCheck::Grayed));
+    EXPECT_TRUE(check_traduc_visibility(item, TraducCheck::Checked));
+    EXPECT_FALSE(check_traduc_visibility(item, TraducCheck::Unchecked));
+    Preferences.TRAN = false;
+    CurrentLangTag = 0;
+}
+
+TEST(LevelEdits, BoundsFollowEachOtherAndPlayerLevelClamps)
+{
+    QLineEdit minEdit("0"), maxEdit("50"), player;
+    LevelFilter filter{true, 0, 50};
+    minEdit.setText("70");
+    exitLevelMin(&minEdit, &maxEdit, filter);
+    EXPECT_EQ(filter.LevelMin, 70);
+    EXPECT_EQ(filter.LevelMax, 70);
+    EXPECT_EQ(maxEdit.text(), "70");
+    filter = {true, 20, 50};
+    maxEdit.setText("10");
+    exitLevelMax(&minEdit, &maxEdit, filter);
+    EXPECT_EQ(filter.LevelMin, 10);
+    EXPECT_EQ(minEdit.text(), "10");
+    maxEdit.setText("");
+    exitLevelMax(&minEdit, &maxEdit, filter);
+    EXPECT_EQ(filter.LevelMax, 0);
+
+    for (auto [typed, level] : {std::pair{"", 1}, {"0", 1}, {"99", 50}, {"12", 12}}) {
+        player.setText(typed);
+        exitPlayerLevel(&player);
+        EXPECT_EQ(Preferences.NIVP, level) << typed;
+    }
+    Preferences.NIVP = 5;
+}

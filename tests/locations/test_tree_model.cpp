@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include "location_tree_model.h"
+#include "location_tree_view.h"
+#include "tree_fixture.h"
+#include "tree_visibility.h"
+
+TEST(LocationTreeModel, PassesTheModelTesterThroughLoadsFiltersAndRemovals)
+{
+    TreeFixture f;
+    LocationTreeModel model(f.tree);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    f.tree.BeginUpdate();
+    for (int i = 0; i < 60; ++i) f.add("loc" + std::to_string(i), 10 + (i % 2), 1 + (i % 3), i, i, i, i + 5);
+    f.tree.EndUpdate();
+    f.tree.sortAll();
+    LevelFilter filter{true, 20, 30};
+    bool recolour = true;
+    update_node_visibility(f.tree, filter, recolour);
+    f.tree.destroynode(f.tree.children(f.tree.children(f.tree.children(f.tree.roots()[0])[0])[0])[0]);
+    f.tree.setCheckState(f.tree.roots()[0], NodeCheck::Unchecked);
+    f.tree.init_tree(f.map, f.common); // a reload
+    SUCCEED();
+}
+
+TEST(LocationTreeModel, ShowsOnlyVisibleNodesAndKeepsPersistentIndexes)
+{
+    TreeFixture f;
+    LocationTreeModel model(f.tree);
+    const int wolf = f.add("Loup", 10, 1, 1, 1, 10, 12);
+    const int bear = f.add("Ours", 10, 1, 2, 2, 40, 45);
+    const QModelIndex zeta = model.index(0, 0, model.index(0, 0));
+    EXPECT_EQ(model.data(zeta).toString(), "Zeta");
+    EXPECT_EQ(model.rowCount(zeta), 1); // only the category with locations
+    const QModelIndex monsters = model.index(0, 0, zeta);
+    EXPECT_EQ(model.rowCount(monsters), 2);
+    QPersistentModelIndex bearIndex(model.indexOf(bear));
+    LevelFilter filter{true, 1, 20};
+    bool recolour = false;
+    update_node_visibility(f.tree, filter, recolour);
+    EXPECT_EQ(model.rowCount(monsters), 1);
+    EXPECT_FALSE(bearIndex.isValid()); // hidden now
+    QPersistentModelIndex wolfIndex(model.indexOf(wolf));
+    filter.enabled = false;
+    update_node_visibility(f.tree, filter, recolour);
+    EXPECT_TRUE(wolfIndex.isValid());
+    EXPECT_EQ(model.nodeOf(wolfIndex), wolf);
+    // A reload invalidates every old index even though ids start again from 0.
+    f.tree.init_tree(f.map, f.common);
+    EXPECT_FALSE(wolfIndex.isValid());
+}
+
+TEST(LocationTreeModel, CheckStatesColoursAndMarks)
+{
+    TreeFixture f;
+    LocationTreeModel model(f.tree);
+    const int wolf = f.add("Loup", 10, 1);
+    f.tree.nodeData(wolf)->item->colour = 0x112233;
+    const QModelIndex wolfIndex = model.indexOf(wolf);
+    ASSERT_TRUE(wolfIndex.isValid());
+    EXPECT_EQ(model.data(wolfIndex, Qt::ForegroundRole).value<QColor>(), QColor(0x33, 0x22, 0x11));
+    EXPECT_TRUE(model.setData(wolfIndex, Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(model.data(model.parent(wolfIndex), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    EXPECT_EQ(model.data(model.indexOf(f.tree.roots()[0]), Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
+    model.setCurrentMapId(1);
+    EXPECT_FALSE(model.data(model.indexOf(f.tree.find_map_masternode(10)), Qt::ForegroundRole).isValid());
+    EXPECT_TRUE(model.data(model.indexOf(f.tree.find_map_masternode(20)), Qt::ForegroundRole).isValid());
+    QPixmap pm(12, 12);
+    pm.fill(Qt::red);
+    model.setImages({QIcon(pm)});
+    model.setSelectionChain({wolf, f.tree.parentOf(wolf), kNoTreeNode, kNoTreeNode});
+    EXPECT_FALSE(model.data(model.indexOf(wolf, LocationTreeModel::MarkColumn), Qt::DecorationRole).isNull());
+    EXPECT_TRUE(model.data(model.indexOf(f.tree.roots()[1], LocationTreeModel::MarkColumn), Qt::DecorationRole).isNull());
+}
+
+TEST(LocationTreeView, MenuSortsAndRefusesNonLocations)
+{
+    TreeFixture f;
+    LocationTreeModel model(f.tree);
+    LocationTreeView view(f.tree, model);
+    f.add("b", 10, 1);
+    f.add("a", 10, 1);
+    int modified = kNoTreeNode;
+    view.onModify = [&](int n) { modified = n; };
+    view.Trier1->trigger();
+    const int first = f.tree.children(f.tree.children(f.tree.find_map_masternode(10))[1])[0];
+    EXPECT_EQ(f.tree.get_nodetext(first), "a");
+    view.setCurrentIndex(model.indexOf(first));
+    view.Modif1->trigger();
+    EXPECT_EQ(modified, first);
+}

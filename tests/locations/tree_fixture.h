@@ -1,0 +1,71 @@
+#pragma once
+// A small database built in memory: two maps, four zones, three categories.
+#include <memory>
+#include <string>
+
+#include "data_model.h"
+#include "location_tree.h"
+
+struct TreeFixture {
+    TData_map map;
+    TData_common common;
+    LocationTree tree;
+
+    TreeFixture()
+    {
+        common.savePrefsOnDestroy = false;
+        addMap(1, "Nordmark", 10);
+        addMap(2, "Sudland", 20);
+        addZone("Zeta", 10, 1, 0, 0);
+        addZone("alpha", 11, 1, 65535, 0);
+        addZone("Beta", 20, 2, 0, 0);
+        addZone("Gamma", 21, 2, 65535, 0);
+        addCategory(1, "Monstres", kindCreature, 0x0000FF);
+        addCategory(2, "Villes", kindNoLevel, 0x00FF00);
+        addCategory(3, "Herbes", kindAttributes, 0xFF0000);
+        tree.init_tree(map, common);
+    }
+
+    void addMap(int16_t id, const std::string& name, uint16_t home)
+    {
+        auto r = std::make_unique<rRegion>();
+        r->mapId = id;
+        r->name = name;
+        r->homeZoneId = home;
+        map.maps.push_back(std::move(r));
+    }
+    pMap_info* addZone(const std::string& name, int16_t zoneId, int16_t regionId, int32_t ox, int32_t oy)
+    {
+        auto z = std::make_unique<pMap_info>();
+        z->name = name;
+        z->zoneId = zoneId;
+        z->regionId = regionId;
+        z->originX = ox;
+        z->originY = oy;
+        map.zones.push_back(std::move(z));
+        return map.zones.back().get();
+    }
+    rCateg* addCategory(uint8_t id, const std::string& name, uint8_t kind, TColor colour)
+    {
+        auto c = std::make_unique<rCateg>();
+        c->id = id;
+        c->name = name;
+        c->kind = kind;
+        c->colour = colour;
+        common.categories.push_back(std::move(c));
+        return common.categories.back().get();
+    }
+    int add(const std::string& name, int zone, int categ, int x = 100, int y = 200, int lmin = 0, int lmax = 0)
+    {
+        rnew_node r;
+        r.name = name;
+        r.zoneId = uint32_t(zone);
+        r.categoryId = uint32_t(categ);
+        r.x = uint32_t(x);
+        r.y = uint32_t(y);
+        r.levelMin = uint32_t(lmin);
+        r.levelMax = uint32_t(lmax);
+        r.hasItem = 1;
+        return tree.addnode(r);
+    }
+};
