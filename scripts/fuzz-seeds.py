@@ -24,3 +24,95 @@ put("compressed_fuzz", "bomb.z", zlib.compress(b"\0" * (4 << 20), 9))
 put("vector_fuzz", "two.vec",
     struct.pack("<5H", 2, 0, 0, 65535, 65535) + struct.pack("<H", 0)
     + struct.pack("<3H", 1, 100, 200) + b"\x05")
+put("pref_fuzz", "pref.ini",
+    b"#fichier autog\xe9n\xe9r\xe9, de pas \xe9diter.\r\n[VERS]=1\r\n[LANG]=fran\xe7ais\r\n[TRAN]=False\r\n"
+    b"[GPAT]=\r\n[DBDB]=Europe\r\n[LGNA]=True\r\n[LOCR]=3\r\n[LOCX]=-120\r\n[LOCY]=40\r\n[LOCZ]=abc\r\n"
+    b"[LOCA]=1\r\n[EDIT]=false\r\n[DATW]=39417,5\r\n[MINN]=\r\n[MAXN]=\r\n[ALFV]=0\r\n[PSEU]=" + b"n" * 45 + b"\r\n")
+
+
+def short(text, size):
+    """A short string field: a length byte, then the text padded to size bytes."""
+    return bytes([len(text)]) + text + b"\0" * (size - len(text))
+
+
+def zone(name, file, zone_id, region, ox=0, oy=0):
+    return (short(name, 30) + short(file, 16) + struct.pack("<hhBBH", zone_id, region, 1, 2, 0)
+            + struct.pack("<ii", ox, oy) + b"\0" * 8)
+
+
+def vmar_map(map_id, realm, name, menu=1):
+    return struct.pack("<hBBHHI", map_id, realm, 3, 7, 0, 0) + short(name, 40) + bytes([menu]) + b"\0\0"
+
+
+put("vmarmap_fuzz", "full.bin",
+    struct.pack("<i", 2) + short(b"Albion", 42) + short(b"Midgard", 42)
+    + struct.pack("<i", 1) + vmar_map(-1, 1, b"Camelot")
+    + zone(b"zeta", b"z01", 1, -1, 65535, -65535) + zone(b"Alpha", b"a01", 2, -1)
+    + zone(b"beta", b"b01", -3, -1) + b"\1\2\3")
+put("vmarmap_fuzz", "empty-counts.bin", struct.pack("<ii", 0, 0) + zone(b"Only", b"o", 5, 0))
+put("vmarmap_fuzz", "cut-realm.bin", struct.pack("<i", 3) + short(b"One", 42) + b"Two")
+
+
+def category(name, cid, kind, style, font, size, icon=0):
+    return (short(name, 20) + bytes([cid, 2, kind]) + struct.pack("<II", 0x0000FF, icon) + b"\1"
+            + short(b"Nouveau", 20) + bytes([1, 1, 2, style]) + short(font, 20) + bytes([size])
+            + b"\0" * 4)
+
+
+put("itemcateg_fuzz", "styles.bin",
+    b"".join(category(b"Cat%d" % s, s, s % 5, s, b"Arial", 8 + s, s) for s in (0, 1, 2, 3, 4, 7))
+    + b"\x41" * 40)
+put("itemcateg_fuzz", "one.bin", category(b"Monstres", 1, 1, 3, b"Times New Roman", 12, 2))
+
+
+def pref(cid, colour, icon, visible, style, font, size):
+    return bytes([cid, 0, 0, 0]) + struct.pack("<II", colour, icon) + bytes([visible, style]) \
+        + short(font, 40) + bytes([size])
+
+
+put("categpref_fuzz", "mixed.bin",
+    pref(7, 0x112233, 4, 1, 7, b"Verdana", 9) + pref(1, 0, 0, 0, 3, b"Arial", 10)
+    + pref(99, 0xABCDEF, 2, 1, 15, b"Other database", 11) + pref(7, 1, 1, 1, 8, b"Second", 0)
+    + b"\0" * 20)
+put("categpref_fuzz", "long-name.bin", pref(200, 0xFFFFFF, 1, 1, 255, b"n" * 40, 255))
+
+put("mobspec_fuzz", "mobspec.txt",
+    b"# id par colour name\r\n001 000 000000 Groupe\r\n003 001 0000FF Rapide\r\n\r\n"
+    b" 40   1 00FF00 Lent\r\n041 001 FF0000\r\nabc 001 FFFFFF Bad\r\n@eof\r\n044 001 00FFFF Apres\r\n")
+put("mobspec_fuzz", "color.txt",
+    b"0000FFRouge\r\n00FF00Vert\r\nFF0000Bleu\r\n# comment\r\nFF8000Rouge tres vif!ZZZ\n\n"
+    b"xyz\rFFFFFFBlanc\r\n000000Noir\r\n808080Gris\r\n123456Extra\r\n")
+
+
+def tag_str(tag, text):
+    return bytes([tag]) + struct.pack("<H", len(text)) + text
+
+
+def master_record(name, zone_id, categ, x, y, ident, desc=b"", link=b""):
+    return (tag_str(1, name) + bytes([2]) + struct.pack("<H", zone_id) + bytes([3, categ])
+            + bytes([4]) + struct.pack("<H", x) + bytes([5]) + struct.pack("<H", y) + bytes([6, 10, 7, 12])
+            + bytes([8]) + struct.pack("<I", 1) + bytes([9]) + struct.pack("<I", 0) + bytes([10])
+            + struct.pack("<I", 2) + bytes([11]) + struct.pack("<I", ident) + tag_str(12, desc)
+            + tag_str(13, link) + bytes([14, 0, 15, 3, 16, 1, 199]))
+
+
+put("master_fuzz", "records.bin",
+    b"VMARV100" + bytes([200]) + struct.pack("<I", 7) + bytes([201]) + struct.pack("<I", 12)
+    + bytes([202]) + struct.pack("<d", 45000.5)
+    + master_record(b"Loup", 7, 1, 100, 200, 0x298, b"un|deux", b"V_1234")
+    + master_record(b"Garde", 40000, 3, 0, 65535, 0x300, link=b"S_0000000100000002")
+    + bytes([50]) + struct.pack("<H", 3) + b"abc" + bytes([255]) + b"trailing")
+put("master_fuzz", "cut.bin", b"VMARV100" + master_record(b"Cut", 7, 1, 1, 1, 1)[:20])
+
+put("additions_fuzz", "v250.txt",
+    b"#v250-id=123456-Tester\r\n#v2.52\r\n"
+    b"Camp||7|1|5|5|10|12||0|0||000000010000000000000000|||un|deux\r\n"
+    b"Copie||7|2|5|5|10|12||0|0||000000000000000000000000|||\r\n"
+    b"Loup||7|1|100|200|10|12||0|0||000000000000000000000000|000298||change\r\n"
+    b"@M||7|2|100|200|0|0||0|0||000000000000000000000000|000299||\r\n"
+    b"Garde||7|1|5|5|0|0||0|0||000000000000000000000000|000300||\r\n"
+    b"Loin||-25536|0|65535|0|0|0||0|||0000000a00000001ffff|||\r\n"
+    b"Perdu||8|1|5|5|0|0||0|0||||V_1234|x\r\n"
+    b"Mauvais||7|256|5|5||\n# note\r\n\r\n")
+put("additions_fuzz", "v200.txt",
+    b"#v200\r\nVieux||7|1|100|200|1|2||0|0||||garbage||ancien\rAutre||300|1|65535|65535|0|0||0|0|||||\n")

@@ -92,11 +92,15 @@ bool LoadCompressedFile(MemoryStream& stream, const QString& path)
     ByteBuffer packed;
     if (!ReadWholeFile(path, packed)) return false;
     if (stream.position >= stream.data.size()) {
-        // Appending: inflate straight into the stream, which InflateBytes restores on failure.
-        stream.data.resize(stream.position);
-        size_t before = stream.data.size();
-        if (!InflateBytes(packed.data(), packed.size(), stream.data)) return false;
-        stream.position = before + (stream.data.size() - before);
+        // Appending: inflate straight into the stream. A position past the end leaves a
+        // gap of zeros, as a write there would; a failure takes the gap away again.
+        const size_t oldSize = stream.data.size();
+        stream.data.resize(stream.position, 0);
+        if (!InflateBytes(packed.data(), packed.size(), stream.data)) {
+            stream.data.resize(oldSize);
+            return false;
+        }
+        stream.position = stream.data.size();
         return true;
     }
     ByteBuffer plain;

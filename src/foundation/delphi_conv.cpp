@@ -29,7 +29,7 @@ bool TryParseInt64(const std::string& s, int64_t& out)
     const char* b = s.data();
     const char* e = b + s.size();
     if (b != e && *b == '+') ++b;
-    if (b == e) return false;
+    if (b == e || (*b == '-' && b != s.data())) return false; // "+-5" is not a number
     int64_t v = 0;
     auto [p, ec] = std::from_chars(b, e, v);
     if (ec != std::errc() || p != e) return false;
@@ -54,7 +54,7 @@ int32_t ParseIntDef(const std::string& s, int32_t def)
 
 std::string FloatToStrComma(double v)
 {
-    // Shortest text that reads back to the same value, like the original's 15-digit form.
+    // General format with 15 significant digits, the form the settings file has always had.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", v);
     std::string s(buf);
@@ -74,6 +74,7 @@ bool TryParseFloatComma(const std::string& text, double& out)
     const char* b = s.data();
     const char* e = b + s.size();
     if (*b == '+') ++b;
+    if (b == e || (*b == '-' && b != s.data())) return false; // "+-1,5" is not a number
     double v = 0;
     auto [p, ec] = std::from_chars(b, e, v, std::chars_format::general);
     if (ec != std::errc() || p != e || !std::isfinite(v)) return false;

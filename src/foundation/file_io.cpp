@@ -41,6 +41,14 @@ bool WriteFileAtomic(const QString& path, const void* data, size_t size, QString
         f.cancelWriting();
         return false;
     }
+    // QSaveFile::commit ignores a failure of the final flush of its write buffer (a short
+    // write on a full disk or past a file size limit) and would rename a truncated file
+    // over the old one; flushing first catches it.
+    if (!f.flush()) {
+        if (error) *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
     if (!f.commit()) {
         if (error) *error = f.errorString();
         return false;

@@ -45,6 +45,7 @@ struct MemoryStream {
     void write(const void* src, size_t n)
     {
         if (n == 0) return;
+        if (position > data.size()) data.resize(position, 0); // a gap past the end reads as zeros
         if (position + n > data.size()) data.resize(position + n);
         std::memcpy(data.data() + position, src, n);
         position += n;

@@ -30,8 +30,10 @@ std::optional<QString> FindEntryNoCase(const QString& dir, const QString& name)
 
 std::optional<QString> FindFolderNormalized(const QString& dir, const QString& name)
 {
-    if (name.isEmpty()) return std::nullopt;
-    if (QFileInfo(dir + name).isDir() && !name.contains('/')) return name;
+    // "." and ".." name no sub-folder, and a separator would reach further down or out.
+    if (name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\\'))
+        return std::nullopt;
+    if (QFileInfo(dir + name).isDir()) return name;
     auto want = ToCp1252(name);
     if (!want) return std::nullopt;
     const std::string key = NormalizeText(*want);

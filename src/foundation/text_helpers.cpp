@@ -86,7 +86,11 @@ std::string LinesToText(const std::vector<std::string>& lines)
 int StrToCoord(const std::string& text)
 {
     int64_t v = 0;
-    if (!TryParseInt64(text, v)) return 0;
+    if (!TryParseInt64(text, v)) {
+        // A digit string too long to read is still a number, and far above the range.
+        const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+        return digits ? 65 : 0;
+    }
     if (v < 0) return 0;
     if (v > 65) return 65;
     return int(v);

@@ -26,6 +26,7 @@ size_t ConvertVectorBytes(const uint8_t* data, size_t size, MemoryStream& out)
     // Each input point of 4 bytes becomes 8: reserve the worst case at once.
     const size_t start = out.position;
     const size_t oldSize = out.data.size();
+    if (oldSize < start) out.data.resize(start, 0); // a gap before the position reads as zeros
     if (out.data.size() < start + size * 2 + 2) out.data.resize(start + size * 2 + 2);
     uint8_t* dst = out.data.data() + start;
     size_t pos = 0, blocks = 0;

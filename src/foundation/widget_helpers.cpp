@@ -34,8 +34,10 @@ void ClampEditValue(QLineEdit* edit, int min, int max)
 
 void TextToMemo(QPlainTextEdit* memo, const std::string& text)
 {
-    memo->clear();
-    for (const std::string& line : TextToLines(text)) memo->appendPlainText(FromCp1252(line));
+    // One setPlainText: appending to an empty memo would swallow leading empty lines.
+    QStringList lines;
+    for (const std::string& line : TextToLines(text)) lines << FromCp1252(line);
+    memo->setPlainText(lines.join('\n'));
 }
 
 std::optional<std::string> MemoToText(QPlainTextEdit* memo)

@@ -1,0 +1,511 @@
+#include "additions.h"
+
+#include <charconv>
+#include <cmath>
+#include <random>
+#include <string_view>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "cp1252.h"
+#include "data_model.h"
+#include "file_io.h"
+#include "folders.h"
+#include "message_boxes.h"
+#include "path_resolver.h"
+#include "preferences.h"
+#include "ressource.h"
+#include "text_helpers.h"
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+constexpr size_t kAttributesDigits = 24; // three words of 8 hexadecimal digits
+constexpr size_t kIdField = 13;          // 0-based index of field 14, the id
+
+// Field 1..16 of a trimmed line, 0-based. Field 16 takes the rest of the line, pipes
+// included; fields a short line lacks are empty.
+struct LineFields {
+    std::string_view f[kAdditionsFieldCount];
+};
+
+void splitFields(std::string_view t, LineFields& out)
+{
+    size_t pos = 0;
+    int n = 0;
+    while (n < kAdditionsFieldCount - 1) {
+        const size_t bar = t.find('|', pos);
+        if (bar == std::string_view::npos) {
+            out.f[n] = t.substr(pos);
+            return;
+        }
+        out.f[n++] = t.substr(pos, bar - pos);
+        pos = bar + 1;
+    }
+    out.f[kAdditionsFieldCount - 1] = t.substr(pos);
+}
+
+// Blanks and control characters cut at both ends.
+std::string_view trimmed(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+// A decimal number with an optional sign, within [lo, hi]; anything else fails.
+bool parseDecimal(std::string_view s, int64_t lo, int64_t hi, int64_t& out)
+{
+    size_t i = 0;
+    bool negative = false;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        negative = s[0] == '-';
+        i = 1;
+    }
+    if (i == s.size()) return false;
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+        if (v > (int64_t(1) << 40)) return false; // far outside every field's range
+    }
+    if (negative) v = -v;
+    if (v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+// Hexadecimal digits of either case, the value within 32 bits.
+bool parseHex(std::string_view s, uint32_t& out)
+{
+    if (s.empty()) return false;
+    uint64_t v = 0;
+    for (const char c : s) {
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else return false;
+        v = v << 4 | uint64_t(d);
+        if (v > 0xFFFFFFFFu) return false;
+    }
+    out = uint32_t(v);
+    return true;
+}
+
+// Fields 3..14 converted and range-checked into the record; False when one fails.
+bool convertFields(const LineFields& l, bool is250, rnew_node& r)
+{
+    int64_t zone, category, x, y, levelMin, levelMax, type, language;
+    // The zone id is one 16-bit quantity: 40000 and -25536 name the same zone.
+    if (!parseDecimal(l.f[2], -32768, 65535, zone)) return false;
+    if (!parseDecimal(l.f[3], 0, 255, category)) return false;
+    if (!parseDecimal(l.f[4], 0, 65535, x) || !parseDecimal(l.f[5], 0, 65535, y)) return false;
+    if (!parseDecimal(l.f[6], 0, 255, levelMin) || !parseDecimal(l.f[7], 0, 255, levelMax)) return false;
+    if (!parseDecimal(l.f[9], 0, 255, type)) return false;
+    if (!l.f[10].empty() && !parseDecimal(l.f[10], 0, 255, language)) return false;
+    if (l.f[10].empty()) language = 0;
+
+    // Each 8-digit piece fills its word; a shorter piece leaves its word 0.
+    const std::string_view attrs = l.f[12];
+    if (attrs.size() > kAttributesDigits) return false;
+    for (size_t w = 0; w < 3; ++w) {
+        r.attributes.w[w] = 0;
+        if (attrs.size() >= 8 * (w + 1) && !parseHex(attrs.substr(8 * w, 8), r.attributes.w[w])) return false;
+    }
+    // Files of the older format carry no ids, whatever the field holds.
+    r.id = 0;
+    if (is250 && !l.f[kIdField].empty() && !parseHex(l.f[kIdField], r.id)) return false;
+
+    r.zoneId = uint32_t(uint16_t(zone));
+    r.categoryId = uint32_t(category);
+    r.x = uint32_t(x);
+    r.y = uint32_t(y);
+    r.levelMin = uint32_t(levelMin);
+    r.levelMax = uint32_t(levelMax);
+    r.typeId = uint32_t(type);
+    r.languageTag = uint32_t(language);
+    return true;
+}
+
+const std::string& linkTextOf(const rItemdata& item)
+{
+    static const std::string none;
+    return item.command ? item.command->text : none;
+}
+
+// Every compared field of the location equals the line's.
+bool sameLocation(const TNodeData& d, const rnew_node& r)
+{
+    const rItemdata& it = *d.item;
+    const uint32_t categoryId = d.category ? d.category->id : 0;
+    return it.name == r.name && categoryId == r.categoryId && it.levelMin == r.levelMin
+           && it.levelMax == r.levelMax && it.typeId == r.typeId && it.languageTag == r.languageTag
+           && it.attributes == r.attributes && linkTextOf(it) == r.linkText && it.description == r.description;
+}
+
+void appendNumber(std::string& out, int64_t v)
+{
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    (void)ec;
+    out.append(buf, end);
+}
+
+void appendHex(std::string& out, uint32_t v, int minDigits)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    char buf[8];
+    int n = 0;
+    do {
+        buf[n++] = digits[v & 15];
+        v >>= 4;
+    } while (v != 0);
+    for (int i = n; i < minDigits; ++i) out.push_back('0');
+    while (n > 0) out.push_back(buf[--n]);
+}
+
+// A text of fields 1..15: a "|", CR or LF inside would split the line or its fields.
+void appendField(std::string& out, const std::string& text)
+{
+    for (const char c : text) out.push_back(c == '|' || c == '\r' || c == '\n' ? ' ' : c);
+}
+
+// The name opens the line. The reader trims blanks and control characters and takes a
+// line that then starts with "#" for a comment, so a "#" that would come first after the
+// trim becomes a blank (the reader's trim then drops it).
+void appendName(std::string& out, const std::string& name)
+{
+    const size_t start = out.size();
+    appendField(out, name);
+    for (size_t i = start; i < out.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c == '#') out[i] = ' ';
+        else if (c > ' ') break;
+    }
+}
+
+// Field 16: the description's line breaks are "|"; a CR, LF or CR LF left in it becomes one.
+void appendDescription(std::string& out, const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out.push_back('|');
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out.push_back(c);
+        }
+    }
+}
+
+void appendLocationLine(std::string& out, const TNodeData& d)
+{
+    const rItemdata& it = *d.item;
+    appendName(out, it.name);
+    out += "||";
+    appendNumber(out, d.zone ? d.zone->zoneId : 0); // signed 16-bit: above 32767 is negative
+    out += '|';
+    appendNumber(out, d.category ? d.category->id : 0);
+    out += '|';
+    appendNumber(out, it.x);
+    out += '|';
+    appendNumber(out, it.y);
+    out += '|';
+    appendNumber(out, it.levelMin);
+    out += '|';
+    appendNumber(out, it.levelMax);
+    out += "||";
+    appendNumber(out, it.typeId);
+    out += '|';
+    appendNumber(out, it.languageTag);
+    out += "||";
+    for (const uint32_t w : it.attributes.w) appendHex(out, w, 8);
+    out += '|';
+    if (it.id != 0) appendHex(out, it.id, 6);
+    out += '|';
+    appendField(out, linkTextOf(it));
+    out += '|';
+    appendDescription(out, it.description);
+    out += kLineEnd;
+}
+
+// Lines end at CR LF, CR or LF.
+template <class Visit>
+void forEachLine(const std::string& bytes, Visit visit)
+{
+    size_t start = 0;
+    const size_t n = bytes.size();
+    while (start < n) {
+        size_t end = start;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        if (!visit(std::string_view(bytes).substr(start, end - start))) return;
+        if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n') ++end;
+        start = end + 1;
+    }
+}
+
+std::string toText(const QString& s)
+{
+    return ToCp1252(s).value_or(s.toStdString());
+}
+
+QString targetPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString dir = QDir::cleanPath(info.absolutePath()) + "/";
+    const std::optional<QString> onDisk = FindEntryNoCase(dir, info.fileName());
+    return dir + (onDisk ? *onDisk : info.fileName());
+}
+
+} // namespace
+
+QString MakeAdditionsFileName(const QString& databaseLang)
+{
+    return "Vmar_ajouts_" + databaseLang + ".txt";
+}
+
+std::string RandomSaveId()
+{
+    static std::mt19937 rng(std::random_device{}());
+    std::uniform_int_distribution<int> digit(1, 9);
+    std::string id(6, '1');
+    for (char& c : id) c = char('0' + digit(rng));
+    return id;
+}
+
+AdditionsFile::AdditionsFile(NodeStore& store, TRealm_info& realm, AdditionsHost& host, QString additionsFileName)
+    : AdditionsFileName(std::move(additionsFileName)), store_(store), realm_(realm), host_(host)
+{
+}
+
+QString AdditionsFile::additionsPath() const
+{
+    if (auto onDisk = FindEntryNoCase(AjoutsDir, AdditionsFileName)) return AjoutsDir + *onDisk;
+    return AjoutsDir + AdditionsFileName;
+}
+
+std::string AdditionsFile::fileNameText() const
+{
+    return toText(AdditionsFileName);
+}
+
+void AdditionsFile::protect(const QString& path)
+{
+    protectedPath_ = targetPath(path);
+}
+
+bool AdditionsFile::isWriteRefused(const QString& path) const
+{
+    return !protectedPath_.isEmpty() && targetPath(path) == protectedPath_;
+}
+
+void AdditionsFile::toggle_tagnew(bool modified)
+{
+    AdditionsModified = modified;
+    host_.setSaveControlsEnabled(modified);
+}
+
+std::string AdditionsFile::additionsText(const std::string& saveId, const std::string& nickname) const
+{
+    std::string out;
+    out.reserve(64 * 1024);
+    out += kAdditionsHeader250;
+    out += "-id=" + saveId + "-";
+    // A line break in the nickname would turn the rest of it into a location line.
+    appendField(out, nickname.empty() ? std::string(kAnonymousNickname) : nickname);
+    out += kLineEnd;
+    out += kAdditionsVersionLine;
+    out += kLineEnd;
+    store_.forEachLocation([&out](int, const TNodeData& d) {
+        if (d.item && d.item->fromMaster == 0) appendLocationLine(out, d);
+    });
+    for (const std::string& line : KeptLines) {
+        out += line;
+        out += kLineEnd;
+    }
+    return out;
+}
+
+bool AdditionsFile::SaveRef_add(const QString& path)
+{
+    if (isWriteRefused(path)) {
+        // The file holds additions this load could not merge; writing the tree over it
+        // would lose them.
+        host_.log("additions file not merged in this load, left unchanged: " + toText(path));
+        host_.show_feedback(6, 6, fileNameText(), {});
+        return false;
+    }
+    const std::string text = additionsText(RandomSaveId(), Preferences.PSEU);
+    QString error;
+    if (!WriteFileAtomic(path, text, &error)) {
+        host_.log("additions file cannot be written to " + toText(path) + ": " + toText(error));
+        ShowRessourceMessage(6, false, fileNameText());
+        return false;
+    }
+    toggle_tagnew(false);
+    if (DroppedAdditions > 0) {
+        host_.show_feedback(4, 6, std::to_string(DroppedAdditions), fileNameText());
+        DroppedAdditions = 0;
+    } else {
+        host_.show_feedback(5, 4, fileNameText(), toText(AjoutsDir));
+    }
+    return true;
+}
+
+bool AdditionsFile::SaveRef(const QString& path)
+{
+    host_.setAutosaveTimer(false);
+    if (Preferences.PSEU.empty() && !isWriteRefused(path))
+        Preferences.PSEU = host_.ask_pseudo().substr(0, kPseudoMax);
+    const bool saved = SaveRef_add(path);
+    host_.setAutosaveTimer(Preferences.AUTO);
+    return saved;
+}
+
+void AdditionsFile::Loadref()
+{
+    const QString path = additionsPath();
+    if (realm_.headerValue == 0) {
+        // Not merged: the master file is missing, damaged or without header value.
+        if (QFileInfo(path).size() > 0) protect(path);
+        return;
+    }
+    DroppedAdditions = 0;
+    LoadRef_Add(path);
+    if (DroppedAdditions > 0) SaveRef(path);
+}
+
+void AdditionsFile::LoadRef_Add(const QString& path)
+{
+    if (!QFileInfo::exists(path)) return;
+    std::string bytes;
+    std::vector<uint8_t> raw;
+    if (!ReadWholeFile(path, raw)) {
+        host_.log("additions file cannot be read: " + toText(path));
+        protect(path);
+        return;
+    }
+    bytes.assign(raw.begin(), raw.end());
+    // An empty file holds nothing to protect.
+    if (!LoadRef_AddBytes(bytes) && !bytes.empty()) protect(path);
+}
+
+bool AdditionsFile::LoadRef_AddBytes(const std::string& bytes)
+{
+    bool first = true;
+    bool known = false;
+    bool is250 = false;
+    forEachLine(bytes, [&](std::string_view line) {
+        if (first) {
+            first = false;
+            const std::string_view tag = line.substr(0, 5);
+            known = tag == kAdditionsHeader250 || tag == kAdditionsHeader200;
+            is250 = tag == kAdditionsHeader250;
+            return known;
+        }
+        AnalyseStringComp(std::string(line), is250);
+        return true;
+    });
+    if (!known) {
+        ShowRessourceMessage(37, false);
+        host_.log({});
+        return false;
+    }
+    const std::string counts = std::to_string(realm_.mergeCount) + " ["
+                               + std::to_string(int64_t(std::trunc(double(realm_.mergeWeight)))) + "]";
+    host_.log(FormatRessource(GetInfoText(5), counts));
+    host_.log({});
+    return true;
+}
+
+MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is250)
+{
+    const std::string_view t = trimmed(line);
+    if (t.empty() || t[0] == '#') return MergeOutcome::Ignored;
+
+    // Kept lines go back into the file unchanged, except that a line of the older format,
+    // written back under the newer header, loses its field 14 so it keeps meaning "no id".
+    auto keep = [&]() {
+        std::string kept = line;
+        if (!is250) {
+            size_t from = 0;
+            for (size_t bars = 0; bars < kIdField && from != std::string::npos; ++bars) {
+                from = kept.find('|', from);
+                if (from != std::string::npos) ++from;
+            }
+            if (from != std::string::npos) kept.erase(from, kept.find('|', from) - from);
+        }
+        KeptLines.push_back(std::move(kept));
+        return MergeOutcome::Kept;
+    };
+
+    LineFields fields;
+    splitFields(t, fields);
+    rnew_node r;
+    if (!convertFields(fields, is250, r)) return keep();
+    r.name.assign(fields.f[0]);
+    if (r.name.empty()) return keep();
+    r.linkText.assign(fields.f[14]);
+    r.description.assign(fields.f[15]);
+    r.fromMaster = 0;
+    r.locked = 0;
+    r.hasItem = 1;
+
+    const int zoneNode = store_.find_map_masternode(int32_t(r.zoneId));
+    if (zoneNode == kNoTreeNode) return keep();
+
+    bool add = true;
+    int target = kNoTreeNode; // the location this line replaces
+    float weight = 1.0f;
+    for (const int node : store_.locationsAt(zoneNode, uint16_t(r.x), uint16_t(r.y))) {
+        const TNodeData* d = store_.nodeData(node);
+        if (!d || !d->item) continue;
+        if (is250 && r.id == 0) { // a new location on an occupied point is a duplicate
+            add = false;
+            break;
+        }
+        if (sameLocation(*d, r)) add = false; // an exact copy; the walk goes on
+        if (add && d->item->id == r.id) {
+            if (d->item->locked) return MergeOutcome::Locked;
+            weight = 0.5f;
+            target = node;
+            break;
+        }
+    }
+    if (r.id != 0 && target == kNoTreeNode) add = false; // its database location is gone or unchanged
+    if (r.id == 0 && IsErasedName(r.name)) add = false; // an erasure without a target
+
+    if (!add) {
+        if (target != kNoTreeNode) store_.destroynode(target);
+        ++DroppedAdditions;
+        return MergeOutcome::Dropped;
+    }
+    if (IsErasedName(r.name)) weight = 0.0f;
+    // Added before the replaced location goes, so a category that has no node in the zone
+    // leaves the tree as it was and the line is kept.
+    if (store_.addnode(r) == kNoTreeNode) return keep();
+    if (target != kNoTreeNode) store_.destroynode(target);
+    ++realm_.mergeCount;
+    realm_.mergeWeight += weight;
+    return target != kNoTreeNode ? MergeOutcome::Replaced : MergeOutcome::Added;
+}
+
+bool AdditionsFile::confirm_sauver(int reason)
+{
+    if (!AdditionsModified) return true;
+    const int answer = ShowRessourceMessage(reason, true, fileNameText());
+    if (answer == kAnswerYes) {
+        if (!SaveRef(additionsPath())) return false; // as if cancelled: nothing was saved
+        toggle_tagnew(false);
+        return true;
+    }
+    if (answer == kAnswerNo) {
+        if (reason == 1) toggle_tagnew(false); // leaving: the changes are abandoned
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,8 @@
+#include "preferences.h"
+
+rPreference Preferences;
+
+void InitPreferences()
+{
+    Preferences = rPreference{};
+}

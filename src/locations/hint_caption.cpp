@@ -1,0 +1,3 @@
+#include "hint_caption.h"
+
+rHCaption HCaption;

@@ -1,0 +1,266 @@
+// pref.ini: the written bytes, reading back, damaged files, and failed writes.
+#include <tuple>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "message_boxes.h"
+#include "pref_file.h"
+#include "ressource.h"
+#include "test_util.h"
+
+namespace {
+
+class RecordingBoxes : public MessageBoxes {
+public:
+    std::vector<QString> shown;
+    void information(const QString& t) override { shown.push_back(t); }
+    int confirm(const QString& t) override { shown.push_back(t); return kAnswerCancel; }
+    void plain(const QString& t) override { shown.push_back(t); }
+};
+
+const std::string kHeader = "#fichier autog\xE9n\xE9r\xE9, de pas \xE9" "diter.\r\n[VERS]=1\r\n";
+
+// A settings file with the given key lines after the two header lines.
+std::string prefFile(std::initializer_list<std::string> lines)
+{
+    std::string s = kHeader;
+    for (const auto& l : lines) s += l + "\r\n";
+    return s;
+}
+
+// Every setting away from its default.
+void changeAll(rPreference& p, WindowSettings& w)
+{
+    p.GPAT = "chemin"; p.TRAN = true; p.LOCA = false; p.CLVL = false;
+    p.LODA = 210; p.LODB = 420; p.LODC = 630; p.LODV = 510; p.MAHD = 560;
+    p.AVCT = false; p.WPSU = false; p.AUTO = true; p.NIVP = 42; p.HINT = 7000;
+    p.DATU = 3; p.DATW = 39417.5; p.MCUR = true; p.ALFA = true; p.ALFV = 128;
+    p.PRXS = "proxy.example"; p.PRXP = 8080; p.PRXN = "jean"; p.PRXM = "s\xE9same";
+    p.PRXB = true; p.HTTP = 0; p.LIAR = false; p.PSEU = "Ren\xE9";
+    w.InterfaceLang = QStringLiteral(u"fran\u00e7ais"); w.DatabaseLang = "Europe";
+    w.But_Leg = false; w.but_editmode = true; w.but_tips = false; w.but_grid = true;
+    w.but_chemin = false; w.MasterListShown = false; w.OffsetX = -1234; w.OffsetY = 567;
+    w.Zoom = 2500; w.MAPW = 1024; w.MAPH = 700; w.MAPT = -8; w.MAPL = 1930;
+    w.CurrentMapId = 17; w.Edit_lvl_min = ""; w.Edit_lvl_max = "60";
+}
+
+class PrefFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath("pref.ini");
+        setMessageBoxes(&boxes);
+    }
+    void TearDown() override
+    {
+        setMessageBoxes(nullptr);
+        Ressources.reset();
+    }
+    PrefLoadResult load(const std::string& bytes) { return LoadPrefBytes(bytes, prefs, window); }
+
+    QTemporaryDir dir;
+    QString path;
+    RecordingBoxes boxes;
+    rPreference prefs;
+    WindowSettings window;
+};
+
+TEST_F(PrefFileTest, WritesTheFileByteForByte)
+{
+    changeAll(prefs, window);
+    const std::string expected =
+        "#fichier autog\xE9n\xE9r\xE9, de pas \xE9" "diter.\r\n"
+        "[VERS]=1\r\n"
+        "[LANG]=fran\xE7" "ais\r\n"
+        "[TRAN]=True\r\n"
+        "[GPAT]=chemin\r\n"
+        "[DBDB]=Europe\r\n"
+        "[LGNA]=False\r\n"
+        "[LOCR]=17\r\n"
+        "[LOCX]=-1234\r\n"
+        "[LOCY]=567\r\n"
+        "[LOCZ]=2500\r\n"
+        "[LOCA]=False\r\n"
+        "[EDIT]=True\r\n"
+        "[CLVL]=False\r\n"
+        "[TIPS]=False\r\n"
+        "[LODA]=210\r\n"
+        "[LODB]=420\r\n"
+        "[LODC]=630\r\n"
+        "[LODV]=510\r\n"
+        "[MAHD]=560\r\n"
+        "[AVCT]=False\r\n"
+        "[WPSU]=False\r\n"
+        "[AUTO]=True\r\n"
+        "[NIVP]=42\r\n"
+        "[HINT]=7000\r\n"
+        "[MASL]=False\r\n"
+        "[DATU]=3\r\n"
+        "[DATW]=39417,5\r\n"
+        "[MAPW]=1024\r\n"
+        "[MAPH]=700\r\n"
+        "[MAPT]=-8\r\n"
+        "[MAPL]=1930\r\n"
+        "[MINN]=\r\n"
+        "[MAXN]=60\r\n"
+        "[GRID]=True\r\n"
+        "[CHEM]=False\r\n"
+        "[MCUR]=True\r\n"
+        "[ALFA]=True\r\n"
+        "[ALFV]=128\r\n"
+        "[PRXS]=proxy.example\r\n"
+        "[PRXP]=8080\r\n"
+        "[PRXN]=jean\r\n"
+        "[PRXM]=s\xE9same\r\n"
+        "[PRXB]=True\r\n"
+        "[HTTP]=0\r\n"
+        "[LIAR]=False\r\n"
+        "[PSEU]=Ren\xE9\r\n";
+    ASSERT_TRUE(save_prefs(path, prefs, window));
+    EXPECT_EQ(readBytes(path), expected);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(PrefFileTest, ReadsBackEveryField)
+{
+    rPreference src;
+    WindowSettings srcWindow;
+    changeAll(src, srcWindow);
+    ASSERT_TRUE(writeBytes(path, PrefFileBytes(src, srcWindow)));
+    load_prefs(path, prefs, window);
+    EXPECT_TRUE(boxes.shown.empty());
+    // These are read into other places than they are written from; [TRAN] is not read.
+    EXPECT_EQ(std::tuple(prefs.LOCR, prefs.MINN, prefs.MAXN, prefs.TRAN), std::tuple(17, 0, 60, false));
+    prefs.TRAN = true;
+    window.CurrentMapId = prefs.LOCR;
+    window.Edit_lvl_min = "";
+    window.Edit_lvl_max = "60";
+    // Every other field differs from its default, so writing again shows any field lost.
+    EXPECT_EQ(PrefFileBytes(prefs, window), PrefFileBytes(src, srcWindow));
+}
+
+TEST_F(PrefFileTest, IgnoresOtherVersionsAndShortFilesSilently)
+{
+    for (const std::string& bytes : {std::string("#\r\n[VERS]=2\r\n[NIVP]=30\r\n"), std::string("#\n[vers]=1\n[NIVP]=30"),
+                                     kHeader, std::string("#"), std::string()}) {
+        ASSERT_TRUE(writeBytes(path, bytes));
+        load_prefs(path, prefs, window);
+        EXPECT_EQ(prefs.NIVP, 5);
+    }
+    QFile::remove(path);
+    load_prefs(path, prefs, window);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("pref.ini")); // a folder in its place counts as no file
+    load_prefs(path, prefs, window);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(PrefFileTest, SkipsLinesThatDoNotConvertWithOneBox)
+{
+    ASSERT_TRUE(writeBytes(path, prefFile({"[LANG]=English", "[LOCY]=-40", "[LOCZ]=abc", "[DATW]=39417.5",
+                                           "[AUTO]=yes", "[LOCX]=", "[NIVP]=30"})));
+    load_prefs(path, prefs, window);
+    EXPECT_EQ(boxes.shown, std::vector<QString>{"prefs error"});
+    EXPECT_EQ(window.InterfaceLang, "English");
+    EXPECT_EQ(std::tuple(window.OffsetY, window.Zoom, window.OffsetX), std::tuple(-40, 100, 0));
+    EXPECT_EQ(std::tuple(prefs.DATW, prefs.AUTO), std::tuple(0.0, false));
+    EXPECT_EQ(prefs.NIVP, 30); // lines after a bad one still apply
+}
+
+TEST_F(PrefFileTest, LineRules)
+{
+    window.DatabaseLang = "Europe";
+    EXPECT_EQ(load(prefFile({"[MINN]=", "[MAXN]=", "[LANG]=", "[DBDB]=", "[locz]=800", "[LOCZ] =800", "[LOCZ]",
+                             "", "[TRAN]=True", "[NIVP]=10", "[NIVP]=12"})),
+              PrefLoadResult::Loaded);
+    EXPECT_EQ(std::tuple(prefs.MINN, prefs.MAXN, window.Zoom, prefs.TRAN, prefs.NIVP), std::tuple(0, 99, 100, false, 12));
+    EXPECT_EQ(window.InterfaceLang, QStringLiteral(u"fran\u00e7ais"));
+    EXPECT_TRUE(window.DatabaseLang.isEmpty());
+    EXPECT_EQ(load("#\n[VERS]=1\r[NIVP]=20\n[HINT]=0"), PrefLoadResult::Loaded); // lone LF and CR
+    EXPECT_EQ(prefs.NIVP, 20);
+}
+
+TEST_F(PrefFileTest, ValueForms)
+{
+    for (const char* v : {"1", "true", "TRUE", "-3", "0,5"}) {
+        prefs.AUTO = false;
+        EXPECT_TRUE(parse_prefline(std::string("[AUTO]=") + v, prefs, window) && prefs.AUTO) << v;
+    }
+    for (const char* v : {"0", "fAlSe"}) {
+        prefs.AUTO = true;
+        EXPECT_TRUE(parse_prefline(std::string("[AUTO]=") + v, prefs, window) && !prefs.AUTO) << v;
+    }
+    for (const char* line : {"[AUTO]=yes", "[AUTO]=True ", "[ALFA]=", "[HINT]=", "[DATW]=", "[DATW]=39417.5",
+                             "[LOCX]=2147483648"})
+        EXPECT_FALSE(parse_prefline(line, prefs, window)) << line;
+    EXPECT_TRUE(parse_prefline("[DATW]=39417,5", prefs, window));
+    EXPECT_DOUBLE_EQ(prefs.DATW, 39417.5);
+}
+
+TEST_F(PrefFileTest, NicknameHoldsFortyCharacters)
+{
+    const std::string forty(40, 'a');
+    ASSERT_TRUE(parse_prefline("[PSEU]=" + forty, prefs, window));
+    EXPECT_EQ(prefs.PSEU, forty);
+    const std::string file = PrefFileBytes(prefs, window);
+    EXPECT_NE(file.find("\r\n[PSEU]=" + forty + "\r\n"), std::string::npos); // a line of 47 characters
+    ASSERT_TRUE(parse_prefline("[PSEU]=" + forty + "bcdef", prefs, window));
+    EXPECT_EQ(prefs.PSEU, forty);
+    prefs.PSEU = forty + "bcdef"; // set longer by a caller: still written as 40
+    EXPECT_EQ(PrefFileBytes(prefs, window), file);
+}
+
+TEST_F(PrefFileTest, ClampsValuesThatWouldBreakTheProgram)
+{
+    EXPECT_EQ(load(prefFile({"[LOCZ]=5", "[ALFV]=0", "[NIVP]=2147483647"})), PrefLoadResult::Loaded);
+    EXPECT_EQ(std::tuple(window.Zoom, prefs.ALFV, prefs.NIVP), std::tuple(20, 1, 50));
+    EXPECT_EQ(load(prefFile({"[LOCZ]=99999", "[ALFV]=256", "[NIVP]=-4"})), PrefLoadResult::Loaded);
+    EXPECT_EQ(std::tuple(window.Zoom, prefs.ALFV, prefs.NIVP), std::tuple(3500, 255, 1));
+}
+
+TEST_F(PrefFileTest, LineBreaksInsideTextsCannotAddLines)
+{
+    prefs.PRXM = "pw\r\n[LOCZ]=5";
+    window.Edit_lvl_min = "3\n";
+    const std::string file = PrefFileBytes(prefs, window);
+    EXPECT_NE(file.find("\r\n[PRXM]=pw\r\n[PRXB]"), std::string::npos);
+    EXPECT_NE(file.find("\r\n[MINN]=3\r\n[MAXN]"), std::string::npos);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 47);
+}
+
+TEST_F(PrefFileTest, UnwritableFileShowsS22AndKeepsTheOldContent)
+{
+    std::string texts;
+    for (int i = 1; i <= 22; ++i) texts += "S" + std::to_string(i) + " message " + std::to_string(i) + "\r\n";
+    ParseRessourceText(texts, Ressources);
+    ASSERT_TRUE(writeBytes(path + "/inside", "old")); // a folder where the file should be
+    EXPECT_FALSE(save_prefs(path, prefs, window));
+    EXPECT_EQ(boxes.shown, std::vector<QString>{"message 22"});
+    EXPECT_EQ(readBytes(path + "/inside"), "old");
+}
+
+TEST_F(PrefFileTest, KeepsAnotherVersionsFileAsBak)
+{
+    const std::string other = "#\r\n[VERS]=2\r\n[NEW!]=x\r\n";
+    ASSERT_TRUE(writeBytes(path, other));
+    ASSERT_TRUE(save_prefs(path, prefs, window));
+    EXPECT_EQ(readBytes(path + ".bak"), other);
+    EXPECT_EQ(readBytes(path), PrefFileBytes(prefs, window));
+    // Our own version is simply replaced.
+    QFile::remove(path + ".bak");
+    prefs.NIVP = 9;
+    ASSERT_TRUE(save_prefs(path, prefs, window));
+    EXPECT_FALSE(QFile::exists(path + ".bak"));
+    EXPECT_EQ(readBytes(path), PrefFileBytes(prefs, window));
+    // When the copy cannot be made, the other version's file is not overwritten.
+    ASSERT_TRUE(writeBytes(path, other));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("pref.ini.bak"));
+    EXPECT_FALSE(save_prefs(path, prefs, window));
+    EXPECT_EQ(readBytes(path), other);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+} // namespace
