@@ -1,0 +1,65 @@
+#include "url_list.h"
+
+#include "compressed.h"
+#include "database_globals.h"
+#include "delphi_conv.h"
+#include "folders.h"
+#include "log.h"
+#include "path_resolver.h"
+
+bool ParseUrlList(const std::string& text, std::vector<std::string>& entries, uint8_t& langTag)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    int32_t tag = 0;
+    if (lines.empty() || !TryParseInt(DelphiTrim(lines[0]), tag) || tag < 0 || tag > 255) return false;
+    langTag = uint8_t(tag);
+    entries.assign(lines.begin() + 1, lines.end());
+    return true;
+}
+
+bool load_urllist()
+{
+    UrlList.clear();
+    const auto path = ResolveExistingPath(DatabaseLangDir, "url.bin");
+    MemoryStream stream;
+    if (!path || !LoadCompressedFile(stream, *path)) {
+        if (CurrentLangTag != 0) LogLine("url.bin missing or damaged: language tag reset");
+        CurrentLangTag = 0;
+        return false;
+    }
+    ScrambleStream(stream, kUrlListKey);
+    uint8_t tag = 0;
+    if (!ParseUrlList(stream.toString(), UrlList, tag)) {
+        LogLine("url.bin of " + DatabaseLangDir.toStdString() + " holds no language tag: no endpoint");
+        UrlList.clear();
+        CurrentLangTag = 0;
+        return false;
+    }
+    CurrentLangTag = tag;
+    return true;
+}
+
+std::string UrlEntryAt(size_t index)
+{
+    return index < UrlList.size() ? UrlList[index] : std::string();
+}
+
+std::vector<uint8_t> MakeUrlBin(const std::vector<std::string>& lines)
+{
+    MemoryStream s;
+    for (const std::string& l : lines) {
+        s.write(l.data(), l.size());
+        s.write("\r\n", 2);
+    }
+    ScrambleStream(s, kUrlListKey);
+    return DeflateBytes(s.data.data(), s.data.size());
+}

@@ -1,0 +1,202 @@
+#pragma once
+// The main window: its frame (tool bars, menus, side panel, status bar), its start-up and
+// shutdown, and the state the other parts of the program share. The work itself lives in
+// the subsystem classes; the named methods here hand over to them.
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "additions.h"
+#include "data_model.h"
+#include "feedback.h"
+#include "location_tree.h"
+#include "pref_file.h"
+#include "records.h"
+#include "tree_visibility.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QSlider;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+class HintManager;
+class ImageMap;
+class LocationTreeModel;
+class LocationTreeView;
+
+// What the main window asks through dialogs; tests answer without a modal loop.
+struct MainWindowDialogs {
+    // The first-start dialog; True when a language and a database were chosen.
+    std::function<bool(QWidget* owner)> firstInfo;
+    // The nickname dialog; the text typed (Windows-1252), possibly empty.
+    std::function<std::string(QWidget* owner)> pseudo;
+    // The about box, on its credits page or not.
+    std::function<void(QWidget* owner, bool credits)> about;
+};
+
+class TForm4 : public QMainWindow, public AdditionsHost {
+    Q_OBJECT
+public:
+    // Builds the window and runs its creation sequence for the program folder exeDir.
+    explicit TForm4(const QString& exeDir, MainWindowDialogs dialogs = {}, QWidget* parent = nullptr);
+    ~TForm4() override;
+
+    // Life cycle.
+    void FormActivate();
+    void FormDestroy();
+    void init_menulang();
+    void goto_newversion();
+    bool ask_firstinfo();
+    static void check_folder(const QString& path);
+    void apply_killlist();
+    void load_vectors_markers();
+
+    // Database load and clear.
+    void load_database();
+    void clear_database_view();
+    void refresh_concolors(bool resetMap);
+    void update_concolors();
+    void update_node_visibility();
+
+    // Frame and commands.
+    void affiche_masterliste();
+    // The side panel shows while a page button is down and the window is 300 pixels wide or more.
+    void applySidePanelRule(int windowWidth);
+    void StayOnTop();
+    void movefiche();
+    void toggle_mode_edition();
+    bool toggle_mode_nozone();
+    void init_formcaption();
+    // Appends the icons of a strip to an image list of icons of that size; S47 on failure.
+    void assign_icon(std::vector<QImage>& list, QSize iconSize, const QString& stripFileName);
+    void show_about(bool creditsPage);
+    void load_sitelinks(QMenu* parentItem);
+    void lienClick(int index);
+    void add_region_item(const rRegion& map, int index);
+    void regionClick(int index);
+    void CombocheckChange();
+    void apply_categfilter();
+    void checkLodClick();
+    void ZoomBarChange(int position);
+    void show_feedback(int id, int seconds, const std::string& text1, const std::string& text2) override;
+    void TimerfeedbackTimer();
+    void clear_feedback();
+    void Sauver1Click();
+    void Timer3Timer();
+    void but_mailClick();
+    void but_autoupClick();
+    void but_editmodeClick();
+    bool FormCloseQuery();
+    void init_hinttime(int milliseconds);
+
+    // The map side, as far as it exists: shows a location node's map and selects it.
+    void localize_data(int node, bool centre);
+    void select_node(int node);
+    void clear_mapview();
+
+    // AdditionsHost
+    std::string ask_pseudo() override;
+    void setAutosaveTimer(bool on) override;
+    void setSaveControlsEnabled(bool on) override;
+    void log(const std::string& line) override;
+    void toggle_tagnew(bool modified);
+    bool confirm_sauver(int reason);
+
+    // Shared state.
+    bool FirstActivate = true;
+    bool ShowMarkers = true;
+    bool MasterListShown = true;
+    int DroppedAdditions() const { return additions_ ? additions_->DroppedAdditions : 0; }
+    bool AdditionsModified() const { return additions_ && additions_->AdditionsModified; }
+    int Zoom = 100;
+    int OffsetX = 0;
+    int OffsetY = 0;
+    int CurrentMapId = -1;
+    LevelFilter levelFilter;
+    FeedbackLines FeedbackList;
+    std::vector<rLink> SiteList;
+    std::array<int, 4> SelectionChain{kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
+    pMap_info* ZoneUnderMouse = nullptr;
+    int HotNode = kNoTreeNode;
+    int InfoNode = kNoTreeNode;
+    std::unique_ptr<TNodeData> CopyData;
+    MemoryStream HitTestStream, GridVec, BorderVec;
+    double DatabaseDate = 0.0;
+    WindowSettings settings; // what pref.ini keeps outside the settings record
+    bool NewVersionAccepted = false;
+    bool FilesUpdated = false;
+    std::string LastPlaceCode;
+
+    // Controls the tests and the other parts reach.
+    LocationTree MyTreeStore;
+    LocationTreeModel* MyTreeModel = nullptr;
+    LocationTreeView* MyTree = nullptr;
+    AdditionsFile* additions() const { return additions_.get(); }
+    QPlainTextEdit* Memo1 = nullptr;
+    ImageMap* ImageMapView = nullptr;
+    QSlider* ZoomBar = nullptr;
+    QWidget* PanelDock = nullptr;
+    QStackedWidget* Pages = nullptr;
+    QToolBar *ToolBar1 = nullptr, *ToolBar2 = nullptr, *ToolBar3 = nullptr;
+    QToolButton *but_stay = nullptr, *but_autoup = nullptr, *but_tips = nullptr, *but_pref = nullptr,
+                *but_info = nullptr, *but_editmode = nullptr, *but_sav = nullptr, *but_mail = nullptr;
+    std::array<QToolButton*, 4> but_liste{};
+    QToolButton *But_Leg = nullptr, *but_chemin = nullptr, *but_grid = nullptr, *but_stitre = nullptr,
+                *but_overview = nullptr;
+    QMenu *menu_info = nullptr, *menu_lang = nullptr, *Menu_image = nullptr, *site1 = nullptr,
+          *Database1 = nullptr, *Langage1 = nullptr, *region1 = nullptr;
+    QAction *infos2 = nullptr, *credit1 = nullptr, *sauver1 = nullptr, *refresh1 = nullptr;
+    QAction *ajouter1 = nullptr, *Copiernode1 = nullptr, *coupernode1 = nullptr, *copierlelocref1 = nullptr,
+            *hyperlink1 = nullptr, *waypoint1 = nullptr, *wpdefaire1 = nullptr, *BMy = nullptr, *BOther = nullptr,
+            *N6 = nullptr, *region1Action = nullptr, *site1Action = nullptr;
+    QComboBox* Combocheck = nullptr;
+    QCheckBox* checkLod = nullptr;
+    QCheckBox* CheckBoxlvl = nullptr;
+    QLineEdit *Edit_lvl_min = nullptr, *Edit_lvl_max = nullptr, *Editlvl = nullptr;
+    QTimer Timer3, Timerfeedback;
+    HintManager* hints = nullptr;
+    std::vector<QImage> ImageList1, ImageList3, ImageList_c, Listiconmap, listmenu;
+
+    // Every step of creation and activation, in order, for the start-up test.
+    std::vector<std::string> startupTrace;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildControls();
+    void buildToolBars();
+    void buildMenus();
+    void buildSidePanel();
+    void applyWindowPlacement();
+    void trace(const std::string& step) { startupTrace.push_back(step); }
+    QAction* addMenuItem(QMenu* menu, const char* name, int tag);
+    QToolButton* addToolButton(QToolBar* bar, const char* name, int tag, int image, bool checkable, bool down);
+    void writeSettingsBack();
+
+    MainWindowDialogs dialogs_;
+    std::unique_ptr<AdditionsFile> additions_;
+    QActionGroup* regionGroup_ = nullptr;
+    bool destroyed_ = false;
+};
+
+// Folder of the running program: pref.ini, the sub-folders and the data live there.
+QString ProgramFolder();

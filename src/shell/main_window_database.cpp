@@ -1,0 +1,211 @@
+// The main window's database: load and clear, colours, the additions file's host.
+#include <QActionGroup>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "cp1252.h"
+#include "database_globals.h"
+#include "delphi_conv.h"
+#include "folders.h"
+#include "hint_window.h"
+#include "log.h"
+#include "image_map.h"
+#include "location_tree_model.h"
+#include "location_tree_view.h"
+#include "main_window.h"
+#include "master_file.h"
+#include "path_resolver.h"
+#include "preferences.h"
+#include "ressource.h"
+#include "url_list.h"
+
+void TForm4::load_database()
+{
+    trace("load_database");
+    QElapsedTimer clock;
+    clock.start();
+    Listiconmap.clear();
+    assign_icon(Listiconmap, QSize(11, 11), DataDir + "baseico.bmp");
+
+    const std::string all = GetCaptionText(73);
+    Combocheck->blockSignals(true);
+    Combocheck->clear();
+    Combocheck->addItem(ToDisplay(all));
+    if (CommonData)
+        for (const auto& c : CommonData->categories)
+            Combocheck->addItem(ToDisplay(c->name), QVariant::fromValue<quintptr>(quintptr(c.get())));
+    Combocheck->setCurrentIndex(Combocheck->findText(ToDisplay(all)));
+    Combocheck->blockSignals(false);
+
+    load_urllist();
+    Memo1->clear();
+    SelectionChain = {kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
+    RealmInfo = std::make_unique<TRealm_info>();
+
+    region1->clear();
+    delete regionGroup_;
+    regionGroup_ = new QActionGroup(region1);
+    for (size_t i = 0; i < RealmInfo->mapIndex->maps.size(); ++i) add_region_item(*RealmInfo->mapIndex->maps[i], int(i));
+
+    rnew_node copy;
+    copy.typeId = 1;
+    copy.categoryId = 1;
+    copy.linkText = "RC";
+    copy.hasItem = 1;
+    CopyData = std::make_unique<TNodeData>(copy, nullptr);
+    ZoneUnderMouse = nullptr;
+
+    static TData_common emptyCommon;
+    emptyCommon.savePrefsOnDestroy = false;
+    MyTreeStore.init_tree(*RealmInfo->mapIndex, CommonData ? *CommonData : emptyCommon);
+    trace("init_tree");
+
+    additions_ = std::make_unique<AdditionsFile>(MyTreeStore, *RealmInfo, *this, MakeAdditionsFileName(DatabaseLang));
+    MyTreeStore.BeginUpdate();
+    try {
+        MasterFileHooks hooks;
+        hooks.log = [this](const std::string& line) { log(line); };
+        MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
+        master.loadmaster2();
+        DatabaseDate = master.DatabaseDate;
+        trace("loadmaster2");
+        additions_->Loadref();
+        trace("loadref");
+        if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
+            listmenu.clear();
+            assign_icon(listmenu, QSize(16, 16), *ico);
+        }
+    } catch (const std::exception& e) {
+        LogLine(std::string("database load stopped: ") + e.what());
+    }
+    MyTreeStore.sortAll();
+    MyTreeStore.EndUpdate();
+    log(FormatRessource(GetInfoText(7), FloatToStrComma(clock.elapsed() / 1000.0)));
+    Timer3.setInterval(300000);
+    setAutosaveTimer(Preferences.AUTO);
+    trace("database loaded");
+}
+
+void TForm4::clear_database_view()
+{
+    Timer3.stop();
+    HitTestStream.clear();
+    select_node(kNoTreeNode);
+    HotNode = kNoTreeNode;
+    InfoNode = kNoTreeNode;
+    CopyData.reset();
+    additions_.reset();
+    MyTreeStore.clear();
+    ZoneUnderMouse = nullptr;
+    RealmInfo.reset();
+    Listiconmap.clear();
+    listmenu.clear();
+}
+
+void TForm4::refresh_concolors(bool resetMap)
+{
+    if (resetMap) {
+        clear_mapview();
+        ImageMapView->update();
+    }
+    RecolourAll = true;
+    MyTreeStore.BeginUpdate();
+    update_concolors();
+    MyTreeStore.EndUpdate();
+}
+
+void TForm4::update_concolors()
+{
+    ::update_concolors(MyTreeStore, RecolourAll);
+}
+
+void TForm4::update_node_visibility()
+{
+    ::update_node_visibility(MyTreeStore, levelFilter, RecolourAll);
+    ImageMapView->update();
+}
+
+void TForm4::select_node(int node)
+{
+    SelectionChain = {kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
+    for (int i = 0, n = node; i < 4 && n != kNoTreeNode; ++i, n = MyTreeStore.parentOf(n)) SelectionChain[size_t(i)] = n;
+    MyTreeModel->setSelectionChain(SelectionChain);
+}
+
+void TForm4::localize_data(int node, bool /*centre*/)
+{
+    if (!MyTreeStore.isNode(node)) return;
+    const TNodeData* d = MyTreeStore.nodeData(node);
+    if (d && d->zone) {
+        CurrentMapId = d->zone->regionId;
+        MyTreeModel->setCurrentMapId(CurrentMapId);
+    }
+    if (MyTreeStore.levelOf(node) == levelLocation) select_node(node);
+    ImageMapView->update();
+}
+
+void TForm4::clear_mapview()
+{
+    CurrentMapId = -1;
+    if (MyTreeModel) MyTreeModel->setCurrentMapId(-1);
+}
+
+// The additions file's host.
+
+std::string TForm4::ask_pseudo()
+{
+    return dialogs_.pseudo ? dialogs_.pseudo(this) : std::string();
+}
+
+void TForm4::setAutosaveTimer(bool on)
+{
+    if (on)
+        Timer3.start(300000);
+    else
+        Timer3.stop();
+}
+
+void TForm4::setSaveControlsEnabled(bool on)
+{
+    sauver1->setEnabled(on);
+    but_sav->setEnabled(on);
+}
+
+void TForm4::log(const std::string& line)
+{
+    Memo1->appendPlainText(ToDisplay(line));
+}
+
+void TForm4::toggle_tagnew(bool modified)
+{
+    if (additions_)
+        additions_->toggle_tagnew(modified);
+    else
+        setSaveControlsEnabled(modified);
+}
+
+bool TForm4::confirm_sauver(int reason)
+{
+    return additions_ ? additions_->confirm_sauver(reason) : true;
+}
+
+void TForm4::Sauver1Click()
+{
+    if (additions_) additions_->SaveRef(additions_->additionsPath());
+}
+
+void TForm4::Timer3Timer()
+{
+    if (!additions_ || !MyTreeStore.AutosaveAllowed) return;
+    if (Preferences.PSEU.empty()) {
+        // An autosave never opens a dialog: without a nickname the header says "Anonymous".
+        Timer3.stop();
+        additions_->SaveRef_add(additions_->additionsPath());
+        setAutosaveTimer(Preferences.AUTO);
+    } else {
+        additions_->SaveRef(additions_->additionsPath());
+    }
+}

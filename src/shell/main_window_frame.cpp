@@ -1,0 +1,598 @@
+// The main window's frame: tool bars, menus, side panel, and the commands behind them.
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "cp1252.h"
+#include "delphi_conv.h"
+#include "desktop.h"
+#include "file_io.h"
+#include "folders.h"
+#include "hint_window.h"
+#include "image_helpers.h"
+#include "log.h"
+#include "text_helpers.h"
+#include "image_map.h"
+#include "location_tree_model.h"
+#include "location_tree_view.h"
+#include "main_window.h"
+#include "path_resolver.h"
+#include "preferences.h"
+#include "ressource.h"
+#include "widget_helpers.h"
+
+QAction* TForm4::addMenuItem(QMenu* menu, const char* name, int tag)
+{
+    QAction* a = menu->addAction(QString::fromLatin1(name));
+    a->setObjectName(name);
+    a->setProperty("Tag", tag);
+    return a;
+}
+
+QToolButton* TForm4::addToolButton(QToolBar* bar, const char* name, int tag, int image, bool checkable, bool down)
+{
+    auto* b = new QToolButton(bar);
+    b->setObjectName(name);
+    b->setProperty("Tag", tag);
+    b->setProperty("ImageIndex", image);
+    b->setCheckable(checkable);
+    b->setChecked(down);
+    b->setAutoRaise(true);
+    bar->addWidget(b);
+    return b;
+}
+
+void TForm4::buildControls()
+{
+    buildMenus();
+    buildToolBars();
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    auto* mapColumn = new QVBoxLayout();
+    ImageMapView = new ImageMap(central);
+    ImageMapView->splashCase = [this] { return CurrentMapId == -1 || FirstActivate; };
+    ImageMapView->feedback = &FeedbackList;
+    ImageMapView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ImageMapView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        toggle_mode_nozone();
+        Menu_image->popup(ImageMapView->mapToGlobal(p));
+    });
+    ZoomBar = new QSlider(Qt::Horizontal, central);
+    ZoomBar->setObjectName("ZoomBar");
+    ZoomBar->setRange(20, 3500);
+    connect(ZoomBar, &QSlider::valueChanged, this, &TForm4::ZoomBarChange);
+    mapColumn->addWidget(ImageMapView, 1);
+    mapColumn->addWidget(ZoomBar);
+    row->addWidget(ToolBar3);
+    row->addLayout(mapColumn, 1);
+    buildSidePanel();
+    row->addWidget(PanelDock);
+    setCentralWidget(central);
+    statusBar();
+
+    Timer3.setInterval(300000);
+    connect(&Timer3, &QTimer::timeout, this, &TForm4::Timer3Timer);
+    Timerfeedback.setInterval(200);
+    connect(&Timerfeedback, &QTimer::timeout, this, &TForm4::TimerfeedbackTimer);
+}
+
+void TForm4::buildToolBars()
+{
+    ToolBar1 = addToolBar("ToolBar1");
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->installEventFilter(this); // a press on its free area drags the window
+    but_stay = addToolButton(ToolBar1, "but_stay", 9, 15, true, false);
+    but_autoup = addToolButton(ToolBar1, "but_autoup", 11, 26, false, false);
+    but_tips = addToolButton(ToolBar1, "but_tips", 3, 22, true, true);
+    but_pref = addToolButton(ToolBar1, "but_pref", 12, 27, false, false);
+    but_pref->setMenu(menu_lang);
+    but_pref->setPopupMode(QToolButton::MenuButtonPopup);
+    but_info = addToolButton(ToolBar1, "but_info", 10, 7, false, false);
+    but_info->setMenu(menu_info);
+    but_info->setPopupMode(QToolButton::MenuButtonPopup);
+    but_editmode = addToolButton(ToolBar1, "but_editmode", 13, 24, true, false);
+    but_sav = addToolButton(ToolBar1, "but_sav", 7, 14, false, false);
+    but_mail = addToolButton(ToolBar1, "but_mail", 16, 21, false, false);
+    connect(but_stay, &QToolButton::clicked, this, &TForm4::StayOnTop);
+    connect(but_autoup, &QToolButton::clicked, this, &TForm4::but_autoupClick);
+    connect(but_tips, &QToolButton::clicked, this, [this] { ImageMapView->update(); });
+    connect(but_info, &QToolButton::clicked, this, [this] { show_about(false); });
+    connect(but_editmode, &QToolButton::clicked, this, &TForm4::but_editmodeClick);
+    connect(but_sav, &QToolButton::clicked, this, &TForm4::Sauver1Click);
+    connect(but_mail, &QToolButton::clicked, this, &TForm4::but_mailClick);
+
+    ToolBar2 = addToolBar("ToolBar2");
+    ToolBar2->setObjectName("ToolBar2");
+    ToolBar2->setMovable(false);
+    const int listImages[4] = {2, 0, 6, 7};
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = "but_liste" + std::to_string(i + 1);
+        but_liste[size_t(i)] = addToolButton(ToolBar2, name.c_str(), 20 + i, listImages[i], true, i == 0);
+        connect(but_liste[size_t(i)], &QToolButton::clicked, this, [this, i](bool down) {
+            // One group in which all may be up: pressing one releases the others.
+            if (down)
+                for (int j = 0; j < 4; ++j)
+                    if (j != i) but_liste[size_t(j)]->setChecked(false);
+            if (down) Pages->setCurrentIndex(i);
+            affiche_masterliste();
+        });
+    }
+
+    ToolBar3 = new QToolBar("ToolBar3", this);
+    ToolBar3->setObjectName("ToolBar3");
+    ToolBar3->setOrientation(Qt::Vertical);
+    ToolBar3->setIconSize(QSize(25, 25));
+    But_Leg = addToolButton(ToolBar3, "But_Leg", 1, 0, true, true);
+    but_chemin = addToolButton(ToolBar3, "but_chemin", 28, 1, true, true);
+    but_grid = addToolButton(ToolBar3, "but_grid", 24, 20, true, false);
+    but_stitre = addToolButton(ToolBar3, "but_stitre", 2, 17, true, false);
+    but_overview = addToolButton(ToolBar3, "but_overview", 4, 16, true, false);
+    for (QToolButton* b : {But_Leg, but_chemin, but_grid, but_stitre, but_overview})
+        connect(b, &QToolButton::clicked, this, [this] { ImageMapView->update(); });
+}
+
+void TForm4::buildMenus()
+{
+    menu_info = new QMenu(this);
+    menu_info->setObjectName("menu_info");
+    infos2 = addMenuItem(menu_info, "infos2", 29);
+    credit1 = addMenuItem(menu_info, "credit1", 43);
+    menu_info->addSeparator();
+    site1 = new QMenu(this);
+    site1->setObjectName("site1");
+    site1Action = menu_info->addMenu(site1);
+    site1Action->setObjectName("site1");
+    site1Action->setProperty("Tag", 50);
+    connect(infos2, &QAction::triggered, this, [this] { show_about(false); });
+    connect(credit1, &QAction::triggered, this, [this] { show_about(true); });
+
+    menu_lang = new QMenu(this);
+    menu_lang->setObjectName("menu_lang");
+    Database1 = menu_lang->addMenu("Database");
+    Database1->setObjectName("Database1");
+    Langage1 = menu_lang->addMenu("Interface");
+    Langage1->setObjectName("Langage1");
+
+    // The hidden main menu: its items work by their shortcuts only.
+    sauver1 = new QAction(this);
+    sauver1->setObjectName("sauver1");
+    sauver1->setShortcut(QKeySequence("Ctrl+S"));
+    connect(sauver1, &QAction::triggered, this, &TForm4::Sauver1Click);
+    refresh1 = new QAction(this);
+    refresh1->setObjectName("refresh1");
+    refresh1->setShortcut(QKeySequence("Ctrl+W"));
+    connect(refresh1, &QAction::triggered, this, [this] { ImageMapView->update(); });
+    addAction(sauver1);
+    addAction(refresh1);
+
+    Menu_image = new QMenu(this);
+    Menu_image->setObjectName("Menu_image");
+    ajouter1 = addMenuItem(Menu_image, "ajouter1", 30);
+    ajouter1->setEnabled(false);
+    Menu_image->addSeparator();
+    Copiernode1 = addMenuItem(Menu_image, "Copiernode1", 32);
+    Copiernode1->setEnabled(false);
+    coupernode1 = addMenuItem(Menu_image, "coupernode1", 33);
+    coupernode1->setEnabled(false);
+    copierlelocref1 = addMenuItem(Menu_image, "copierlelocref1", 60);
+    hyperlink1 = addMenuItem(Menu_image, "hyperlink1", 15);
+    N6 = Menu_image->addSeparator();
+    waypoint1 = addMenuItem(Menu_image, "waypoint1", 57);
+    waypoint1->setCheckable(true);
+    wpdefaire1 = addMenuItem(Menu_image, "wpdefaire1", 58);
+    wpdefaire1->setEnabled(false);
+    Menu_image->addSeparator();
+    region1 = new QMenu(this);
+    region1->setObjectName("region1");
+    region1Action = Menu_image->addMenu(region1);
+    region1Action->setObjectName("region1");
+    region1Action->setProperty("Tag", 44);
+    BMy = addMenuItem(Menu_image, "BMy", 39);
+    BOther = addMenuItem(Menu_image, "BOther", 40);
+    BMy->setVisible(false);
+    BOther->setVisible(false);
+    connect(copierlelocref1, &QAction::triggered, this, [this] {
+        // "J_", kind 1, then zone id, x and y as 4 hexadecimal digits each.
+        if (!ZoneUnderMouse) return;
+        LastPlaceCode = "J_1" + IntToHex4(ZoneUnderMouse->zoneId) + IntToHex4(0) + IntToHex4(0);
+        QApplication::clipboard()->setText(FromCp1252(LastPlaceCode));
+    });
+}
+
+void TForm4::buildSidePanel()
+{
+    PanelDock = new QWidget(this);
+    PanelDock->setObjectName("PanelDock");
+    PanelDock->setFixedWidth(260);
+    auto* dockLayout = new QVBoxLayout(PanelDock);
+    dockLayout->setContentsMargins(0, 0, 0, 0);
+    Pages = new QStackedWidget(PanelDock);
+    dockLayout->addWidget(Pages);
+
+    // Page 1: the location tree and its filters.
+    auto* TabSheet1 = new QWidget();
+    TabSheet1->setObjectName("TabSheet1");
+    auto* page1 = new QVBoxLayout(TabSheet1);
+    page1->setContentsMargins(2, 2, 2, 2);
+    auto* Panel1 = new QHBoxLayout();
+    Combocheck = new QComboBox(TabSheet1);
+    Combocheck->setObjectName("Combocheck");
+    Combocheck->setMaxVisibleItems(30);
+    checkLod = new QCheckBox(TabSheet1);
+    checkLod->setObjectName("checkLod");
+    checkLod->setProperty("Tag", 104);
+    checkLod->setChecked(true);
+    Panel1->addWidget(Combocheck, 1);
+    Panel1->addWidget(checkLod);
+    page1->addLayout(Panel1);
+    connect(Combocheck, &QComboBox::currentIndexChanged, this, &TForm4::CombocheckChange);
+    connect(checkLod, &QCheckBox::clicked, this, &TForm4::checkLodClick);
+
+    MyTreeModel = new LocationTreeModel(MyTreeStore, this);
+    MyTree = new LocationTreeView(MyTreeStore, *MyTreeModel, TabSheet1);
+    page1->addWidget(MyTree, 1);
+    MyTree->onFocusChanged = [this](int node) {
+        if (node == kNoTreeNode) return;
+        switch (MyTreeStore.levelOf(node)) {
+        case levelMap: {
+            const TNodeData* d = MyTreeStore.nodeData(node);
+            if (d && d->region) localize_data(MyTreeStore.find_map_masternode(d->region->homeZoneId), false);
+            break;
+        }
+        case levelZone: localize_data(node, false); break;
+        case levelLocation: localize_data(node, true); break;
+        default: break;
+        }
+    };
+
+    auto* GroupBox1 = new QGroupBox(TabSheet1);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setProperty("Tag", 4);
+    auto* g1 = new QHBoxLayout(GroupBox1);
+    CheckBoxlvl = new QCheckBox(GroupBox1);
+    CheckBoxlvl->setObjectName("CheckBoxlvl");
+    Edit_lvl_min = new QLineEdit("0", GroupBox1);
+    Edit_lvl_min->setObjectName("Edit_lvl_min");
+    Edit_lvl_max = new QLineEdit("99", GroupBox1);
+    Edit_lvl_max->setObjectName("Edit_lvl_max");
+    for (QLineEdit* e : {Edit_lvl_min, Edit_lvl_max}) {
+        e->setMaxLength(2);
+        e->setEnabled(false);
+        e->setContextMenuPolicy(Qt::NoContextMenu);
+    }
+    g1->addWidget(CheckBoxlvl);
+    g1->addWidget(Edit_lvl_min);
+    g1->addWidget(Edit_lvl_max);
+    auto* GroupBox2 = new QGroupBox(TabSheet1);
+    GroupBox2->setObjectName("GroupBox2");
+    GroupBox2->setProperty("Tag", 5);
+    auto* g2 = new QHBoxLayout(GroupBox2);
+    Editlvl = new QLineEdit("1", GroupBox2);
+    Editlvl->setObjectName("Editlvl");
+    Editlvl->setMaxLength(2);
+    Editlvl->setContextMenuPolicy(Qt::NoContextMenu);
+    g2->addWidget(Editlvl);
+    auto* Panel2 = new QHBoxLayout();
+    Panel2->addWidget(GroupBox1);
+    Panel2->addWidget(GroupBox2);
+    page1->addLayout(Panel2);
+
+    auto minExit = [this] {
+        exitLevelMin(Edit_lvl_min, Edit_lvl_max, levelFilter);
+        update_node_visibility();
+    };
+    auto maxExit = [this] {
+        exitLevelMax(Edit_lvl_min, Edit_lvl_max, levelFilter);
+        update_node_visibility();
+    };
+    connect(Edit_lvl_min, &QLineEdit::editingFinished, this, minExit);
+    connect(Edit_lvl_max, &QLineEdit::editingFinished, this, maxExit);
+    Edit_lvl_min->installEventFilter(new DigitKeyFilter([this] { Edit_lvl_max->setFocus(); }, Edit_lvl_min));
+    Edit_lvl_max->installEventFilter(new DigitKeyFilter([this] { Edit_lvl_min->setFocus(); }, Edit_lvl_max));
+    auto playerExit = [this] {
+        exitPlayerLevel(Editlvl);
+        update_node_visibility();
+    };
+    connect(Editlvl, &QLineEdit::editingFinished, this, playerExit);
+    Editlvl->installEventFilter(new DigitKeyFilter(playerExit, Editlvl));
+    connect(CheckBoxlvl, &QCheckBox::clicked, this, [this](bool on) {
+        Edit_lvl_min->setEnabled(on);
+        Edit_lvl_max->setEnabled(on);
+        levelFilter.enabled = on;
+        update_node_visibility();
+    });
+    Pages->addWidget(TabSheet1);
+
+    // Pages 2 to 4: info, search, and positions with the log.
+    for (const char* name : {"TabSheet4", "TabSheet2", "TabSheet3"}) {
+        auto* page = new QWidget();
+        page->setObjectName(name);
+        Pages->addWidget(page);
+    }
+    auto* page4 = new QVBoxLayout(Pages->widget(3));
+    Memo1 = new QPlainTextEdit(Pages->widget(3));
+    Memo1->setObjectName("Memo1");
+    Memo1->setReadOnly(true);
+    page4->addWidget(Memo1);
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ToolBar1 && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        movefiche();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm4::movefiche()
+{
+    StartWindowDrag(this);
+}
+
+void TForm4::StayOnTop()
+{
+    SetStayOnTop(this, but_stay->isChecked());
+}
+
+void TForm4::affiche_masterliste()
+{
+    applySidePanelRule(width());
+}
+
+void TForm4::applySidePanelRule(int windowWidth)
+{
+    if (windowWidth >= 300) {
+        bool any = false;
+        for (QToolButton* b : but_liste) any = any || b->isChecked();
+        MasterListShown = any;
+    } else {
+        MasterListShown = false;
+        for (QToolButton* b : but_liste) b->setChecked(false);
+    }
+    PanelDock->setVisible(MasterListShown);
+}
+
+void TForm4::toggle_mode_edition()
+{
+    const bool on = but_editmode->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(but_sav), static_cast<QWidget*>(but_mail)}) {
+        // Tool bar widgets are shown through their actions.
+        for (QAction* a : ToolBar1->actions())
+            if (ToolBar1->widgetForAction(a) == w) a->setVisible(on);
+    }
+    for (QAction* a : {copierlelocref1, N6, ajouter1, Copiernode1, coupernode1, hyperlink1, waypoint1, wpdefaire1})
+        a->setVisible(on);
+    for (QAction* a : {MyTree->Modif1, MyTree->Copier1, MyTree->Couper1}) a->setVisible(on);
+}
+
+void TForm4::but_editmodeClick()
+{
+    if (but_editmode->isChecked()) show_feedback(44, 60, "", "");
+    toggle_mode_edition();
+}
+
+bool TForm4::toggle_mode_nozone()
+{
+    const bool zone = ZoneUnderMouse != nullptr;
+    ajouter1->setEnabled(zone);
+    copierlelocref1->setEnabled(zone);
+    if (!zone) {
+        Copiernode1->setEnabled(false);
+        coupernode1->setEnabled(false);
+        hyperlink1->setEnabled(false);
+    }
+    // The position markers and their check box come with the map.
+    BMy->setEnabled(false);
+    BOther->setEnabled(false);
+    waypoint1->setEnabled(zone);
+    return zone;
+}
+
+void TForm4::init_formcaption()
+{
+    for (QMenu* menu : {Menu_image, MyTree->Menu1, menu_info})
+        for (QAction* a : menu->actions()) {
+            const int tag = a->property("Tag").toInt();
+            if (tag > 0) a->setText(ToDisplay(GetMenuText(tag)));
+        }
+    TranslateForm(this);
+    // Tool buttons show their hint text as a tool tip; the hint window draws it.
+}
+
+void TForm4::assign_icon(std::vector<QImage>& list, QSize iconSize, const QString& stripFileName)
+{
+    QImage strip;
+    if (!strip.load(stripFileName) || iconSize.width() <= 0) {
+        ShowRessourceMessage(47, false, ToCp1252(QFileInfo(stripFileName).fileName()).value_or(""));
+        return;
+    }
+    strip = strip.convertToFormat(QImage::Format_ARGB32);
+    MakeColorTransparent(strip, 0xFFFFFF);
+    const int w = iconSize.width(), h = iconSize.height();
+    for (int i = 0; i <= strip.width() / w; ++i) {
+        QImage icon(w, h, QImage::Format_ARGB32);
+        icon.fill(0);
+        QPainter p(&icon);
+        p.drawImage(QPoint(0, 0), strip, QRect(i * w, 0, w, h));
+        p.end();
+        list.push_back(icon);
+    }
+}
+
+void TForm4::show_about(bool creditsPage)
+{
+    if (dialogs_.about) dialogs_.about(this, creditsPage);
+}
+
+void TForm4::load_sitelinks(QMenu* parentItem)
+{
+    SiteList.clear();
+    parentItem->clear();
+    const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/link.txt");
+    if (!path) return;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(*path, bytes)) return;
+    const std::string text(bytes.begin(), bytes.end());
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const size_t eq = lines[i].find('=');
+        if (eq == std::string::npos) continue;
+        SiteList.push_back({lines[i].substr(0, eq), lines[i].substr(eq + 1)});
+        const int index = int(SiteList.size()) - 1;
+        QAction* a = parentItem->addAction(ToDisplay(SiteList.back().caption));
+        connect(a, &QAction::triggered, this, [this, index] { lienClick(index); });
+    }
+}
+
+void TForm4::lienClick(int index)
+{
+    if (index < 0 || size_t(index) >= SiteList.size()) return;
+    const std::string& url = SiteList[size_t(index)].address;
+    if (ShowRessourceMessage(32, true, kProductName, url) != 6) return;
+    if (!OpenWebPage(FromCp1252(url))) ShowRessourceMessage(0, false, "http(s)? " + url);
+}
+
+void TForm4::add_region_item(const rRegion& map, int index)
+{
+    if (map.menuFlag == 0) return;
+    QAction* a = region1->addAction(ToDisplay(map.name));
+    a->setCheckable(true);
+    a->setProperty("Tag", -index);
+    regionGroup_->addAction(a);
+    connect(a, &QAction::triggered, this, [this, index] { regionClick(index); });
+}
+
+void TForm4::regionClick(int index)
+{
+    if (!RealmInfo || index < 0 || size_t(index) >= RealmInfo->mapIndex->maps.size()) return;
+    const rRegion& map = *RealmInfo->mapIndex->maps[size_t(index)];
+    localize_data(MyTreeStore.find_map_masternode(map.homeZoneId), false);
+}
+
+void TForm4::CombocheckChange()
+{
+    checkLod->setChecked(Combocheck->currentText() == ToDisplay(GetCaptionText(73)));
+    apply_categfilter();
+}
+
+void TForm4::apply_categfilter()
+{
+    if (CurrentMapId < 0 || !RealmInfo) return;
+    auto* chosen = reinterpret_cast<rCateg*>(Combocheck->currentData().value<quintptr>());
+    MyTreeStore.BeginUpdate();
+    if (chosen) {
+        for (const auto& zone : RealmInfo->mapIndex->zones) {
+            if (!MyTreeStore.isNode(zone->treeNode)) continue;
+            for (int categ : MyTreeStore.children(zone->treeNode)) {
+                const TNodeData* cd = MyTreeStore.nodeData(categ);
+                const bool same = cd && cd->category == chosen;
+                MyTreeStore.setCheckState(categ, same && MyTreeStore.isVisible(categ) ? NodeCheck::Checked : NodeCheck::Unchecked);
+                for (int loc : MyTreeStore.children(categ))
+                    MyTreeStore.setCheckState(loc, same && MyTreeStore.isVisible(loc) ? NodeCheck::Checked : NodeCheck::Unchecked);
+            }
+        }
+    } else {
+        for (int map : MyTreeStore.roots()) MyTreeStore.setCheckState(map, NodeCheck::Checked);
+    }
+    MyTreeStore.EndUpdate();
+    ImageMapView->update();
+}
+
+void TForm4::checkLodClick()
+{
+    ImageMapView->update();
+}
+
+void TForm4::ZoomBarChange(int position)
+{
+    Zoom = std::clamp(position, 20, 3500);
+    ImageMapView->update();
+}
+
+void TForm4::show_feedback(int id, int seconds, const std::string& text1, const std::string& text2)
+{
+    Timerfeedback.start();
+    AddDirectFeedback(id, seconds, text1, FeedbackList, text2);
+    ImageMapView->update();
+}
+
+void TForm4::TimerfeedbackTimer()
+{
+    if (!AgeFeedback(FeedbackList)) Timerfeedback.stop();
+    ImageMapView->update();
+}
+
+void TForm4::clear_feedback()
+{
+    FeedbackList.clear();
+}
+
+void TForm4::init_hinttime(int milliseconds)
+{
+    if (hints) hints->init_hinttime(milliseconds);
+}
+
+void TForm4::but_mailClick()
+{
+    if (!confirm_sauver(29)) return;
+    const std::string name = ToCp1252(MakeAdditionsFileName(DatabaseLang)).value_or("");
+    const QString file = additions_ ? additions_->additionsPath() : AjoutsDir + MakeAdditionsFileName(DatabaseLang);
+    if (!QFileInfo::exists(file)) {
+        show_feedback(28, 3, name, "");
+        return;
+    }
+    const int64_t size = GetFileSizeOf(file);
+    if (size <= 0) {
+        show_feedback(31, 3, name, "");
+        return;
+    }
+    const int lines = CountFileLines(file);
+    if (lines < 3) {
+        show_feedback(31, 3, name, "");
+        return;
+    }
+    if (lines <= 5 && ShowRessourceMessage(61, true, name) != 6) return;
+    // The sending dialog comes with the exchange part of the program.
+    LogLine("sending " + file.toStdString() + (size <= 64000 ? " (upload allowed)" : " (too large to upload)"));
+}
+
+void TForm4::but_autoupClick()
+{
+    if (!confirm_sauver(48)) return;
+    // The update dialog comes with the exchange part of the program.
+    if (NewVersionAccepted) goto_newversion();
+}

@@ -1,0 +1,101 @@
+#pragma once
+// A sample program folder in a temporary directory, scripted message boxes, and a main
+// window started on it the way the program starts.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "cp1252.h"
+#include "folders.h"
+#include "main_window.h"
+#include "message_boxes.h"
+#include "ressource.h"
+#include "sample_folder.h"
+
+class ScriptedBoxes : public MessageBoxes {
+public:
+    std::vector<QString> shown;
+    std::vector<int> answers; // consumed in order; Cancel when none is left
+    void information(const QString& text) override { shown.push_back(text); }
+    int confirm(const QString& text) override
+    {
+        shown.push_back(text);
+        if (answers.empty()) return kAnswerCancel;
+        int a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+    void plain(const QString& text) override { shown.push_back(text); }
+    bool saw(const QString& text) const
+    {
+        for (const QString& s : shown)
+            if (s == text) return true;
+        return false;
+    }
+};
+
+// The text message S<id> shows with its arguments.
+inline QString messageText(int id, const std::string& a1 = {}, const std::string& a2 = {})
+{
+    return ToDisplay(FormatRessource(Ressources.message[size_t(id)], a1, a2));
+}
+
+struct MainWindowFixture {
+    QTemporaryDir dir;
+    QString exe;
+    ScriptedBoxes boxes;
+    int firstInfoCalls = 0;
+
+    explicit MainWindowFixture(bool writePrefs = true, int locations = 300)
+    {
+        exe = dir.path() + "/";
+        sample::SampleOptions options;
+        options.locations = locations;
+        options.zones = 6;
+        options.categories = 6;
+        options.imageSize = 64;
+        sample::makeSampleFolder(exe, options);
+        if (writePrefs) writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n");
+        setMessageBoxes(&boxes);
+    }
+    ~MainWindowFixture() { setMessageBoxes(nullptr); }
+
+    std::string database() const
+    {
+        QDir db(exe + "database");
+        return db.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toStdString();
+    }
+    void writeFile(const QString& name, const std::string& bytes) const
+    {
+        QFile f(exe + name);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes.data(), qint64(bytes.size()));
+    }
+    QByteArray readFile(const QString& name) const
+    {
+        QFile f(exe + name);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+    MainWindowDialogs dialogs()
+    {
+        MainWindowDialogs d;
+        d.firstInfo = [this](QWidget*) {
+            ++firstInfoCalls;
+            InterfaceLang = "Francais";
+            DatabaseLang = QString::fromStdString(database());
+            return true;
+        };
+        d.pseudo = [](QWidget*) { return std::string("Testeur"); };
+        return d;
+    }
+    std::unique_ptr<TForm4> start()
+    {
+        auto w = std::make_unique<TForm4>(exe, dialogs());
+        w->FormActivate();
+        return w;
+    }
+};

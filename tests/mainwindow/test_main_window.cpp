@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+
+#include "database_globals.h"
+#include "main_window_fixture.h"
+#include "preferences.h"
+
+namespace {
+bool memoHas(TForm4& w, int infoId)
+{
+    // The I line's text up to its first placeholder.
+    QString prefix = ToDisplay(GetInfoText(infoId));
+    prefix = prefix.left(prefix.indexOf('%'));
+    return w.Memo1->toPlainText().contains(prefix);
+}
+} // namespace
+
+TEST(MainWindowStart, StartsInOrderAndLoadsTheDatabase)
+{
+    MainWindowFixture f;
+    auto w = f.start();
+    const std::vector<std::string> expected{"create", "folders", "killlist", "prefs", "texts", "urllist", "icons",
+                                            "created", "activate", "commondata", "load_database", "init_tree",
+                                            "loadmaster2", "loadref", "database loaded", "activated"};
+    EXPECT_EQ(w->startupTrace, expected);
+    EXPECT_EQ(f.firstInfoCalls, 0);
+    EXPECT_GT(w->MyTreeStore.locationCount(), 200u);
+    EXPECT_FALSE(w->FirstActivate);
+    for (int id : {2, 3, 4, 5, 7}) EXPECT_TRUE(memoHas(*w, id)) << "I" << id;
+    ASSERT_FALSE(w->FeedbackList.empty());
+    EXPECT_EQ(ToDisplay(w->FeedbackList.front().text), messageText(64, f.database()).section('\n', 0, 0));
+    EXPECT_FALSE(UrlList.empty());
+    EXPECT_EQ(w->windowTitle(), "Vmar Plotterwerk  v2.52");
+    // A second activation loads nothing.
+    w->startupTrace.clear();
+    w->FormActivate();
+    EXPECT_TRUE(w->startupTrace.empty());
+}
+
+TEST(MainWindowStart, FirstStartAsksOnceAndMissingFoldersDoNotCrash)
+{
+    {
+        MainWindowFixture f(false);
+        auto w = f.start();
+        EXPECT_EQ(f.firstInfoCalls, 1);
+        EXPECT_GT(w->MyTreeStore.locationCount(), 0u);
+        EXPECT_EQ(w->size(), QSize(800, 600));
+    }
+    {
+        MainWindowFixture f(true);
+        QDir(f.exe + "res").removeRecursively();
+        QDir(f.exe + "database").removeRecursively();
+        auto w = f.start();
+        EXPECT_TRUE(f.boxes.saw(kRessourceError));
+        EXPECT_EQ(w->MyTreeStore.locationCount(), 0u);
+    }
+}
+
+TEST(MainWindowClose, TheSaveQuestionDecides)
+{
+    MainWindowFixture f;
+    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    auto w = f.start();
+    const QByteArray before = f.readFile(additions);
+    ASSERT_FALSE(before.isEmpty());
+
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerCancel};
+    EXPECT_FALSE(w->FormCloseQuery());
+    EXPECT_TRUE(w->AdditionsModified());
+    f.boxes.answers = {kAnswerNo};
+    EXPECT_TRUE(w->FormCloseQuery());
+    EXPECT_EQ(f.readFile(additions), before);
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerYes};
+    EXPECT_TRUE(w->FormCloseQuery());
+    EXPECT_FALSE(w->AdditionsModified());
+    EXPECT_TRUE(f.readFile(additions).startsWith("#v250-id="));
+}
+
+TEST(MainWindowClose, UnwritableFilesAreReportedAndKept)
+{
+    MainWindowFixture f;
+    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    {
+        auto w = f.start();
+        const QByteArray before = f.readFile(additions);
+        // A folder where the files should go makes every write fail.
+        QFile::remove(f.exe + "pref.ini");
+        QDir(f.exe).mkdir("pref.ini");
+        QFile::remove(f.exe + additions);
+        QDir(f.exe).mkpath(additions);
+        w->toggle_tagnew(true);
+        f.boxes.answers = {kAnswerYes};
+        EXPECT_FALSE(w->FormCloseQuery());
+        EXPECT_TRUE(f.boxes.saw(messageText(6, MakeAdditionsFileName(QString::fromStdString(f.database())).toStdString())));
+        (void)before;
+    }
+    EXPECT_TRUE(f.boxes.saw(messageText(22)));
+    EXPECT_TRUE(QFileInfo(f.exe + "pref.ini").isDir());
+}
+
+TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
+{
+    QTemporaryDir outside;
+    const QString sentinel = outside.path() + "/sentinel.txt";
+    QFile s(sentinel);
+    ASSERT_TRUE(s.open(QIODevice::WriteOnly));
+    s.write("keep");
+    s.close();
+    MainWindowFixture f;
+    QDir(f.exe).mkdir("old");
+    f.writeFile("old/Obsolete.DLL", "x");
+    const QString rel = QDir(f.exe).relativeFilePath(sentinel);
+    f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() + "\r\nold\\obsolete.dll\r\n..\r\ndata\r\n");
+    auto w = f.start();
+    EXPECT_TRUE(QFile::exists(sentinel));
+    EXPECT_FALSE(QFile::exists(f.exe + "old/Obsolete.DLL"));
+    EXPECT_TRUE(QFile::exists(f.exe + "data/kill"));
+    EXPECT_TRUE(QDir(f.exe + "data").exists());
+}
