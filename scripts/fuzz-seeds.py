@@ -116,3 +116,14 @@ put("additions_fuzz", "v250.txt",
     b"Mauvais||7|256|5|5||\n# note\r\n\r\n")
 put("additions_fuzz", "v200.txt",
     b"#v200\r\nVieux||7|1|100|200|1|2||0|0||||garbage||ancien\rAutre||300|1|65535|65535|0|0||0|0|||||\n")
+put("link_codes_fuzz", "place.txt", b"  j_1000c0000ffff ")
+put("link_codes_fuzz", "place-short.txt", b"J_1000C0000F")
+put("link_codes_fuzz", "route.txt", b"V_12910064012CFFFFFFFF00870000")
+put("link_codes_fuzz", "route-start.txt", b"V_00910064012C")
+put("link_codes_fuzz", "world.txt", b"S_00010000FFFFFFFBFFFFFFFFFDE9FFFB")
+put("link_codes_fuzz", "world-edge.txt", b"S_7FFFFFFF000000000001FFFF")
+put("link_codes_fuzz", "old-path.txt", b"P_00040000000600000001FFFF")
+
+# jpeg_fuzz: a JPEG needs an encoder, so its folder stays empty here and the fuzz target
+# writes its seeds into it at start-up.
+os.makedirs(os.path.join(out, "jpeg_fuzz"), exist_ok=True)

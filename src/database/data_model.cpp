@@ -2,6 +2,7 @@
 
 #include "con_colors.h"
 #include "image_helpers.h"
+#include "text_helpers.h"
 
 std::unique_ptr<TData_common> CommonData;
 std::unique_ptr<TRealm_info> RealmInfo;
@@ -28,37 +29,12 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool hexValue(const std::string& text, size_t from, size_t count, uint32_t& out)
-{
-    if (text.size() < from + count) return false;
-    uint32_t v = 0;
-    for (size_t i = from; i < from + count; ++i) {
-        char c = text[i];
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else return false;
-        v = v << 4 | uint32_t(d);
-    }
-    out = v;
-    return true;
-}
-
-std::string hex8(uint32_t v)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s(8, '0');
-    for (int i = 7; i >= 0; --i, v >>= 4) s[size_t(i)] = digits[v & 15];
-    return s;
-}
-
 } // namespace
 
 std::string ConvertPCommandToS(const std::string& text, int16_t regionId)
 {
     uint32_t ux = 0, uy = 0;
-    if (!hexValue(text, 2, 8, ux) || !hexValue(text, 10, 8, uy)) return text;
+    if (!HexDigitsValue(text, 2, 8, ux) || !HexDigitsValue(text, 10, 8, uy)) return text;
     int64_t x = int32_t(ux), y = int32_t(uy);
     if (regionId != 0) {
         x -= 0x2FFFD;
@@ -67,7 +43,7 @@ std::string ConvertPCommandToS(const std::string& text, int16_t regionId)
         x -= 0x1FFFE;
         y -= 0x3FFFC;
     }
-    return "S_" + hex8(uint32_t(x)) + hex8(uint32_t(y)) + text.substr(18);
+    return "S_" + IntToHex8(x) + IntToHex8(y) + text.substr(18);
 }
 
 void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t regionId)
@@ -88,7 +64,7 @@ void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t region
         break;
     case 'P': {
         uint32_t dummy;
-        if (hexValue(text, 2, 8, dummy) && hexValue(text, 10, 8, dummy)) {
+        if (HexDigitsValue(text, 2, 8, dummy) && HexDigitsValue(text, 10, 8, dummy)) {
             cmd->worldRoute = 1;
             cmd->colour32 = ColorToColor32(item.colour, 0x44000000u);
             text = ConvertPCommandToS(text, regionId);

@@ -105,6 +105,32 @@ std::string IntToHex4(int64_t value)
     return s;
 }
 
+std::string IntToHex8(int64_t value)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    uint32_t v = uint32_t(uint64_t(value) & 0xFFFFFFFFu);
+    std::string s(8, '0');
+    for (int i = 7; i >= 0; --i, v >>= 4) s[size_t(i)] = digits[v & 15];
+    return s;
+}
+
+bool HexDigitsValue(std::string_view text, size_t from, size_t count, uint32_t& out)
+{
+    if (count > 8 || from > text.size() || count > text.size() - from) return false;
+    uint32_t v = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        const char c = text[i];
+        uint32_t d;
+        if (c >= '0' && c <= '9') d = uint32_t(c - '0');
+        else if (c >= 'A' && c <= 'F') d = uint32_t(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f') d = uint32_t(c - 'a' + 10);
+        else return false;
+        v = v << 4 | d;
+    }
+    out = v;
+    return true;
+}
+
 bool IsErasedName(const std::string& text)
 {
     return !text.empty() && text[0] == '@';

@@ -3,6 +3,7 @@
 // Every text here is Windows-1252 bytes.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "records.h"
@@ -29,5 +30,12 @@ std::string LinesToText(const std::vector<std::string>& lines);
 int StrToCoord(const std::string& text);
 // The low 16 bits as 4 upper-case hexadecimal digits.
 std::string IntToHex4(int64_t value);
+// The low 32 bits as 8 upper-case hexadecimal digits (a negative value gives its
+// 32-bit two's complement).
+std::string IntToHex8(int64_t value);
+// The value of `count` (at most 8) hexadecimal digits of either case starting at byte
+// `from`; false, leaving `out` alone, when the text is too short there or holds another
+// character.
+bool HexDigitsValue(std::string_view text, size_t from, size_t count, uint32_t& out);
 bool IsErasedName(const std::string& text);
 bool IsComment(const std::string& text);

@@ -1,14 +1,53 @@
 // The program: one main window on the program folder the executable lives in.
-#include <QApplication>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <QApplication>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include "about_dialog.h"
+#include "first_start_dialog.h"
 #include "main_window.h"
+#include "nickname_dialog.h"
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int)
+{
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vmar plotterwerk");
-    auto* window = new TForm4(ProgramFolder());
+    MainWindowDialogs dialogs;
+    dialogs.firstInfo = [](QWidget* owner) { return ask_firstinfo(owner); };
+    dialogs.pseudo = [](QWidget* owner) { return ask_pseudo(owner); };
+    dialogs.about = [](QWidget* owner, bool credits) {
+        TForm5 box(owner, credits);
+        box.exec();
+    };
+    QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
+
+    // A termination request (logout, kill) closes the window the normal way, so the
+    // settings are written and unsaved additions are asked about.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [window] {
+            char c;
+            [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
+            if (window) window->close();
+        });
+        std::signal(SIGTERM, onTerminate);
+        std::signal(SIGINT, onTerminate);
+    }
     window->show();
     return app.exec();
 }

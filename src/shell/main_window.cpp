@@ -140,6 +140,15 @@ void TForm4::FormCreate()
     assign_icon(ImageList1, QSize(16, 16), DataDir + "icon_a.bmp");
     assign_icon(ImageList3, QSize(16, 16), DataDir + "icon_b.bmp");
     assign_icon(ImageList_c, QSize(16, 16), DataDir + "icon_c.bmp");
+    // Tool buttons show their image from the normal strip, the hot strip under the mouse.
+    for (QToolButton* b : findChildren<QToolButton*>()) {
+        bool ok = false;
+        const int index = b->property("ImageIndex").toInt(&ok);
+        if (!ok || index < 0 || size_t(index) >= ImageList1.size()) continue;
+        QIcon icon(QPixmap::fromImage(ImageList1[size_t(index)]));
+        if (size_t(index) < ImageList3.size()) icon.addPixmap(QPixmap::fromImage(ImageList3[size_t(index)]), QIcon::Active);
+        b->setIcon(icon);
+    }
     std::vector<QIcon> treeIcons;
     for (const QImage& i : ImageList_c) treeIcons.emplace_back(QPixmap::fromImage(i));
     MyTreeModel->setImages(std::move(treeIcons));

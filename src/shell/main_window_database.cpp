@@ -69,6 +69,7 @@ void TForm4::load_database()
         MasterFileHooks hooks;
         hooks.log = [this](const std::string& line) { log(line); };
         MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
+        master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
         master.loadmaster2();
         DatabaseDate = master.DatabaseDate;
         trace("loadmaster2");

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -26,11 +25,7 @@ public:
     std::vector<QString> info, asked;
     int answer = kAnswerYes;
     void information(const QString& t) override { info.push_back(t); }
-    int confirm(const QString& t) override
-    {
-        asked.push_back(t);
-        return answer;
-    }
+    int confirm(const QString& t) override { return asked.push_back(t), answer; }
     void plain(const QString& t) override { info.push_back(t); }
 };
 
@@ -40,11 +35,7 @@ public:
     int nicknameAsked = 0;
     std::vector<std::string> feedback, logs;
     std::vector<bool> timer, controls;
-    std::string ask_pseudo() override
-    {
-        ++nicknameAsked;
-        return nickname;
-    }
+    std::string ask_pseudo() override { return ++nicknameAsked, nickname; }
     void show_feedback(int id, int seconds, const std::string& a1, const std::string& a2) override
     {
         feedback.push_back("S" + std::to_string(id) + "/" + std::to_string(seconds) + ":" + a1 + ":" + a2);
@@ -54,16 +45,13 @@ public:
     void log(const std::string& line) override { logs.push_back(line); }
 };
 
-const std::string kNoAttributes(24, '0');
+const std::string kZeros(24, '0');
 
-// A location line in the file's field order.
-std::string line(const std::string& name, const std::string& zone, const std::string& categ, const std::string& x,
-                 const std::string& y, const std::string& id = "", const std::string& desc = "",
-                 const std::string& levels = "10|12", const std::string& attrs = kNoAttributes,
-                 const std::string& link = "")
+// A location line: levels 10 and 12, type and language 0, no link text.
+std::string line(const std::string& name, const std::string& zoneCategXY, const std::string& id = "",
+                 const std::string& desc = "", const std::string& attrs = kZeros)
 {
-    return name + "||" + zone + "|" + categ + "|" + x + "|" + y + "|" + levels + "||0|0||" + attrs + "|" + id + "|"
-           + link + "|" + desc;
+    return name + "||" + zoneCategXY + "|10|12||0|0||" + attrs + "|" + id + "||" + desc;
 }
 
 rnew_node location(const std::string& name, uint16_t zone, uint8_t categ, uint16_t x, uint16_t y, uint32_t id,
@@ -84,23 +72,20 @@ rnew_node location(const std::string& name, uint16_t zone, uint8_t categ, uint16
     return r;
 }
 
-// One loaded database: zones 7, 40000 (-25536 on 16 bits) and 300, categories 1 and 2,
-// and two database locations: "Loup" (id $298) and the locked "Garde" (id $300).
+// Zones 7, 40000 (-25536 on 16 bits) and 300, categories 1 and 2; with masters, the
+// database locations "Loup" (id $298 at 100, 200) and the locked "Garde" (id $300).
 struct World {
     explicit World(bool withMasters = true)
     {
-        store.addZone(7);
-        store.addZone(int16_t(-25536));
-        store.addZone(300);
+        for (int16_t z : {7, -25536, 300}) store.addZone(z);
         store.addCategory(1);
         store.addCategory(2);
         realm.headerValue = 1;
-        if (withMasters) {
-            loup = store.addnode(location("Loup", 7, 1, 100, 200, 0x298, 1));
-            rnew_node garde = location("Garde", 7, 1, 300, 300, 0x300, 1);
-            garde.locked = 1;
-            store.addnode(garde);
-        }
+        if (!withMasters) return;
+        loup = store.addnode(location("Loup", 7, 1, 100, 200, 0x298, 1));
+        rnew_node garde = location("Garde", 7, 1, 300, 300, 0x300, 1);
+        garde.locked = 1;
+        store.addnode(garde);
     }
     FakeNodeStore store;
     TRealm_info realm{std::make_unique<TData_map>()};
@@ -109,12 +94,13 @@ struct World {
     int loup = kNoTreeNode;
 };
 
-std::vector<std::string> splitLines(const std::string& text)
+std::vector<std::string> fileLines(const QString& path)
 {
+    const std::string text = readBytes(path);
     std::vector<std::string> out;
     size_t start = 0;
     for (size_t p; (p = text.find("\r\n", start)) != std::string::npos; start = p + 2) out.push_back(text.substr(start, p - start));
-    EXPECT_EQ(start, text.size()) << "the text ends with CR LF";
+    EXPECT_EQ(start, text.size()) << "every line ends with CR LF";
     return out;
 }
 
@@ -124,15 +110,12 @@ protected:
     {
         setMessageBoxes(&boxes);
         Ressources.reset();
-        std::string texts;
-        for (int i = 1; i <= 64; ++i) texts += "S00 s" + std::to_string(i) + ":%1:%2\r\n";
-        texts += "I01 -\r\nI02 -\r\nI03 -\r\nI04 -\r\nI05 merged %1\r\n";
+        std::string texts = "I001 -\nI002 -\nI003 -\nI004 -\nI005 merged %1\n";
+        for (int i = 1; i <= 64; ++i) texts += "S000 s" + std::to_string(i) + ":%1:%2\n";
         ParseRessourceText(texts, Ressources);
         InitPreferences();
         Preferences.PSEU = "Tester";
-        AjoutsDir = dir.path() + "/ajouts/";
-        QDir().mkpath(AjoutsDir);
-        path = AjoutsDir + "Vmar_ajouts_Test.txt";
+        AjoutsDir = dir.path() + "/";
     }
     void TearDown() override
     {
@@ -144,40 +127,34 @@ protected:
 
     QTemporaryDir dir;
     ScriptedBoxes boxes;
-    QString path;
+    const QString path = dir.filePath("Vmar_ajouts_Test.txt");
+    const std::string header = "#v250-id=123456-Me\r\n#v2.52\r\n";
 };
 
 TEST_F(AdditionsTest, SavedFileHasTheExactFormatAndLoadsBackFieldForField)
 {
     World w;
     rnew_node camp = location("Camp", 7, 2, 1, 2, 0x298, 0);
-    camp.levelMin = 3;
-    camp.levelMax = 4;
     camp.typeId = 5;
     camp.languageTag = 6;
     camp.attributes = SpecSet{{0x12345678u, 0x9ABCDEF0u, 0xFFFFFFFFu}};
     camp.linkText = "S_0000000100000002abc";
     camp.description = "one|two|three";
     w.store.addnode(camp);
-    rnew_node far = location("Far", 40000, 1, 65535, 0, 0x1234567, 0);
-    far.description.clear();
-    w.store.addnode(far);
-    rnew_node plain = location("Plain", 300, 1, 9, 9, 0, 0);
-    w.store.addnode(plain);
-
+    w.store.addnode(location("Far", 40000, 1, 65535, 0, 0x1234567, 0));
+    w.store.addnode(location("Plain", 300, 1, 9, 9, 0, 0));
     ASSERT_TRUE(w.file.SaveRef_add(path));
-    const std::string text = readBytes(path);
-    const auto lines = splitLines(text);
+
+    const auto lines = fileLines(path);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_TRUE(std::regex_match(lines[0], std::regex("#v250-id=[1-9]{6}-Tester")));
     EXPECT_EQ(lines[1], "#v2.52");
-    EXPECT_EQ(lines[2], "Camp||7|2|1|2|3|4||5|6||123456789ABCDEF0FFFFFFFF|000298|S_0000000100000002abc|one|two|three");
-    EXPECT_EQ(lines[3], "Far||-25536|1|65535|0|10|12||0|0||000000000000000000000000|1234567||");
+    EXPECT_EQ(lines[2], "Camp||7|2|1|2|10|12||5|6||123456789ABCDEF0FFFFFFFF|000298|S_0000000100000002abc|one|two|three");
+    EXPECT_EQ(lines[3], "Far||-25536|1|65535|0|10|12||0|0||000000000000000000000000|1234567||d");
     EXPECT_EQ(lines[4], "Plain||300|1|9|9|10|12||0|0||000000000000000000000000|||d");
-    EXPECT_EQ(w.host.feedback, (std::vector<std::string>{"S5/4:Vmar_ajouts_Test.txt:" + AjoutsDir.toStdString()}));
+    EXPECT_EQ(w.host.feedback, std::vector<std::string>{"S5/4:Vmar_ajouts_Test.txt:" + AjoutsDir.toStdString()});
 
-    // The ids name database locations at those points, which the lines replace.
-    World back(false);
+    World back(false); // the ids name database locations at those points
     back.store.addnode(location("Old camp", 7, 2, 1, 2, 0x298, 1));
     back.store.addnode(location("Old far", 40000, 1, 65535, 0, 0x1234567, 1));
     back.file.LoadRef_Add(path);
@@ -185,41 +162,18 @@ TEST_F(AdditionsTest, SavedFileHasTheExactFormatAndLoadsBackFieldForField)
     const auto b = back.store.items();
     ASSERT_EQ(b.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
-        const rItemdata& x = *a[i + 2]; // after the two database locations
-        const rItemdata& y = *b[i];
-        EXPECT_EQ(y.name, x.name);
-        EXPECT_EQ(y.x, x.x);
-        EXPECT_EQ(y.y, x.y);
-        EXPECT_EQ(y.levelMin, x.levelMin);
-        EXPECT_EQ(y.levelMax, x.levelMax);
-        EXPECT_EQ(y.typeId, x.typeId);
-        EXPECT_EQ(y.languageTag, x.languageTag);
+        const rItemdata &x = *a[i + 2], &y = *b[i];
+        EXPECT_EQ(std::tuple(y.name, y.x, y.y, y.levelMin, y.levelMax, y.typeId, y.languageTag, y.id, y.description),
+                  std::tuple(x.name, x.x, x.y, x.levelMin, x.levelMax, x.typeId, x.languageTag, x.id, x.description));
         EXPECT_EQ(y.attributes, x.attributes);
-        EXPECT_EQ(y.id, x.id);
-        EXPECT_EQ(y.description, x.description);
         EXPECT_EQ(y.command ? y.command->text : "", x.command ? x.command->text : "");
-        EXPECT_EQ(y.fromMaster, 0);
     }
-    EXPECT_EQ(back.realm.mergeCount, 3);
-    EXPECT_EQ(back.host.logs, (std::vector<std::string>{"merged 3 [2]", ""})); // 0.5 + 0.5 + 1
-}
+    EXPECT_EQ(back.host.logs, (std::vector<std::string>{"merged 3 [2]", ""})); // weights 0.5 + 0.5 + 1
 
-TEST_F(AdditionsTest, NicknameIsAskedOnceAndAnonymousStandsForNone)
-{
-    World w;
-    Preferences.PSEU.clear();
-    Preferences.AUTO = true;
+    Preferences.PSEU.clear(); // the nickname is asked; none given
     ASSERT_TRUE(w.file.SaveRef(path));
+    EXPECT_TRUE(fileLines(path)[0].ends_with("-Anonymous"));
     EXPECT_EQ(w.host.nicknameAsked, 1);
-    EXPECT_TRUE(std::regex_match(splitLines(readBytes(path))[0], std::regex("#v250-id=[1-9]{6}-Anonymous")));
-    EXPECT_EQ(w.host.timer, (std::vector<bool>{false, true}));
-
-    w.host.nickname = std::string(50, 'n');
-    ASSERT_TRUE(w.file.SaveRef(path));
-    EXPECT_EQ(w.host.nicknameAsked, 2);
-    EXPECT_EQ(Preferences.PSEU, std::string(40, 'n'));
-    ASSERT_TRUE(w.file.SaveRef(path));
-    EXPECT_EQ(w.host.nicknameAsked, 2);
 }
 
 struct MergeCase {
@@ -227,45 +181,35 @@ struct MergeCase {
     bool is250;
     std::string line;
     MergeOutcome outcome;
-    int merged;      // merge count afterwards
-    float weight;    // merge weight afterwards
+    int merged;
+    float weight;
     int dropped;
-    int liveDelta;   // locations in the tree afterwards minus before
+    int liveDelta; // locations afterwards minus before
     bool loupStays;
 };
 
 TEST_F(AdditionsTest, MergeRules)
 {
-    const std::string zeros = kNoAttributes;
+    using O = MergeOutcome;
     const std::vector<MergeCase> cases = {
-        {"new location on a free point", true, line("Camp", "7", "1", "5", "5"), MergeOutcome::Added, 1, 1, 0, 1, true},
-        {"new location on an occupied point", true, line("Camp", "7", "2", "100", "200"), MergeOutcome::Dropped, 0, 0, 1, 0, true},
-        {"exact copy of the database location", true, line("Loup", "7", "1", "100", "200", "000298", "d"), MergeOutcome::Dropped, 0, 0, 1, 0, true},
-        {"change of a database location", true, line("Loup", "7", "1", "100", "200", "0000298", "new"), MergeOutcome::Replaced, 1, 0.5f, 0, 0, false},
-        {"change of a locked location", true, line("Garde", "7", "1", "300", "300", "000300", "new"), MergeOutcome::Locked, 0, 0, 0, 0, true},
-        {"erasure of a database location", true, line("@Loup", "7", "1", "100", "200", "000298", "d"), MergeOutcome::Replaced, 1, 0, 0, 0, false},
-        {"erasure without an id", true, line("@Camp", "7", "1", "5", "5"), MergeOutcome::Dropped, 0, 0, 1, 0, true},
-        {"change whose location is elsewhere", true, line("Loup", "7", "1", "101", "200", "000298", "x"), MergeOutcome::Dropped, 0, 0, 1, 0, true},
-        {"older format: a different location on the point", false, line("Camp", "7", "1", "100", "200", "000298"), MergeOutcome::Added, 1, 1, 0, 1, true},
-        {"older format: an exact copy", false, line("Loup", "7", "1", "100", "200", "", "d"), MergeOutcome::Dropped, 0, 0, 1, 0, true},
-        {"zone 40000 is zone -25536", true, line("Camp", "40000", "1", "5", "5"), MergeOutcome::Added, 1, 1, 0, 1, true},
-        {"unknown zone", true, line("Camp", "8", "1", "5", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"unknown zone with an id", true, line("Loup", "8", "1", "5", "5", "000298"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"unknown category", true, line("Camp", "7", "9", "5", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"replacement into an unknown category", true, line("Loup", "7", "9", "100", "200", "000298", "x"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"zone beyond 16 bits", true, line("Camp", "65543", "1", "5", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"category beyond 255", true, line("Camp", "7", "257", "5", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"x beyond 65535", true, line("Camp", "7", "1", "65541", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"level beyond 255", true, line("Camp", "7", "1", "5", "5", "", "", "256|1"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"negative x", true, line("Camp", "7", "1", "-1", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"id beyond 32 bits", true, line("Camp", "7", "1", "5", "5", "100000000"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"letters in a number", true, line("Camp", "7", "1", "5x", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"attributes not hexadecimal", true, line("Camp", "7", "1", "5", "5", "", "", "10|12", "0000000G" + zeros.substr(8)), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"attributes too long", true, line("Camp", "7", "1", "5", "5", "", "", "10|12", zeros + "0"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"too few fields", true, "Camp||7|1|5|5", MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"empty name", true, line("", "7", "1", "5", "5"), MergeOutcome::Kept, 0, 0, 0, 0, true},
-        {"comment", true, "  # a note", MergeOutcome::Ignored, 0, 0, 0, 0, true},
-        {"blank line", true, " \t", MergeOutcome::Ignored, 0, 0, 0, 0, true},
+        {"new location on a free point", true, line("Camp", "7|1|5|5"), O::Added, 1, 1, 0, 1, true},
+        {"new location on an occupied point", true, line("Camp", "7|2|100|200"), O::Dropped, 0, 0, 1, 0, true},
+        {"exact copy of a database location", true, line("Loup", "7|1|100|200", "000298", "d"), O::Dropped, 0, 0, 1, 0, true},
+        {"change of a database location", true, line("Loup", "7|1|100|200", "0000298", "new"), O::Replaced, 1, 0.5f, 0, 0, false},
+        {"change of a locked location", true, line("Garde", "7|1|300|300", "000300", "new"), O::Locked, 0, 0, 0, 0, true},
+        {"erasure of a database location", true, line("@Loup", "7|1|100|200", "000298", "d"), O::Replaced, 1, 0, 0, 0, false},
+        {"erasure without an id", true, line("@Camp", "7|1|5|5"), O::Dropped, 0, 0, 1, 0, true},
+        {"older format: another location on the point", false, line("Camp", "7|1|100|200", "000298"), O::Added, 1, 1, 0, 1, true},
+        {"older format: an exact copy", false, line("Loup", "7|1|100|200", "", "d"), O::Dropped, 0, 0, 1, 0, true},
+        {"zone 40000 is zone -25536", true, line("Camp", "40000|1|5|5"), O::Added, 1, 1, 0, 1, true},
+        {"unknown zone", true, line("Camp", "8|1|5|5"), O::Kept, 0, 0, 0, 0, true},
+        {"unknown category", true, line("Camp", "7|9|5|5"), O::Kept, 0, 0, 0, 0, true},
+        {"replacement into an unknown category", true, line("Loup", "7|9|100|200", "000298", "x"), O::Kept, 0, 0, 0, 0, true},
+        {"zone beyond 16 bits", true, line("Camp", "65543|1|5|5"), O::Kept, 0, 0, 0, 0, true},
+        {"category beyond 255", true, line("Camp", "7|257|5|5"), O::Kept, 0, 0, 0, 0, true},
+        {"attributes not hexadecimal", true, line("Camp", "7|1|5|5", "", "", "G" + kZeros.substr(1)), O::Kept, 0, 0, 0, 0, true},
+        {"too few fields", true, "Camp||7|1|5|5", O::Kept, 0, 0, 0, 0, true},
+        {"empty name", true, line("", "7|1|5|5"), O::Kept, 0, 0, 0, 0, true},
     };
     for (const MergeCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -277,95 +221,75 @@ TEST_F(AdditionsTest, MergeRules)
         EXPECT_EQ(w.file.DroppedAdditions, c.dropped);
         EXPECT_EQ(int(w.store.liveLocations()) - int(before), c.liveDelta);
         EXPECT_EQ(w.store.nodeData(w.loup) != nullptr, c.loupStays);
-        if (c.outcome == MergeOutcome::Kept)
-            EXPECT_EQ(w.file.KeptLines, std::vector<std::string>{c.line});
-        else
-            EXPECT_TRUE(w.file.KeptLines.empty());
+        EXPECT_EQ(w.file.KeptLines, c.outcome == O::Kept ? std::vector<std::string>{c.line} : std::vector<std::string>{});
     }
 
-    // Lines merge in file order: a later line meets what an earlier one added.
-    World w;
-    EXPECT_EQ(w.file.AnalyseStringComp(line("Camp", "7", "1", "5", "5"), true), MergeOutcome::Added);
-    EXPECT_EQ(w.file.AnalyseStringComp(line("Tent", "7", "2", "5", "5"), true), MergeOutcome::Dropped);
     // 20 hex digits, of either case, fill the first two words and leave the third 0.
-    EXPECT_EQ(w.file.AnalyseStringComp(line("Attr", "7", "1", "6", "6", "", "", "1|2", "0000000a00000001FFFF"), true),
-              MergeOutcome::Added);
-    const auto items = w.store.items();
-    EXPECT_EQ(items.back()->attributes, (SpecSet{{0xAu, 1u, 0u}}));
+    World w;
+    EXPECT_EQ(w.file.AnalyseStringComp(line("Attr", "7|1|6|6", "", "", "0000000a00000001FFFF"), true), O::Added);
+    EXPECT_EQ(w.store.items().back()->attributes, (SpecSet{{0xAu, 1u, 0u}}));
 }
 
 TEST_F(AdditionsTest, LoadRewritesDroppedLinesAndKeepsUnplacedOnesInFileOrder)
 {
-    const std::string unknownZone = line("Lost", "8", "1", "5", "5");
-    const std::string malformed = "Bad||7|one|5|5||";
-    writeBytes(path, "#v250-id=123456-Me\r\n#v2.52\r\n" + line("Camp", "7", "1", "5", "5") + "\r\n" + unknownZone
-                         + "\n" + line("Copy", "7", "1", "5", "5") + "\r" + malformed + "\r\n");
+    const std::string lost = line("Lost", "8|1|5|5"), bad = "Bad||7|one|5|5||";
+    writeBytes(path, header + line("Camp", "7|1|5|5") + "\r\n" + lost + "\n" + line("Copy", "7|1|5|5") + "\r" + bad);
     World w;
     w.file.Loadref();
     EXPECT_EQ(w.host.logs.at(0), "merged 1 [1]");
-    EXPECT_EQ(w.file.DroppedAdditions, 0); // reported by the rewrite
-    EXPECT_EQ(w.host.feedback, (std::vector<std::string>{"S4/6:1:Vmar_ajouts_Test.txt"}));
-    const auto lines = splitLines(readBytes(path));
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
-              (std::vector<std::string>{"Camp||7|1|5|5|10|12||0|0||000000000000000000000000|||", unknownZone, malformed}));
+    EXPECT_EQ(w.host.feedback, std::vector<std::string>{"S4/6:1:Vmar_ajouts_Test.txt"});
+    EXPECT_EQ(w.file.DroppedAdditions, 0);
+    const auto lines = fileLines(path);
+    EXPECT_EQ(std::vector(lines.begin() + 2, lines.end()),
+              (std::vector<std::string>{"Camp||7|1|5|5|10|12||0|0||000000000000000000000000|||", lost, bad}));
 
-    // Only the two header lines: nothing merged, nothing rewritten.
-    const std::string headerOnly = "#v250-id=123456-Me\r\n#v2.52\r\n";
-    writeBytes(path, headerOnly);
+    writeBytes(path, header); // nothing merged, nothing rewritten
     World empty;
     empty.file.Loadref();
     EXPECT_EQ(empty.host.logs, (std::vector<std::string>{"merged 0 [0]", ""}));
-    EXPECT_EQ(readBytes(path), headerOnly);
+    EXPECT_EQ(readBytes(path), header);
 
-    // A line of the older format, kept and written back under the newer header, loses
-    // its field 14 so that it still means "no id".
-    writeBytes(path, "#v200\r\n" + line("Lost", "8", "1", "5", "5", "ABC", "x|y") + "\r\n");
+    // An older-format line kept under the newer header loses field 14: it still has no id.
+    writeBytes(path, "#v200\r\n" + line("Lost", "8|1|5|5", "ABC", "x|y"));
     World old;
     old.file.Loadref();
     ASSERT_TRUE(old.file.SaveRef_add(path));
-    EXPECT_EQ(splitLines(readBytes(path)).at(2), line("Lost", "8", "1", "5", "5", "", "x|y"));
+    EXPECT_EQ(fileLines(path).at(2), line("Lost", "8|1|5|5", "", "x|y"));
 }
 
 TEST_F(AdditionsTest, FileNotMergedIsNeverWrittenOver)
 {
-    const std::string original = "#v250-id=123456-Me\r\n#v2.52\r\n" + line("Mine", "7", "1", "5", "5") + "\r\n";
+    const std::string original = header + line("Mine", "7|1|5|5") + "\r\n";
     auto expectRefused = [&](World& w) {
+        writeBytes(path, original);
         w.store.addnode(location("New", 7, 1, 9, 9, 0, 0));
         w.file.toggle_tagnew(true);
-        EXPECT_FALSE(w.file.SaveRef(path));              // save and autosave
-        EXPECT_FALSE(w.file.SaveRef_add(w.file.additionsPath()));
+        EXPECT_FALSE(w.file.SaveRef(path)); // save button and autosave
         boxes.answer = kAnswerYes;
-        EXPECT_FALSE(w.file.confirm_sauver(1));          // closing: Yes does not close
-        EXPECT_EQ(readBytes(path), original);
+        EXPECT_FALSE(w.file.confirm_sauver(1)); // closing: Yes does not close
         EXPECT_TRUE(w.file.AdditionsModified);
         EXPECT_EQ(w.host.feedback.back(), "S6/6:Vmar_ajouts_Test.txt:");
         EXPECT_NE(w.host.logs.back().find("not merged"), std::string::npos);
         boxes.answer = kAnswerNo;
-        EXPECT_TRUE(w.file.confirm_sauver(1));           // leaving without saving stays possible
+        EXPECT_TRUE(w.file.confirm_sauver(1)); // leaving without saving stays possible
         EXPECT_EQ(readBytes(path), original);
     };
 
-    // No master file (or a damaged one): no header value.
     writeBytes(path, original);
-    World noMaster;
+    World noMaster; // no master file, or a damaged one: no header value
     noMaster.realm.headerValue = 0;
     noMaster.file.Loadref();
     EXPECT_EQ(noMaster.store.liveLocations(), 2u);
     expectRefused(noMaster);
-    EXPECT_EQ(noMaster.host.nicknameAsked, 0);
 
-    // An unknown header.
-    const std::string unknown = "#v300\r\n" + line("Mine", "7", "1", "5", "5") + "\r\n";
-    writeBytes(path, unknown);
+    writeBytes(path, "#v300\r\n" + line("Mine", "7|1|5|5"));
     World badHeader;
     badHeader.file.Loadref();
-    EXPECT_EQ(boxes.info, (std::vector<QString>{"s37::"}));
+    EXPECT_EQ(boxes.info, std::vector<QString>{"s37::"});
     EXPECT_EQ(badHeader.store.liveLocations(), 2u);
-    writeBytes(path, original); // what the refusal must leave alone from here on
     expectRefused(badHeader);
 
-    // An empty file holds nothing to protect.
-    writeBytes(path, "");
+    writeBytes(path, ""); // an empty file holds nothing to protect
     World emptyFile;
     emptyFile.file.Loadref();
     EXPECT_TRUE(emptyFile.file.SaveRef_add(path));
@@ -373,30 +297,29 @@ TEST_F(AdditionsTest, FileNotMergedIsNeverWrittenOver)
 
 TEST_F(AdditionsTest, FailedWriteKeepsTheOldFileAndCancelsTheConfirmation)
 {
-    const std::string original = "#v250-id=123456-Me\r\n#v2.52\r\n" + line("Mine", "7", "1", "5", "5") + "\r\n";
+    const std::string original = header + line("Mine", "7|1|5|5") + "\r\n";
     writeBytes(path, original);
     World w;
     w.file.Loadref();
     w.file.toggle_tagnew(true);
 
     QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    // Folder permissions do not bind the superuser: a file size limit makes the write fail.
+    // Folder permissions do not bind the superuser: a file size limit fails the write.
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     if (geteuid() == 0) {
         rlimit tiny = old;
         tiny.rlim_cur = 16;
         setrlimit(RLIMIT_FSIZE, &tiny);
     }
-    boxes.answer = kAnswerYes;
-    const bool answer = w.file.confirm_sauver(1);
+    const bool goOn = w.file.confirm_sauver(1);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    EXPECT_FALSE(answer);
-    EXPECT_EQ(boxes.info, (std::vector<QString>{"s6:Vmar_ajouts_Test.txt:"}));
+    EXPECT_FALSE(goOn);
+    EXPECT_EQ(boxes.info, std::vector<QString>{"s6:Vmar_ajouts_Test.txt:"});
     EXPECT_EQ(readBytes(path), original);
     EXPECT_TRUE(w.file.AdditionsModified);
     EXPECT_EQ(QDir(AjoutsDir).entryList(QDir::Files), QStringList{"Vmar_ajouts_Test.txt"});
@@ -406,24 +329,16 @@ TEST_F(AdditionsTest, ConfirmationAnswers)
 {
     World w;
     EXPECT_TRUE(w.file.confirm_sauver(1)); // nothing modified: no question
-    EXPECT_TRUE(boxes.asked.empty());
-
     w.file.toggle_tagnew(true);
     boxes.answer = kAnswerCancel;
     EXPECT_FALSE(w.file.confirm_sauver(1));
     boxes.answer = kAnswerNo;
-    EXPECT_TRUE(w.file.confirm_sauver(29)); // sending: the changes stay marked
-    EXPECT_TRUE(w.file.AdditionsModified);
-    EXPECT_TRUE(w.file.confirm_sauver(1));  // leaving: the changes are abandoned
-    EXPECT_FALSE(w.file.AdditionsModified);
-    EXPECT_EQ(boxes.asked, (std::vector<QString>{"s1:Vmar_ajouts_Test.txt:", "s29:Vmar_ajouts_Test.txt:",
-                                                 "s1:Vmar_ajouts_Test.txt:"}));
-
+    EXPECT_TRUE(w.file.confirm_sauver(29) && w.file.AdditionsModified);  // sending: changes stay marked
+    EXPECT_TRUE(w.file.confirm_sauver(1) && !w.file.AdditionsModified);  // leaving: changes abandoned
+    EXPECT_EQ(boxes.asked.size(), 3u);
     w.file.toggle_tagnew(true);
     boxes.answer = kAnswerYes;
-    EXPECT_TRUE(w.file.confirm_sauver(63));
-    EXPECT_FALSE(w.file.AdditionsModified);
-    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(w.file.confirm_sauver(63) && !w.file.AdditionsModified);
     EXPECT_EQ(w.host.controls, (std::vector<bool>{true, false, true, false, false}));
 }
 
@@ -437,13 +352,10 @@ TEST_F(AdditionsTest, FieldsNeverBreakTheirLine)
     w.store.addnode(location("##", 7, 1, 6, 6, 0, 0));
     Preferences.PSEU = "me\r\n#v200";
     ASSERT_TRUE(w.file.SaveRef_add(path));
-    const auto lines = splitLines(readBytes(path));
+    const auto lines = fileLines(path);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].substr(16), "me  #v200");
-    for (size_t i = 2; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].find_first_of("\r\n"), std::string::npos);
-        EXPECT_NE(lines[i].find_first_not_of(" "), lines[i].find('#')) << lines[i];
-    }
+    EXPECT_TRUE(lines[0].ends_with("-me  #v200"));
+    EXPECT_TRUE(lines[2].starts_with(" Bad name ||") && lines[3].starts_with("  ||")) << lines[2] << lines[3];
 
     World back(false);
     back.file.LoadRef_Add(path);
@@ -452,8 +364,7 @@ TEST_F(AdditionsTest, FieldsNeverBreakTheirLine)
     EXPECT_EQ(items[0]->name, "Bad name ");
     EXPECT_EQ(items[0]->command->text, "S_1 2 x");
     EXPECT_EQ(items[0]->description, "a|b|c|d|");
-    // A name of "#" only reads back empty: kept as it stands rather than lost.
-    EXPECT_EQ(back.file.KeptLines.size(), 1u);
+    EXPECT_EQ(back.file.KeptLines, std::vector<std::string>{lines[3]}); // a name of "#" only reads back empty
 }
 
 } // namespace

@@ -54,8 +54,8 @@ protected:
     {
         setMessageBoxes(&boxes);
         Ressources.reset();
-        ParseRessourceText("I1 -\nI2 header %1\nI3 date %1\nI4 took %1\nI5 -\nI6 -\nI7 -\nI8 -\nI9 -\nI10 -\n"
-                           "I11 no master %1\n",
+        ParseRessourceText("I001 -\nI002 header %1\nI003 date %1\nI004 took %1\nI005 -\nI006 -\nI007 -\nI008 -\n"
+                           "I009 -\nI010 -\nI011 no master %1\n",
                            Ressources);
         Ressources.message.resize(39);
         Ressources.message[35] = "bad magic";
@@ -64,9 +64,6 @@ protected:
         store.addZone(7);
         store.addZone(int16_t(-25536));
         store.addCategory(3);
-        hooks.log = [this](const std::string& l) { logs.push_back(l); };
-        hooks.progressStart = [this](int max) { starts.push_back(max); };
-        hooks.progressPosition = [this](int pos) { positions.push_back(pos); };
     }
     void TearDown() override
     {
@@ -84,8 +81,9 @@ protected:
     RecordingBoxes boxes;
     FakeNodeStore store;
     TRealm_info realm{std::make_unique<TData_map>()};
-    MasterFileHooks hooks;
-    MasterFileLoader loader{store, realm, hooks};
+    MasterFileLoader loader{store, realm,
+                            {[this](int max) { starts.push_back(max); }, [this](int pos) { positions.push_back(pos); },
+                             nullptr, [this](const std::string& l) { logs.push_back(l); }}};
     std::vector<std::string> logs;
     std::vector<int> starts, positions;
 };

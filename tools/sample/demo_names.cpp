@@ -64,7 +64,7 @@ const DemoNames& demoNames()
         // addition_new
         {"Vu ici plusieurs fois.", "Ajout\351 d'apr\350s une partie r\351cente."},
         // addition_changes
-        {"Niveau confirm\351 en jeu.", "Horaires v\351rifi\351s en jeu.", "Pr\351cision : entr\351e c\364t\351 est."},
+        {"Niveau confirm\351 en jeu.", "Position v\351rifi\351e en jeu.", "Encore vu r\351cemment."},
         // contributors
         {"Aldemar", "Bris\351lune", "Cathaline", "Dorvik", "Elyas", "Fenw\353", "Ga\353lle", "Hrodmar", "Ilsabet", "Joran"},
         // merchant_roles: masculine, feminine

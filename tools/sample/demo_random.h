@@ -28,9 +28,6 @@ public:
     // True with the given chance in percent.
     bool chance(int percent) { return between(0, 99) < percent; }
 
-    // Uniform in [0, 1).
-    double unit() { return next() / 4294967296.0; }
-
     template <class T>
     const T& pick(const std::vector<T>& items)
     {

@@ -54,7 +54,7 @@ void writeLanguage(FolderWriter& out, const LanguageTexts& language, int categor
     out.write(dir + "ressource.txt", writeRessourceTxt(ressourceEntries(language, categoryCount)));
     out.write(dir + "color.txt", writeColorTxt(language.colours));
     out.write(dir + "tips.txt", textLines(language.tips));
-    std::vector<std::string> links{"[liens]"}; // the first line is a header the program skips
+    std::vector<std::string> links{"# " + language.folder}; // the first line is a header the program skips
     for (const rLink& l : language.links) links.push_back(l.caption + "=" + l.address);
     out.write(dir + "link.txt", textLines(links));
 }
