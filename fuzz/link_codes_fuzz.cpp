@@ -19,9 +19,9 @@ std::string upper(std::string s)
 
 void checkPlaceCode(const std::string& text)
 {
-    const PlaceCode c = ReadPlaceCode(text);
+    const PlaceCode c = readPlaceCode(text);
     if (c.status != PlaceCodeStatus::Ok) return;
-    std::string again = BuildPlaceCode(int16_t(c.zoneId), c.x, c.y);
+    std::string again = buildPlaceCode(int16_t(c.zoneId), c.x, c.y);
     if (c.text.size() != again.size()) __builtin_trap();
     again[2] = c.text[2]; // the kind is not read back
     if (again != c.text) __builtin_trap();
@@ -30,27 +30,27 @@ void checkPlaceCode(const std::string& text)
 void checkRouteCode(const std::string& text)
 {
     pMap_info zone; // origin (0, 0): world points are zone-local points
-    const auto route = ReadRouteCode(text, zone, 0, 0);
+    const auto route = readRouteCode(text, zone, 0, 0);
     if (!route) return;
     if (route->points.size() != (text.size() - 6) / 8 + 1) __builtin_trap();
     if (route->points.front() != WorldPoint{0, 0}) __builtin_trap();
     if (route->points.size() < 3) return; // a built code always has two waypoints or more
     std::vector<RouteWaypoint> wps;
     for (size_t i = 1; i < route->points.size(); ++i) wps.push_back({&zone, route->points[i].x, route->points[i].y});
-    const BuiltRouteCode built = BuildRouteCode(route->options, &zone, wps);
+    const BuiltRouteCode built = buildRouteCode(route->options, &zone, wps);
     if (built.status != RouteBuildStatus::Ok || built.text != upper(text)) __builtin_trap();
 }
 
 void checkWorldRouteCode(const std::string& text)
 {
-    const auto points = ReadWorldRouteCode(text);
+    const auto points = readWorldRouteCode(text);
     if (!points) return;
     if (points->size() != (text.size() - 18) / 8 + 1) __builtin_trap();
     if (points->size() < 2) return;
     pMap_info zone;
     std::vector<RouteWaypoint> wps;
     for (const WorldPoint& p : *points) wps.push_back({&zone, p.x, p.y});
-    const BuiltRouteCode built = BuildWorldRouteCode(wps);
+    const BuiltRouteCode built = buildWorldRouteCode(wps);
     if (built.status != RouteBuildStatus::Ok || built.text != upper(text)) __builtin_trap();
 }
 
@@ -63,14 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkRouteCode(text);
     checkWorldRouteCode(text);
 
-    if (const auto options = RouteCodeOptions(text)) {
-        if (RouteOptionsText(*options) != text.substr(2, 4)) __builtin_trap();
-        const auto replaced = WithRouteOptions(text, *options);
+    if (const auto options = routeCodeOptions(text)) {
+        if (routeOptionsText(*options) != text.substr(2, 4)) __builtin_trap();
+        const auto replaced = withRouteOptions(text, *options);
         if (!replaced || replaced->substr(6) != text.substr(6)) __builtin_trap();
     }
     // The old world path form goes through the loader's conversion, then the reader.
     rItemdata item;
     DecodeLinkText(item, text, int16_t(size & 1));
-    if (item.command && item.command->worldRoute) ReadWorldRouteCode(item.command->text);
+    if (item.command && item.command->worldRoute) readWorldRouteCode(item.command->text);
     return 0;
 }

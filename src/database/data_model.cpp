@@ -34,7 +34,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 std::string ConvertPCommandToS(const std::string& text, int16_t regionId)
 {
     uint32_t ux = 0, uy = 0;
-    if (!HexDigitsValue(text, 2, 8, ux) || !HexDigitsValue(text, 10, 8, uy)) return text;
+    if (!hexDigitsValue(text, 2, 8, ux) || !hexDigitsValue(text, 10, 8, uy)) return text;
     int64_t x = int32_t(ux), y = int32_t(uy);
     if (regionId != 0) {
         x -= 0x2FFFD;
@@ -43,7 +43,7 @@ std::string ConvertPCommandToS(const std::string& text, int16_t regionId)
         x -= 0x1FFFE;
         y -= 0x3FFFC;
     }
-    return "S_" + IntToHex8(x) + IntToHex8(y) + text.substr(18);
+    return "S_" + intToHex8(x) + intToHex8(y) + text.substr(18);
 }
 
 void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t regionId)
@@ -64,7 +64,7 @@ void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t region
         break;
     case 'P': {
         uint32_t dummy;
-        if (HexDigitsValue(text, 2, 8, dummy) && HexDigitsValue(text, 10, 8, dummy)) {
+        if (hexDigitsValue(text, 2, 8, dummy) && hexDigitsValue(text, 10, 8, dummy)) {
             cmd->worldRoute = 1;
             cmd->colour32 = ColorToColor32(item.colour, 0x44000000u);
             text = ConvertPCommandToS(text, regionId);

@@ -105,7 +105,7 @@ std::string IntToHex4(int64_t value)
     return s;
 }
 
-std::string IntToHex8(int64_t value)
+std::string intToHex8(int64_t value)
 {
     static const char digits[] = "0123456789ABCDEF";
     uint32_t v = uint32_t(uint64_t(value) & 0xFFFFFFFFu);
@@ -114,7 +114,7 @@ std::string IntToHex8(int64_t value)
     return s;
 }
 
-bool HexDigitsValue(std::string_view text, size_t from, size_t count, uint32_t& out)
+bool hexDigitsValue(std::string_view text, size_t from, size_t count, uint32_t& out)
 {
     if (count > 8 || from > text.size() || count > text.size() - from) return false;
     uint32_t v = 0;

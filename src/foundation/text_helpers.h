@@ -32,10 +32,10 @@ int StrToCoord(const std::string& text);
 std::string IntToHex4(int64_t value);
 // The low 32 bits as 8 upper-case hexadecimal digits (a negative value gives its
 // 32-bit two's complement).
-std::string IntToHex8(int64_t value);
+std::string intToHex8(int64_t value);
 // The value of `count` (at most 8) hexadecimal digits of either case starting at byte
 // `from`; false, leaving `out` alone, when the text is too short there or holds another
 // character.
-bool HexDigitsValue(std::string_view text, size_t from, size_t count, uint32_t& out);
+bool hexDigitsValue(std::string_view text, size_t from, size_t count, uint32_t& out);
 bool IsErasedName(const std::string& text);
 bool IsComment(const std::string& text);

@@ -62,7 +62,7 @@ bool readSteps(std::string_view code, size_t from, std::vector<WorldPoint>& poin
     WidePoint p{points.back().x, points.back().y};
     for (size_t at = from; at + kPairLength <= code.size(); at += kPairLength) {
         uint32_t dx = 0, dy = 0;
-        if (!HexDigitsValue(code, at, 4, dx) || !HexDigitsValue(code, at + 4, 4, dy)) return false;
+        if (!hexDigitsValue(code, at, 4, dx) || !hexDigitsValue(code, at + 4, 4, dy)) return false;
         p.x += int16_t(uint16_t(dx));
         p.y -= int16_t(uint16_t(dy));
         const std::optional<WorldPoint> w = narrow(p);
@@ -74,7 +74,7 @@ bool readSteps(std::string_view code, size_t from, std::vector<WorldPoint>& poin
 
 } // namespace
 
-std::optional<RouteOptions> ParseRouteOptions(std::string_view text)
+std::optional<RouteOptions> parseRouteOptions(std::string_view text)
 {
     if (text.size() != 4) return std::nullopt;
     for (char c : text)
@@ -88,32 +88,32 @@ std::optional<RouteOptions> ParseRouteOptions(std::string_view text)
     return o;
 }
 
-std::string RouteOptionsText(const RouteOptions& options)
+std::string routeOptionsText(const RouteOptions& options)
 {
     auto digit = [](uint8_t v) { return char('0' + (v > 9 ? 9 : v)); };
     return {options.alwaysShown ? '1' : '0', digit(options.colourIndex), digit(options.opacity), digit(options.spare)};
 }
 
-std::optional<RouteOptions> RouteCodeOptions(std::string_view code)
+std::optional<RouteOptions> routeCodeOptions(std::string_view code)
 {
     if (code.size() < kRouteHead || code[0] != 'V') return std::nullopt;
-    return ParseRouteOptions(code.substr(2, 4));
+    return parseRouteOptions(code.substr(2, 4));
 }
 
-std::optional<std::string> WithRouteOptions(std::string_view code, const RouteOptions& options)
+std::optional<std::string> withRouteOptions(std::string_view code, const RouteOptions& options)
 {
     if (code.empty() || code[0] != 'V') return std::nullopt;
-    std::string out = "V_" + RouteOptionsText(options);
+    std::string out = "V_" + routeOptionsText(options);
     if (code.size() > kRouteHead) out += code.substr(kRouteHead);
     return out;
 }
 
-std::string BuildPlaceCode(int16_t zoneId, uint16_t x, uint16_t y)
+std::string buildPlaceCode(int16_t zoneId, uint16_t x, uint16_t y)
 {
     return "J_1" + IntToHex4(zoneId) + IntToHex4(x) + IntToHex4(y);
 }
 
-PlaceCode ReadPlaceCode(std::string_view text)
+PlaceCode readPlaceCode(std::string_view text)
 {
     PlaceCode code;
     code.text = DelphiTrim(std::string(text));
@@ -127,8 +127,8 @@ PlaceCode ReadPlaceCode(std::string_view text)
     // Character 3 (the kind) is not read. A code cut short is refused rather than read
     // as the digits it has, which would show some other point.
     uint32_t zone = 0, x = 0, y = 0;
-    if (t.size() != kPlaceCodeLength || !HexDigitsValue(t, 3, 4, zone) || !HexDigitsValue(t, 7, 4, x) ||
-        !HexDigitsValue(t, 11, 4, y)) {
+    if (t.size() != kPlaceCodeLength || !hexDigitsValue(t, 3, 4, zone) || !hexDigitsValue(t, 7, 4, x) ||
+        !hexDigitsValue(t, 11, 4, y)) {
         code.status = PlaceCodeStatus::BadFields;
         return code;
     }
@@ -139,7 +139,7 @@ PlaceCode ReadPlaceCode(std::string_view text)
     return code;
 }
 
-int PlaceCodeZoneNode(const LocationTree& tree, const PlaceCode& code)
+int placeCodeZoneNode(const LocationTree& tree, const PlaceCode& code)
 {
     if (code.status != PlaceCodeStatus::Ok) return kNoTreeNode;
     // Passed as 0..65535 so that "FFFF" finds a zone whose id is -1 (the lookup keeps -1
@@ -148,16 +148,16 @@ int PlaceCodeZoneNode(const LocationTree& tree, const PlaceCode& code)
     return tree.isVisible(node) ? node : kNoTreeNode;
 }
 
-bool FitsRouteStep(WorldPoint from, WorldPoint to)
+bool fitsRouteStep(WorldPoint from, WorldPoint to)
 {
     return fitsInt16(int64_t(to.x) - from.x) && fitsInt16(int64_t(from.y) - to.y);
 }
 
-BuiltRouteCode BuildRouteCode(const RouteOptions& options, const pMap_info* locationZone,
+BuiltRouteCode buildRouteCode(const RouteOptions& options, const pMap_info* locationZone,
                               std::span<const RouteWaypoint> waypoints)
 {
     BuiltRouteCode built;
-    std::string code = "V_" + RouteOptionsText(options);
+    std::string code = "V_" + routeOptionsText(options);
     if (waypoints.size() >= 2) {
         const RouteWaypoint& first = waypoints.front();
         if (!first.zone || first.zone != locationZone) {
@@ -180,7 +180,7 @@ BuiltRouteCode BuildRouteCode(const RouteOptions& options, const pMap_info* loca
     return built;
 }
 
-BuiltRouteCode BuildWorldRouteCode(std::span<const RouteWaypoint> waypoints)
+BuiltRouteCode buildWorldRouteCode(std::span<const RouteWaypoint> waypoints)
 {
     BuiltRouteCode built;
     std::string code = "S_";
@@ -191,8 +191,8 @@ BuiltRouteCode BuildWorldRouteCode(std::span<const RouteWaypoint> waypoints)
             built.status = RouteBuildStatus::DoesNotFit;
             return built;
         }
-        code += IntToHex8(start.x);
-        code += IntToHex8(start.y);
+        code += intToHex8(start.x);
+        code += intToHex8(start.y);
         if (!appendSteps(code, waypoints, start)) {
             built.status = RouteBuildStatus::DoesNotFit;
             return built;
@@ -202,11 +202,11 @@ BuiltRouteCode BuildWorldRouteCode(std::span<const RouteWaypoint> waypoints)
     return built;
 }
 
-std::optional<RouteCode> ReadRouteCode(std::string_view code, const pMap_info& zone, uint16_t x, uint16_t y)
+std::optional<RouteCode> readRouteCode(std::string_view code, const pMap_info& zone, uint16_t x, uint16_t y)
 {
     if (code.size() < kRouteHead || (code.size() - kRouteHead) % kPairLength != 0) return std::nullopt;
     if (code[0] != 'V' || code[1] != '_') return std::nullopt;
-    const std::optional<RouteOptions> options = ParseRouteOptions(code.substr(2, 4));
+    const std::optional<RouteOptions> options = parseRouteOptions(code.substr(2, 4));
     if (!options) return std::nullopt;
 
     RouteCode route;
@@ -217,7 +217,7 @@ std::optional<RouteCode> ReadRouteCode(std::string_view code, const pMap_info& z
     route.points.push_back(*own);
     if (code.size() >= kRouteStartEnd) {
         uint32_t sx = 0, sy = 0;
-        if (!HexDigitsValue(code, 6, 4, sx) || !HexDigitsValue(code, 10, 4, sy)) return std::nullopt;
+        if (!hexDigitsValue(code, 6, 4, sx) || !hexDigitsValue(code, 10, 4, sy)) return std::nullopt;
         const std::optional<WorldPoint> start = narrow(toWorld(zone, sx, sy));
         if (!start) return std::nullopt;
         route.points.push_back(*start);
@@ -226,12 +226,12 @@ std::optional<RouteCode> ReadRouteCode(std::string_view code, const pMap_info& z
     return route;
 }
 
-std::optional<std::vector<WorldPoint>> ReadWorldRouteCode(std::string_view code)
+std::optional<std::vector<WorldPoint>> readWorldRouteCode(std::string_view code)
 {
     if (code.size() < kWorldRouteHead || (code.size() - kWorldRouteHead) % kPairLength != 0) return std::nullopt;
     if (code[0] != 'S' || code[1] != '_') return std::nullopt;
     uint32_t wx = 0, wy = 0;
-    if (!HexDigitsValue(code, 2, 8, wx) || !HexDigitsValue(code, 10, 8, wy)) return std::nullopt;
+    if (!hexDigitsValue(code, 2, 8, wx) || !hexDigitsValue(code, 10, 8, wy)) return std::nullopt;
     std::vector<WorldPoint> points;
     points.reserve((code.size() - kWorldRouteHead) / kPairLength + 1);
     points.push_back({int32_t(wx), int32_t(wy)});

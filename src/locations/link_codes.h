@@ -38,17 +38,18 @@ struct RouteOptions {
 inline constexpr std::string_view kDefaultRouteOptions = "0091";
 
 // Exactly four decimal digits, the first "0" or "1"; the fourth is kept whatever it is.
-std::optional<RouteOptions> ParseRouteOptions(std::string_view text);
-std::string RouteOptionsText(const RouteOptions& options);
+std::optional<RouteOptions> parseRouteOptions(std::string_view text);
+// Values above 9 are written as 9.
+std::string routeOptionsText(const RouteOptions& options);
 // The options of a route code (its characters 3-6); none when they are not four digits.
-std::optional<RouteOptions> RouteCodeOptions(std::string_view code);
+std::optional<RouteOptions> routeCodeOptions(std::string_view code);
 // A route code with new options: "V_" + options + the code from its 7th character on.
 // None when the code does not begin with "V".
-std::optional<std::string> WithRouteOptions(std::string_view code, const RouteOptions& options);
+std::optional<std::string> withRouteOptions(std::string_view code, const RouteOptions& options);
 
 // ---- Place codes.
 
-std::string BuildPlaceCode(int16_t zoneId, uint16_t x, uint16_t y);
+std::string buildPlaceCode(int16_t zoneId, uint16_t x, uint16_t y);
 
 enum class PlaceCodeStatus {
     Ok,
@@ -65,10 +66,10 @@ struct PlaceCode {
 };
 
 // Reads a typed or clicked code; blanks around it and lower case are accepted.
-PlaceCode ReadPlaceCode(std::string_view text);
+PlaceCode readPlaceCode(std::string_view text);
 // The zone node that a read place code shows; kNoTreeNode when it was not read, when no
 // zone has its id, or when that zone's node is hidden.
-int PlaceCodeZoneNode(const LocationTree& tree, const PlaceCode& code);
+int placeCodeZoneNode(const LocationTree& tree, const PlaceCode& code);
 
 // ---- Route and world route codes.
 
@@ -92,16 +93,16 @@ struct BuiltRouteCode {
 
 // True when the step from one world point to the next fits a delta pair, so the
 // waypoint list can refuse a waypoint that no code could carry.
-bool FitsRouteStep(WorldPoint from, WorldPoint to);
+bool fitsRouteStep(WorldPoint from, WorldPoint to);
 
 // "V_" + options + the first waypoint inside `locationZone` + one delta pair per further
 // waypoint (later waypoints may lie in other zones). With fewer than two waypoints the
 // code is "V_" + options alone.
-BuiltRouteCode BuildRouteCode(const RouteOptions& options, const pMap_info* locationZone,
+BuiltRouteCode buildRouteCode(const RouteOptions& options, const pMap_info* locationZone,
                               std::span<const RouteWaypoint> waypoints);
 // "S_" + the first waypoint's world point + one delta pair per further waypoint. With
 // fewer than two waypoints the code is "S_" alone.
-BuiltRouteCode BuildWorldRouteCode(std::span<const RouteWaypoint> waypoints);
+BuiltRouteCode buildWorldRouteCode(std::span<const RouteWaypoint> waypoints);
 
 struct RouteCode {
     RouteOptions options;
@@ -113,6 +114,6 @@ struct RouteCode {
 // Reads a route code owned by a location at (x, y) of `zone`. None for a code of
 // another length than 6 + 8k, without "V_", with bad options or digits, or whose
 // points leave the 32-bit range.
-std::optional<RouteCode> ReadRouteCode(std::string_view code, const pMap_info& zone, uint16_t x, uint16_t y);
+std::optional<RouteCode> readRouteCode(std::string_view code, const pMap_info& zone, uint16_t x, uint16_t y);
 // Reads a world route code into its world points (18 + 8k characters give k + 1 points).
-std::optional<std::vector<WorldPoint>> ReadWorldRouteCode(std::string_view code);
+std::optional<std::vector<WorldPoint>> readWorldRouteCode(std::string_view code);

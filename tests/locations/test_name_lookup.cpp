@@ -5,75 +5,54 @@
 #include "name_lookup.h"
 #include "tree_fixture.h"
 
-// Tree order of the fixture: Nordmark (map 1: Zeta, alpha), Sudland (map 2: Beta, Gamma);
-// under every zone the categories Monstres (1), Villes (2), Herbes (3).
+// Tree order of the fixture: Nordmark (map 1: Zeta 10, alpha 11), Sudland (map 2: Beta 20,
+// Gamma 21); under every zone the categories 1, 2 and 3.
 
-TEST(FindNodeByName, WholeTreeTrimmedAndNormalised)
+TEST(FindNodeByName, FirstInTreeOrderWholeTreeOrMapShown)
 {
     TreeFixture f;
-    const int sud = f.add("\xe9lan des bois", 20, 1);
-    const int nord = f.add("Elan des bois", 11, 1);
-    EXPECT_EQ(find_node_byname(f.tree, "  elan des bois\t", false, -1, kNoTreeNode), nord); // first in tree order
-    f.tree.destroynode(nord);
-    EXPECT_EQ(find_node_byname(f.tree, "\xe9LAN DES BOIS", false, -1, kNoTreeNode), sud);
-    EXPECT_EQ(find_node_byname(f.tree, "elan", false, -1, kNoTreeNode), kNoTreeNode); // whole name only
-
-    // Hidden and unchecked locations are found; erased ones never are.
-    f.tree.setVisible(sud, false);
-    f.tree.setCheckState(sud, NodeCheck::Unchecked);
-    EXPECT_EQ(find_node_byname(f.tree, "Elan des bois", false, -1, kNoTreeNode), sud);
-    f.add("@Ours", 10, 2);
-    EXPECT_EQ(find_node_byname(f.tree, "@Ours", false, -1, kNoTreeNode), kNoTreeNode);
-    EXPECT_EQ(find_node_byname(f.tree, "Ours", false, -1, kNoTreeNode), kNoTreeNode);
-
-    LocationTree empty;
-    EXPECT_EQ(find_node_byname(empty, "Ours", false, -1, kNoTreeNode), kNoTreeNode);
-}
-
-TEST(FindNodeByName, CurrentMapOnlyStaysInTheMapShown)
-{
-    TreeFixture f;
-    const int nordMap = f.map.maps[0]->treeNode;
-    const int sudMap = f.map.maps[1]->treeNode;
-    const int north = f.add("Garde", 11, 2);
-    const int south = f.add("Garde", 21, 2);
+    const int south = f.add("\xe9lan", 20, 1); // élan
+    const int north = f.add("Elan", 11, 1);
     const int port = f.add("Port", 20, 2);
+    f.add("@Ours", 10, 2);
+    f.tree.setVisible(port, false); // hidden and unchecked locations count
+    f.tree.setCheckState(port, NodeCheck::Unchecked);
+    auto find = [&](const char* name, bool mapOnly = false, int32_t id = -1, int node = kNoTreeNode) {
+        return find_node_byname(f.tree, name, mapOnly, id, node);
+    };
+    EXPECT_EQ(find("  elan\t"), north);
+    EXPECT_EQ(find("port"), port);
+    EXPECT_EQ(find("por"), kNoTreeNode);
+    EXPECT_EQ(find("@Ours"), kNoTreeNode);
 
-    EXPECT_EQ(find_node_byname(f.tree, "garde", true, 1, nordMap), north);
-    EXPECT_EQ(find_node_byname(f.tree, "garde", true, 2, sudMap), south);
-    EXPECT_EQ(find_node_byname(f.tree, "port", true, 1, nordMap), kNoTreeNode); // walk ends at Beta
-    EXPECT_EQ(find_node_byname(f.tree, "port", true, 2, sudMap), port);
-    EXPECT_EQ(find_node_byname(f.tree, "port", true, -1, kNoTreeNode), kNoTreeNode); // no map shown
-    EXPECT_EQ(find_node_byname(f.tree, "port", false, -1, kNoTreeNode), port);
+    const int nordMap = f.map.maps[0]->treeNode, sudMap = f.map.maps[1]->treeNode;
+    EXPECT_EQ(find("elan", true, 2, sudMap), south);
+    EXPECT_EQ(find("port", true, 1, nordMap), kNoTreeNode); // the walk ends at Beta
+    EXPECT_EQ(find("port", true, -1, kNoTreeNode), kNoTreeNode); // no map shown
 }
 
 TEST(FindNodeByNameInZones, LinkableCategoriesOfTheZonesShown)
 {
     TreeFixture f;
-    f.common.categories[0]->linkable = 1; // Monstres
-    f.common.categories[2]->linkable = 1; // Herbes; Villes takes no links
+    f.common.categories[0]->linkable = 1;
+    f.common.categories[2]->linkable = 1; // category 2 takes no links
     pMap_info* zeta = f.map.zones[0].get();
     pMap_info* alpha = f.map.zones[1].get();
-    const std::vector<pMap_info*> shown{zeta, alpha};
-
+    auto find = [&](const char* name, std::vector<pMap_info*> zones) {
+        return find_node_byname_inzones(f.tree, name, zones, 1);
+    };
     f.add("Tour", 10, 2);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "tour", shown, 1), kNoTreeNode);
-    const int herb = f.add("Tour", 11, 3);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, " TOUR ", shown, 1), herb);
-    f.add("@Tour", 10, 1);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "@Tour", shown, 1), kNoTreeNode);
-
-    // Zones in the order given, tree order inside.
+    const int tour = f.add("Tour", 11, 3);
     const int inZeta = f.add("Loup", 10, 3);
     const int inAlpha = f.add("Loup", 11, 1);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "loup", shown, 1), inZeta);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "loup", std::vector<pMap_info*>{alpha, zeta}, 1), inAlpha);
-
-    // A zone's walk runs on through the later zones of its map, never into another map.
-    const int onlyZeta = f.add("Source", 10, 1);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "source", std::vector<pMap_info*>{alpha, zeta}, 1), onlyZeta);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "tour", std::vector<pMap_info*>{zeta}, 1), herb);
+    const int source = f.add("Source", 10, 1);
     f.add("Port", 20, 1);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "port", shown, 1), kNoTreeNode);
-    EXPECT_EQ(find_node_byname_inzones(f.tree, "tour", {}, 1), kNoTreeNode);
+
+    EXPECT_EQ(find(" TOUR ", {zeta, alpha}), tour);
+    EXPECT_EQ(find("loup", {zeta, alpha}), inZeta); // zones in the order given
+    EXPECT_EQ(find("loup", {alpha, zeta}), inAlpha);
+    EXPECT_EQ(find("source", {alpha, zeta}), source);
+    // A zone's walk runs on through the later zones of its map, never into another map.
+    EXPECT_EQ(find("tour", {zeta}), tour);
+    EXPECT_EQ(find("port", {zeta, alpha}), kNoTreeNode);
 }
