@@ -1,5 +1,7 @@
 #include "data_model.h"
 
+#include <type_traits>
+
 #include "con_colors.h"
 #include "image_helpers.h"
 #include "text_helpers.h"
@@ -85,19 +87,28 @@ void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t region
     item.command = std::move(cmd);
 }
 
-TNodeData::TNodeData(const rnew_node& r, const std::vector<rSpecColor>* specColours)
-    : zone(r.zone), category(r.category)
+namespace {
+// Builds the item part; R is rnew_node& when the texts may be taken over, const otherwise.
+template <class R>
+std::unique_ptr<rItemdata> makeItem(R& r, const rCateg* category, const pMap_info* zone,
+                                    const std::vector<rSpecColor>* specColours)
 {
-    if (!r.hasItem) return;
-    item = std::make_unique<rItemdata>();
+    constexpr bool take = !std::is_const_v<R>;
+    auto item = std::make_unique<rItemdata>();
     rItemdata& it = *item;
-    it.setName(r.name);
+    if constexpr (take) {
+        it.name = std::move(r.name);
+        if (it.name.size() > kItemNameMax) it.name.resize(kItemNameMax);
+        it.description = std::move(r.description);
+    } else {
+        it.setName(r.name);
+        it.description = r.description;
+    }
     it.x = uint16_t(r.x);
     it.y = uint16_t(r.y);
     it.typeId = uint8_t(r.typeId);
     it.languageTag = uint8_t(r.languageTag);
     it.attributes = r.attributes;
-    it.description = r.description;
     it.id = r.id;
     it.fromMaster = uint8_t(r.fromMaster);
     it.locked = uint8_t(r.locked);
@@ -111,6 +122,20 @@ TNodeData::TNodeData(const rnew_node& r, const std::vector<rSpecColor>* specColo
         }
     }
     DecodeLinkText(it, r.linkText, zone ? zone->regionId : 0);
+    return item;
+}
+} // namespace
+
+TNodeData::TNodeData(const rnew_node& r, const std::vector<rSpecColor>* specColours)
+    : zone(r.zone), category(r.category)
+{
+    if (r.hasItem) item = makeItem(r, category, zone, specColours);
+}
+
+TNodeData::TNodeData(rnew_node&& r, const std::vector<rSpecColor>* specColours)
+    : zone(r.zone), category(r.category)
+{
+    if (r.hasItem) item = makeItem(r, category, zone, specColours);
 }
 
 TColor SpecColor(const SpecSet& attributes, TColor defaultColour, const std::vector<rSpecColor>& colours)

@@ -81,6 +81,8 @@ public:
     TNodeData() = default;
     // Builds the payload from a record; specColours may be null when the record has no item.
     TNodeData(const rnew_node& r, const std::vector<rSpecColor>* specColours);
+    // The same, taking over the record's texts.
+    TNodeData(rnew_node&& r, const std::vector<rSpecColor>* specColours);
     virtual ~TNodeData() = default;
 
     pMap_info* zone = nullptr;     // zone, category and location nodes

@@ -155,7 +155,7 @@ bool MasterFileLoader::process_file(MemoryStream& stream)
             pending.hasItem = 1;
             pending.zone = nullptr;
             pending.category = nullptr;
-            store_.addnode(pending);
+            store_.addnodeMove(std::move(pending));
             pending = rnew_node();
             break;
         case tagUnused: in.u32(); break;

@@ -13,6 +13,8 @@ public:
     // Inserts a location under its zone and category nodes; kNoTreeNode when the zone or
     // the category has no node (the record is dropped).
     virtual int addnode(const rnew_node& record) = 0;
+    // The same for a record the caller no longer needs: its texts are moved, not copied.
+    virtual int addnodeMove(rnew_node&& record) { return addnode(record); }
     // The node of the first zone of the map index whose zone id (16 bits) matches.
     virtual int find_map_masternode(int32_t zoneId) const = 0;
     // The location nodes of a zone node's subtree at a point, in tree order.
@@ -20,6 +22,8 @@ public:
     virtual TNodeData* nodeData(int node) const = 0;
     // Removes a location node and frees its data.
     virtual void destroynode(int node) = 0;
+    // A hint before a bulk load of about this many locations.
+    virtual void reserveLocations(size_t /*count*/) {}
     // Every location node in tree order, hidden ones included.
     virtual void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const = 0;
 };

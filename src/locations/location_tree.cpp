@@ -55,7 +55,9 @@ void LocationTree::clear()
     aliveCount_ = 0;
     locationCount_ = 0;
     categoryIndex_.clear();
+    categoryTableOf_.clear();
     pointIndex_.clear();
+    pointIndexBuilt_ = false;
     firstZoneById_.clear();
     lastZoneByRegion_.clear();
     mapIndex_ = nullptr;
@@ -132,6 +134,7 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
 void LocationTree::rebuildCategoryIndex()
 {
     categoryIndex_.clear();
+    categoryTableOf_.assign(nodes_.size(), -1);
     if (!mapIndex_) return;
     for (auto& zone : mapIndex_->zones) {
         if (!isNode(zone->treeNode)) continue;
@@ -143,14 +146,21 @@ void LocationTree::rebuildCategoryIndex()
             int& slot = table[c.data->category->id];
             if (slot == kNoTreeNode) slot = child;
         }
-        categoryIndex_[zone->treeNode] = table;
+        categoryTableOf_[size_t(zone->treeNode)] = int(categoryIndex_.size());
+        categoryIndex_.push_back(table);
     }
 }
 
 int LocationTree::categoryNodeFor(int zoneNode, uint8_t categoryId) const
 {
-    auto it = categoryIndex_.find(zoneNode);
-    return it == categoryIndex_.end() ? kNoTreeNode : it->second[categoryId];
+    if (zoneNode < 0 || size_t(zoneNode) >= categoryTableOf_.size() || categoryTableOf_[size_t(zoneNode)] < 0)
+        return kNoTreeNode;
+    return categoryIndex_[size_t(categoryTableOf_[size_t(zoneNode)])][categoryId];
+}
+
+void LocationTree::reserveLocations(size_t count)
+{
+    nodes_.reserve(nodes_.size() + count);
 }
 
 int LocationTree::find_map_masternode(int32_t zoneId) const
@@ -169,6 +179,11 @@ int LocationTree::find_region_masternode(int32_t mapId) const
 
 int LocationTree::addnode(const rnew_node& record)
 {
+    return addnodeMove(rnew_node(record));
+}
+
+int LocationTree::addnodeMove(rnew_node&& record)
+{
     AutosaveAllowed = false;
     int result = kNoTreeNode;
     const int zoneNode = find_map_masternode(int32_t(record.zoneId));
@@ -176,15 +191,17 @@ int LocationTree::addnode(const rnew_node& record)
         const int categNode = categoryNodeFor(zoneNode, uint8_t(record.categoryId));
         if (categNode != kNoTreeNode) {
             UpdateBracket bracket(*this);
-            rnew_node r = record;
+            rnew_node& r = record;
             const TNodeData& categData = *nodes_[size_t(categNode)].data;
             r.zone = categData.zone;
             r.category = categData.category;
-            auto data = std::make_unique<TNodeData>(r, common_ ? &common_->specColors : nullptr);
+            const bool erased = IsErasedName(r.name);
+            const uint16_t x = uint16_t(r.x), y = uint16_t(r.y);
+            auto data = std::make_unique<TNodeData>(std::move(r), common_ ? &common_->specColors : nullptr);
             result = newNode(categNode, levelLocation, std::move(data));
-            nodes_[size_t(result)].visible = !IsErasedName(r.name);
+            nodes_[size_t(result)].visible = !erased;
             nodes_[size_t(categNode)].visible = true;
-            pointIndex_.emplace(pointKey(zoneNode, uint16_t(r.x), uint16_t(r.y)), result);
+            if (pointIndexBuilt_) pointIndex_.emplace(pointKey(zoneNode, x, y), result);
             ++locationCount_;
         }
     }
@@ -192,8 +209,22 @@ int LocationTree::addnode(const rnew_node& record)
     return result;
 }
 
+void LocationTree::buildPointIndex() const
+{
+    pointIndex_.clear();
+    pointIndex_.reserve(locationCount_ + locationCount_ / 4 + 16);
+    for (size_t id = 0; id < nodes_.size(); ++id) {
+        const TreeNode& n = nodes_[id];
+        if (!n.alive || n.level != levelLocation || !n.data || !n.data->item) continue;
+        const int zoneNode = nodes_[size_t(n.parent)].parent;
+        pointIndex_.emplace(pointKey(zoneNode, n.data->item->x, n.data->item->y), int(id));
+    }
+    pointIndexBuilt_ = true;
+}
+
 std::vector<int> LocationTree::locationsAt(int zoneNode, uint16_t x, uint16_t y) const
 {
+    if (!pointIndexBuilt_) buildPointIndex();
     std::vector<int> found;
     auto range = pointIndex_.equal_range(pointKey(zoneNode, x, y));
     for (auto it = range.first; it != range.second; ++it) found.push_back(it->second);
@@ -227,7 +258,7 @@ void LocationTree::destroynode(int node)
     std::vector<int> kids = nodes_[size_t(node)].children;
     for (int k : kids) destroynode(k);
     TreeNode& n = nodes_[size_t(node)];
-    if (n.level == levelLocation && n.data && n.data->item) {
+    if (n.level == levelLocation && n.data && n.data->item && pointIndexBuilt_) {
         const int zoneNode = nodes_[size_t(n.parent)].parent;
         auto range = pointIndex_.equal_range(pointKey(zoneNode, n.data->item->x, n.data->item->y));
         for (auto it = range.first; it != range.second; ++it)
@@ -235,8 +266,8 @@ void LocationTree::destroynode(int node)
                 pointIndex_.erase(it);
                 break;
             }
-        --locationCount_;
     }
+    if (n.level == levelLocation) --locationCount_;
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
     siblings.erase(siblings.begin() + n.indexInParent);
     renumberChildren(n.parent);
@@ -318,8 +349,26 @@ void LocationTree::sortAll()
         default: return n.data->item ? n.data->item->name : kEmpty;
         }
     };
+    std::vector<std::pair<const std::string*, int>> keyed;
     auto sortList = [&](std::vector<int>& list) {
-        std::stable_sort(list.begin(), list.end(), [&](int a, int b) { return CompareText(text(a), text(b)) < 0; });
+        // Each text is looked up once; the comparisons then touch only the texts.
+        keyed.clear();
+        for (int id : list) keyed.push_back({&text(id), id});
+        auto less = [](const std::pair<const std::string*, int>& a, const std::pair<const std::string*, int>& b) {
+            return CompareText(*a.first, *b.first) < 0;
+        };
+        if (keyed.size() <= 24) {
+            // Most categories hold a handful of locations: a stable insertion sort needs no buffer.
+            for (size_t i = 1; i < keyed.size(); ++i) {
+                const auto v = keyed[i];
+                size_t j = i;
+                for (; j > 0 && less(v, keyed[j - 1]); --j) keyed[j] = keyed[j - 1];
+                keyed[j] = v;
+            }
+        } else {
+            std::stable_sort(keyed.begin(), keyed.end(), less);
+        }
+        for (size_t i = 0; i < keyed.size(); ++i) list[i] = keyed[i].second;
         for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
     };
     sortList(roots_);

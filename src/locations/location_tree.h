@@ -56,11 +56,13 @@ public:
 
     // NodeStore
     int addnode(const rnew_node& record) override;
+    int addnodeMove(rnew_node&& record) override;
     int find_map_masternode(int32_t zoneId) const override;
     std::vector<int> locationsAt(int zoneNode, uint16_t x, uint16_t y) const override;
     TNodeData* nodeData(int node) const override;
     void destroynode(int node) override;
     void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const override;
+    void reserveLocations(size_t count) override;
 
     // The node of the last zone whose region id (16 bits) matches; kNoTreeNode for -1 or none.
     int find_region_masternode(int32_t mapId) const;
@@ -87,6 +89,8 @@ public:
     // Visibility flag of a node; changes run inside an update bracket.
     bool isVisible(int node) const { return isNode(node) && nodes_[size_t(node)].visible; }
     void setVisible(int node, bool visible);
+    // Inside an update bracket the caller opened: no bracket of its own.
+    void setVisibleInBracket(int node, bool visible) { nodes_[size_t(node)].visible = visible; }
 
     // Tri-state checks: a change goes down to every descendant and up to the ancestors
     // (checked when all children are, unchecked when none is, mixed otherwise).
@@ -125,10 +129,14 @@ private:
     // Zone id (16 bits) -> index in the zone list of its first / last zone.
     std::vector<int32_t> firstZoneById_;
     std::vector<int32_t> lastZoneByRegion_;
-    // Zone node -> first category node of each category id under it, in current order.
-    std::unordered_map<int, std::array<int, 256>> categoryIndex_;
-    // (zone node, x, y) -> location nodes at that point.
-    std::unordered_multimap<uint64_t, int> pointIndex_;
+    // Per zone node, the first category node of each category id under it, in current order.
+    std::vector<std::array<int, 256>> categoryIndex_;
+    std::vector<int> categoryTableOf_; // by node id: index into categoryIndex_, -1 for none
+    // (zone node, x, y) -> location nodes at that point; built on first use, so a bulk
+    // load does not pay for it, and kept up to date from then on.
+    void buildPointIndex() const;
+    mutable std::unordered_multimap<uint64_t, int> pointIndex_;
+    mutable bool pointIndexBuilt_ = false;
 };
 
 // ASCII case-insensitive comparison of Windows-1252 texts (only a..z fold), <0, 0, >0.

@@ -27,35 +27,39 @@ LocationTreeModel::~LocationTreeModel()
 
 void LocationTreeModel::rebuildVisible()
 {
-    visibleRoots_.clear();
     const size_t maxId = tree_.idLimit();
-    visibleChildren_.assign(maxId, {});
+    visibleRoots_.clear();
+    visibleFlat_.clear();
+    visibleFlat_.reserve(tree_.nodeCount());
+    visibleStart_.assign(maxId, 0);
+    visibleCount_.assign(maxId, 0);
     visibleRow_.assign(maxId, -1);
-    auto fill = [&](const std::vector<int>& from, std::vector<int>& into) {
-        into.clear();
-        for (int id : from)
-            if (tree_.isVisible(id)) {
-                visibleRow_[size_t(id)] = int(into.size());
-                into.push_back(id);
+    for (int id : tree_.roots())
+        if (tree_.isVisible(id)) {
+            visibleRow_[size_t(id)] = int(visibleRoots_.size());
+            visibleRoots_.push_back(id);
+        }
+    // Breadth first over shown nodes only: hidden nodes hide their subtree.
+    std::vector<int> queue(visibleRoots_.begin(), visibleRoots_.end());
+    for (size_t q = 0; q < queue.size(); ++q) {
+        const int id = queue[q];
+        visibleStart_[size_t(id)] = int(visibleFlat_.size());
+        int row = 0;
+        for (int child : tree_.children(id))
+            if (tree_.isVisible(child)) {
+                visibleRow_[size_t(child)] = row++;
+                visibleFlat_.push_back(child);
+                queue.push_back(child);
             }
-    };
-    fill(tree_.roots(), visibleRoots_);
-    // Pre-order walk over shown nodes only: hidden nodes hide their subtree.
-    std::vector<int> stack(visibleRoots_.rbegin(), visibleRoots_.rend());
-    while (!stack.empty()) {
-        const int id = stack.back();
-        stack.pop_back();
-        std::vector<int>& mine = visibleChildren_[size_t(id)];
-        fill(tree_.children(id), mine);
-        for (auto it = mine.rbegin(); it != mine.rend(); ++it) stack.push_back(*it);
+        visibleCount_[size_t(id)] = row;
     }
 }
 
-const std::vector<int>& LocationTreeModel::visibleChildren(int node) const
+std::span<const int> LocationTreeModel::visibleChildren(int node) const
 {
-    static const std::vector<int> none;
     if (node == kNoTreeNode) return visibleRoots_;
-    return size_t(node) < visibleChildren_.size() ? visibleChildren_[size_t(node)] : none;
+    if (size_t(node) >= visibleCount_.size()) return {};
+    return std::span<const int>(visibleFlat_.data() + visibleStart_[size_t(node)], size_t(visibleCount_[size_t(node)]));
 }
 
 int LocationTreeModel::nodeOf(const QModelIndex& index) const
@@ -72,7 +76,7 @@ QModelIndex LocationTreeModel::indexOf(int node, int column) const
 QModelIndex LocationTreeModel::index(int row, int column, const QModelIndex& parent) const
 {
     if (column < 0 || column > 1 || row < 0 || (parent.isValid() && parent.column() != 0)) return {};
-    const std::vector<int>& kids = visibleChildren(nodeOf(parent));
+    const auto kids = visibleChildren(nodeOf(parent));
     if (size_t(row) >= kids.size()) return {};
     return createIndex(row, column, quintptr(kids[size_t(row)]));
 }
@@ -173,7 +177,7 @@ void LocationTreeModel::setCurrentMapId(int mapId)
     currentMapId_ = mapId;
     // Zone colours depend on it: refresh every shown zone row.
     for (int m : visibleRoots_) {
-        const auto& zones = visibleChildren(m);
+        const auto zones = visibleChildren(m);
         if (!zones.empty())
             emit dataChanged(indexOf(zones.front()), indexOf(zones.back()), {Qt::ForegroundRole});
     }

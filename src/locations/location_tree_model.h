@@ -2,6 +2,7 @@
 // The location tree as a Qt item model: two columns (the text with its icon and check
 // box, and the selection mark), only visible nodes, rows in tree order.
 #include <array>
+#include <span>
 #include <vector>
 
 #include <QAbstractItemModel>
@@ -43,10 +44,13 @@ public:
 
 private:
     void rebuildVisible();
-    const std::vector<int>& visibleChildren(int node) const;
+    std::span<const int> visibleChildren(int node) const;
 
     LocationTree& tree_;
-    std::vector<std::vector<int>> visibleChildren_; // by node id
+    // Shown children of every node, each node's run contiguous in one array.
+    std::vector<int> visibleFlat_;
+    std::vector<int> visibleStart_; // by node id: first index in visibleFlat_
+    std::vector<int> visibleCount_; // by node id
     std::vector<int> visibleRoots_;
     std::vector<int> visibleRow_;                    // by node id; -1 when not shown
     std::vector<QIcon> images_;

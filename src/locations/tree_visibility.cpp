@@ -14,25 +14,44 @@ int check_real_mob_lvl(int levelMin, int levelMax)
     return levelMin;
 }
 
+namespace {
+// The visibility rule of one node; False for levels the rule leaves alone.
+bool ruledVisibility(const LocationTree& tree, int node, const LevelFilter& filter, bool& visible)
+{
+    const TreeNode& n = tree.node(node);
+    if (n.level == levelCategory) {
+        visible = !n.children.empty();
+        return true;
+    }
+    if (n.level != levelLocation || !n.data || !n.data->item) return false;
+    const rItemdata& it = *n.data->item;
+    visible = !IsErasedName(it.name);
+    if (visible && filter.enabled && n.data->category && n.data->category->kind == kindCreature)
+        visible = it.levelMax >= filter.LevelMin && it.levelMin <= filter.LevelMax;
+    return true;
+}
+} // namespace
+
 void HideNodes(LocationTree& tree, int node, const LevelFilter& filter)
 {
-    const int level = tree.levelOf(node);
-    if (level == levelCategory) {
-        tree.setVisible(node, !tree.children(node).empty());
-    } else if (level == levelLocation) {
-        const TNodeData* d = tree.nodeData(node);
-        if (!d || !d->item) return;
-        bool visible = !IsErasedName(d->item->name);
-        if (visible && filter.enabled && d->category && d->category->kind == kindCreature)
-            visible = d->item->levelMax >= filter.LevelMin && d->item->levelMin <= filter.LevelMax;
-        tree.setVisible(node, visible);
-    }
+    bool visible;
+    if (tree.isNode(node) && ruledVisibility(tree, node, filter, visible)) tree.setVisible(node, visible);
 }
 
 void check_node_visibility(LocationTree& tree, int first, const LevelFilter& filter)
 {
     tree.BeginUpdate();
-    for (int n = first; n != kNoTreeNode; n = tree.nextNode(n)) HideNodes(tree, n, filter);
+    bool visible;
+    if (!tree.roots().empty() && first == tree.roots().front()) {
+        // The whole tree: a category's rule does not depend on its children's visibility,
+        // so the nodes can be visited in storage order.
+        for (size_t id = 0; id < tree.idLimit(); ++id)
+            if (tree.isNode(int(id)) && ruledVisibility(tree, int(id), filter, visible))
+                tree.setVisibleInBracket(int(id), visible);
+    } else {
+        for (int n = first; n != kNoTreeNode; n = tree.nextNode(n))
+            if (ruledVisibility(tree, n, filter, visible)) tree.setVisibleInBracket(n, visible);
+    }
     tree.EndUpdate();
 }
 
