@@ -207,7 +207,8 @@ void TForm4::load_vectors_markers()
 void TForm4::goto_newversion()
 {
     const QString page = FromCp1252(UrlEntryAt(urlWebPage));
-    if (!OpenWebPage(page)) ShowRessourceMessage(0, false, "URL: " + UrlEntryAt(urlWebPage));
+    // A missing or non-web entry is refused, never handed to the browser.
+    if (!OpenWebPage(page)) ShowRessourceMessage(16, false);
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 

@@ -32,6 +32,7 @@ class QSlider;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class QTreeWidget;
 class HintManager;
 class ImageMap;
 class LocationTreeModel;
@@ -70,6 +71,8 @@ public:
     void refresh_concolors(bool resetMap);
     void update_concolors();
     void update_node_visibility();
+    void load_tips();
+    void clear_search();
 
     // Frame and commands.
     void affiche_masterliste();
@@ -166,6 +169,13 @@ public:
     QCheckBox* checkLod = nullptr;
     QCheckBox* CheckBoxlvl = nullptr;
     QLineEdit *Edit_lvl_min = nullptr, *Edit_lvl_max = nullptr, *Editlvl = nullptr;
+    // Search page (the search itself comes with its own part) and info page lists.
+    QComboBox *ComboCateg = nullptr, *ComboBox8 = nullptr, *ComboBox6 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QTreeWidget *treebool_search = nullptr, *Treeitem = nullptr, *TreeResult = nullptr;
+    QMenu* Popuptreesearch = nullptr;
+    std::vector<std::string> TipsList;
+    int TipsWidth = 0, TipsLineHeight = 0;
     QTimer Timer3, Timerfeedback;
     HintManager* hints = nullptr;
     std::vector<QImage> ImageList1, ImageList3, ImageList_c, Listiconmap, listmenu;
@@ -186,6 +196,7 @@ private:
     void buildToolBars();
     void buildMenus();
     void buildSidePanel();
+    void buildSearchAndInfoPages();
     void applyWindowPlacement();
     void trace(const std::string& step) { startupTrace.push_back(step); }
     QAction* addMenuItem(QMenu* menu, const char* name, int tag);

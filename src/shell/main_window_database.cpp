@@ -6,7 +6,13 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QTreeWidget>
+
 #include "cp1252.h"
+#include "criteria_tree.h"
+#include "file_io.h"
 #include "database_globals.h"
 #include "delphi_conv.h"
 #include "folders.h"
@@ -30,6 +36,13 @@ void TForm4::load_database()
     Listiconmap.clear();
     assign_icon(Listiconmap, QSize(11, 11), DataDir + "baseico.bmp");
 
+    ComboCateg->clear();
+    if (CommonData)
+        for (const auto& c : CommonData->categories)
+            ComboCateg->addItem(ToDisplay(c->name), QVariant::fromValue<quintptr>(quintptr(c.get())));
+    ComboCateg->model()->sort(0);
+    ComboCateg->setCurrentIndex(0);
+
     const std::string all = GetCaptionText(73);
     Combocheck->blockSignals(true);
     Combocheck->clear();
@@ -39,6 +52,19 @@ void TForm4::load_database()
             Combocheck->addItem(ToDisplay(c->name), QVariant::fromValue<quintptr>(quintptr(c.get())));
     Combocheck->setCurrentIndex(Combocheck->findText(ToDisplay(all)));
     Combocheck->blockSignals(false);
+
+    static const std::vector<tboolspec> noSpecs;
+    const std::vector<tboolspec>& specs = CommonData ? CommonData->specNames : noSpecs;
+    fill_booltree(treebool_search, false, specs, CriteriaKind::Search);
+    fill_booltree(Treeitem, true, specs, CriteriaKind::ReadOnly);
+    show_checked_only(Treeitem);
+    ComboBox8->clear();
+    if (CommonData)
+        for (size_t i = 1; i < CommonData->typeNames.size(); ++i) ComboBox8->addItem(ToDisplay(CommonData->typeNames[i]));
+    ComboBox8->setCurrentIndex(0);
+    TreeResult->clear();
+    CheckBox4->setChecked(false);
+    load_tips();
 
     load_urllist();
     Memo1->clear();
@@ -57,6 +83,12 @@ void TForm4::load_database()
     copy.hasItem = 1;
     CopyData = std::make_unique<TNodeData>(copy, nullptr);
     ZoneUnderMouse = nullptr;
+
+    ComboBox6->clear();
+    ComboBox6->addItem(ToDisplay(GetCaptionText(88)));
+    ComboBox6->addItem(ToDisplay(GetCaptionText(15)));
+    for (const rRealm& r : RealmInfo->mapIndex->realms) ComboBox6->addItem(ToDisplay(r.name));
+    ComboBox6->setCurrentIndex(0);
 
     static TData_common emptyCommon;
     emptyCommon.savePrefsOnDestroy = false;
@@ -90,8 +122,42 @@ void TForm4::load_database()
     trace("database loaded");
 }
 
+void TForm4::load_tips()
+{
+    TipsWidth = 0;
+    TipsLineHeight = 0;
+    TipsList.clear();
+    const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/tips.txt");
+    std::vector<uint8_t> bytes;
+    if (!path || !ReadWholeFile(*path, bytes)) return;
+    const std::string text(bytes.begin(), bytes.end());
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        TipsList.push_back(line);
+        start = end + 1;
+    }
+    QFont font("Arial");
+    font.setPixelSize(11);
+    const QFontMetrics metrics(font);
+    for (const std::string& line : TipsList) {
+        const QRect r = metrics.boundingRect(FromCp1252(line));
+        TipsWidth = std::max(TipsWidth, r.width());
+        TipsLineHeight = std::max(TipsLineHeight, r.height());
+    }
+}
+
+void TForm4::clear_search()
+{
+    if (TreeResult && TreeResult->topLevelItemCount() > 0) TreeResult->clear();
+}
+
 void TForm4::clear_database_view()
 {
+    clear_search();
     Timer3.stop();
     HitTestStream.clear();
     select_node(kNoTreeNode);

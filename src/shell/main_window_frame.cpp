@@ -23,6 +23,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <QTreeWidget>
+
+#include "criteria_tree.h"
 #include "cp1252.h"
 #include "delphi_conv.h"
 #include "desktop.h"
@@ -332,11 +335,49 @@ void TForm4::buildSidePanel()
         page->setObjectName(name);
         Pages->addWidget(page);
     }
+    buildSearchAndInfoPages();
     auto* page4 = new QVBoxLayout(Pages->widget(3));
     Memo1 = new QPlainTextEdit(Pages->widget(3));
     Memo1->setObjectName("Memo1");
     Memo1->setReadOnly(true);
     page4->addWidget(Memo1);
+}
+
+void TForm4::buildSearchAndInfoPages()
+{
+    // Info page: the attribute list of the location shown, read-only.
+    QWidget* info = Pages->widget(1);
+    auto* infoLayout = new QVBoxLayout(info);
+    Treeitem = new QTreeWidget(info);
+    Treeitem->setObjectName("Treeitem");
+    infoLayout->addWidget(Treeitem);
+
+    // Search page: the lists a database load fills.
+    QWidget* search = Pages->widget(2);
+    auto* searchLayout = new QVBoxLayout(search);
+    ComboCateg = new QComboBox(search);
+    ComboCateg->setObjectName("ComboCateg");
+    ComboCateg->setMaxVisibleItems(25);
+    CheckBox4 = new QCheckBox(search);
+    CheckBox4->setObjectName("CheckBox4");
+    CheckBox4->setProperty("Tag", 12);
+    ComboBox8 = new QComboBox(search);
+    ComboBox8->setObjectName("ComboBox8");
+    treebool_search = new QTreeWidget(search);
+    treebool_search->setObjectName("treebool_search");
+    treebool_search->setContextMenuPolicy(Qt::CustomContextMenu);
+    Popuptreesearch = new QMenu(this);
+    QAction* reset1 = Popuptreesearch->addAction("reset");
+    reset1->setObjectName("reset1");
+    connect(reset1, &QAction::triggered, this, [this] { resetCriteria(treebool_search); });
+    connect(treebool_search, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { Popuptreesearch->popup(treebool_search->viewport()->mapToGlobal(p)); });
+    ComboBox6 = new QComboBox(search);
+    ComboBox6->setObjectName("ComboBox6");
+    TreeResult = new QTreeWidget(search);
+    TreeResult->setObjectName("TreeResult");
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboCateg, CheckBox4, ComboBox8, treebool_search, ComboBox6, TreeResult})
+        searchLayout->addWidget(w);
 }
 
 bool TForm4::eventFilter(QObject* watched, QEvent* event)
@@ -483,7 +524,8 @@ void TForm4::lienClick(int index)
     if (index < 0 || size_t(index) >= SiteList.size()) return;
     const std::string& url = SiteList[size_t(index)].address;
     if (ShowRessourceMessage(32, true, kProductName, url) != 6) return;
-    if (!OpenWebPage(FromCp1252(url))) ShowRessourceMessage(0, false, "http(s)? " + url);
+    // Only http and https addresses reach the browser.
+    if (!OpenWebPage(FromCp1252(url))) ShowRessourceMessage(16, false);
 }
 
 void TForm4::add_region_item(const rRegion& map, int index)

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+
+#include "hint_window.h"
+
+namespace {
+QFont arial(int px, bool bold)
+{
+    QFont f("Arial");
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+} // namespace
+
+TEST(HintWindow, SimpleHintsAreOneLine)
+{
+    rHCaption caption;
+    const QSize s = TCustomHint::hintSize("@Sauver", HintKind::Rich, caption); // "@" wins over the kind
+    EXPECT_EQ(s.height(), 20);
+    EXPECT_EQ(s.width(), QFontMetrics(arial(11, false)).horizontalAdvance("Sauver") + 10);
+    TCustomHint hint;
+    hint.ActivateHintData(QPoint(10, 10), "@Sauver", HintKind::Rich, caption);
+    EXPECT_EQ(hint.kind(), HintKind::Simple);
+    EXPECT_EQ(hint.text(), "Sauver");
+    EXPECT_TRUE(hint.isVisible());
+}
+
+TEST(HintWindow, RichHintSizes)
+{
+    rHCaption caption;
+    caption.title = "Monstres";
+    QSize s = TCustomHint::hintSize("Loup", HintKind::Rich, caption);
+    EXPECT_EQ(s.height(), 34);
+    const QFontMetrics bold(arial(11, true));
+    EXPECT_EQ(s.width(), bold.horizontalAdvance("Monstres") + 60); // the title is the wider text
+
+    caption.hasBody = true;
+    caption.body = "Un tres long texte de description qui doit se replier sur plusieurs lignes\rsans fin";
+    s = TCustomHint::hintSize("Loup", HintKind::Rich, caption);
+    const QRect body = QFontMetrics(arial(9, false))
+                           .boundingRect(QRect(0, 0, 200, 100000), Qt::TextWordWrap,
+                                         QString::fromLatin1(caption.body.c_str()).replace('\r', '\n'));
+    EXPECT_EQ(s.height(), 34 + body.height() + 2 + 20);
+    EXPECT_GE(s.width(), body.width() + 45);
+}
+
+TEST(HintWindow, StaysInsideTheScreen)
+{
+    const QRect screen(0, 0, 1000, 800);
+    EXPECT_EQ(TCustomHint::placeInside(QPoint(950, 790), QSize(100, 34), screen), QPoint(900, 766));
+    EXPECT_EQ(TCustomHint::placeInside(QPoint(-40, 10), QSize(100, 34), screen), QPoint(0, 10));
+    EXPECT_EQ(TCustomHint::placeInside(QPoint(10, 10), QSize(100, 34), screen), QPoint(10, 10));
+}
+
+TEST(HintWindow, HidePause)
+{
+    HintManager manager;
+    manager.init_hinttime(0);
+    EXPECT_EQ(manager.hidePause(), 999000);
+    manager.init_hinttime(-5);
+    EXPECT_EQ(manager.hidePause(), 999000);
+    manager.init_hinttime(4000);
+    EXPECT_EQ(manager.hidePause(), 4000);
+}
