@@ -84,7 +84,9 @@ TEST(SampleRoundTrip, TheDemoDatabaseReloadsFieldForField)
                            it.typeId, it.languageTag, it.attributes, it.locked));
         ++actualPerCategory[d.category->id];
         EXPECT_EQ(it.fromMaster, 1);
-        if (d.category->kind == kindNoLevel) EXPECT_EQ(it.levelMin + it.levelMax, 0);
+        if (d.category->kind == kindNoLevel) {
+            EXPECT_EQ(it.levelMin + it.levelMax, 0);
+        }
     });
     EXPECT_EQ(tree.locationCount(), demo.master.records.size());
     EXPECT_EQ(actualPerCategory, expectedPerCategory);
