@@ -124,6 +124,12 @@ put("link_codes_fuzz", "world.txt", b"S_00010000FFFFFFFBFFFFFFFFFDE9FFFB")
 put("link_codes_fuzz", "world-edge.txt", b"S_7FFFFFFF000000000001FFFF")
 put("link_codes_fuzz", "old-path.txt", b"P_00040000000600000001FFFF")
 
+put("path_fuzz", "route.txt", b"V_0291006401F400000001FFFF0010")
+put("path_fuzz", "route-bad.txt", b"V_0091ZZZZ0000")
+put("path_fuzz", "area.txt", b"S_FFFFFFFF000000100001FFFF7FFF8000")
+put("path_fuzz", "old-area.txt", b"P_00040000000600000001FFFF")
+put("path_fuzz", "links.txt", b"  {Tour}{ puits} {a {Puits} {} } {Tour")
+
 # jpeg_fuzz: a JPEG needs an encoder, so its folder stays empty here and the fuzz target
 # writes its seeds into it at start-up.
 os.makedirs(os.path.join(out, "jpeg_fuzz"), exist_ok=True)

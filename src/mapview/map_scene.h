@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <QImage>
@@ -16,6 +17,7 @@
 #include "data_model.h"
 #include "feedback.h"
 #include "location_tree.h"
+#include "map_hooks.h"
 #include "memory_stream.h"
 #include "records.h"
 #include "tree_visibility.h"
@@ -48,6 +50,9 @@ public:
 class tboussole : public tCible {
 public:
     pMap_info* Zone = nullptr; // zone of a position marker; none when unset
+    // World position of X, Y in Zone; (0, 0) without zone. Kept by SetPosition (markers.h).
+    int32_t WorldX = 0;
+    int32_t WorldY = 0;
 };
 
 // The overlay switches of the tool bars that the paint reads (their Down states).
@@ -62,6 +67,10 @@ struct MapOverlays {
     bool compass = false;   // but_boussole: the compass line between the position markers
     TraducCheck traduc = TraducCheck::Grayed; // CheckBox17
 };
+
+// What the painter keeps between frames: category icons ready to blit, prepared labels.
+// Defined by the renderer (map_render_cache.h); made by the first paint.
+struct MapRenderCache;
 
 struct MapScene {
     MapViewport view;
@@ -106,4 +115,11 @@ struct MapScene {
 
     // Category icons (11 x 11) by category icon index, from the base strip.
     const std::vector<QImage>* categoryIcons = nullptr;
+
+    // What loading and selection hand to the other parts of the program.
+    MapHooks hooks;
+    // Zones of the shown map whose high-resolution tile is missing or failed to decode: not
+    // looked for again until the map is loaded again.
+    std::unordered_set<const pMap_info*> TilesUnavailable;
+    std::shared_ptr<MapRenderCache> renderCache;
 };

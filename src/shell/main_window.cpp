@@ -20,7 +20,7 @@
 #include "folders.h"
 #include "hint_caption.h"
 #include "hint_window.h"
-#include "image_map.h"
+#include "map_widget.h"
 #include "kill_list.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
@@ -29,6 +29,10 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "url_list.h"
+#include "map_input.h"
+#include "map_interaction.h"
+#include "map_loading.h"
+#include "markers.h"
 #include "vector_file.h"
 #include "widget_helpers.h"
 
@@ -74,7 +78,6 @@ void TForm4::FormCreate()
     hints = new HintManager(this);
     NewVersionAccepted = false;
     RecolourAll = false;
-    Zoom = 100;
     MasterListShown = true;
 
     check_folder(MapsDir);
@@ -99,9 +102,9 @@ void TForm4::FormCreate()
         trace("firstinfo");
         ask_firstinfo();
     }
-    Zoom = std::clamp(settings.Zoom, 20, 3500);
-    OffsetX = settings.OffsetX;
-    OffsetY = settings.OffsetY;
+    scene.view.restoreZoom(settings.Zoom);
+    scene.view.OffsetX = settings.OffsetX;
+    scene.view.OffsetY = settings.OffsetY;
     applyWindowPlacement();
     if (BMy) BMy->setVisible(true);
     if (BOther) BOther->setVisible(true);
@@ -127,15 +130,15 @@ void TForm4::FormCreate()
     but_liste[0]->setChecked(settings.MasterListShown);
     affiche_masterliste();
 
-    ZoneUnderMouse = nullptr;
+    scene.ZoneUnderMouse = nullptr;
     toggle_tagnew(false);
     levelFilter.LevelMin = Preferences.MINN;
     levelFilter.LevelMax = Preferences.MAXN;
     Edit_lvl_min->setText(QString::number(Preferences.MINN));
     Edit_lvl_max->setText(QString::number(Preferences.MAXN));
-    HitTestStream.clear();
-    GridVec.clear();
-    BorderVec.clear();
+    scene.HitTestStream.clear();
+    scene.GridVec.clear();
+    scene.BorderVec.clear();
     toggle_mode_edition();
     assign_icon(ImageList1, QSize(16, 16), DataDir + "icon_a.bmp");
     assign_icon(ImageList3, QSize(16, 16), DataDir + "icon_b.bmp");
@@ -155,8 +158,7 @@ void TForm4::FormCreate()
     hints->window()->setImages(&ImageList_c, ImageList1.size() > 8 ? ImageList1[8] : QImage());
     trace("icons");
     load_vectors_markers();
-    // The map area: its splash, shown until the first activation is over.
-    if (auto splash = ResolveExistingPath(DataDir, "vmar.bmp")) ImageMapView->Splash.load(*splash);
+    init_imagemap(scene);
     trace("created");
 }
 
@@ -198,10 +200,11 @@ void TForm4::init_menulang()
 
 void TForm4::load_vectors_markers()
 {
-    GridVec.clear();
-    BorderVec.clear();
-    if (auto p = ResolveExistingPath(DataDir, "grid.vec")) LoadVectorFile(*p, GridVec);
-    if (auto p = ResolveExistingPath(DataDir, "border.vec")) LoadVectorFile(*p, BorderVec);
+    scene.GridVec.clear();
+    scene.BorderVec.clear();
+    if (auto p = ResolveExistingPath(DataDir, "grid.vec")) LoadVectorFile(*p, scene.GridVec);
+    if (auto p = ResolveExistingPath(DataDir, "border.vec")) LoadVectorFile(*p, scene.BorderVec);
+    CreateMarkers(scene, DataDir);
 }
 
 void TForm4::goto_newversion()
@@ -247,13 +250,14 @@ void TForm4::FormActivate()
         refresh_concolors(true);
         if (Preferences.LOCA) {
             const int zoneNode = MyTreeStore.find_region_masternode(Preferences.LOCR);
-            if (zoneNode != kNoTreeNode) localize_data(zoneNode, false);
+            if (zoneNode != kNoTreeNode) localize_data(zoneNode, false, true);
             const QSignalBlocker block(ZoomBar);
-            ZoomBar->setValue(Zoom);
+            ZoomBar->setValue(scene.view.Zoom);
         }
         FirstActivate = false;
+        scene.FirstActivate = false;
     }
-    ImageMapView->update();
+    repaintMap();
     show_feedback(64, 3, ToCp1252(DatabaseLang).value_or(""), "");
     trace("activated");
 }
@@ -268,15 +272,15 @@ void TForm4::writeSettingsBack()
     settings.but_grid = but_grid->isChecked();
     settings.but_chemin = but_chemin->isChecked();
     settings.MasterListShown = MasterListShown;
-    settings.OffsetX = OffsetX;
-    settings.OffsetY = OffsetY;
-    settings.Zoom = Zoom;
+    settings.OffsetX = scene.view.OffsetX;
+    settings.OffsetY = scene.view.OffsetY;
+    settings.Zoom = scene.view.Zoom;
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
     settings.MAPW = normal.width();
     settings.MAPH = normal.height();
     settings.MAPT = normal.top();
     settings.MAPL = normal.left();
-    settings.CurrentMapId = CurrentMapId;
+    settings.CurrentMapId = scene.CurrentMapId;
     settings.Edit_lvl_min = ToCp1252(Edit_lvl_min->text()).value_or("0");
     settings.Edit_lvl_max = ToCp1252(Edit_lvl_max->text()).value_or("99");
 }

@@ -14,6 +14,7 @@
 #include "additions.h"
 #include "data_model.h"
 #include "feedback.h"
+#include "map_scene.h"
 #include "location_tree.h"
 #include "pref_file.h"
 #include "records.h"
@@ -34,7 +35,12 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class HintManager;
-class ImageMap;
+class MapWidget;
+class MapInteraction;
+class MapInput;
+class TG32_ProgressBar;
+class QPushButton;
+struct InfoPanelContent;
 class LocationTreeModel;
 class LocationTreeView;
 
@@ -105,10 +111,14 @@ public:
     bool FormCloseQuery();
     void init_hinttime(int milliseconds);
 
-    // The map side, as far as it exists: shows a location node's map and selects it.
-    void localize_data(int node, bool centre);
+    // The map: shows a node's map, selects and centres; forgets the map shown.
+    void localize_data(int node, bool centre, bool keep = false, int32_t x = 0, int32_t y = 0);
     void select_node(int node);
     void clear_mapview();
+    void load_vectors_and_markers();
+    void showInfoPanel(const InfoPanelContent& content);
+    void imagehint(const std::string& text);
+    void repaintMap();
 
     // AdditionsHost
     std::string ask_pseudo() override;
@@ -124,19 +134,14 @@ public:
     bool MasterListShown = true;
     int DroppedAdditions() const { return additions_ ? additions_->DroppedAdditions : 0; }
     bool AdditionsModified() const { return additions_ && additions_->AdditionsModified; }
-    int Zoom = 100;
-    int OffsetX = 0;
-    int OffsetY = 0;
-    int CurrentMapId = -1;
+    // The map view's shared state: viewport, map shown, selection, paths, markers, hit test.
+    MapScene scene;
+    std::unique_ptr<MapInteraction> interaction;
+    std::unique_ptr<MapInput> input;
     LevelFilter levelFilter;
     FeedbackLines FeedbackList;
     std::vector<rLink> SiteList;
-    std::array<int, 4> SelectionChain{kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
-    pMap_info* ZoneUnderMouse = nullptr;
-    int HotNode = kNoTreeNode;
-    int InfoNode = kNoTreeNode;
     std::unique_ptr<TNodeData> CopyData;
-    MemoryStream HitTestStream, GridVec, BorderVec;
     double DatabaseDate = 0.0;
     WindowSettings settings; // what pref.ini keeps outside the settings record
     bool NewVersionAccepted = false;
@@ -149,7 +154,18 @@ public:
     LocationTreeView* MyTree = nullptr;
     AdditionsFile* additions() const { return additions_.get(); }
     QPlainTextEdit* Memo1 = nullptr;
-    ImageMap* ImageMapView = nullptr;
+    MapWidget* ImageMapView = nullptr;
+    TG32_ProgressBar* G32_ProgressBar1 = nullptr;
+    // Positions page: the two position markers, the compass, the jump code.
+    QComboBox *ComboBox4 = nullptr, *ComboBox5 = nullptr;
+    QLineEdit *Edit_myX = nullptr, *Edit_myY = nullptr, *Edit_otherX = nullptr, *Edit_otherY = nullptr;
+    QCheckBox* but_boussole = nullptr;
+    QLineEdit* EditJump = nullptr;
+    QPushButton* Button2 = nullptr;
+    // Info page.
+    QLabel *Label7 = nullptr, *Label1 = nullptr, *Label8 = nullptr, *Label9 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+    QTreeWidget* TreeRedir = nullptr;
     QSlider* ZoomBar = nullptr;
     QWidget* PanelDock = nullptr;
     QStackedWidget* Pages = nullptr;
@@ -189,6 +205,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -197,6 +214,9 @@ private:
     void buildMenus();
     void buildSidePanel();
     void buildSearchAndInfoPages();
+    void buildPositionsPage(QWidget* page);
+    void setupMap();
+    void applyPositionEdits();
     void applyWindowPlacement();
     void trace(const std::string& step) { startupTrace.push_back(step); }
     QAction* addMenuItem(QMenu* menu, const char* name, int tag);

@@ -18,11 +18,15 @@
 #include "folders.h"
 #include "hint_window.h"
 #include "log.h"
-#include "image_map.h"
+#include "map_input.h"
+#include "map_widget.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window.h"
+#include "map_input.h"
+#include "map_widget.h"
 #include "master_file.h"
+#include "progress_bar.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
@@ -68,7 +72,7 @@ void TForm4::load_database()
 
     load_urllist();
     Memo1->clear();
-    SelectionChain = {kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
+    scene.SelectionChain = {kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
     RealmInfo = std::make_unique<TRealm_info>();
 
     region1->clear();
@@ -82,7 +86,7 @@ void TForm4::load_database()
     copy.linkText = "RC";
     copy.hasItem = 1;
     CopyData = std::make_unique<TNodeData>(copy, nullptr);
-    ZoneUnderMouse = nullptr;
+    scene.ZoneUnderMouse = nullptr;
 
     ComboBox6->clear();
     ComboBox6->addItem(ToDisplay(GetCaptionText(88)));
@@ -93,6 +97,10 @@ void TForm4::load_database()
     static TData_common emptyCommon;
     emptyCommon.savePrefsOnDestroy = false;
     MyTreeStore.init_tree(*RealmInfo->mapIndex, CommonData ? *CommonData : emptyCommon);
+    scene.tree = &MyTreeStore;
+    scene.common = CommonData.get();
+    scene.realm = RealmInfo.get();
+    scene.categoryIcons = &Listiconmap;
     trace("init_tree");
 
     additions_ = std::make_unique<AdditionsFile>(MyTreeStore, *RealmInfo, *this, MakeAdditionsFileName(DatabaseLang));
@@ -100,6 +108,17 @@ void TForm4::load_database()
     try {
         MasterFileHooks hooks;
         hooks.log = [this](const std::string& line) { log(line); };
+        hooks.progressStart = [this](int maximum) {
+            G32_ProgressBar1->SetMax(maximum);
+            G32_ProgressBar1->SetPosition(0);
+            G32_ProgressBar1->show();
+            G32_ProgressBar1->repaint();
+        };
+        hooks.progressPosition = [this](int position) {
+            G32_ProgressBar1->SetPosition(position);
+            G32_ProgressBar1->repaint();
+        };
+        hooks.progressEnd = [this] { G32_ProgressBar1->hide(); };
         MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
         master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
         master.loadmaster2();
@@ -159,14 +178,17 @@ void TForm4::clear_database_view()
 {
     clear_search();
     Timer3.stop();
-    HitTestStream.clear();
+    if (input) input->set_mousemode(0);
+    scene.HitTestStream.clear();
     select_node(kNoTreeNode);
-    HotNode = kNoTreeNode;
-    InfoNode = kNoTreeNode;
+    scene.HotNode = kNoTreeNode;
+    scene.InfoNode = kNoTreeNode;
     CopyData.reset();
     additions_.reset();
     MyTreeStore.clear();
-    ZoneUnderMouse = nullptr;
+    scene.ZoneUnderMouse = nullptr;
+    scene.tree = nullptr;
+    scene.realm = nullptr;
     RealmInfo.reset();
     Listiconmap.clear();
     listmenu.clear();
@@ -176,7 +198,7 @@ void TForm4::refresh_concolors(bool resetMap)
 {
     if (resetMap) {
         clear_mapview();
-        ImageMapView->update();
+        repaintMap();
     }
     RecolourAll = true;
     MyTreeStore.BeginUpdate();
@@ -192,32 +214,7 @@ void TForm4::update_concolors()
 void TForm4::update_node_visibility()
 {
     ::update_node_visibility(MyTreeStore, levelFilter, RecolourAll);
-    ImageMapView->update();
-}
-
-void TForm4::select_node(int node)
-{
-    SelectionChain = {kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
-    for (int i = 0, n = node; i < 4 && n != kNoTreeNode; ++i, n = MyTreeStore.parentOf(n)) SelectionChain[size_t(i)] = n;
-    MyTreeModel->setSelectionChain(SelectionChain);
-}
-
-void TForm4::localize_data(int node, bool /*centre*/)
-{
-    if (!MyTreeStore.isNode(node)) return;
-    const TNodeData* d = MyTreeStore.nodeData(node);
-    if (d && d->zone) {
-        CurrentMapId = d->zone->regionId;
-        MyTreeModel->setCurrentMapId(CurrentMapId);
-    }
-    if (MyTreeStore.levelOf(node) == levelLocation) select_node(node);
-    ImageMapView->update();
-}
-
-void TForm4::clear_mapview()
-{
-    CurrentMapId = -1;
-    if (MyTreeModel) MyTreeModel->setCurrentMapId(-1);
+    repaintMap();
 }
 
 // The additions file's host.

@@ -35,10 +35,12 @@
 #include "image_helpers.h"
 #include "log.h"
 #include "text_helpers.h"
-#include "image_map.h"
+#include "map_widget.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window.h"
+#include "map_input.h"
+#include "map_interaction.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
@@ -74,9 +76,7 @@ void TForm4::buildControls()
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     auto* mapColumn = new QVBoxLayout();
-    ImageMapView = new ImageMap(central);
-    ImageMapView->splashCase = [this] { return CurrentMapId == -1 || FirstActivate; };
-    ImageMapView->feedback = &FeedbackList;
+    ImageMapView = new MapWidget(central);
     ImageMapView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ImageMapView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         toggle_mode_nozone();
@@ -94,6 +94,7 @@ void TForm4::buildControls()
     row->addWidget(PanelDock);
     setCentralWidget(central);
     statusBar();
+    setupMap();
 
     Timer3.setInterval(300000);
     connect(&Timer3, &QTimer::timeout, this, &TForm4::Timer3Timer);
@@ -121,7 +122,7 @@ void TForm4::buildToolBars()
     but_mail = addToolButton(ToolBar1, "but_mail", 16, 21, false, false);
     connect(but_stay, &QToolButton::clicked, this, &TForm4::StayOnTop);
     connect(but_autoup, &QToolButton::clicked, this, &TForm4::but_autoupClick);
-    connect(but_tips, &QToolButton::clicked, this, [this] { ImageMapView->update(); });
+    connect(but_tips, &QToolButton::clicked, this, [this] { repaintMap(); });
     connect(but_info, &QToolButton::clicked, this, [this] { show_about(false); });
     connect(but_editmode, &QToolButton::clicked, this, &TForm4::but_editmodeClick);
     connect(but_sav, &QToolButton::clicked, this, &TForm4::Sauver1Click);
@@ -154,7 +155,7 @@ void TForm4::buildToolBars()
     but_stitre = addToolButton(ToolBar3, "but_stitre", 2, 17, true, false);
     but_overview = addToolButton(ToolBar3, "but_overview", 4, 16, true, false);
     for (QToolButton* b : {But_Leg, but_chemin, but_grid, but_stitre, but_overview})
-        connect(b, &QToolButton::clicked, this, [this] { ImageMapView->update(); });
+        connect(b, &QToolButton::clicked, this, [this] { repaintMap(); });
 }
 
 void TForm4::buildMenus()
@@ -187,7 +188,7 @@ void TForm4::buildMenus()
     refresh1 = new QAction(this);
     refresh1->setObjectName("refresh1");
     refresh1->setShortcut(QKeySequence("Ctrl+W"));
-    connect(refresh1, &QAction::triggered, this, [this] { ImageMapView->update(); });
+    connect(refresh1, &QAction::triggered, this, [this] { repaintMap(); });
     addAction(sauver1);
     addAction(refresh1);
 
@@ -219,8 +220,9 @@ void TForm4::buildMenus()
     BOther->setVisible(false);
     connect(copierlelocref1, &QAction::triggered, this, [this] {
         // "J_", kind 1, then zone id, x and y as 4 hexadecimal digits each.
-        if (!ZoneUnderMouse) return;
-        LastPlaceCode = "J_1" + IntToHex4(ZoneUnderMouse->zoneId) + IntToHex4(0) + IntToHex4(0);
+        if (!scene.ZoneUnderMouse) return;
+        LastPlaceCode = "J_1" + IntToHex4(scene.ZoneUnderMouse->zoneId) + IntToHex4(scene.MouseZonePoint.x()) +
+                        IntToHex4(scene.MouseZonePoint.y());
         QApplication::clipboard()->setText(FromCp1252(LastPlaceCode));
     });
 }
@@ -336,11 +338,7 @@ void TForm4::buildSidePanel()
         Pages->addWidget(page);
     }
     buildSearchAndInfoPages();
-    auto* page4 = new QVBoxLayout(Pages->widget(3));
-    Memo1 = new QPlainTextEdit(Pages->widget(3));
-    Memo1->setObjectName("Memo1");
-    Memo1->setReadOnly(true);
-    page4->addWidget(Memo1);
+    buildPositionsPage(Pages->widget(3));
 }
 
 void TForm4::buildSearchAndInfoPages()
@@ -348,6 +346,29 @@ void TForm4::buildSearchAndInfoPages()
     // Info page: the attribute list of the location shown, read-only.
     QWidget* info = Pages->widget(1);
     auto* infoLayout = new QVBoxLayout(info);
+    Label7 = new QLabel(info);
+    Label7->setObjectName("Label7");
+    Label7->setStyleSheet("font-weight: bold;");
+    Label1 = new QLabel(info);
+    Label1->setObjectName("Label1");
+    auto* levels = new QHBoxLayout();
+    Label8 = new QLabel(info);
+    Label8->setObjectName("Label8");
+    Label9 = new QLabel(info);
+    Label9->setObjectName("Label9");
+    levels->addWidget(Label8);
+    levels->addWidget(Label9);
+    Memo2 = new QPlainTextEdit(info);
+    Memo2->setObjectName("Memo2");
+    Memo2->setReadOnly(true);
+    TreeRedir = new QTreeWidget(info);
+    TreeRedir->setObjectName("TreeRedir");
+    TreeRedir->setHeaderHidden(true);
+    infoLayout->addWidget(Label7);
+    infoLayout->addWidget(Label1);
+    infoLayout->addLayout(levels);
+    infoLayout->addWidget(Memo2);
+    infoLayout->addWidget(TreeRedir);
     Treeitem = new QTreeWidget(info);
     Treeitem->setObjectName("Treeitem");
     infoLayout->addWidget(Treeitem);
@@ -439,7 +460,7 @@ void TForm4::but_editmodeClick()
 
 bool TForm4::toggle_mode_nozone()
 {
-    const bool zone = ZoneUnderMouse != nullptr;
+    const bool zone = scene.ZoneUnderMouse != nullptr;
     ajouter1->setEnabled(zone);
     copierlelocref1->setEnabled(zone);
     if (!zone) {
@@ -447,9 +468,8 @@ bool TForm4::toggle_mode_nozone()
         coupernode1->setEnabled(false);
         hyperlink1->setEnabled(false);
     }
-    // The position markers and their check box come with the map.
-    BMy->setEnabled(false);
-    BOther->setEnabled(false);
+    BMy->setEnabled(zone && but_boussole->isChecked());
+    BOther->setEnabled(zone && but_boussole->isChecked());
     waypoint1->setEnabled(zone);
     return zone;
 }
@@ -542,7 +562,7 @@ void TForm4::regionClick(int index)
 {
     if (!RealmInfo || index < 0 || size_t(index) >= RealmInfo->mapIndex->maps.size()) return;
     const rRegion& map = *RealmInfo->mapIndex->maps[size_t(index)];
-    localize_data(MyTreeStore.find_map_masternode(map.homeZoneId), false);
+    localize_data(MyTreeStore.find_map_masternode(map.homeZoneId), false, false, 0, 0);
 }
 
 void TForm4::CombocheckChange()
@@ -553,7 +573,7 @@ void TForm4::CombocheckChange()
 
 void TForm4::apply_categfilter()
 {
-    if (CurrentMapId < 0 || !RealmInfo) return;
+    if (scene.CurrentMapId < 0 || !RealmInfo) return;
     auto* chosen = reinterpret_cast<rCateg*>(Combocheck->currentData().value<quintptr>());
     MyTreeStore.BeginUpdate();
     if (chosen) {
@@ -571,31 +591,30 @@ void TForm4::apply_categfilter()
         for (int map : MyTreeStore.roots()) MyTreeStore.setCheckState(map, NodeCheck::Checked);
     }
     MyTreeStore.EndUpdate();
-    ImageMapView->update();
+    repaintMap();
 }
 
 void TForm4::checkLodClick()
 {
-    ImageMapView->update();
+    repaintMap();
 }
 
 void TForm4::ZoomBarChange(int position)
 {
-    Zoom = std::clamp(position, 20, 3500);
-    ImageMapView->update();
+    scene.view.zoomFromBar(position);
 }
 
 void TForm4::show_feedback(int id, int seconds, const std::string& text1, const std::string& text2)
 {
     Timerfeedback.start();
     AddDirectFeedback(id, seconds, text1, FeedbackList, text2);
-    ImageMapView->update();
+    repaintMap();
 }
 
 void TForm4::TimerfeedbackTimer()
 {
     if (!AgeFeedback(FeedbackList)) Timerfeedback.stop();
-    ImageMapView->update();
+    repaintMap();
 }
 
 void TForm4::clear_feedback()

@@ -1,0 +1,274 @@
+#include "map_loading.h"
+
+#include <exception>
+#include <optional>
+#include <utility>
+
+#include <QGuiApplication>
+
+#include "cp1252.h"
+#include "desktop.h"
+#include "folders.h"
+#include "jpeg_loader.h"
+#include "log.h"
+#include "map_renderer.h"
+#include "path_resolver.h"
+#include "ressource.h"
+#include "vector_file.h"
+
+namespace {
+
+constexpr int kMessageImagesMissing = 53;
+const char* const kNoZoneItem = "Pas de region";
+
+void repaintMap(MapScene& scene)
+{
+    if (scene.view.onRepaint) scene.view.onRepaint();
+}
+
+// The map id of a node: its map record's for a map node, its zone's otherwise; -1 for none.
+int32_t nodeMapId(const TNodeData* data, int level)
+{
+    if (!data) return -1;
+    if (level == levelMap) return data->region ? data->region->mapId : (data->zone ? data->zone->regionId : -1);
+    return data->zone ? data->zone->regionId : -1;
+}
+
+// Hides the progress bar when the load leaves its scope, whichever way it leaves.
+class ProgressGuard {
+public:
+    explicit ProgressGuard(const MapHooks& hooks) : hooks_(hooks) {}
+    ~ProgressGuard()
+    {
+        if (!hooks_.progressHide) return;
+        try {
+            hooks_.progressHide();
+        } catch (...) { // a destructor must not throw; the bar stays as it is
+        }
+    }
+    ProgressGuard(const ProgressGuard&) = delete;
+    ProgressGuard& operator=(const ProgressGuard&) = delete;
+
+private:
+    const MapHooks& hooks_;
+};
+
+std::string logName(const QString& path)
+{
+    return ToCp1252(path).value_or(path.toStdString());
+}
+
+} // namespace
+
+void localize_data(MapScene& scene, int node, bool centre, bool keep, int32_t x, int32_t y)
+{
+    LocationTree* tree = scene.tree;
+    if (!tree || !tree->isVisible(node)) return;
+    const int level = tree->levelOf(node);
+    const int32_t mapId = nodeMapId(tree->nodeData(node), level);
+    if (mapId == -1) return;
+    if (mapId != scene.CurrentMapId) {
+        scene.CurrentMapId = -1;
+        clear_mapview(scene);
+        scene.CurrentMapId = mapId;
+        load_map_zones(scene);
+    }
+    // Loading may run hooks that change the tree; read the node again.
+    const TNodeData* data = tree->nodeData(node);
+    if (level == levelZone && data && data->zone) {
+        select_node(scene, node);
+        if (!keep) {
+            const pMap_info& zone = *data->zone;
+            if (centre) {
+                scene.view.center_on(MapViewport::worldmaptoworld(QPoint(x, y), zone));
+                set_target_point(scene, zone, x, y);
+            } else {
+                scene.view.center_on(MapViewport::zone_center(zone));
+            }
+        }
+    } else if (level == levelLocation && data && data->zone && data->item) {
+        select_node(scene, node);
+        tree->setCheckState(node, NodeCheck::Checked);
+        if (scene.hooks.affiche_memoinfo) scene.hooks.affiche_memoinfo(node, 2);
+        if (centre) {
+            const TNodeData* d = tree->nodeData(node);
+            if (d && d->zone && d->item)
+                scene.view.center_on(MapViewport::worldmaptoworld(QPoint(d->item->x, d->item->y), *d->zone));
+        }
+    }
+    update_lod(scene);
+    if (scene.hooks.repaintTree) scene.hooks.repaintTree();
+}
+
+void select_node(MapScene& scene, int node)
+{
+    LocationTree* tree = scene.tree;
+    if (!tree || !tree->isNode(node)) node = kNoTreeNode;
+    scene.SelectionZone = nullptr;
+    scene.SelectionChain[0] = node;
+    for (size_t i = 1; i < scene.SelectionChain.size(); ++i) {
+        const int previous = scene.SelectionChain[i - 1];
+        scene.SelectionChain[i] = previous == kNoTreeNode ? kNoTreeNode : tree->parentOf(previous);
+    }
+    scene.OwnPath.points.clear();
+    scene.Target.Visible = false;
+    if (node != kNoTreeNode) {
+        const int level = tree->levelOf(node);
+        const TNodeData* data = tree->nodeData(node);
+        if (level != levelMap && data) scene.SelectionZone = data->zone;
+        if (level == levelLocation && scene.hooks.build_ownpath) scene.hooks.build_ownpath(node);
+    }
+    if (scene.hooks.update_pathcolors) scene.hooks.update_pathcolors();
+}
+
+void set_target_node(MapScene& scene, const TNodeData& data)
+{
+    if (!data.zone || !data.item) return;
+    set_target_point(scene, *data.zone, data.item->x, data.item->y);
+}
+
+void set_target_point(MapScene& scene, const pMap_info& zone, int32_t x, int32_t y)
+{
+    const QPoint world = MapViewport::worldmaptoworld(QPoint(x, y), zone);
+    scene.Target.X = world.x();
+    scene.Target.Y = world.y();
+    scene.Target.Visible = true;
+}
+
+void clear_mapview(MapScene& scene)
+{
+    scene.MouseMode = 0;
+    scene.ZoneUnderMouse = nullptr;
+    scene.CurrentMapId = -1;
+    scene.RedirLines.clear();
+    scene.LinkLines.clear();
+    for (tboussole* marker : {&scene.MyPos, &scene.OtherPos}) {
+        marker->X = 0;
+        marker->Y = 0;
+        marker->Zone = nullptr;
+        marker->Visible = false; // a marker without zone is never shown
+    }
+    if (scene.hooks.clearPositionEdits) scene.hooks.clearPositionEdits();
+    if (scene.hooks.update_compass)
+        scene.hooks.update_compass();
+    else
+        repaintMap(scene);
+    scene.waypointMode = false;
+    scene.Waypoints.clear();
+    if (scene.hooks.erase_listWP) scene.hooks.erase_listWP();
+    for (pMap_info* zone : scene.DisplayedZones) {
+        if (!zone) continue;
+        zone->image.reset();
+        zone->tile.reset();
+        zone->vectors.reset();
+    }
+    scene.DisplayedZones.clear();
+    scene.TilesUnavailable.clear();
+    forget_map_labels(scene);
+    free_paths(scene);
+    if (scene.hooks.setZoneComboItems) scene.hooks.setZoneComboItems({kNoZoneItem});
+}
+
+void load_map_zones(MapScene& scene)
+{
+    if (scene.CurrentMapId == -1) return;
+    const MapHooks& hooks = scene.hooks;
+    if (hooks.checkMapMenu) hooks.checkMapMenu(scene.CurrentMapId);
+    scene.CurrentMapNode = kNoTreeNode;
+    scene.view.ZoomBeforeDblClick = 0;
+    scene.MouseMode = 0;
+    scene.ZoneUnderMouse = nullptr;
+    bool imagesMissing = false;
+    {
+        ProgressGuard progress(hooks);
+        if (hooks.setZoneComboItems) hooks.setZoneComboItems({});
+
+        std::vector<std::string> names;
+        if (scene.realm && scene.realm->mapIndex) {
+            for (const auto& zone : scene.realm->mapIndex->zones) {
+                if (!zone || zone->regionId != scene.CurrentMapId) continue;
+                if (scene.tree) scene.CurrentMapNode = scene.tree->parentOf(zone->treeNode);
+                scene.DisplayedZones.push_back(zone.get());
+                names.push_back(zone->name);
+            }
+        }
+        if (hooks.setZoneComboItems) hooks.setZoneComboItems(names);
+        if (hooks.progressMaximum) hooks.progressMaximum(int32_t(scene.DisplayedZones.size()));
+
+        for (size_t i = 0; i < scene.DisplayedZones.size(); ++i) {
+            pMap_info& zone = *scene.DisplayedZones[i];
+            zone.image = std::make_unique<QImage>();
+            zone.tile = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
+            zone.tile->fill(0);
+            zone.vectors = std::make_unique<MemoryStream>();
+            try {
+                if (!load_zone_image(QString(), zone.fileName, *zone.image)) imagesMissing = true;
+                if (auto vec = ResolveExistingPath(MapsDir, FromCp1252(zone.fileName) + ".vec"))
+                    LoadVectorFile(*vec, *zone.vectors);
+            } catch (const std::exception& e) { // out of memory on a huge file: the zone stays empty
+                LogLine("zone " + zone.fileName + " cannot be loaded: " + e.what());
+                *zone.image = QImage();
+                zone.vectors->clear();
+                imagesMissing = true;
+            }
+            if (hooks.progressPosition) hooks.progressPosition(int32_t(i + 1));
+        }
+        if (hooks.build_paths) hooks.build_paths();
+        if (hooks.build_links) hooks.build_links();
+        update_lod(scene);
+    }
+    if (imagesMissing) {
+        if (hooks.showMessage)
+            hooks.showMessage(kMessageImagesMissing);
+        else
+            ShowRessourceMessage(kMessageImagesMissing, false);
+    }
+    repaintMap(scene);
+}
+
+bool load_zone_image(const QString& folder, const std::string& baseName, QImage& bitmap)
+{
+    std::optional<BusyCursor> busy;
+    if (qGuiApp) busy.emplace();
+    const QString base = folder + FromCp1252(baseName);
+    if (auto jpg = ResolveExistingPath(MapsDir, base + ".jpg")) {
+        try {
+            LoadJPEGToBitmap32(&bitmap, *jpg);
+            return true;
+        } catch (const EIJLError& e) {
+            LogLine("zone image cannot be read: " + logName(*jpg) + ": " + logName(e.errorText()));
+        } catch (const std::exception& e) {
+            LogLine("zone image cannot be read: " + logName(*jpg) + ": " + e.what());
+        }
+    }
+    if (auto bmp = ResolveExistingPath(MapsDir, base + ".bmp")) {
+        QImage read;
+        if (read.load(*bmp, "BMP")) {
+            QImage opaque = read.convertToFormat(QImage::Format_RGB32);
+            if (!opaque.isNull()) {
+                bitmap = std::move(opaque);
+                return true;
+            }
+        }
+        LogLine("zone image cannot be read: " + logName(*bmp));
+    }
+    return false;
+}
+
+void free_paths(MapScene& scene)
+{
+    scene.Paths.clear();
+}
+
+void init_imagemap(MapScene& scene)
+{
+    scene.Splash = QImage();
+    if (auto splash = ResolveExistingPath(DataDir, "vmar.bmp")) {
+        QImage read;
+        if (read.load(*splash, "BMP"))
+            scene.Splash = read.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        else
+            LogLine("splash cannot be read: " + logName(*splash));
+    }
+    scene.OwnPathPolygon.clear();
+}

@@ -1,0 +1,219 @@
+#include "map_renderer.h"
+
+#include <cstring>
+
+#include <QPainter>
+#include <QPen>
+#include <QPolygonF>
+
+#include "map_loading.h"
+#include "map_render_cache.h"
+#include "preferences.h"
+
+namespace {
+
+// Zone pictures are drawn into a QRect of Zoom pixels; Qt's nearest-neighbour and bilinear
+// scaling stand for the original's two stretch filters.
+void drawZonePicture(QPainter& painter, const ViewRect& r, int32_t zoom, const QImage& picture)
+{
+    if (picture.isNull()) return; // a missing image paints nothing
+    painter.drawImage(QRect(r.left, r.top, zoom, zoom), picture);
+}
+
+void releaseTile(pMap_info& zone)
+{
+    if (zone.tile && zone.tile->width() > 1) {
+        *zone.tile = QImage(1, 1, QImage::Format_RGB32);
+        zone.tile->fill(0);
+    }
+}
+
+// The zone's tile, loaded from MapsDir + "high/" on first need; nullptr when the zone has
+// none (remembered, so a missing or broken tile is looked for once per map load).
+const QImage* tileOf(MapScene& scene, pMap_info& zone)
+{
+    if (zone.tile && zone.tile->width() > 1) return zone.tile.get();
+    if (scene.TilesUnavailable.count(&zone)) return nullptr;
+    QImage loaded;
+    if (load_zone_image(QStringLiteral("high/"), zone.fileName, loaded) && loaded.width() > 1) {
+        if (!zone.tile) zone.tile = std::make_unique<QImage>();
+        *zone.tile = std::move(loaded);
+        return zone.tile.get();
+    }
+    scene.TilesUnavailable.insert(&zone);
+    return nullptr;
+}
+
+QPen hairline(uint32_t colour)
+{
+    QPen pen(QColor::fromRgba(colour));
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+bool isDirectFormat(QImage::Format f)
+{
+    return f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_RGB32;
+}
+
+void paintInPlace(MapScene& scene, QImage& buffer)
+{
+    scene.HitTestStream.clear();
+    buffer.fill(QColor::fromRgba(kMapBackground));
+    QPainter painter(&buffer);
+    if (scene.CurrentMapId == -1 || scene.FirstActivate) {
+        if (!scene.Splash.isNull()) {
+            const QPoint c = scene.view.view_center();
+            painter.drawImage(c.x() - scene.Splash.width() / 2, c.y() - scene.Splash.height() / 2, scene.Splash);
+        }
+        if (scene.overlays.tips) draw_tips(scene, painter);
+        return;
+    }
+    draw_zones(scene, painter);
+    if (scene.overlays.subtitles) draw_veil(painter);
+    if (scene.OwnPath.points.size() >= 2) draw_ownpath(scene, painter);
+    draw_target(scene, painter);
+    draw_compass(scene, painter);
+    if (scene.overlays.paths) draw_paths(scene, painter);
+    if (scene.overlays.overview) draw_lines(scene, painter, scene.LinkLines);
+    draw_lines(scene, painter, scene.RedirLines);
+    draw_locations(scene, painter);
+    draw_waypoints(scene, painter);
+    draw_zone_highlight(scene, painter);
+    if (scene.overlays.tips) draw_tips(scene, painter);
+    if (scene.feedback && !scene.feedback->empty()) draw_feedback(painter, *scene.feedback);
+}
+
+} // namespace
+
+LodTable lod_table(int32_t zoom)
+{
+    LodTable t;
+    t.icons[1] = t.labels[1] = true;
+    if (zoom < Preferences.LODA) return t;
+    t.icons[2] = true;
+    if (zoom < Preferences.LODB) return t;
+    t.labels[2] = true;
+    if (zoom < Preferences.LODC) return t;
+    t.icons[3] = t.labels[3] = true;
+    return t;
+}
+
+int lod_class(uint8_t detailClass)
+{
+    return detailClass >= 1 && detailClass <= 3 ? detailClass : 3;
+}
+
+void update_lod(MapScene& scene)
+{
+    scene.view.update_stretchfilter();
+    const LodTable t = lod_table(scene.view.Zoom);
+    if (scene.common) {
+        for (auto& c : scene.common->categories) {
+            if (!c) continue;
+            const int cls = lod_class(c->detailClass);
+            c->iconsNow = scene.overlays.levelOfDetail ? t.icons[size_t(cls)] : 1;
+            c->labelsNow = t.labels[size_t(cls)];
+        }
+    }
+    for (rwpitem& path : scene.Paths) {
+        const bool always = path.item && path.item->command && path.item->command->alwaysShown;
+        path.shown = (path.category && path.category->iconsNow) || always;
+    }
+}
+
+void paint_map_layer(MapScene& scene, QImage& buffer)
+{
+    if (buffer.isNull()) {
+        scene.HitTestStream.clear();
+        return;
+    }
+    if (isDirectFormat(buffer.format())) {
+        paintInPlace(scene, buffer);
+        return;
+    }
+    const QImage::Format format = buffer.format();
+    QImage work = buffer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    paintInPlace(scene, work);
+    buffer = work.convertToFormat(format);
+}
+
+void draw_zones(MapScene& scene, QPainter& painter)
+{
+    const MapViewport& view = scene.view;
+    const int32_t zoom = view.Zoom;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, view.StretchFilter == Qt::SmoothTransformation);
+    for (pMap_info* zone : scene.DisplayedZones) {
+        if (!zone) continue;
+        const ViewRect r = view.zoneScreenRect(*zone);
+        zone->inView = view.zone_in_view(r);
+        if (!zone->inView) {
+            releaseTile(*zone);
+            continue;
+        }
+        const QImage* picture = zone->image.get();
+        if (zoom <= Preferences.MAHD) {
+            releaseTile(*zone);
+        } else if (const QImage* tile = tileOf(scene, *zone)) {
+            picture = tile;
+        }
+        if (picture) drawZonePicture(painter, r, zoom, *picture);
+
+        const float x0 = float(r.left), y0 = float(r.top);
+        const bool fine = zoom > Preferences.LODV;
+        if (Preferences.AVCT && fine && zone->vectors) draw_vectors(*zone->vectors, painter, x0, y0, zoom, kZoneVectorColour);
+        if (scene.overlays.grid) {
+            if (fine) draw_vectors(scene.GridVec, painter, x0, y0, zoom, kFineGridColour);
+            draw_vectors(scene.BorderVec, painter, x0, y0, zoom, kCoarseGridColour);
+        }
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+void draw_vectors(const MemoryStream& stream, QPainter& painter, float x0, float y0, int32_t zoom, uint32_t colour)
+{
+    const size_t size = stream.size();
+    if (size == 0) return;
+    const uint8_t* data = stream.data.data();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(hairline(colour));
+    painter.setBrush(Qt::NoBrush);
+    // Graphics32 puts integer coordinates on pixel centres, Qt on pixel corners.
+    const double ox = double(x0) + 0.5, oy = double(y0) + 0.5, z = zoom;
+    QPolygonF line;
+    size_t pos = 0;
+    while (size - pos >= 2) {
+        uint16_t n;
+        std::memcpy(&n, data + pos, 2);
+        pos += 2;
+        if (n == 0) continue; // no point in the block: nothing to read for it
+        if ((size - pos) / 8 < n) break; // truncated: never read past the stream
+        line.resize(n);
+        for (uint16_t i = 0; i < n; ++i, pos += 8) {
+            float fx, fy;
+            std::memcpy(&fx, data + pos, 4);
+            std::memcpy(&fy, data + pos + 4, 4);
+            line[i] = QPointF(ox + z * fx, oy + z * fy);
+        }
+        if (n >= 2) painter.drawPolyline(line);
+    }
+    painter.restore();
+}
+
+void draw_veil(QPainter& painter)
+{
+    const QPaintDevice* device = painter.device();
+    painter.fillRect(QRect(0, 0, device->width(), device->height()), QColor::fromRgba(kVeilColour));
+}
+
+void draw_zone_highlight(const MapScene& scene, QPainter& painter)
+{
+    const pMap_info* zone = scene.SelectionZone;
+    if (!Preferences.MCUR || !zone || !zone->inView) return;
+    const ViewRect r = scene.view.zoneScreenRect(*zone);
+    draw_vectors(scene.BorderVec, painter, float(r.left), float(r.top), scene.view.Zoom, kZoneHighlightColour);
+}

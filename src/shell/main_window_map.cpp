@@ -1,0 +1,365 @@
+// The main window's map: the map control, its loading, painting and input, the hints and
+// the info page, the markers and the positions page, wired to the map view's parts.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "cp1252.h"
+#include "database_globals.h"
+#include "hint_window.h"
+#include "info_panel.h"
+#include "location_tree_model.h"
+#include "location_tree_view.h"
+#include "main_window.h"
+#include "map_input.h"
+#include "map_interaction.h"
+#include "map_loading.h"
+#include "map_paths.h"
+#include "map_renderer.h"
+#include "map_widget.h"
+#include "markers.h"
+#include "progress_bar.h"
+#include "ressource.h"
+
+namespace {
+std::vector<std::string> comboItems(const QComboBox* combo)
+{
+    std::vector<std::string> items;
+    for (int i = 0; i < combo->count(); ++i) items.push_back(ToCp1252(combo->itemText(i)).value_or(""));
+    return items;
+}
+} // namespace
+
+void TForm4::repaintMap()
+{
+    if (ImageMapView) ImageMapView->update();
+}
+
+void TForm4::setupMap()
+{
+    scene.feedback = &FeedbackList;
+    scene.tips = &TipsList;
+    G32_ProgressBar1 = new TG32_ProgressBar(ImageMapView);
+    G32_ProgressBar1->hide();
+
+    MapViewport& view = scene.view;
+    view.onRepaint = [this] { repaintMap(); };
+    view.onLevelOfDetail = [this] { update_lod(scene); };
+    view.onZoomBar = [this](int32_t zoom) {
+        const QSignalBlocker block(ZoomBar); // a move of ours is not a move of the user's
+        ZoomBar->setValue(zoom);
+    };
+    ImageMapView->paintLayer = [this](QImage& buffer) {
+        scene.FirstActivate = FirstActivate;
+        scene.TipsWidth = TipsWidth;
+        scene.TipsLineHeight = TipsLineHeight;
+        scene.overlays.legend = But_Leg->isChecked();
+        scene.overlays.paths = but_chemin->isChecked();
+        scene.overlays.grid = but_grid->isChecked();
+        scene.overlays.subtitles = but_stitre->isChecked();
+        scene.overlays.overview = but_overview->isChecked();
+        scene.overlays.tips = but_tips->isChecked();
+        scene.overlays.levelOfDetail = checkLod->isChecked();
+        paint_map_layer(scene, buffer);
+    };
+    ImageMapView->onResize = [this](int w, int h) {
+        scene.view.setViewSize(w, h);
+        if (G32_ProgressBar1)
+            G32_ProgressBar1->move(w / 2 - G32_ProgressBar1->width() / 2, h / 2 + 40);
+    };
+
+    MapHooks& hooks = scene.hooks;
+    hooks.build_paths = [this] { build_paths(scene); };
+    hooks.build_links = [this] { build_links(scene); };
+    hooks.build_ownpath = [this](int node) { build_ownpath(scene, node); };
+    hooks.update_pathcolors = [this] { update_pathcolors(scene); };
+    hooks.erase_listWP = [this] {
+        waypoint1->setChecked(false);
+        const WaypointMenuState menu = update_waypointmenu(scene);
+        waypoint1->setText(ToDisplay(menu.caption));
+        wpdefaire1->setEnabled(menu.undoEnabled);
+    };
+    hooks.affiche_memoinfo = [this](int node, int mode) { interaction->affiche_memoinfo(node, mode); };
+    hooks.repaintTree = [this] { MyTree->viewport()->update(); };
+    hooks.checkMapMenu = [this](int32_t mapId) {
+        for (QAction* a : region1->actions()) {
+            const int index = -a->property("Tag").toInt();
+            const bool mine = RealmInfo && index >= 0 && size_t(index) < RealmInfo->mapIndex->maps.size() &&
+                              RealmInfo->mapIndex->maps[size_t(index)]->mapId == mapId;
+            a->setChecked(mine);
+        }
+    };
+    hooks.setZoneComboItems = [this](const std::vector<std::string>& names) {
+        for (QComboBox* c : {ComboBox4, ComboBox5}) {
+            const QSignalBlocker block(c);
+            c->clear();
+            for (const std::string& n : names) c->addItem(ToDisplay(n));
+            c->setCurrentIndex(0);
+        }
+    };
+    hooks.clearPositionEdits = [this] {
+        for (QLineEdit* e : {Edit_myX, Edit_myY, Edit_otherX, Edit_otherY}) e->clear();
+    };
+    hooks.update_compass = [this] { update_compass(scene); };
+    hooks.progressMaximum = [this](int32_t maximum) {
+        G32_ProgressBar1->SetMax(maximum);
+        G32_ProgressBar1->SetPosition(0);
+        G32_ProgressBar1->move(ImageMapView->width() / 2 - G32_ProgressBar1->width() / 2, ImageMapView->height() / 2 + 40);
+        G32_ProgressBar1->show();
+        G32_ProgressBar1->repaint();
+    };
+    hooks.progressPosition = [this](int32_t position) {
+        G32_ProgressBar1->SetPosition(position);
+        G32_ProgressBar1->repaint();
+    };
+    hooks.progressHide = [this] { G32_ProgressBar1->hide(); };
+    hooks.showMessage = [](int id) { ShowRessourceMessage(id, false); };
+
+    MapInteractionHooks ih;
+    ih.select_node = [this](int node) { select_node(node); };
+    ih.localize_data = [this](int node, bool centre, bool keep, int32_t x, int32_t y) { localize_data(node, centre, keep, x, y); };
+    ih.set_target_node = [this](int node) {
+        if (const TNodeData* d = MyTreeStore.nodeData(node)) set_target_node(scene, *d);
+    };
+    ih.refresh_pathslinks = [this] { refresh_pathslinks(scene, RecolourAll); };
+    ih.showInfoPage = [this] {
+        but_liste[1]->setChecked(true);
+        for (int j : {0, 2, 3}) but_liste[size_t(j)]->setChecked(false);
+        Pages->setCurrentIndex(1);
+        affiche_masterliste();
+    };
+    ih.showInfoPanel = [this](const InfoPanelContent& c) { showInfoPanel(c); };
+    ih.imagehint = [this](const std::string& text) { imagehint(text); };
+    ih.show_feedback = [this](int id, int seconds, const std::string& arg) { show_feedback(id, seconds, arg, ""); };
+    ih.repaint = [this] { repaintMap(); };
+    // The location editor comes with its own part of the program.
+    interaction = std::make_unique<MapInteraction>(scene, ih);
+
+    input = std::make_unique<MapInput>(scene);
+    MapInputHooks& in = input->hooks;
+    in.onInteract = [this](int x, int y, int action) { return interaction->Interact_cellmap(x, y, action); };
+    in.onPathAt = [this](int x, int y, int action) {
+        const int node = path_at(scene, x, y);
+        if (node == kNoTreeNode) return false;
+        interaction->affiche_memoinfo(node, action == 0 ? 0 : 2);
+        return true;
+    };
+    in.onAddWaypoint = [this] {
+        const WaypointAdd r = add_waypoint(scene, scene.ZoneUnderMouse, scene.MouseZonePoint);
+        if (r == WaypointAdd::TooFar) show_feedback(49, 4, "", "");
+        const WaypointMenuState menu = update_waypointmenu(scene);
+        waypoint1->setText(ToDisplay(menu.caption));
+        wpdefaire1->setEnabled(menu.undoEnabled);
+        repaintMap();
+    };
+    in.onStatusText = [this](const std::string& text) { statusBar()->showMessage(ToDisplay(text)); };
+    in.onTakeFocus = [this] { ImageMapView->setFocus(); };
+    in.onControlCursor = [this](Qt::CursorShape shape) { ImageMapView->setCursor(shape); };
+    in.onSwitchesChanged = [this] {
+        but_tips->setChecked(scene.overlays.tips);
+        but_stitre->setChecked(scene.overlays.subtitles);
+        repaintMap();
+    };
+    in.onClearFeedback = [this] { clear_feedback(); };
+    in.onSidePageKey = [this](int page) {
+        if (page < 1 || page > 4) return;
+        but_liste[size_t(page - 1)]->click();
+    };
+
+    ImageMapView->onMouseMove = [this](QMouseEvent* e) {
+        input->ImageMapMouseMove(e->position().toPoint(), false);
+    };
+    ImageMapView->onMouseDown = [this](QMouseEvent* e) {
+        if (e->button() == Qt::RightButton) return; // the context menu
+        input->editMode = but_editmode->isChecked();
+        input->ImageMapMouseDown(e->position().toPoint(), e->button(), e->modifiers());
+    };
+    ImageMapView->onMouseUp = [this](QMouseEvent*) { input->ImageMapMouseUp(); };
+    ImageMapView->onDoubleClick = [this](QMouseEvent*) { input->ImageMapDblClick(); };
+    ImageMapView->onWheel = [this](QWheelEvent* e) { input->ImageMapMouseWheel(e->angleDelta().y()); };
+    ImageMapView->onLeave = [this] { hints->hideHint(); };
+
+    connect(waypoint1, &QAction::triggered, this, [this] {
+        scene.waypointMode = waypoint1->isChecked();
+        erase_listWP(scene);
+    });
+    connect(wpdefaire1, &QAction::triggered, this, [this] {
+        if (remove_last_waypoint(scene)) repaintMap();
+        const WaypointMenuState menu = update_waypointmenu(scene);
+        waypoint1->setText(ToDisplay(menu.caption));
+        wpdefaire1->setEnabled(menu.undoEnabled);
+    });
+    auto placeMarker = [this](tboussole& marker, QComboBox* combo, QLineEdit* ex, QLineEdit* ey) {
+        const auto placed = place_marker_at_mouse(scene, marker, comboItems(combo), combo->currentIndex());
+        if (!placed) return;
+        {
+            const QSignalBlocker block(combo);
+            combo->setCurrentIndex(placed->comboIndex);
+        }
+        ex->setText(FromCp1252(placed->editX));
+        ey->setText(FromCp1252(placed->editY));
+        if (MasterListShown) but_liste[3]->click();
+        repaintMap();
+    };
+    connect(BMy, &QAction::triggered, this, [=, this] { placeMarker(scene.MyPos, ComboBox4, Edit_myX, Edit_myY); });
+    connect(BOther, &QAction::triggered, this,
+            [=, this] { placeMarker(scene.OtherPos, ComboBox5, Edit_otherX, Edit_otherY); });
+}
+
+void TForm4::buildPositionsPage(QWidget* page)
+{
+    auto* layout = new QVBoxLayout(page);
+    auto* grid = new QGridLayout();
+    ComboBox4 = new QComboBox(page);
+    ComboBox4->setObjectName("ComboBox4");
+    ComboBox5 = new QComboBox(page);
+    ComboBox5->setObjectName("ComboBox5");
+    Edit_myX = new QLineEdit(page);
+    Edit_myY = new QLineEdit(page);
+    Edit_otherX = new QLineEdit(page);
+    Edit_otherY = new QLineEdit(page);
+    const char* names[4] = {"Edit_myX", "Edit_myY", "Edit_otherX", "Edit_otherY"};
+    QLineEdit* edits[4] = {Edit_myX, Edit_myY, Edit_otherX, Edit_otherY};
+    for (int i = 0; i < 4; ++i) {
+        edits[i]->setObjectName(names[i]);
+        edits[i]->setMaxLength(2);
+        connect(edits[i], &QLineEdit::editingFinished, this, &TForm4::applyPositionEdits);
+        edits[i]->installEventFilter(new DigitKeyFilter([this, edits, i] {
+            edits[next_position_edit(i)]->setFocus();
+        }, edits[i]));
+    }
+    grid->addWidget(ComboBox4, 0, 0);
+    grid->addWidget(Edit_myX, 0, 1);
+    grid->addWidget(Edit_myY, 0, 2);
+    grid->addWidget(ComboBox5, 1, 0);
+    grid->addWidget(Edit_otherX, 1, 1);
+    grid->addWidget(Edit_otherY, 1, 2);
+    layout->addLayout(grid);
+    connect(ComboBox4, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
+    connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
+    but_boussole = new QCheckBox(page);
+    but_boussole->setObjectName("but_boussole");
+    but_boussole->setChecked(true);
+    scene.overlays.compass = true;
+    connect(but_boussole, &QCheckBox::clicked, this, [this](bool on) {
+        scene.overlays.compass = on;
+        update_compass(scene);
+        repaintMap();
+    });
+    layout->addWidget(but_boussole);
+
+    auto* jump = new QHBoxLayout();
+    EditJump = new QLineEdit("J_#############", page);
+    EditJump->setObjectName("EditJump");
+    EditJump->setMaxLength(15);
+    connect(EditJump, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const int caret = EditJump->cursorPosition();
+        EditJump->setText(FromCp1252(filterJumpEditText(ToCp1252(text).value_or(""))));
+        EditJump->setCursorPosition(caret);
+    });
+    Button2 = new QPushButton(page);
+    Button2->setObjectName("Button2");
+    Button2->setProperty("Tag", 16);
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { interaction->jump_command(ToCp1252(EditJump->text()).value_or("")); });
+    jump->addWidget(EditJump);
+    jump->addWidget(Button2);
+    layout->addLayout(jump);
+
+    Memo1 = new QPlainTextEdit(page);
+    Memo1->setObjectName("Memo1");
+    Memo1->setReadOnly(true);
+    layout->addWidget(Memo1, 1);
+}
+
+void TForm4::applyPositionEdits()
+{
+    PositionEdits e;
+    e.myX = ToCp1252(Edit_myX->text()).value_or("");
+    e.myY = ToCp1252(Edit_myY->text()).value_or("");
+    e.otherX = ToCp1252(Edit_otherX->text()).value_or("");
+    e.otherY = ToCp1252(Edit_otherY->text()).value_or("");
+    e.myComboIndex = ComboBox4->currentIndex();
+    e.myComboText = ToCp1252(ComboBox4->currentText()).value_or("");
+    e.otherComboIndex = ComboBox5->currentIndex();
+    e.otherComboText = ToCp1252(ComboBox5->currentText()).value_or("");
+    apply_position_edits(scene, e);
+    repaintMap();
+}
+
+void TForm4::localize_data(int node, bool centre, bool keep, int32_t x, int32_t y)
+{
+    ::localize_data(scene, node, centre, keep, x, y);
+    MyTreeModel->setSelectionChain(scene.SelectionChain);
+    MyTreeModel->setCurrentMapId(scene.CurrentMapId);
+    {
+        const QSignalBlocker block(ZoomBar);
+        ZoomBar->setValue(scene.view.Zoom);
+    }
+    repaintMap();
+}
+
+void TForm4::select_node(int node)
+{
+    ::select_node(scene, node);
+    if (MyTreeModel) MyTreeModel->setSelectionChain(scene.SelectionChain);
+}
+
+void TForm4::clear_mapview()
+{
+    if (input) input->set_mousemode(0);
+    ::clear_mapview(scene);
+    if (MyTreeModel) MyTreeModel->setCurrentMapId(-1);
+}
+
+void TForm4::imagehint(const std::string& text)
+{
+    if (text.empty()) {
+        hints->hideHint();
+        return;
+    }
+    hints->showHint(QCursor::pos(), ToDisplay(text), HintKind::Rich, HCaption);
+}
+
+void TForm4::showInfoPanel(const InfoPanelContent& c)
+{
+    Label7->setText(ToDisplay(c.categoryCaption));
+    Label1->setText(ToDisplay(c.name));
+    auto colour = [](TColor t) { return QColor(int(t & 0xFF), int((t >> 8) & 0xFF), int((t >> 16) & 0xFF)); };
+    Label1->setStyleSheet(QString("color: %1; font-weight: bold;").arg(colour(c.nameColour).name()));
+    Label8->setText(ToDisplay(c.levelMinText));
+    Label9->setText(ToDisplay(c.levelMaxText));
+    QString memo;
+    for (const std::string& line : c.memoLines) memo += ToDisplay(line) + '\n';
+    Memo2->setPlainText(memo);
+    showInfoAttributes(Treeitem, c.attributes);
+    TreeRedir->clear();
+    for (const std::string& name : c.redirEntries) TreeRedir->addTopLevelItem(new QTreeWidgetItem({ToDisplay(name)}));
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event)
+{
+    // Character keys never act while a text edit has the focus.
+    QWidget* focus = QApplication::focusWidget();
+    const bool inEdit = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus);
+    if (input && input->FormKeyDown(event->key())) return;
+    const QString text = event->text();
+    if (input && text.size() == 1 && text[0].unicode() < 128 && input->FormKeyPress(char(text[0].unicode()), inEdit))
+        return;
+    QMainWindow::keyPressEvent(event);
+}

@@ -1,0 +1,204 @@
+// The map's mouse and keys: hover and click reach the interaction hook with their action,
+// drag pans, the wheel steps by notches, and every map key does its one thing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "map_input.h"
+#include "preferences.h"
+#include "records.h"
+
+namespace {
+
+class MapInputTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        zone.name = "Foo";
+        scene.DisplayedZones = {&zone};
+        scene.view.setViewSize(600, 400); // zoom 100: one zone is 100 pixels
+        scene.view.onRepaint = [this] { log.push_back("repaint"); };
+        scene.view.onLevelOfDetail = [this] { log.push_back("lod"); };
+        auto& h = input.hooks;
+        h.onInteract = [this](int x, int y, int action) {
+            log.push_back("interact " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(action));
+            return interactHits;
+        };
+        h.onPathAt = [this](int, int, int action) {
+            log.push_back("path " + std::to_string(action));
+            return pathHits;
+        };
+        h.onAddWaypoint = [this] { log.push_back("waypoint"); };
+        h.onStatusText = [this](const std::string& t) { status = t; };
+        h.onTakeFocus = [this] { log.push_back("focus"); };
+        h.onReleaseCapture = [this] { log.push_back("release"); };
+        h.onClearFeedback = [this] { log.push_back("clear"); };
+        h.onSidePageKey = [this](int page) { log.push_back("page " + std::to_string(page)); };
+        h.onModifyNode = [this](int node) { log.push_back("modify " + std::to_string(node)); };
+        h.onCreateLocation = [this] { log.push_back("create"); };
+    }
+    bool logged(const std::string& s) const { return std::find(log.begin(), log.end(), s) != log.end(); }
+
+    pMap_info zone;
+    MapScene scene;
+    MapInput input{scene};
+    std::vector<std::string> log;
+    std::string status = "unset";
+    bool interactHits = false;
+    bool pathHits = false;
+};
+
+TEST_F(MapInputTest, HoverSetsZonePointStatusAndAsksForTheLocation)
+{
+    input.ImageMapMouseMove({20, 1}, false);
+    EXPECT_EQ(scene.ZoneUnderMouse, &zone);
+    EXPECT_EQ(scene.MouseZonePoint, QPoint(13107, 655));
+    EXPECT_EQ(status, "Foo |  loc: 13107 x 655");
+    EXPECT_EQ(log, (std::vector<std::string>{"focus", "path 0", "interact 20,1 0"}));
+
+    log.clear();
+    pathHits = true; // a path under the mouse takes the hover
+    input.ImageMapMouseMove({20, 1}, true); // an edit keeps the focus
+    EXPECT_EQ(log, (std::vector<std::string>{"path 0"}));
+
+    input.ImageMapMouseMove({150, 50}, false);
+    EXPECT_EQ(scene.ZoneUnderMouse, nullptr);
+    EXPECT_EQ(status, "");
+}
+
+TEST_F(MapInputTest, ClicksReachTheInteractionHookWithTheirAction)
+{
+    input.ImageMapMouseMove({20, 20}, false);
+    log.clear();
+    interactHits = true;
+    input.ImageMapMouseDown({20, 20}, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_TRUE(logged("interact 20,20 2"));
+    EXPECT_FALSE(scene.view.Dragging);
+
+    // Shift+click: nothing outside edit mode, modify/create in edit mode, a waypoint in
+    // waypoint mode.
+    log.clear();
+    input.ImageMapMouseDown({20, 20}, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(log, (std::vector<std::string>{"focus", "release"}));
+    input.editMode = true;
+    log.clear();
+    input.ImageMapMouseDown({20, 20}, Qt::LeftButton, Qt::ShiftModifier | Qt::KeypadModifier);
+    EXPECT_EQ(log, (std::vector<std::string>{"focus", "interact 20,20 1"}));
+    scene.waypointMode = true;
+    log.clear();
+    input.ImageMapMouseDown({20, 20}, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(log, (std::vector<std::string>{"focus", "waypoint"}));
+
+    // Ctrl, Alt and the right button do nothing.
+    log.clear();
+    input.ImageMapMouseDown({20, 20}, Qt::LeftButton, Qt::ControlModifier);
+    input.ImageMapMouseDown({20, 20}, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier);
+    input.ImageMapMouseDown({20, 20}, Qt::RightButton, Qt::NoModifier);
+    EXPECT_EQ(log, (std::vector<std::string>{"focus", "focus", "focus"}));
+}
+
+TEST_F(MapInputTest, DragOnEmptyMapPansAndFreezesTheHover)
+{
+    input.ImageMapMouseMove({20, 20}, false);
+    input.ImageMapMouseDown({20, 20}, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_TRUE(logged("path 1")); // no location, then the path test, then the drag
+    ASSERT_TRUE(scene.view.Dragging);
+    log.clear();
+    input.ImageMapMouseMove({150, 70}, false);
+    EXPECT_EQ(scene.view.OffsetX, 130);
+    EXPECT_EQ(scene.view.OffsetY, 50);
+    EXPECT_EQ(scene.ZoneUnderMouse, &zone); // the hover state stays as before the drag
+    EXPECT_FALSE(logged("interact 150,70 0"));
+    input.ImageMapMouseUp();
+    EXPECT_FALSE(scene.view.Dragging);
+    input.ImageMapMouseMove({160, 80}, false);
+    EXPECT_EQ(scene.view.OffsetX, 130);
+}
+
+TEST_F(MapInputTest, WheelStepsByWholeNotchesAndKeepsPartialDeltas)
+{
+    EXPECT_EQ(input.ImageMapMouseWheel(60), 0);
+    EXPECT_EQ(scene.view.Zoom, 100);
+    EXPECT_EQ(input.ImageMapMouseWheel(60), 1);
+    EXPECT_EQ(scene.view.Zoom, 110);
+    EXPECT_EQ(input.ImageMapMouseWheel(240), 2);
+    EXPECT_EQ(scene.view.Zoom, 133);
+    scene.view.ZoomBeforeDblClick = 500;
+    EXPECT_EQ(input.ImageMapMouseWheel(-120), -1);
+    EXPECT_EQ(scene.view.Zoom, 120);
+    EXPECT_EQ(scene.view.ZoomBeforeDblClick, 0);
+    // Before any mouse move the wheel zooms about world (0, 0): the offsets stay.
+    EXPECT_EQ(scene.view.OffsetX, 0);
+    // A huge delta does not hang or overflow; the zoom stops at its limit.
+    input.ImageMapMouseWheel(2000000000);
+    input.ImageMapMouseWheel(2000000000);
+    EXPECT_EQ(scene.view.Zoom, MapViewport::ZoomMax);
+}
+
+TEST_F(MapInputTest, CharacterKeys)
+{
+    input.ImageMapMouseMove({50, 50}, false);
+    const bool avct = Preferences.AVCT;
+
+    EXPECT_TRUE(input.FormKeyPress('+', false));
+    EXPECT_EQ(scene.view.Zoom, 110);
+    scene.view.ZoomBeforeDblClick = 300;
+    input.FormKeyPress('-', false);
+    EXPECT_EQ(scene.view.Zoom, 99);
+    EXPECT_EQ(scene.view.ZoomBeforeDblClick, 0);
+
+    input.FormKeyPress('z', false);
+    EXPECT_EQ(scene.view.Zoom, MapViewport::ZoomMax);
+    input.FormKeyPress('z', false);
+    EXPECT_EQ(scene.view.Zoom, 99);
+
+    input.FormKeyPress('f', false);
+    EXPECT_EQ(scene.view.Zoom, 400);
+    EXPECT_EQ(scene.view.world_to_screen(MapViewport::zone_center(zone)), QPoint(300, 200));
+
+    log.clear();
+    input.FormKeyPress('a', false);
+    EXPECT_FALSE(scene.ShowMarkers);
+    EXPECT_EQ(log, (std::vector<std::string>{"lod", "repaint"}));
+    input.FormKeyPress('l', false);
+    EXPECT_NE(Preferences.AVCT, avct);
+    Preferences.AVCT = avct;
+    input.FormKeyPress('h', false);
+    EXPECT_FALSE(scene.overlays.tips);
+    input.FormKeyPress('s', false);
+    EXPECT_TRUE(scene.overlays.subtitles);
+    EXPECT_FALSE(input.FormKeyPress('H', false)); // keys are case-sensitive
+    EXPECT_FALSE(scene.overlays.tips);
+
+    // "i": the location under the mouse, else a new one in edit mode, else nothing.
+    log.clear();
+    scene.HotNode = kNoTreeNode;
+    input.FormKeyPress('i', false);
+    EXPECT_TRUE(log.empty());
+    input.editMode = true;
+    input.FormKeyPress('i', false);
+    scene.HotNode = 7;
+    input.FormKeyPress('i', false);
+    EXPECT_EQ(log, (std::vector<std::string>{"create", "modify 7"}));
+}
+
+TEST_F(MapInputTest, KeysAreIgnoredWhileAnEditHasTheFocus)
+{
+    for (char k : std::string("zf+-ahlsi")) EXPECT_FALSE(input.FormKeyPress(k, true)) << k;
+    EXPECT_EQ(scene.view.Zoom, 100);
+    EXPECT_TRUE(scene.ShowMarkers);
+    EXPECT_TRUE(scene.overlays.tips);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(MapInputTest, EscapeAndFunctionKeys)
+{
+    EXPECT_TRUE(input.FormKeyDown(Qt::Key_Escape));
+    for (int k = Qt::Key_F1; k <= Qt::Key_F4; ++k) EXPECT_TRUE(input.FormKeyDown(k));
+    EXPECT_FALSE(input.FormKeyDown(Qt::Key_F5));
+    EXPECT_EQ(log, (std::vector<std::string>{"clear", "repaint", "page 1", "page 2", "page 3", "page 4"}));
+}
+
+} // namespace

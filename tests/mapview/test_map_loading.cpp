@@ -1,0 +1,265 @@
+// Map loading and selection: the map switch with its progress and its faults (missing and
+// corrupt images), showing zone and location nodes, the selection chain, the view reset,
+// the zone image lookup and the splash.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include <QGuiApplication>
+
+#include "jpeg_writer.h"
+#include "log.h"
+#include "map_fixture.h"
+#include "map_loading.h"
+#include "map_renderer.h"
+
+namespace {
+
+std::vector<uint8_t> solidJpeg(int size, uint8_t r, uint8_t g, uint8_t b)
+{
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < size * size; ++i) pixels.insert(pixels.end(), {r, g, b});
+    return EncodeJpeg(pixels, size, size, 3, JCS_RGB);
+}
+
+std::vector<uint8_t> vectorFile()
+{
+    // One block of two points: count, then x, y as u16 each.
+    return {2, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+}
+
+class MapLoadingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        f.writeFile(f.mapsPath("zone_nw.jpg"), solidJpeg(16, 255, 0, 0));
+        f.writeBmp(f.mapsPath("ZONE_NE.BMP"), 0xFF00FF00, 12);
+        f.writeFile(f.mapsPath("Zone_SW.jpg"), solidJpeg(16, 0, 0, 255));
+        f.writeBmp(f.mapsPath("zone_se.bmp"), 0xFFFFFF00, 12);
+        f.writeFile(f.mapsPath("zone_nw.vec"), vectorFile());
+        f.writeBmp(f.mapsPath("zone_other.bmp"), 0xFF808080, 12);
+        loc = f.add("Fort", 10, 1, 1000, 2000);
+        f.scene.view.restoreZoom(100);
+        f.scene.view.OffsetX = 7;
+        f.scene.view.OffsetY = 9;
+    }
+    std::vector<std::string> progress() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : f.events)
+            if (e.rfind("progress", 0) == 0) out.push_back(e);
+        return out;
+    }
+    MapFixture f;
+    int loc = kNoTreeNode;
+};
+
+TEST_F(MapLoadingTest, MapSwitchLoadsOnceAndReportsTheZoneCountAsMaximum)
+{
+    localize_data(f.scene, f.nw->treeNode, false);
+    EXPECT_EQ(f.scene.CurrentMapId, kMap1);
+    EXPECT_EQ(f.scene.CurrentMapNode, f.tree.parentOf(f.nw->treeNode));
+    EXPECT_EQ(f.scene.DisplayedZones, (std::vector<pMap_info*>{f.nw, f.ne, f.sw, f.se}));
+    EXPECT_EQ(progress(), (std::vector<std::string>{"progressMaximum 4", "progressPosition 1", "progressPosition 2",
+                                                    "progressPosition 3", "progressPosition 4", "progressHide"}));
+    EXPECT_EQ(f.count("checkMapMenu 1"), 1u);
+    EXPECT_EQ(f.count("combos NW NE SW SE"), 1u);
+    EXPECT_EQ(f.count("build_paths"), 1u);
+    EXPECT_EQ(f.count("build_links"), 1u);
+    EXPECT_EQ(f.countPrefix("S"), 0u);
+    EXPECT_EQ(f.nw->image->size(), QSize(16, 16));
+    EXPECT_EQ(f.ne->image->pixel(0, 0), 0xFF00FF00u); // found as ZONE_NE.BMP
+    EXPECT_EQ(f.sw->image->size(), QSize(16, 16));    // found as Zone_SW.jpg
+    EXPECT_EQ(f.nw->tile->size(), QSize(1, 1));
+    EXPECT_EQ(f.nw->vectors->size(), 2u + 16u);
+    EXPECT_EQ(f.ne->vectors->size(), 0u);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // Another node of the same map: nothing is loaded again.
+    const QImage* before = f.nw->image.get();
+    f.events.clear();
+    localize_data(f.scene, loc, true);
+    localize_data(f.scene, f.se->treeNode, false);
+    EXPECT_TRUE(progress().empty());
+    EXPECT_EQ(f.count("checkMapMenu 1"), 0u);
+    EXPECT_EQ(f.nw->image.get(), before);
+    EXPECT_EQ(f.count("repaintTree"), 2u);
+}
+
+TEST_F(MapLoadingTest, CorruptJpegIsReportedAndTheLoadGoesOn)
+{
+    const std::vector<uint8_t> corrupt = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00, 9, 9, 9};
+    f.writeFile(f.mapsPath("zone_ne.jpg"), corrupt);
+    QFile::remove(f.mapsPath("ZONE_NE.BMP"));
+    std::vector<std::string> log;
+    SetLogSink([&](const std::string& line) { log.push_back(line); });
+    localize_data(f.scene, f.nw->treeNode, false);
+    SetLogSink({});
+    ASSERT_EQ(f.scene.DisplayedZones.size(), 4u);
+    EXPECT_TRUE(f.ne->image->isNull());
+    EXPECT_EQ(f.se->image->size(), QSize(12, 12)); // the zones after it loaded
+    EXPECT_EQ(f.count("S53"), 1u);
+    EXPECT_EQ(f.count("progressPosition 4"), 1u);
+    EXPECT_EQ(f.count("progressHide"), 1u);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    bool named = false;
+    for (const auto& line : log) named |= line.find("zone_ne.jpg") != std::string::npos;
+    EXPECT_TRUE(named);
+}
+
+TEST_F(MapLoadingTest, MissingImagesShowS53OnceAndKeepTheVectors)
+{
+    for (const char* name : {"zone_nw.jpg", "ZONE_NE.BMP", "Zone_SW.jpg", "zone_se.bmp"}) QFile::remove(f.mapsPath(name));
+    localize_data(f.scene, f.nw->treeNode, false);
+    EXPECT_EQ(f.count("S53"), 1u);
+    EXPECT_TRUE(f.nw->image->isNull());
+    EXPECT_EQ(f.nw->vectors->size(), 18u);
+}
+
+TEST_F(MapLoadingTest, ProgressBarIsHiddenWhenAHookFails)
+{
+    f.scene.hooks.build_links = [] { throw std::runtime_error("links"); };
+    f.scene.CurrentMapId = kMap1;
+    EXPECT_THROW(load_map_zones(f.scene), std::runtime_error);
+    EXPECT_EQ(f.count("progressHide"), 1u);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MapLoadingTest, SwitchingMapsForgetsThePreviousOne)
+{
+    localize_data(f.scene, f.nw->treeNode, false);
+    f.scene.MyPos.Zone = f.nw;
+    f.scene.MyPos.Visible = true;
+    f.scene.Waypoints = {{1, 2, f.nw}};
+    f.scene.waypointMode = true;
+    f.scene.Paths.resize(3);
+    f.scene.LinkLines.resize(2);
+    f.scene.RedirLines.resize(2);
+    f.scene.view.ZoomBeforeDblClick = 250;
+    f.events.clear();
+    localize_data(f.scene, f.other->treeNode, false);
+    EXPECT_EQ(f.scene.CurrentMapId, kMap2);
+    EXPECT_EQ(f.scene.DisplayedZones, std::vector<pMap_info*>{f.other});
+    EXPECT_EQ(f.nw->image, nullptr);
+    EXPECT_EQ(f.nw->tile, nullptr);
+    EXPECT_EQ(f.nw->vectors, nullptr);
+    EXPECT_EQ(f.scene.MyPos.Zone, nullptr);
+    EXPECT_FALSE(f.scene.MyPos.Visible);
+    EXPECT_TRUE(f.scene.Waypoints.empty());
+    EXPECT_FALSE(f.scene.waypointMode);
+    EXPECT_TRUE(f.scene.LinkLines.empty());
+    EXPECT_TRUE(f.scene.RedirLines.empty());
+    EXPECT_TRUE(f.scene.Paths.empty());
+    EXPECT_EQ(f.scene.view.ZoomBeforeDblClick, 0);
+    EXPECT_EQ(f.count("combos Pas de region"), 1u);
+    EXPECT_EQ(f.count("combos Other"), 1u);
+    EXPECT_EQ(f.count("erase_listWP"), 1u);
+    EXPECT_EQ(f.count("clearPositionEdits"), 1u);
+    EXPECT_EQ(f.count("progressMaximum 1"), 1u);
+}
+
+TEST_F(MapLoadingTest, ZoneNodeKeepCentreOrZoneCentre)
+{
+    localize_data(f.scene, f.nw->treeNode, false, true, 5, 5); // keep: the view stays
+    EXPECT_EQ(f.scene.view.OffsetX, 7);
+    EXPECT_FALSE(f.scene.Target.Visible);
+    EXPECT_EQ(f.scene.SelectionChain[0], f.nw->treeNode);
+    EXPECT_EQ(f.scene.SelectionZone, f.nw);
+
+    localize_data(f.scene, f.se->treeNode, true, false, 1000, 2000);
+    const QPoint world = MapViewport::worldmaptoworld(QPoint(1000, 2000), *f.se);
+    EXPECT_EQ(f.scene.view.world_to_screen(world), f.scene.view.view_center());
+    EXPECT_TRUE(f.scene.Target.Visible);
+    EXPECT_EQ(QPoint(f.scene.Target.X, f.scene.Target.Y), world);
+
+    localize_data(f.scene, f.ne->treeNode, false);
+    EXPECT_EQ(f.scene.view.world_to_screen(MapViewport::zone_center(*f.ne)), f.scene.view.view_center());
+    EXPECT_FALSE(f.scene.Target.Visible); // the selection hid it
+}
+
+TEST_F(MapLoadingTest, LocationNodeIsCheckedShownInTheInfoPanelAndCentredOnRequest)
+{
+    f.tree.setCheckState(loc, NodeCheck::Unchecked);
+    localize_data(f.scene, loc, false);
+    EXPECT_EQ(f.tree.checkState(loc), NodeCheck::Checked);
+    EXPECT_EQ(f.count("affiche_memoinfo " + std::to_string(loc) + " 2"), 1u);
+    EXPECT_EQ(f.count("build_ownpath " + std::to_string(loc)), 1u);
+    EXPECT_EQ(f.scene.view.OffsetX, 7); // centre unset: the view stays
+    EXPECT_EQ(f.scene.view.OffsetY, 9);
+    localize_data(f.scene, loc, true);
+    const QPoint world = MapViewport::worldmaptoworld(QPoint(1000, 2000), *f.nw);
+    EXPECT_EQ(f.scene.view.world_to_screen(world), f.scene.view.view_center());
+}
+
+TEST_F(MapLoadingTest, HiddenNodesAndMapIdMinusOneDoNothing)
+{
+    f.tree.setVisible(loc, false);
+    localize_data(f.scene, loc, true);
+    localize_data(f.scene, kNoTreeNode, true);
+    f.other->regionId = -1; // a zone of no map
+    localize_data(f.scene, f.other->treeNode, true);
+    EXPECT_TRUE(f.events.empty());
+    EXPECT_EQ(f.scene.CurrentMapId, -1);
+}
+
+TEST_F(MapLoadingTest, LocalizeRecomputesTheLevelOfDetail)
+{
+    f.herbs->iconsNow = 1;
+    localize_data(f.scene, f.nw->treeNode, false); // zoom 100: class 3 shows nothing
+    EXPECT_EQ(f.herbs->iconsNow, 0);
+    EXPECT_EQ(f.towns->iconsNow, 1);
+}
+
+TEST_F(MapLoadingTest, SelectionChainAndZone)
+{
+    select_node(f.scene, loc);
+    const int categ = f.tree.parentOf(loc);
+    const int mapNode = f.tree.parentOf(f.nw->treeNode);
+    EXPECT_EQ(f.scene.SelectionChain, (std::array<int, 4>{loc, categ, f.nw->treeNode, mapNode}));
+    EXPECT_EQ(f.scene.SelectionZone, f.nw);
+    select_node(f.scene, mapNode);
+    EXPECT_EQ(f.scene.SelectionChain, (std::array<int, 4>{mapNode, kNoTreeNode, kNoTreeNode, kNoTreeNode}));
+    EXPECT_EQ(f.scene.SelectionZone, nullptr);
+    f.scene.Target.Visible = true;
+    f.scene.OwnPath.points = {{1, 2}, {3, 4}};
+    select_node(f.scene, kNoTreeNode);
+    EXPECT_EQ(f.scene.SelectionChain[0], kNoTreeNode);
+    EXPECT_FALSE(f.scene.Target.Visible);
+    EXPECT_TRUE(f.scene.OwnPath.points.empty());
+    EXPECT_EQ(f.count("update_pathcolors"), 3u);
+    EXPECT_EQ(f.countPrefix("build_ownpath"), 1u);
+}
+
+TEST_F(MapLoadingTest, TargetOnALocationOrAPoint)
+{
+    set_target_node(f.scene, *f.tree.nodeData(loc));
+    EXPECT_TRUE(f.scene.Target.Visible);
+    EXPECT_EQ(QPoint(f.scene.Target.X, f.scene.Target.Y), QPoint(1000, 2000));
+    set_target_point(f.scene, *f.se, 10, 20);
+    EXPECT_EQ(QPoint(f.scene.Target.X, f.scene.Target.Y), QPoint(65545, 65555));
+}
+
+TEST_F(MapLoadingTest, ZoneImageLookupJpegFirstThenBmp)
+{
+    QImage image = solidImage(3, 0xFF010203);
+    EXPECT_FALSE(load_zone_image(QString(), "nothing", image));
+    EXPECT_EQ(image.size(), QSize(3, 3)); // left as it was
+    f.writeBmp(f.mapsPath("both.bmp"), 0xFF00FF00, 4);
+    f.writeFile(f.mapsPath("BOTH.JPG"), solidJpeg(8, 0, 0, 255));
+    EXPECT_TRUE(load_zone_image(QString(), "both", image));
+    EXPECT_EQ(image.size(), QSize(8, 8));
+    f.writeFile(f.mapsPath("BOTH.JPG"), {0xFF, 0xD8, 0x00});
+    EXPECT_TRUE(load_zone_image(QString(), "both", image)); // a broken .jpg counts as missing
+    EXPECT_EQ(image.size(), QSize(4, 4));
+    EXPECT_FALSE(load_zone_image(QString(), "../maps/both", image)); // nothing from outside
+}
+
+TEST_F(MapLoadingTest, SplashComesFromTheDataFolder)
+{
+    solidImage(6, 0xFF336699).save(f.dir.path() + "/data/VMAR.BMP", "BMP");
+    init_imagemap(f.scene);
+    EXPECT_EQ(f.scene.Splash.size(), QSize(6, 6));
+    EXPECT_EQ(f.scene.Splash.pixel(0, 0), 0xFF336699u);
+}
+
+} // namespace

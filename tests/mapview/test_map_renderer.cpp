@@ -1,0 +1,428 @@
+// The map layer: zone placement, the veil, images against tiles at the [MAHD] boundary, tile
+// release and memory, colour squares, icons at the view's edge and the hit-test buffer, the
+// level of detail, the splash case, the paint order, vector streams and lines far off.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <QPainter>
+
+#include "log.h"
+#include "map_fixture.h"
+#include "map_renderer.h"
+
+namespace {
+
+struct HitRecord {
+    int16_t x, y;
+    int32_t node;
+};
+
+std::vector<HitRecord> hitRecords(const MemoryStream& stream)
+{
+    std::vector<HitRecord> out;
+    for (size_t p = 0; p + kHitTestRecordSize <= stream.size(); p += kHitTestRecordSize) {
+        const uint8_t* b = stream.data.data() + p;
+        out.push_back({int16_t(b[0] | b[1] << 8), int16_t(b[2] | b[3] << 8),
+                       int32_t(uint32_t(b[4]) | uint32_t(b[5]) << 8 | uint32_t(b[6]) << 16 | uint32_t(b[7]) << 24)});
+    }
+    return out;
+}
+
+// A converted vector stream of one horizontal line across the zone at fraction fy.
+MemoryStream horizontalLine(float fy)
+{
+    MemoryStream s;
+    const uint16_t n = 2;
+    const float pts[4] = {0.0f, fy, 1.0f, fy};
+    s.write(&n, 2);
+    s.write(pts, sizeof pts);
+    return s;
+}
+
+bool near(uint32_t a, uint32_t b, int tolerance = 1)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+    return true;
+}
+
+class MapRendererTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        f.scene.view.restoreZoom(100);
+        f.scene.view.OffsetX = 10;
+        f.scene.view.OffsetY = 20;
+    }
+    QImage paint()
+    {
+        QImage buffer(300, 300, QImage::Format_ARGB32_Premultiplied);
+        paint_map_layer(f.scene, buffer);
+        return buffer;
+    }
+    MapFixture f;
+};
+
+TEST_F(MapRendererTest, TwoByTwoSolidZonesLandOnPredictedPixels)
+{
+    f.showMap1();
+    const QImage b = paint();
+    // NW at (10, 20)-(110, 120), NE right of it, SW below it; one zone is 100 pixels at zoom 100.
+    EXPECT_EQ(pixel(b, 10, 20), 0xFFFF0000u);
+    EXPECT_EQ(pixel(b, 109, 119), 0xFFFF0000u);
+    EXPECT_EQ(pixel(b, 110, 20), 0xFF00FF00u);
+    EXPECT_EQ(pixel(b, 209, 119), 0xFF00FF00u);
+    EXPECT_EQ(pixel(b, 10, 120), 0xFF0000FFu);
+    EXPECT_EQ(pixel(b, 110, 120), 0xFFFFFF00u);
+    EXPECT_EQ(pixel(b, 209, 219), 0xFFFFFF00u);
+    EXPECT_EQ(pixel(b, 9, 20), kMapBackground);
+    EXPECT_EQ(pixel(b, 10, 19), kMapBackground);
+    EXPECT_EQ(pixel(b, 210, 220), kMapBackground);
+    for (const pMap_info* z : f.scene.DisplayedZones) EXPECT_EQ(z->inView, 1);
+}
+
+TEST_F(MapRendererTest, VeilDarkensEverythingUnderTheIcons)
+{
+    f.showMap1(0xFFFFFFFF);
+    f.add("a", 10, 1, 32767, 32767); // icon centre at (60, 70)
+    f.scene.overlays.subtitles = true;
+    const QImage b = paint();
+    // $66000000 over white: 255 x (255 - $66) / 255 = 153.
+    EXPECT_TRUE(near(pixel(b, 20, 30), 0xFF999999u)) << std::hex << pixel(b, 20, 30);
+    EXPECT_TRUE(near(pixel(b, 250, 250), 0xFF4A4A4Au)) << std::hex << pixel(b, 250, 250); // $7A x 153 / 255
+    EXPECT_EQ(pixel(b, 60, 70), kIconColour); // the icons come after the veil
+}
+
+TEST_F(MapRendererTest, LowResolutionAtMahdAndTilesAboveIt)
+{
+    f.showMap1();
+    f.writeBmp(f.mapsPath("high/ZONE_NW.bmp"), 0xFF123456, 32); // found whatever the letter case
+    f.scene.view.OffsetX = f.scene.view.OffsetY = 0;
+    f.scene.view.restoreZoom(Preferences.MAHD);
+    QImage b = paint();
+    EXPECT_EQ(pixel(b, 5, 5), 0xFFFF0000u);
+    EXPECT_EQ(f.nw->tile->width(), 1);
+    f.scene.view.restoreZoom(Preferences.MAHD + 1);
+    b = paint();
+    EXPECT_EQ(pixel(b, 5, 5), 0xFF123456u);
+    EXPECT_EQ(f.nw->tile->width(), 32);
+    // Back at [MAHD] the tile is released and the image is drawn again.
+    f.scene.view.restoreZoom(Preferences.MAHD);
+    b = paint();
+    EXPECT_EQ(pixel(b, 5, 5), 0xFFFF0000u);
+    EXPECT_EQ(f.nw->tile->width(), 1);
+}
+
+TEST_F(MapRendererTest, TilesAreReleasedOutOfView)
+{
+    f.showMap1();
+    f.writeBmp(f.mapsPath("high/zone_nw.bmp"), 0xFF123456, 32);
+    f.writeBmp(f.mapsPath("high/zone_se.bmp"), 0xFF654321, 32);
+    f.scene.view.restoreZoom(600);
+    f.scene.view.OffsetX = f.scene.view.OffsetY = 0;
+    paint();
+    EXPECT_EQ(f.nw->tile->width(), 32);
+    EXPECT_EQ(f.se->inView, 0); // (600, 600) lies past the 300 x 300 view
+    EXPECT_EQ(f.se->tile->width(), 1);
+    f.scene.view.OffsetX = -700; // NW now ends left of the view
+    f.scene.view.OffsetY = -700;
+    paint();
+    EXPECT_EQ(f.nw->inView, 0);
+    EXPECT_EQ(f.nw->tile->width(), 1);
+    EXPECT_EQ(f.se->tile->width(), 32);
+}
+
+TEST_F(MapRendererTest, MissingAndBrokenTilesAreRememberedNotSearchedAgain)
+{
+    f.showMap1();
+    const std::vector<uint8_t> broken = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 2, 3};
+    f.writeFile(f.mapsPath("high/zone_ne.jpg"), broken);
+    std::vector<std::string> log;
+    SetLogSink([&](const std::string& line) { log.push_back(line); });
+    f.scene.view.restoreZoom(600);
+    f.scene.view.OffsetX = -300; // NW from -300 to 300, NE from 300: both in view
+    f.scene.view.OffsetY = 0;
+    QImage b = paint();
+    EXPECT_EQ(pixel(b, 10, 10), 0xFFFF0000u); // NW: no tile file, its image
+    f.writeBmp(f.mapsPath("high/zone_nw.bmp"), 0xFF123456, 32); // appears after the first look
+    b = paint();
+    SetLogSink({});
+    EXPECT_EQ(pixel(b, 10, 10), 0xFFFF0000u);
+    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.nw));
+    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.ne));
+    size_t reports = 0;
+    for (const auto& line : log) reports += line.find("zone_ne.jpg") != std::string::npos;
+    EXPECT_EQ(reports, 1u); // reported once, not decoded again at the second paint
+}
+
+TEST_F(MapRendererTest, ColourSquareOnlyForAColourAboveZero)
+{
+    f.showMap1(0xFF202020);
+    f.scene.overlays.legend = false;
+    const int coloured = f.add("red", 10, 1, 32767, 32767, 0x000000FF); // (60, 70)
+    f.add("none", 10, 1, 13107, 32767, 0);                              // (30, 70)
+    f.add("system", 10, 1, 52428, 32767, 0x8000000F);                   // (90, 70): below 0 as a TColor
+    ASSERT_NE(coloured, kNoTreeNode);
+    const QImage b = paint();
+    EXPECT_EQ(pixel(b, 58, 68), 0xFFFF0000u);
+    EXPECT_EQ(pixel(b, 62, 72), 0xFFFF0000u);
+    EXPECT_EQ(pixel(b, 57, 70), 0xFF202020u);
+    EXPECT_EQ(pixel(b, 63, 70), 0xFF202020u);
+    EXPECT_EQ(pixel(b, 60, 70), kIconColour);
+    EXPECT_EQ(pixel(b, 28, 68), 0xFF202020u);
+    EXPECT_EQ(pixel(b, 30, 70), kIconColour); // its icon all the same
+    EXPECT_EQ(pixel(b, 88, 68), 0xFF202020u);
+}
+
+TEST_F(MapRendererTest, IconAtColumnZeroIsNeitherPaintedNorRecorded)
+{
+    f.showMap1(0xFF202020);
+    f.scene.view.OffsetX = 0;
+    f.scene.overlays.legend = false;
+    f.add("edge", 10, 1, 0, 32767);       // x = 0
+    const int inside = f.add("one", 10, 1, 656, 32767); // x = 1
+    const QImage b = paint();
+    const auto records = hitRecords(f.scene.HitTestStream);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].node, inside);
+    EXPECT_EQ(records[0].x, 1);
+    EXPECT_EQ(records[0].y, 70);
+    EXPECT_EQ(pixel(b, 1, 70), kIconColour);
+    // Far-off points are tested in 32 bits: 65546 would be 10 in 16 bits.
+    EXPECT_FALSE(putmapnode(f.scene, QPoint(65546, 10), inside));
+    EXPECT_TRUE(putmapnode(f.scene, QPoint(10, 10), inside));
+}
+
+TEST_F(MapRendererTest, HitTestRecordsFollowZoneAndTreeOrderAndSkipHiddenOnes)
+{
+    f.showMap1();
+    const int a = f.add("a", 11, 1, 100, 100);
+    const int b = f.add("b", 10, 2, 100, 100);
+    const int c = f.add("c", 10, 1, 200, 200);
+    const int hidden = f.add("hidden", 10, 1, 300, 300);
+    const int unchecked = f.add("unchecked", 10, 1, 400, 400);
+    f.tree.setVisible(hidden, false);
+    f.tree.setCheckState(unchecked, NodeCheck::Unchecked);
+    f.camps->iconsNow = 0; // its locations are skipped altogether
+    paint();
+    const auto r = hitRecords(f.scene.HitTestStream);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].node, c); // zone NW first, then NE
+    EXPECT_EQ(r[1].node, a);
+    EXPECT_EQ(r[1].x, 110);
+    (void)b;
+}
+
+TEST_F(MapRendererTest, TranslationFilterRecordsButDoesNotPaint)
+{
+    f.showMap1(0xFF202020);
+    Preferences.TRAN = true;
+    f.scene.overlays.traduc = TraducCheck::Checked;
+    const int node = f.add("foreign", 10, 1, 32767, 32767);
+    f.tree.nodeData(node)->item->languageTag = 99;
+    const QImage b = paint();
+    EXPECT_EQ(hitRecords(f.scene.HitTestStream).size(), 1u);
+    EXPECT_EQ(pixel(b, 60, 70), 0xFF202020u);
+}
+
+TEST_F(MapRendererTest, LevelOfDetailTableWithAndWithoutTheLodBox)
+{
+    Preferences.LODA = 200;
+    Preferences.LODB = 400;
+    Preferences.LODC = 600;
+    rCateg* odd = f.addCategory(9, "Odd", kindNoLevel, 0, 7); // class 7 counts as 3
+    struct Row {
+        int zoom;
+        int icons[3];
+        int labels[3];
+    };
+    const Row rows[] = {{199, {1, 0, 0}, {1, 0, 0}}, {200, {1, 1, 0}, {1, 0, 0}}, {399, {1, 1, 0}, {1, 0, 0}},
+                        {400, {1, 1, 0}, {1, 1, 0}}, {599, {1, 1, 0}, {1, 1, 0}}, {600, {1, 1, 1}, {1, 1, 1}}};
+    rCateg* cats[3] = {f.towns, f.camps, f.herbs};
+    for (bool lod : {true, false}) {
+        f.scene.overlays.levelOfDetail = lod;
+        for (const Row& row : rows) {
+            f.scene.view.restoreZoom(row.zoom);
+            update_lod(f.scene);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(cats[i]->iconsNow, lod ? row.icons[i] : 1) << row.zoom << " class " << i + 1;
+                EXPECT_EQ(cats[i]->labelsNow, row.labels[i]) << row.zoom << " class " << i + 1;
+            }
+            EXPECT_EQ(odd->iconsNow, cats[2]->iconsNow);
+            EXPECT_EQ(odd->labelsNow, cats[2]->labelsNow);
+        }
+    }
+}
+
+TEST_F(MapRendererTest, LevelOfDetailShowsPathsByCategoryOrAlwaysShownOption)
+{
+    const int node = f.add("route", 10, 3, 10, 10);
+    rItemdata* item = f.tree.nodeData(node)->item.get();
+    item->command = std::make_unique<rCommand>();
+    f.scene.Paths.resize(2);
+    f.scene.Paths[0].category = f.herbs;
+    f.scene.Paths[1].category = f.herbs;
+    f.scene.Paths[1].item = item;
+    item->command->alwaysShown = 1;
+    f.scene.view.restoreZoom(100);
+    update_lod(f.scene);
+    EXPECT_EQ(f.scene.Paths[0].shown, 0);
+    EXPECT_EQ(f.scene.Paths[1].shown, 1);
+    f.scene.view.restoreZoom(3000);
+    update_lod(f.scene);
+    EXPECT_EQ(f.scene.Paths[0].shown, 1);
+}
+
+TEST_F(MapRendererTest, SplashCaseDrawsSplashAndTipsOnly)
+{
+    f.showMap1();
+    f.scene.CurrentMapId = -1;
+    f.scene.Splash = solidImage(20, 0xFF00AA00).copy(0, 0, 20, 10);
+    FeedbackLines feedback(2);
+    f.scene.feedback = &feedback;
+    const std::vector<std::string> tips = {"one", "two"};
+    f.scene.tips = &tips;
+    f.scene.TipsWidth = 50;
+    f.scene.TipsLineHeight = 13;
+    putmapnode(f.scene, QPoint(5, 5), 1);
+    QImage b = paint();
+    EXPECT_EQ(f.scene.HitTestStream.size(), 0u);
+    EXPECT_EQ(pixel(b, 140, 145), 0xFF00AA00u);
+    EXPECT_EQ(pixel(b, 159, 154), 0xFF00AA00u);
+    EXPECT_EQ(pixel(b, 139, 145), kMapBackground);
+    EXPECT_EQ(pixel(b, 160, 154), kMapBackground);
+    EXPECT_EQ(pixel(b, 100, 100), kMapBackground) << "no zone in the splash case";
+    EXPECT_EQ(pixel(b, 2, 150), kMapBackground) << "no feedback box in the splash case";
+    // Tips box (3, 3) to (50 + 12, 3 x 13 + 12), right column and bottom row excluded: $55000000.
+    EXPECT_TRUE(near(pixel(b, 61, 50), 0xFF515151u)) << std::hex << pixel(b, 61, 50);
+    EXPECT_EQ(pixel(b, 62, 50), kMapBackground);
+    EXPECT_EQ(pixel(b, 61, 51), kMapBackground);
+    // The first activation still under way: the splash too, with a map loaded.
+    f.scene.CurrentMapId = kMap1;
+    f.scene.FirstActivate = true;
+    f.scene.overlays.tips = false;
+    b = paint();
+    EXPECT_EQ(pixel(b, 140, 145), 0xFF00AA00u);
+    EXPECT_EQ(pixel(b, 61, 50), kMapBackground);
+}
+
+TEST_F(MapRendererTest, PaintOrderSpotChecks)
+{
+    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
+    f.scene.overlays.legend = false;
+    f.add("a", 10, 1, 32767, 32767); // icon at (60, 70)
+    // A redirect line on row 40, a link line on row 50, both across NW.
+    f.scene.RedirLines.push_back({0, 13107, 65535, 13107, 0xFF00FF00});
+    f.scene.LinkLines.push_back({0, 19660, 65535, 19660, 0xFF0000FF});
+    // Waypoints across the icon's row; the coarse grid across it too.
+    f.scene.Waypoints = {{0, 32767, f.nw}, {65535, 32767, f.nw}};
+    QImage b = paint();
+    EXPECT_EQ(pixel(b, 30, 40), 0xFF00FF00u) << "redirect lines are always drawn";
+    EXPECT_EQ(pixel(b, 30, 50), 0xFF202020u) << "link lines only with the overview button";
+    EXPECT_TRUE(near(pixel(b, 60, 70), 0xFFFFFF00u, 8)) << std::hex << pixel(b, 60, 70) << " waypoints over icons";
+    f.scene.overlays.overview = true;
+    f.scene.Waypoints.clear();
+    Preferences.MCUR = true;
+    f.scene.SelectionZone = f.nw;
+    f.scene.BorderVec = horizontalLine(0.5f); // row 70 of NW
+    b = paint();
+    EXPECT_EQ(pixel(b, 30, 50), 0xFF0000FFu);
+    // Grid off, so only the highlight draws the border, over the icon: $55FFFF00 blended.
+    EXPECT_NE(pixel(b, 60, 70), kIconColour);
+    EXPECT_NE(pixel(b, 30, 70), 0xFF202020u);
+    EXPECT_EQ(pixel(b, 130, 70), 0xFF202020u) << "only the selected zone is highlighted";
+}
+
+TEST_F(MapRendererTest, CoarseGridOnlyAtOrBelowLodv)
+{
+    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
+    f.scene.overlays.grid = true;
+    f.scene.GridVec = horizontalLine(0.25f);
+    f.scene.BorderVec = horizontalLine(0.75f);
+    f.scene.view.OffsetX = f.scene.view.OffsetY = 0;
+    f.scene.view.restoreZoom(Preferences.LODV); // 500: rows 125 and 375 of NW
+    f.scene.view.setViewSize(300, 400);
+    QImage buffer(300, 400, QImage::Format_ARGB32_Premultiplied);
+    paint_map_layer(f.scene, buffer);
+    EXPECT_EQ(pixel(buffer, 50, 125), 0xFF202020u);
+    EXPECT_NE(pixel(buffer, 50, 375), 0xFF202020u);
+    f.scene.view.restoreZoom(Preferences.LODV + 1);
+    paint_map_layer(f.scene, buffer);
+    EXPECT_NE(pixel(buffer, 50, 125), 0xFF202020u);
+}
+
+TEST_F(MapRendererTest, LabelsFollowLegendAndCategoryColourMode)
+{
+    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
+    f.add("Wwwww", 10, 1, 6553, 13107, 0x00FF0000); // town (kind 0): the category's red
+    f.add("Wwwww", 10, 2, 6553, 39321, 0x00FF0000); // camp (kind 1): the location's blue
+    auto dominant = [](const QImage& b, int top, int channelShift) {
+        for (int y = top; y < top + 14; ++y)
+            for (int x = 26; x < 80; ++x) {
+                const uint32_t p = pixel(b, x, y);
+                const int c = int((p >> channelShift) & 0xFF);
+                const int others = int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) - c;
+                if (c > 150 && others < 120) return true;
+            }
+        return false;
+    };
+    QImage b = paint(); // icons at (20, 40) and (20, 80); labels from x = 25
+    EXPECT_TRUE(dominant(b, 33, 16)) << "red label";
+    EXPECT_TRUE(dominant(b, 73, 0)) << "blue label";
+    f.scene.overlays.legend = false;
+    b = paint();
+    EXPECT_FALSE(dominant(b, 33, 16));
+    EXPECT_FALSE(dominant(b, 73, 0));
+}
+
+TEST_F(MapRendererTest, VectorStreamsAreNeverReadPastTheirEnd)
+{
+    QImage b(100, 100, QImage::Format_ARGB32_Premultiplied);
+    b.fill(Qt::black);
+    MemoryStream s;
+    const uint16_t zero = 0, two = 2, five = 5;
+    const float line[4] = {0.0f, 0.5f, 1.0f, 0.5f};
+    s.write(&zero, 2); // a block with no point is skipped, the next one still drawn
+    s.write(&two, 2);
+    s.write(line, sizeof line);
+    s.write(&five, 2); // truncated: five points announced, one given
+    s.write(line, 8);
+    QPainter p(&b);
+    draw_vectors(s, p, 0.0f, 0.0f, 100, 0xFFFFFFFF);
+    p.end();
+    EXPECT_EQ(pixel(b, 50, 50), 0xFFFFFFFFu);
+    EXPECT_EQ(pixel(b, 50, 49), 0xFF000000u);
+}
+
+TEST_F(MapRendererTest, LinesFromFarOffPointsAreClippedIntoView)
+{
+    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
+    f.scene.RedirLines.push_back({-2000000000, 13107, 2000000000, 13107, 0x00FF00FF});
+    f.scene.OwnPath.colour32 = 0x44FF0000;
+    f.scene.OwnPath.points = {{-2000000000, -2000000000}, {2000000000, -2000000000}, {0, 2000000000}};
+    const QImage b = paint();
+    EXPECT_EQ(pixel(b, 150, 40), 0xFFFF00FFu); // made opaque
+    const uint32_t inside = pixel(b, 150, 150);
+    EXPECT_GT(int((inside >> 16) & 0xFF), int(inside & 0xFF) + 20) << std::hex << inside;
+}
+
+TEST(RouteColour, NamedColourOrTheLocationsWhenTheIndexIsPastTheList)
+{
+    TData_common common;
+    common.savePrefsOnDestroy = false;
+    common.colors = {{"zero", 0x000000FF}, {"one", 0x0000FF00}, {"two", 0x00FF0000}};
+    rItemdata item;
+    item.colour = 0x00808080;
+    item.command = std::make_unique<rCommand>();
+    item.command->route = 1;
+    item.command->colour32 = 0x88000000;
+    item.command->colourIndex = 2;
+    EXPECT_EQ(route_colour(&common, item), 0x880000FEu);
+    item.command->colourIndex = 3;
+    EXPECT_EQ(route_colour(&common, item), 0x887F7F7Fu);
+    item.command->colourIndex = 0;
+    EXPECT_EQ(route_colour(&common, item), 0x887F7F7Fu);
+}
+
+} // namespace

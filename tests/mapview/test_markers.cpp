@@ -1,0 +1,163 @@
+// The markers and the compass: icon tinting, positions from the map and from the edits,
+// visibility with the compass switch, centring, and the geometry the renderer draws.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "markers.h"
+#include "records.h"
+
+namespace {
+
+pMap_info makeZone(const std::string& name, int32_t originX, int32_t originY)
+{
+    pMap_info z;
+    z.name = name;
+    z.originX = originX;
+    z.originY = originY;
+    return z;
+}
+
+class MarkersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scene.view.setViewSize(600, 400);
+        scene.view.onRepaint = [this] { ++repaints; };
+        scene.DisplayedZones = {&a, &b, &a2};
+        scene.overlays.compass = true;
+    }
+    pMap_info a = makeZone("Foo", 0, 0);
+    pMap_info b = makeZone("Bar", 65535, 0);
+    pMap_info a2 = makeZone("Foo", 0, -65535); // a second zone with the same name
+    MapScene scene;
+    int repaints = 0;
+};
+
+TEST(MarkerIcon, BrightnessBecomesAlphaOfTheMarkerColour)
+{
+    QImage icon(3, 1, QImage::Format_RGB32);
+    icon.setPixel(0, 0, 0xFFFFFFFF);
+    icon.setPixel(1, 0, 0xFF000000);
+    icon.setPixel(2, 0, 0xFF804020); // (61*128 + 174*64 + 21*32) div 256 = 76
+    const QImage m = TintMarkerIcon(icon, 0x80FFAA00);
+    EXPECT_EQ(m.pixel(0, 0), 0xFFFFAA00u);
+    EXPECT_EQ(m.pixel(1, 0), 0x00FFAA00u);
+    EXPECT_EQ(m.pixel(2, 0), 0x4CFFAA00u);
+}
+
+TEST(MarkerIcon, FilesLoadAndAMissingFileGivesAnEmptyMarker)
+{
+    QTemporaryDir dir;
+    QImage icon(5, 3, QImage::Format_RGB32);
+    icon.fill(0xFFFFFFFF);
+    ASSERT_TRUE(icon.save(dir.filePath("boussole_cible.bmp"), "BMP"));
+    MapScene scene;
+    scene.Target.Visible = true;
+    scene.MyPos.Zone = reinterpret_cast<pMap_info*>(&scene); // must be forgotten
+    CreateMarkers(scene, dir.path() + "/");
+    EXPECT_TRUE(scene.Target.Bitmap.isNull()); // no cible.bmp
+    EXPECT_FALSE(scene.Target.Visible);
+    EXPECT_EQ(scene.Target.Colour, kTargetColour);
+    EXPECT_EQ(scene.MyPos.Bitmap.size(), QSize(5, 3));
+    EXPECT_EQ(scene.MyPos.Bitmap.pixel(2, 1), kMyPosColour);
+    EXPECT_EQ(scene.OtherPos.Bitmap.pixel(0, 0), kOtherPosColour);
+    EXPECT_EQ(scene.MyPos.Zone, nullptr);
+}
+
+TEST_F(MarkersTest, SetPositionComputesTheWorldPoint)
+{
+    SetPosition(scene.MyPos, {1000, 2000}, &b);
+    EXPECT_EQ(scene.MyPos.WorldX, 66535);
+    EXPECT_EQ(scene.MyPos.WorldY, 2000);
+    SetPosition(scene.MyPos, {1000, 2000}, nullptr);
+    EXPECT_EQ(scene.MyPos.WorldX, 0);
+    EXPECT_EQ(scene.MyPos.X, 1000);
+}
+
+TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZero)
+{
+    PositionEdits e{"99", "", "7", "12", 1, "Bar", 2, "Foo"};
+    apply_position_edits(scene, e);
+    EXPECT_EQ(scene.MyPos.X, 65000);
+    EXPECT_EQ(scene.MyPos.Y, 0);
+    EXPECT_EQ(scene.MyPos.Zone, &b);
+    EXPECT_EQ(scene.OtherPos.Zone, &a2); // the selected item, not the first of that name
+    EXPECT_EQ(scene.OtherPos.X, 7000);
+    EXPECT_TRUE(scene.MyPos.Visible);
+    EXPECT_EQ(repaints, 1);
+    // The "no zone" item of a cleared map names no zone: the marker is unset.
+    apply_position_edits(scene, {"1", "1", "1", "1", 0, "Pas de region", 0, "Pas de region"});
+    EXPECT_EQ(scene.MyPos.Zone, nullptr);
+    EXPECT_FALSE(scene.MyPos.Visible);
+    // An index out of step with the text falls back to the first zone of that name.
+    EXPECT_EQ(zone_of_combo(scene, 1, "Foo"), &a);
+}
+
+TEST_F(MarkersTest, PlacingAtTheMouseKeepsTheExactPoint)
+{
+    EXPECT_FALSE(place_marker_at_mouse(scene, scene.MyPos, {"Foo", "Bar", "Foo"}, 0));
+    scene.ZoneUnderMouse = &a2;
+    scene.MouseZonePoint = {12345, 999};
+    const auto p = place_marker_at_mouse(scene, scene.MyPos, {"Foo", "Bar", "Foo"}, 1);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->comboIndex, 2);
+    EXPECT_EQ(p->editX, "12");
+    EXPECT_EQ(p->editY, "0");
+    EXPECT_EQ(scene.MyPos.X, 12345);
+    EXPECT_EQ(scene.MyPos.Zone, &a2);
+    // A combo without the zone keeps its selection.
+    EXPECT_EQ(select_zone_in_combo(scene, {"Pas de region"}, 0), 0);
+}
+
+TEST_F(MarkersTest, CompassSwitchHidesAndShowsWithoutForgetting)
+{
+    SetPosition(scene.MyPos, {32767, 32767}, &a);
+    update_compass(scene);
+    CompassGeometry g = compass_geometry(scene);
+    EXPECT_TRUE(g.my.drawn);
+    EXPECT_FALSE(g.other.drawn);
+    EXPECT_FALSE(g.lineDrawn); // only one position set
+
+    scene.overlays.compass = false;
+    update_compass(scene);
+    EXPECT_FALSE(compass_geometry(scene).my.drawn);
+    EXPECT_EQ(scene.MyPos.Zone, &a);
+    scene.overlays.compass = true;
+    update_compass(scene);
+    EXPECT_TRUE(compass_geometry(scene).my.drawn);
+
+    reset_compass(scene);
+    EXPECT_EQ(scene.MyPos.Zone, nullptr);
+    EXPECT_FALSE(scene.MyPos.Visible);
+}
+
+TEST_F(MarkersTest, LineJoinsBothMarkersEvenOutsideTheView)
+{
+    QImage bmp(9, 7, QImage::Format_ARGB32);
+    scene.MyPos.Bitmap = bmp;
+    SetPosition(scene.MyPos, {32767, 32767}, &a); // screen (50, 50) at zoom 100
+    SetPosition(scene.OtherPos, {32767, 32767}, &b); // far outside a 60 x 60 view
+    scene.view.setViewSize(60, 60);
+    update_compass(scene);
+    const CompassGeometry g = compass_geometry(scene);
+    EXPECT_TRUE(g.my.drawn);
+    EXPECT_EQ(g.my.topLeft, QPoint(50 - 4, 50 - 3));
+    EXPECT_FALSE(g.other.drawn);
+    EXPECT_TRUE(g.lineDrawn);
+    EXPECT_EQ(g.lineStart, QPointF(50, 50));
+    EXPECT_EQ(g.lineEnd, QPointF(150, 50));
+    EXPECT_EQ(g.stippleStep, 1.0);
+    EXPECT_EQ(g.stipple[2] >> 24, 0u);
+}
+
+TEST_F(MarkersTest, CentringOnlyOnASetMarker)
+{
+    EXPECT_FALSE(center_on_marker(scene, scene.OtherPos));
+    EXPECT_EQ(repaints, 0);
+    SetPosition(scene.OtherPos, {32767, 32767}, &b);
+    EXPECT_TRUE(center_on_marker(scene, scene.OtherPos));
+    EXPECT_EQ(scene.view.world_to_screen({scene.OtherPos.WorldX, scene.OtherPos.WorldY}), QPoint(300, 200));
+}
+
+} // namespace
