@@ -6,19 +6,11 @@
 #include "folders.h"
 #include "log.h"
 #include "path_resolver.h"
+#include "text_helpers.h"
 
 bool ParseUrlList(const std::string& text, std::vector<std::string>& entries, uint8_t& langTag)
 {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
+    const std::vector<std::string> lines = SplitTextLines(text);
     int32_t tag = 0;
     if (lines.empty() || !TryParseInt(DelphiTrim(lines[0]), tag) || tag < 0 || tag > 255) return false;
     langTag = uint8_t(tag);

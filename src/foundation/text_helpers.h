@@ -26,6 +26,10 @@ std::vector<std::string> TextToLines(const std::string& text);
 // Joins memo lines with "|"; empty lines after the first are dropped.
 std::string LinesToText(const std::vector<std::string>& lines);
 
+// The lines of a text file's bytes: split at LF, a CR before it dropped; a final line break
+// does not start another line.
+std::vector<std::string> SplitTextLines(const std::string& text);
+
 // A decimal text clamped to 0..65; empty or non-numeric gives 0.
 int StrToCoord(const std::string& text);
 // The low 16 bits as 4 upper-case hexadecimal digits.

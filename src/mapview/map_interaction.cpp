@@ -1,5 +1,7 @@
 #include "map_interaction.h"
 
+#include "map_renderer.h"
+
 #include <cstring>
 #include <utility>
 
@@ -65,12 +67,8 @@ MapInteraction::MapInteraction(MapScene& scene, MapInteractionHooks hooks)
 
 bool MapInteraction::putmapnode(int16_t x, int16_t y, int node)
 {
-    if (!scene_.view.point_in_view(QPoint(x, y))) return false;
-    HitTestRecord r{x, y, int32_t(node)};
-    MemoryStream& s = scene_.HitTestStream;
-    s.position = s.size(); // always appended, whatever a reader left the position at
-    s.write(&r, sizeof r);
-    return true;
+    // One writer of the buffer: the painter's.
+    return ::putmapnode(scene_, QPoint(x, y), node);
 }
 
 int MapInteraction::getmapnode(uint16_t x, uint16_t y) const

@@ -1,11 +1,15 @@
 #pragma once
 // What the map paint keeps from one frame to the next: every category's icon converted
-// once for blitting and its label font, the labels of the locations laid out once, and
-// the tips laid out once. Private to the renderer's files.
+// once for blitting and its label font, the labels of the locations laid out (QStaticText)
+// and rasterised once into coverage masks that the paint tints and blends, and the tips
+// laid out once. Private to the renderer's files.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <QFont>
@@ -17,9 +21,14 @@ class LocationTree;
 struct MapScene;
 
 struct MapRenderCache {
+    static constexpr int kLabelPad = 4;
     struct CategoryLook {
         qint64 iconKey = 0;   // cacheKey of the icon it was made from; 0: none yet
         QImage icon;          // premultiplied ARGB, or null when the category has none
+        // The icon moved right by 0..3 pixels in a clear image a multiple of 4 wide: the paint
+        // blends whole groups of four pixels that start on a multiple of 4, the same groups
+        // for every picture of the frame (see blendIcon).
+        std::array<QImage, 4> shifted;
         bool hasFont = false;
         QFont sourceFont;     // the category's font it was made from
         QFont labelFont;      // the same in pixels: points x 96 / 72, as the original's screen
@@ -29,7 +38,15 @@ struct MapRenderCache {
     struct Label {
         std::string name;     // the location name it was made from
         uint32_t fontSerial = 0;
-        QStaticText text;
+        int dx = 0, dy = 0;   // top-left of the mask from the label's top-left position
+        int width = 0, height = 0;
+        // height rows of kLabelPad clear bytes, width bytes of the text's coverage (0..255),
+        // kLabelPad clear bytes: a row can be read from 3 pixels before to 3 after the ink.
+        std::vector<uint8_t> coverage;
+        int stride() const { return width + 2 * kLabelPad; }
+        // Per row, the first column with ink and the column past the last one.
+        std::vector<std::pair<uint16_t, uint16_t>> ink;
+        size_t bytes() const { return coverage.size() + ink.size() * sizeof(ink[0]); }
     };
 
     // The category's look, refreshed when its icon or font changed (stripIcons: the icons of
@@ -37,13 +54,15 @@ struct MapRenderCache {
     CategoryLook& look(const rCateg& category, const std::vector<QImage>* stripIcons);
     // The look as the last refresh left it; refreshed first when the category has none yet.
     const CategoryLook& lookAsIs(const rCateg& category, const std::vector<QImage>* stripIcons);
-    // The location's label, laid out again only when its name or its category's font changed.
-    const QStaticText& label(int node, const std::string& name, const CategoryLook& look);
+    // The location's label, made again only when its name or its category's font changed.
+    const Label& label(int node, const std::string& name, const CategoryLook& look);
     // Forgets labels of a cleared tree.
     void followTree(const LocationTree& tree);
+    void forgetLabels();
 
     std::unordered_map<const rCateg*, CategoryLook> categories;
-    std::unordered_map<int, Label> labels;
+    std::vector<std::unique_ptr<Label>> labels; // by node id
+    size_t labelBytes = 0; // bytes held by the labels' masks
     const LocationTree* tree = nullptr;
     size_t treeGeneration = 0;
     uint32_t nextFontSerial = 1;

@@ -30,6 +30,7 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "text_helpers.h"
 #include "url_list.h"
 
 void TForm4::load_database()
@@ -150,15 +151,7 @@ void TForm4::load_tips()
     std::vector<uint8_t> bytes;
     if (!path || !ReadWholeFile(*path, bytes)) return;
     const std::string text(bytes.begin(), bytes.end());
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        TipsList.push_back(line);
-        start = end + 1;
-    }
+    TipsList = SplitTextLines(text);
     QFont font("Arial");
     font.setPixelSize(11);
     const QFontMetrics metrics(font);

@@ -519,16 +519,7 @@ void TForm4::load_sitelinks(QMenu* parentItem)
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(*path, bytes)) return;
     const std::string text(bytes.begin(), bytes.end());
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
+    const std::vector<std::string> lines = SplitTextLines(text);
     for (size_t i = 1; i < lines.size(); ++i) {
         const size_t eq = lines[i].find('=');
         if (eq == std::string::npos) continue;

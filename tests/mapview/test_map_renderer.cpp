@@ -319,6 +319,9 @@ TEST_F(MapRendererTest, PaintOrderSpotChecks)
     f.scene.Waypoints = {{0, 32767, f.nw}, {65535, 32767, f.nw}};
     QImage b = paint();
     EXPECT_EQ(pixel(b, 30, 40), 0xFF00FF00u) << "redirect lines are always drawn";
+    EXPECT_EQ(pixel(b, 10, 40), 0xFF00FF00u);
+    EXPECT_EQ(pixel(b, 109, 40), 0xFF00FF00u);
+    EXPECT_EQ(pixel(b, 110, 40), 0xFF202020u) << "the end pixel is left out";
     EXPECT_EQ(pixel(b, 30, 50), 0xFF202020u) << "link lines only with the overview button";
     EXPECT_TRUE(near(pixel(b, 60, 70), 0xFFFFFF00u, 8)) << std::hex << pixel(b, 60, 70) << " waypoints over icons";
     f.scene.overlays.overview = true;

@@ -1,0 +1,240 @@
+// The map layer: one full frame of 1920 x 1080 at zooms 100, 550, 1000 and 3500, each in
+// three forms: the zone images alone (with their vectors above [LODV]), with 10,000
+// locations in view (icons and colour squares), and with their labels too. The scene is
+// built in memory from the sample maker's zones (painted images, tiles twice as large,
+// rivers and roads) laid out as a grid that covers the view, and its category icon strip.
+// Reported: the median frame in milliseconds, and for the location frames their ratio to
+// the median frame of the same zones alone (measured in the same run, before them).
+// Targets: under 8 ms without labels, under 16 ms with them, at most 3 times the zones.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+
+#include "data_model.h"
+#include "demo_content.h"
+#include "demo_images.h"
+#include "demo_random.h"
+#include "image_helpers.h"
+#include "location_tree.h"
+#include "map_renderer.h"
+#include "preferences.h"
+#include "sample_writers.h"
+#include "vector_file.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+constexpr int kLocations = 10000;
+constexpr int kCategories = 16;
+constexpr int kZonePictures = 8; // distinct zone pictures, repeated over the grid
+constexpr int kLowSide = 256;    // zone image side; tiles are twice as large
+
+enum Mode { zonesOnly = 0, icons = 1, labels = 2 };
+
+// The sample's zone pictures and vectors, made once for every scene.
+struct ZonePictures {
+    std::vector<QImage> images, tiles;
+    std::vector<MemoryStream> vectors;
+    std::vector<QImage> icons; // baseico.bmp cut into 11 x 11 icons, white transparent
+    ZonePictures()
+    {
+        sample::SampleOptions o;
+        o.zones = kZonePictures;
+        o.locations = 10;
+        const sample::DemoDatabase db = sample::buildDemoDatabase(sample::clampedOptions(o));
+        for (int i = 0; i < kZonePictures; ++i) {
+            const sample::ZoneScene& s = db.scenes[size_t(i) % db.scenes.size()];
+            const std::string name = db.mapIndex.zones[size_t(i) % db.mapIndex.zones.size()].name;
+            images.push_back(sample::paintZone(s, name, kLowSide, false).convertToFormat(QImage::Format_RGB32));
+            tiles.push_back(sample::paintZone(s, name, 2 * kLowSide, true).convertToFormat(QImage::Format_RGB32));
+            std::vector<sample::VecPolyline> lines = s.rivers;
+            lines.insert(lines.end(), s.roads.begin(), s.roads.end());
+            const std::vector<uint8_t> raw = sample::writeVectorFile(lines);
+            vectors.emplace_back();
+            ConvertVectorBytes(raw.data(), raw.size(), vectors.back());
+        }
+        QImage strip = sample::paintCategoryStrip().convertToFormat(QImage::Format_ARGB32);
+        MakeColorTransparent(strip, 0xFFFFFF);
+        for (int x = 0; x + 11 <= strip.width(); x += 11) icons.push_back(strip.copy(x, 0, 11, 11));
+    }
+};
+
+const ZonePictures& pictures()
+{
+    static const ZonePictures p;
+    return p;
+}
+
+// A one-map database whose zones cover the view at the zoom, with 10,000 locations spread
+// evenly over the view.
+struct BenchScene {
+    std::unique_ptr<TRealm_info> realm;
+    TData_common common;
+    LocationTree tree;
+    MapScene scene;
+    QImage buffer{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
+
+    explicit BenchScene(int zoom)
+    {
+        InitPreferences();
+        const ZonePictures& pics = pictures();
+        common.savePrefsOnDestroy = false;
+        realm = std::make_unique<TRealm_info>(std::make_unique<TData_map>());
+        auto map = std::make_unique<rRegion>();
+        map->mapId = 1;
+        map->name = "Bench";
+        realm->mapIndex->maps.push_back(std::move(map));
+
+        MapViewport& view = scene.view;
+        view.setViewSize(kWidth, kHeight);
+        view.restoreZoom(zoom);
+        view.OffsetX = -zoom / 3; // the view starts inside the first zone
+        view.OffsetY = -zoom / 3;
+        const int cols = (kWidth + zoom / 3) / zoom + 1, rows = (kHeight + zoom / 3) / zoom + 1;
+        for (int j = 0; j < rows; ++j)
+            for (int i = 0; i < cols; ++i) {
+                auto z = std::make_unique<pMap_info>();
+                const int k = j * cols + i;
+                z->name = "Zone " + std::to_string(k);
+                z->fileName = "bench_" + std::to_string(k);
+                z->zoneId = int16_t(k + 1);
+                z->regionId = 1;
+                z->originX = i * 65535;
+                z->originY = -j * 65535;
+                realm->mapIndex->zones.push_back(std::move(z));
+            }
+        sample::DemoRandom rng(7);
+        for (int c = 1; c <= kCategories; ++c) {
+            auto cat = std::make_unique<rCateg>();
+            cat->id = uint8_t(c);
+            cat->name = "Category " + std::to_string(c);
+            cat->kind = c % 4 == 0 ? kindCreature : kindNoLevel;
+            cat->colour = TColor(rng.between(0x202020, 0xFFFFFF));
+            cat->detailClass = 1;
+            cat->visible = 1;
+            cat->font = QFont("Arial");
+            cat->font.setPointSize(8);
+            cat->icon = pics.icons[size_t(c) % pics.icons.size()];
+            common.categories.push_back(std::move(cat));
+        }
+        tree.init_tree(*realm->mapIndex, common);
+
+        std::vector<pMap_info*> zones;
+        for (auto& z : realm->mapIndex->zones) zones.push_back(z.get());
+        tree.reserveLocations(kLocations);
+        for (int n = 0; n < kLocations; ++n) {
+            const QPoint screen(rng.between(6, kWidth - 7), rng.between(6, kHeight - 7));
+            const QPoint world = view.screen_to_world(screen);
+            const pMap_info* zone = MapViewport::zone_at(world, zones);
+            if (!zone) continue;
+            const QPoint local = MapViewport::world_to_zonelocal(*zone, world);
+            rnew_node r;
+            r.name = "Place " + std::to_string(n) + (n % 3 ? " des Loups" : "");
+            r.zoneId = uint32_t(zone->zoneId);
+            r.categoryId = uint32_t(rng.between(1, kCategories));
+            r.x = uint32_t(std::clamp(local.x(), 0, 65535));
+            r.y = uint32_t(std::clamp(local.y(), 0, 65535));
+            r.hasItem = 1;
+            const int node = tree.addnode(r);
+            if (node != kNoTreeNode && n % 2) tree.nodeData(node)->item->colour = TColor(rng.between(1, 0xFFFFFF));
+        }
+
+        scene.tree = &tree;
+        scene.common = &common;
+        scene.realm = realm.get();
+        scene.CurrentMapId = 1;
+        scene.FirstActivate = false;
+        for (size_t k = 0; k < zones.size(); ++k) {
+            pMap_info* z = zones[k];
+            z->image = std::make_unique<QImage>(pics.images[k % pics.images.size()]);
+            // Above [MAHD] the tiles are already loaded, as after the first frame on screen.
+            z->tile = std::make_unique<QImage>(zoom > Preferences.MAHD ? pics.tiles[k % pics.tiles.size()]
+                                                                       : QImage(1, 1, QImage::Format_RGB32));
+            z->vectors = std::make_unique<MemoryStream>(pics.vectors[k % pics.vectors.size()]);
+            scene.DisplayedZones.push_back(z);
+        }
+        update_lod(scene);
+    }
+
+    void setMode(Mode mode)
+    {
+        scene.ShowMarkers = mode != zonesOnly;
+        scene.overlays.legend = mode == labels;
+    }
+    double frameMs()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        paint_map_layer(scene, buffer);
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    }
+    size_t iconsInView() const { return scene.HitTestStream.size() / kHitTestRecordSize; }
+};
+
+double median(std::vector<double> v)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void BM_MapFrame(benchmark::State& state)
+{
+    const int zoom = int(state.range(0));
+    const Mode mode = Mode(state.range(1));
+    BenchScene bench(zoom);
+    // The same zones alone, first: the reference of the ratio.
+    bench.setMode(zonesOnly);
+    bench.frameMs();
+    std::vector<double> reference;
+    for (int i = 0; i < 31; ++i) reference.push_back(bench.frameMs());
+
+    bench.setMode(mode);
+    bench.frameMs(); // the first frame prepares icons and labels
+    std::vector<double> frames;
+    for (auto _ : state) {
+        frames.push_back(bench.frameMs());
+        benchmark::DoNotOptimize(bench.buffer.constBits());
+    }
+    const double m = median(frames);
+    state.counters["median_ms"] = m;
+    state.counters["zones_ms"] = median(reference);
+    if (mode != zonesOnly) state.counters["x_zones"] = m / median(reference);
+    state.counters["in_view"] = double(bench.iconsInView());
+    state.SetLabel(mode == zonesOnly ? "zones alone" : mode == icons ? "locations, no labels" : "locations and labels");
+}
+BENCHMARK(BM_MapFrame)
+    ->ArgsProduct({{100, 550, 1000, 3500}, {zonesOnly, icons, labels}})
+    ->ArgNames({"zoom", "mode"})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+
+// The first frame after a map switch: every label laid out and every icon converted once.
+void BM_FirstFrameWithLabels(benchmark::State& state)
+{
+    BenchScene bench(int(state.range(0)));
+    bench.setMode(labels);
+    for (auto _ : state) {
+        forget_map_labels(bench.scene);
+        bench.frameMs();
+    }
+}
+BENCHMARK(BM_FirstFrameWithLabels)->Arg(100)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
