@@ -204,6 +204,7 @@ void BM_MapFrame(benchmark::State& state)
     }
     const double m = median(frames);
     state.counters["median_ms"] = m;
+    state.counters["min_ms"] = frames.empty() ? 0.0 : *std::min_element(frames.begin(), frames.end());
     state.counters["zones_ms"] = median(reference);
     if (mode != zonesOnly) state.counters["x_zones"] = m / median(reference);
     state.counters["in_view"] = double(bench.iconsInView());

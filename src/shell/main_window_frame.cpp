@@ -80,6 +80,19 @@ void TForm4::buildControls()
     ImageMapView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ImageMapView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         toggle_mode_nozone();
+        // Captions for the location under the mouse, or for the point when there is none.
+        const std::string copied = CopyData && CopyData->item ? CopyData->item->name : std::string();
+        const auto captions = interaction->Menu_imagePopup(copied, ToCp1252(DatabaseLang).value_or(""));
+        if (captions) {
+            const std::pair<QAction*, const MenuItemText*> items[] = {{ajouter1, &captions->ajouter1},
+                                                                       {Copiernode1, &captions->Copiernode1},
+                                                                       {coupernode1, &captions->coupernode1},
+                                                                       {hyperlink1, &captions->hyperlink1}};
+            for (const auto& [action, text] : items) {
+                if (!text->caption.empty()) action->setText(ToDisplay(text->caption));
+                action->setEnabled(text->enabled && scene.ZoneUnderMouse != nullptr);
+            }
+        }
         Menu_image->popup(ImageMapView->mapToGlobal(p));
     });
     ZoomBar = new QSlider(Qt::Horizontal, central);
