@@ -161,6 +161,7 @@ struct BenchScene {
             scene.DisplayedZones.push_back(z);
         }
         update_lod(scene);
+        if (getenv("NOVEC")) Preferences.AVCT = false;
     }
 
     void setMode(Mode mode)

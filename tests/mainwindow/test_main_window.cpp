@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPlainTextEdit>
 
 #include "database_globals.h"
 #include "main_window_fixture.h"
+#include "map_widget.h"
 #include "preferences.h"
 
 namespace {
@@ -119,4 +121,35 @@ TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
     EXPECT_FALSE(QFile::exists(f.exe + "old/Obsolete.DLL"));
     EXPECT_TRUE(QFile::exists(f.exe + "data/kill"));
     EXPECT_TRUE(QDir(f.exe + "data").exists());
+}
+
+TEST(MainWindowStart, ShowsTheSavedMapAndFollowsTheTree)
+{
+    MainWindowFixture f;
+    // Find a map id of the sample first, then start with it saved.
+    auto w = f.start();
+    ASSERT_FALSE(w->MyTreeStore.roots().empty());
+    const int firstMap = w->MyTreeStore.roots().front();
+    const int16_t mapId = w->MyTreeStore.nodeData(firstMap)->region->mapId;
+    w.reset(); // writes pref.ini
+    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[LOCR]=" +
+                                std::to_string(mapId) + "\r\n[LOCZ]=300\r\n");
+    auto shown = f.start();
+    EXPECT_EQ(shown->scene.CurrentMapId, mapId);
+    EXPECT_FALSE(shown->scene.DisplayedZones.empty());
+    EXPECT_EQ(shown->scene.view.Zoom, 300); // the saved zoom stays
+    // Picking a location in the tree selects it and shows the info page content.
+    int location = kNoTreeNode;
+    shown->MyTreeStore.forEachLocation([&](int node, const TNodeData&) {
+        if (location == kNoTreeNode && shown->MyTreeStore.isVisible(node)) location = node;
+    });
+    ASSERT_NE(location, kNoTreeNode);
+    shown->localize_data(location, true);
+    EXPECT_EQ(shown->scene.SelectionChain[0], location);
+    EXPECT_FALSE(shown->Label1->text().isEmpty());
+    // The map paints without a window.
+    QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
+    shown->scene.view.setViewSize(400, 300);
+    shown->ImageMapView->paintLayer(frame);
+    EXPECT_GT(shown->scene.HitTestStream.size(), 0u);
 }
