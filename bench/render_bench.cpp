@@ -3,8 +3,9 @@
 // locations in view (icons and colour squares), and with their labels too. The scene is
 // built in memory from the sample maker's zones (painted images, tiles twice as large,
 // rivers and roads) laid out as a grid that covers the view, and its category icon strip.
-// Reported: the median frame in milliseconds, and for the location frames their ratio to
-// the median frame of the same zones alone (measured in the same run, before them).
+// Reported: the median frame in milliseconds (and the fastest), and for the location frames
+// their ratio to the median frame of the same zones alone (measured in the same run, just
+// before them). A last benchmark times the first frame with labels, which lays them all out.
 // Targets: under 8 ms without labels, under 16 ms with them, at most 3 times the zones.
 #include <benchmark/benchmark.h>
 
@@ -131,8 +132,9 @@ struct BenchScene {
         tree.reserveLocations(kLocations);
         for (int n = 0; n < kLocations; ++n) {
             const QPoint screen(rng.between(6, kWidth - 7), rng.between(6, kHeight - 7));
-            const QPoint world = view.screen_to_world(screen);
+            QPoint world = view.screen_to_world(screen);
             const pMap_info* zone = MapViewport::zone_at(world, zones);
+            if (!zone) zone = MapViewport::zone_at(world += QPoint(1, 1), zones); // on a zone's edge
             if (!zone) continue;
             const QPoint local = MapViewport::world_to_zonelocal(*zone, world);
             rnew_node r;
@@ -161,7 +163,6 @@ struct BenchScene {
             scene.DisplayedZones.push_back(z);
         }
         update_lod(scene);
-        if (getenv("NOVEC")) Preferences.AVCT = false;
     }
 
     void setMode(Mode mode)

@@ -1,15 +1,64 @@
 #pragma once
-// Blending rows of pixels straight into a 32-bit buffer (premultiplied ARGB, or RGB32 whose
-// alpha is $FF) for the icon pass, where thousands of small pictures a frame make the
-// painter's per-call cost the larger part. Four pixels at a time with SSE2 where the
+// Blending straight into a 32-bit buffer (premultiplied ARGB, or RGB32 whose alpha is $FF)
+// for the icon pass and the lines, where thousands of small pictures and short spans a frame
+// make the painter's per-call cost (and its hand-over of span batches to worker threads) the
+// larger part. Four pixels at a time with SSE2 where the
 // compiler targets it; the same arithmetic one pixel at a time elsewhere. Inline: the rows
 // are short and many.
 #include <cstdint>
 #include <cstring>
 
+#include <QImage>
+#include <QPainter>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+// The buffer's pixels when a painter draws on a 32-bit image that can be written directly
+// (premultiplied, or opaque RGB32); empty otherwise. The raster engine writes at once, so
+// direct writes and the painter's own can alternate.
+struct Pixels {
+    uint8_t* bits = nullptr;
+    qsizetype stride = 0;
+    int width = 0, height = 0;
+    explicit operator bool() const { return bits != nullptr; }
+    uint32_t* row(int y) const { return reinterpret_cast<uint32_t*>(bits + stride * y); }
+};
+
+inline Pixels pixelsOf(QPainter& painter)
+{
+    Pixels px;
+    QPaintDevice* device = painter.device();
+    if (!device || device->devType() != QInternal::Image) return px;
+    QImage* image = static_cast<QImage*>(device);
+    if (image->format() != QImage::Format_ARGB32_Premultiplied && image->format() != QImage::Format_RGB32) return px;
+    px.bits = image->bits(); // the painter already holds the image detached: no copy here
+    px.stride = image->bytesPerLine();
+    px.width = image->width();
+    px.height = image->height();
+    return px;
+}
+
+// Runs draw(pixels) on the painter's buffer; on any other device, on a clear premultiplied
+// layer of the device's size that is then drawn over it.
+template <class Draw>
+void withPixels(QPainter& painter, Draw draw)
+{
+    if (const Pixels px = pixelsOf(painter)) {
+        draw(px);
+        return;
+    }
+    const QPaintDevice* device = painter.device();
+    if (!device || device->width() <= 0 || device->height() <= 0) return;
+    QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter layerPainter(&layer);
+        draw(pixelsOf(layerPainter));
+    }
+    painter.drawImage(0, 0, layer);
+}
 
 namespace mapblit {
 
@@ -91,31 +140,8 @@ inline void blendRow(uint32_t* dst, const uint32_t* src, int n)
 }
 
 // An opaque colour (ARGB, alpha $FF) through n coverage bytes onto n destination pixels:
-// dst = colour x c / 255 + dst x (255 - c) / 255.
-inline void blendCoverageRow(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour)
-{
-    using namespace mapblit;
-    int i = 0;
-#if defined(__SSE2__)
-    // dst + (colour - dst) x c / 255 per channel in signed 16 bits: the difference times 128
-    // by the coverage times 2 (255 made 256), the high half of the product.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(int(colour)), zero);
-    for (; i + 4 <= n; i += 4) {
-        uint32_t four;
-        std::memcpy(&four, coverage + i, 4);
-        if (four == 0) continue;
-        __m128i a = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(four)), zero); // a0..a3 in 16 bits
-        a = _mm_add_epi16(a, _mm_srli_epi16(a, 7));                        // 0..256
-        a = _mm_slli_epi16(a, 1);                                          // 0..512
-        const __m128i pairs = _mm_unpacklo_epi16(a, a);                    // a0 a0 a1 a1 a2 a2 a3 a3
-        const __m128i aLo = _mm_unpacklo_epi32(pairs, pairs), aHi = _mm_unpackhi_epi32(pairs, pairs);
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
-        __m128i lo = _mm_unpacklo_epi8(d, zero), hi = _mm_unpackhi_epi8(d, zero);
-        lo = _mm_add_epi16(lo, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(c16, lo), 7), aLo));
-        hi = _mm_add_epi16(hi, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(c16, hi), 7), aHi));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
-    }
-#endif
-    for (; i < n; ++i) dst[i] = coveragePixel(dst[i], colour, coverage[i]);
-}
+// dst + (colour - dst) x c / 255 per channel (c = 255 gives the colour exactly). Eight
+// pixels at a time where the processor has AVX2 (chosen once at run time), else four.
+void blendCoverageRow(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour);
+// The same four pixels at a time, whatever the processor (the rows' ends, and the tests).
+void blendCoverageRow4(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour);

@@ -12,6 +12,7 @@
 #include "jpeg_loader.h"
 #include "log.h"
 #include "map_renderer.h"
+#include "markers.h"
 #include "path_resolver.h"
 #include "ressource.h"
 #include "vector_file.h"
@@ -143,16 +144,14 @@ void clear_mapview(MapScene& scene)
     scene.RedirLines.clear();
     scene.LinkLines.clear();
     for (tboussole* marker : {&scene.MyPos, &scene.OtherPos}) {
-        marker->X = 0;
-        marker->Y = 0;
-        marker->Zone = nullptr;
+        SetPosition(*marker, QPoint(0, 0), nullptr);
         marker->Visible = false; // a marker without zone is never shown
     }
     if (scene.hooks.clearPositionEdits) scene.hooks.clearPositionEdits();
     if (scene.hooks.update_compass)
         scene.hooks.update_compass();
     else
-        repaintMap(scene);
+        update_compass(scene);
     scene.waypointMode = false;
     scene.Waypoints.clear();
     if (scene.hooks.erase_listWP) scene.hooks.erase_listWP();

@@ -3,6 +3,7 @@
 // Squares, icons and labels are written straight into the buffer's pixels: the labels are
 // laid out and rasterised once per location (a coverage mask) and tinted at every paint.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -21,30 +22,6 @@ constexpr size_t kMaxLabelBytes = size_t(64) << 20; // prepared labels kept befo
 constexpr size_t kLabelMax = 41;      // "-" and the name
 constexpr int kIconHalf = 5;          // icons are 11 x 11, centred on the location
 constexpr int kSquareHalf = 2;        // colour squares are 5 x 5
-
-// The buffer's pixels when the painter draws on a 32-bit image that can be written
-// directly (premultiplied or opaque); null otherwise.
-struct Pixels {
-    uint8_t* bits = nullptr;
-    qsizetype stride = 0;
-    int width = 0, height = 0;
-    explicit operator bool() const { return bits != nullptr; }
-    uint32_t* row(int y) const { return reinterpret_cast<uint32_t*>(bits + stride * y); }
-};
-
-Pixels pixelsOf(QPainter& painter)
-{
-    Pixels px;
-    QPaintDevice* device = painter.device();
-    if (!device || device->devType() != QInternal::Image) return px;
-    QImage* image = static_cast<QImage*>(device);
-    if (image->format() != QImage::Format_ARGB32_Premultiplied && image->format() != QImage::Format_RGB32) return px;
-    px.bits = image->bits(); // the painter already holds the image detached: no copy here
-    px.stride = image->bytesPerLine();
-    px.width = image->width();
-    px.height = image->height();
-    return px;
-}
 
 // Opaque square from (left, top), size x size, clipped.
 void fillSquare(const Pixels& px, int left, int top, int size, uint32_t argb)
@@ -95,36 +72,36 @@ void blendLabel(const Pixels& px, int left, int top, const MapRenderCache::Label
     }
 }
 
-// The same through a painter that is not on a 32-bit image.
-void paintLabel(QPainter& painter, int left, int top, const MapRenderCache::Label& label, uint32_t colour)
-{
-    if (label.width <= 0 || label.height <= 0) return;
-    QImage tinted(label.width, label.height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < label.height; ++y) {
-        uint32_t* out = reinterpret_cast<uint32_t*>(tinted.scanLine(y));
-        const uint8_t* row = label.coverage.data() + size_t(y) * size_t(label.stride()) + MapRenderCache::kLabelPad;
-        for (int x = 0; x < label.width; ++x) out[x] = mapblit::byteMul(colour, row[x]);
-    }
-    painter.drawImage(left + label.dx, top + label.dy, tinted);
-}
+} // namespace
 
-// Lays the text out and rasterises it in white on a clear image: its alpha is the coverage.
-void rasterise(MapRenderCache::Label& label, const QString& text, const QFont& font)
+// Lays the text out and rasterises it in white on the clear scratch image: its alpha is the
+// coverage. The scratch image and its painter serve every label of a frame.
+void MapRenderCache::rasterise(Label& label, const QString& text, const CategoryLook& look)
 {
+    const QFont& font = look.labelFont;
     QStaticText laidOut(text);
     laidOut.setTextFormat(Qt::PlainText);
     laidOut.prepare(QTransform(), font);
     constexpr int margin = 4; // room for glyphs that reach out of the layout box
     const QSizeF size = laidOut.size();
     const int w = int(std::ceil(size.width())) + 2 * margin, h = int(std::ceil(size.height())) + 2 * margin;
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawStaticText(QPointF(margin, margin), laidOut);
+    if (w > scratch.width() || h > scratch.height()) {
+        scratchPainter.reset();
+        scratch = QImage(std::max(w, std::max(scratch.width(), 512)), std::max(h, std::max(scratch.height(), 64)),
+                         QImage::Format_ARGB32_Premultiplied);
     }
+    for (int y = 0; y < h; ++y) std::memset(scratch.scanLine(y), 0, size_t(w) * 4);
+    if (!scratchPainter) {
+        scratchPainter = std::make_unique<QPainter>(&scratch);
+        scratchPainter->setPen(Qt::white);
+        scratchFontSerial = 0;
+    }
+    if (scratchFontSerial != look.fontSerial) {
+        scratchPainter->setFont(font);
+        scratchFontSerial = look.fontSerial;
+    }
+    scratchPainter->drawStaticText(QPointF(margin, margin), laidOut);
+    const QImage& image = scratch;
     int minX = w, minY = h, maxX = -1, maxY = -1;
     for (int y = 0; y < h; ++y) {
         const uint32_t* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
@@ -164,9 +141,12 @@ void rasterise(MapRenderCache::Label& label, const QString& text, const QFont& f
     }
 }
 
-QColor fromTColor(TColor c)
+namespace {
+
+// A TColor ($00BBGGRR) as an opaque ARGB pixel.
+inline uint32_t opaqueArgb(TColor c)
 {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+    return 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
 }
 
 inline void prefetch(const void* p)
@@ -244,7 +224,7 @@ const MapRenderCache::Label& MapRenderCache::label(int node, const std::string& 
     labelBytes -= l.bytes();
     l.name = name;
     l.fontSerial = look.fontSerial;
-    rasterise(l, FromCp1252(("-" + name).substr(0, kLabelMax)), look.labelFont);
+    rasterise(l, FromCp1252(("-" + name).substr(0, kLabelMax)), look);
     labelBytes += l.bytes();
     return l;
 }
@@ -270,15 +250,38 @@ void forget_map_labels(MapScene& scene)
     if (scene.renderCache) scene.renderCache->forgetLabels();
 }
 
+namespace {
+
+// A hit-test record: x and y as signed 16 bits, then the node as 32 bits, little-endian.
+void putRecord(uint8_t* out, QPoint screen, int node)
+{
+    const uint16_t x = uint16_t(int16_t(screen.x())), y = uint16_t(int16_t(screen.y()));
+    const uint32_t n = uint32_t(int32_t(node));
+    const uint8_t record[kHitTestRecordSize] = {uint8_t(x), uint8_t(x >> 8), uint8_t(y), uint8_t(y >> 8),
+                                                uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+    std::memcpy(out, record, sizeof record);
+}
+
+// Round(units / 65535 x zoom + origin), ties to even, saturated: ScaleToScreen for the
+// 16-bit zone-local coordinates of locations, with the divisor a constant. 65535 is odd, so
+// the quotient is never a tie.
+inline int32_t localToScreen(uint16_t units, int32_t zoom, int32_t origin)
+{
+    if (zoom < 0) return ScaleToScreen(units, zoom, origin);
+    const int64_t v = int64_t(origin) + (int64_t(units) * zoom + kZoneSpan / 2) / kZoneSpan;
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
 bool putmapnode(MapScene& scene, QPoint screen, int node)
 {
     if (!scene.view.point_in_view(screen)) return false;
-    const int16_t x = int16_t(screen.x()), y = int16_t(screen.y());
-    const int32_t n = node;
-    uint8_t record[kHitTestRecordSize] = {
-        uint8_t(x), uint8_t(uint16_t(x) >> 8), uint8_t(y), uint8_t(uint16_t(y) >> 8),
-        uint8_t(n), uint8_t(uint32_t(n) >> 8), uint8_t(uint32_t(n) >> 16), uint8_t(uint32_t(n) >> 24)};
-    scene.HitTestStream.write(record, sizeof record);
+    uint8_t record[kHitTestRecordSize];
+    putRecord(record, screen, node);
+    MemoryStream& stream = scene.HitTestStream;
+    stream.position = stream.size(); // appended, wherever a reader left the position
+    stream.write(record, sizeof record);
     return true;
 }
 
@@ -292,39 +295,54 @@ void draw_locations(MapScene& scene, QPainter& painter)
     if (scene.common)
         for (const auto& c : scene.common->categories)
             if (c) cache.look(*c, scene.categoryIcons);
-    const Pixels px = pixelsOf(painter);
     const MapViewport& view = scene.view;
     const int32_t zoom = view.Zoom;
     const bool legend = scene.overlays.legend;
 
-    bool labelFlag = false;
-    const rCateg* lookCategory = nullptr;
-    const MapRenderCache::CategoryLook* look = nullptr;
-    for (const pMap_info* zone : scene.DisplayedZones) {
-        if (!zone || !zone->inView || !tree.isNode(zone->treeNode)) continue;
-        const ViewRect r = view.zoneScreenRect(*zone);
-        // The zone node's own subtree, in tree order: categories, then their locations.
-        for (int categNode : tree.children(zone->treeNode)) {
-            const TreeNode& cn = tree.node(categNode);
-            if (cn.visible && cn.level == levelCategory && cn.data && cn.data->category) {
-                const rCateg& c = *cn.data->category;
-                labelFlag = c.visible && c.labelsNow && legend;
-                if (!c.iconsNow) continue; // on to the next category: none of its icons
+    std::vector<int>& walk = cache.walk;
+    ByteBuffer& hits = cache.hits;
+    hits.clear();
+    withPixels(painter, [&](const Pixels& px) {
+        bool labelFlag = false;
+        bool skipping = false; // in a category whose icons are not shown
+        const rCateg* lookCategory = nullptr;
+        const MapRenderCache::CategoryLook* look = nullptr;
+        for (const pMap_info* zone : scene.DisplayedZones) {
+            if (!zone || !zone->inView || !tree.isNode(zone->treeNode)) continue;
+            const ViewRect r = view.zoneScreenRect(*zone);
+            // The zone node's own subtree in tree order, flat: each category, then its locations.
+            walk.clear();
+            for (int categNode : tree.children(zone->treeNode)) {
+                walk.push_back(categNode);
+                const std::vector<int>& kids = tree.node(categNode).children;
+                walk.insert(walk.end(), kids.begin(), kids.end());
             }
-            // A hidden category node is passed over; its locations are still walked.
-            const std::vector<int>& kids = cn.children;
-            for (size_t k = 0; k < kids.size(); ++k) {
-                // The payloads live on the heap: fetch them a few locations ahead.
-                if (k + 4 < kids.size()) prefetch(tree.node(kids[k + 4]).data.get());
-                if (k + 2 < kids.size())
-                    if (const TNodeData* ahead = tree.node(kids[k + 2]).data.get()) prefetch(ahead->item.get());
-                const int node = kids[k];
+            for (size_t k = 0; k < walk.size(); ++k) {
+                // Nodes and their payloads on the heap: fetch them a few nodes ahead, each
+                // stage reading only what an earlier one fetched.
+                if (k + 12 < walk.size()) prefetch(&tree.node(walk[k + 12]));
+                if (k + 6 < walk.size()) prefetch(tree.node(walk[k + 6]).data.get());
+                if (k + 3 < walk.size())
+                    if (const TNodeData* ahead = tree.node(walk[k + 3]).data.get()) prefetch(ahead->item.get());
+                const int node = walk[k];
                 const TreeNode& n = tree.node(node);
-                if (!n.visible || n.level != levelLocation || n.check != NodeCheck::Checked) continue;
+                if (n.level == levelCategory) {
+                    skipping = false;
+                    if (!n.visible || !n.data || !n.data->category) continue; // passed over, its locations still walked
+                    const rCateg& c = *n.data->category;
+                    labelFlag = c.visible && c.labelsNow && legend;
+                    skipping = !c.iconsNow; // on to the next category: none of its icons
+                    continue;
+                }
+                if (skipping || !n.visible || n.level != levelLocation || n.check != NodeCheck::Checked) continue;
                 if (!n.data || !n.data->item || !n.data->category) continue;
                 const rItemdata& item = *n.data->item;
-                const QPoint s(ScaleToScreen(item.x, zoom, r.left), ScaleToScreen(item.y, zoom, r.top));
-                if (!putmapnode(scene, s, node)) continue; // outside the view: neither drawn nor hoverable
+                const QPoint s(localToScreen(item.x, zoom, r.left), localToScreen(item.y, zoom, r.top));
+                // Tested in 32 bits before it is stored in 16: outside the view, neither drawn
+                // nor hoverable (putmapnode, here gathered and written once at the end).
+                if (!view.point_in_view(s)) continue;
+                hits.resize(hits.size() + kHitTestRecordSize);
+                putRecord(hits.data() + hits.size() - kHitTestRecordSize, s, node);
                 if (!check_traduc_visibility(item, scene.overlays.traduc)) continue;
 
                 const rCateg& c = *n.data->category;
@@ -332,27 +350,19 @@ void draw_locations(MapScene& scene, QPainter& painter)
                     look = &cache.lookAsIs(c, scene.categoryIcons);
                     lookCategory = &c;
                 }
-                const bool hasColour = int32_t(item.colour) > 0;
-                const uint32_t squareColour = 0xFF000000u | fromTColor(item.colour).rgb();
-                if (px) {
-                    if (hasColour) fillSquare(px, s.x() - kSquareHalf, s.y() - kSquareHalf, 2 * kSquareHalf + 1, squareColour);
-                    if (!look->icon.isNull()) blendIcon(px, s.x() - kIconHalf, s.y() - kIconHalf, *look);
-                } else {
-                    if (hasColour)
-                        painter.fillRect(QRect(s.x() - kSquareHalf, s.y() - kSquareHalf, 2 * kSquareHalf + 1, 2 * kSquareHalf + 1),
-                                         QColor::fromRgb(squareColour));
-                    if (!look->icon.isNull()) painter.drawImage(s.x() - kIconHalf, s.y() - kIconHalf, look->icon);
-                }
+                if (int32_t(item.colour) > 0) // a colour of 0 or below (a system colour) is none
+                    fillSquare(px, s.x() - kSquareHalf, s.y() - kSquareHalf, 2 * kSquareHalf + 1, opaqueArgb(item.colour));
+                if (!look->icon.isNull()) blendIcon(px, s.x() - kIconHalf, s.y() - kIconHalf, *look);
                 if (!labelFlag) continue;
                 // The text in the location's colour for creatures, else in the category's.
-                const uint32_t textColour = 0xFF000000u | fromTColor(c.kind == kindCreature ? item.colour : c.colour).rgb();
+                const uint32_t textColour = opaqueArgb(c.kind == kindCreature ? item.colour : c.colour);
                 const MapRenderCache::Label& label = cache.label(node, item.name, *look);
-                const int left = s.x() + kIconHalf, top = s.y() - look->points + 1;
-                if (px)
-                    blendLabel(px, left, top, label, textColour);
-                else
-                    paintLabel(painter, left, top, label, textColour);
+                blendLabel(px, s.x() + kIconHalf, s.y() - look->points + 1, label, textColour);
             }
         }
-    }
+    });
+    MemoryStream& stream = scene.HitTestStream;
+    stream.position = stream.size(); // appended, wherever a reader left the position
+    stream.write(hits.data(), hits.size());
+    cache.endFrame();
 }

@@ -1,99 +1,24 @@
-// The lines and boxes of the map layer: the selected area, the markers and the compass,
-// the paths, the link and redirect lines, the waypoints, the tips and feedback boxes.
-// Lines can reach far outside the view (world points on another map's edge give screen
-// points in the millions): they are clipped here, in doubles, before Qt sees them.
-#include <algorithm>
-#include <cmath>
+// The lines and boxes of the map layer: the vectors and grids, the selected area, the
+// markers and the compass, the paths, the link and redirect lines, the waypoints, the zone
+// highlight, the tips and feedback boxes. Lines go straight into the buffer (map_lines.h);
+// their end points can lie far outside the view and are clipped there.
+#include <cstring>
 #include <vector>
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPen>
 #include <QPolygonF>
 
 #include "cp1252.h"
-#include "image_helpers.h"
+#include "map_lines.h"
 #include "map_render_cache.h"
 #include "map_renderer.h"
+#include "markers.h"
+#include "preferences.h"
 
 namespace {
 
-constexpr double kClipMargin = 16.0; // pixels around the buffer that lines may still touch
-
-QRectF clipArea(const QPainter& painter)
-{
-    const QPaintDevice* d = painter.device();
-    return QRectF(-kClipMargin, -kClipMargin, d->width() + 2 * kClipMargin, d->height() + 2 * kClipMargin);
-}
-
-// Liang-Barsky: cuts the segment a-b to the rectangle; False when nothing of it is inside.
-// t0 and t1 are where the kept part starts and ends along the segment (0..1).
-bool clipSegment(QPointF a, QPointF b, const QRectF& r, double& t0, double& t1)
-{
-    t0 = 0.0;
-    t1 = 1.0;
-    const double dx = b.x() - a.x(), dy = b.y() - a.y();
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            if (t > t1) return false;
-            t0 = std::max(t0, t);
-        } else {
-            if (t < t0) return false;
-            t1 = std::min(t1, t);
-        }
-    }
-    return t0 <= t1;
-}
-
-QPointF along(QPointF a, QPointF b, double t)
-{
-    return a + (b - a) * t;
-}
-
-// Strokes the polyline through the painter's pen, clipped to the area around the buffer;
-// a dash pattern runs on across the parts that clipping separates, as along the whole line.
-void strokePolyline(QPainter& painter, const std::vector<QPointF>& points)
-{
-    if (points.size() < 2) return;
-    const QRectF area = clipArea(painter);
-    QPen pen = painter.pen();
-    const bool dashed = pen.style() != Qt::SolidLine;
-    double travelled = 0.0; // pixels along the whole line before the current segment
-    QPolygonF run;
-    auto flush = [&] {
-        if (run.size() >= 2) painter.drawPolyline(run);
-        run.clear();
-    };
-    for (size_t i = 1; i < points.size(); ++i) {
-        const QPointF a = points[i - 1], b = points[i];
-        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
-        double t0, t1;
-        if (!clipSegment(a, b, area, t0, t1)) {
-            flush();
-        } else {
-            const QPointF c0 = along(a, b, t0), c1 = along(a, b, t1);
-            if (t0 > 0.0 || run.isEmpty()) {
-                flush();
-                if (dashed) {
-                    pen.setDashOffset(travelled + t0 * length);
-                    painter.setPen(pen);
-                }
-                run << c0;
-            }
-            run << c1;
-            if (t1 < 1.0) flush();
-        }
-        travelled += length;
-    }
-    flush();
-}
+constexpr double kClipMargin = 16.0; // pixels around the buffer that a filled area may reach
 
 // Sutherland-Hodgman against each side of the area; the winding number of every point inside
 // the area is kept, so a self-crossing outline fills the same with the non-zero rule.
@@ -117,7 +42,7 @@ QPolygonF clipPolygon(const QPolygonF& polygon, const QRectF& r)
             case 2: t = (r.top() - a.y()) / (b.y() - a.y()); break;
             default: t = (r.bottom() - a.y()) / (b.y() - a.y()); break;
             }
-            return along(a, b, t);
+            return a + (b - a) * t;
         };
         const QPolygonF in = out;
         out.clear();
@@ -135,43 +60,20 @@ QPolygonF clipPolygon(const QPolygonF& polygon, const QRectF& r)
     return out;
 }
 
-QPen linePen(uint32_t colour)
+QPointF screenOf(const MapViewport& view, QPoint world)
 {
-    QPen pen(QColor::fromRgba(colour));
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    return pen;
+    return QPointF(view.world_to_screen(world));
 }
 
-// A stipple of two entries of colour and one transparent entry, each `step` pixels long.
-QPen stipplePen(uint32_t colour, double onPixels, double offPixels)
+// An anti-aliased polyline; the pen's stipple runs on along it.
+void polylineAA(const Pixels& px, const std::vector<QPointF>& points, LinePen pen)
 {
-    QPen pen = linePen(colour);
-    pen.setDashPattern({onPixels, offPixels});
-    return pen;
+    for (size_t i = 1; i < points.size(); ++i) lineAA(px, points[i - 1], points[i], pen);
 }
 
-// Screen point of a world point, as doubles on the pixel centre (Graphics32's convention).
-QPointF centreOf(const MapViewport& view, QPoint world)
+void drawSprite(QPainter& painter, const MarkerSprite& sprite, const QImage& bitmap)
 {
-    const QPoint s = view.world_to_screen(world);
-    return QPointF(double(s.x()) + 0.5, double(s.y()) + 0.5);
-}
-
-void drawMarker(const MapViewport& view, QPainter& painter, const QImage& bitmap, QPoint world)
-{
-    if (bitmap.isNull()) return;
-    const QPoint s = view.world_to_screen(world);
-    if (!view.point_in_view(s)) return;
-    painter.drawImage(s.x() - bitmap.width() / 2, s.y() - bitmap.height() / 2, bitmap);
-}
-
-QPoint markerWorld(const tboussole& marker)
-{
-    if (!marker.Zone) return QPoint(0, 0);
-    return MapViewport::worldmaptoworld(QPoint(marker.X, marker.Y), *marker.Zone);
+    if (sprite.drawn && !bitmap.isNull()) painter.drawImage(sprite.topLeft, bitmap);
 }
 
 QColor fromTColor(TColor c)
@@ -188,17 +90,49 @@ QFont boxFont()
 
 } // namespace
 
+void draw_vectors(const MemoryStream& stream, QPainter& painter, float x0, float y0, int32_t zoom, uint32_t colour)
+{
+    const size_t size = stream.size();
+    if (size == 0) return;
+    const uint8_t* data = stream.data.data();
+    withPixels(painter, [&](const Pixels& px) {
+        LinePen pen = LinePen::solid(colour);
+        const double z = zoom;
+        size_t pos = 0;
+        while (size - pos >= 2) {
+            uint16_t n;
+            std::memcpy(&n, data + pos, 2);
+            pos += 2;
+            if (n == 0) continue;            // no point in the block: nothing to read for it
+            if ((size - pos) / 8 < n) break; // truncated: never read past the stream
+            QPointF previous;
+            for (uint16_t i = 0; i < n; ++i, pos += 8) {
+                float fx, fy;
+                std::memcpy(&fx, data + pos, 4);
+                std::memcpy(&fy, data + pos + 4, 4);
+                // Single-precision origin plus zoom times the fraction, as the original.
+                const QPointF point(double(x0) + z * double(fx), double(y0) + z * double(fy));
+                if (i > 0) lineAA(px, previous, point, pen);
+                previous = point;
+            }
+        }
+    });
+}
+
 void draw_ownpath(MapScene& scene, QPainter& painter)
 {
     scene.OwnPathPolygon.clear();
-    for (const WorldPoint& p : scene.OwnPath.points)
-        scene.OwnPathPolygon << QPointF(scene.view.world_to_screen(QPoint(p.x, p.y)));
-    const QPolygonF clipped = clipPolygon(scene.OwnPathPolygon, clipArea(painter));
+    for (const WorldPoint& p : scene.OwnPath.points) scene.OwnPathPolygon << screenOf(scene.view, QPoint(p.x, p.y));
+    const QPaintDevice* d = painter.device();
+    const QRectF area(-kClipMargin, -kClipMargin, d->width() + 2 * kClipMargin, d->height() + 2 * kClipMargin);
+    const QPolygonF clipped = clipPolygon(scene.OwnPathPolygon, area);
     if (clipped.size() < 2) return;
     const uint32_t colour = scene.OwnPath.colour32;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(linePen(colour | 0xFF000000u));
+    QPen outline(QColor::fromRgba(colour | 0xFF000000u));
+    outline.setCosmetic(true);
+    painter.setPen(outline);
     painter.setBrush(Qt::NoBrush);
     painter.drawPolygon(clipped, Qt::WindingFill);
     painter.setPen(Qt::NoPen);
@@ -209,52 +143,49 @@ void draw_ownpath(MapScene& scene, QPainter& painter)
 
 void draw_target(const MapScene& scene, QPainter& painter)
 {
-    if (!scene.Target.Visible) return;
-    drawMarker(scene.view, painter, scene.Target.Bitmap, QPoint(scene.Target.X, scene.Target.Y));
+    drawSprite(painter, target_sprite(scene), scene.Target.Bitmap);
 }
 
 void draw_compass(const MapScene& scene, QPainter& painter)
 {
-    const QPoint w1 = markerWorld(scene.MyPos), w2 = markerWorld(scene.OtherPos);
-    if (scene.MyPos.Visible) drawMarker(scene.view, painter, scene.MyPos.Bitmap, w1);
-    if (scene.OtherPos.Visible) drawMarker(scene.view, painter, scene.OtherPos.Bitmap, w2);
-    if (!scene.MyPos.Visible || !scene.OtherPos.Visible) return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(stipplePen(kCompassLineColour, 2, 1)); // two blue pixels, one gap
-    strokePolyline(painter, {centreOf(scene.view, w1), centreOf(scene.view, w2)});
-    painter.restore();
+    const CompassGeometry g = compass_geometry(scene);
+    drawSprite(painter, g.my, scene.MyPos.Bitmap);
+    drawSprite(painter, g.other, scene.OtherPos.Bitmap);
+    if (!g.lineDrawn) return;
+    // The stipple of the markers' part: two blue pixels, one clear, an entry per pixel.
+    withPixels(painter, [&](const Pixels& px) {
+        LinePen pen;
+        pen.colour = g.stipple[0];
+        pen.pattern = g.stipple;
+        pen.patternLength = int(g.stipple.size());
+        pen.step = g.stippleStep;
+        lineAA(px, g.lineStart, g.lineEnd, pen);
+    });
 }
 
 void draw_paths(const MapScene& scene, QPainter& painter)
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-    std::vector<QPointF> points;
-    for (const rwpitem& path : scene.Paths) {
-        if (!path.shown || path.points.size() < 2) continue;
-        // Stipple (colour, colour, clear) at a step of 0.5: four pixels drawn, two left out.
-        painter.setPen(stipplePen(path.colour32, 4, 2));
-        points.clear();
-        for (const WorldPoint& p : path.points) points.push_back(centreOf(scene.view, QPoint(p.x, p.y)));
-        strokePolyline(painter, points);
-    }
-    painter.restore();
+    withPixels(painter, [&](const Pixels& px) {
+        std::vector<QPointF> points;
+        for (const rwpitem& path : scene.Paths) {
+            if (!path.shown || path.points.size() < 2) continue;
+            points.clear();
+            for (const WorldPoint& p : path.points) points.push_back(screenOf(scene.view, QPoint(p.x, p.y)));
+            // (colour, colour, clear) at a step of 0.5: four pixels drawn, two left out.
+            polylineAA(px, points, LinePen::stippled(path.colour32, 0.5));
+        }
+    });
 }
 
 void draw_lines(const MapScene& scene, QPainter& painter, const linearray& lines)
 {
     if (lines.empty()) return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    for (const rLine& line : lines) {
-        painter.setPen(linePen(line.colour | 0xFF000000u));
-        const QPoint a = scene.view.world_to_screen(QPoint(line.x1, line.y1));
-        const QPoint b = scene.view.world_to_screen(QPoint(line.x2, line.y2));
-        strokePolyline(painter, {QPointF(a), QPointF(b)});
-    }
-    painter.restore();
+    withPixels(painter, [&](const Pixels& px) {
+        for (const rLine& line : lines) {
+            LinePen pen = LinePen::solid(line.colour | 0xFF000000u);
+            linePlain(px, screenOf(scene.view, QPoint(line.x1, line.y1)), screenOf(scene.view, QPoint(line.x2, line.y2)), pen);
+        }
+    });
 }
 
 void draw_waypoints(const MapScene& scene, QPainter& painter)
@@ -262,14 +193,18 @@ void draw_waypoints(const MapScene& scene, QPainter& painter)
     std::vector<QPointF> points;
     for (const rWaypoint& w : scene.Waypoints) {
         if (!w.zone) continue;
-        points.push_back(centreOf(scene.view, MapViewport::worldmaptoworld(QPoint(w.x, w.y), *w.zone)));
+        points.push_back(screenOf(scene.view, MapViewport::worldmaptoworld(QPoint(w.x, w.y), *w.zone)));
     }
     if (points.size() < 2) return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(linePen(kWaypointColour));
-    strokePolyline(painter, points);
-    painter.restore();
+    withPixels(painter, [&](const Pixels& px) { polylineAA(px, points, LinePen::solid(kWaypointColour)); });
+}
+
+void draw_zone_highlight(const MapScene& scene, QPainter& painter)
+{
+    const pMap_info* zone = scene.SelectionZone;
+    if (!Preferences.MCUR || !zone || !zone->inView) return;
+    const ViewRect r = scene.view.zoneScreenRect(*zone);
+    draw_vectors(scene.BorderVec, painter, float(r.left), float(r.top), scene.view.Zoom, kZoneHighlightColour);
 }
 
 void draw_tips(MapScene& scene, QPainter& painter)
@@ -316,13 +251,4 @@ void draw_feedback(QPainter& painter, const FeedbackLines& lines)
         painter.drawText(QPoint(width / 2 - line.width / 2, h - d + 5 + 16 * i + ascent), FromCp1252(line.text));
     }
     painter.restore();
-}
-
-uint32_t route_colour(const TData_common* common, const rItemdata& item)
-{
-    const rCommand* command = item.command.get();
-    const uint32_t alpha = command ? (command->colour32 & 0xFF000000u) : 0xFF000000u;
-    const size_t index = command ? command->colourIndex : 0;
-    if (index != 0 && common && index < common->colors.size()) return ColorToColor32(common->colors[index].colour, alpha);
-    return ColorToColor32(item.colour, alpha);
 }

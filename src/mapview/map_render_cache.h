@@ -14,7 +14,10 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QStaticText>
+
+#include "memory_stream.h"
 
 struct rCateg;
 class LocationTree;
@@ -59,6 +62,11 @@ struct MapRenderCache {
     // Forgets labels of a cleared tree.
     void followTree(const LocationTree& tree);
     void forgetLabels();
+    // Ends the painter of the scratch image that the labels of a frame were made on.
+    void endFrame() { scratchPainter.reset(); }
+
+    // Lays a label's text out and rasterises it into its mask on the scratch image.
+    void rasterise(Label& label, const QString& text, const CategoryLook& look);
 
     std::unordered_map<const rCateg*, CategoryLook> categories;
     std::vector<std::unique_ptr<Label>> labels; // by node id
@@ -66,6 +74,12 @@ struct MapRenderCache {
     const LocationTree* tree = nullptr;
     size_t treeGeneration = 0;
     uint32_t nextFontSerial = 1;
+
+    std::vector<int> walk; // the nodes of one zone in tree order, reused from zone to zone
+    ByteBuffer hits;       // the frame's hit-test records, written to the stream in one piece
+    QImage scratch;                           // where the labels are rasterised
+    std::unique_ptr<QPainter> scratchPainter; // open on it for the labels of one frame
+    uint32_t scratchFontSerial = 0;
 
     std::vector<std::string> tipsSource;
     std::vector<QStaticText> tips;

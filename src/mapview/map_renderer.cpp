@@ -1,10 +1,6 @@
 #include "map_renderer.h"
 
-#include <cstring>
-
 #include <QPainter>
-#include <QPen>
-#include <QPolygonF>
 
 #include "map_loading.h"
 #include "map_render_cache.h"
@@ -42,16 +38,6 @@ const QImage* tileOf(MapScene& scene, pMap_info& zone)
     }
     scene.TilesUnavailable.insert(&zone);
     return nullptr;
-}
-
-QPen hairline(uint32_t colour)
-{
-    QPen pen(QColor::fromRgba(colour));
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    return pen;
 }
 
 bool isDirectFormat(QImage::Format f)
@@ -173,47 +159,8 @@ void draw_zones(MapScene& scene, QPainter& painter)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 
-void draw_vectors(const MemoryStream& stream, QPainter& painter, float x0, float y0, int32_t zoom, uint32_t colour)
-{
-    const size_t size = stream.size();
-    if (size == 0) return;
-    const uint8_t* data = stream.data.data();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(hairline(colour));
-    painter.setBrush(Qt::NoBrush);
-    // Graphics32 puts integer coordinates on pixel centres, Qt on pixel corners.
-    const double ox = double(x0) + 0.5, oy = double(y0) + 0.5, z = zoom;
-    QPolygonF line;
-    size_t pos = 0;
-    while (size - pos >= 2) {
-        uint16_t n;
-        std::memcpy(&n, data + pos, 2);
-        pos += 2;
-        if (n == 0) continue; // no point in the block: nothing to read for it
-        if ((size - pos) / 8 < n) break; // truncated: never read past the stream
-        line.resize(n);
-        for (uint16_t i = 0; i < n; ++i, pos += 8) {
-            float fx, fy;
-            std::memcpy(&fx, data + pos, 4);
-            std::memcpy(&fy, data + pos + 4, 4);
-            line[i] = QPointF(ox + z * fx, oy + z * fy);
-        }
-        if (n >= 2) painter.drawPolyline(line);
-    }
-    painter.restore();
-}
-
 void draw_veil(QPainter& painter)
 {
     const QPaintDevice* device = painter.device();
     painter.fillRect(QRect(0, 0, device->width(), device->height()), QColor::fromRgba(kVeilColour));
-}
-
-void draw_zone_highlight(const MapScene& scene, QPainter& painter)
-{
-    const pMap_info* zone = scene.SelectionZone;
-    if (!Preferences.MCUR || !zone || !zone->inView) return;
-    const ViewRect r = scene.view.zoneScreenRect(*zone);
-    draw_vectors(scene.BorderVec, painter, float(r.left), float(r.top), scene.view.Zoom, kZoneHighlightColour);
 }

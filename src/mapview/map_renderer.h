@@ -25,7 +25,6 @@ constexpr uint32_t kCoarseGridColour = 0x33FFFFFF; // border.vec, at any zoom
 constexpr uint32_t kVeilColour = 0x66000000;       // but_stitre
 constexpr uint32_t kZoneHighlightColour = 0x55FFFF00;
 constexpr uint32_t kWaypointColour = 0xFFFFFF00;
-constexpr uint32_t kCompassLineColour = 0xFF00AAFF;
 constexpr uint32_t kTipsBoxColour = 0x55000000;
 constexpr uint32_t kFeedbackBoxColour = 0x99000000;
 
@@ -73,11 +72,6 @@ void draw_feedback(QPainter& painter, const FeedbackLines& lines);
 constexpr size_t kHitTestRecordSize = 8;
 // Appends a record when the screen point (tested in 32 bits) is in view; False otherwise.
 bool putmapnode(MapScene& scene, QPoint screen, int node);
-
-// The colour of a route: named colour d (0-based in the colour list) for colour index
-// d > 0, else the location's display colour, with the route's alpha; an index past the
-// named colours falls back to the location's colour.
-uint32_t route_colour(const TData_common* common, const rItemdata& item);
 
 // Drops the prepared labels (their nodes belong to the map shown); the next paint prepares
 // the labels it needs again.

@@ -1,6 +1,7 @@
 // The map layer: zone placement, the veil, images against tiles at the [MAHD] boundary, tile
-// release and memory, colour squares, icons at the view's edge and the hit-test buffer, the
-// level of detail, the splash case, the paint order, vector streams and lines far off.
+// release and memory, colour squares, icons at the view's edges and the hit-test buffer, the
+// level of detail, the splash case, the paint order, labels, dashes, vector streams, lines
+// far off, other buffer formats, and the blending rows against their formula.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,8 +9,10 @@
 #include <QPainter>
 
 #include "log.h"
+#include "map_blit.h"
 #include "map_fixture.h"
 #include "map_renderer.h"
+#include "markers.h"
 
 namespace {
 
@@ -180,9 +183,11 @@ TEST_F(MapRendererTest, IconAtColumnZeroIsNeitherPaintedNorRecorded)
     f.showMap1(0xFF202020);
     f.scene.view.OffsetX = 0;
     f.scene.overlays.legend = false;
-    f.add("edge", 10, 1, 0, 32767);       // x = 0
-    const int inside = f.add("one", 10, 1, 656, 32767); // x = 1
+    f.add("edge", 10, 1, 0, 13107, 0x000000FF);          // (0, 40)
+    const int inside = f.add("one", 10, 1, 656, 32767); // (1, 70)
     const QImage b = paint();
+    EXPECT_EQ(pixel(b, 0, 40), 0xFF202020u); // neither its square nor its icon
+    EXPECT_EQ(pixel(b, 1, 40), 0xFF202020u);
     const auto records = hitRecords(f.scene.HitTestStream);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].node, inside);
@@ -191,14 +196,35 @@ TEST_F(MapRendererTest, IconAtColumnZeroIsNeitherPaintedNorRecorded)
     EXPECT_EQ(pixel(b, 1, 70), kIconColour);
     // Far-off points are tested in 32 bits: 65546 would be 10 in 16 bits.
     EXPECT_FALSE(putmapnode(f.scene, QPoint(65546, 10), inside));
+    f.scene.HitTestStream.position = 0; // where a reader may leave it
     EXPECT_TRUE(putmapnode(f.scene, QPoint(10, 10), inside));
+    const auto after = hitRecords(f.scene.HitTestStream);
+    ASSERT_EQ(after.size(), 2u); // appended, the first record kept
+    EXPECT_EQ(after[0].x, 1);
+    EXPECT_EQ(after[1].x, 10);
+}
+
+TEST_F(MapRendererTest, IconsAndLabelsAtTheEdgesAreClipped)
+{
+    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
+    f.scene.view.OffsetX = 100; // NE from 200 to 300, SE below it to 300, 300
+    f.scene.view.OffsetY = 100;
+    f.add("A long name at the right edge", 11, 1, 64880, 100, 0x0000FF00); // (299, 100)
+    f.add("Bottom", 13, 1, 30000, 64880, 0x0000FF00);                     // (246, 299)
+    f.add("Left", 10, 1, 400, 30000, 0x0000FF00);                         // (101, 146)
+    const QImage b = paint();
+    EXPECT_EQ(hitRecords(f.scene.HitTestStream).size(), 3u);
+    EXPECT_EQ(pixel(b, 298, 100), kIconColour);
+    EXPECT_EQ(pixel(b, 297, 98), 0xFF00FF00u); // its colour square, cut by the edge
+    EXPECT_EQ(pixel(b, 246, 298), kIconColour);
+    EXPECT_EQ(pixel(b, 101, 146), kIconColour);
 }
 
 TEST_F(MapRendererTest, HitTestRecordsFollowZoneAndTreeOrderAndSkipHiddenOnes)
 {
     f.showMap1();
     const int a = f.add("a", 11, 1, 100, 100);
-    const int b = f.add("b", 10, 2, 100, 100);
+    f.add("b", 10, 2, 100, 100); // a camp: its category shows no icons
     const int c = f.add("c", 10, 1, 200, 200);
     const int hidden = f.add("hidden", 10, 1, 300, 300);
     const int unchecked = f.add("unchecked", 10, 1, 400, 400);
@@ -211,7 +237,6 @@ TEST_F(MapRendererTest, HitTestRecordsFollowZoneAndTreeOrderAndSkipHiddenOnes)
     EXPECT_EQ(r[0].node, c); // zone NW first, then NE
     EXPECT_EQ(r[1].node, a);
     EXPECT_EQ(r[1].x, 110);
-    (void)b;
 }
 
 TEST_F(MapRendererTest, TranslationFilterRecordsButDoesNotPaint)
@@ -398,6 +423,27 @@ TEST_F(MapRendererTest, VectorStreamsAreNeverReadPastTheirEnd)
     EXPECT_EQ(pixel(b, 50, 49), 0xFF000000u);
 }
 
+TEST_F(MapRendererTest, OtherBufferFormatsAndDevicesPaintTheSame)
+{
+    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
+    f.add("a", 10, 1, 32767, 32767, 0x000000FF);
+    f.scene.RedirLines.push_back({0, 13107, 65535, 13107, 0xFF00FF00});
+    const QImage reference = paint();
+    QImage other(300, 300, QImage::Format_RGB888);
+    paint_map_layer(f.scene, other);
+    EXPECT_EQ(other.format(), QImage::Format_RGB888);
+    EXPECT_EQ(other.convertToFormat(QImage::Format_RGB32), reference.convertToFormat(QImage::Format_RGB32));
+    // A painter on an image that cannot be written directly: the lines go through a layer.
+    QImage rgb888(100, 100, QImage::Format_RGB888);
+    rgb888.fill(Qt::black);
+    {
+        QPainter p(&rgb888);
+        draw_vectors(horizontalLine(0.5f), p, 0.0f, 0.0f, 100, 0xFFFFFFFF);
+    }
+    EXPECT_EQ(pixel(rgb888, 50, 50), 0xFFFFFFFFu);
+    EXPECT_EQ(pixel(rgb888, 50, 49), 0xFF000000u);
+}
+
 TEST_F(MapRendererTest, LinesFromFarOffPointsAreClippedIntoView)
 {
     f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
@@ -410,22 +456,75 @@ TEST_F(MapRendererTest, LinesFromFarOffPointsAreClippedIntoView)
     EXPECT_GT(int((inside >> 16) & 0xFF), int(inside & 0xFF) + 20) << std::hex << inside;
 }
 
-TEST(RouteColour, NamedColourOrTheLocationsWhenTheIndexIsPastTheList)
+TEST_F(MapRendererTest, PathsAreDashedFourOnTwoOffAndTheCompassTwoOnOneOff)
 {
-    TData_common common;
-    common.savePrefsOnDestroy = false;
-    common.colors = {{"zero", 0x000000FF}, {"one", 0x0000FF00}, {"two", 0x00FF0000}};
-    rItemdata item;
-    item.colour = 0x00808080;
-    item.command = std::make_unique<rCommand>();
-    item.command->route = 1;
-    item.command->colour32 = 0x88000000;
-    item.command->colourIndex = 2;
-    EXPECT_EQ(route_colour(&common, item), 0x880000FEu);
-    item.command->colourIndex = 3;
-    EXPECT_EQ(route_colour(&common, item), 0x887F7F7Fu);
-    item.command->colourIndex = 0;
-    EXPECT_EQ(route_colour(&common, item), 0x887F7F7Fu);
+    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
+    rwpitem path;
+    path.shown = 1;
+    path.colour32 = 0xFFFF0000;
+    path.points = {{0, 13107}, {65535, 13107}}; // row 40, from x 10 to 110
+    f.scene.Paths.push_back(path);
+    SetPosition(f.scene.MyPos, {0, 19660}, f.nw); // row 50, from x 10
+    SetPosition(f.scene.OtherPos, {0, 19660}, f.ne); // to x 110
+    f.scene.MyPos.Visible = f.scene.OtherPos.Visible = true;
+    f.scene.Waypoints = {{0, 26214, f.nw}, {65535, 26214, f.nw}}; // row 60, solid
+    const QImage b = paint();
+    std::string dashes, compass, waypoints;
+    for (int x = 10; x < 22; ++x) {
+        dashes += pixel(b, x, 40) == 0xFFFF0000u ? 'x' : pixel(b, x, 40) == 0xFF202020u ? '.' : '?';
+        compass += pixel(b, x, 50) == kMyPosColour ? 'x' : pixel(b, x, 50) == 0xFF202020u ? '.' : '?';
+        waypoints += pixel(b, x, 60) == kWaypointColour ? 'x' : '?';
+    }
+    EXPECT_EQ(dashes, "xxxx..xxxx..");
+    EXPECT_EQ(compass, "xx.xx.xx.xx.");
+    EXPECT_EQ(waypoints, "xxxxxxxxxxxx");
+    EXPECT_EQ(pixel(b, 110, 40), 0xFF202020u); // the last point is left out
+    f.scene.Paths[0].shown = 0;
+    EXPECT_EQ(pixel(paint(), 10, 40), 0xFF202020u);
+}
+
+TEST(MapBlit, RowsMatchTheBlendFormula)
+{
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int n = 1; n <= 40; ++n) {
+        std::vector<uint32_t> dst(static_cast<size_t>(n)), before;
+        std::vector<uint8_t> cover(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            dst[size_t(i)] = 0xFF000000u | (next() & 0xFFFFFF);
+            const uint32_t r = next() % 4;
+            cover[size_t(i)] = r == 0 ? 0 : r == 1 ? 255 : uint8_t(next());
+        }
+        before = dst;
+        const uint32_t colour = 0xFF000000u | (next() & 0xFFFFFF);
+        for (auto* row : {&blendCoverageRow, &blendCoverageRow4}) {
+        dst = before;
+        row(dst.data(), cover.data(), n, colour);
+        for (int i = 0; i < n; ++i) {
+            const uint32_t c = cover[size_t(i)];
+            for (int shift = 0; shift < 32; shift += 8) {
+                const double d = (before[size_t(i)] >> shift) & 0xFF, k = (colour >> shift) & 0xFF;
+                const double want = d + (k - d) * c / 255.0;
+                EXPECT_NEAR(double((dst[size_t(i)] >> shift) & 0xFF), want, 1.01) << n << " " << i;
+            }
+            if (c == 0) {
+                EXPECT_EQ(dst[size_t(i)], before[size_t(i)]);
+            } else if (c == 255) {
+                EXPECT_EQ(dst[size_t(i)], colour);
+            }
+        }
+        }
+        // Premultiplied source over, against Qt's own.
+        std::vector<uint32_t> src(static_cast<size_t>(n));
+        for (auto& p : src) p = qPremultiply((next() % 3 == 0 ? 0u : next() % 2 ? 0xFF000000u : (next() & 0xFF) << 24) | (next() & 0xFFFFFF));
+        QImage expected(n, 1, QImage::Format_ARGB32_Premultiplied), source(n, 1, QImage::Format_ARGB32_Premultiplied);
+        std::memcpy(expected.bits(), before.data(), size_t(n) * 4);
+        std::memcpy(source.bits(), src.data(), size_t(n) * 4);
+        QPainter(&expected).drawImage(0, 0, source);
+        dst = before;
+        blendRow(dst.data(), src.data(), n);
+        for (int i = 0; i < n; ++i) EXPECT_TRUE(near(dst[size_t(i)], expected.pixel(i, 0))) << n << " " << i;
+    }
 }
 
 } // namespace
