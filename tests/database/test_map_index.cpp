@@ -14,6 +14,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Names = std::vector<std::string>;
 
 class RecordingBoxes : public MessageBoxes {
 public:
@@ -23,78 +24,46 @@ public:
     void plain(const QString& t) override { info.push_back(t); }
 };
 
-void realmRecord(Bytes& out, const std::string& name)
-{
-    ByteWriter(out).shortString(name, 42);
-}
-
 struct MapFields {
     int16_t id = 0;
-    uint8_t realm = 0;
-    uint8_t icon = 0;
+    uint8_t realm = 0, icon = 0;
     uint16_t home = 0;
     std::string name;
     uint8_t menu = 0;
 };
 
-void mapRecord(Bytes& out, const MapFields& m)
-{
-    ByteWriter w(out);
-    w.i16(m.id);
-    w.u8(m.realm);
-    w.u8(m.icon);
-    w.u16(m.home);
-    w.u16(0xBEEF);      // not read
-    w.u32(0x12345678);  // the tree node slot: never read from the file
-    w.shortString(m.name, 40);
-    w.u8(m.menu);
-    w.u16(0xCAFE);      // not read
-}
-
 struct ZoneFields {
-    std::string name;
-    std::string file;
-    int16_t id = 0;
-    int16_t region = 0;
-    uint8_t group = 0;
-    uint8_t icon = 0;
-    int32_t ox = 0;
-    int32_t oy = 0;
+    std::string name, file;
+    int16_t id = 0, region = 0;
+    uint8_t group = 0, icon = 0;
+    int32_t ox = 0, oy = 0;
 };
 
-void zoneRecord(Bytes& out, const ZoneFields& z)
-{
-    ByteWriter w(out);
-    w.shortString(z.name, 30);
-    w.shortString(z.file, 16);
-    w.i16(z.id);
-    w.i16(z.region);
-    w.u8(z.group);
-    w.u8(z.icon);
-    w.u16(0xFFFF);
-    w.i32(z.ox);
-    w.i32(z.oy);
-    w.u8(9);
-    w.zeros(7);
-}
-
-Bytes indexBytes(int32_t realmCount, const std::vector<std::string>& realms, int32_t mapCount,
-                 const std::vector<MapFields>& maps, const std::vector<ZoneFields>& zones)
+// Realm records are 43 bytes, map records 56, zone records 72; the filler bytes are never read.
+Bytes indexBytes(int32_t realmCount, const Names& realms, int32_t mapCount, const std::vector<MapFields>& maps,
+                 const std::vector<ZoneFields>& zones)
 {
     Bytes out;
-    ByteWriter(out).i32(realmCount);
-    for (const auto& r : realms) realmRecord(out, r);
-    ByteWriter(out).i32(mapCount);
-    for (const auto& m : maps) mapRecord(out, m);
-    for (const auto& z : zones) zoneRecord(out, z);
+    ByteWriter w(out);
+    w.i32(realmCount);
+    for (const auto& r : realms) w.shortString(r, 42);
+    w.i32(mapCount);
+    for (const auto& m : maps) {
+        w.i16(m.id), w.u8(m.realm), w.u8(m.icon), w.u16(m.home), w.u16(0xBEEF);
+        w.u32(0x12345678); // the tree node slot: never read from the file
+        w.shortString(m.name, 40), w.u8(m.menu), w.u16(0xCAFE);
+    }
+    for (const auto& z : zones) {
+        w.shortString(z.name, 30), w.shortString(z.file, 16);
+        w.i16(z.id), w.i16(z.region), w.u8(z.group), w.u8(z.icon), w.u16(0xFFFF);
+        w.i32(z.ox), w.i32(z.oy), w.u8(9), w.zeros(7);
+    }
     return out;
 }
 
-std::string asString(const Bytes& b) { return std::string(b.begin(), b.end()); }
-
-std::vector<std::string> zoneNames(const TData_map& m)
+Names zoneNames(const TData_map& m)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& z : m.zones) names.push_back(z->name);
     return names;
 }
@@ -115,189 +84,85 @@ protected:
     {
         setMessageBoxes(nullptr);
         Ressources.reset();
-        DatabaseLang.clear();
-        ExeDir.clear();
-        DataDir.clear();
-        DatabaseDir.clear();
-        DatabaseLangDir.clear();
-        MapsDir.clear();
-        ResDir.clear();
-        AjoutsDir.clear();
+        for (QString* s :
+             {&DatabaseLang, &ExeDir, &DataDir, &DatabaseDir, &DatabaseLangDir, &MapsDir, &ResDir, &AjoutsDir})
+            s->clear();
     }
-    void writeIndex(const Bytes& plain)
+    void writeIndex(const QString& name, const Bytes& plain)
     {
-        ASSERT_TRUE(writeBytes(DatabaseLangDir + "vmarmap.bin", asString(DeflateBytes(plain.data(), plain.size()))));
+        const Bytes packed = DeflateBytes(plain.data(), plain.size());
+        ASSERT_TRUE(writeBytes(DatabaseLangDir + name, std::string(packed.begin(), packed.end())));
     }
-    static TData_map load(const Bytes& b)
-    {
-        TData_map m;
-        m.LoadMapIndexBytes(b.data(), b.size());
-        return m;
-    }
+    static TData_map load(const Bytes& b) { TData_map m; m.LoadMapIndexBytes(b.data(), b.size()); return m; }
     QTemporaryDir dir;
     RecordingBoxes boxes;
 };
 
 TEST_F(MapIndexTest, EmptyCountsPutZonesAtOffsetEight)
 {
-    Bytes b = indexBytes(0, {}, 0, {}, {{"Alpha", "alpha", 12, 3, 4, 5, -65535, 131070}, {"Beta", "b", -2, 0, 0, 0, 0, 0}});
+    Bytes b = indexBytes(0, {}, 0, {}, {{"Alpha", "alpha", -2, 3, 4, 5, -65535, 131070}, {"Beta", "b"}});
     ASSERT_EQ(b.size(), 8 + 2 * 72u);
     TData_map m = load(b);
-    EXPECT_TRUE(m.realms.empty());
-    EXPECT_TRUE(m.maps.empty());
-    ASSERT_EQ(m.zones.size(), 2u);
+    EXPECT_TRUE(m.realms.empty() && m.maps.empty());
+    ASSERT_EQ(zoneNames(m), (Names{"Alpha", "Beta"}));
     const pMap_info& z = *m.zones[0];
-    EXPECT_EQ(z.name, "Alpha");
-    EXPECT_EQ(z.fileName, "alpha");
-    EXPECT_EQ(z.zoneId, 12);
-    EXPECT_EQ(z.regionId, 3);
-    EXPECT_EQ(z.group, 4);
-    EXPECT_EQ(z.icon, 5);
-    EXPECT_EQ(z.originX, -65535);
-    EXPECT_EQ(z.originY, 131070);
-    EXPECT_EQ(z.treeNode, kNoTreeNode);
-    EXPECT_EQ(m.zones[1]->zoneId, -2); // one signed 16-bit quantity
-}
+    EXPECT_EQ(std::tuple(z.fileName, z.zoneId, z.regionId, z.group, z.icon, z.originX, z.originY, z.treeNode),
+              std::tuple("alpha", -2, 3, 4, 5, -65535, 131070, kNoTreeNode));
 
-TEST_F(MapIndexTest, NegativeCountsReadNoRecord)
-{
-    Bytes b = indexBytes(-5, {}, -1, {}, {{"Z", "z"}});
-    TData_map m = load(b);
-    EXPECT_TRUE(m.realms.empty());
-    EXPECT_TRUE(m.maps.empty());
-    ASSERT_EQ(m.zones.size(), 1u);
-    EXPECT_EQ(m.zones[0]->name, "Z");
-}
-
-TEST_F(MapIndexTest, FewerThanFourBytesGiveEmptyLists)
-{
+    // Negative counts read no record; fewer than eight bytes give empty lists.
+    m = load(indexBytes(-5, {}, -1, {}, {{"Z", "z"}}));
+    EXPECT_EQ(zoneNames(m), (Names{"Z"}));
     for (size_t n = 0; n < 8; ++n) {
-        Bytes b(n, 0);
-        TData_map m = load(b);
+        m = load(Bytes(n, 0));
         EXPECT_TRUE(m.realms.empty() && m.maps.empty() && m.zones.empty()) << n;
     }
-    TData_map m = load(Bytes{});
-    EXPECT_TRUE(m.zones.empty());
 }
 
-TEST_F(MapIndexTest, RealmsMapsAndZonesThroughTheFile)
+TEST_F(MapIndexTest, TruncationInsideEachSection)
 {
-    MapFields map{-7, 2, 9, 0xFFFE, "Albion", 1};
-    writeIndex(indexBytes(2, {"Albion", "Midgard"}, 1, {map},
-                          {{"zeta", "z1", 1, -7}, {"Alpha", "a1", 2, -7}, {"beta", "b1", 3, -7}}));
-    auto m = TData_map::Create();
-    EXPECT_TRUE(boxes.info.empty());
-    ASSERT_EQ(m->realms.size(), 2u);
-    EXPECT_EQ(m->realms[0].name, "Albion");
-    EXPECT_EQ(m->realms[1].name, "Midgard");
-    ASSERT_EQ(m->maps.size(), 1u);
-    const rRegion& r = *m->maps[0];
-    EXPECT_EQ(r.mapId, -7);
-    EXPECT_EQ(r.realm, 2);
-    EXPECT_EQ(r.icon, 9);
-    EXPECT_EQ(r.homeZoneId, 0xFFFE);
-    EXPECT_EQ(r.treeNode, kNoTreeNode);
-    EXPECT_EQ(r.name, "Albion");
-    EXPECT_EQ(r.menuFlag, 1);
-    EXPECT_EQ(zoneNames(*m), (std::vector<std::string>{"Alpha", "beta", "zeta"}));
-    EXPECT_EQ(m->zones[0]->fileName, "a1");
-}
-
-TEST_F(MapIndexTest, MenuFlagZeroIsKept)
-{
-    MapFields map{1, 1, 0, 5, "Hidden", 0};
-    TData_map m = load(indexBytes(0, {}, 1, {map}, {{"Z", "z"}}));
-    ASSERT_EQ(m.maps.size(), 1u);
-    EXPECT_EQ(m.maps[0]->menuFlag, 0);
-}
-
-TEST_F(MapIndexTest, TruncationInsideTheRealmSection)
-{
-    // Three realms announced, two whole ones and half a third: two realms, nothing after.
-    Bytes b = indexBytes(3, {"One", "Two"}, 0, {}, {});
-    b.resize(4 + 2 * 43);
-    b.insert(b.end(), 20, 'x');
-    TData_map m = load(b);
-    ASSERT_EQ(m.realms.size(), 2u);
-    EXPECT_EQ(m.realms[1].name, "Two");
-    EXPECT_TRUE(m.maps.empty());
-    EXPECT_TRUE(m.zones.empty());
-
-    // A realm record that ends exactly at the end of the data ends the load and is dropped.
-    Bytes exact = indexBytes(2, {"One", "Two"}, 0, {}, {});
-    exact.resize(4 + 2 * 43);
-    m = load(exact);
-    ASSERT_EQ(m.realms.size(), 1u);
-    EXPECT_EQ(m.realms[0].name, "One");
-
-    // A count far beyond the data reads the bytes that are there, then stops.
-    Bytes huge = indexBytes(0x7FFFFFFF, {"One", "Two"}, 0, {}, {});
-    huge.resize(4 + 2 * 43 + 5);
-    m = load(huge);
-    EXPECT_EQ(m.realms.size(), 2u);
-    EXPECT_TRUE(m.maps.empty());
-}
-
-TEST_F(MapIndexTest, TruncationInsideTheMapSection)
-{
-    MapFields a{1, 1, 0, 0, "A", 1}, b{2, 1, 0, 0, "B", 1};
-    Bytes cut = indexBytes(1, {"R"}, 3, {a, b}, {});
-    cut.resize(cut.size() - 10); // the second map record is cut short
-    TData_map m = load(cut);
-    EXPECT_EQ(m.realms.size(), 1u);
-    ASSERT_EQ(m.maps.size(), 1u);
-    EXPECT_EQ(m.maps[0]->name, "A");
-    EXPECT_TRUE(m.zones.empty());
-
-    // The last map record ends exactly at the end: dropped, the rest kept.
-    m = load(indexBytes(1, {"R"}, 2, {a, b}, {}));
-    EXPECT_EQ(m.realms.size(), 1u);
-    ASSERT_EQ(m.maps.size(), 1u);
-    EXPECT_EQ(m.maps[0]->name, "A");
-
-    // The map count itself cut short.
-    Bytes noCount = indexBytes(1, {"R"}, 0, {}, {});
-    noCount.resize(noCount.size() - 2);
-    m = load(noCount);
-    EXPECT_EQ(m.realms.size(), 1u);
-    EXPECT_TRUE(m.maps.empty());
-}
-
-TEST_F(MapIndexTest, TruncationInsideTheZoneSection)
-{
-    Bytes b = indexBytes(0, {}, 0, {}, {{"A", "a"}, {"B", "b"}, {"C", "c"}});
-    b.resize(b.size() - 1); // a trailing partial zone record (71 bytes)
-    TData_map m = load(b);
-    EXPECT_EQ(zoneNames(m), (std::vector<std::string>{"A", "B"}));
+    const MapFields a{1, 1, 0, 0, "A", 1}, b{2, 1, 0, 0, "B", 1};
+    // Drops the last `drop` bytes and appends `junk` bytes of filler.
+    auto cut = [](Bytes bytes, size_t drop, size_t junk = 0) {
+        bytes.resize(bytes.size() - drop);
+        bytes.insert(bytes.end(), junk, 'x');
+        return bytes;
+    };
+    struct Case { const char* what; Bytes bytes; size_t realms, maps; Names zones; };
+    const Case cases[] = {
+        // A short record ends its section and everything after it.
+        {"half a third realm", cut(indexBytes(3, {"One", "Two"}, 0, {}, {}), 4, 20), 2, 0, {}},
+        {"a realm count far beyond the data", indexBytes(0x7FFFFFFF, {"One", "Two"}, 0, {}, {}), 2, 0, {}},
+        {"the second map cut short", cut(indexBytes(1, {"R"}, 3, {a, b}, {}), 10), 1, 1, {}},
+        {"the map count cut short", cut(indexBytes(1, {"R"}, 0, {}, {}), 2), 1, 0, {}},
+        // A realm or map record that ends exactly at the end of the data ends the load and is dropped.
+        {"last realm at the very end", cut(indexBytes(2, {"One", "Two"}, 0, {}, {}), 4), 1, 0, {}},
+        {"last map at the very end", indexBytes(1, {"R"}, 2, {a, b}, {}), 1, 1, {}},
+        // Zones: a trailing partial record (71 bytes) is ignored.
+        {"a trailing partial zone", cut(indexBytes(0, {}, 0, {}, {{"A", "a"}, {"B", "b"}, {"C", "c"}}), 1), 0, 0,
+         {"A", "B"}},
+    };
+    for (const Case& c : cases) {
+        TData_map m = load(c.bytes);
+        EXPECT_EQ(m.realms.size(), c.realms) << c.what;
+        EXPECT_EQ(m.maps.size(), c.maps) << c.what;
+        EXPECT_EQ(zoneNames(m), c.zones) << c.what;
+        EXPECT_TRUE(m.maps.empty() || m.maps[0]->name == "A") << c.what;
+    }
 }
 
 TEST_F(MapIndexTest, LengthByteOf255IsClampedToItsField)
 {
     Bytes b;
     ByteWriter w(b);
-    w.i32(1);
-    w.u8(255);
-    w.bytes(std::string(42, 'r'));
-    w.i32(1);
-    w.zeros(12);
-    w.u8(255);
-    w.bytes(std::string(40, 'm'));
-    w.u8(1);
-    w.zeros(2);
-    w.u8(255);
-    w.bytes(std::string(30, 'z'));
-    w.u8(255);
-    w.bytes(std::string(16, 'f'));
-    w.i16(4);
-    w.zeros(72 - 50);
+    w.i32(1), w.u8(255), w.bytes(std::string(42, 'r'));
+    w.i32(1), w.zeros(12), w.u8(255), w.bytes(std::string(40, 'm')), w.u8(1), w.zeros(2);
+    w.u8(255), w.bytes(std::string(30, 'z')), w.u8(255), w.bytes(std::string(16, 'f')), w.i16(4), w.zeros(72 - 50);
     ASSERT_EQ(b.size(), 4 + 43 + 4 + 56 + 72u);
     TData_map m = load(b);
-    ASSERT_EQ(m.realms.size(), 1u);
+    ASSERT_TRUE(m.realms.size() == 1 && m.maps.size() == 1 && m.zones.size() == 1);
     EXPECT_EQ(m.realms[0].name, std::string(42, 'r'));
-    ASSERT_EQ(m.maps.size(), 1u);
     EXPECT_EQ(m.maps[0]->name, std::string(40, 'm'));
     EXPECT_EQ(m.maps[0]->menuFlag, 1);
-    ASSERT_EQ(m.zones.size(), 1u);
     EXPECT_EQ(m.zones[0]->name, std::string(30, 'z'));
     EXPECT_EQ(m.zones[0]->fileName, std::string(16, 'f'));
     EXPECT_EQ(m.zones[0]->zoneId, 4);
@@ -305,61 +170,51 @@ TEST_F(MapIndexTest, LengthByteOf255IsClampedToItsField)
 
 TEST_F(MapIndexTest, ZonesSortByNameFoldingOnlyAsciiLetters)
 {
-    TData_map m;
-    const std::vector<std::string> names = {"b", "_x", "A", "\xE9t\xE9", "Zeta", "abc", "a", "Ab", "[", "\xC9t\xE9", "1"};
-    for (size_t i = 0; i < names.size(); ++i) {
-        auto z = std::make_unique<pMap_info>();
-        z->name = names[i];
-        z->zoneId = int16_t(i);
-        m.zones.push_back(std::move(z));
-    }
+    const Names names = {"b", "_x", "A", "\xE9t\xE9", "Zeta", "abc", "a", "Ab", "[", "\xC9t\xE9", "1"};
+    std::vector<ZoneFields> zones;
+    for (size_t i = 0; i < names.size(); ++i) zones.push_back({names[i], "", int16_t(i)});
+    TData_map m = load(indexBytes(0, {}, 0, {}, zones));
     m.SortZones();
     // Letters compare without case; "_" (5F) and "[" (5B) come after "Z" (5A); accented
     // letters keep their codes (C9 before E9); equal names keep their order.
-    EXPECT_EQ(zoneNames(m), (std::vector<std::string>{"1", "A", "a", "Ab", "abc", "b", "Zeta", "[", "_x",
-                                                      "\xC9t\xE9", "\xE9t\xE9"}));
+    EXPECT_EQ(zoneNames(m), (Names{"1", "A", "a", "Ab", "abc", "b", "Zeta", "[", "_x", "\xC9t\xE9", "\xE9t\xE9"}));
     EXPECT_EQ(m.zones[1]->zoneId, 2); // "A" came before "a"
     EXPECT_EQ(m.zones[2]->zoneId, 6);
 }
 
-TEST_F(MapIndexTest, MissingFileShowsS12AndLeavesListsEmpty)
+TEST_F(MapIndexTest, FileMissingDamagedOrWhole)
 {
+    // A missing file: S12 and empty lists; a damaged one: empty lists, no message.
     auto m = TData_map::Create();
     ASSERT_EQ(boxes.info.size(), 1u);
     EXPECT_EQ(boxes.info[0], "Fichier vmarmap.bin introuvable");
     EXPECT_TRUE(m->realms.empty() && m->maps.empty() && m->zones.empty());
-}
 
-TEST_F(MapIndexTest, DamagedFileGivesEmptyListsWithoutMessage)
-{
-    ASSERT_TRUE(writeBytes(DatabaseLangDir + "vmarmap.bin", "not a zlib stream"));
-    auto m = TData_map::Create();
-    EXPECT_TRUE(boxes.info.empty());
+    ASSERT_TRUE(writeBytes(DatabaseLangDir + "VMARMAP.BIN", "not a zlib stream"));
+    m = TData_map::Create();
+    EXPECT_EQ(boxes.info.size(), 1u); // no second message
     EXPECT_TRUE(m->realms.empty() && m->maps.empty() && m->zones.empty());
-}
 
-TEST_F(MapIndexTest, FileNameIsMatchedWithoutCase)
-{
-    Bytes plain = indexBytes(0, {}, 0, {}, {{"A", "a"}});
-    ASSERT_TRUE(writeBytes(DatabaseLangDir + "VMARMAP.BIN", asString(DeflateBytes(plain.data(), plain.size()))));
-    auto m = TData_map::Create();
-    EXPECT_TRUE(boxes.info.empty());
-    EXPECT_EQ(m->zones.size(), 1u);
-}
+    const MapFields shown{-7, 2, 9, 0xFFFE, "Albion", 1}, hidden{1, 1, 0, 5, "Hidden", 0};
+    // The file name is matched without case.
+    writeIndex("VMARMAP.BIN", indexBytes(2, {"Albion", "Midgard"}, 2, {shown, hidden},
+                                         {{"zeta", "z1"}, {"Alpha", "a1"}, {"beta", "b1"}}));
+    m = TData_map::Create();
+    EXPECT_EQ(boxes.info.size(), 1u);
+    ASSERT_EQ(m->realms.size(), 2u);
+    EXPECT_EQ(m->realms[1].name, "Midgard");
+    ASSERT_EQ(m->maps.size(), 2u);
+    const rRegion& r = *m->maps[0];
+    EXPECT_EQ(std::tuple(r.mapId, r.realm, r.icon, r.homeZoneId, r.treeNode, r.name, r.menuFlag),
+              std::tuple(-7, 2, 9, 0xFFFE, kNoTreeNode, "Albion", 1));
+    EXPECT_EQ(m->maps[1]->menuFlag, 0); // a map kept out of the menu is still loaded
+    EXPECT_EQ(zoneNames(*m), (Names{"Alpha", "beta", "zeta"}));
+    EXPECT_EQ(m->zones[0]->fileName, "a1");
 
-TEST_F(MapIndexTest, RealmInfoOwnsTheMapIndex)
-{
-    writeIndex(indexBytes(1, {"R"}, 0, {}, {{"b", "b"}, {"a", "a"}}));
+    // The database root owns a loaded index, or an empty one when given none.
     TRealm_info info;
-    ASSERT_TRUE(info.mapIndex);
-    EXPECT_EQ(zoneNames(*info.mapIndex), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(info.headerValue, 0u);
-    EXPECT_EQ(info.mergeWeight, 0.0f);
-    EXPECT_EQ(info.mergeCount, 0);
-
-    TRealm_info given(nullptr);
-    ASSERT_TRUE(given.mapIndex);
-    EXPECT_TRUE(given.mapIndex->zones.empty());
+    ASSERT_TRUE(info.mapIndex && TRealm_info(nullptr).mapIndex);
+    EXPECT_EQ(zoneNames(*info.mapIndex), (Names{"Alpha", "beta", "zeta"}));
 }
 
 } // namespace
