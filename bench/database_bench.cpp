@@ -3,6 +3,8 @@
 //   the save of the resulting 5,000 user locations through the atomic write.
 #include <benchmark/benchmark.h>
 
+#include "qt_bench_main.h"
+
 #include <memory>
 #include <random>
 #include <string>
@@ -137,13 +139,4 @@ BENCHMARK(BM_SaveAdditions)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    // The categories carry fonts, which need a GUI application.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VMAR_QT_BENCHMARK_MAIN()

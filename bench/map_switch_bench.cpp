@@ -2,6 +2,10 @@
 // of a painted zone) decoded, the vectors read, paths and links built.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
+#include "qt_bench_main.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -31,8 +35,10 @@ struct FiftyZones {
         map.maps.push_back(std::move(region));
         for (int i = 0; i < 50; ++i) {
             auto z = std::make_unique<pMap_info>();
-            z->name = "zone" + std::to_string(i);
-            z->fileName = "z" + std::to_string(i);
+            char name[16];
+            std::snprintf(name, sizeof name, "zone%d", i);
+            z->name = name;
+            z->fileName = name + 3; // "z" and the number
             z->zoneId = int16_t(100 + i);
             z->regionId = 1;
             z->originX = (i % 10) * 65535;
@@ -74,12 +80,4 @@ BENCHMARK(BM_SwitchToFiftyZoneMap)->Unit(benchmark::kMillisecond)->Iterations(5)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VMAR_QT_BENCHMARK_MAIN()

@@ -9,6 +9,8 @@
 // Targets: under 8 ms without labels, under 16 ms with them, at most 3 times the zones.
 #include <benchmark/benchmark.h>
 
+#include "qt_bench_main.h"
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -232,12 +234,4 @@ BENCHMARK(BM_FirstFrameWithLabels)->Arg(100)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VMAR_QT_BENCHMARK_MAIN()

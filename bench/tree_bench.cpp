@@ -4,6 +4,8 @@
 //   and a level-filter change over the whole tree with the Qt model following it.
 #include <benchmark/benchmark.h>
 
+#include "qt_bench_main.h"
+
 #include <malloc.h>
 
 #include <QApplication>
@@ -218,12 +220,4 @@ BENCHMARK(BM_LevelFilterChangeWithModel)->Unit(benchmark::kMillisecond)->MinTime
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VMAR_QT_BENCHMARK_MAIN()

@@ -14,13 +14,6 @@
 
 namespace {
 
-class SilentBoxes : public MessageBoxes {
-public:
-    void information(const QString&) override {}
-    int confirm(const QString&) override { return kAnswerCancel; }
-    void plain(const QString&) override {}
-};
-
 class SilentHost : public AdditionsHost {
 public:
     std::string ask_pseudo() override { return {}; }
@@ -83,13 +76,7 @@ std::vector<std::string> splitLines(const std::string& bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static SilentBoxes boxes;
-    static bool started = [] {
-        StartFuzzQt();
-        setMessageBoxes(&boxes);
-        return true;
-    }();
-    (void)started;
+    StartQuietFuzzQt();
 
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     World a;

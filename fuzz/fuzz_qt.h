@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "log.h"
+#include "message_boxes.h"
 
 inline void StartFuzzQt()
 {
@@ -13,4 +14,24 @@ inline void StartFuzzQt()
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(argc, argv);
     SetLogSink([](const std::string&) {});
+}
+
+// Message boxes that answer at once (Cancel for a question), so no loader waits on a user.
+class SilentBoxes : public MessageBoxes {
+public:
+    void information(const QString&) override {}
+    int confirm(const QString&) override { return kAnswerCancel; }
+    void plain(const QString&) override {}
+};
+
+// The Qt application and the silent boxes, once per process.
+inline void StartQuietFuzzQt()
+{
+    static SilentBoxes boxes;
+    static bool started = [] {
+        StartFuzzQt();
+        setMessageBoxes(&boxes);
+        return true;
+    }();
+    (void)started;
 }

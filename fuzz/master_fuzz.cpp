@@ -9,26 +9,9 @@
 #include "master_file.h"
 #include "message_boxes.h"
 
-namespace {
-
-class SilentBoxes : public MessageBoxes {
-public:
-    void information(const QString&) override {}
-    int confirm(const QString&) override { return kAnswerCancel; }
-    void plain(const QString&) override {}
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static SilentBoxes boxes;
-    static bool started = [] {
-        StartFuzzQt();
-        setMessageBoxes(&boxes);
-        return true;
-    }();
-    (void)started;
+    StartQuietFuzzQt();
 
     FakeNodeStore store;
     store.addZone(0);

@@ -17,24 +17,24 @@ void forEachItem(QTreeWidget* tree, const std::function<void(QTreeWidgetItem*)>&
 }
 } // namespace
 
-void fill_booltree(QTreeWidget* tree, bool expanded, const std::vector<tboolspec>& specs, CriteriaKind kind)
+void fill_booltree(QTreeWidget* tree, bool expanded, const std::vector<tboolspec>& attributeList, CriteriaKind kind)
 {
     tree->clear();
     tree->setRootIsDecorated(true);
     tree->setHeaderHidden(true);
     std::vector<QTreeWidgetItem*> made; // in tree order of creation, for the parent lookup
-    for (const tboolspec& spec : specs) {
+    for (const tboolspec& attribute : attributeList) {
         QTreeWidgetItem* parent = nullptr;
-        if (spec.parentId != 0) {
+        if (attribute.parentId != 0) {
             // The first node, in tree order, whose attribute is the parent.
             forEachItem(tree, [&](QTreeWidgetItem* item) {
-                if (!parent && item->data(0, kSpecIdRole).toInt() == spec.parentId) parent = item;
+                if (!parent && item->data(0, kSpecIdRole).toInt() == attribute.parentId) parent = item;
             });
             if (!parent) continue;
         }
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-        item->setText(0, ToDisplay(spec.name));
-        item->setData(0, kSpecIdRole, int(spec.id));
+        item->setText(0, ToDisplay(attribute.name));
+        item->setData(0, kSpecIdRole, int(attribute.id));
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (kind == CriteriaKind::Search) flags |= Qt::ItemIsUserCheckable | Qt::ItemIsUserTristate;
         if (kind == CriteriaKind::Editable) flags |= Qt::ItemIsUserCheckable;

@@ -23,7 +23,7 @@ constexpr int kSpecIdRole = 0x0100 + 1; // Qt::UserRole + 1
 // Fills the tree with the attributes in list order: parent id 0 at the top level, others
 // under the first node whose id is their parent id (left out when there is none yet).
 // Groups are expanded or collapsed; search nodes start neutral.
-void fill_booltree(QTreeWidget* tree, bool expanded, const std::vector<tboolspec>& specs, CriteriaKind kind);
+void fill_booltree(QTreeWidget* tree, bool expanded, const std::vector<tboolspec>& attributeList, CriteriaKind kind);
 // Every node back to neutral.
 void resetCriteria(QTreeWidget* tree);
 // Checks exactly the nodes whose attribute the flags hold.

@@ -59,9 +59,9 @@ void TForm4::load_database()
     Combocheck->blockSignals(false);
 
     static const std::vector<tboolspec> noSpecs;
-    const std::vector<tboolspec>& specs = CommonData ? CommonData->specNames : noSpecs;
-    fill_booltree(treebool_search, false, specs, CriteriaKind::Search);
-    fill_booltree(Treeitem, true, specs, CriteriaKind::ReadOnly);
+    const std::vector<tboolspec>& attributeList = CommonData ? CommonData->specNames : noSpecs;
+    fill_booltree(treebool_search, false, attributeList, CriteriaKind::Search);
+    fill_booltree(Treeitem, true, attributeList, CriteriaKind::ReadOnly);
     show_checked_only(Treeitem);
     ComboBox8->clear();
     if (CommonData)

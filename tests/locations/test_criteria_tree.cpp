@@ -5,7 +5,7 @@
 #include "criteria_tree.h"
 
 namespace {
-std::vector<tboolspec> specs()
+std::vector<tboolspec> attributeList()
 {
     // Two groups (ids 90, 91) with members, a member whose group comes later (left out),
     // and a top-level attribute.
@@ -17,7 +17,7 @@ std::vector<tboolspec> specs()
 TEST(CriteriaTree, GroupsMembersAndSearchStates)
 {
     QTreeWidget tree;
-    fill_booltree(&tree, false, specs(), CriteriaKind::Search);
+    fill_booltree(&tree, false, attributeList(), CriteriaKind::Search);
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     QTreeWidgetItem* group = tree.topLevelItem(0);
     EXPECT_EQ(group->childCount(), 1);
@@ -45,7 +45,7 @@ TEST(CriteriaTree, GroupsMembersAndSearchStates)
 TEST(CriteriaTree, ReadOnlyListShowsOnlyTheLocationsAttributes)
 {
     QTreeWidget tree;
-    fill_booltree(&tree, true, specs(), CriteriaKind::ReadOnly);
+    fill_booltree(&tree, true, attributeList(), CriteriaKind::ReadOnly);
     EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
     EXPECT_FALSE(tree.topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
     SpecFlags flags{};

@@ -37,8 +37,10 @@ std::string uniqueName(DemoRandom& rng, const Words& words, std::set<std::string
     }
     // Every short combination is taken: number the last one.
     for (int n = 2;; ++n) {
-        const std::string suffix = " " + std::to_string(n);
-        const std::string numbered = name.substr(0, maxLen - suffix.size()) + suffix;
+        std::string suffix(1, ' ');
+        suffix += std::to_string(n);
+        const size_t keep = maxLen > suffix.size() ? maxLen - suffix.size() : 0;
+        const std::string numbered = name.substr(0, keep) + suffix;
         if (used.insert(numbered).second) return numbered;
     }
 }
