@@ -78,13 +78,14 @@ void ListSubFolders(const QString& mask, const QString& name, QListWidget* list)
     const QStringList names = FindSubFolders(mask);
     const int first = list->count();
     list->addItems(names);
-    for (int i = 0; i < names.size(); ++i) {
-        if (SameFolderName(names[i], name)) {
-            list->setCurrentRow(first + i);
-            return;
-        }
-    }
-    if (list->count() > 0) list->setCurrentRow(0);
+    // The exact name first: on Linux "English" and "english" can both exist.
+    int match = int(names.indexOf(name));
+    for (int i = 0; match < 0 && i < names.size(); ++i)
+        if (SameFolderName(names[i], name)) match = i;
+    if (match >= 0)
+        list->setCurrentRow(first + match);
+    else if (list->count() > 0)
+        list->setCurrentRow(0);
 }
 
 void BuildFolderMenu(const QString& mask, const QString& name, int tag,
@@ -94,15 +95,28 @@ void BuildFolderMenu(const QString& mask, const QString& name, int tag,
     for (QActionGroup* g : menu->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly)) delete g;
     auto* group = new QActionGroup(menu);
     group->setExclusive(true);
-    QAction* checked = nullptr;
     for (const QString& n : FindSubFolders(mask)) {
-        QAction* a = menu->addAction(n);
+        // A menu caption takes "&" as a shortcut marker: "&&" shows one. The item keeps
+        // the folder name itself as its data.
+        QAction* a = menu->addAction(QString(n).replace('&', QStringLiteral("&&")));
+        a->setData(n);
         a->setCheckable(true);
         a->setProperty("Tag", tag);
         group->addAction(a);
         if (onClick) QObject::connect(a, &QAction::triggered, menu, [a, onClick] { onClick(a); });
-        if (!checked && SameFolderName(n, name)) checked = a;
     }
-    if (!checked && !menu->actions().isEmpty()) checked = menu->actions().first();
-    if (checked) checked->setChecked(true);
+    CheckFolderItem(menu, name);
+}
+
+QAction* CheckFolderItem(QMenu* menu, const QString& name)
+{
+    const QList<QAction*> items = menu->actions();
+    QAction* found = nullptr;
+    for (QAction* a : items)
+        if (!found && a->data().toString() == name) found = a;
+    for (QAction* a : items)
+        if (!found && SameFolderName(a->data().toString(), name)) found = a;
+    if (!found && !items.isEmpty()) found = items.first();
+    if (found) found->setChecked(true);
+    return found;
 }

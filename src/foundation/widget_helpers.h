@@ -25,12 +25,16 @@ std::optional<std::string> MemoToText(QPlainTextEdit* memo);
 // The sub-folder names a mask (folder + "/" + pattern, "*.*" meaning every name) finds,
 // sorted ignoring case; "." and "..", and hidden dot-folders, are left out.
 QStringList FindSubFolders(const QString& mask);
-// Adds the sub-folders to the list and selects the one whose name matches `name`
-// (upper case, French accents folded), else the first.
+// Adds the sub-folders to the list and selects the one named `name`, else the first whose
+// name matches it (upper case, French accents folded), else the first.
 void ListSubFolders(const QString& mask, const QString& name, QListWidget* list);
-// Replaces the menu's items by one radio item per sub-folder, with the Tag property and
-// the click handler, and checks the one matching `name`, else the first.
+// Replaces the menu's items by one radio item per sub-folder, with the Tag property, the
+// folder name as data ("&" doubled in the caption) and the click handler, and checks the
+// one matching `name` as CheckFolderItem does.
 void BuildFolderMenu(const QString& mask, const QString& name, int tag,
                      const std::function<void(QAction*)>& onClick, QMenu* menu);
+// Checks the item of a folder menu whose folder is `name`, else the first whose folder
+// matches it normalised, else the first item; returns it (nullptr for an empty menu).
+QAction* CheckFolderItem(QMenu* menu, const QString& name);
 // True when two folder names normalise to the same text.
 bool SameFolderName(const QString& a, const QString& b);

@@ -11,6 +11,7 @@
 #include "first_start_dialog.h"
 #include "main_window.h"
 #include "nickname_dialog.h"
+#include "preferences_dialog.h"
 
 namespace {
 int signalPipe[2] = {-1, -1};
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
         TForm5 box(owner, credits);
         box.exec();
     };
+    dialogs.preferences = [](QWidget* owner, const std::vector<QImage>& icons) { return run_preferences(owner, icons); };
     QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
 

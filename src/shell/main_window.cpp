@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSlider>
 #include <QStackedWidget>
@@ -191,9 +192,7 @@ bool TForm4::ask_firstinfo()
 
 void TForm4::init_menulang()
 {
-    auto onClick = [this](QAction*) {
-        // Switching language or database reloads every data (a later part of the program).
-    };
+    auto onClick = [this](QAction* item) { ressourceClick(item); };
     BuildFolderMenu(ResDir + "*.*", InterfaceLang, 1, onClick, Langage1);
     BuildFolderMenu(DatabaseDir + "*.*", DatabaseLang, 2, onClick, Database1);
 }
@@ -236,24 +235,15 @@ void TForm4::FormActivate()
         return;
     }
     Pages->setCurrentIndex(0);
-    setWindowOpacity(Preferences.ALFA ? (Preferences.ALFV & 0xFF) / 255.0 : 1.0);
+    applyAlphaBlend();
     Editlvl->setText(QString::number(Preferences.NIVP));
-    QCoreApplication::processEvents();
     {
+        const QScopedValueRollback loading(loadingData_, true);
+        QCoreApplication::processEvents();
         BusyCursor busy;
         init_menulang();
-        LoadRessources();
-        init_formcaption();
-        CommonData = TData_common::Create();
-        trace("commondata");
-        load_database();
-        refresh_concolors(true);
-        if (Preferences.LOCA) {
-            const int zoneNode = MyTreeStore.find_region_masternode(Preferences.LOCR);
-            if (zoneNode != kNoTreeNode) localize_data(zoneNode, false, true);
-            const QSignalBlocker block(ZoomBar);
-            ZoomBar->setValue(scene.view.Zoom);
-        }
+        load_all_data(true);
+        if (Preferences.LOCA) show_map_again(Preferences.LOCR);
         FirstActivate = false;
         scene.FirstActivate = false;
     }
@@ -316,6 +306,10 @@ void TForm4::FormDestroy()
 
 void TForm4::closeEvent(QCloseEvent* event)
 {
+    if (loadingData_) { // the data are half loaded: nothing may close now
+        event->ignore();
+        return;
+    }
     if (FormCloseQuery())
         event->accept();
     else

@@ -52,6 +52,9 @@ struct MainWindowDialogs {
     std::function<std::string(QWidget* owner)> pseudo;
     // The about box, on its credits page or not.
     std::function<void(QWidget* owner, bool credits)> about;
+    // The preferences dialog, shown with the categories' icons; True when it asks for a
+    // reload (another language or database was chosen).
+    std::function<bool(QWidget* owner, const std::vector<QImage>& categoryIcons)> preferences;
 };
 
 class TForm4 : public QMainWindow, public AdditionsHost {
@@ -110,6 +113,18 @@ public:
     void but_editmodeClick();
     bool FormCloseQuery();
     void init_hinttime(int milliseconds);
+
+    // Preferences, language and database switch, reload of all data.
+    void appelle_prefs();
+    // Drops and loads again the common data, the database and (when asked) the texts,
+    // keeping the map, zoom and pan shown. False when it did not run: a load is under
+    // way, or the user cancelled the question about unsaved additions (the language and
+    // database names then return to the loaded ones).
+    bool reload_all(bool reloadTexts);
+    void ressourceClick(QAction* item);
+    // True while the data are loaded (first activation or reload): commands that would
+    // load, save or close wait for the end.
+    bool loadingData() const { return loadingData_; }
 
     // The map: shows a node's map, selects and centres; forgets the map shown.
     void localize_data(int node, bool centre, bool keep = false, int32_t x = 0, int32_t y = 0);
@@ -222,11 +237,22 @@ private:
     QAction* addMenuItem(QMenu* menu, const char* name, int tag);
     QToolButton* addToolButton(QToolBar* bar, const char* name, int tag, int image, bool checkable, bool down);
     void writeSettingsBack();
+    // The load shared by the first activation and the reload: texts (when asked), the
+    // database folder, the common data, the database, the colours.
+    void load_all_data(bool reloadTexts);
+    // Shows the map with this id again, keeping the view (nothing when there is none).
+    void show_map_again(int mapId);
+    // Marks the language and database items of the loaded names.
+    void markFolderMenus();
+    void applyAlphaBlend();
 
     MainWindowDialogs dialogs_;
     std::unique_ptr<AdditionsFile> additions_;
     QActionGroup* regionGroup_ = nullptr;
     bool destroyed_ = false;
+    bool loadingData_ = false;
+    // The language and database of the data loaded now.
+    QString loadedInterfaceLang_, loadedDatabaseLang_;
 };
 
 // Folder of the running program: pref.ini, the sub-folders and the data live there.

@@ -182,6 +182,12 @@ void TForm4::clear_database_view()
     scene.ZoneUnderMouse = nullptr;
     scene.tree = nullptr;
     scene.realm = nullptr;
+    // The categories die with the common data: nothing may point at them after this.
+    scene.common = nullptr;
+    for (QComboBox* combo : {Combocheck, ComboCateg}) {
+        const QSignalBlocker block(combo);
+        combo->clear();
+    }
     RealmInfo.reset();
     Listiconmap.clear();
     listmenu.clear();

@@ -137,6 +137,7 @@ void TForm4::buildToolBars()
     connect(but_autoup, &QToolButton::clicked, this, &TForm4::but_autoupClick);
     connect(but_tips, &QToolButton::clicked, this, [this] { repaintMap(); });
     connect(but_info, &QToolButton::clicked, this, [this] { show_about(false); });
+    connect(but_pref, &QToolButton::clicked, this, &TForm4::appelle_prefs);
     connect(but_editmode, &QToolButton::clicked, this, &TForm4::but_editmodeClick);
     connect(but_sav, &QToolButton::clicked, this, &TForm4::Sauver1Click);
     connect(but_mail, &QToolButton::clicked, this, &TForm4::but_mailClick);
@@ -633,6 +634,7 @@ void TForm4::init_hinttime(int milliseconds)
 
 void TForm4::but_mailClick()
 {
+    if (loadingData_) return;
     if (!confirm_sauver(29)) return;
     const std::string name = ToCp1252(MakeAdditionsFileName(DatabaseLang)).value_or("");
     const QString file = additions_ ? additions_->additionsPath() : AjoutsDir + MakeAdditionsFileName(DatabaseLang);
@@ -657,6 +659,7 @@ void TForm4::but_mailClick()
 
 void TForm4::but_autoupClick()
 {
+    if (loadingData_) return;
     if (!confirm_sauver(48)) return;
     // The update dialog comes with the exchange part of the program.
     if (NewVersionAccepted) goto_newversion();
