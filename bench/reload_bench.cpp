@@ -1,0 +1,74 @@
+// Reload of all data in the main window, as a language or database switch runs it: the
+// first activation's load is the baseline, then reload_all(True) ten times with a map
+// shown. Each pass prints its time and the resident memory after malloc_trim(0).
+//   reload_bench FOLDER [PASSES]
+// FOLDER: a program folder with pref.ini naming its language and database (bench/reload.sh
+// makes one with tools/make_sample).
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <malloc.h>
+#include <string>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "main_window.h"
+
+namespace {
+
+double residentMb()
+{
+    malloc_trim(0);
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: reload_bench FOLDER [PASSES]\n");
+        return 2;
+    }
+    const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
+    QApplication app(argc, argv);
+    TForm4 window(QString::fromLocal8Bit(argv[1]));
+    window.show(); // queues the first activation, which the direct call below runs first
+
+    QElapsedTimer clock;
+    clock.start();
+    window.FormActivate();
+    QCoreApplication::processEvents();
+    const double firstMs = double(clock.nsecsElapsed()) / 1e6;
+    // A map shown, as a user switches while looking at one: the reload shows it again.
+    if (window.scene.CurrentMapId == -1 && !window.MyTreeStore.roots().empty())
+        window.localize_data(window.MyTreeStore.children(window.MyTreeStore.roots().front()).front(), false);
+    QCoreApplication::processEvents();
+    const double firstRss = residentMb();
+    std::printf("first_activation_ms=%.0f rss_mb=%.1f locations=%zu map=%d\n", firstMs, firstRss,
+                window.MyTreeStore.locationCount(), int(window.scene.CurrentMapId));
+
+    double worst = 0, rssFirstPass = 0, rssLast = 0;
+    for (int pass = 1; pass <= passes; ++pass) {
+        clock.restart();
+        window.reload_all(true);
+        QCoreApplication::processEvents(); // the repaint it asked for
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        const double rss = residentMb();
+        if (pass == 1) rssFirstPass = rss;
+        rssLast = rss;
+        worst = std::max(worst, ms);
+        std::printf("pass=%d reload_ms=%.0f ratio_to_first=%.2f rss_mb=%.1f map=%d\n", pass, ms, ms / firstMs, rss,
+                    int(window.scene.CurrentMapId));
+    }
+    std::printf("worst_ratio=%.2f (target <= 1.20) rss_growth_mb=%.1f (target <= 8.0)\n", worst / firstMs,
+                rssLast - rssFirstPass);
+    std::fflush(stdout);
+    return 0;
+}
