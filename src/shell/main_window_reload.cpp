@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QSlider>
 
@@ -113,7 +114,10 @@ void TForm4::appelle_prefs()
 {
     if (loadingData_ || !dialogs_.preferences) return;
     if (!confirm_sauver(63)) return;
-    const bool reload = dialogs_.preferences(this, Listiconmap);
+    const QPointer<TForm4> alive(this);
+    const auto runDialog = dialogs_.preferences; // a copy: the window may go while it runs
+    const bool reload = runDialog(this, Listiconmap);
+    if (!alive) return;
     MyTree->viewport()->update();
     setAutosaveTimer(Preferences.AUTO);
     init_hinttime(Preferences.HINT);

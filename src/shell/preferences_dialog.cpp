@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -218,8 +219,8 @@ void TForm3::buildOptionsPage()
     Edit1->setMaxLength(int(kPseudoMax));
     Edit1->setValidator(new Cp1252Validator(Edit1));
     g2->addWidget(Edit1);
-    row->addWidget(GroupBox1);
-    row->addWidget(GroupBox2);
+    row->addWidget(GroupBox1, 1);
+    row->addWidget(GroupBox2, 1);
     page->addLayout(row);
 
     auto* lists = new QHBoxLayout();
@@ -542,10 +543,15 @@ void setPreferencesRunner(PreferencesRunner r)
 
 bool run_preferences(QWidget* owner, const std::vector<QImage>& categoryIcons)
 {
-    TForm3 dialog(owner, categoryIcons);
+    // On the heap: the owner may be deleted while the dialog runs (a termination request
+    // closes the main window), and it deletes its children with it.
+    QPointer<TForm3> dialog = new TForm3(owner, categoryIcons);
     if (runner())
-        runner()(dialog);
+        runner()(*dialog);
     else
-        dialog.exec();
-    return dialog.ReloadRequested;
+        dialog->exec();
+    if (!dialog) return false;
+    const bool reload = dialog->ReloadRequested;
+    delete dialog;
+    return reload;
 }
