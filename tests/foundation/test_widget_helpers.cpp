@@ -77,6 +77,28 @@ TEST_F(FolderTest, BuildFolderMenuMakesRadioItems)
     EXPECT_TRUE(menu.actions()[0]->isChecked());
 }
 
+TEST_F(FolderTest, FolderMenusAndListsKeepExactNames)
+{
+    // "&" marks a shortcut in a menu caption; the item keeps the folder name as data.
+    // Folders differing only in letter case are both offered; the exact name wins.
+    for (const char* name : {"R&D", "alpha"}) QDir(dir.path()).mkpath(name);
+    QMenu menu;
+    BuildFolderMenu(mask, "R&D", 2, {}, &menu);
+    QAction* rd = nullptr;
+    for (QAction* a : menu.actions())
+        if (a->data().toString() == "R&D") rd = a;
+    ASSERT_NE(rd, nullptr);
+    EXPECT_EQ(rd->text(), "R&&D");
+    EXPECT_TRUE(rd->isChecked());
+    EXPECT_EQ(CheckFolderItem(&menu, "alpha")->data().toString(), "alpha");
+    EXPECT_EQ(CheckFolderItem(&menu, "Alpha")->data().toString(), "Alpha");
+    EXPECT_EQ(CheckFolderItem(&menu, "ALPHA")->data().toString().toUpper(), "ALPHA"); // a normalised match
+    EXPECT_FALSE(rd->isChecked());
+    QListWidget list;
+    ListSubFolders(mask, "alpha", &list);
+    EXPECT_EQ(list.currentItem()->text(), "alpha");
+}
+
 TEST(Icons, LoadStripIconCutsAndMakesWhiteTransparent)
 {
     SetLogSink([](const std::string&) {});

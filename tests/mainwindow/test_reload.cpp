@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "database_globals.h"
 #include "demo_content.h"
@@ -194,6 +195,40 @@ TEST(Reload, LanguageSwitchTranslatesAndNamesTheDatabase)
     EXPECT_NE(w->CheckBox4->text(), frenchCaption);
     EXPECT_NE(w->infos2->text(), frenchMenu);
     EXPECT_EQ(lastFeedback(*w), "Database " + QString::fromStdString(f.first) + " loaded.");
+
+    // A language folder without texts falls back to "Francais", and so does the mark.
+    QDir().mkpath(f.exe + "res/Vide");
+    w->init_menulang();
+    clickFolder(w->Langage1, "Vide");
+    EXPECT_EQ(InterfaceLang, "Francais");
+    EXPECT_EQ(checkedFolder(w->Langage1), "Francais");
+    EXPECT_EQ(w->CheckBox4->text(), frenchCaption);
+}
+
+TEST(Reload, CategoryLooksChosenWithASwitchSurviveIt)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    uint8_t id = 0;
+    {
+        DialogScript script([&](TForm3& d) {
+            d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return QColor(1, 2, 3); };
+            QTabBar* tabs = d.PageControl1->tabBar();
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(d.PageControl1->indexOf(d.TabSheet3)).center());
+            QTreeWidgetItem* first = d.Tree_leg->topLevelItem(0);
+            QTest::mouseClick(d.Tree_leg->viewport(), Qt::LeftButton, {}, d.Tree_leg->visualItemRect(first).center());
+            id = d.currentEntry()->category->id;
+            QTest::mouseClick(d.Button5, Qt::LeftButton);
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(d.PageControl1->indexOf(d.TabSheet1)).center());
+            chooseDatabase(d, "Second");
+            QTest::mouseClick(d.Button1, Qt::LeftButton);
+        });
+        clickPref(*w);
+    }
+    EXPECT_EQ(DatabaseLang, "Second");
+    ASSERT_NE(id, 0);
+    ASSERT_NE(CommonData->categoryById(id), nullptr);
+    EXPECT_EQ(CommonData->categoryById(id)->colour, 0x030201u); // written, then read back
 }
 
 TEST(Reload, SaveQuestionBeforeASwitch)
