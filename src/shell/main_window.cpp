@@ -227,7 +227,7 @@ void TForm4::changeEvent(QEvent* event)
 
 void TForm4::FormActivate()
 {
-    if (!FirstActivate || destroyed_) return;
+    if (!FirstActivate || destroyed_ || loadingData_) return;
     trace("activate");
     if (NewVersionAccepted) {
         QCoreApplication::processEvents();
