@@ -19,6 +19,8 @@
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window_fixture.h"
+#include "nickname_dialog.h"
+#include "termination.h"
 #include "map_interaction.h"
 #include "map_paths.h"
 #include "map_widget.h"
@@ -353,4 +355,41 @@ TEST(WindowPlacement, StartAndCloseKeepPrefIni)
     }
     EXPECT_TRUE(first.contains("[MAPT]=70\r\n[MAPL]=90"));
     EXPECT_EQ(f.readFile("pref.ini"), first);
+}
+
+TEST(WindowTermination, OpenDialogClosesFirstThenTheWindowAfterItsLoop)
+{
+    MainWindowFixture f;
+    auto w = f.start();
+    w->show();
+    TerminationHandler termination;
+    termination.setWindow(w.get());
+    bool dialogReturned = false;
+    bool closedAfterDialog = false;
+    std::string typed = "unset";
+    struct CloseSpy : QObject {
+        std::function<void()> onClose;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Close) onClose();
+            return false;
+        }
+    } spy;
+    spy.onClose = [&] { closedAfterDialog = dialogReturned; };
+    w->installEventFilter(&spy);
+    QEventLoop mainLoop;
+    termination.quit = [&] { mainLoop.quit(); };
+    QTimer::singleShot(0, [&] {
+        termination.mainLoopStarted();
+        QTimer::singleShot(100, [&] { termination.request(); }); // arrives inside the dialog's loop
+        typed = ask_pseudo(w.get());
+        dialogReturned = true;
+    });
+    QTimer::singleShot(5000, &mainLoop, &QEventLoop::quit);
+    mainLoop.exec();
+    EXPECT_TRUE(dialogReturned);
+    EXPECT_EQ(typed, "");
+    EXPECT_TRUE(closedAfterDialog);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(termination.pending());
 }
