@@ -51,6 +51,9 @@ int main(int argc, char** argv)
     }
     QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // However the window closed (the user, a termination request, the window system destroying
+    // its window), the program ends with it.
+    QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
     termination.setWindow(window);
     if (!termination.pending()) window->show();
     QTimer::singleShot(0, &termination, &TerminationHandler::mainLoopStarted);

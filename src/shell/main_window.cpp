@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QWindow>
 #include <QToolButton>
 
 #include "con_colors.h"
@@ -22,6 +23,7 @@
 #include "hint_window.h"
 #include "map_widget.h"
 #include "message_boxes.h"
+#include "native_window_watch.h"
 #include "kill_list.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
@@ -52,6 +54,7 @@ TForm4::TForm4(const QString& exeDir, MainWindowDialogs dialogs, QWidget* parent
     setMessageBoxParent(this);
     // Key preview: the map's keys are seen before the focused control handles them.
     qApp->installEventFilter(this);
+    WatchNativeWindowDestroyed(this, [this] { nativeWindowGone(); });
     FormCreate();
 }
 
@@ -331,6 +334,14 @@ void TForm4::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TForm4::nativeWindowGone()
+{
+    if (destroyed_ || close()) return;
+    hide();
+    if (QWindow* handle = windowHandle()) handle->destroy();
+    show();
 }
 
 bool TForm4::FormCloseQuery()

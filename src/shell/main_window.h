@@ -118,6 +118,9 @@ public:
     void but_autoupClick();
     void but_editmodeClick();
     bool FormCloseQuery();
+    // The window system destroyed this window's native window (another program closed it):
+    // the window closes as a close does; when the save question is cancelled it is shown anew.
+    void nativeWindowGone();
     void init_hinttime(int milliseconds);
 
     // The map: shows a node's map, selects and centres; forgets the map shown.

@@ -393,3 +393,34 @@ TEST(WindowTermination, OpenDialogClosesFirstThenTheWindowAfterItsLoop)
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(termination.pending());
 }
+
+#if __has_include(<xcb/xcb.h>)
+#include <QAbstractEventDispatcher>
+#include <xcb/xcb.h>
+
+TEST(WindowTermination, NativeWindowDestroyedClosesAsACloseDoes)
+{
+    MainWindowFixture f;
+    auto w = f.start();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->toggle_tagnew(true);
+    auto destroyNative = [&] {
+        xcb_destroy_notify_event_t e{};
+        e.response_type = XCB_DESTROY_NOTIFY;
+        e.window = e.event = xcb_window_t(w->internalWinId());
+        qintptr result = 0;
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &e, &result);
+        QTest::qWait(20);
+    };
+    // Cancel at the save question: the window is shown anew, nothing lost.
+    f.boxes.answers = {kAnswerCancel};
+    destroyNative();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->AdditionsModified());
+    f.boxes.answers = {kAnswerNo};
+    destroyNative();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(f.boxes.answers.empty());
+}
+#endif
