@@ -61,6 +61,10 @@ TForm4::TForm4(const QString& exeDir, MainWindowDialogs dialogs, QWidget* parent
 TForm4::~TForm4()
 {
     FormDestroy();
+    // The controls are deleted after this window's own part is gone; what they signal while
+    // going (an edit losing the focus finishes its editing) must not reach it.
+    qApp->removeEventFilter(this);
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void TForm4::check_folder(const QString& path)
