@@ -199,6 +199,14 @@ TEST(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
     // Moving over the map now takes the focus from the tree.
     s.moveOverMap(s.zoneCentre() + QPoint(5, 5));
     EXPECT_EQ(QApplication::focusWidget(), w.ImageMapView);
+    // F2 opens the info page and Esc clears the messages, whatever has the focus.
+    QTest::mouseClick(w.EditJump, Qt::LeftButton);
+    QTest::keyClick(w.EditJump, Qt::Key_F2);
+    EXPECT_TRUE(w.but_liste[1]->isChecked());
+    EXPECT_EQ(w.Pages->currentIndex(), 1);
+    w.show_feedback(44, 60, "", "");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(w.FeedbackList.empty());
 }
 
 TEST(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
