@@ -124,7 +124,8 @@ void SortComboItems(QComboBox* combo)
     std::vector<Item> items;
     for (int i = 0; i < combo->count(); ++i) {
         const QString text = combo->itemText(i);
-        items.push_back({NormalizeText(ToCp1252(text).value_or(text.toStdString())), text, combo->itemData(i), i == combo->currentIndex()});
+        const std::string key = NormalizeText(ToCp1252(text).value_or(text.toStdString()));
+        items.push_back({key, text, combo->itemData(i), i == combo->currentIndex()});
     }
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.key < b.key; });
     const QSignalBlocker block(combo);
