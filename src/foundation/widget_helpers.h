@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QAction;
+class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -38,3 +39,8 @@ void BuildFolderMenu(const QString& mask, const QString& name, int tag,
 QAction* CheckFolderItem(QMenu* menu, const QString& name);
 // True when two folder names normalise to the same text.
 bool SameFolderName(const QString& a, const QString& b);
+
+// Sorts a combo box's items (text and data) as a sorted combo box of the original did:
+// letter case and French accents ignored, equal texts kept in their order. The current
+// item stays current.
+void SortComboItems(QComboBox* combo);
