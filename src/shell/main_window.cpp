@@ -260,6 +260,7 @@ void TForm4::FormActivate()
         FirstActivate = false;
         scene.FirstActivate = false;
     }
+    closeIfAskedDuringLoad();
     repaintMap();
     show_feedback(64, 3, ToCp1252(DatabaseLang).value_or(""), "");
     trace("activated");
@@ -324,7 +325,10 @@ void TForm4::FormDestroy()
 
 void TForm4::closeEvent(QCloseEvent* event)
 {
-    if (loadingData_) { // the data are half loaded: nothing may close now
+    if (loadingData_) {
+        // The data are half loaded: nothing may close now. The request is kept, so that
+        // a termination or the user's close is not lost: the window closes after the load.
+        closeAfterLoad_ = true;
         event->ignore();
         return;
     }

@@ -261,6 +261,8 @@ private:
     // Marks the language and database items of the loaded names.
     void markFolderMenus();
     void applyAlphaBlend();
+    // A close asked for while the data were loading happens now, from the event loop.
+    void closeIfAskedDuringLoad();
     // Key preview: the map's keys, seen before the focused control of this window.
     bool previewKey(QObject* receiver, QKeyEvent* event);
     void afterTreePaint();
@@ -270,6 +272,7 @@ private:
     QActionGroup* regionGroup_ = nullptr;
     bool destroyed_ = false;
     bool loadingData_ = false;
+    bool closeAfterLoad_ = false;
     // The language and database of the data loaded now.
     QString loadedInterfaceLang_, loadedDatabaseLang_;
 };

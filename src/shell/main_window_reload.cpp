@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QSlider>
+#include <QTimer>
 
 #include "cp1252.h"
 #include "database_globals.h"
@@ -89,7 +90,15 @@ bool TForm4::reload_all(bool reloadTexts)
     }
     repaintMap();
     show_feedback(64, 3, ToCp1252(DatabaseLang).value_or(""), "");
+    closeIfAskedDuringLoad();
     return true;
+}
+
+void TForm4::closeIfAskedDuringLoad()
+{
+    if (!closeAfterLoad_) return;
+    closeAfterLoad_ = false;
+    QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void TForm4::ressourceClick(QAction* item)

@@ -355,7 +355,9 @@ struct BusyBoxes : ScriptedBoxes {
         clickPref(*w);
         w->but_mail->click();
         w->close();
+        visibleAfterClose += w->isVisible() ? 1 : 0;
     }
+    int visibleAfterClose = 0;
 };
 } // namespace
 
@@ -378,7 +380,12 @@ TEST(Reload, BoxesDuringTheLoadSeeNoStaleDataAndStartNothing)
     EXPECT_EQ(DatabaseLang, "Third");
     EXPECT_EQ(InterfaceLang, "Francais");
     EXPECT_EQ(checkedFolder(w->Langage1), "Francais");
+    EXPECT_EQ(boxes.visibleAfterClose, 1);
+    // The close asked for during the load happens once it is over.
     EXPECT_TRUE(w->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w->isVisible());
+    w->show();
     boxes.w = nullptr;
     // Back to a full database: the map paints with its categories again.
     clickFolder(w->Database1, QString::fromStdString(f.first));
