@@ -77,6 +77,13 @@ QSlider* gauge(QWidget* parent, const char* name, int min, int max)
     return s;
 }
 
+// A gauge position from a setting stored as position x 10, rounded half to even: whole
+// tenths are exact in a double, and lrint rounds halves to the even neighbour.
+int32_t gaugeFromSetting(int32_t stored)
+{
+    return int32_t(std::lrint(double(stored) / 10.0));
+}
+
 } // namespace
 
 // ttreeinfo
@@ -122,12 +129,6 @@ void ttreeinfo::apply() const
     if (fontSize > 0) category->font.setPointSize(fontSize);
     ApplyFontStyleBits(category->font, fontStyle);
     category->iconIndex = iconIndex;
-}
-
-int32_t GaugeFromSetting(int32_t stored)
-{
-    // Whole tenths are exact in a double; lrint rounds halves to the even neighbour.
-    return int32_t(std::lrint(double(stored) / 10.0));
 }
 
 // TForm3
@@ -376,7 +377,7 @@ void TForm3::FormShow()
     UpDown1->setValue(std::clamp(Preferences.HINT / 1000, 0, 60));
     Edit1->setText(FromCp1252(Preferences.PSEU.substr(0, kPseudoMax)));
     GaugeBar1->setValue(std::clamp(Preferences.ALFV, 1, 255));
-    auto lod = [](int32_t stored) { return std::clamp(GaugeFromSetting(stored), kLodMin, kLodMax); };
+    auto lod = [](int32_t stored) { return std::clamp(gaugeFromSetting(stored), kLodMin, kLodMax); };
     TrackbarHD->setValue(std::clamp(Preferences.MAHD, kHdMin, kHdMax));
     TrackBarLod0->setValue(lod(Preferences.LODA));
     TrackBarLod1->setValue(lod(Preferences.LODB));

@@ -135,6 +135,3 @@ void setPreferencesRunner(PreferencesRunner runner);
 // Runs the dialog owned by `owner`; its OK writes the settings, the categories, the
 // names InterfaceLang and DatabaseLang and RecolourAll. Returns TForm3::ReloadRequested.
 bool run_preferences(QWidget* owner, const std::vector<QImage>& categoryIcons);
-
-// A gauge position from a setting stored as position x 10: rounded half to even.
-int32_t GaugeFromSetting(int32_t stored);
