@@ -122,10 +122,11 @@ void TForm4::load_database()
         hooks.progressEnd = [this] { G32_ProgressBar1->hide(); };
         MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
         master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
-        master.loadmaster2();
+        const bool masterWhole = master.loadmaster2();
         DatabaseDate = master.DatabaseDate;
         trace("loadmaster2");
-        additions_->Loadref();
+        additions_->Loadref(masterWhole && RealmInfo->mapIndex->loadedWhole && CommonData
+                            && CommonData->categoriesWhole);
         trace("loadref");
         if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
             listmenu.clear();
@@ -257,12 +258,5 @@ void TForm4::Sauver1Click()
 void TForm4::Timer3Timer()
 {
     if (!additions_ || !MyTreeStore.AutosaveAllowed) return;
-    if (Preferences.PSEU.empty()) {
-        // An autosave never opens a dialog: without a nickname the header says "Anonymous".
-        Timer3.stop();
-        additions_->SaveRef_add(additions_->additionsPath());
-        setAutosaveTimer(Preferences.AUTO);
-    } else {
-        additions_->SaveRef(additions_->additionsPath());
-    }
+    additions_->SaveRef(additions_->additionsPath());
 }
