@@ -115,8 +115,15 @@ TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
     QDir(f.exe).mkdir("old");
     f.writeFile("old/Obsolete.DLL", "x");
     const QString rel = QDir(f.exe).relativeFilePath(sentinel);
-    f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() + "\r\nold\\obsolete.dll\r\n..\r\ndata\r\n");
+    f.writeFile("categpref.bin", std::string(56, '\0'));
+    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    const QByteArray userFiles = f.readFile("pref.ini") + f.readFile("categpref.bin") + f.readFile(additions);
+    f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() +
+                                 "\r\nold\\obsolete.dll\r\n..\r\ndata\r\nPREF.INI\r\ncategpref.bin\r\n" +
+                                 additions.toUpper().toStdString() + "\r\n");
     auto w = f.start();
+    EXPECT_EQ(f.readFile("pref.ini").size() + f.readFile("categpref.bin").size() + f.readFile(additions).size(),
+              userFiles.size()); // the user's own files are never the kill list's
     EXPECT_TRUE(QFile::exists(sentinel));
     EXPECT_FALSE(QFile::exists(f.exe + "old/Obsolete.DLL"));
     EXPECT_TRUE(QFile::exists(f.exe + "data/kill"));
