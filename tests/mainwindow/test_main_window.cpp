@@ -59,6 +59,28 @@ TEST(MainWindowStart, FirstStartAsksOnceAndMissingFoldersDoNotCrash)
     }
 }
 
+TEST(MainWindowStart, SettingsNameFoldersNeverPaths)
+{
+    MainWindowFixture f;
+    // A database outside the program folder, named by a path in pref.ini.
+    QTemporaryDir outside;
+    const QString db = QString::fromStdString(f.database());
+    QDir().mkpath(outside.path() + "/elsewhere");
+    for (const QString& name : QDir(f.exe + "database/" + db).entryList(QDir::Files))
+        QFile::copy(f.exe + "database/" + db + "/" + name, outside.path() + "/elsewhere/" + name);
+    const std::string path = QDir(f.exe + "database").relativeFilePath(outside.path() + "/elsewhere").toStdString();
+    for (const std::string& prefs : {"[LANG]=Francais\r\n[DBDB]=" + path, std::string("[LANG]=Francais\r\n[DBDB]=Nowhere"),
+                                     "[LANG]=../res/Francais\r\n[DBDB]=" + f.database()}) {
+        SCOPED_TRACE(prefs);
+        f.firstInfoCalls = 0;
+        f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n" + prefs + "\r\n");
+        auto w = f.start();
+        EXPECT_EQ(f.firstInfoCalls, 1); // the first-start dialog chooses among the folders
+        EXPECT_EQ(DatabaseLangDir, f.exe + "database/" + db + "/");
+        EXPECT_EQ(InterfaceLang, "Francais");
+    }
+}
+
 TEST(MainWindowClose, TheSaveQuestionDecides)
 {
     MainWindowFixture f;
