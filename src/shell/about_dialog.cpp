@@ -17,9 +17,11 @@
 #include "cp1252.h"
 #include "file_io.h"
 #include "folders.h"
+#include "log.h"
 #include "memory_stream.h"
 #include "path_resolver.h"
 #include "ressource.h"
+#include "text_helpers.h"
 
 namespace {
 
@@ -27,20 +29,6 @@ constexpr const char* kAboutTitle = "Vmar Plotterwerk v2.52 | ";
 
 // The lines of a text file's bytes: breaks are CR LF, LF or a lone CR, and a final break
 // does not start a line of its own (an empty text has no line).
-std::vector<std::string> splitLines(const char* data, size_t n)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < n) {
-        size_t end = start;
-        while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
-        lines.emplace_back(data + start, end - start);
-        if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ++end;
-        start = end + 1;
-    }
-    return lines;
-}
-
 QString joinLines(const std::vector<std::string>& lines, size_t first = 0)
 {
     QStringList shown;
@@ -138,12 +126,12 @@ void TForm5::loadReadme()
 {
     // The readme's first two lines are its title block, which the box's caption replaces.
     const auto name = FindEntryNoCase(ExeDir, "readme.txt");
-    ByteBuffer bytes;
-    if (!name || !ReadWholeFile(ExeDir + *name, bytes)) {
+    std::string bytes;
+    if (!name || !ReadTextFileCapped(ExeDir + *name, bytes)) {
         Memo1->setPlainText(ToDisplay(GetCaptionText(41)));
         return;
     }
-    const auto lines = splitLines(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const auto lines = SplitTextLines(bytes);
     // A readme of fewer than two lines leaves the page empty.
     Memo1->setPlainText(joinLines(lines, 2));
 }
@@ -153,12 +141,15 @@ void TForm5::loadCredits()
     if (DatabaseLangDir.isEmpty()) return;
     const auto name = FindEntryNoCase(DatabaseLangDir, "creditlist.inf");
     if (!name) return;
-    // Inflating fails whole, so a damaged file shows the heading alone.
-    MemoryStream credits;
-    LoadCompressedFile(credits, DatabaseLangDir + *name);
+    // Inflating fails whole, so a damaged file, or one that inflates past the size of a
+    // small text, shows the heading alone.
+    std::vector<uint8_t> packed, credits;
+    if (ReadWholeFile(DatabaseLangDir + *name, packed)
+        && !InflateBytes(packed.data(), packed.size(), credits, size_t(kSmallTextCap)))
+        LogLine("credits cannot be read: " + (DatabaseLangDir + *name).toStdString());
     // The heading through ToDisplay: a caption text may hold CR breaks.
     QStringList shown{ToDisplay(GetCaptionText(80)), QString()};
-    for (const std::string& line : splitLines(reinterpret_cast<const char*>(credits.data.data()), credits.size()))
+    for (const std::string& line : SplitTextLines(std::string(credits.begin(), credits.end())))
         shown << FromCp1252(line);
     Memo2->setPlainText(shown.join('\n'));
 }

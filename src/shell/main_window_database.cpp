@@ -149,10 +149,13 @@ void TForm4::load_tips()
     TipsLineHeight = 0;
     TipsList.clear();
     const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/tips.txt");
-    std::vector<uint8_t> bytes;
-    if (!path || !ReadWholeFile(*path, bytes)) return;
-    const std::string text(bytes.begin(), bytes.end());
+    std::string text;
+    if (!path || !ReadTextFileCapped(*path, text)) return;
     TipsList = SplitTextLines(text);
+    if (TipsList.size() > kSmallTextLines) {
+        LogLine("tips.txt: more than " + std::to_string(kSmallTextLines) + " lines, the rest ignored");
+        TipsList.resize(kSmallTextLines);
+    }
     QFont font("Arial");
     font.setPixelSize(11);
     const QFontMetrics metrics(font);

@@ -529,13 +529,16 @@ void TForm4::load_sitelinks(QMenu* parentItem)
     parentItem->clear();
     const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/link.txt");
     if (!path) return;
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(*path, bytes)) return;
-    const std::string text(bytes.begin(), bytes.end());
+    std::string text;
+    if (!ReadTextFileCapped(*path, text)) return;
     const std::vector<std::string> lines = SplitTextLines(text);
     for (size_t i = 1; i < lines.size(); ++i) {
         const size_t eq = lines[i].find('=');
         if (eq == std::string::npos) continue;
+        if (SiteList.size() == kSmallTextLines) {
+            LogLine("link.txt: more than " + std::to_string(kSmallTextLines) + " links, the rest ignored");
+            break;
+        }
         SiteList.push_back({lines[i].substr(0, eq), lines[i].substr(eq + 1)});
         const int index = int(SiteList.size()) - 1;
         QAction* a = parentItem->addAction(ToDisplay(SiteList.back().caption));

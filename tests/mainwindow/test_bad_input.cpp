@@ -1,14 +1,18 @@
-// The user's additions under damaged database files: whatever is wrong with the database,
-// the program's load and close keep every line the additions file held.
+// Faults and bad input through the real window: whatever is wrong with the database, the
+// program's load and close keep every line of the additions file; oversized text files
+// do not stall the start.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <set>
 
 #include <QCoreApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 
 #include "compressed.h"
+#include "database_globals.h"
+#include "file_io.h"
 #include "main_window_fixture.h"
 #include "preferences.h"
 #include "sample_writers.h"
@@ -170,4 +174,25 @@ TEST(AdditionsUnderFaults, AutosaveAsksTheNicknameOnce)
     const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
     EXPECT_TRUE(f.readFile(additions).split('\r').front().endsWith("-Autosaver"));
     EXPECT_TRUE(w->Timer3.isActive()); // the autosave goes on with setting AUTO
+}
+
+TEST(BadInput, OversizedTextFilesDoNotStallTheStart)
+{
+    MainWindowFixture f;
+    auto big = [](const std::string& first, const std::string& line) {
+        std::string text = first + "\r\n";
+        while (text.size() < (size_t(24) << 20)) text += line;
+        return text;
+    };
+    f.writeFile("res/Francais/link.txt", big("#links", "Site=http://127.0.0.1/\r\n"));
+    f.writeFile("res/Francais/tips.txt", big("a tip", "another tip\r\n"));
+    f.writeFile("database/" + QString::fromStdString(f.database()) + "/type.txt", big("#types", "Type\r"));
+    f.writeFile("readme.txt", big("readme", "line\n"));
+    QElapsedTimer clock;
+    clock.start();
+    auto w = f.start();
+    EXPECT_LT(clock.elapsed(), 5000); // about 0.1 s; minutes before the files were capped
+    EXPECT_EQ(w->SiteList.size(), kSmallTextLines);
+    EXPECT_EQ(w->TipsList.size(), kSmallTextLines);
+    EXPECT_EQ(w->ComboBox8->count(), 255); // type names 1 to 255
 }
