@@ -22,6 +22,7 @@
 #include "hint_window.h"
 #include "map_widget.h"
 #include "kill_list.h"
+#include "stale_files.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "log.h"
@@ -86,6 +87,7 @@ void TForm4::FormCreate()
     settings = WindowSettings();
     trace("folders");
     apply_killlist();
+    RemoveStaleSaveTemporaries(ExeDir, AjoutsDir);
     trace("killlist");
     InitConColors();
 

@@ -196,3 +196,21 @@ TEST(BadInput, OversizedTextFilesDoNotStallTheStart)
     EXPECT_EQ(w->TipsList.size(), kSmallTextLines);
     EXPECT_EQ(w->ComboBox8->count(), 255); // type names 1 to 255
 }
+
+TEST(BadInput, StaleTemporariesOfSavesAreRemovedAtStart)
+{
+    MainWindowFixture f;
+    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    const QStringList stale{additions + ".eiJujp", additions + ".bak.Ab12Cd", "pref.ini.x1Y2z3", "categpref.bin.QWERTY"};
+    const QStringList kept{additions + ".fresh1", "pref.ini.toolong7", "notes.txt.abcdef", "ajouts/mine.txt.abcdef"};
+    for (const QString& name : stale + kept) {
+        f.writeFile(name, std::string(1000, 'x'));
+        QFile file(f.exe + name);
+        file.open(QIODevice::ReadWrite);
+        if (name != kept.front()) // a minute old at least; the fresh one may be another instance's save
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
+    }
+    auto w = f.start();
+    for (const QString& name : stale) EXPECT_FALSE(QFile::exists(f.exe + name)) << name.toStdString();
+    for (const QString& name : kept) EXPECT_TRUE(QFile::exists(f.exe + name)) << name.toStdString();
+}
