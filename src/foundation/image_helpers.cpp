@@ -47,3 +47,21 @@ QImage LoadStripIcon(const QString& path, int size, int index)
     }
     return icon;
 }
+
+bool LoadIconStrip(const QString& path, QSize iconSize, std::vector<QImage>& out)
+{
+    QImage strip;
+    if (!strip.load(path) || iconSize.width() <= 0 || iconSize.height() <= 0) return false;
+    strip = strip.convertToFormat(QImage::Format_ARGB32);
+    MakeColorTransparent(strip, 0xFFFFFF);
+    const int w = iconSize.width(), h = iconSize.height();
+    for (int i = 0; i <= strip.width() / w; ++i) {
+        QImage icon(w, h, QImage::Format_ARGB32);
+        icon.fill(0);
+        QPainter p(&icon);
+        p.drawImage(QPoint(0, 0), strip, QRect(i * w, 0, w, h));
+        p.end();
+        out.push_back(icon);
+    }
+    return true;
+}

@@ -21,14 +21,13 @@
 #include "memory_stream.h"
 #include "path_resolver.h"
 #include "ressource.h"
-#include "text_helpers.h"
+#include "text_files.h"
 
 namespace {
 
 constexpr const char* kAboutTitle = "Vmar Plotterwerk v2.52 | ";
 
-// The lines of a text file's bytes: breaks are CR LF, LF or a lone CR, and a final break
-// does not start a line of its own (an empty text has no line).
+// Lines from the first one on, as the memo shows them.
 QString joinLines(const std::vector<std::string>& lines, size_t first = 0)
 {
     QStringList shown;
@@ -126,14 +125,13 @@ void TForm5::loadReadme()
 {
     // The readme's first two lines are its title block, which the box's caption replaces.
     const auto name = FindEntryNoCase(ExeDir, "readme.txt");
-    std::string bytes;
-    if (!name || !ReadTextFileCapped(ExeDir + *name, bytes)) {
+    const auto lines = name ? ReadSmallTextLines(ExeDir + *name) : std::nullopt;
+    if (!lines) {
         Memo1->setPlainText(ToDisplay(GetCaptionText(41)));
         return;
     }
-    const auto lines = SplitTextLines(bytes);
     // A readme of fewer than two lines leaves the page empty.
-    Memo1->setPlainText(joinLines(lines, 2));
+    Memo1->setPlainText(joinLines(*lines, 2));
 }
 
 void TForm5::loadCredits()
@@ -141,15 +139,9 @@ void TForm5::loadCredits()
     if (DatabaseLangDir.isEmpty()) return;
     const auto name = FindEntryNoCase(DatabaseLangDir, "creditlist.inf");
     if (!name) return;
-    // Inflating fails whole, so a damaged file, or one that inflates past the size of a
-    // small text, shows the heading alone.
-    std::vector<uint8_t> packed, credits;
-    if (ReadWholeFile(DatabaseLangDir + *name, packed)
-        && !InflateBytes(packed.data(), packed.size(), credits, size_t(kSmallTextCap)))
-        LogLine("credits cannot be read: " + (DatabaseLangDir + *name).toStdString());
     // The heading through ToDisplay: a caption text may hold CR breaks.
     QStringList shown{ToDisplay(GetCaptionText(80)), QString()};
-    for (const std::string& line : SplitTextLines(std::string(credits.begin(), credits.end())))
+    for (const std::string& line : ReadCreditLines(DatabaseLangDir + *name))
         shown << FromCp1252(line);
     Memo2->setPlainText(shown.join('\n'));
 }

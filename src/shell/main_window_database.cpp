@@ -31,6 +31,7 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
+#include "text_files.h"
 #include "url_list.h"
 
 void TForm4::load_database()
@@ -151,11 +152,7 @@ void TForm4::load_tips()
     const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/tips.txt");
     std::string text;
     if (!path || !ReadTextFileCapped(*path, text)) return;
-    TipsList = SplitTextLines(text);
-    if (TipsList.size() > kSmallTextLines) {
-        LogLine("tips.txt: more than " + std::to_string(kSmallTextLines) + " lines, the rest ignored");
-        TipsList.resize(kSmallTextLines);
-    }
+    TipsList = ParseTips(text);
     QFont font("Arial");
     font.setPixelSize(11);
     const QFontMetrics metrics(font);
