@@ -2,7 +2,8 @@
 // from a file the way the window reads them: any bytes give icons of the asked size, or a
 // refusal, and never end the process.
 //
-// Seeds: the target writes small BMP strips into the first corpus folder when it is empty.
+// Seeds: the target writes small BMP strips into the first corpus folder when they are not
+// there yet (the seed script adds a strip that declares half a million pixels of width).
 #include <cstddef>
 #include <cstdint>
 
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
         const char* arg = (*argv)[i];
         if (arg[0] == '-') continue;
         const QDir dir(QFile::decodeName(arg));
-        if (dir.exists() && dir.isEmpty()) writeSeeds(dir);
+        if (dir.exists() && !dir.exists("strip0.bmp")) writeSeeds(dir);
         break; // only the first folder: the one libFuzzer adds new inputs to
     }
     return 0;

@@ -147,5 +147,7 @@ put("text_files_fuzz", "endpoints.txt", b"\x0512\r\nmail\rhttp://127.0.0.1/\n")
 # kill_list_fuzz: names relative to the scratch program folder.
 put("kill_list_fuzz", "kill", b"old\\obsolete.dll\r\nPREF.INI\r\n../outside/sentinel.txt\r\nescape/sentinel.txt\r\n"
     b"ajouts/Vmar_ajouts_Demo.txt\r\n\r\n/etc/passwd\r\ndata\r\nprogram\n")
-# bitmap_fuzz: like jpeg_fuzz, it writes its BMP seeds itself.
-os.makedirs(os.path.join(out, "bitmap_fuzz"), exist_ok=True)
+# bitmap_fuzz: the target writes its small strips itself; here a file of a few bytes that
+# declares a strip 524321 pixels wide (it once took a second to cut into icons).
+put("bitmap_fuzz", "wide.bmp", b"BM" + struct.pack("<IHHI", 1154, 0, 0, 54)
+    + struct.pack("<IiiHHIIiiII", 40, 524321, 11, 1, 24, 0, 1100, 3780, 3780, 0, 0) + b"\0" * 41)

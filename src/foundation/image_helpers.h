@@ -17,7 +17,10 @@ void MakeColorTransparent(QImage& image, TColor colour);
 // Icon number index of a horizontal strip of size x size icons, white made transparent.
 // A missing strip or an index past its end gives a transparent icon (and a log line).
 QImage LoadStripIcon(const QString& path, int size, int index);
+// Icons one strip gives at most.
+constexpr int kMaxStripIcons = 1024;
 // Cuts a horizontal strip into iconSize icons, white made transparent, appended to out:
-// one icon per started width of the strip and one more, the last ones possibly empty.
-// False (out unchanged) when the strip cannot be read or the size is empty.
+// one icon per started width of the strip and one more, the last ones possibly empty, at
+// most kMaxStripIcons. False (out unchanged) when the strip cannot be read or the size is
+// empty.
 bool LoadIconStrip(const QString& path, QSize iconSize, std::vector<QImage>& out);
