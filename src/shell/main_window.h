@@ -33,8 +33,14 @@ class QSlider;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class QTreeView;
 class QTreeWidget;
+class QTreeWidgetItem;
 class HintManager;
+class ImageControl;
+class LocationSearch;
+class SearchResultModel;
+class ShapeControl;
 class MapWidget;
 class MapInteraction;
 class MapInput;
@@ -120,6 +126,28 @@ public:
     void imagehint(const std::string& text);
     void repaintMap();
 
+    // Side panel pages (main_window_search.cpp): a page button's click handler, and
+    // pressing a button (down, never toggled) with its click handler.
+    void but_liste1Click() { choosePage(1); }
+    void but_liste2Click() { choosePage(2); }
+    void but_liste3Click() { choosePage(3); }
+    void but_liste4Click() { choosePage(4); }
+    void choosePage(int page);
+    void pressPage(int page);
+    // A tool button's (or the database icon's) hint in the status bar.
+    void but_toolMouseMove(QWidget* control);
+    // Search and its result list.
+    void Button1Click();
+    void reset_resultheader();
+    void affiche_searchnode(int node, bool centre);
+    void Modif2Click();
+    void show_traduc_check(bool visible);
+    // Redirect links: the link items at the top of Menu_image, and following a link.
+    void vider_popup_redir();
+    void popupredir_click(QAction* item);
+    void TreeRedirFocusChanged(QTreeWidgetItem* entry);
+    void followRedirect(const std::string& name);
+
     // AdditionsHost
     std::string ask_pseudo() override;
     void setAutosaveTimer(bool on) override;
@@ -188,8 +216,25 @@ public:
     // Search page (the search itself comes with its own part) and info page lists.
     QComboBox *ComboCateg = nullptr, *ComboBox8 = nullptr, *ComboBox6 = nullptr;
     QCheckBox* CheckBox4 = nullptr;
-    QTreeWidget *treebool_search = nullptr, *Treeitem = nullptr, *TreeResult = nullptr;
+    QTreeWidget *treebool_search = nullptr, *Treeitem = nullptr;
     QMenu* Popuptreesearch = nullptr;
+    QGroupBox *GroupBox3 = nullptr, *GroupBox11 = nullptr;
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox6 = nullptr, *CheckBox3 = nullptr,
+              *CheckBox15 = nullptr, *CheckBox16 = nullptr, *CheckBox5 = nullptr, *CheckBox17 = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit3 = nullptr, *Edit2 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QWidget* panelmaster = nullptr;
+    QTreeView* TreeResult = nullptr;
+    SearchResultModel* TreeResultModel = nullptr;
+    QMenu* Menu2 = nullptr;
+    QAction* Modif2 = nullptr;
+    std::unique_ptr<LocationSearch> searcher;
+    // Info header (Panel6, shown on the tree page or the info page) and position circles.
+    QWidget* Panel6 = nullptr;
+    ShapeControl *Shape2 = nullptr, *Shape3 = nullptr, *Shape_perso = nullptr, *Shape_dest = nullptr;
+    ImageControl *Image3 = nullptr, *Image4 = nullptr;
+    QGroupBox *GroupBox4 = nullptr, *GroupBox5 = nullptr, *GroupBox7 = nullptr;
     std::vector<std::string> TipsList;
     int TipsWidth = 0, TipsLineHeight = 0;
     QTimer Timer3, Timerfeedback;
@@ -215,6 +260,12 @@ private:
     void buildSidePanel();
     void buildSearchAndInfoPages();
     void buildPositionsPage(QWidget* page);
+    void buildSearchPage(QWidget* page);
+    QWidget* buildInfoHeader(QWidget* parent);
+    void setupTreeRedir();
+    void wireSearchAndPages();
+    void fillInfoHeader(const InfoPanelContent& content);
+    void fillTreeRedir(const InfoPanelContent& content);
     void setupMap();
     void applyPositionEdits();
     void applyWindowPlacement();
