@@ -347,6 +347,7 @@ void TForm4::buildSearchPage(QWidget* page)
     TreeResult->setContextMenuPolicy(Qt::CustomContextMenu);
     QHeaderView* header = TreeResult->header();
     header->setFixedHeight(15);
+    header->setContextMenuPolicy(Qt::PreventContextMenu); // Menu2 belongs to the rows
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(20);
     header->setMaximumSectionSize(500);
@@ -380,7 +381,6 @@ void TForm4::wireSearchAndPages()
     }, Edit1));
     connect(Edit1, &QLineEdit::returnPressed, Button1, &QPushButton::click);
     for (QLineEdit* level : {Edit3, Edit2}) {
-        level->setMaxLength(3);
         // Typed keys are filtered; pasted text is cleaned to its digits here.
         level->installEventFilter(new DigitKeyFilter([this] { Button1->click(); }, level));
         connect(level, &QLineEdit::textEdited, this, [this, level](const QString& text) {
