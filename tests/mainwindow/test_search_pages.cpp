@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 
 #include "image_control.h"
+#include "delphi_conv.h"
 #include "info_panel.h"
 #include "main_window_fixture.h"
 #include "map_interaction.h"
@@ -29,6 +30,7 @@
 #include "preferences.h"
 #include "search_result_model.h"
 #include "shape_control.h"
+#include "text_helpers.h"
 
 namespace {
 
@@ -501,4 +503,43 @@ TEST(TranslationMode, TheLanguageBoxIsAnnouncedAndDrivesTheFilter)
     w->CheckBox17->setCheckState(Qt::Checked);
     EXPECT_EQ(w->scene.overlays.traduc, TraducCheck::Checked);
     EXPECT_EQ(w->CheckBox17->text(), ToDisplay(GetCaptionText(130)));
+}
+
+TEST(EndToEnd, SearchASampleNamePickItAndFollowItsLink)
+{
+    Window t;
+    // A location of the sample whose note names another location.
+    int source = kNoTreeNode;
+    std::string reference;
+    t.w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+        if (source != kNoTreeNode || !t.w->MyTreeStore.isVisible(node)) return;
+        const auto names = redirectNames(d.item->description);
+        if (names.empty()) return;
+        for (char c : d.item->name)
+            if (uint8_t(c) >= 128) return; // typed with plain keys
+        source = node;
+        reference = names.front();
+    });
+    ASSERT_NE(source, kNoTreeNode);
+    const std::string name = t.w->MyTreeStore.nodeData(source)->item->name;
+    t.w->CheckBox2->setChecked(false);
+    t.w->CheckBox6->setChecked(true);
+    t.search(ToDisplay(name));
+    ASSERT_GE(t.w->TreeResultModel->count(), 1);
+    const int r = t.w->TreeResultModel->rowOf(source);
+    ASSERT_GE(r, 0);
+    t.clickRow(r);
+    EXPECT_EQ(t.w->scene.SelectionChain[0], source);
+    EXPECT_EQ(t.w->Label1->text(), ToDisplay(name));
+    t.w->ImageMapView->repaint();
+    t.iconOf(source); // drawn on the map shown
+
+    QTest::mouseClick(t.w->but_liste[1], Qt::LeftButton);
+    ASSERT_GE(t.w->TreeRedir->topLevelItemCount(), 1);
+    const QRect entry = t.w->TreeRedir->visualItemRect(t.w->TreeRedir->topLevelItem(0));
+    QTest::mouseClick(t.w->TreeRedir->viewport(), Qt::LeftButton, {}, entry.center());
+    t.settle();
+    const int target = t.w->scene.SelectionChain[0];
+    ASSERT_EQ(t.w->MyTreeStore.levelOf(target), int(levelLocation));
+    EXPECT_EQ(NormalizeText(t.w->MyTreeStore.nodeData(target)->item->name), NormalizeText(DelphiTrim(reference)));
 }
