@@ -98,36 +98,67 @@ void LocationSearch::refresh()
         return uint32_t(at);
     };
     // Map > zone > category > location, each level in its current order: tree order.
+    struct Place {
+        int map;
+        uint8_t realm;
+    };
+    std::vector<int> order;
+    std::vector<Place> places;
+    order.reserve(tree_.locationCount());
+    places.reserve(tree_.locationCount());
     for (int map : tree_.roots()) {
         const TNodeData* md = tree_.nodeData(map);
         const uint8_t realm = md && md->region ? md->region->realm : 0;
-        for (int zone : tree_.children(map)) {
-            for (int categ : tree_.children(zone)) {
+        for (int zone : tree_.children(map))
+            for (int categ : tree_.children(zone))
                 for (int loc : tree_.children(categ)) {
-                    if (tree_.levelOf(loc) != levelLocation) continue;
-                    const TNodeData* d = tree_.nodeData(loc);
-                    if (!d || !d->item || IsErasedName(d->item->name)) continue;
-                    const rItemdata& item = *d->item;
-                    Entry e;
-                    e.node = loc;
-                    e.nameStart = append(names_, item.name);
-                    e.nameLength = uint32_t(item.name.size());
-                    e.noteStart = append(notes_, item.description);
-                    e.noteLength = uint32_t(item.description.size());
-                    e.mapNode = map;
-                    e.regionId = d->zone ? d->zone->regionId : 0;
-                    e.realm = realm;
-                    e.categoryId = d->category ? d->category->id : 0;
-                    e.levelMin = item.levelMin;
-                    e.levelMax = item.levelMax;
-                    e.typeId = item.typeId;
-                    e.attributes = item.attributes;
-                    entries_.push_back(e);
-                    nameStarts_.push_back(e.nameStart);
-                    noteStarts_.push_back(e.noteStart);
+                    order.push_back(loc);
+                    places.push_back({map, realm});
                 }
+    }
+    for (size_t i = 0; i < order.size(); ++i) {
+        // Every location's texts lie behind three dependent pointers (tree node, node data,
+        // item, strings): a walk that reads them one after the other waits on memory at
+        // every step. Fetch the later locations' links ahead, one step further for each
+        // link of the chain, so the walk finds them in the cache.
+        auto dataOf = [this](int at) { return tree_.node(at).data.get(); };
+        const size_t n = order.size();
+        if (i + 24 < n) __builtin_prefetch(&tree_.node(order[i + 24]));
+        if (i + 16 < n)
+            if (const TNodeData* d = dataOf(order[i + 16])) __builtin_prefetch(d);
+        if (i + 8 < n)
+            if (const TNodeData* d = dataOf(order[i + 8]); d && d->item) {
+                __builtin_prefetch(d->item.get());
+                __builtin_prefetch(reinterpret_cast<const char*>(d->item.get()) + 64);
             }
-        }
+        if (i + 4 < n)
+            if (const TNodeData* d = dataOf(order[i + 4]); d && d->item) {
+                __builtin_prefetch(d->item->name.data());
+                __builtin_prefetch(d->item->description.data());
+            }
+        const int node = order[i];
+        const Place& place = places[i];
+        if (tree_.levelOf(node) != levelLocation) continue;
+        const TNodeData* d = tree_.node(node).data.get();
+        if (!d || !d->item || IsErasedName(d->item->name)) continue;
+        const rItemdata& item = *d->item;
+        Entry e;
+        e.node = node;
+        e.nameStart = append(names_, item.name);
+        e.nameLength = uint32_t(item.name.size());
+        e.noteStart = append(notes_, item.description);
+        e.noteLength = uint32_t(item.description.size());
+        e.mapNode = place.map;
+        e.regionId = d->zone ? d->zone->regionId : 0;
+        e.realm = place.realm;
+        e.categoryId = d->category ? d->category->id : 0;
+        e.levelMin = item.levelMin;
+        e.levelMax = item.levelMax;
+        e.typeId = item.typeId;
+        e.attributes = item.attributes;
+        entries_.push_back(e);
+        nameStarts_.push_back(e.nameStart);
+        noteStarts_.push_back(e.noteStart);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "search_result_model.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 
 #include "cp1252.h"
@@ -73,30 +74,55 @@ void SearchResultModel::sortBy(int column, Qt::SortOrder order)
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const std::vector<int> before = rows_;
         // One key per row, then a stable sort on the keys: the comparisons touch no tree.
+        // Names sort as CompareText orders them: bytes compared unsigned after folding
+        // a..z to capitals, a shorter name first when it is the other's beginning.
         struct Keyed {
-            const std::string* name;
+            std::string_view name;
             int32_t number;
             int node;
         };
-        static const std::string none;
+        std::string folded;
+        if (column == colName) folded.reserve(rows_.size() * 24);
         std::vector<Keyed> keyed;
         keyed.reserve(rows_.size());
-        for (int node : rows_) {
+        std::vector<std::pair<size_t, size_t>> spans;
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            // Fetch the texts of later rows ahead (see LocationSearch::refresh).
+            auto dataOf = [this](size_t k) -> const TNodeData* {
+                return size_t(rows_[k]) < tree_.idLimit() ? tree_.node(rows_[k]).data.get() : nullptr;
+            };
+            const size_t n = rows_.size();
+            if (i + 24 < n && size_t(rows_[i + 24]) < tree_.idLimit()) __builtin_prefetch(&tree_.node(rows_[i + 24]));
+            if (i + 16 < n)
+                if (const TNodeData* d = dataOf(i + 16)) __builtin_prefetch(d);
+            if (i + 8 < n)
+                if (const TNodeData* d = dataOf(i + 8); d && d->item) __builtin_prefetch(d->item.get());
+            if (i + 4 < n)
+                if (const TNodeData* d = dataOf(i + 4); d && d->item) __builtin_prefetch(d->item->name.data());
+            const int node = rows_[i];
             const TNodeData* d = location(node);
-            Keyed k{&none, 0, node};
+            Keyed k{{}, 0, node};
             if (d) {
-                if (column == colName) k.name = &d->item->name;
-                else if (column == colZone) k.number = d->zone ? int16_t(d->zone->zoneId) : 0;
-                else if (column == colCategory) k.number = d->category ? d->category->id : 0;
-                else k.number = d->zone ? d->zone->group : 0;
+                if (column == colName) {
+                    const size_t at = folded.size();
+                    for (char c : d->item->name) folded += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+                    spans.emplace_back(at, d->item->name.size());
+                } else if (column == colZone) {
+                    k.number = d->zone ? int16_t(d->zone->zoneId) : 0;
+                } else if (column == colCategory) {
+                    k.number = d->category ? d->category->id : 0;
+                } else {
+                    k.number = d->zone ? d->zone->group : 0;
+                }
             }
+            if (column == colName && !d) spans.emplace_back(folded.size(), 0);
             keyed.push_back(k);
         }
+        for (size_t i = 0; i < spans.size(); ++i) keyed[i].name = std::string_view(folded).substr(spans[i].first, spans[i].second);
         const bool up = order == Qt::AscendingOrder;
         if (column == colName)
             std::stable_sort(keyed.begin(), keyed.end(), [up](const Keyed& a, const Keyed& b) {
-                const int c = CompareText(*a.name, *b.name);
-                return up ? c < 0 : c > 0;
+                return up ? a.name < b.name : b.name < a.name;
             });
         else
             std::stable_sort(keyed.begin(), keyed.end(), [up](const Keyed& a, const Keyed& b) {
