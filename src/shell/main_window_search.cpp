@@ -255,8 +255,8 @@ void TForm4::buildSearchPage(QWidget* page)
     CheckBox6 = makeCheck(GroupBox3, "CheckBox6", 9, false);
     textRow->addWidget(CheckBox1);
     textRow->addWidget(CheckBox2);
-    textRow->addWidget(CheckBox6);
     g3->addLayout(textRow);
+    g3->addWidget(CheckBox6);
     Edit1 = new QLineEdit(GroupBox3);
     Edit1->setObjectName("Edit1");
     g3->addWidget(Edit1);
