@@ -70,27 +70,7 @@ std::string bytesOf(const QVariant& v)
 
 } // namespace
 
-// ---- Pages ----------------------------------------------------------------------------
-
-void TForm4::choosePage(int page)
-{
-    if (page < 1 || page > 4) return;
-    affiche_masterliste();
-    Pages->setCurrentIndex(page - 1);
-    if (page == 1 || page == 2) {
-        // The info header goes with the tree page or the info page, whichever was shown last.
-        auto* layout = static_cast<QVBoxLayout*>(Pages->widget(page - 1)->layout());
-        if (Panel6->parentWidget() != Pages->widget(page - 1)) layout->insertWidget(0, Panel6);
-    }
-    if (page == 3 && PanelDock->isVisible() && Edit1->isVisible()) Edit1->setFocus();
-}
-
-void TForm4::pressPage(int page)
-{
-    if (page < 1 || page > 4) return;
-    for (int i = 0; i < 4; ++i) but_liste[size_t(i)]->setChecked(i == page - 1);
-    choosePage(page);
-}
+// ---- Tool hints -----------------------------------------------------------------------
 
 void TForm4::but_toolMouseMove(QWidget* control)
 {
@@ -442,7 +422,7 @@ void TForm4::wireSearchAndPages()
     std::vector<QWidget*> hinted{but_autoup, but_pref, but_info, but_editmode, but_sav, but_mail,
                                  But_Leg, but_chemin};
     for (QToolButton* b : but_liste) hinted.push_back(b);
-    if (auto* image1 = findChild<QWidget*>("Image1")) hinted.push_back(image1);
+    hinted.push_back(Image1);
     for (QWidget* w : hinted) {
         w->setMouseTracking(true);
         w->installEventFilter(new EventHook([this, w](QEvent* e) {
