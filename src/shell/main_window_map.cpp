@@ -160,9 +160,9 @@ void TForm4::setupMap()
             interaction->affiche_memoinfo(node, 0);
             return true;
         }
-        // A click shows the route's location on the info page.
+        // A click shows the route's location on the info page, selected, without centring.
         press_liste(1);
-        interaction->affiche_memoinfo(node, 2);
+        affiche_searchnode(node, false);
         repaintMap();
         return true;
     };

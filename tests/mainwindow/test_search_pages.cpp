@@ -352,19 +352,6 @@ TEST(SidePanel, PagesMoveTheInfoHeaderAndHintsGoToTheStatusBar)
     EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(22).substr(1)));
 }
 
-TEST(SidePanel, NarrowWindowHidesThePanelAndReleasesTheButtons)
-{
-    Window t;
-    t.w->PanelDock->hide();
-    t.w->setMinimumSize(0, 0);
-    t.w->resize(280, 500);
-    t.settle();
-    ASSERT_LT(t.w->width(), 300);
-    QTest::mouseClick(t.w->but_liste[2], Qt::LeftButton);
-    EXPECT_FALSE(t.w->PanelDock->isVisible());
-    for (QToolButton* b : t.w->but_liste) EXPECT_FALSE(b->isChecked());
-}
-
 TEST(RedirectLinks, MenuItemsFollowTheHoveredLocation)
 {
     Window t;
