@@ -266,7 +266,7 @@ void TForm4::buildPositionsPage(QWidget* page)
         edits[i]->setMaxLength(2);
         edits[i]->setFixedWidth(30);
         connect(edits[i], &QLineEdit::editingFinished, this, &TForm4::applyPositionEdits);
-        edits[i]->installEventFilter(new DigitKeyFilter([this, edits, i] {
+        edits[i]->installEventFilter(new DigitKeyFilter([edits, i] {
             edits[next_position_edit(i)]->setFocus();
         }, edits[i]));
     }
