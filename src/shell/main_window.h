@@ -89,8 +89,9 @@ public:
 
     // Frame and commands.
     void affiche_masterliste();
-    // The side-panel page buttons (index 0..3). A click handler: when its button is down it
-    // releases the others and brings its page forward; then the side-panel rule.
+    // The side-panel page buttons (index 0..3). The one click handler of them all: a button
+    // going down releases the others; the side-panel rule; its page comes forward; the tree
+    // and info pages take the info header; the search page gives its text edit the focus.
     void but_listeClick(int index);
     // Presses a page button (down, never toggled up) and runs its click handler.
     void press_liste(int index);
@@ -227,7 +228,7 @@ public:
     QCheckBox* checkLod = nullptr;
     QCheckBox* CheckBoxlvl = nullptr;
     QLineEdit *Edit_lvl_min = nullptr, *Edit_lvl_max = nullptr, *Editlvl = nullptr;
-    // Search page (the search itself comes with its own part) and info page lists.
+    // Search page (main_window_search.cpp) and info page lists.
     QComboBox *ComboCateg = nullptr, *ComboBox8 = nullptr, *ComboBox6 = nullptr;
     QCheckBox* CheckBox4 = nullptr;
     QTreeWidget *treebool_search = nullptr, *Treeitem = nullptr;
