@@ -8,6 +8,7 @@
 #include "con_colors.h"
 #include "link_codes.h"
 #include "name_lookup.h"
+#include "search.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
@@ -204,7 +205,9 @@ bool MapInteraction::fillTreeRedir(int node, const rItemdata& item)
         // The entry, the line and a follow all use the name as the entry keeps it.
         const std::string entry = name.substr(0, kRedirEntryMax);
         panel_.redirEntries.push_back(entry);
-        const int target = find_node_byname(*scene_.tree, entry, true, scene_.CurrentMapId, scene_.CurrentMapNode);
+        const int target =
+            scene_.search ? scene_.search->findByName(entry, true, scene_.CurrentMapId, scene_.CurrentMapNode)
+                          : find_node_byname(*scene_.tree, entry, true, scene_.CurrentMapId, scene_.CurrentMapNode);
         if (target != kNoTreeNode) add_redirline(node, target);
     }
     return !names.empty();

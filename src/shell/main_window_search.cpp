@@ -353,6 +353,7 @@ void TForm4::buildSearchPage(QWidget* page)
 void TForm4::wireSearchAndPages()
 {
     searcher = std::make_unique<LocationSearch>(MyTreeStore);
+    scene.search = searcher.get();
 
     // Search page controls: a change checks the box of its criterion.
     connect(Edit1, &QLineEdit::textEdited, this, [this] { CheckBox1->setChecked(true); });
