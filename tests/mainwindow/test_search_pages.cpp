@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -251,6 +252,15 @@ TEST(SearchPage, CriteriaTreeCyclesAndScopeOfTheMapShown)
         seen.push_back(first->checkState(0));
     }
     EXPECT_EQ(seen, (std::vector<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked}));
+    // "reset" in the tree's popup menu brings every criterion back to neutral.
+    QTest::mouseClick(t.w->treebool_search->viewport(), Qt::LeftButton, {}, box);
+    ASSERT_EQ(first->checkState(0), Qt::Checked);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, box, t.w->treebool_search->viewport()->mapToGlobal(box));
+    QApplication::sendEvent(t.w->treebool_search->viewport(), &menu);
+    ASSERT_TRUE(t.w->Popuptreesearch->isVisible());
+    t.w->Popuptreesearch->actions().front()->trigger();
+    t.w->Popuptreesearch->close();
+    EXPECT_EQ(first->checkState(0), Qt::PartiallyChecked);
 
     // Scope "displayed map" with no map shown finds nothing.
     t.w->clear_mapview();
