@@ -33,6 +33,7 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "search.h"
 #include "url_list.h"
 #include "map_input.h"
 #include "map_interaction.h"
@@ -257,6 +258,7 @@ void TForm4::FormActivate()
     Pages->setCurrentIndex(0);
     applyAlphaBlend();
     Editlvl->setText(QString::number(Preferences.NIVP));
+    show_traduc_check(Preferences.TRAN);
     {
         const QScopedValueRollback loading(loadingData_, true);
         QCoreApplication::processEvents();
