@@ -6,11 +6,15 @@
 #include <QApplication>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "about_dialog.h"
 #include "first_start_dialog.h"
 #include "main_window.h"
 #include "nickname_dialog.h"
+#include "send_dialog.h"
+#include "update_dialog.h"
+#include "http_client.h"
 
 namespace {
 int signalPipe[2] = {-1, -1};
@@ -33,6 +37,8 @@ int main(int argc, char** argv)
         TForm5 box(owner, credits);
         box.exec();
     };
+    dialogs.update = [](QWidget* owner) { return run_update_dialog(owner); };
+    dialogs.send = [](QWidget* owner, bool uploadAllowed) { run_send_dialog(owner, uploadAllowed); };
     QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
 
@@ -40,10 +46,20 @@ int main(int argc, char** argv)
     // settings are written and unsaved additions are asked about.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [window] {
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [window, &app] {
             char c;
             [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
-            if (window) window->close();
+            // A transfer in progress is ended first; the dialog running it then closes
+            // and the window closes the normal way.
+            AbortAllTransfers();
+            QTimer* retry = new QTimer(&app);
+            retry->start(50);
+            QObject::connect(retry, &QTimer::timeout, &app, [window, retry] {
+                if (AnyTransferBusy()) return;
+                retry->deleteLater();
+                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+                if (window) window->close();
+            });
         });
         std::signal(SIGTERM, onTerminate);
         std::signal(SIGINT, onTerminate);

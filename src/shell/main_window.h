@@ -19,6 +19,7 @@
 #include "pref_file.h"
 #include "records.h"
 #include "tree_visibility.h"
+#include "update_list.h"
 
 class QAction;
 class QActionGroup;
@@ -52,6 +53,10 @@ struct MainWindowDialogs {
     std::function<std::string(QWidget* owner)> pseudo;
     // The about box, on its credits page or not.
     std::function<void(QWidget* owner, bool credits)> about;
+    // The update dialog and what it reported; absent, no update dialog runs.
+    std::function<UpdateOutcome(QWidget* owner)> update;
+    // The sending dialog, with the direct upload allowed or not; absent, nothing is sent.
+    std::function<void(QWidget* owner, bool uploadAllowed)> send;
 };
 
 class TForm4 : public QMainWindow, public AdditionsHost {
@@ -66,6 +71,7 @@ public:
     void FormDestroy();
     void init_menulang();
     void goto_newversion();
+    void update_auto();
     bool ask_firstinfo();
     static void check_folder(const QString& path);
     void apply_killlist();
@@ -222,6 +228,7 @@ private:
     QAction* addMenuItem(QMenu* menu, const char* name, int tag);
     QToolButton* addToolButton(QToolBar* bar, const char* name, int tag, int image, bool checkable, bool down);
     void writeSettingsBack();
+    void reload_after_update();
 
     MainWindowDialogs dialogs_;
     std::unique_ptr<AdditionsFile> additions_;
