@@ -282,12 +282,27 @@ QString TForm_update::UpdateTreeGetText(const ttreeup& entry, int column)
     }
 }
 
+void TForm_update::rebuildRows()
+{
+    // Only the rows the comparison selected are in the tree, inserted at once: a list of
+    // thousands of hidden rows would cost more than the comparison itself.
+    UpdateTree->clear();
+    rowItems_.assign(Entries.size(), nullptr);
+    QList<QTreeWidgetItem*> rows;
+    for (size_t i = 0; i < Entries.size(); ++i) {
+        if (!Entries[i].Visible) continue;
+        const ttreeup& e = Entries[i];
+        rowItems_[i] = new QTreeWidgetItem(
+            QStringList{UpdateTreeGetText(e, 0), UpdateTreeGetText(e, 1), UpdateTreeGetText(e, 2)});
+        rows.append(rowItems_[i]);
+    }
+    UpdateTree->addTopLevelItems(rows);
+}
+
 void TForm_update::refreshRow(size_t index)
 {
-    QTreeWidgetItem* item = UpdateTree->topLevelItem(int(index));
-    if (!item || index >= Entries.size()) return;
-    for (int c = 0; c < 3; ++c) item->setText(c, UpdateTreeGetText(Entries[index], c));
-    item->setHidden(!Entries[index].Visible);
+    if (index >= rowItems_.size() || !rowItems_[index]) return;
+    for (int c = 0; c < 3; ++c) rowItems_[index]->setText(c, UpdateTreeGetText(Entries[index], c));
 }
 
 void TForm_update::IdHTTP1Work(int64_t done, int64_t total)
@@ -331,11 +346,7 @@ void TForm_update::parse_update()
     VersionRead = list.HasVersion;
     NewestVersion = list.NewestVersion;
     Entries = std::move(list.Entries);
-    UpdateTree->clear();
-    for (size_t i = 0; i < Entries.size(); ++i) {
-        new QTreeWidgetItem(UpdateTree);
-        refreshRow(i);
-    }
+    rebuildRows();
     if (!ok) ShowRessourceMessage(0, false, "update error");
 }
 
@@ -348,7 +359,7 @@ void TForm_update::compare_files()
         StatusBar1->showMessage(caption(144));
         outcome = ::compare_files(Entries, ExeDir, CheckBox1->isChecked(), lang(InterfaceLang), lang(DatabaseLang),
                                   GetCaptionText(145), [] { QCoreApplication::processEvents(); });
-        for (size_t i = 0; i < Entries.size(); ++i) refreshRow(i);
+        rebuildRows();
         StatusBar1->clearMessage();
         UpdateTree->setUpdatesEnabled(true);
     }
@@ -394,8 +405,8 @@ void TForm_update::Button3Click()
     bool closeNow = false;
     {
         CheckGuard guard(*this, busy_);
-        UpdateTree->clear();
         Entries.clear();
+        rebuildRows();
         Memo1->clear();
         NewestVersion.clear();
         VersionRead = false;

@@ -22,6 +22,7 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 class TForm_update : public QDialog {
     Q_OBJECT
@@ -38,7 +39,7 @@ public:
     bool VersionRead = false;           // the list named a version
     std::vector<std::string> ListLines; // lines of the last fetched list
     std::string PageAddress;            // the program's web page
-    std::vector<ttreeup> Entries;       // the rows of UpdateTree, in order
+    std::vector<ttreeup> Entries;       // the list's entries; UpdateTree shows the selected ones
 
     // The check and its steps.
     bool check_update();
@@ -80,9 +81,11 @@ public slots:
 private:
     bool FormClose(); // False when the dialog must stay open
     int RadioGroup1Index() const;
+    void rebuildRows();
     void refreshRow(size_t index);
     void IdHTTP1Work(int64_t done, int64_t total);
     void IdHTTP1WorkEnd();
+    std::vector<QTreeWidgetItem*> rowItems_; // per entry, nullptr when its row is not shown
     bool busy_ = false;
     bool closed_ = false;
 };

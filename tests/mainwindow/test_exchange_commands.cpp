@@ -186,10 +186,9 @@ TEST(UpdateCommand, ChecksDownloadsAndReloads)
         QTest::mouseClick(d.Button3, Qt::LeftButton);
         EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
         EXPECT_FALSE(d.Memo1->toPlainText().contains("Hello"));
-        ASSERT_EQ(d.UpdateTree->topLevelItemCount(), 2);
-        EXPECT_FALSE(d.UpdateTree->topLevelItem(0)->isHidden());
+        ASSERT_EQ(d.UpdateTree->topLevelItemCount(), 1); // the other database's file is not shown
+        EXPECT_EQ(d.UpdateTree->topLevelItem(0)->text(0), "readme.txt");
         EXPECT_EQ(d.UpdateTree->topLevelItem(0)->text(1), ToDisplay(GetCaptionText(52)));
-        EXPECT_TRUE(d.UpdateTree->topLevelItem(1)->isHidden());
         EXPECT_EQ(d.Label4->text(), ToDisplay(GetCaptionText(58)));
         EXPECT_TRUE(d.Button3->isEnabled());
         QTest::keyClick(&d, Qt::Key_Escape);
