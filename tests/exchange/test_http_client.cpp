@@ -1,6 +1,7 @@
 // The HTTP client against the local fixture server: what goes on the wire, statuses,
 // redirects, time-outs and the proxy.
 #include <QElapsedTimer>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "http_client.h"
@@ -126,4 +127,26 @@ TEST(HttpClient, ProxyBasicAuthenticationFirstOrAfterA407)
         EXPECT_FALSE(http.get(target, body).ok) << host << ":" << port;
     }
     EXPECT_EQ(server.requests().size(), before);
+}
+
+TEST(HttpClient, AbortEndsTheTransferAndRefusesTheNext)
+{
+    HttpServer server;
+    HttpClient http;
+    http.limits.idleTimeoutMs = 20000;
+    bool busyMeanwhile = false;
+    QTimer::singleShot(200, [&] {
+        busyMeanwhile = AnyTransferBusy();
+        AbortAllTransfers();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    std::string body;
+    EXPECT_EQ(http.get(server.url("/slow"), body).error, "Transfer aborted");
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_FALSE(AnyTransferBusy());
+    EXPECT_TRUE(http.wasAborted());
+    EXPECT_EQ(http.get(server.url("/upload"), body).error, "Transfer aborted");
+    EXPECT_EQ(server.requests().size(), 1u);
 }

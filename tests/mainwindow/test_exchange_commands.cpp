@@ -19,6 +19,7 @@
 #include "database_globals.h"
 #include "delphi_conv.h"
 #include "desktop.h"
+#include "http_client.h"
 #include "http_server.h"
 #include "main_window_fixture.h"
 #include "preferences.h"
@@ -234,26 +235,34 @@ TEST(UpdateCommand, BadProxyPortSendsNothingAndKeepsTheDialogOpen)
     EXPECT_TRUE(Preferences.PRXS.empty());
 }
 
-TEST(UpdateCommand, NoClosingWhileTheListIsFetched)
+TEST(UpdateCommand, NoClosingWhileTheListIsFetchedAndAFailedFetchShowsNothingOld)
 {
     ExchangeFixture f;
+    f.server.put("liste.txt", "MESS=Bonjour\r\nEOF\r\n");
     auto w = f.startHooked();
-    UrlList[urlUpdate2] = "slow";
-    UrlList[urlUpdate3] = "";
     setUpdateRunner([&](TForm_update& d) {
         d.show();
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
+        // The second check's list never comes: the first list is not shown again.
+        UrlList[urlUpdate2] = "slow";
+        UrlList[urlUpdate3] = "";
         d.IdHTTP1.limits.idleTimeoutMs = 600;
-        bool visibleAfterEscape = false;
+        bool visibleAfterEscape = false, busy = false;
         QTimer::singleShot(200, &d, [&] {
+            busy = AnyTransferBusy();
             QTest::keyClick(&d, Qt::Key_Escape);
             d.close();
             visibleAfterEscape = d.isVisible();
         });
         QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(busy);
         EXPECT_TRUE(visibleAfterEscape);
         EXPECT_TRUE(f.boxes.saw("Read timed out"));
         EXPECT_TRUE(d.Memo1->toPlainText().contains(ToDisplay(GetCaptionText(60))));
+        EXPECT_FALSE(d.Memo1->toPlainText().contains("Bonjour"));
         d.close();
+        EXPECT_FALSE(d.isVisible());
     });
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
 }
