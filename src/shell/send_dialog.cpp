@@ -67,6 +67,7 @@ Tmail_fic::Tmail_fic(QWidget* owner) : QDialog(owner)
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
     auto* layout = new QVBoxLayout(this);
+    setMinimumWidth(420); // the caption names the database
     layout->addWidget(GroupBox1);
     layout->addLayout(buttons);
 
@@ -143,7 +144,8 @@ void Tmail_fic::Button1Click()
     busy_ = false;
     Button1->setEnabled(true);
     Button2->setEnabled(true);
-    if (!RadioButton3->isChecked()) {
+    // A program being ended reports nothing.
+    if (!RadioButton3->isChecked() && !IdHTTP1.wasAborted()) {
         if (success)
             ShowRessourceMessage(30, false, kProductName, additionsName());
         else

@@ -71,7 +71,7 @@ struct CheckGuard {
 TForm_update::TForm_update(QWidget* owner) : QDialog(owner)
 {
     setObjectName("Form_update");
-    resize(460, 440);
+    resize(560, 480);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName("Memo1");
     Memo1->setReadOnly(true);
@@ -95,7 +95,7 @@ TForm_update::TForm_update(QWidget* owner) : QDialog(owner)
     UpdateTree->setColumnWidth(0, 90);
     UpdateTree->setColumnWidth(1, 150);
     UpdateTree->setColumnWidth(2, 180);
-    UpdateTree->header()->setMaximumSectionSize(400);
+    UpdateTree->header()->setMaximumSectionSize(200); // the status column never takes the row
     CheckBox1 = new QCheckBox(connexion);
     CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setChecked(true);
@@ -238,7 +238,7 @@ int TForm_update::RadioGroup1Index() const
     return RadioHttp10->isChecked() ? 0 : 1;
 }
 
-bool TForm_update::validproxy()
+bool TForm_update::validproxy(bool report)
 {
     std::string host, user, password;
     int port = 0;
@@ -247,7 +247,7 @@ bool TForm_update::validproxy()
         bool ok = false;
         port = proxyport_edit->text().toInt(&ok);
         if (!h || !ok || ProxyAddress(*h, port).empty()) {
-            ShowRessourceMessage(16, false);
+            if (report) ShowRessourceMessage(16, false);
             return false;
         }
         host = *h;
@@ -256,7 +256,7 @@ bool TForm_update::validproxy()
         auto u = ToCp1252(proxyname_edit->text());
         auto p = ToCp1252(proxypass_edit->text());
         if (!u || !p) {
-            ShowRessourceMessage(16, false);
+            if (report) ShowRessourceMessage(16, false);
             return false;
         }
         user = *u;
@@ -330,7 +330,7 @@ bool TForm_update::check_update()
     const HttpResult r = IdHTTP1.get(address, body);
     IdHTTP1WorkEnd();
     if (!r.ok) {
-        ShowRessourceMessage(0, false, r.error);
+        if (!IdHTTP1.wasAborted()) ShowRessourceMessage(0, false, r.error);
         return true;
     }
     ListLines = SplitListLines(body);
@@ -440,11 +440,13 @@ void TForm_update::Button1Click()
 
 bool TForm_update::FormClose()
 {
-    if (!validproxy()) return false;
+    // A program being ended keeps the proxy settings it had rather than asking again.
+    const bool ending = IdHTTP1.wasAborted();
+    if (!validproxy(!ending) && !ending) return false;
     Preferences.DATW = DateTimeToDays(QDateTime::currentDateTime());
     Preferences.DATU = ComboBox1->currentIndex();
     ListLines.clear();
-    if (RestartNeeded) ShowRessourceMessage(14, false);
+    if (RestartNeeded && !ending) ShowRessourceMessage(14, false);
     return true;
 }
 

@@ -47,8 +47,9 @@ public:
     void compare_files();
     void telecharge_update();
     // Copies the proxy controls into the settings and the settings into the client. False,
-    // with message S16 and nothing changed, when the proxy host or port is not valid.
-    bool validproxy();
+    // with message S16 (when report) and nothing changed, when the proxy host or port is
+    // not valid.
+    bool validproxy(bool report = true);
     // The text of a row's column: file name, status, description.
     static QString UpdateTreeGetText(const ttreeup& entry, int column);
 
