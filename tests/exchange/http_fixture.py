@@ -12,6 +12,7 @@ until it is killed. Every request is appended to DIR/requests.log as one JSON li
   *    /slow                 announces 1000 bytes, sends 10 and then nothing for 30 s
   POST /upload               answers with DIR/reply.txt, or "<done>" when it is missing
   POST /redirect-upload      302 to /upload
+  GET  /redirect-file        302 to a file: address
 
 With --proxy USER:PASS, requests for an absolute address are proxy requests: without the
 right Basic Proxy-Authorization they get 407, otherwise they are served from this server.
@@ -87,6 +88,8 @@ class Handler(BaseHTTPRequestHandler):
             rest = "/".join(parts[2:])
             target = "/redirect/%d/%s" % (n - 1, rest) if n > 1 else "/" + rest
             return self.reply(302, b"<html>moved</html>", [("Location", target)])
+        if head == "redirect-file":
+            return self.reply(302, b"<html>moved</html>", [("Location", "file:///etc/hostname")])
         if head == "redirect-upload":
             return self.reply(302, b"<html>moved <done></html>", [("Location", "/upload")])
         if head == "truncated":

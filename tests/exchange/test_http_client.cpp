@@ -63,10 +63,11 @@ TEST(HttpClient, FailuresCarryTheStatusLineOrTheTransferText)
     EXPECT_EQ(r.error, "HTTP/1.1 302 Found");
     http.limits.maxRedirects = 2;
 
-    for (const char* other : {"file:///etc/passwd", "ftp://127.0.0.1/x"}) {
+    for (const std::string& other : {std::string("file:///etc/passwd"), std::string("ftp://127.0.0.1/x"),
+                                     server.url("/redirect-file")}) {
         r = http.get(other, body);
         EXPECT_FALSE(r.ok) << other;
-        EXPECT_TRUE(body.empty());
+        EXPECT_TRUE(body.empty()) << other;
     }
     r = http.get(server.url("/truncated"), body);
     EXPECT_FALSE(r.ok);
