@@ -13,8 +13,8 @@
 #include "main_window.h"
 #include "nickname_dialog.h"
 #include "send_dialog.h"
+#include "termination.h"
 #include "update_dialog.h"
-#include "http_client.h"
 
 namespace {
 int signalPipe[2] = {-1, -1};
@@ -39,45 +39,30 @@ int main(int argc, char** argv)
     };
     dialogs.update = [](QWidget* owner) { return run_update_dialog(owner); };
     dialogs.send = [](QWidget* owner, bool uploadAllowed) { run_send_dialog(owner, uploadAllowed); };
-    QPointer<TForm4> window;
-    bool terminating = false;
-
-    // A termination request (logout, kill) closes the window the normal way, so the
-    // settings are written and unsaved additions are asked about. It is heard from the
-    // start: the update dialog may run while the window is still being made.
+    // A termination request (logout, kill) closes open dialogs as Cancel, then the window the
+    // normal way, so the settings are written and unsaved additions are asked about. It is
+    // listened to before the window exists: the first-start dialog runs during its creation.
+    TerminationHandler termination;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&window, &terminating, &app] {
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&termination] {
             char c;
             [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
-            terminating = true;
-            // A transfer in progress is ended first; then the dialogs close, innermost first,
-            // then the window.
-            AbortAllTransfers();
-            auto* retry = new QTimer(&app);
-            retry->start(50);
-            // The window closes only once no dialog runs: a dialog's loop would otherwise
-            // delete the window, and with it the dialog, under the dialog's feet.
-            QObject::connect(retry, &QTimer::timeout, &app, [&window, retry] {
-                if (AnyTransferBusy()) return;
-                if (QWidget* modal = QApplication::activeModalWidget()) {
-                    modal->close();
-                    return;
-                }
-                retry->deleteLater();
-                if (window) window->close();
-            });
+            termination.request();
         });
         std::signal(SIGTERM, onTerminate);
         std::signal(SIGINT, onTerminate);
     }
-    window = new TForm4(ProgramFolder(), dialogs);
+    QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    if (terminating) {
-        // Ended during start-up: no database is loaded yet; the settings are written.
-        delete window.data();
-        return 0;
-    }
-    window->show();
-    return app.exec();
+    // However the window closed (the user, a termination request, the window system destroying
+    // its window), the program ends with it.
+    QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
+    termination.setWindow(window);
+    if (!termination.pending()) window->show();
+    QTimer::singleShot(0, &termination, &TerminationHandler::mainLoopStarted);
+    const int result = app.exec();
+    // A window the loop did not get round to deleting is destroyed here, which writes pref.ini.
+    delete window.data();
+    return result;
 }
