@@ -310,7 +310,7 @@ void TForm_update::IdHTTP1Work(int64_t done, int64_t total)
     const int max = int(std::min<int64_t>(std::max<int64_t>(total, done), INT32_MAX));
     ProgressBar1->setMaximum(std::max(max, 1));
     ProgressBar1->setValue(int(std::min<int64_t>(done, INT32_MAX)));
-    StatusBar1->showMessage(QString::number(done) + "/" + QString::number(total));
+    StatusBar1->showMessage(total > 0 ? QString::number(done) + "/" + QString::number(total) : QString::number(done));
 }
 
 void TForm_update::IdHTTP1WorkEnd()

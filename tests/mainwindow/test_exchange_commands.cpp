@@ -2,7 +2,10 @@
 // mouse and key events, against the local HTTP fixture server.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QTabWidget>
 #include <QLineEdit>
@@ -25,6 +28,7 @@
 #include "preferences.h"
 #include "send_additions.h"
 #include "send_dialog.h"
+#include "termination.h"
 #include "update_dialog.h"
 #include "test_util.h"
 #include "url_list.h"
@@ -322,4 +326,39 @@ TEST(UpdateCommand, StartUpFrequency)
         EXPECT_EQ(runs, c.runs) << c.datu << " " << c.age;
         EXPECT_EQ(std::count(w.startupTrace.begin(), w.startupTrace.end(), "update"), c.runs);
     }
+}
+
+TEST(UpdateCommand, TerminationDuringACheckAbortsItThenClosesDialogAndWindow)
+{
+    ExchangeFixture f;
+    auto w = f.startHooked();
+    UrlList[urlUpdate2] = "slow";
+    UrlList[urlUpdate3] = "";
+    Preferences.DATW = 0;
+    TerminationHandler termination;
+    termination.setWindow(w.get());
+    QEventLoop mainLoop;
+    termination.quit = [&] { mainLoop.quit(); };
+    bool dialogReturned = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(0, [&] {
+        termination.mainLoopStarted();
+        QTimer::singleShot(50, [&] {
+            auto* d = qobject_cast<TForm_update*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            d->IdHTTP1.limits.idleTimeoutMs = 20000;
+            QTimer::singleShot(300, [&] { termination.request(); }); // arrives during the fetch
+            QTest::mouseClick(d->Button3, Qt::LeftButton);
+        });
+        QTest::mouseClick(w->but_autoup, Qt::LeftButton); // the real dialog, run modally
+        dialogReturned = true;
+    });
+    QTimer::singleShot(8000, &mainLoop, &QEventLoop::quit);
+    mainLoop.exec();
+    EXPECT_TRUE(dialogReturned);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_GT(Preferences.DATW, 0.0); // the dialog closed the normal way
+    EXPECT_FALSE(f.boxes.saw("Transfer aborted"));
 }
