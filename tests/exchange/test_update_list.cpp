@@ -69,30 +69,13 @@ TEST(UpdateList, FileEntriesAndBadBooleans)
     EXPECT_FALSE(ok);
 }
 
-TEST(UpdateList, SelectionByKindLanguageAndDatabase)
+TEST(UpdateList, SelectionByKindAndName)
 {
-    auto entry = [](const std::string& category) {
-        ttreeup e;
-        EXPECT_TRUE(ttreeup::Create({"f", "", "m", "u", "d", "0", "0", category}, "", e));
-        return e;
-    };
-    EXPECT_TRUE(EntryConcernsUser(entry("all"), true, "Francais", "Demo"));
-    EXPECT_TRUE(EntryConcernsUser(entry("ALL_anything"), true, "Francais", "Demo"));
-    EXPECT_TRUE(EntryConcernsUser(entry("res_FRANCAIS"), true, "Francais", "Demo"));
-    EXPECT_FALSE(EntryConcernsUser(entry("res_English"), true, "Francais", "Demo"));
-    EXPECT_TRUE(EntryConcernsUser(entry("bas:demo"), true, "Francais", "Demo"));
-    EXPECT_FALSE(EntryConcernsUser(entry("bas_other"), true, "Francais", "Demo"));
-    EXPECT_FALSE(EntryConcernsUser(entry("xyz"), true, "Francais", "Demo"));
-    EXPECT_TRUE(EntryConcernsUser(entry("xyz"), false, "Francais", "Demo"));
-}
-
-TEST(UpdateList, StartUpFrequency)
-{
-    EXPECT_TRUE(UpdateDueByFrequency(0, 0.0));
-    EXPECT_FALSE(UpdateDueByFrequency(1, 0.99));
-    EXPECT_TRUE(UpdateDueByFrequency(1, 1.0));
-    EXPECT_TRUE(UpdateDueByFrequency(2, 2.0));
-    EXPECT_FALSE(UpdateDueByFrequency(3, 6.5));
-    EXPECT_TRUE(UpdateDueByFrequency(3, 7.0));
-    EXPECT_FALSE(UpdateDueByFrequency(4, 1000.0));
+    ttreeup e;
+    for (auto [category, wanted] : {std::pair<std::string, bool>{"ALL_x", true}, {"res_FRANCAIS", true},
+                                    {"res_English", false}, {"bas:demo", true}, {"bas_other", false}, {"xyz", false}}) {
+        ASSERT_TRUE(ttreeup::Create({"f", "", "m", "u", "d", "0", "0", category}, "", e));
+        EXPECT_EQ(EntryConcernsUser(e, true, "Francais", "Demo"), wanted) << category;
+        EXPECT_TRUE(EntryConcernsUser(e, false, "Francais", "Demo")) << category;
+    }
 }
