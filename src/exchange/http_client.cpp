@@ -4,6 +4,7 @@
 #include <set>
 
 #include <QCoreApplication>
+#include <QUrl>
 #include <curl/curl.h>
 
 #include "preferences.h"
@@ -26,6 +27,8 @@ struct Transfer {
     const HttpSink* sink = nullptr;
     const HttpLimits* limits = nullptr;
     std::function<void(int64_t, int64_t)>* onWork = nullptr;
+    std::function<void(const std::string&)>* onStatus = nullptr;
+    bool connected = false;
     std::string statusLine;
     std::string failure; // set by a callback that stopped the transfer
     size_t received = 0;
@@ -45,7 +48,11 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
     const size_t n = size * count;
     std::string line(data, n);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    if (line.rfind("HTTP/", 0) == 0) t->statusLine = line;
+    if (line.rfind("HTTP/", 0) == 0) {
+        t->statusLine = line;
+        if (!t->connected && *t->onStatus) (*t->onStatus)("Connected.");
+        t->connected = true;
+    }
     t->lastActivity = Clock::now();
     return n;
 }
@@ -182,6 +189,7 @@ HttpResult HttpClient::perform(const std::string& url, const HttpSink& sink, con
     t.sink = &sink;
     t.limits = &limits;
     t.onWork = &onWork;
+    t.onStatus = &onStatus;
 
     curl_easy_setopt(e, CURLOPT_URL, url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -240,6 +248,10 @@ HttpResult HttpClient::perform(const std::string& url, const HttpSink& sink, con
         return result;
     }
     busy_ = true;
+    if (onStatus) {
+        const QUrl target(QString::fromStdString(url));
+        onStatus("Connecting to " + target.host().toStdString() + ".");
+    }
     curl_multi_add_handle(h_->multi, e);
     CURLcode code = CURLE_OK;
     bool finished = false;
@@ -280,6 +292,7 @@ HttpResult HttpClient::perform(const std::string& url, const HttpSink& sink, con
     curl_easy_setopt(e, CURLOPT_POSTFIELDS, nullptr);
     curl_slist_free_all(headers);
     busy_ = false;
+    if (onStatus) onStatus("Disconnected.");
 
     curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &result.status);
     if (!stopped.empty()) {

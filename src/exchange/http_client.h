@@ -48,6 +48,8 @@ public:
     HttpLimits limits;
     // Bytes received so far and the announced total (0 when unknown), at each step.
     std::function<void(int64_t done, int64_t total)> onWork;
+    // The state of the connection in words ("Connecting to host.", "Connected.", "Disconnected.").
+    std::function<void(const std::string& text)> onStatus;
     // Called about every 50 ms while a transfer waits; processes window events by default.
     std::function<void()> pump;
 

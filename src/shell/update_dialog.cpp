@@ -180,6 +180,7 @@ TForm_update::TForm_update(QWidget* owner) : QDialog(owner)
     connect(checkbox5, &QCheckBox::clicked, this, &TForm_update::checkbox5Click);
     connect(CheckBox6, &QCheckBox::clicked, this, &TForm_update::CheckBox6Click);
     IdHTTP1.onWork = [this](int64_t done, int64_t total) { IdHTTP1Work(done, total); };
+    IdHTTP1.onStatus = [this](const std::string& text) { IdHTTP1Status(text); };
 
     // FormCreate
     RestartNeeded = false;
@@ -311,6 +312,11 @@ void TForm_update::IdHTTP1Work(int64_t done, int64_t total)
     ProgressBar1->setMaximum(std::max(max, 1));
     ProgressBar1->setValue(int(std::min<int64_t>(done, INT32_MAX)));
     StatusBar1->showMessage(total > 0 ? QString::number(done) + "/" + QString::number(total) : QString::number(done));
+}
+
+void TForm_update::IdHTTP1Status(const std::string& text)
+{
+    StatusBar1->showMessage(QString::fromStdString(text));
 }
 
 void TForm_update::IdHTTP1WorkEnd()

@@ -86,6 +86,7 @@ private:
     void refreshRow(size_t index);
     void IdHTTP1Work(int64_t done, int64_t total);
     void IdHTTP1WorkEnd();
+    void IdHTTP1Status(const std::string& text);
     std::vector<QTreeWidgetItem*> rowItems_; // per entry, nullptr when its row is not shown
     bool busy_ = false;
     bool closed_ = false;

@@ -15,10 +15,13 @@ TEST(HttpClient, GetAndPostSendTheHeadersOfTheProtocolChosen)
     HttpClient http;
     std::string body;
     int steps = 0;
+    std::vector<std::string> status;
     http.onWork = [&](int64_t, int64_t) { ++steps; };
+    http.onStatus = [&](const std::string& s) { status.push_back(s); };
     ASSERT_TRUE(http.get(server.url("/files/a.txt"), body).ok);
     EXPECT_EQ(body, "hello");
     EXPECT_GT(steps, 0);
+    EXPECT_EQ(status, (std::vector<std::string>{"Connecting to 127.0.0.1.", "Connected.", "Disconnected."}));
     http.settings.http11 = false;
     std::string reply;
     ASSERT_TRUE(http.post(server.url("/upload"), std::string("a\0b", 3), "multipart/form-data; boundary=x", reply).ok);

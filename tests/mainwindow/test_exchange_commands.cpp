@@ -116,6 +116,27 @@ TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
     EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), cut)));
 }
 
+TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
+{
+    ExchangeFixture f;
+    auto w = f.startHooked();
+    UrlList[urlUpload] = f.server.url("/slow");
+    bool visibleAfterEscape = false;
+    setSendRunner([&](Tmail_fic& d) {
+        d.show();
+        d.IdHTTP1.limits.idleTimeoutMs = 600;
+        QTimer::singleShot(200, &d, [&] {
+            QTest::keyClick(&d, Qt::Key_Escape);
+            QTest::mouseClick(d.Button2, Qt::LeftButton);
+            visibleAfterEscape = d.isVisible();
+        });
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.clickSend(*w);
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), "Read timed out")));
+}
+
 TEST(SendCommand, LargeFilesGoByMailAndTheFolderOpensSilently)
 {
     ExchangeFixture f;
