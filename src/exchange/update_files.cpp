@@ -19,7 +19,11 @@ std::optional<QString> EntryTargetPath(const QString& exeDir, const ttreeup& ent
     const QString name = FromCp1252(entry.FileName);
     if (name.isEmpty() || name.contains('/') || name.contains('\\') || name == "." || name == "..")
         return std::nullopt;
-    return ResolveDataPath(exeDir, FromCp1252(entry.Folder) + name);
+    const QString relative = FromCp1252(entry.Folder) + name;
+    // The user's own additions are never replaced by a download.
+    const std::optional<QStringList> parts = SplitDataPath(relative);
+    if (parts && parts->size() > 1 && parts->front().compare("ajouts", Qt::CaseInsensitive) == 0) return std::nullopt;
+    return ResolveDataPath(exeDir, relative);
 }
 
 CompareOutcome compare_files(std::vector<ttreeup>& entries, const QString& exeDir, bool filter,

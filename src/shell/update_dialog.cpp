@@ -192,7 +192,8 @@ TForm_update::TForm_update(QWidget* owner) : QDialog(owner)
     Memo1->appendPlainText(caption(101) + " " + DatabaseLang);
     setWindowTitle("Vmar Plotterwerk " + caption(61));
     for (int id = 44; id <= 48; ++id) ComboBox1->addItem(caption(id));
-    ComboBox1->setCurrentIndex(Preferences.DATU >= 0 && Preferences.DATU <= 4 ? Preferences.DATU : 0);
+    // A value outside the choices selects none and is kept as "never" when the dialog closes.
+    ComboBox1->setCurrentIndex(Preferences.DATU >= 0 && Preferences.DATU <= 4 ? Preferences.DATU : -1);
     Label1->setText(caption(49));
     Button1->setText(caption(30));
     Button3->setText(caption(50));

@@ -70,29 +70,30 @@ TEST(UpdateFiles, DigestsSelectChangedFilesAndRefuseEscapingPaths)
         entry("..", "", "1"),                                          // not a file name
         entry("a/b", "", "1"),                                         // a path, not a name
         entry("y.txt", "deep\\er\\", "1"),                             // two missing levels
+        entry("Vmar_ajouts_Demo.txt", "AJOUTS\\", "1"),                 // the user's own additions
     };
     list[4].Kind = "bas";
     list[4].KindName = "demo";
     const CompareOutcome out = compare_files(list, f.exe, true, "Francais", "Demo", "refused");
     std::vector<bool> visible;
     for (const ttreeup& e : list) visible.push_back(e.Visible);
-    EXPECT_EQ(visible, (std::vector<bool>{false, true, true, false, true, true, true, true, true}));
+    EXPECT_EQ(visible, (std::vector<bool>{false, true, true, false, true, true, true, true, true, true}));
     EXPECT_EQ(EntryTargetPath(f.exe, list[2]), f.exe + "DataBase/Demo/master_vmar.loc");
     EXPECT_TRUE(QFileInfo(f.exe + "extra").isDir());
     EXPECT_TRUE(list[4].Fetchable);
-    for (size_t i : {5u, 6u, 7u, 8u}) {
+    for (size_t i : {5u, 6u, 7u, 8u, 9u}) {
         EXPECT_FALSE(list[i].Fetchable) << i;
         EXPECT_EQ(list[i].StatusText, "refused") << i;
     }
     EXPECT_TRUE(out.folderFailed);
-    EXPECT_EQ(out.selected, 7);
+    EXPECT_EQ(out.selected, 8);
     EXPECT_FALSE(QFileInfo::exists(f.top.path() + "/x.txt"));
     EXPECT_FALSE(QFileInfo::exists(f.exe + "deep"));
 
     // Unfiltered, an entry of another database is selected too.
     list[4].KindName = "other";
-    EXPECT_EQ(compare_files(list, f.exe, false, "Francais", "Demo", "refused").selected, 7);
-    EXPECT_EQ(compare_files(list, f.exe, true, "Francais", "Demo", "refused").selected, 6);
+    EXPECT_EQ(compare_files(list, f.exe, false, "Francais", "Demo", "refused").selected, 8);
+    EXPECT_EQ(compare_files(list, f.exe, true, "Francais", "Demo", "refused").selected, 7);
 }
 
 TEST(UpdateFiles, ReplacesOnlyVerifiedDownloadsInOneStep)
