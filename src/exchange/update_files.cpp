@@ -70,7 +70,8 @@ std::unique_ptr<QTemporaryFile> makeTemp(const QString& folder)
     return f;
 }
 
-bool download(HttpClient& http, const std::string& url, QTemporaryFile& file, std::string& error)
+// GETs the address into the file; False with the transfer's text in error.
+bool downloadfile(HttpClient& http, const std::string& url, QTemporaryFile& file, std::string& error)
 {
     const HttpSink sink = [&file](const char* d, size_t n) { return file.write(d, qint64(n)) == qint64(n); };
     const HttpResult r = http.get(url, sink);
@@ -82,6 +83,23 @@ bool download(HttpClient& http, const std::string& url, QTemporaryFile& file, st
         error = file.errorString().toStdString();
         return false;
     }
+    return true;
+}
+
+// Puts the downloaded file in place of the target when it has the listed digest: its
+// permission bits are the target's (0644 for a new file) and one rename replaces the target,
+// so the old file, even a running program, stays whole until then.
+bool replace_fic(QTemporaryFile& fresh, const QString& target, const std::string& md5)
+{
+    if (FileMd5Hex(fresh.fileName()) != md5) return false;
+    const QByteArray from = QFile::encodeName(fresh.fileName());
+    const QByteArray to = QFile::encodeName(target);
+    struct stat old {};
+    const mode_t mode = ::stat(to.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fresh.handle(), mode) != 0) return false;
+    fresh.close();
+    if (std::rename(from.constData(), to.constData()) != 0) return false;
+    fresh.setAutoRemove(false);
     return true;
 }
 
@@ -103,7 +121,7 @@ FetchResult FetchEntry(HttpClient& http, const QString& exeDir, const ttreeup& e
             error = "Cannot create a temporary file in " + exeDir.toStdString();
             return FetchResult::DownloadFailed;
         }
-        if (!download(http, entry.Url, *packed, error)) return FetchResult::DownloadFailed;
+        if (!downloadfile(http, entry.Url, *packed, error)) return FetchResult::DownloadFailed;
         ByteBuffer bytes, plain;
         if (!ReadWholeFile(packed->fileName(), bytes) || !InflateBytes(bytes.data(), bytes.size(), plain))
             return FetchResult::VerifyFailed;
@@ -112,19 +130,8 @@ FetchResult FetchEntry(HttpClient& http, const QString& exeDir, const ttreeup& e
             error = fresh->errorString().toStdString();
             return FetchResult::DownloadFailed;
         }
-    } else if (!download(http, entry.Url, *fresh, error)) {
+    } else if (!downloadfile(http, entry.Url, *fresh, error)) {
         return FetchResult::DownloadFailed;
     }
-    if (FileMd5Hex(fresh->fileName()) != entry.Md5) return FetchResult::VerifyFailed;
-
-    const QByteArray from = QFile::encodeName(fresh->fileName());
-    const QByteArray to = QFile::encodeName(*target);
-    struct stat old {};
-    const mode_t mode = ::stat(to.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (::fchmod(fresh->handle(), mode) != 0) return FetchResult::VerifyFailed;
-    fresh->close();
-    // One rename: the old file (even a running program) stays whole until the new one is in place.
-    if (std::rename(from.constData(), to.constData()) != 0) return FetchResult::VerifyFailed;
-    fresh->setAutoRemove(false);
-    return FetchResult::Replaced;
+    return replace_fic(*fresh, *target, entry.Md5) ? FetchResult::Replaced : FetchResult::VerifyFailed;
 }

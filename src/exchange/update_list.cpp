@@ -76,6 +76,14 @@ std::vector<std::string> SplitFileFields(const std::string& value)
     return fields;
 }
 
+bool add_file_entry(const std::string& value, const std::string& initialStatus, UpdateList& out)
+{
+    ttreeup entry;
+    if (!ttreeup::Create(SplitFileFields(value), initialStatus, entry)) return false;
+    out.Entries.push_back(std::move(entry));
+    return true;
+}
+
 bool parse_line(const std::string& line, bool frenchInterface, const std::string& initialStatus, UpdateList& out)
 {
     if (line.size() < 5) return true;
@@ -89,9 +97,7 @@ bool parse_line(const std::string& line, bool frenchInterface, const std::string
     } else if (prefix == "MESE=") {
         if (!frenchInterface) out.News.push_back(value);
     } else if (prefix == "FILE=") {
-        ttreeup entry;
-        if (!ttreeup::Create(SplitFileFields(value), initialStatus, entry)) return false;
-        out.Entries.push_back(std::move(entry));
+        return add_file_entry(value, initialStatus, out);
     }
     return true;
 }

@@ -44,6 +44,8 @@ bool ParseListBoolean(const std::string& text, bool& out);
 // The "FILE=" value's fields, split at every "|" (fields past the eighth are ignored).
 std::vector<std::string> SplitFileFields(const std::string& value);
 
+// One "FILE=" value as a hidden entry; False on a bad Boolean (nothing is added then).
+bool add_file_entry(const std::string& value, const std::string& initialStatus, UpdateList& out);
 // One line; False when a "FILE=" line holds a bad Boolean (nothing is added then).
 // French interfaces read the "MESS=" news, every other the "MESE=" news.
 bool parse_line(const std::string& line, bool frenchInterface, const std::string& initialStatus, UpdateList& out);

@@ -123,7 +123,7 @@ TForm_update::TForm_update(QWidget* owner) : QDialog(owner)
     proxyserver_edit->setObjectName("proxyserver_edit");
     proxyport_edit = new QLineEdit(proxy);
     proxyport_edit->setObjectName("proxyport_edit");
-    // Digits only, typed or pasted.
+    // proxyport_editKeyPress: digits only, typed or pasted.
     proxyport_edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), proxyport_edit));
     CheckBox6 = new QCheckBox("Auth Nom:", proxy);
     CheckBox6->setObjectName("CheckBox6");
