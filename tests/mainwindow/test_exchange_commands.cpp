@@ -307,7 +307,10 @@ TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
     w->toggle_tagnew(true);
     f.boxes.answers = {kAnswerNo};
     f.boxes.shown.clear();
-    QTimer::singleShot(2000, qApp, &QCoreApplication::quit); // a safety net
+    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
+    safetyNet.setSingleShot(true);
+    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    safetyNet.start(2000);
     QCoreApplication::exec();
     EXPECT_TRUE(f.boxes.saw(messageText(1, f.nameBytes())));
     EXPECT_FALSE(w->isVisible());
@@ -373,4 +376,30 @@ TEST(UpdateCommand, TerminationDuringACheckAbortsItThenClosesDialogAndWindow)
     EXPECT_FALSE(w->isVisible());
     EXPECT_GT(Preferences.DATW, 0.0); // the dialog closed the normal way
     EXPECT_FALSE(f.boxes.saw("Transfer aborted"));
+}
+
+TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
+{
+    ExchangeFixture f;
+    f.server.put("liste.txt", "VERS=v2.60\r\nEOF\r\n");
+    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=0\r\n");
+    QString opened;
+    setUrlOpener([&](const QString& page, bool) {
+        opened = page;
+        return true;
+    });
+    f.boxes.answers = {kAnswerYes};
+    setUpdateRunner([](TForm_update& d) {
+        d.show();
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+    });
+    auto w = f.startHooked();
+    EXPECT_EQ(opened.toStdString(), f.server.url("/"));
+    EXPECT_EQ(w->MyTreeStore.locationCount(), 0u); // no database was loaded
+    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
+    safetyNet.setSingleShot(true);
+    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    safetyNet.start(2000);
+    QCoreApplication::exec();
+    EXPECT_FALSE(w->isVisible());
 }
