@@ -26,6 +26,7 @@
 #include "message_boxes.h"
 #include "native_window_watch.h"
 #include "kill_list.h"
+#include "stale_files.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "log.h"
@@ -99,6 +100,7 @@ void TForm4::FormCreate()
     settings = WindowSettings();
     trace("folders");
     apply_killlist();
+    RemoveStaleSaveTemporaries(ExeDir, AjoutsDir);
     trace("killlist");
     InitConColors();
 
@@ -107,9 +109,14 @@ void TForm4::FormCreate()
     load_prefs(ExeDir + kPrefFileName, Preferences, settings);
     InterfaceLang = settings.InterfaceLang;
     DatabaseLang = settings.DatabaseLang;
-    // Names from the settings find their folders by their normalised form.
-    if (auto lang = FindFolderNormalized(ResDir, InterfaceLang)) InterfaceLang = *lang;
-    if (auto db = FindFolderNormalized(DatabaseDir, DatabaseLang)) DatabaseLang = *db;
+    // Names from the settings find their folders by their normalised form. They are single
+    // folder names: a path is no name, and a database that no folder matches is no database
+    // (the first-start dialog asks). A language without its folder falls back when loaded.
+    if (auto lang = FindFolderNormalized(ResDir, InterfaceLang))
+        InterfaceLang = *lang;
+    else if (InterfaceLang.contains('/') || InterfaceLang.contains('\\') || InterfaceLang.startsWith('.'))
+        InterfaceLang.clear();
+    DatabaseLang = FindFolderNormalized(DatabaseDir, DatabaseLang).value_or(QString());
     trace("prefs");
     if (InterfaceLang.isEmpty() || DatabaseLang.isEmpty()) {
         trace("firstinfo");

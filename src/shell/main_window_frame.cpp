@@ -34,6 +34,7 @@
 #include "hint_window.h"
 #include "image_helpers.h"
 #include "log.h"
+#include "text_files.h"
 #include "text_helpers.h"
 #include "map_widget.h"
 #include "location_tree_model.h"
@@ -538,22 +539,8 @@ void TForm4::init_formcaption()
 
 void TForm4::assign_icon(std::vector<QImage>& list, QSize iconSize, const QString& stripFileName)
 {
-    QImage strip;
-    if (!strip.load(stripFileName) || iconSize.width() <= 0) {
+    if (!LoadIconStrip(stripFileName, iconSize, list))
         ShowRessourceMessage(47, false, ToCp1252(QFileInfo(stripFileName).fileName()).value_or(""));
-        return;
-    }
-    strip = strip.convertToFormat(QImage::Format_ARGB32);
-    MakeColorTransparent(strip, 0xFFFFFF);
-    const int w = iconSize.width(), h = iconSize.height();
-    for (int i = 0; i <= strip.width() / w; ++i) {
-        QImage icon(w, h, QImage::Format_ARGB32);
-        icon.fill(0);
-        QPainter p(&icon);
-        p.drawImage(QPoint(0, 0), strip, QRect(i * w, 0, w, h));
-        p.end();
-        list.push_back(icon);
-    }
 }
 
 void TForm4::show_about(bool creditsPage)
@@ -567,16 +554,12 @@ void TForm4::load_sitelinks(QMenu* parentItem)
     parentItem->clear();
     const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/link.txt");
     if (!path) return;
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(*path, bytes)) return;
-    const std::string text(bytes.begin(), bytes.end());
-    const std::vector<std::string> lines = SplitTextLines(text);
-    for (size_t i = 1; i < lines.size(); ++i) {
-        const size_t eq = lines[i].find('=');
-        if (eq == std::string::npos) continue;
-        SiteList.push_back({lines[i].substr(0, eq), lines[i].substr(eq + 1)});
-        const int index = int(SiteList.size()) - 1;
-        QAction* a = parentItem->addAction(ToDisplay(SiteList.back().caption));
+    std::string text;
+    if (!ReadTextFileCapped(*path, text)) return;
+    SiteList = ParseSiteLinks(text);
+    for (size_t i = 0; i < SiteList.size(); ++i) {
+        const int index = int(i);
+        QAction* a = parentItem->addAction(ToDisplay(SiteList[i].caption));
         connect(a, &QAction::triggered, this, [this, index] { lienClick(index); });
     }
 }
