@@ -33,6 +33,7 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "search.h"
 #include "url_list.h"
 #include "map_input.h"
 #include "map_interaction.h"
@@ -289,6 +290,7 @@ void TForm4::FormActivate()
     Pages->setCurrentIndex(0);
     setWindowOpacity(Preferences.ALFA ? (Preferences.ALFV & 0xFF) / 255.0 : 1.0);
     Editlvl->setText(QString::number(Preferences.NIVP));
+    show_traduc_check(Preferences.TRAN);
     QCoreApplication::processEvents();
     {
         BusyCursor busy;
