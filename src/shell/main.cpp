@@ -13,7 +13,9 @@
 #include "main_window.h"
 #include "nickname_dialog.h"
 #include "preferences_dialog.h"
+#include "send_dialog.h"
 #include "termination.h"
+#include "update_dialog.h"
 
 namespace {
 int signalPipe[2] = {-1, -1};
@@ -37,6 +39,8 @@ int main(int argc, char** argv)
         box.exec();
     };
     dialogs.preferences = [](QWidget* owner, const std::vector<QImage>& icons) { return run_preferences(owner, icons); };
+    dialogs.update = [](QWidget* owner) { return run_update_dialog(owner); };
+    dialogs.send = [](QWidget* owner, bool uploadAllowed) { run_send_dialog(owner, uploadAllowed); };
     // A termination request (logout, kill) closes open dialogs as Cancel, then the window the
     // normal way, so the settings are written and unsaved additions are asked about. It is
     // listened to before the window exists: the first-start dialog runs during its creation.

@@ -18,6 +18,7 @@
 #include "con_colors.h"
 #include "cp1252.h"
 #include "database_globals.h"
+#include "delphi_conv.h"
 #include "desktop.h"
 #include "folders.h"
 #include "hint_caption.h"
@@ -139,6 +140,11 @@ void TForm4::FormCreate()
     DatabaseLangDir = DatabaseLang.isEmpty() ? QString() : DatabaseDir + DatabaseLang + '/';
     load_urllist();
     trace("urllist");
+    // The update dialog at start, as often as the user chose; once more when its last
+    // closing lies in the future (a clock set back), read again after the first run.
+    const auto updateAge = [] { return DateTimeToDays(QDateTime::currentDateTime()) - Preferences.DATW; };
+    if (UpdateDueByFrequency(Preferences.DATU, updateAge())) update_auto();
+    if (updateAge() < 0) update_auto();
     setWindowTitle("Vmar Plotterwerk  v2.52");
 
     // Restored tool-button states; their click handlers run below where they matter.
@@ -225,6 +231,16 @@ void TForm4::load_vectors_markers()
     if (auto p = ResolveExistingPath(DataDir, "grid.vec")) LoadVectorFile(*p, scene.GridVec);
     if (auto p = ResolveExistingPath(DataDir, "border.vec")) LoadVectorFile(*p, scene.BorderVec);
     CreateMarkers(scene, DataDir);
+}
+
+void TForm4::update_auto()
+{
+    FilesUpdated = false;
+    if (!dialogs_.update) return;
+    trace("update");
+    const UpdateOutcome outcome = dialogs_.update(this);
+    FilesUpdated = outcome.filesUpdated;
+    if (outcome.newVersionAccepted) NewVersionAccepted = true;
 }
 
 void TForm4::goto_newversion()

@@ -19,6 +19,7 @@
 #include "pref_file.h"
 #include "records.h"
 #include "tree_visibility.h"
+#include "update_list.h"
 
 class QAction;
 class QActionGroup;
@@ -62,6 +63,10 @@ struct MainWindowDialogs {
     // The preferences dialog, shown with the categories' icons; True when it asks for a
     // reload (another language or database was chosen).
     std::function<bool(QWidget* owner, const std::vector<QImage>& categoryIcons)> preferences;
+    // The update dialog and what it reported; absent, no update dialog runs.
+    std::function<UpdateOutcome(QWidget* owner)> update;
+    // The sending dialog, with the direct upload allowed or not; absent, nothing is sent.
+    std::function<void(QWidget* owner, bool uploadAllowed)> send;
 };
 
 class TForm4 : public QMainWindow, public AdditionsHost {
@@ -76,6 +81,7 @@ public:
     void FormDestroy();
     void init_menulang();
     void goto_newversion();
+    void update_auto();
     bool ask_firstinfo();
     static void check_folder(const QString& path);
     void apply_killlist();

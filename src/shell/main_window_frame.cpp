@@ -47,6 +47,7 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "send_additions.h"
 #include "widget_helpers.h"
 
 QAction* TForm4::addMenuItem(QMenu* menu, const char* name, int tag)
@@ -658,14 +659,17 @@ void TForm4::but_mailClick()
         return;
     }
     if (lines <= 5 && ShowRessourceMessage(61, true, name) != 6) return;
-    // The sending dialog comes with the exchange part of the program.
-    LogLine("sending " + file.toStdString() + (size <= 64000 ? " (upload allowed)" : " (too large to upload)"));
+    if (dialogs_.send) dialogs_.send(this, size <= int64_t(kUploadLimit));
 }
 
 void TForm4::but_autoupClick()
 {
     if (loadingData_) return;
-    if (!confirm_sauver(48)) return;
-    // The update dialog comes with the exchange part of the program.
-    if (NewVersionAccepted) goto_newversion();
+    if (confirm_sauver(48)) update_auto();
+    if (NewVersionAccepted) {
+        goto_newversion();
+        return;
+    }
+    QCoreApplication::processEvents();
+    if (FilesUpdated) reload_all(true); // replaced files take effect
 }

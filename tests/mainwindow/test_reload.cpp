@@ -52,10 +52,12 @@ struct ReloadFixture : MainWindowFixture {
         probe.locations.at(0).name = kProbe;
         writeFile("ajouts/Vmar_ajouts_Second.txt", sample::writeAdditionsFile(probe));
     }
+    bool filesUpdated = false; // what the update dialog reports
     std::unique_ptr<TForm4> open()
     {
         MainWindowDialogs d = dialogs();
         d.preferences = [](QWidget* owner, const std::vector<QImage>& icons) { return run_preferences(owner, icons); };
+        d.update = [this](QWidget*) { return UpdateOutcome{filesUpdated, false}; };
         auto w = std::make_unique<TForm4>(exe, d);
         w->FormActivate();
         w->show();
@@ -217,6 +219,29 @@ TEST(Reload, SaveQuestionBeforeASwitch)
     const std::string written = f.readFile("ajouts/" + MakeAdditionsFileName(first)).toStdString();
     ASSERT_EQ(written.size(), expected.size());
     EXPECT_EQ(written.substr(15), expected.substr(15));
+}
+
+TEST(Reload, UpdatedFilesReloadUnlessUnsavedEditsAreKept)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    w->startupTrace.clear();
+    click(w->but_autoup);
+    EXPECT_FALSE(reloaded(*w)); // nothing replaced
+    f.filesUpdated = true;
+    w->toggle_tagnew(true);
+    // No at the update's question keeps the edits: the reload asks again, and Cancel
+    // leaves the replaced files for the next start.
+    f.boxes.answers = {kAnswerNo, kAnswerCancel};
+    click(w->but_autoup);
+    EXPECT_EQ(f.boxes.shown.size(), 2u);
+    EXPECT_FALSE(reloaded(*w));
+    EXPECT_TRUE(w->AdditionsModified());
+    f.boxes.answers = {kAnswerNo, kAnswerNo};
+    click(w->but_autoup);
+    EXPECT_TRUE(reloaded(*w));
+    EXPECT_FALSE(w->AdditionsModified());
+    EXPECT_EQ(lastFeedback(*w), messageText(64, f.first).section('\n', 0, 0));
 }
 
 TEST(Reload, PreferencesApplyInPlaceOrWithTheSwitch)
