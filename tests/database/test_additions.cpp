@@ -13,21 +13,11 @@
 #include "additions.h"
 #include "fake_node_store.h"
 #include "folders.h"
-#include "message_boxes.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
-
-class ScriptedBoxes : public MessageBoxes {
-public:
-    std::vector<QString> info, asked;
-    int answer = kAnswerYes;
-    void information(const QString& t) override { info.push_back(t); }
-    int confirm(const QString& t) override { return asked.push_back(t), answer; }
-    void plain(const QString& t) override { info.push_back(t); }
-};
 
 class RecordingHost : public AdditionsHost {
 public:
@@ -108,25 +98,24 @@ class AdditionsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setMessageBoxes(&boxes);
         Ressources.reset();
         std::string texts = "I001 -\nI002 -\nI003 -\nI004 -\nI005 merged %1\n";
         for (int i = 1; i <= 64; ++i) texts += "S000 s" + std::to_string(i) + ":%1:%2\n";
         ParseRessourceText(texts, Ressources);
+        boxes.answer = kAnswerYes;
         InitPreferences();
         Preferences.PSEU = "Tester";
         AjoutsDir = dir.path() + "/";
     }
     void TearDown() override
     {
-        setMessageBoxes(nullptr);
         Ressources.reset();
         InitPreferences();
         AjoutsDir.clear();
     }
 
     QTemporaryDir dir;
-    ScriptedBoxes boxes;
+    RecordingBoxes boxes;
     const QString path = dir.filePath("Vmar_ajouts_Test.txt");
     const std::string header = "#v250-id=123456-Me\r\n#v2.52\r\n";
 };
@@ -314,7 +303,7 @@ TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
         EXPECT_EQ(std::vector(lines.begin() + 3, lines.end()), c.kept);
         EXPECT_EQ(w.host.feedback.back(), "S5/4:Vmar_ajouts_Test.txt:" + AjoutsDir.toStdString());
     }
-    EXPECT_EQ(boxes.info, std::vector<QString>{"s37::"});
+    EXPECT_EQ(boxes.shown.filter("info:"), QStringList{"info:s37::"});
 
     // A file that cannot be read is never written over.
     QFile::remove(path);
@@ -356,7 +345,7 @@ TEST_F(AdditionsTest, FailedWriteKeepsTheOldFileAndCancelsTheConfirmation)
     QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     EXPECT_FALSE(goOn);
-    EXPECT_EQ(boxes.info, std::vector<QString>{"s6:Vmar_ajouts_Test.txt:"});
+    EXPECT_EQ(boxes.shown.filter("info:"), QStringList{"info:s6:Vmar_ajouts_Test.txt:"});
     EXPECT_EQ(readBytes(path), original);
     EXPECT_TRUE(w.file.AdditionsModified);
     EXPECT_EQ(QDir(AjoutsDir).entryList(QDir::Files), QStringList{"Vmar_ajouts_Test.txt"});
@@ -372,7 +361,7 @@ TEST_F(AdditionsTest, ConfirmationAnswers)
     boxes.answer = kAnswerNo;
     EXPECT_TRUE(w.file.confirm_sauver(29) && w.file.AdditionsModified);  // sending: changes stay marked
     EXPECT_TRUE(w.file.confirm_sauver(1) && !w.file.AdditionsModified);  // leaving: changes abandoned
-    EXPECT_EQ(boxes.asked.size(), 3u);
+    EXPECT_EQ(boxes.shown.filter("confirm:").size(), 3);
     w.file.toggle_tagnew(true);
     boxes.answer = kAnswerYes;
     EXPECT_TRUE(w.file.confirm_sauver(63) && !w.file.AdditionsModified);

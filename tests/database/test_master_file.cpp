@@ -10,19 +10,10 @@
 #include "fake_node_store.h"
 #include "folders.h"
 #include "master_file.h"
-#include "message_boxes.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
-
-class RecordingBoxes : public MessageBoxes {
-public:
-    std::vector<QString> info;
-    void information(const QString& t) override { info.push_back(t); }
-    int confirm(const QString&) override { return kAnswerCancel; }
-    void plain(const QString& t) override { info.push_back(t); }
-};
 
 // The inflated file: the magic, then tags.
 struct MasterWriter {
@@ -52,7 +43,6 @@ class MasterFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setMessageBoxes(&boxes);
         Ressources.reset();
         ParseRessourceText("I001 -\nI002 header %1\nI003 date %1\nI004 took %1\nI005 -\nI006 -\nI007 -\nI008 -\n"
                            "I009 -\nI010 -\nI011 no master %1\n",
@@ -67,7 +57,6 @@ protected:
     }
     void TearDown() override
     {
-        setMessageBoxes(nullptr);
         Ressources.reset();
         DatabaseLangDir.clear();
     }
@@ -120,7 +109,7 @@ TEST_F(MasterFileTest, RecordsTakeTheirOwnTagsOnly)
     EXPECT_EQ(b.description, "");
     EXPECT_FALSE(b.command);
     EXPECT_EQ(std::tuple(b.locked, b.typeId, b.languageTag, b.fromMaster), std::tuple(0, 0, 0, 1));
-    EXPECT_TRUE(boxes.info.empty());
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(MasterFileTest, HeaderValuesAreKeptAndLoggedAndProgressMovesEvery1024Tags)
@@ -161,7 +150,7 @@ TEST_F(MasterFileTest, BadFilesAddNothing)
     std::string damaged = MasterWriter().u32(201, 5).deflated();
     damaged.resize(damaged.size() - 3);
     EXPECT_FALSE(loadFile(damaged));
-    EXPECT_EQ(boxes.info, (std::vector<QString>{"bad magic", "cannot inflate master_vmar.loc"}));
+    EXPECT_EQ(boxes.shown, (QStringList{"info:bad magic", "info:cannot inflate master_vmar.loc"}));
     EXPECT_EQ(logs.size(), 6u); // the timing and an empty line after each
     EXPECT_EQ(realm.headerValue, 0u);
 
@@ -180,9 +169,9 @@ TEST_F(MasterFileTest, BadFilesAddNothing)
     EXPECT_EQ(realm.headerValue, 0u);
 
     // A whole file but for its end tag: its records stay, and the file is damaged.
-    boxes.info.clear();
+    boxes.shown.clear();
     EXPECT_FALSE(loadFile(MasterWriter().u32(201, 5).str(1, "x").u16(2, 7).u8(3, 3).end().deflated()));
-    EXPECT_EQ(boxes.info, (std::vector<QString>{"cannot inflate master_vmar.loc"}));
+    EXPECT_EQ(boxes.shown, QStringList{"info:cannot inflate master_vmar.loc"});
     EXPECT_EQ(store.liveLocations(), 1u);
 }
 

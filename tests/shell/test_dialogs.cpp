@@ -18,19 +18,11 @@
 #include "compressed.h"
 #include "first_start_dialog.h"
 #include "folders.h"
-#include "message_boxes.h"
 #include "nickname_dialog.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
-
-struct RecordingBoxes : MessageBoxes {
-    QStringList shown;
-    void information(const QString& t) override { shown << "info:" + t; }
-    void plain(const QString& t) override { shown << "plain:" + t; }
-    int confirm(const QString&) override { return kAnswerCancel; }
-};
 
 // ressource.txt numbers the texts of a section by their position: C1..C80, then S1..S16.
 std::string languageTexts()
@@ -51,11 +43,9 @@ protected:
         DatabaseLang = "Demo";
         SetProgramFolder(dir.path()); // DatabaseLangDir is <dir>/database/Demo/
         ParseRessourceText(languageTexts(), Ressources);
-        setMessageBoxes(&boxes);
     }
     void TearDown() override
     {
-        setMessageBoxes(nullptr);
         setFirstInfoRunner(nullptr);
         setPseudoRunner(nullptr);
         Ressources.reset();

@@ -6,20 +6,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "message_boxes.h"
 #include "pref_file.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
-
-class RecordingBoxes : public MessageBoxes {
-public:
-    std::vector<QString> shown;
-    void information(const QString& t) override { shown.push_back(t); }
-    int confirm(const QString& t) override { shown.push_back(t); return kAnswerCancel; }
-    void plain(const QString& t) override { shown.push_back(t); }
-};
 
 const std::string kHeader = "#fichier autog\xE9n\xE9r\xE9, de pas \xE9" "diter.\r\n[VERS]=1\r\n";
 
@@ -53,13 +44,8 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("pref.ini");
-        setMessageBoxes(&boxes);
     }
-    void TearDown() override
-    {
-        setMessageBoxes(nullptr);
-        Ressources.reset();
-    }
+    void TearDown() override { Ressources.reset(); }
     PrefLoadResult load(const std::string& bytes) { return LoadPrefBytes(bytes, prefs, window); }
 
     QTemporaryDir dir;
@@ -163,7 +149,7 @@ TEST_F(PrefFileTest, SkipsLinesThatDoNotConvertWithOneBox)
     ASSERT_TRUE(writeBytes(path, prefFile({"[LANG]=English", "[LOCY]=-40", "[LOCZ]=abc", "[DATW]=39417.5",
                                            "[AUTO]=yes", "[LOCX]=", "[NIVP]=30"})));
     load_prefs(path, prefs, window);
-    EXPECT_EQ(boxes.shown, std::vector<QString>{"prefs error"});
+    EXPECT_EQ(boxes.shown, QStringList{"info:prefs error"});
     EXPECT_EQ(window.InterfaceLang, "English");
     EXPECT_EQ(std::tuple(window.OffsetY, window.Zoom, window.OffsetX), std::tuple(-40, 100, 0));
     EXPECT_EQ(std::tuple(prefs.DATW, prefs.AUTO), std::tuple(0.0, false));
@@ -249,7 +235,7 @@ TEST_F(PrefFileTest, KeepsAnotherVersionsFileAsBak)
     ASSERT_TRUE(QDir(dir.path()).mkdir("pref.ini.bak"));
     EXPECT_FALSE(save_prefs(path, prefs, window));
     EXPECT_EQ(readBytes(path), other);
-    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown.size(), 1);
 }
 
 } // namespace
