@@ -47,19 +47,8 @@ std::string line(const std::string& name, const std::string& zoneCategXY, const 
 rnew_node location(const std::string& name, uint16_t zone, uint8_t categ, uint16_t x, uint16_t y, uint32_t id,
                    uint32_t fromMaster)
 {
-    rnew_node r;
-    r.name = name;
-    r.zoneId = zone;
-    r.categoryId = categ;
-    r.x = x;
-    r.y = y;
-    r.id = id;
-    r.levelMin = 10;
-    r.levelMax = 12;
-    r.description = "d";
-    r.fromMaster = fromMaster;
-    r.hasItem = 1;
-    return r;
+    return {.x = x, .y = y, .name = name, .zoneId = zone, .categoryId = categ, .description = "d", .levelMin = 10,
+            .levelMax = 12, .attributes = {}, .id = id, .fromMaster = fromMaster, .linkText = {}, .hasItem = 1};
 }
 
 // Zones 7, 40000 (-25536 on 16 bits) and 300, categories 1 and 2; with masters, the

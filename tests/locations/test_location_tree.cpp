@@ -160,11 +160,7 @@ TEST(LocationTree, RealMobLevelAndColours)
 
     TreeFixture f;
     f.common.specColors.push_back({5, 0x123456});
-    rnew_node r;
-    r.name = "herbe";
-    r.zoneId = 10;
-    r.categoryId = 3;
-    r.hasItem = 1;
+    rnew_node r{.name = "herbe", .zoneId = 10, .categoryId = 3, .description = {}, .attributes = {}, .linkText = {}, .hasItem = 1};
     SetSpec(r.attributes, 5, true);
     const int herb = f.tree.addnode(r);
     const int wolf = f.add("loup", 10, 1, 1, 1, 25, 25);

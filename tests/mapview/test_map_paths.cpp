@@ -37,15 +37,9 @@ struct PathsFixture : ::testing::Test {
 
     int add(const std::string& name, int zoneId, int categ, int x, int y, const std::string& link)
     {
-        rnew_node r;
-        r.name = name;
-        r.zoneId = uint32_t(zoneId);
-        r.categoryId = uint32_t(categ);
-        r.x = uint32_t(x);
-        r.y = uint32_t(y);
-        r.linkText = link;
-        r.hasItem = 1;
-        return fx.tree.addnode(r);
+        return fx.tree.addnode({.x = uint32_t(x), .y = uint32_t(y), .name = name, .zoneId = uint32_t(zoneId),
+                                .categoryId = uint32_t(categ), .description = {}, .attributes = {}, .linkText = link,
+                                .hasItem = 1});
     }
     const TNodeData& data(int node) { return *fx.tree.nodeData(node); }
 };
