@@ -121,16 +121,11 @@ TEST_F(MapRendererTest, TilesAreReleasedOutOfView)
     f.writeBmp(f.mapsPath("high/zone_se.bmp"), 0xFF654321, 32);
     f.scene.view.restoreZoom(600);
     f.scene.view.OffsetX = f.scene.view.OffsetY = 0;
+    paint(); // SE at (600, 600) lies past the 300 x 300 view
+    EXPECT_EQ(std::tuple(f.nw->tile->width(), f.se->inView, f.se->tile->width()), std::tuple(32, 0, 1));
+    f.scene.view.OffsetX = f.scene.view.OffsetY = -700; // NW now ends left of the view
     paint();
-    EXPECT_EQ(f.nw->tile->width(), 32);
-    EXPECT_EQ(f.se->inView, 0); // (600, 600) lies past the 300 x 300 view
-    EXPECT_EQ(f.se->tile->width(), 1);
-    f.scene.view.OffsetX = -700; // NW now ends left of the view
-    f.scene.view.OffsetY = -700;
-    paint();
-    EXPECT_EQ(f.nw->inView, 0);
-    EXPECT_EQ(f.nw->tile->width(), 1);
-    EXPECT_EQ(f.se->tile->width(), 32);
+    EXPECT_EQ(std::tuple(f.nw->inView, f.nw->tile->width(), f.se->tile->width()), std::tuple(0, 1, 32));
 }
 
 TEST_F(MapRendererTest, MissingAndBrokenTilesAreRememberedNotSearchedAgain)
@@ -149,8 +144,7 @@ TEST_F(MapRendererTest, MissingAndBrokenTilesAreRememberedNotSearchedAgain)
     b = paint();
     SetLogSink({});
     EXPECT_EQ(pixel(b, 10, 10), 0xFFFF0000u);
-    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.nw));
-    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.ne));
+    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.nw) && f.scene.TilesUnavailable.count(f.ne));
     size_t reports = 0;
     for (const auto& line : log) reports += line.find("zone_ne.jpg") != std::string::npos;
     EXPECT_EQ(reports, 1u); // reported once, not decoded again at the second paint
@@ -204,7 +198,7 @@ TEST_F(MapRendererTest, HitTestRecordsFollowZoneAndTreeOrderAndSkipHiddenOnes)
     f.camps->iconsNow = 0; // its locations are skipped altogether
     paint();
     const auto r = hitRecords(f.scene.HitTestStream);
-    ASSERT_EQ(r.size(), 2u);
+    ASSERT_EQ(r.size(), 2u); // neither the camp, the hidden nor the unchecked location
     EXPECT_EQ(std::tuple(r[0].node, r[1].node, r[1].x), std::tuple(c, a, int16_t(110))); // zone NW first, then NE
 }
 
@@ -254,15 +248,13 @@ TEST_F(MapRendererTest, LevelOfDetailShowsPathsByCategoryOrAlwaysShownOption)
     const int node = f.add("route", 10, 3, 10, 10);
     rItemdata* item = f.tree.nodeData(node)->item.get();
     item->command = std::make_unique<rCommand>();
-    f.scene.Paths.resize(2);
-    f.scene.Paths[0].category = f.herbs;
-    f.scene.Paths[1].category = f.herbs;
-    f.scene.Paths[1].item = item;
     item->command->alwaysShown = 1;
+    f.scene.Paths.resize(2);
+    f.scene.Paths[0].category = f.scene.Paths[1].category = f.herbs;
+    f.scene.Paths[1].item = item;
     f.scene.view.restoreZoom(100);
     update_lod(f.scene);
-    EXPECT_EQ(f.scene.Paths[0].shown, 0);
-    EXPECT_EQ(f.scene.Paths[1].shown, 1);
+    EXPECT_TRUE(f.scene.Paths[0].shown == 0 && f.scene.Paths[1].shown == 1);
     f.scene.view.restoreZoom(3000);
     update_lod(f.scene);
     EXPECT_EQ(f.scene.Paths[0].shown, 1);
@@ -335,7 +327,7 @@ TEST_F(MapRendererTest, CoarseGridOnlyAtOrBelowLodv)
     f.scene.view.setViewSize(300, 400);
     QImage buffer(300, 400, QImage::Format_ARGB32_Premultiplied);
     paint_map_layer(f.scene, buffer);
-    EXPECT_EQ(pixel(buffer, 50, 125), 0xFF202020u);
+    EXPECT_EQ(pixel(buffer, 50, 125), 0xFF202020u); // the grid left out, the border drawn
     EXPECT_NE(pixel(buffer, 50, 375), 0xFF202020u);
     f.scene.view.restoreZoom(Preferences.LODV + 1);
     paint_map_layer(f.scene, buffer);
@@ -357,13 +349,12 @@ TEST_F(MapRendererTest, LabelsFollowLegendAndCategoryColourMode)
             }
         return false;
     };
-    QImage b = paint(); // icons at (20, 40) and (20, 80); labels from x = 25
-    EXPECT_TRUE(dominant(b, 33, 16)) << "red label";
-    EXPECT_TRUE(dominant(b, 73, 0)) << "blue label";
-    f.scene.overlays.legend = false;
-    b = paint();
-    EXPECT_FALSE(dominant(b, 33, 16));
-    EXPECT_FALSE(dominant(b, 73, 0));
+    for (bool legend : {true, false}) { // icons at (20, 40) and (20, 80); labels from x = 25
+        f.scene.overlays.legend = legend;
+        const QImage b = paint();
+        EXPECT_EQ(dominant(b, 33, 16), legend) << "red label";
+        EXPECT_EQ(dominant(b, 73, 0), legend) << "blue label";
+    }
 }
 
 TEST_F(MapRendererTest, VectorStreamsAreNeverReadPastTheirEnd)
