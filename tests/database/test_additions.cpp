@@ -376,9 +376,8 @@ TEST_F(AdditionsTest, FieldsNeverBreakTheirLine)
     back.file.LoadRef_Add(path);
     const auto items = back.store.items();
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0]->name, "Bad name ");
-    EXPECT_EQ(items[0]->command->text, "S_1 2 x");
-    EXPECT_EQ(items[0]->description, "a|b|c|d|");
+    EXPECT_EQ(std::tuple(items[0]->name, items[0]->command->text, items[0]->description),
+              std::tuple("Bad name ", "S_1 2 x", "a|b|c|d|"));
     EXPECT_EQ(back.file.KeptLines, std::vector<std::string>{lines[3]}); // a name of "#" only reads back empty
 }
 

@@ -149,12 +149,10 @@ TEST_F(MapIndexTest, LengthByteOf255IsClampedToItsField)
     ASSERT_EQ(b.size(), 4 + 43 + 4 + 56 + 72u);
     TData_map m = load(b);
     ASSERT_TRUE(m.realms.size() == 1 && m.maps.size() == 1 && m.zones.size() == 1);
-    EXPECT_EQ(m.realms[0].name, std::string(42, 'r'));
-    EXPECT_EQ(m.maps[0]->name, std::string(40, 'm'));
-    EXPECT_EQ(m.maps[0]->menuFlag, 1);
-    EXPECT_EQ(m.zones[0]->name, std::string(30, 'z'));
-    EXPECT_EQ(m.zones[0]->fileName, std::string(16, 'f'));
-    EXPECT_EQ(m.zones[0]->zoneId, 4);
+    EXPECT_EQ(std::tuple(m.realms[0].name, m.maps[0]->name, m.maps[0]->menuFlag),
+              std::tuple(std::string(42, 'r'), std::string(40, 'm'), 1)); // what follows is still in step
+    EXPECT_EQ(std::tuple(m.zones[0]->name, m.zones[0]->fileName, m.zones[0]->zoneId),
+              std::tuple(std::string(30, 'z'), std::string(16, 'f'), 4));
 }
 
 TEST_F(MapIndexTest, ZonesSortByNameFoldingOnlyAsciiLetters)
@@ -167,8 +165,7 @@ TEST_F(MapIndexTest, ZonesSortByNameFoldingOnlyAsciiLetters)
     // Letters compare without case; "_" (5F) and "[" (5B) come after "Z" (5A); accented
     // letters keep their codes (C9 before E9); equal names keep their order.
     EXPECT_EQ(zoneNames(m), (Names{"1", "A", "a", "Ab", "abc", "b", "Zeta", "[", "_x", "\xC9t\xE9", "\xE9t\xE9"}));
-    EXPECT_EQ(m.zones[1]->zoneId, 2); // "A" came before "a"
-    EXPECT_EQ(m.zones[2]->zoneId, 6);
+    EXPECT_EQ(std::pair(m.zones[1]->zoneId, m.zones[2]->zoneId), (std::pair<int16_t, int16_t>(2, 6))); // "A" came before "a"
 }
 
 TEST_F(MapIndexTest, FileMissingDamagedOrWhole)
