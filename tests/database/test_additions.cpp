@@ -1,10 +1,6 @@
 // The additions file: its exact format, the merge rules, the lines kept as they stand,
 // and the writes that must never lose what the file holds.
-#include <csignal>
 #include <regex>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -318,22 +314,7 @@ TEST_F(AdditionsTest, FailedWriteKeepsTheOldFileAndCancelsTheConfirmation)
     w.file.Loadref(true);
     w.file.toggle_tagnew(true);
 
-    QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    // Folder permissions do not bind the superuser: a file size limit fails the write.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (geteuid() == 0) {
-        rlimit tiny = old;
-        tiny.rlim_cur = 16;
-        setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    const bool goOn = w.file.confirm_sauver(1);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-    EXPECT_FALSE(goOn);
+    EXPECT_FALSE(withFailingWrites([&] { return w.file.confirm_sauver(1); }));
     EXPECT_EQ(boxes.shown.filter("info:"), QStringList{"info:s6:Vmar_ajouts_Test.txt:"});
     EXPECT_EQ(readBytes(path), original);
     EXPECT_TRUE(w.file.AdditionsModified);

@@ -1,8 +1,5 @@
 // The common reference data: itemcateg.bin, the categpref.bin round trip,
 // color.txt, mobspec.txt with SpecColor, type.txt, and the order in which the tables load.
-#include <csignal>
-#include <sys/resource.h>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -249,18 +246,7 @@ TEST_F(DataTablesTest, UnwritableDestinationShowsS22AndKeepsTheOldFile)
     ASSERT_TRUE(writeBytes(prefPath(), asString(old)));
     auto c = withCategories(withIds({3, 7, 9}));
 
-    // A file size limit makes every write past 16 bytes fail, for root too.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 16;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool ok = c->SaveCategoryPrefs(prefPath());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(ok);
+    EXPECT_FALSE(withFailingWrites([&] { return c->SaveCategoryPrefs(prefPath()); }));
     EXPECT_EQ(boxes.shown, QStringList{"info:categpref.bin ne peut pas etre ecrit"});
     EXPECT_EQ(readBytes(prefPath()), asString(old));
     EXPECT_EQ(QDir(ExeDir).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";

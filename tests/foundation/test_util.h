@@ -1,7 +1,10 @@
 #pragma once
 // Small file helpers for fixtures written into a QTemporaryDir, and message boxes that record.
+#include <csignal>
 #include <deque>
 #include <string>
+
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +28,23 @@ inline std::string readBytes(const QString& path)
     if (!f.open(QIODevice::ReadOnly)) return "<missing>";
     const QByteArray all = f.readAll();
     return std::string(all.constData(), size_t(all.size()));
+}
+
+// Runs f while every write past 16 bytes fails: a failed write that folder permissions
+// cannot give, since they do not bind the superuser.
+template <class F>
+auto withFailingWrites(F f)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    const auto result = f();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    return result;
 }
 
 // Message boxes installed while they live: they record what they show ("info:", "plain:" or
