@@ -50,6 +50,7 @@ void LocationTree::clear()
 {
     UpdateBracket bracket(*this);
     ++generation_;
+    ++contentVersion_;
     nodes_.clear();
     roots_.clear();
     aliveCount_ = 0;
@@ -68,6 +69,7 @@ void LocationTree::clear()
 int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data)
 {
     const int id = int(nodes_.size());
+    ++contentVersion_;
     nodes_.emplace_back();
     TreeNode& n = nodes_.back();
     n.parent = parent;
@@ -259,6 +261,7 @@ void LocationTree::destroynode(int node)
 {
     if (!isNode(node)) return;
     UpdateBracket bracket(*this);
+    ++contentVersion_;
     // Children first (only structural nodes have any).
     std::vector<int> kids = nodes_[size_t(node)].children;
     for (int k : kids) destroynode(k);
@@ -344,6 +347,7 @@ std::string LocationTree::get_nodetext(int node) const
 void LocationTree::sortAll()
 {
     UpdateBracket bracket(*this);
+    ++contentVersion_;
     auto text = [this](int id) -> const std::string& {
         const TreeNode& n = nodes_[size_t(id)];
         if (!n.data) return kEmpty;
