@@ -14,19 +14,12 @@
 #include "data_model.h"
 #include "database_globals.h"
 #include "folders.h"
-#include "message_boxes.h"
 #include "pref_file.h"
 #include "preferences.h"
 #include "preferences_driver.h"
+#include "test_util.h"
 
 namespace {
-
-struct CountingBoxes : MessageBoxes {
-    int shown = 0;
-    void information(const QString&) override { ++shown; }
-    void plain(const QString&) override { ++shown; }
-    int confirm(const QString&) override { return ++shown, kAnswerCancel; }
-};
 
 // Shown in the entry's font and colour; the defaults differ in every field.
 std::unique_ptr<rCateg> category(uint8_t id, const char* name, uint8_t kind, bool visible)
@@ -67,13 +60,8 @@ protected:
             icons.emplace_back(11, 11, QImage::Format_ARGB32);
             icons.back().fill(QColor(i * 60, 0, 0));
         }
-        setMessageBoxes(&boxes);
     }
-    void TearDown() override
-    {
-        setMessageBoxes(nullptr);
-        CommonData.reset();
-    }
+    void TearDown() override { CommonData.reset(); }
     // Runs the dialog as the main window does; returns ReloadRequested.
     bool run(std::function<void(TForm3&)> steps)
     {
@@ -89,7 +77,7 @@ protected:
 
     QTemporaryDir dir;
     std::vector<QImage> icons;
-    CountingBoxes boxes;
+    RecordingBoxes boxes;
 };
 
 using Lods = std::array<int, 3>;
@@ -271,7 +259,7 @@ TEST_F(PreferencesDialogTest, FontAndColourOfACategory)
         focusLegendRow(d, 2); // zeta
         click(d.Button4);
         click(d.Button4);
-        EXPECT_EQ(boxes.shown, 2);
+        EXPECT_EQ(boxes.shown.size(), 2);
         EXPECT_EQ(d.currentEntry()->fontName, "Liberation Sans");
         click(d.Button4);
         EXPECT_EQ(d.currentEntry()->fontSize, 255);
