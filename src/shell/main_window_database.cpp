@@ -113,12 +113,9 @@ void TForm4::load_database()
             G32_ProgressBar1->SetMax(maximum);
             G32_ProgressBar1->SetPosition(0);
             G32_ProgressBar1->show();
-            G32_ProgressBar1->repaint();
+            G32_ProgressBar1->PaintNow();
         };
-        hooks.progressPosition = [this](int position) {
-            G32_ProgressBar1->SetPosition(position);
-            G32_ProgressBar1->repaint();
-        };
+        hooks.progressPosition = [this](int position) { G32_ProgressBar1->SetPosition(position); };
         hooks.progressEnd = [this] { G32_ProgressBar1->hide(); };
         MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
         master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one

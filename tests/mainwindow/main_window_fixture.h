@@ -49,12 +49,12 @@ struct MainWindowFixture {
     ScriptedBoxes boxes;
     int firstInfoCalls = 0;
 
-    explicit MainWindowFixture(bool writePrefs = true, int locations = 300)
+    explicit MainWindowFixture(bool writePrefs = true, int locations = 300, int zones = 6)
     {
         exe = dir.path() + "/";
         sample::SampleOptions options;
         options.locations = locations;
-        options.zones = 6;
+        options.zones = zones;
         options.categories = 6;
         options.imageSize = 64;
         sample::makeSampleFolder(exe, options);

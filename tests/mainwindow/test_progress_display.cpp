@@ -1,0 +1,97 @@
+// The progress bar over the map while a map loads: it paints itself only, never the map
+// beneath, and in the map's cream colour.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QTest>
+
+#include "database_globals.h"
+#include "main_window_fixture.h"
+#include "map_widget.h"
+#include "progress_bar.h"
+
+namespace {
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(MapProgress, LoadingAMapPaintsTheBarButNotTheMapBeneath)
+{
+    MainWindowFixture f(true, 300, 24);
+    auto w = f.start();
+    w->resize(1000, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QCoreApplication::processEvents();
+
+    PaintCounter mapPaints, barPaints;
+    w->ImageMapView->installEventFilter(&mapPaints);
+    w->G32_ProgressBar1->installEventFilter(&barPaints);
+    QMenu* regions = w->findChild<QMenu*>("region1");
+    ASSERT_NE(regions, nullptr);
+    ASSERT_FALSE(regions->actions().isEmpty());
+    // The map menu's first item loads that map's zones behind the progress bar; the load
+    // runs inside the command, so every paint counted here is a paint while loading. The
+    // bar's first paint flushes what the window had pending (the cleared map, once); the
+    // steps after it paint the bar alone.
+    QAction* biggest = nullptr;
+    size_t most = 0;
+    for (QAction* a : regions->actions()) {
+        const int32_t mapId = RealmInfo->mapIndex->maps[size_t(-a->property("Tag").toInt())]->mapId;
+        size_t zones = 0;
+        for (const auto& z : RealmInfo->mapIndex->zones) zones += z && z->regionId == mapId;
+        if (zones > most) most = zones, biggest = a;
+    }
+    ASSERT_NE(biggest, nullptr);
+    biggest->trigger();
+    ASSERT_GE(w->scene.DisplayedZones.size(), 2u);
+    EXPECT_GE(barPaints.paints, 1);
+    EXPECT_LE(mapPaints.paints, 1);
+    mapPaints.paints = 0;
+    EXPECT_FALSE(w->G32_ProgressBar1->isVisible());
+    // Once the loop runs the map shows the new map, once.
+    QCoreApplication::processEvents();
+    EXPECT_GE(mapPaints.paints, 1);
+    EXPECT_LE(mapPaints.paints, 2);
+
+    // The bar is cream (toolkit $00F0FBFF: red 255, green 251, blue 240) with its gradient.
+    TG32_ProgressBar* bar = w->G32_ProgressBar1;
+    EXPECT_EQ(bar->Color(), clCream);
+    bar->SetMax(100);
+    bar->SetPosition(50);
+    EXPECT_EQ(bar->DoPaintBuffer().pixel(40, 8), 0xFFFFFBF0u);
+}
+
+TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
+{
+    TG32_ProgressBar bar;
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    QCoreApplication::processEvents();
+    PaintCounter paints;
+    bar.installEventFilter(&paints);
+    bar.SetMax(1000);
+    bar.PaintNow();
+    const int before = paints.paints;
+    // A loader stepping fast: nothing more is painted within the interval...
+    for (int i = 1; i <= 200; ++i) bar.SetPosition(i);
+    EXPECT_EQ(paints.paints, before);
+    EXPECT_EQ(bar.Position(), 200);
+    // ...the last step is painted when the loop runs, and a step after the interval at once.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paints.paints, before + 1);
+    QTest::qWait(TG32_ProgressBar::kMinPaintIntervalMs + 10);
+    bar.SetPosition(500);
+    EXPECT_EQ(paints.paints, before + 2);
+}
