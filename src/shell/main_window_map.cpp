@@ -121,11 +121,15 @@ void TForm4::setupMap()
         G32_ProgressBar1->SetMax(maximum);
         G32_ProgressBar1->SetPosition(0);
         G32_ProgressBar1->move(ImageMapView->width() / 2 - G32_ProgressBar1->width() / 2, ImageMapView->height() / 2 + 40);
+        ImageMapView->holdLayer();
         G32_ProgressBar1->show();
         G32_ProgressBar1->PaintNow();
     };
     hooks.progressPosition = [this](int32_t position) { G32_ProgressBar1->SetPosition(position); };
-    hooks.progressHide = [this] { G32_ProgressBar1->hide(); };
+    hooks.progressHide = [this] {
+        G32_ProgressBar1->hide();
+        ImageMapView->releaseLayer();
+    };
     hooks.showMessage = [](int id) { ShowRessourceMessage(id, false); };
 
     MapInteractionHooks ih;
