@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QStaticText>
 
+#include "label_glyphs.h"
 #include "memory_stream.h"
 
 struct rCateg;
@@ -37,6 +38,7 @@ struct MapRenderCache {
         QFont labelFont;      // the same in pixels: points x 96 / 72, as the original's screen
         int points = 0;       // the size in points: the label's top is py - points + 1
         uint32_t fontSerial = 0;
+        LabelGlyphs* glyphs = nullptr; // the label font's glyph steps, shared by every look of the font
     };
     struct Label {
         std::string name;     // the location name it was made from
@@ -65,8 +67,11 @@ struct MapRenderCache {
     // Ends the painter of the scratch image that the labels of a frame were made on.
     void endFrame() { scratchPainter.reset(); }
 
-    // Lays a label's text out and rasterises it into its mask on the scratch image.
-    void rasterise(Label& label, const QString& text, const CategoryLook& look);
+    // Lays a label's text (Windows-1252) out and rasterises it into its mask on the scratch
+    // image: placed from the font's glyph steps, or through the full text layout when they
+    // cannot place it (or fullLayoutOnly is set). Both give the same mask.
+    void rasterise(Label& label, const std::string& text, const CategoryLook& look);
+    bool fullLayoutOnly = false;
 
     std::unordered_map<const rCateg*, CategoryLook> categories;
     std::vector<std::unique_ptr<Label>> labels; // by node id
@@ -80,6 +85,9 @@ struct MapRenderCache {
     QImage scratch;                           // where the labels are rasterised
     std::unique_ptr<QPainter> scratchPainter; // open on it for the labels of one frame
     uint32_t scratchFontSerial = 0;
+
+    std::vector<std::pair<QFont, std::unique_ptr<LabelGlyphs>>> labelGlyphs; // by label font
+    QGlyphRun glyphRun; // reused from label to label
 
     std::vector<std::string> tipsSource;
     std::vector<QStaticText> tips;
