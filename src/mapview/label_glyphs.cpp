@@ -88,8 +88,8 @@ bool LabelGlyphs::place(const std::string& text, QGlyphRun& run, double& width)
         positions_[qsizetype(i)] = QPointF(x, baseline_);
     }
     width = x + glyph(uint8_t(text.back())).advance;
+    // The run borrows the arrays (no copy); they stay as they are until the next place().
     run.setRawFont(raw_);
-    run.setGlyphIndexes(indexes_);
-    run.setPositions(positions_);
+    run.setRawData(indexes_.constData(), positions_.constData(), int(indexes_.size()));
     return true;
 }

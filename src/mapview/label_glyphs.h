@@ -23,7 +23,8 @@ public:
 
     // Fills run with the glyphs of the text and their positions from the top-left of the
     // text's layout box, and width with the box's width (the sum of the advances); false
-    // when the text needs the full layout.
+    // when the text needs the full layout. The run refers to arrays held here: it is valid
+    // until the next call.
     bool place(const std::string& text, QGlyphRun& run, double& width);
     // The layout box's height (the line's ascent and descent).
     double height() const { return height_; }

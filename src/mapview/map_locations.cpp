@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr size_t kMaxLabelBytes = size_t(64) << 20; // prepared labels kept before all are dropped
 constexpr size_t kLabelMax = 41;      // "-" and the name
 constexpr int kIconHalf = 5;          // icons are 11 x 11, centred on the location
 constexpr int kSquareHalf = 2;        // colour squares are 5 x 5
@@ -240,18 +239,37 @@ const MapRenderCache::CategoryLook& MapRenderCache::lookAsIs(const rCateg& categ
 const MapRenderCache::Label& MapRenderCache::label(int node, const std::string& name, const CategoryLook& look)
 {
     const size_t id = size_t(node);
-    if (id < labels.size() && labels[id] && labels[id]->fontSerial == look.fontSerial && labels[id]->name == name)
+    if (id < labels.size() && labels[id] && labels[id]->fontSerial == look.fontSerial && labels[id]->name == name) {
+        labels[id]->lastFrame = frame;
         return *labels[id];
-    if (labelBytes >= kMaxLabelBytes) forgetLabels();
+    }
     if (id >= labels.size()) labels.resize(std::max(id + 1, tree ? tree->idLimit() : 0));
     if (!labels[id]) labels[id] = std::make_unique<Label>();
     Label& l = *labels[id];
     labelBytes -= l.bytes();
     l.name = name;
     l.fontSerial = look.fontSerial;
+    l.lastFrame = frame;
+    ++labelsMade;
     rasterise(l, ("-" + name).substr(0, kLabelMax), look);
     labelBytes += l.bytes();
     return l;
+}
+
+void MapRenderCache::endFrame()
+{
+    scratchPainter.reset();
+    if (labelBytes <= labelByteCap) return;
+    std::vector<std::pair<uint32_t, size_t>> old; // last frame drawn, node id
+    for (size_t id = 0; id < labels.size(); ++id)
+        if (labels[id] && labels[id]->lastFrame + 1 < frame) old.emplace_back(labels[id]->lastFrame, id);
+    std::sort(old.begin(), old.end());
+    const size_t goal = labelByteCap / 4 * 3;
+    for (const auto& [lastFrame, id] : old) {
+        if (labelBytes <= goal) break;
+        labelBytes -= labels[id]->bytes();
+        labels[id].reset();
+    }
 }
 
 void MapRenderCache::forgetLabels()
@@ -316,6 +334,7 @@ void draw_locations(MapScene& scene, QPainter& painter)
     const LocationTree& tree = *scene.tree;
     MapRenderCache& cache = renderCache(scene);
     cache.followTree(tree);
+    cache.beginFrame();
     // Every category's icon and font checked once per frame, not once per location.
     if (scene.common)
         for (const auto& c : scene.common->categories)

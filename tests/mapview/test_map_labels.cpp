@@ -1,6 +1,7 @@
-// Map labels placed from the font's learnt glyph steps come out exactly as through the
-// full text layout: same mask, same offsets, for plain names, kerning pairs, ligature
-// candidates, accents, every printable Windows-1252 byte and long names.
+// The map's prepared labels: placed from the font's learnt glyph steps they come out exactly
+// as through the full text layout (same mask, same offsets, for plain names, kerning
+// pairs, ligature candidates, accents, every printable Windows-1252 byte and long names);
+// the cache frees the least recently drawn ones, never those of the last two frames.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,4 +63,41 @@ TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
         placed.endFrame();
         laidOut.endFrame();
     }
+}
+
+TEST(LabelCache, FreesTheLeastRecentlyDrawnAndKeepsTheLastTwoFrames)
+{
+    rCateg category;
+    category.font = QFont("Arial");
+    category.font.setPointSize(8);
+    MapRenderCache cache;
+    const auto& look = cache.look(category, nullptr);
+    auto draw = [&](int from, int to) { // one frame drawing the labels of nodes from..to-1
+        cache.beginFrame();
+        for (int n = from; n < to; ++n) cache.label(n, "Lieu num\xe9ro " + std::to_string(n), look);
+        cache.endFrame();
+    };
+    auto held = [&](int node) { return size_t(node) < cache.labels.size() && cache.labels[size_t(node)]; };
+    draw(0, 10);
+    const size_t tenLabels = cache.labelBytes;
+    cache.labelByteCap = tenLabels; // room for about ten
+    draw(10, 20); // twenty held: the first ten were drawn in the frame before
+    EXPECT_TRUE(held(0));
+    EXPECT_EQ(cache.labelsMade, 20u);
+    draw(20, 25); // now the first ten go, oldest first, down to three quarters of the cap
+    EXPECT_FALSE(held(0));
+    EXPECT_FALSE(held(9));
+    EXPECT_TRUE(held(10)); // drawn in the frame before
+    EXPECT_TRUE(held(24));
+    EXPECT_LE(cache.labelBytes, tenLabels * 2);
+    // Drawing again what the last frame drew makes nothing anew, even far past the cap.
+    cache.labelByteCap = 1;
+    draw(20, 25);
+    draw(20, 25);
+    EXPECT_EQ(cache.labelsMade, 25u);
+    EXPECT_TRUE(held(20));
+    EXPECT_FALSE(held(10));
+    // A freed label is made again when it comes back into view.
+    draw(0, 1);
+    EXPECT_EQ(cache.labelsMade, 26u);
 }
