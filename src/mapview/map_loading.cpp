@@ -163,6 +163,7 @@ void clear_mapview(MapScene& scene)
     }
     scene.DisplayedZones.clear();
     scene.TilesUnavailable.clear();
+    ++scene.MapSerial; // tiles still decoding belong to the map that was shown
     forget_map_labels(scene);
     free_paths(scene);
     if (scene.hooks.setZoneComboItems) scene.hooks.setZoneComboItems({kNoZoneItem});
@@ -225,22 +226,21 @@ void load_map_zones(MapScene& scene)
     repaintMap(scene);
 }
 
-bool load_zone_image(const QString& folder, const std::string& baseName, QImage& bitmap)
+bool read_zone_image(const QString& mapsDir, const QString& folder, const std::string& baseName, QImage& bitmap,
+                     std::vector<std::string>& logLines)
 {
-    std::optional<BusyCursor> busy;
-    if (qGuiApp) busy.emplace();
     const QString base = folder + FromCp1252(baseName);
-    if (auto jpg = ResolveExistingPath(MapsDir, base + ".jpg")) {
+    if (auto jpg = ResolveExistingPath(mapsDir, base + ".jpg")) {
         try {
             LoadJPEGToBitmap32(&bitmap, *jpg);
             return true;
         } catch (const EIJLError& e) {
-            LogLine("zone image cannot be read: " + logName(*jpg) + ": " + logName(e.errorText()));
+            logLines.push_back("zone image cannot be read: " + logName(*jpg) + ": " + logName(e.errorText()));
         } catch (const std::exception& e) {
-            LogLine("zone image cannot be read: " + logName(*jpg) + ": " + e.what());
+            logLines.push_back("zone image cannot be read: " + logName(*jpg) + ": " + e.what());
         }
     }
-    if (auto bmp = ResolveExistingPath(MapsDir, base + ".bmp")) {
+    if (auto bmp = ResolveExistingPath(mapsDir, base + ".bmp")) {
         QImage read;
         if (read.load(*bmp, "BMP")) {
             QImage opaque = read.convertToFormat(QImage::Format_RGB32);
@@ -249,9 +249,19 @@ bool load_zone_image(const QString& folder, const std::string& baseName, QImage&
                 return true;
             }
         }
-        LogLine("zone image cannot be read: " + logName(*bmp));
+        logLines.push_back("zone image cannot be read: " + logName(*bmp));
     }
     return false;
+}
+
+bool load_zone_image(const QString& folder, const std::string& baseName, QImage& bitmap)
+{
+    std::optional<BusyCursor> busy;
+    if (qGuiApp) busy.emplace();
+    std::vector<std::string> logLines;
+    const bool read = read_zone_image(MapsDir, folder, baseName, bitmap, logLines);
+    for (const std::string& line : logLines) LogLine(line);
+    return read;
 }
 
 void free_paths(MapScene& scene)

@@ -34,6 +34,7 @@
 #include "map_widget.h"
 #include "markers.h"
 #include "progress_bar.h"
+#include "tile_loader.h"
 #include "ressource.h"
 
 namespace {
@@ -54,6 +55,7 @@ void TForm4::setupMap()
 {
     scene.feedback = &FeedbackList;
     scene.tips = &TipsList;
+    scene.tileLoader = new TileLoader(scene, this); // tiles decode off the UI thread
     G32_ProgressBar1 = new TG32_ProgressBar(ImageMapView);
     G32_ProgressBar1->SetColor(clCream);
     G32_ProgressBar1->hide();

@@ -1,16 +1,20 @@
-// The progress bar over the map while a map loads: it paints itself only, never the map
-// beneath, and in the map's cream colour.
+// What the user waits for on the map: the progress bar while a map loads paints itself
+// only, never the map beneath, and in the map's cream colour; tiles decode off the UI
+// thread while the zone images stand in for them.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
+#include <QSlider>
 #include <QTest>
 
 #include "database_globals.h"
 #include "main_window_fixture.h"
 #include "map_widget.h"
+#include "preferences.h"
 #include "progress_bar.h"
+#include "tile_loader.h"
 
 namespace {
 
@@ -94,4 +98,70 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
     QTest::qWait(TG32_ProgressBar::kMinPaintIntervalMs + 10);
     bar.SetPosition(500);
     EXPECT_EQ(paints.paints, before + 2);
+}
+
+TEST(MapTiles, ZoomingInDrawsTheImageUntilTheTileArrivesThenTheSamePixels)
+{
+    MainWindowFixture f(true, 300, 24);
+    auto w = f.start();
+    w->resize(1000, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QMenu* regions = w->findChild<QMenu*>("region1");
+    ASSERT_NE(regions, nullptr);
+    regions->actions().front()->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(w->scene.DisplayedZones.empty());
+    ASSERT_NE(w->scene.tileLoader, nullptr);
+
+    // The user drags the zoom bar past [MAHD]: the frame comes at once, tiles still coming.
+    QSlider* zoom = w->findChild<QSlider*>("ZoomBar");
+    ASSERT_NE(zoom, nullptr);
+    zoom->setValue(Preferences.MAHD + 200);
+    w->ImageMapView->repaint();
+    auto tilesIn = [&] {
+        int n = 0;
+        for (const pMap_info* z : w->scene.DisplayedZones) n += z->inView && z->tile && z->tile->width() > 1;
+        return n;
+    };
+    EXPECT_GT(w->scene.tileLoader->pending(), 0u);
+    EXPECT_EQ(tilesIn(), 0);
+
+    // The workers finish; their tiles land and the map repaints with them.
+    for (int i = 0; i < 100 && w->scene.tileLoader->pending() > 0; ++i) {
+        w->scene.tileLoader->waitForWorkers();
+        QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_GT(tilesIn(), 0);
+    // What the window shows is what a paint that reads its tiles itself shows.
+    const QImage shown = w->ImageMapView->lastFrame().copy();
+    TileLoader* loader = w->scene.tileLoader;
+    w->scene.tileLoader = nullptr;
+    QImage direct(shown.size(), shown.format());
+    w->ImageMapView->paintLayer(direct);
+    w->scene.tileLoader = loader;
+    EXPECT_TRUE(shown == direct);
+}
+
+TEST(MapTiles, ABrokenTileIsRememberedAndNotAskedForAgain)
+{
+    MainWindowFixture f(true, 300, 24);
+    // Every tile of the folder is broken.
+    for (const QString& name : QDir(f.exe + "maps/high").entryList(QDir::Files)) f.writeFile("maps/high/" + name, "not a JPEG");
+    auto w = f.start();
+    w->resize(1000, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->findChild<QMenu*>("region1")->actions().front()->trigger();
+    w->findChild<QSlider*>("ZoomBar")->setValue(Preferences.MAHD + 200);
+    w->ImageMapView->repaint();
+    ASSERT_GT(w->scene.tileLoader->pending(), 0u);
+    for (int i = 0; i < 100 && w->scene.tileLoader->pending() > 0; ++i) {
+        w->scene.tileLoader->waitForWorkers();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_FALSE(w->scene.TilesUnavailable.empty());
+    w->ImageMapView->repaint();
+    EXPECT_EQ(w->scene.tileLoader->pending(), 0u);
 }
