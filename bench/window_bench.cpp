@@ -3,7 +3,8 @@
 // sample folder of 66 zones of 1024 x 1024 JPEG split into a map of 16 zones and one of 50.
 // The baseline, timed in the same run: the bare decode of the same zone image files, one
 // after the other. Prints per map size the median and fastest switch, the median decode,
-// their ratio, and the map paints one switch made.
+// their ratio, and the map paints one switch made. Then the zoom across [MAHD]: the slowest
+// frame with tiles decoded on workers against tiles read inside the paint.
 //   window_bench [RUNS]
 #include <algorithm>
 #include <chrono>
@@ -15,12 +16,15 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMenu>
+#include <QSlider>
 #include <QTemporaryDir>
 
 #include "database_globals.h"
 #include "main_window.h"
 #include "map_loading.h"
 #include "map_widget.h"
+#include "preferences.h"
+#include "tile_loader.h"
 #include "sample_folder.h"
 
 namespace {
@@ -135,6 +139,50 @@ int main(int argc, char** argv)
             c.decodeMs.push_back(msSince(decodeStart));
         }
     }
+    // Zoom across [MAHD] on the 16-zone map, in steps of the zoom bar: the slowest frame with
+    // the tiles decoded on workers (the window's way), then with them read inside the paint
+    // (the baseline), each from a zoom below [MAHD] where no tile is held.
+    mapCommand(window, 0)->trigger();
+    QCoreApplication::processEvents();
+    QSlider* zoomBar = window.findChild<QSlider*>("ZoomBar");
+    TileLoader* loader = window.scene.tileLoader;
+    auto zoomAcross = [&](bool workers) {
+        window.scene.tileLoader = workers ? loader : nullptr;
+        zoomBar->setValue(Preferences.MAHD - 60);
+        window.ImageMapView->repaint();
+        double slowest = 0;
+        auto frame = [&] {
+            const auto start = Clock::now();
+            window.ImageMapView->repaint();
+            slowest = std::max(slowest, msSince(start));
+        };
+        for (int z = Preferences.MAHD - 40; z <= Preferences.MAHD + 100; z += 20) {
+            zoomBar->setValue(z);
+            frame();
+            QCoreApplication::processEvents();
+        }
+        while (workers && loader->pending() > 0) { // the tiles land, each arrival repaints
+            loader->waitForWorkers();
+            QCoreApplication::processEvents();
+            frame();
+        }
+        int tiles = 0;
+        for (const pMap_info* z : window.scene.DisplayedZones) tiles += z->tile && z->tile->width() > 1;
+        window.scene.tileLoader = loader;
+        return std::make_pair(slowest, tiles);
+    };
+    std::vector<double> withWorkers, inPaint;
+    int tilesShown = 0;
+    for (int run = 0; run < runs; ++run) {
+        const auto [a, tilesA] = zoomAcross(true);
+        const auto [b, tilesB] = zoomAcross(false);
+        withWorkers.push_back(a);
+        inPaint.push_back(b);
+        tilesShown = std::min(tilesA, tilesB);
+    }
+    std::printf("zoom_across_mahd: slowest_frame_ms=%.1f (tiles on workers) baseline_in_paint_ms=%.1f tiles=%d\n",
+                median(withWorkers), median(inPaint), tilesShown);
+
     for (const Case& c : cases) {
         const double s = median(c.switchMs), d = median(c.decodeMs);
         std::printf("map_switch %s: zones=%zu switch_ms=%.1f (min %.1f; the command %.1f, then the paint) "
