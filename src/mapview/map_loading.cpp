@@ -1,10 +1,15 @@
 #include "map_loading.h"
 
+#include <algorithm>
 #include <exception>
+#include <future>
+#include <memory>
 #include <optional>
 #include <utility>
 
 #include <QGuiApplication>
+#include <QThread>
+#include <QThreadPool>
 
 #include "cp1252.h"
 #include "desktop.h"
@@ -58,6 +63,46 @@ std::string logName(const QString& path)
 {
     return ToCp1252(path).value_or(path.toStdString());
 }
+
+// The zone images of a map decoding on a few worker threads. take(i) waits for zone i,
+// writes its log lines, and hands its image over, or throws what the decode threw.
+class ZoneDecodes {
+public:
+    explicit ZoneDecodes(const std::vector<pMap_info*>& zones)
+    {
+        pool_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+        const QString mapsDir = MapsDir;
+        for (const pMap_info* zone : zones) {
+            auto task = std::make_shared<std::packaged_task<Decoded()>>([mapsDir, name = zone->fileName] {
+                Decoded d;
+                d.read = read_zone_image(mapsDir, QString(), name, d.image, d.logLines);
+                return d;
+            });
+            results_.push_back(task->get_future());
+            pool_.start([task] { (*task)(); });
+        }
+    }
+    ~ZoneDecodes() { pool_.waitForDone(); }
+    ZoneDecodes(const ZoneDecodes&) = delete;
+    ZoneDecodes& operator=(const ZoneDecodes&) = delete;
+
+    bool take(size_t i, QImage& image)
+    {
+        Decoded d = results_[i].get();
+        for (const std::string& line : d.logLines) LogLine(line);
+        if (d.read) image = std::move(d.image);
+        return d.read;
+    }
+
+private:
+    struct Decoded {
+        QImage image;
+        bool read = false;
+        std::vector<std::string> logLines;
+    };
+    QThreadPool pool_;
+    std::vector<std::future<Decoded>> results_;
+};
 
 } // namespace
 
@@ -195,6 +240,12 @@ void load_map_zones(MapScene& scene)
         if (hooks.setZoneComboItems) hooks.setZoneComboItems(names);
         if (hooks.progressMaximum) hooks.progressMaximum(int32_t(scene.DisplayedZones.size()));
 
+        // The zone images decode on worker threads, one decoder each, while this thread takes
+        // them in zone order: logs, vectors and the progress bar follow the same order as a
+        // decode one after the other would.
+        std::optional<BusyCursor> busy;
+        if (qGuiApp) busy.emplace();
+        ZoneDecodes decodes(scene.DisplayedZones);
         for (size_t i = 0; i < scene.DisplayedZones.size(); ++i) {
             pMap_info& zone = *scene.DisplayedZones[i];
             zone.image = std::make_unique<QImage>();
@@ -202,7 +253,7 @@ void load_map_zones(MapScene& scene)
             zone.tile->fill(0);
             zone.vectors = std::make_unique<MemoryStream>();
             try {
-                if (!load_zone_image(QString(), zone.fileName, *zone.image)) imagesMissing = true;
+                if (!decodes.take(i, *zone.image)) imagesMissing = true;
                 if (auto vec = ResolveExistingPath(MapsDir, FromCp1252(zone.fileName) + ".vec"))
                     LoadVectorFile(*vec, *zone.vectors);
             } catch (const std::exception& e) { // out of memory on a huge file: the zone stays empty
