@@ -8,6 +8,8 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QLabel>
+#include <QPixmap>
 #include <QTreeWidget>
 
 #include "cp1252.h"
@@ -25,6 +27,7 @@
 #include "main_window.h"
 #include "map_input.h"
 #include "map_widget.h"
+#include "map_paths.h"
 #include "master_file.h"
 #include "progress_bar.h"
 #include "path_resolver.h"
@@ -32,6 +35,7 @@
 #include "ressource.h"
 #include "text_helpers.h"
 #include "url_list.h"
+#include "widget_helpers.h"
 
 void TForm4::load_database()
 {
@@ -45,7 +49,7 @@ void TForm4::load_database()
     if (CommonData)
         for (const auto& c : CommonData->categories)
             ComboCateg->addItem(ToDisplay(c->name), QVariant::fromValue<quintptr>(quintptr(c.get())));
-    ComboCateg->model()->sort(0);
+    SortComboItems(ComboCateg);
     ComboCateg->setCurrentIndex(0);
 
     const std::string all = GetCaptionText(73);
@@ -55,6 +59,7 @@ void TForm4::load_database()
     if (CommonData)
         for (const auto& c : CommonData->categories)
             Combocheck->addItem(ToDisplay(c->name), QVariant::fromValue<quintptr>(quintptr(c.get())));
+    SortComboItems(Combocheck);
     Combocheck->setCurrentIndex(Combocheck->findText(ToDisplay(all)));
     Combocheck->blockSignals(false);
 
@@ -129,6 +134,8 @@ void TForm4::load_database()
         additions_->Loadref();
         trace("loadref");
         if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
+            QPixmap picture;
+            if (picture.load(*ico)) Image1->setPixmap(picture);
             listmenu.clear();
             assign_icon(listmenu, QSize(16, 16), *ico);
         }
@@ -211,6 +218,7 @@ void TForm4::update_concolors()
 void TForm4::update_node_visibility()
 {
     ::update_node_visibility(MyTreeStore, levelFilter, RecolourAll);
+    update_pathcolors(scene); // a route in its location's colour follows the new level colour
     repaintMap();
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -8,35 +9,14 @@
 #include "main_window_fixture.h"
 #include "url_list.h"
 
-TEST(MainWindowFrame, SidePanelRuleAtThreeHundredPixels)
-{
-    MainWindowFixture f;
-    auto w = f.start();
-    w->show();
-    w->applySidePanelRule(300);
-    EXPECT_TRUE(w->MasterListShown);
-    EXPECT_TRUE(w->PanelDock->isVisible());
-    w->applySidePanelRule(299);
-    EXPECT_FALSE(w->MasterListShown);
-    EXPECT_FALSE(w->PanelDock->isVisible());
-    for (QToolButton* b : w->but_liste) EXPECT_FALSE(b->isChecked());
-    w->applySidePanelRule(600);
-    EXPECT_FALSE(w->MasterListShown); // comes back only with a page button
-    w->but_liste[2]->click();
-    EXPECT_TRUE(w->MasterListShown);
-    EXPECT_TRUE(w->PanelDock->isVisible());
-}
-
 TEST(MainWindowFrame, EditModeShowsItsCommands)
 {
     MainWindowFixture f;
     auto w = f.start();
-    w->but_editmode->setChecked(true);
-    w->but_editmodeClick();
+    QTest::mouseClick(w->but_editmode, Qt::LeftButton);
     EXPECT_TRUE(w->ajouter1->isVisible());
     EXPECT_EQ(ToDisplay(w->FeedbackList[w->FeedbackList.size() - 2].text), messageText(44).section('\n', -1));
-    w->but_editmode->setChecked(false);
-    w->but_editmodeClick();
+    QTest::mouseClick(w->but_editmode, Qt::LeftButton);
     EXPECT_FALSE(w->ajouter1->isVisible());
 }
 
