@@ -165,3 +165,17 @@ TEST(MapTiles, ABrokenTileIsRememberedAndNotAskedForAgain)
     w->ImageMapView->repaint();
     EXPECT_EQ(w->scene.tileLoader->pending(), 0u);
 }
+
+TEST(MapProgress, ShowingTheWindowLoadsTheDatabaseOnceItIsOnScreen)
+{
+    MainWindowFixture f;
+    TForm4 w(f.exe, f.dialogs());
+    EXPECT_TRUE(w.FirstActivate);
+    w.show();
+    EXPECT_TRUE(w.FirstActivate); // not inside show(): after the window is exposed
+    for (int i = 0; i < 500 && w.FirstActivate; ++i) QTest::qWait(10);
+    ASSERT_FALSE(w.FirstActivate);
+    EXPECT_GT(w.MyTreeStore.locationCount(), 200u);
+    EXPECT_FALSE(w.G32_ProgressBar1->isVisible());
+    EXPECT_FALSE(w.ImageMapView->layerHeld());
+}
