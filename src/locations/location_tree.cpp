@@ -50,6 +50,7 @@ void LocationTree::clear()
 {
     UpdateBracket bracket(*this);
     ++generation_;
+    ++contentVersion_;
     nodes_.clear();
     roots_.clear();
     aliveCount_ = 0;
@@ -68,6 +69,7 @@ void LocationTree::clear()
 int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data)
 {
     const int id = int(nodes_.size());
+    ++contentVersion_;
     nodes_.emplace_back();
     TreeNode& n = nodes_.back();
     n.parent = parent;
@@ -156,6 +158,11 @@ int LocationTree::categoryNodeFor(int zoneNode, uint8_t categoryId) const
     if (zoneNode < 0 || size_t(zoneNode) >= categoryTableOf_.size() || categoryTableOf_[size_t(zoneNode)] < 0)
         return kNoTreeNode;
     return categoryIndex_[size_t(categoryTableOf_[size_t(zoneNode)])][categoryId];
+}
+
+bool LocationTree::hasCategoryNode(int zoneNode, uint32_t categoryId) const
+{
+    return categoryId <= 255 && categoryNodeFor(zoneNode, uint8_t(categoryId)) != kNoTreeNode;
 }
 
 void LocationTree::reserveLocations(size_t count)
@@ -254,6 +261,7 @@ void LocationTree::destroynode(int node)
 {
     if (!isNode(node)) return;
     UpdateBracket bracket(*this);
+    ++contentVersion_;
     // Children first (only structural nodes have any).
     std::vector<int> kids = nodes_[size_t(node)].children;
     for (int k : kids) destroynode(k);
@@ -339,6 +347,7 @@ std::string LocationTree::get_nodetext(int node) const
 void LocationTree::sortAll()
 {
     UpdateBracket bracket(*this);
+    ++contentVersion_;
     auto text = [this](int id) -> const std::string& {
         const TreeNode& n = nodes_[size_t(id)];
         if (!n.data) return kEmpty;

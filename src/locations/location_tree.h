@@ -58,6 +58,7 @@ public:
     int addnode(const rnew_node& record) override;
     int addnodeMove(rnew_node&& record) override;
     int find_map_masternode(int32_t zoneId) const override;
+    bool hasCategoryNode(int zoneNode, uint32_t categoryId) const override;
     std::vector<int> locationsAt(int zoneNode, uint16_t x, uint16_t y) const override;
     TNodeData* nodeData(int node) const override;
     void destroynode(int node) override;
@@ -101,6 +102,11 @@ public:
     bool AutosaveAllowed = true; // False while addnode runs
     // Changes whenever the tree is cleared, so holders of node ids can tell them stale.
     size_t generation() const { return generation_; }
+    // Changes with every added, removed or reordered node, so indexes built over the tree
+    // can tell they are stale. Whoever changes a location's name or note in place calls
+    // contentChanged().
+    uint64_t contentVersion() const { return contentVersion_; }
+    void contentChanged() { ++contentVersion_; }
 
     TData_map* mapIndex() const { return mapIndex_; }
     TData_common* common() const { return common_; }
@@ -126,6 +132,7 @@ private:
     TreeObserver* observer_ = nullptr;
     int updateDepth_ = 0;
     size_t generation_ = 0;
+    uint64_t contentVersion_ = 0;
     // Zone id (16 bits) -> index in the zone list of its first / last zone.
     std::vector<int32_t> firstZoneById_;
     std::vector<int32_t> lastZoneByRegion_;

@@ -19,6 +19,7 @@
 #include "con_colors.h"
 #include "cp1252.h"
 #include "database_globals.h"
+#include "delphi_conv.h"
 #include "desktop.h"
 #include "folders.h"
 #include "hint_caption.h"
@@ -27,12 +28,14 @@
 #include "message_boxes.h"
 #include "native_window_watch.h"
 #include "kill_list.h"
+#include "stale_files.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "log.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "search.h"
 #include "url_list.h"
 #include "map_input.h"
 #include "map_interaction.h"
@@ -100,6 +103,7 @@ void TForm4::FormCreate()
     settings = WindowSettings();
     trace("folders");
     apply_killlist();
+    RemoveStaleSaveTemporaries(ExeDir, AjoutsDir);
     trace("killlist");
     InitConColors();
 
@@ -108,9 +112,14 @@ void TForm4::FormCreate()
     load_prefs(ExeDir + kPrefFileName, Preferences, settings);
     InterfaceLang = settings.InterfaceLang;
     DatabaseLang = settings.DatabaseLang;
-    // Names from the settings find their folders by their normalised form.
-    if (auto lang = FindFolderNormalized(ResDir, InterfaceLang)) InterfaceLang = *lang;
-    if (auto db = FindFolderNormalized(DatabaseDir, DatabaseLang)) DatabaseLang = *db;
+    // Names from the settings find their folders by their normalised form. They are single
+    // folder names: a path is no name, and a database that no folder matches is no database
+    // (the first-start dialog asks). A language without its folder falls back when loaded.
+    if (auto lang = FindFolderNormalized(ResDir, InterfaceLang))
+        InterfaceLang = *lang;
+    else if (InterfaceLang.contains('/') || InterfaceLang.contains('\\') || InterfaceLang.startsWith('.'))
+        InterfaceLang.clear();
+    DatabaseLang = FindFolderNormalized(DatabaseDir, DatabaseLang).value_or(QString());
     trace("prefs");
     if (InterfaceLang.isEmpty() || DatabaseLang.isEmpty()) {
         trace("firstinfo");
@@ -132,6 +141,11 @@ void TForm4::FormCreate()
     DatabaseLangDir = DatabaseLang.isEmpty() ? QString() : DatabaseDir + DatabaseLang + '/';
     load_urllist();
     trace("urllist");
+    // The update dialog at start, as often as the user chose; once more when its last
+    // closing lies in the future (a clock set back), read again after the first run.
+    const auto updateAge = [] { return DateTimeToDays(QDateTime::currentDateTime()) - Preferences.DATW; };
+    if (UpdateDueByFrequency(Preferences.DATU, updateAge())) update_auto();
+    if (updateAge() < 0) update_auto();
     setWindowTitle("Vmar Plotterwerk  v2.52");
 
     // Restored tool-button states; their click handlers run below where they matter.
@@ -222,6 +236,31 @@ void TForm4::load_vectors_markers()
     CreateMarkers(scene, DataDir);
 }
 
+void TForm4::update_auto()
+{
+    FilesUpdated = false;
+    if (!dialogs_.update) return;
+    trace("update");
+    const UpdateOutcome outcome = dialogs_.update(this);
+    FilesUpdated = outcome.filesUpdated;
+    if (outcome.newVersionAccepted) NewVersionAccepted = true;
+}
+
+void TForm4::reload_after_update()
+{
+    // Replaced files take effect: texts, common data and database are loaded again.
+    BusyCursor busy;
+    clear_mapview();
+    clear_database_view();
+    CommonData.reset(); // writes categpref.bin
+    LoadRessources();
+    init_formcaption();
+    CommonData = TData_common::Create();
+    load_database();
+    refresh_concolors(true);
+    repaintMap();
+}
+
 void TForm4::goto_newversion()
 {
     const QString page = FromCp1252(UrlEntryAt(urlWebPage));
@@ -270,6 +309,7 @@ void TForm4::FormActivate()
     Pages->setCurrentIndex(0);
     setWindowOpacity(Preferences.ALFA ? (Preferences.ALFV & 0xFF) / 255.0 : 1.0);
     Editlvl->setText(QString::number(Preferences.NIVP));
+    show_traduc_check(Preferences.TRAN);
     QCoreApplication::processEvents();
     {
         BusyCursor busy;

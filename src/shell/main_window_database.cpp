@@ -30,10 +30,12 @@
 #include "map_paths.h"
 #include "master_file.h"
 #include "progress_bar.h"
+#include "search_result_model.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
+#include "text_files.h"
 #include "url_list.h"
 #include "widget_helpers.h"
 
@@ -72,7 +74,7 @@ void TForm4::load_database()
     if (CommonData)
         for (size_t i = 1; i < CommonData->typeNames.size(); ++i) ComboBox8->addItem(ToDisplay(CommonData->typeNames[i]));
     ComboBox8->setCurrentIndex(0);
-    TreeResult->clear();
+    clear_search();
     CheckBox4->setChecked(false);
     load_tips();
 
@@ -128,10 +130,11 @@ void TForm4::load_database()
         };
         MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
         master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
-        master.loadmaster2();
+        const bool masterWhole = master.loadmaster2();
         DatabaseDate = master.DatabaseDate;
         trace("loadmaster2");
-        additions_->Loadref();
+        additions_->Loadref(masterWhole && RealmInfo->mapIndex->loadedWhole && CommonData
+                            && CommonData->categoriesWhole);
         trace("loadref");
         if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
             QPixmap picture;
@@ -159,10 +162,9 @@ void TForm4::load_tips()
     TipsLineHeight = 0;
     TipsList.clear();
     const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/tips.txt");
-    std::vector<uint8_t> bytes;
-    if (!path || !ReadWholeFile(*path, bytes)) return;
-    const std::string text(bytes.begin(), bytes.end());
-    TipsList = SplitTextLines(text);
+    std::string text;
+    if (!path || !ReadTextFileCapped(*path, text)) return;
+    TipsList = ParseTips(text);
     QFont font("Arial");
     font.setPixelSize(11);
     const QFontMetrics metrics(font);
@@ -175,7 +177,7 @@ void TForm4::load_tips()
 
 void TForm4::clear_search()
 {
-    if (TreeResult && TreeResult->topLevelItemCount() > 0) TreeResult->clear();
+    if (TreeResultModel && TreeResultModel->count() > 0) TreeResultModel->clear();
 }
 
 void TForm4::clear_database_view()
@@ -269,12 +271,5 @@ void TForm4::Sauver1Click()
 void TForm4::Timer3Timer()
 {
     if (!additions_ || !MyTreeStore.AutosaveAllowed) return;
-    if (Preferences.PSEU.empty()) {
-        // An autosave never opens a dialog: without a nickname the header says "Anonymous".
-        Timer3.stop();
-        additions_->SaveRef_add(additions_->additionsPath());
-        setAutosaveTimer(Preferences.AUTO);
-    } else {
-        additions_->SaveRef(additions_->additionsPath());
-    }
+    additions_->SaveRef(additions_->additionsPath());
 }

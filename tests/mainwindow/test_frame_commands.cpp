@@ -65,13 +65,19 @@ TEST(UrlListFile, ReadsBackAndSurvivesBadFiles)
     write(MakeUrlBin({"x", "mail"}));
     EXPECT_FALSE(load_urllist());
     EXPECT_TRUE(UrlList.empty());
-    EXPECT_EQ(CurrentLangTag, 0); // nothing of the previous database lingers
+    EXPECT_EQ(CurrentLangTag, 7); // a damaged file keeps the language tag
     write(MakeUrlBin({"3"}));
     EXPECT_TRUE(load_urllist());
     EXPECT_TRUE(UrlList.empty());
     QFile::remove(DatabaseLangDir + "url.bin");
+    write(MakeUrlBin({"5\rmail\rhttp://127.0.0.1/"})); // lone CR line ends
+    EXPECT_TRUE(load_urllist());
+    EXPECT_EQ(CurrentLangTag, 5);
+    EXPECT_EQ(UrlList, (std::vector<std::string>{"mail", "http://127.0.0.1/"}));
+    QFile::remove(DatabaseLangDir + "url.bin");
     EXPECT_FALSE(load_urllist());
     write({1, 2, 3});
     EXPECT_FALSE(load_urllist());
+    EXPECT_EQ(CurrentLangTag, 5); // missing or not inflatable: the same
     DatabaseLangDir.clear();
 }

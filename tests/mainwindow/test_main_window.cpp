@@ -62,6 +62,28 @@ TEST(MainWindowStart, FirstStartAsksOnceAndMissingFoldersDoNotCrash)
     }
 }
 
+TEST(MainWindowStart, SettingsNameFoldersNeverPaths)
+{
+    MainWindowFixture f;
+    // A database outside the program folder, named by a path in pref.ini.
+    QTemporaryDir outside;
+    const QString db = QString::fromStdString(f.database());
+    QDir().mkpath(outside.path() + "/elsewhere");
+    for (const QString& name : QDir(f.exe + "database/" + db).entryList(QDir::Files))
+        QFile::copy(f.exe + "database/" + db + "/" + name, outside.path() + "/elsewhere/" + name);
+    const std::string path = QDir(f.exe + "database").relativeFilePath(outside.path() + "/elsewhere").toStdString();
+    for (const std::string& prefs : {"[LANG]=Francais\r\n[DBDB]=" + path, std::string("[LANG]=Francais\r\n[DBDB]=Nowhere"),
+                                     "[LANG]=../res/Francais\r\n[DBDB]=" + f.database()}) {
+        SCOPED_TRACE(prefs);
+        f.firstInfoCalls = 0;
+        f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n" + prefs + "\r\n");
+        auto w = f.start();
+        EXPECT_EQ(f.firstInfoCalls, 1); // the first-start dialog chooses among the folders
+        EXPECT_EQ(DatabaseLangDir, f.exe + "database/" + db + "/");
+        EXPECT_EQ(InterfaceLang, "Francais");
+    }
+}
+
 TEST(MainWindowClose, TheSaveQuestionDecides)
 {
     MainWindowFixture f;
@@ -123,8 +145,15 @@ TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
     QDir(f.exe).mkdir("old");
     f.writeFile("old/Obsolete.DLL", "x");
     const QString rel = QDir(f.exe).relativeFilePath(sentinel);
-    f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() + "\r\nold\\obsolete.dll\r\n..\r\ndata\r\n");
+    f.writeFile("categpref.bin", std::string(56, '\0'));
+    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    const QByteArray userFiles = f.readFile("pref.ini") + f.readFile("categpref.bin") + f.readFile(additions);
+    f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() +
+                                 "\r\nold\\obsolete.dll\r\n..\r\ndata\r\nPREF.INI\r\ncategpref.bin\r\n" +
+                                 additions.toUpper().toStdString() + "\r\n");
     auto w = f.start();
+    EXPECT_EQ(f.readFile("pref.ini").size() + f.readFile("categpref.bin").size() + f.readFile(additions).size(),
+              userFiles.size()); // the user's own files are never the kill list's
     EXPECT_TRUE(QFile::exists(sentinel));
     EXPECT_FALSE(QFile::exists(f.exe + "old/Obsolete.DLL"));
     EXPECT_TRUE(QFile::exists(f.exe + "data/kill"));
