@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QMenu>
 #include <QSlider>
@@ -88,16 +89,22 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
     bar.SetMax(1000);
     bar.PaintNow();
     const int before = paints.paints;
-    // A loader stepping fast: nothing more is painted within the interval...
+    // A loader stepping fast: at most one paint per interval (none when the steps take less
+    // than one, as they do unless the machine is very busy)...
+    QElapsedTimer clock;
+    clock.start();
     for (int i = 1; i <= 200; ++i) bar.SetPosition(i);
-    EXPECT_EQ(paints.paints, before);
+    const int during = paints.paints - before;
+    EXPECT_LE(during, int(clock.elapsed() / TG32_ProgressBar::kMinPaintIntervalMs));
     EXPECT_EQ(bar.Position(), 200);
     // ...the last step is painted when the loop runs, and a step after the interval at once.
     QCoreApplication::processEvents();
-    EXPECT_EQ(paints.paints, before + 1);
+    if (during == 0) EXPECT_EQ(paints.paints, before + 1);
+    EXPECT_LE(paints.paints, before + during + 1);
+    const int settled = paints.paints;
     QTest::qWait(TG32_ProgressBar::kMinPaintIntervalMs + 10);
     bar.SetPosition(500);
-    EXPECT_EQ(paints.paints, before + 2);
+    EXPECT_EQ(paints.paints, settled + 1);
 }
 
 TEST(MapTiles, ZoomingInDrawsTheImageUntilTheTileArrivesThenTheSamePixels)
