@@ -99,7 +99,9 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
     EXPECT_EQ(bar.Position(), 200);
     // ...the last step is painted when the loop runs, and a step after the interval at once.
     QCoreApplication::processEvents();
-    if (during == 0) EXPECT_EQ(paints.paints, before + 1);
+    if (during == 0) {
+        EXPECT_EQ(paints.paints, before + 1);
+    }
     EXPECT_LE(paints.paints, before + during + 1);
     const int settled = paints.paints;
     QTest::qWait(TG32_ProgressBar::kMinPaintIntervalMs + 10);
