@@ -209,7 +209,8 @@ void clear_mapview(MapScene& scene)
     scene.DisplayedZones.clear();
     scene.TilesUnavailable.clear();
     ++scene.MapSerial; // tiles still decoding belong to the map that was shown
-    forget_map_labels(scene);
+    // The prepared labels stay: a label is made again only when its name or font changed,
+    // and the cache frees the least recently drawn, so a map shown again is labelled at once.
     free_paths(scene);
     if (scene.hooks.setZoneComboItems) scene.hooks.setZoneComboItems({kNoZoneItem});
 }

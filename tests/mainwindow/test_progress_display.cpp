@@ -12,6 +12,7 @@
 
 #include "database_globals.h"
 #include "main_window_fixture.h"
+#include "map_render_cache.h"
 #include "map_widget.h"
 #include "preferences.h"
 #include "progress_bar.h"
@@ -187,4 +188,24 @@ TEST(MapProgress, ShowingTheWindowLoadsTheDatabaseOnceItIsOnScreen)
     EXPECT_GT(w.MyTreeStore.locationCount(), 200u);
     EXPECT_FALSE(w.G32_ProgressBar1->isVisible());
     EXPECT_FALSE(w.ImageMapView->layerHeld());
+}
+
+TEST(MapLabels, AMapShownAgainFindsItsLabelsPrepared)
+{
+    MainWindowFixture f(true, 300, 24);
+    auto w = f.start();
+    w->resize(1000, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const QList<QAction*> maps = w->findChild<QMenu*>("region1")->actions();
+    ASSERT_GE(maps.size(), 2);
+    auto show = [&](QAction* map) {
+        map->trigger();
+        w->ImageMapView->repaint();
+        return renderCache(w->scene).labelsMade;
+    };
+    const size_t first = show(maps[0]);
+    ASSERT_GT(first, 0u); // the map's labels were drawn
+    const size_t second = show(maps[1]);
+    EXPECT_EQ(show(maps[0]), second); // back to the first map: nothing made anew
 }
