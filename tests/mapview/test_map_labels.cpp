@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <QPainter>
+#include <QStaticText>
+
 #include "data_model.h"
 #include "map_render_cache.h"
 
@@ -63,6 +66,41 @@ TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
         placed.endFrame();
         laidOut.endFrame();
     }
+}
+
+TEST(LabelGlyphs, MaskIsTheAlphaOfTheTextDrawnByQt)
+{
+    rCateg category;
+    category.font = QFont("Arial");
+    category.font.setPointSize(8);
+    MapRenderCache cache;
+    const auto& look = cache.look(category, nullptr);
+    const std::string text = "-Tour de l'Ouest, salle 12";
+    const auto& label = cache.label(0, text.substr(1), look);
+    cache.endFrame();
+    // The same text drawn plainly, its layout box's top-left at (10, 10).
+    QImage plain(300, 60, QImage::Format_ARGB32_Premultiplied);
+    plain.fill(Qt::transparent);
+    {
+        QPainter p(&plain);
+        p.setPen(Qt::white);
+        p.setFont(look.labelFont);
+        QStaticText st(QString::fromLatin1(text.c_str()));
+        st.setTextFormat(Qt::PlainText);
+        p.drawStaticText(QPointF(10, 10), st);
+    }
+    ASSERT_GT(label.width, 40);
+    int inked = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            const int lx = x - 10 - label.dx, ly = y - 10 - label.dy;
+            const bool inside = lx >= 0 && ly >= 0 && lx < label.width && ly < label.height;
+            const int expected = qAlpha(plain.pixel(x, y));
+            const int got = inside ? label.coverage[size_t(ly) * size_t(label.stride()) + MapRenderCache::kLabelPad + size_t(lx)] : 0;
+            ASSERT_EQ(got, expected) << x << "," << y;
+            inked += got > 0;
+        }
+    EXPECT_GT(inked, 100);
 }
 
 TEST(LabelCache, FreesTheLeastRecentlyDrawnAndKeepsTheLastTwoFrames)
