@@ -238,7 +238,7 @@ void add_link_line(MapScene& scene, int source, int target)
     scene.LinkLines.push_back({a.x, a.y, b.x, b.y, ColorToColor32(s->item->colour, kOpaque)});
 }
 
-void parse_links(MapScene& scene, int node, const std::string& text)
+void parse_links(MapScene& scene, int node, const std::string& text, const LinkTargets* targets)
 {
     if (!scene.tree) return;
     enum class State { Outside, Inside, Closed };
@@ -255,7 +255,8 @@ void parse_links(MapScene& scene, int node, const std::string& text)
         }
         if (state == State::Closed && !name.empty()) {
             state = State::Outside;
-            const int target = find_node_byname_inzones(*scene.tree, name, scene.DisplayedZones, scene.CurrentMapId);
+            const int target = targets ? targets->find(name)
+                                       : find_node_byname_inzones(*scene.tree, name, scene.DisplayedZones, scene.CurrentMapId);
             if (target != kNoTreeNode) add_link_line(scene, node, target);
             name.clear();
         }
@@ -265,13 +266,15 @@ void parse_links(MapScene& scene, int node, const std::string& text)
 void build_links(MapScene& scene)
 {
     scene.LinkLines.clear();
+    if (!scene.tree) return;
+    const LinkTargets targets(*scene.tree, scene.DisplayedZones, scene.CurrentMapId);
     walkDisplayedZones(scene, [&](const pMap_info&, int node) {
         const LocationTree& tree = *scene.tree;
         if (tree.levelOf(node) == levelCategory) {
             const TNodeData* d = tree.nodeData(node);
             return d && d->category && d->category->linkable != 0;
         }
-        if (const TNodeData* d = drawnLocation(tree, node)) parse_links(scene, node, d->item->description);
+        if (const TNodeData* d = drawnLocation(tree, node)) parse_links(scene, node, d->item->description, &targets);
         return true;
     });
 }

@@ -38,8 +38,12 @@ TEST(FindNodeByNameInZones, LinkableCategoriesOfTheZonesShown)
     f.common.categories[2]->linkable = 1; // category 2 takes no links
     pMap_info* zeta = f.map.zones[0].get();
     pMap_info* alpha = f.map.zones[1].get();
+    // The walk per name and the lookup gathered once for the zones (what the map's link
+    // lines use) answer alike.
     auto find = [&](const char* name, std::vector<pMap_info*> zones) {
-        return find_node_byname_inzones(f.tree, name, zones, 1);
+        const int walked = find_node_byname_inzones(f.tree, name, zones, 1);
+        EXPECT_EQ(LinkTargets(f.tree, zones, 1).find(name), walked) << name;
+        return walked;
     };
     f.add("Tour", 10, 2);
     const int tour = f.add("Tour", 11, 3);
@@ -55,4 +59,8 @@ TEST(FindNodeByNameInZones, LinkableCategoriesOfTheZonesShown)
     // A zone's walk runs on through the later zones of its map, never into another map.
     EXPECT_EQ(find("tour", {zeta}), tour);
     EXPECT_EQ(find("port", {zeta, alpha}), kNoTreeNode);
+    EXPECT_EQ(find("loup", {alpha, zeta, alpha}), inAlpha); // a zone given twice
+    f.add("@Loup", 10, 1);
+    EXPECT_EQ(find("@loup", {zeta, alpha}), kNoTreeNode); // erased names are never found
+    EXPECT_EQ(find("", {zeta, alpha}), kNoTreeNode);
 }
