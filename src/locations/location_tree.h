@@ -68,8 +68,13 @@ public:
     int find_region_masternode(int32_t mapId) const;
     // Map, zone, category or location name (Windows-1252).
     std::string get_nodetext(int node) const;
-    // Sorts every level by node text, ASCII letters without case, stable.
+    // Sorts every level by node text, ASCII letters without case, stable. Only the child
+    // lists that changed since the last sort are sorted again (the others are in order
+    // already, so a stable sort would leave them as they are).
     void sortAll();
+    // The children of `parent` (kNoTreeNode: the roots) may be out of order: a name of one
+    // of them changed in place. The next sortAll sorts them.
+    void markUnsorted(int parent);
 
     // Structure access.
     bool isNode(int node) const { return node >= 0 && size_t(node) < nodes_.size() && nodes_[size_t(node)].alive; }
@@ -116,6 +121,7 @@ private:
     }
     int categoryNodeFor(int zoneNode, uint8_t categoryId) const;
     void rebuildCategoryIndex();
+    void sortChildren(std::vector<int>& list);
 
     std::vector<TreeNode> nodes_;
     std::vector<int> roots_;
@@ -126,6 +132,11 @@ private:
     TreeObserver* observer_ = nullptr;
     int updateDepth_ = 0;
     size_t generation_ = 0;
+    // Lists to sort at the next sortAll: every list after a load, else the ones marked.
+    bool allUnsorted_ = true;
+    bool rootsUnsorted_ = false;
+    std::vector<int> unsortedParents_;
+    std::vector<uint8_t> unsortedFlag_; // by node id
     // Zone id (16 bits) -> index in the zone list of its first / last zone.
     std::vector<int32_t> firstZoneById_;
     std::vector<int32_t> lastZoneByRegion_;

@@ -41,6 +41,8 @@ class MapInput;
 class TG32_ProgressBar;
 class QPushButton;
 struct InfoPanelContent;
+struct CreateLocationRequest;
+class TForm2;
 class LocationTreeModel;
 class LocationTreeView;
 
@@ -52,6 +54,9 @@ struct MainWindowDialogs {
     std::function<std::string(QWidget* owner)> pseudo;
     // The about box, on its credits page or not.
     std::function<void(QWidget* owner, bool credits)> about;
+    // Runs the location editor, already filled and shown, in place of its modal loop; it
+    // must close the dialog (OK, delete or cancel). Empty: the real modal dialog.
+    std::function<void(TForm2& editor)> editor;
 };
 
 class TForm4 : public QMainWindow, public AdditionsHost {
@@ -120,6 +125,20 @@ public:
     void imagehint(const std::string& text);
     void repaintMap();
 
+    // Location editing (main_window_edit.cpp).
+    int addnode(const rnew_node& record);
+    void destroynode(int node);
+    void destroynode_runtime(int node);
+    void addtag_node_erase(int node);
+    void couper_node(int node);
+    void init_rcopiedata(int node);
+    void create_nodecopie();
+    void hyperlink1Click();
+    void Appelle_modifierNode(int node);
+    // The editor in create mode for the map's request; the node it added, or none.
+    int runLocationEditor(const CreateLocationRequest& request);
+    void refresh_pathslinks();
+
     // AdditionsHost
     std::string ask_pseudo() override;
     void setAutosaveTimer(bool on) override;
@@ -146,7 +165,6 @@ public:
     WindowSettings settings; // what pref.ini keeps outside the settings record
     bool NewVersionAccepted = false;
     bool FilesUpdated = false;
-    std::string LastPlaceCode;
 
     // Controls the tests and the other parts reach.
     LocationTree MyTreeStore;
@@ -216,6 +234,9 @@ private:
     void buildSearchAndInfoPages();
     void buildPositionsPage(QWidget* page);
     void setupMap();
+    void setupEditCommands();
+    // Shows the editor modally (or through the dialogs' runner) and frees nothing.
+    void execEditor(TForm2& editor);
     void applyPositionEdits();
     void applyWindowPlacement();
     void trace(const std::string& step) { startupTrace.push_back(step); }

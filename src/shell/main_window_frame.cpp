@@ -40,6 +40,7 @@
 #include "location_tree_view.h"
 #include "main_window.h"
 #include "map_input.h"
+#include "link_codes.h"
 #include "map_interaction.h"
 #include "path_resolver.h"
 #include "preferences.h"
@@ -108,6 +109,7 @@ void TForm4::buildControls()
     setCentralWidget(central);
     statusBar();
     setupMap();
+    setupEditCommands();
 
     Timer3.setInterval(300000);
     connect(&Timer3, &QTimer::timeout, this, &TForm4::Timer3Timer);

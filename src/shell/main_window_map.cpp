@@ -136,7 +136,7 @@ void TForm4::setupMap()
     ih.set_target_node = [this](int node) {
         if (const TNodeData* d = MyTreeStore.nodeData(node)) set_target_node(scene, *d);
     };
-    ih.refresh_pathslinks = [this] { refresh_pathslinks(scene, RecolourAll); };
+    ih.refresh_pathslinks = [this] { ::refresh_pathslinks(scene, RecolourAll); };
     ih.showInfoPage = [this] {
         but_liste[1]->setChecked(true);
         for (int j : {0, 2, 3}) but_liste[size_t(j)]->setChecked(false);
