@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -334,6 +335,8 @@ void TForm2::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
+    // The caller has set the flags: from now on a change is the user's.
+    connect(treebool, &QTreeWidget::itemChanged, this, [this] { flagsTouched_ = true; });
     if (const auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
         QPixmap pixmap(*ico);
         if (!pixmap.isNull()) Image1->setPixmap(pixmap.scaled(Image1->size(), Qt::KeepAspectRatio));
@@ -345,7 +348,13 @@ void TForm2::showEvent(QShowEvent* event)
     Button6->setEnabled(!LastPlaceCode.empty());
     Label1->setText(
         ToDisplay(linkPageInfo(waypoints, !LastPlaceCode.empty(), GetCaptionText(102), GetCaptionText(103))));
-    if (category) focusCategory(category);
+    if (category) {
+        // The location's own category: opening must not rename it (its name may be
+        // another category's default name).
+        keepNameOnce_ = modifyMode;
+        focusCategory(category);
+        keepNameOnce_ = false;
+    }
 }
 
 void TForm2::focusCategory(const rCateg* c)
@@ -378,6 +387,7 @@ void TForm2::categoryChanged(QTreeWidgetItem* item)
     GroupBox3->setTitle(ToDisplay(c->name + ":"));
     checked_selected(c);
     category = c;
+    if (keepNameOnce_) return;
     std::vector<const rCateg*> all;
     if (CommonData)
         for (const auto& k : CommonData->categories) all.push_back(k.get());
@@ -549,6 +559,7 @@ void TForm2::CheckBox12Click()
 
 SpecSet TForm2::get_flags()
 {
+    const QSignalBlocker block(treebool);
     std::vector<QTreeWidgetItem*> order;
     std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* item) {
         order.push_back(item);
@@ -574,7 +585,12 @@ std::optional<std::string> TForm2::trimmedName() const
 
 uint8_t TForm2::languageTag() const
 {
-    return CheckBox12->isChecked() ? CurrentLangTag : 0;
+    if (CheckBox12->isChecked()) return CurrentLangTag;
+    // Unchecked: not in the database's language. A location already tagged with another
+    // language keeps its tag rather than losing it to 0.
+    const TNodeData* old = modifyMode ? owner_.MyTreeStore.nodeData(node) : nullptr;
+    if (old && old->item && old->item->languageTag != CurrentLangTag) return old->item->languageTag;
+    return 0;
 }
 
 void TForm2::allnode_modif(uint8_t tag)
@@ -634,7 +650,8 @@ void TForm2::Button2Click()
         now.linkText = linkText();
         now.name = *name;
         now.note = note;
-        now.attributes = get_flags();
+        // Flags the user did not touch are the old set, whatever get_flags would add to it.
+        now.attributes = flagsTouched_ ? get_flags() : old->item->attributes;
         now.categoryId = category->id;
         now.levelMin = Edit3->value();
         now.levelMax = Edit4->value();

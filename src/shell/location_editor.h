@@ -135,4 +135,6 @@ private:
 
     TForm4& owner_;
     bool shownOnce_ = false;
+    bool keepNameOnce_ = false;
+    bool flagsTouched_ = false; // the user changed a check of treebool
 };
