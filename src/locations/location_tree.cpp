@@ -43,13 +43,29 @@ void LocationTree::BeginUpdate()
 void LocationTree::EndUpdate()
 {
     if (updateDepth_ == 0) return;
-    if (--updateDepth_ == 0 && observer_) observer_->treeChanged();
+    if (--updateDepth_ != 0) return;
+    if (observer_) observer_->treeChanged();
+    everythingChanged_ = false;
+    changedParents_.clear();
+}
+
+void LocationTree::noteChildrenChange(int parent)
+{
+    if (everythingChanged_) return;
+    if (changedParents_.size() >= kChangeLogLimit) {
+        everythingChanged_ = true;
+        changedParents_.clear();
+        return;
+    }
+    changedParents_.push_back(parent);
 }
 
 void LocationTree::clear()
 {
     UpdateBracket bracket(*this);
     ++generation_;
+    everythingChanged_ = true;
+    changedParents_.clear();
     nodes_.clear();
     roots_.clear();
     aliveCount_ = 0;
@@ -81,6 +97,7 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     n.indexInParent = int(siblings.size());
     siblings.push_back(id);
     ++aliveCount_;
+    noteChildrenChange(parent);
     return id;
 }
 
@@ -204,7 +221,10 @@ int LocationTree::addnodeMove(rnew_node&& record)
             auto data = std::make_unique<TNodeData>(std::move(r), common_ ? &common_->specColors : nullptr);
             result = newNode(categNode, levelLocation, std::move(data));
             nodes_[size_t(result)].visible = !erased;
-            nodes_[size_t(categNode)].visible = true;
+            if (!nodes_[size_t(categNode)].visible) {
+                nodes_[size_t(categNode)].visible = true;
+                noteVisibilityChange(categNode);
+            }
             markUnsorted(categNode);
             if (pointIndexBuilt_) pointIndex_.emplace(pointKey(zoneNode, x, y), result);
             ++locationCount_;
@@ -276,6 +296,7 @@ void LocationTree::destroynode(int node)
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
     siblings.erase(siblings.begin() + n.indexInParent);
     renumberChildren(n.parent);
+    noteChildrenChange(n.parent);
     n.alive = false;
     n.data.reset();
     n.children.clear();
@@ -398,12 +419,18 @@ void LocationTree::sortAll()
         for (TreeNode& n : nodes_)
             if (n.alive && n.children.size() > 1) sortChildren(n.children);
         zoneListsMoved = true;
+        everythingChanged_ = true;
+        changedParents_.clear();
     } else {
-        if (rootsUnsorted_) sortChildren(roots_);
+        if (rootsUnsorted_) {
+            sortChildren(roots_);
+            noteChildrenChange(kNoTreeNode);
+        }
         for (int parent : unsortedParents_) {
             if (!isNode(parent)) continue;
             TreeNode& n = nodes_[size_t(parent)];
             if (n.children.size() > 1) sortChildren(n.children);
+            noteChildrenChange(parent);
             // The category index records each zone's category nodes in their order.
             if (n.level == levelZone) zoneListsMoved = true;
         }
@@ -421,6 +448,7 @@ void LocationTree::setVisible(int node, bool visible)
     if (!isNode(node) || nodes_[size_t(node)].visible == visible) return;
     UpdateBracket bracket(*this);
     nodes_[size_t(node)].visible = visible;
+    noteVisibilityChange(node);
 }
 
 void LocationTree::setCheckState(int node, NodeCheck state)

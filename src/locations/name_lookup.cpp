@@ -94,3 +94,43 @@ int find_node_byname_inzones(const LocationTree& tree, const std::string& name,
     }
     return kNoTreeNode;
 }
+
+LinkTargetIndex::LinkTargetIndex(const LocationTree& tree, std::span<pMap_info* const> displayedZones,
+                                 int32_t currentMapId)
+{
+    // Each walk of find_node_byname_inzones runs from its zone to the end of the map, or to
+    // the start of an earlier walk, which ran to the end itself: from any zone already
+    // walked on, everything has been seen. A name keeps the first location seen.
+    std::vector<int> walked;
+    auto seen = [&](int zoneNode) { return std::find(walked.begin(), walked.end(), zoneNode) != walked.end(); };
+    for (const pMap_info* zone : displayedZones) {
+        if (!zone || !tree.isNode(zone->treeNode) || seen(zone->treeNode)) continue;
+        walked.push_back(zone->treeNode);
+        const std::vector<int>& top = tree.children(zone->treeNode);
+        int node = top.empty() ? kNoTreeNode : top.front();
+        while (node != kNoTreeNode) {
+            if (!zoneInMap(tree, node, currentMapId)) break;
+            const int level = tree.levelOf(node);
+            if (level == levelZone) {
+                if (seen(node)) break;
+                walked.push_back(node);
+            } else if (level == levelCategory) {
+                const TNodeData* d = tree.nodeData(node);
+                if (!d || !d->category || d->category->linkable == 0) {
+                    node = nextAfterSubtree(tree, node);
+                    continue;
+                }
+            } else if (level == levelLocation) {
+                const TNodeData* d = tree.nodeData(node);
+                if (d && d->item && !IsErasedName(d->item->name)) first_.emplace(NormalizeText(d->item->name), node);
+            }
+            node = tree.nextNode(node);
+        }
+    }
+}
+
+int LinkTargetIndex::find(const std::string& name) const
+{
+    const auto it = first_.find(NormalizeText(DelphiTrim(name)));
+    return it == first_.end() ? kNoTreeNode : it->second;
+}

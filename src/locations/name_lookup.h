@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 #include "location_tree.h"
 
@@ -17,3 +18,14 @@ int find_node_byname(const LocationTree& tree, const std::string& name, bool cur
 // Among the zones shown, in their order, leaving out categories that do not take links.
 int find_node_byname_inzones(const LocationTree& tree, const std::string& name,
                              std::span<pMap_info* const> displayedZones, int32_t currentMapId);
+
+// find_node_byname_inzones for many names at once: the zones are walked once in the same
+// order and each lookup is a hash. Valid while the tree and the zones shown stay as they were.
+class LinkTargetIndex {
+public:
+    LinkTargetIndex(const LocationTree& tree, std::span<pMap_info* const> displayedZones, int32_t currentMapId);
+    int find(const std::string& name) const;
+
+private:
+    std::unordered_map<std::string, int> first_; // normalised name -> first location
+};

@@ -138,6 +138,9 @@ public:
     // The editor in create mode for the map's request; the node it added, or none.
     int runLocationEditor(const CreateLocationRequest& request);
     void refresh_pathslinks();
+    // refresh_pathslinks after a command that changed one location (kNoTreeNode: none; the
+    // bulk change recolours its own): that location recoloured, paths and links rebuilt.
+    void refreshAfterEdit(int changed);
 
     // AdditionsHost
     std::string ask_pseudo() override;

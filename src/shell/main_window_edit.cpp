@@ -24,6 +24,7 @@
 #include "map_paths.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "tree_visibility.h"
 #include "widget_helpers.h"
 
 namespace {
@@ -121,6 +122,22 @@ void TForm4::refresh_pathslinks()
     ::refresh_pathslinks(scene, RecolourAll);
 }
 
+void TForm4::refreshAfterEdit(int changed)
+{
+    if (RecolourAll) {
+        refresh_pathslinks();
+        return;
+    }
+    // Only the edited location's colour can be stale: every other one is as the last
+    // refresh left it.
+    if (TNodeData* d = MyTreeStore.levelOf(changed) == levelLocation ? MyTreeStore.nodeData(changed) : nullptr) {
+        static const std::vector<rSpecColor> none;
+        if (d->item && d->category) d->item->colour = locationColour(*d, CommonData ? CommonData->specColors : none);
+    }
+    build_paths(scene);
+    build_links(scene);
+}
+
 void TForm4::init_rcopiedata(int node)
 {
     if (!CopyData) CopyData = std::make_unique<TNodeData>();
@@ -158,7 +175,7 @@ void TForm4::create_nodecopie()
         MyTreeStore.sortAll();
         if (added != kNoTreeNode) {
             toggle_tagnew(true);
-            refresh_pathslinks();
+            refreshAfterEdit(added);
             localize_data(added, false);
         }
     }
@@ -179,7 +196,7 @@ void TForm4::hyperlink1Click()
     d->item->description = noteWithReference(d->item->description, CopyData->item->name);
     d->item->fromMaster = 0;
     toggle_tagnew(true);
-    refresh_pathslinks();
+    refreshAfterEdit(node);
     localize_data(node, false, false, 0, 0);
 }
 
@@ -230,7 +247,7 @@ void TForm4::Appelle_modifierNode(int node)
             set_flagchecks(editor.treebool, UnpackSpecs(it.attributes));
             editor.Edit7->setValue(Preferences.NIVP);
             execEditor(editor);
-            refresh_pathslinks();
+            refreshAfterEdit(editor.resultNode);
             if (editor.bulkCount > 0) show_feedback(65, 3, std::to_string(editor.bulkCount + 1), "");
             if (editor.resultNode != kNoTreeNode) localize_data(editor.resultNode, false);
         }

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTextCursor>
 #include <QTreeWidget>
 
 #include "database_globals.h"
@@ -496,4 +497,60 @@ TEST(LocationEditor, BulkChangeCopiesTheLevelsOntoTheSameNamed)
     for (const auto& line : e.w->FeedbackList)
         if (ToDisplay(line.text) == expected) feedback = true;
     EXPECT_TRUE(feedback) << expected.toStdString();
+}
+
+TEST(LocationEditor, TypedInputRulesOfTheNameNoteAndLanguageBoxes)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0; });
+    const std::string longName(40, 'N');
+    e.tree().nodeData(db)->item->name = longName;
+    Preferences.TRAN = true;
+    e.mapMenu(e.hover(db), e.w->Copiernode1); // the copy buffer names the location
+    e.inEditor = [&](TForm2& ed) {
+        // A longer name set by the program stays whole; typing cannot lengthen it.
+        EXPECT_EQ(ed.Edit1->text().size(), 40);
+        ed.Edit1->setFocus();
+        ed.Edit1->end(false);
+        QTest::keyClicks(ed.Edit1, "xy");
+        EXPECT_EQ(ed.Edit1->text().size(), 40);
+        typeInto(ed.Edit1, QString(50, 'a'));
+        EXPECT_EQ(ed.Edit1->text().size(), TForm2::kNameMaxTyped);
+
+        ed.PageControl1->setCurrentWidget(ed.TabSheet1);
+        ed.MemoInfo->clear();
+        ed.MemoInfo->setFocus();
+        e.f.boxes.shown.clear();
+        QTest::keyClicks(ed.MemoInfo, "a#b|c");
+        EXPECT_EQ(ed.MemoInfo->toPlainText(), "abc");
+        EXPECT_TRUE(e.f.boxes.saw(messageText(36, "#")));
+        EXPECT_TRUE(e.f.boxes.saw(messageText(36, "|")));
+        // acc1 braces the selection, or inserts the copied location's reference.
+        QTextCursor all = ed.MemoInfo->textCursor();
+        all.select(QTextCursor::Document);
+        ed.MemoInfo->setTextCursor(all);
+        ed.acc1->trigger();
+        EXPECT_EQ(ed.MemoInfo->toPlainText(), "{abc}");
+        ed.acc1->trigger();
+        EXPECT_EQ(ed.MemoInfo->toPlainText(), ToDisplay("{abc}{" + longName + "}"));
+        EXPECT_EQ(ed.acc6->text(), ToDisplay(GetMenuText(54) + " " + longName));
+
+        // In translation mode the language box carries the bulk change with it.
+        ASSERT_TRUE(ed.CheckBox12->isVisible());
+        const bool was = ed.CheckBox12->isChecked();
+        EXPECT_FALSE(ed.CheckBox2->isChecked()); // opening never checks it
+        QTest::mouseClick(ed.CheckBox12, Qt::LeftButton);
+        EXPECT_EQ(ed.CheckBox2->isChecked(), !was);
+        EXPECT_EQ(ed.height(), !was ? TForm2::kClientHeightBulk : TForm2::kClientHeight);
+        QTest::mouseClick(ed.Button1, Qt::LeftButton); // cancel: nothing changes
+    };
+    e.w->ImageMapView->setFocus();
+    QTest::mouseMove(e.w->ImageMapView, e.hover(db));
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    Preferences.TRAN = false;
+    EXPECT_EQ(e.editorRuns, 1);
+    EXPECT_TRUE(e.tree().isNode(db));
+    EXPECT_EQ(e.item(db).name, longName);
+    EXPECT_FALSE(e.w->AdditionsModified());
 }
