@@ -237,8 +237,8 @@ TForm2::TForm2(TForm4& owner)
     CheckBox3 = makeCheck(this, "CheckBox3", 0, QRect(0, 0, 10, 10));
     CheckBox3->hide();
 
-    Button4 = makeButton(this, "Button4", 35, QRect(180, 440, 80, 25));
-    Button8 = makeButton(this, "Button8", 68, QRect(264, 440, 120, 25));
+    Button4 = makeButton(this, "Button4", 35, QRect(180, 440, 90, 25));
+    Button8 = makeButton(this, "Button8", 68, QRect(274, 440, 196, 25));
     Button1 = makeButton(this, "Button1", 32, QRect(540, 440, 80, 25));
     Button2 = makeButton(this, "Button2", 31, QRect(625, 440, 80, 25));
     Button2->setDefault(true);
