@@ -1,5 +1,6 @@
 // JPEG loader: any bytes either decode into an opaque RGB32 bitmap or raise EIJLError with
-// the bitmap left as it was; nothing ends the process.
+// the bitmap left as it was; nothing ends the process. The same bytes read from a file
+// give the same outcome.
 //
 // Seeds: a JPEG needs an encoder, so the seed script leaves this target's folder empty and
 // the target fills it at start-up, when the first corpus folder on the command line is
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include "jpeg_loader.h"
 #include "jpeg_writer.h"
@@ -53,13 +55,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s.fill(0xFF123456);
         return s;
     }();
+    static QTemporaryDir scratch;
+    const QString path = scratch.path() + "/fuzz.jpg";
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) __builtin_trap();
+        f.write(reinterpret_cast<const char*>(data), qint64(size));
+    }
+    QImage fromFile = sentinel;
+    bool fileFailed = false;
+    try {
+        LoadJPEGToBitmap32(&fromFile, path);
+    } catch (const EIJLError&) {
+        if (fromFile != sentinel) __builtin_trap();
+        fileFailed = true;
+    }
     QImage image = sentinel;
     try {
         LoadJPEGToBitmap32(&image, data, size, QStringLiteral("fuzz.jpg"));
     } catch (const EIJLError&) {
         if (image != sentinel) __builtin_trap(); // a failure must not touch the bitmap
+        if (!fileFailed) __builtin_trap();
         return 0;
     }
+    if (fileFailed || fromFile != image) __builtin_trap();
     if (image.isNull() || image.format() != QImage::Format_RGB32) __builtin_trap();
     if (image.width() > kJpegMaxSide || image.height() > kJpegMaxSide) __builtin_trap();
     for (int y = 0; y < image.height(); ++y) {

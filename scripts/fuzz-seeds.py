@@ -133,3 +133,21 @@ put("path_fuzz", "links.txt", b"  {Tour}{ puits} {a {Puits} {} } {Tour")
 # jpeg_fuzz: a JPEG needs an encoder, so its folder stays empty here and the fuzz target
 # writes its seeds into it at start-up.
 os.makedirs(os.path.join(out, "jpeg_fuzz"), exist_ok=True)
+
+# text_files_fuzz: the first byte picks the reader (0 links, 1 tips, 2 readme, 3 credits,
+# 4 url.bin, 5 endpoint lines).
+put("text_files_fuzz", "links.txt", b"\x00#liens\r\nForum=http://127.0.0.1/forum\r\nsans egal\r\nA=b=c\rB=\n")
+put("text_files_fuzz", "tips.txt", b"\x01Astuce une\r\nAstuce deux\rtrois\n\r\n")
+put("text_files_fuzz", "readme.txt", b"\x02Vmar\r\n====\r\n" + b"Une ligne de texte.\r\n" * 8 + b"fin")
+put("text_files_fuzz", "credits.inf", b"\x03" + zlib.compress(b"Merci\r\na tous\rles joueurs\n"))
+put("text_files_fuzz", "url.bin", b"\x04" + zlib.compress(bytes(b ^ k for b, k in zip(
+    b"7\r\nmail@example.org\r\nhttp://127.0.0.1/\r\nmaj/\r\nliste.txt\r\nhttp://127.0.0.1/up\r\n",
+    b"0123456789abcdef" * 8))))
+put("text_files_fuzz", "endpoints.txt", b"\x0512\r\nmail\rhttp://127.0.0.1/\n")
+# kill_list_fuzz: names relative to the scratch program folder.
+put("kill_list_fuzz", "kill", b"old\\obsolete.dll\r\nPREF.INI\r\n../outside/sentinel.txt\r\nescape/sentinel.txt\r\n"
+    b"ajouts/Vmar_ajouts_Demo.txt\r\n\r\n/etc/passwd\r\ndata\r\nprogram\n")
+# bitmap_fuzz: the target writes its small strips itself; here a file of a few bytes that
+# declares a strip 524321 pixels wide (it once took a second to cut into icons).
+put("bitmap_fuzz", "wide.bmp", b"BM" + struct.pack("<IHHI", 1154, 0, 0, 54)
+    + struct.pack("<IiiHHIIiiII", 40, 524321, 11, 1, 24, 0, 1100, 3780, 3780, 0, 0) + b"\0" * 41)

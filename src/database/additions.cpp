@@ -55,14 +55,16 @@ std::string_view trimmed(std::string_view s)
     return s.substr(b, e - b);
 }
 
-// A decimal number with an optional sign, within [lo, hi]; anything else fails.
+// A decimal number with leading blanks and an optional sign, within [lo, hi]; anything
+// else fails.
 bool parseDecimal(std::string_view s, int64_t lo, int64_t hi, int64_t& out)
 {
     size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i; // leading blanks are allowed
     bool negative = false;
-    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
-        negative = s[0] == '-';
-        i = 1;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
     }
     if (i == s.size()) return false;
     int64_t v = 0;
@@ -333,9 +335,8 @@ std::string AdditionsFile::additionsText(const std::string& saveId, const std::s
 bool AdditionsFile::SaveRef_add(const QString& path)
 {
     if (isWriteRefused(path)) {
-        // The file holds additions this load could not merge; writing the tree over it
-        // would lose them.
-        host_.log("additions file not merged in this load, left unchanged: " + toText(path));
+        // The file could not be read: writing the tree over it would lose its lines.
+        host_.log("additions file could not be read, left unchanged: " + toText(path));
         host_.show_feedback(6, 6, fileNameText(), {});
         return false;
     }
@@ -366,50 +367,83 @@ bool AdditionsFile::SaveRef(const QString& path)
     return saved;
 }
 
-void AdditionsFile::Loadref()
+void AdditionsFile::Loadref(bool databaseWhole)
 {
     const QString path = additionsPath();
-    if (realm_.headerValue == 0) {
-        // Not merged: the master file is missing, damaged or without header value.
-        if (QFileInfo(path).size() > 0) protect(path);
+    // Lines are dropped, and the file rewritten without them, only when they were compared
+    // with a whole database: a missing category or a cut master file would make good lines
+    // look like changes without a target.
+    const bool merge = realm_.headerValue != 0 && databaseWhole;
+    DroppedAdditions = 0;
+    std::string bytes;
+    if (!readAdditions(path, bytes)) return;
+    if (!merge) {
+        readText(bytes, false);
+        host_.log("additions file not merged in this load, its " + std::to_string(KeptLines.size())
+                  + " lines are kept as they stand: " + toText(path));
         return;
     }
-    DroppedAdditions = 0;
-    LoadRef_Add(path);
-    if (DroppedAdditions > 0) SaveRef(path);
+    readText(bytes, true);
+    if (DroppedAdditions == 0) return;
+    QString error;
+    if (!WriteFileAtomic(path + ".bak", bytes, &error)) {
+        // Without the backup the dropped lines stay in the file.
+        host_.log("no backup of the additions file, nothing dropped: " + toText(error));
+        KeptLines.insert(KeptLines.end(), droppedLines_.begin(), droppedLines_.end());
+        DroppedAdditions = 0;
+        return;
+    }
+    SaveRef(path);
+}
+
+bool AdditionsFile::readAdditions(const QString& path, std::string& bytes)
+{
+    if (!QFileInfo::exists(path)) return false;
+    std::vector<uint8_t> raw;
+    if (!ReadWholeFile(path, raw)) {
+        // What cannot be read cannot be kept: the file is never written over.
+        host_.log("additions file cannot be read: " + toText(path));
+        protect(path);
+        return false;
+    }
+    bytes.assign(raw.begin(), raw.end());
+    return true;
 }
 
 void AdditionsFile::LoadRef_Add(const QString& path)
 {
-    if (!QFileInfo::exists(path)) return;
     std::string bytes;
-    std::vector<uint8_t> raw;
-    if (!ReadWholeFile(path, raw)) {
-        host_.log("additions file cannot be read: " + toText(path));
-        protect(path);
-        return;
-    }
-    bytes.assign(raw.begin(), raw.end());
-    // An empty file holds nothing to protect.
-    if (!LoadRef_AddBytes(bytes) && !bytes.empty()) protect(path);
+    if (readAdditions(path, bytes)) readText(bytes, true);
 }
 
 bool AdditionsFile::LoadRef_AddBytes(const std::string& bytes)
 {
-    bool first = true;
+    return readText(bytes, true);
+}
+
+bool AdditionsFile::readText(const std::string& bytes, bool merge)
+{
+    size_t index = 0;
     bool known = false;
-    bool is250 = false;
+    bool is250 = true;
     forEachLine(bytes, [&](std::string_view line) {
-        if (first) {
-            first = false;
+        const size_t i = index++;
+        if (i == 0) {
             const std::string_view tag = line.substr(0, 5);
             known = tag == kAdditionsHeader250 || tag == kAdditionsHeader200;
-            is250 = tag == kAdditionsHeader250;
-            return known;
+            is250 = tag != kAdditionsHeader200;
+            if (!known) keepLine(std::string(line), true); // not ours: kept whole
+            return true;
         }
-        AnalyseStringComp(std::string(line), is250);
+        const std::string_view t = trimmed(line);
+        if (i == 1 && known && !t.empty() && t[0] == '#') return true; // the version line
+        if (merge && known)
+            AnalyseStringComp(std::string(line), is250);
+        else if (!t.empty())
+            keepLine(std::string(line), is250);
         return true;
     });
+    if (!merge) return known;
     if (!known) {
         ShowRessourceMessage(37, false);
         host_.log({});
@@ -422,26 +456,28 @@ bool AdditionsFile::LoadRef_AddBytes(const std::string& bytes)
     return true;
 }
 
+// A kept line goes back into the file unchanged, except that a line of the older format,
+// written back under the newer header, loses its field 14 so it keeps meaning "no id".
+MergeOutcome AdditionsFile::keepLine(std::string line, bool is250)
+{
+    if (!is250) {
+        size_t from = 0;
+        for (size_t bars = 0; bars < kIdField && from != std::string::npos; ++bars) {
+            from = line.find('|', from);
+            if (from != std::string::npos) ++from;
+        }
+        if (from != std::string::npos) line.erase(from, line.find('|', from) - from);
+    }
+    KeptLines.push_back(std::move(line));
+    return MergeOutcome::Kept;
+}
+
 MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is250)
 {
     const std::string_view t = trimmed(line);
-    if (t.empty() || t[0] == '#') return MergeOutcome::Ignored;
-
-    // Kept lines go back into the file unchanged, except that a line of the older format,
-    // written back under the newer header, loses its field 14 so it keeps meaning "no id".
-    auto keep = [&]() {
-        std::string kept = line;
-        if (!is250) {
-            size_t from = 0;
-            for (size_t bars = 0; bars < kIdField && from != std::string::npos; ++bars) {
-                from = kept.find('|', from);
-                if (from != std::string::npos) ++from;
-            }
-            if (from != std::string::npos) kept.erase(from, kept.find('|', from) - from);
-        }
-        KeptLines.push_back(std::move(kept));
-        return MergeOutcome::Kept;
-    };
+    if (t.empty()) return MergeOutcome::Ignored;
+    auto keep = [&]() { return keepLine(line, is250); };
+    if (t[0] == '#') return keep(); // a comment of the user's
 
     LineFields fields;
     splitFields(t, fields);
@@ -455,8 +491,9 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
     r.locked = 0;
     r.hasItem = 1;
 
+    // Without its zone or category the line cannot be compared with anything.
     const int zoneNode = store_.find_map_masternode(int32_t(r.zoneId));
-    if (zoneNode == kNoTreeNode) return keep();
+    if (zoneNode == kNoTreeNode || !store_.hasCategoryNode(zoneNode, r.categoryId)) return keep();
 
     bool add = true;
     int target = kNoTreeNode; // the location this line replaces
@@ -470,7 +507,10 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
         }
         if (sameLocation(*d, r)) add = false; // an exact copy; the walk goes on
         if (add && d->item->id == r.id) {
-            if (d->item->locked) return MergeOutcome::Locked;
+            if (d->item->locked) { // the location cannot change; the line stays in the file
+                keep();
+                return MergeOutcome::Locked;
+            }
             weight = 0.5f;
             target = node;
             break;
@@ -482,6 +522,7 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
     if (!add) {
         if (target != kNoTreeNode) store_.destroynode(target);
         ++DroppedAdditions;
+        droppedLines_.push_back(line);
         return MergeOutcome::Dropped;
     }
     if (IsErasedName(r.name)) weight = 0.0f;

@@ -3,10 +3,12 @@
 // locations the user created, modified or erased, one "|"-separated line each, written
 // from the location tree and merged back into it at every load.
 //
-// Nothing the file holds is ever lost by the program: lines that cannot be read or placed
-// are kept as they stand and written back after the tree's lines, and a file that was not
-// merged in this load (no master file, damaged master file, unknown header) is never
-// written over.
+// Nothing the file holds is ever lost by the program: lines that cannot be read or placed,
+// comments, lines aimed at locked locations and every line of a file that was not merged
+// in this load (database not loaded whole, header value 0, unknown header) are kept as
+// they stand and written back after the tree's lines. Lines are dropped only after a merge
+// against a whole database, and the file is then backed up as "<name>.bak" first. A file
+// that cannot be read is never written over.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,8 +44,8 @@ enum class MergeOutcome {
     Added,    // a new location
     Replaced, // took the place of the location with its id at its point
     Dropped,  // duplicate, exact copy, or change or erasure without a target (counted)
-    Locked,   // aimed at a locked location: ignored, not counted
-    Kept,     // unreadable or unplaceable: kept as it stands and written back
+    Locked,   // aimed at a locked location: not merged, not counted, kept
+    Kept,     // comment, unreadable or unplaceable: kept as it stands and written back
 };
 
 // "Vmar_ajouts_" + database + ".txt"
@@ -68,9 +70,10 @@ public:
     // because the file was not merged in this load.
     bool SaveRef_add(const QString& path);
     void toggle_tagnew(bool modified);
-    // Merges the additions file when the master file gave a header value; rewrites it
-    // when lines were dropped.
-    void Loadref();
+    // Merges the additions file when the master file gave a header value and the database
+    // (map index, categories, master file) loaded whole; rewrites it, after a backup, when
+    // lines were dropped. Otherwise every line is kept for the next save.
+    void Loadref(bool databaseWhole);
     void LoadRef_Add(const QString& path);
     // The same on the file's bytes; False (after message S37) when the header is unknown.
     bool LoadRef_AddBytes(const std::string& bytes);
@@ -81,7 +84,7 @@ public:
 
     // The file's text: header, version line, the tree's lines, then the kept lines.
     std::string additionsText(const std::string& saveId, const std::string& nickname) const;
-    // True when writing to this path would replace a file not merged in this load.
+    // True when writing to this path would replace a file that could not be read.
     bool isWriteRefused(const QString& path) const;
 
     bool AdditionsModified = false;
@@ -92,10 +95,16 @@ public:
 
 private:
     void protect(const QString& path);
+    bool readAdditions(const QString& path, std::string& bytes);
+    // Merges (or, when merge is False, keeps) every line after the header; False when the
+    // header is unknown, the whole file then being kept.
+    bool readText(const std::string& bytes, bool merge);
+    MergeOutcome keepLine(std::string line, bool is250);
     std::string fileNameText() const;
 
     NodeStore& store_;
     TRealm_info& realm_;
     AdditionsHost& host_;
-    QString protectedPath_; // absolute path of a file not merged in this load; empty when none
+    QString protectedPath_; // absolute path of a file that could not be read; empty when none
+    std::vector<std::string> droppedLines_; // put back when the backup cannot be written
 };

@@ -112,6 +112,8 @@ public:
     std::vector<std::unique_ptr<pMap_info>> zones;
     std::vector<std::unique_ptr<rRegion>> maps;
     std::vector<rRealm> realms;
+    // The file was found and read to its end without a missing or partial record.
+    bool loadedWhole = false;
 };
 
 // The root of a loaded database.
@@ -158,6 +160,8 @@ public:
     std::vector<rColor> colors;
     std::vector<std::string> typeNames;
 
+    // itemcateg.bin was found, inflated and held whole records only, at least one.
+    bool categoriesWhole = false;
     bool savePrefsOnDestroy = true;
     // categpref.bin records whose id no loaded category has, kept to be written back
     // (the file is shared by every database).

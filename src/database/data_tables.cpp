@@ -1,4 +1,4 @@
-// The common reference data (Parts 2.101 and 2.103): the categories of itemcateg.bin with
+// The common reference data: the categories of itemcateg.bin with
 // the user's preferences of categpref.bin, and the order in which every table is loaded.
 // The text tables (color.txt, mobspec.txt, type.txt) are in text_tables.cpp.
 #include <limits>
@@ -121,6 +121,7 @@ void TData_common::LoadItemCategories(const QString& path)
     if (!LoadCompressedFile(stream, path)) {
         LogLine("categories cannot be read: " + path.toStdString());
         categories.clear();
+        categoriesWhole = false;
         return;
     }
     LoadItemCategoriesBytes(stream.data.data(), stream.data.size());
@@ -132,6 +133,7 @@ void TData_common::LoadItemCategoriesBytes(const uint8_t* data, size_t size)
     // Whole records only; a trailing piece is ignored.
     for (size_t at = 0; size - at >= kCategRecordSize; at += kCategRecordSize)
         categories.push_back(readCategory(data + at));
+    categoriesWhole = size > 0 && size % kCategRecordSize == 0;
 }
 
 void TData_common::LoadCategoryPrefs(const QString& path)

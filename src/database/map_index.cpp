@@ -73,6 +73,7 @@ void TData_map::LoadMapIndex(const QString& path)
         zones.clear();
         maps.clear();
         realms.clear();
+        loadedWhole = false;
         return;
     }
     LoadMapIndexBytes(stream.data.data(), stream.data.size());
@@ -83,6 +84,7 @@ void TData_map::LoadMapIndexBytes(const uint8_t* data, size_t size)
     zones.clear();
     maps.clear();
     realms.clear();
+    loadedWhole = false;
     ByteReader r(data, size);
 
     // Realms. A short record ends the section; a record that exhausts the stream ends the
@@ -119,6 +121,9 @@ void TData_map::LoadMapIndexBytes(const uint8_t* data, size_t size)
         r.skip(kZoneRecordSize);
         zones.push_back(std::make_unique<pMap_info>(rec));
     }
+    // Every counted realm and map was there and no piece of a zone is left over.
+    loadedWhole = !r.failed() && r.remaining() == 0 && realms.size() == size_t(std::max(realmCount, 0))
+                  && maps.size() == size_t(std::max(mapCount, 0));
 }
 
 void TData_map::SortZones()

@@ -99,10 +99,14 @@ bool MasterFileLoader::loadmaster2()
     bool loaded = false;
     {
         MemoryStream stream;
-        if (!LoadCompressedFile(stream, path))
+        if (!LoadCompressedFile(stream, path)) {
             ShowRessourceMessage(38, false, found->toStdString());
-        else
+        } else {
             loaded = process_file(stream);
+            // A file that stops before its end tag was cut: damaged, like one that does not
+            // inflate (the locations read so far stay).
+            if (!loaded && !badMagic_) ShowRessourceMessage(38, false, found->toStdString());
+        }
     }
 
     if (hooks_.progressEnd) hooks_.progressEnd();
@@ -117,7 +121,8 @@ bool MasterFileLoader::process_file(MemoryStream& stream)
 
     ByteReader in(stream.data.data(), stream.data.size());
     const std::string magic = in.bytes(kMasterMagicSize);
-    if (in.failed() || std::memcmp(magic.data(), kMasterMagic, kMasterMagicSize) != 0) {
+    badMagic_ = in.failed() || std::memcmp(magic.data(), kMasterMagic, kMasterMagicSize) != 0;
+    if (badMagic_) {
         stream.position = in.position();
         ShowRessourceMessage(35, false);
         return false;
@@ -186,5 +191,5 @@ bool MasterFileLoader::process_file(MemoryStream& stream)
         if (in.failed()) break;
     }
     stream.position = in.position();
-    return true;
+    return false; // no end tag
 }

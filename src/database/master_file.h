@@ -30,12 +30,14 @@ public:
     MasterFileLoader(NodeStore& store, TRealm_info& realm, MasterFileHooks hooks = {});
 
     // Loads DatabaseLangDir + "master_vmar.loc" into the store and logs I11 or the timing
-    // line I4. True when the file was found, inflated and carried the right magic; the
-    // merge of the additions file still depends on the header value (tag 201).
+    // line I4. True when the file was read whole: found, inflated, the right magic and its
+    // end tag 255 (message S38 for a file that ends without it). The merge of the additions
+    // file depends on this and on the header value (tag 201).
     bool loadmaster2();
 
     // Reads an inflated master stream from position 0 up to tag 255 or its end, adding one
-    // location per record. False (after message S35) when the magic is wrong.
+    // location per record. False (after message S35) when the magic is wrong, and when the
+    // stream ends before tag 255.
     bool process_file(MemoryStream& stream);
 
     // Tag 202: days since 1899-12-30, the fraction the time of day. Left as it was by a
@@ -48,5 +50,6 @@ private:
 
     NodeStore& store_;
     TRealm_info& realm_;
+    bool badMagic_ = false;
     MasterFileHooks hooks_;
 };

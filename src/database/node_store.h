@@ -17,6 +17,8 @@ public:
     virtual int addnodeMove(rnew_node&& record) { return addnode(record); }
     // The node of the first zone of the map index whose zone id (16 bits) matches.
     virtual int find_map_masternode(int32_t zoneId) const = 0;
+    // True when the zone node has a node for the category (the category table has it).
+    virtual bool hasCategoryNode(int zoneNode, uint32_t categoryId) const = 0;
     // The location nodes of a zone node's subtree at a point, in tree order.
     virtual std::vector<int> locationsAt(int zoneNode, uint16_t x, uint16_t y) const = 0;
     virtual TNodeData* nodeData(int node) const = 0;

@@ -16,32 +16,15 @@ constexpr int kNamedColours = 10;
 constexpr size_t kColourNameMax = 10;
 constexpr TColor kWhite = 0xFFFFFF;
 
-// The lines of a text: CR LF, LF and CR each end a line; a final line end starts no line.
-std::vector<std::string> splitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    const size_t n = text.size();
-    while (start < n) {
-        size_t end = start;
-        while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
-        lines.emplace_back(text, start, end - start);
-        if (end >= n) break;
-        start = end + 1;
-        if (text[end] == '\r' && start < n && text[start] == '\n') ++start;
-    }
-    return lines;
-}
-
 // A text file of a folder, found without regard to case; nothing when it cannot be read.
 std::optional<std::string> readTextFile(const QString& dir, const char* name)
 {
     if (dir.isEmpty()) return std::nullopt;
     auto found = FindEntryNoCase(dir, name);
     if (!found) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(dir + *found, bytes)) return std::nullopt;
-    return std::string(bytes.begin(), bytes.end());
+    std::string text;
+    if (!ReadTextFileCapped(dir + *found, text)) return std::nullopt;
+    return text;
 }
 
 // Characters from..from+count-1 as hexadecimal digits; nothing when one is missing or not a digit.
@@ -103,7 +86,7 @@ void TData_common::LoadColors()
 void TData_common::LoadColorsText(const std::string* text)
 {
     colors.clear();
-    const std::vector<std::string> lines = text ? splitLines(*text) : std::vector<std::string>();
+    const std::vector<std::string> lines = text ? SplitTextLines(*text) : std::vector<std::string>();
     auto fallback = [] {
         rColor c;
         c.name = GetCaptionText(120).substr(0, kColourNameMax);
@@ -146,7 +129,7 @@ void TData_common::LoadMobSpecsText(const std::string& text)
 {
     specNames.clear();
     specColors.clear();
-    for (const std::string& line : splitLines(text)) {
+    for (const std::string& line : SplitTextLines(text)) {
         if (IsComment(line)) continue;
         if (isEndMark(line)) break;
         // Columns 1-3 id, 5-7 parent id, 9-14 colour, 16 on name. A line whose id columns
@@ -170,7 +153,8 @@ void TData_common::LoadTypeNames()
 
 void TData_common::LoadTypeNamesText(const std::string& text)
 {
-    typeNames = splitLines(text);
-    // The first line is a header.
+    typeNames = SplitTextLines(text);
+    // The first line is a header. Type ids are bytes: names past type 255 name nothing.
     if (!typeNames.empty()) typeNames.erase(typeNames.begin());
+    if (typeNames.size() > 256) typeNames.resize(256);
 }

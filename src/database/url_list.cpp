@@ -20,12 +20,12 @@ bool ParseUrlList(const std::string& text, std::vector<std::string>& entries, ui
 
 bool load_urllist()
 {
+    // A missing or damaged file empties the list and keeps the language tag as it was.
     UrlList.clear();
     const auto path = ResolveExistingPath(DatabaseLangDir, "url.bin");
     MemoryStream stream;
     if (!path || !LoadCompressedFile(stream, *path)) {
-        if (CurrentLangTag != 0) LogLine("url.bin missing or damaged: language tag reset");
-        CurrentLangTag = 0;
+        LogLine("url.bin of " + DatabaseLangDir.toStdString() + " missing or damaged: no endpoint");
         return false;
     }
     ScrambleStream(stream, kUrlListKey);
@@ -33,7 +33,6 @@ bool load_urllist()
     if (!ParseUrlList(stream.toString(), UrlList, tag)) {
         LogLine("url.bin of " + DatabaseLangDir.toStdString() + " holds no language tag: no endpoint");
         UrlList.clear();
-        CurrentLangTag = 0;
         return false;
     }
     CurrentLangTag = tag;

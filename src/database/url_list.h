@@ -15,8 +15,8 @@ enum UrlEntry { urlMail = 0, urlWebPage = 1, urlUpdate2 = 2, urlUpdate3 = 3, url
 // from 0 to 255.
 bool ParseUrlList(const std::string& text, std::vector<std::string>& entries, uint8_t& langTag);
 // Refills UrlList and CurrentLangTag from DatabaseLangDir + "url.bin". A missing or damaged
-// file leaves the list empty and the language tag 0 (logged), so nothing of the previous
-// database lingers.
+// file leaves the list empty and the language tag as it was (logged). Lines end at CR LF,
+// LF or CR.
 bool load_urllist();
 // The entry at index, or empty when the list is shorter.
 std::string UrlEntryAt(size_t index);

@@ -83,9 +83,9 @@ bool TryParseFloatComma(const std::string& text, double& out)
 }
 
 namespace {
-const QDateTime& epoch()
+const QDate& epochDate()
 {
-    static const QDateTime e(QDate(1899, 12, 30), QTime(0, 0), Qt::LocalTime);
+    static const QDate e(1899, 12, 30);
     return e;
 }
 } // namespace
@@ -93,7 +93,7 @@ const QDateTime& epoch()
 double DateTimeToDays(const QDateTime& dt)
 {
     QDate d = dt.date();
-    qint64 days = epoch().date().daysTo(d);
+    qint64 days = epochDate().daysTo(d);
     QTime t = dt.time();
     double frac = t.msecsSinceStartOfDay() / 86400000.0;
     // Before the epoch the fraction still counts forward within the day, as stored.
@@ -104,8 +104,10 @@ QDateTime DaysToDateTime(double days)
 {
     double whole = std::trunc(days);
     double frac = std::fabs(days - whole);
-    QDate d = epoch().date().addDays(qint64(whole));
+    QDate d = epochDate().addDays(qint64(whole));
     int ms = int(std::llround(frac * 86400000.0));
     if (ms >= 86400000) ms = 86400000 - 1;
-    return QDateTime(d, QTime::fromMSecsSinceStartOfDay(ms), Qt::LocalTime);
+    // Day counts carry no time zone: in local time a date inside a daylight-saving gap
+    // would not exist.
+    return QDateTime(d, QTime::fromMSecsSinceStartOfDay(ms), Qt::UTC);
 }

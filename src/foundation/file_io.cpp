@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "log.h"
+
 namespace {
 template <class Buffer>
 bool readWhole(const QString& path, Buffer& out)
@@ -28,6 +30,23 @@ bool readWhole(const QString& path, Buffer& out)
 
 bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out) { return readWhole(path, out); }
 bool ReadWholeFile(const QString& path, ByteBuffer& out) { return readWhole(path, out); }
+
+bool ReadTextFileCapped(const QString& path, std::string& out, int64_t cap)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = f.read(cap + 1);
+    if (f.error() != QFileDevice::NoError) return false;
+    std::string text(head.constData(), size_t(head.size()));
+    if (int64_t(text.size()) > cap) {
+        text.resize(size_t(cap));
+        const size_t lastBreak = text.find_last_of("\r\n");
+        text.resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
+        LogLine("text file larger than " + std::to_string(cap) + " bytes, the rest ignored: " + path.toStdString());
+    }
+    out.swap(text);
+    return true;
+}
 
 bool WriteFileAtomic(const QString& path, const void* data, size_t size, QString* error)
 {

@@ -47,3 +47,29 @@ QImage LoadStripIcon(const QString& path, int size, int index)
     }
     return icon;
 }
+
+bool LoadIconStrip(const QString& path, QSize iconSize, std::vector<QImage>& out)
+{
+    QImage strip;
+    if (!strip.load(path) || iconSize.width() <= 0 || iconSize.height() <= 0) return false;
+    strip = strip.convertToFormat(QImage::Format_ARGB32);
+    MakeColorTransparent(strip, 0xFFFFFF);
+    const int w = iconSize.width(), h = iconSize.height();
+    // A few bytes of file can declare a strip of a million icons; no data names more than
+    // kMaxStripIcons of them.
+    const int count = strip.width() / w + 1;
+    if (count > kMaxStripIcons)
+        LogLine("icon strip of " + std::to_string(count) + " icons, those past " + std::to_string(kMaxStripIcons)
+                + " ignored: " + path.toStdString());
+    for (int i = 0; i < std::min(count, kMaxStripIcons); ++i) {
+        // Pixels past the strip's edge come out 0, as do the transparent ones.
+        QImage icon = strip.copy(QRect(i * w, 0, w, h));
+        for (int y = 0; y < h; ++y) {
+            auto* line = reinterpret_cast<uint32_t*>(icon.scanLine(y));
+            for (int x = 0; x < w; ++x)
+                if ((line[x] >> 24) == 0) line[x] = 0;
+        }
+        out.push_back(std::move(icon));
+    }
+    return true;
+}

@@ -1,8 +1,10 @@
 #pragma once
 // Colour conversion and icon cutting for the 32-bit ARGB bitmaps of the map.
 #include <cstdint>
+#include <vector>
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include "con_colors.h"
@@ -15,3 +17,10 @@ void MakeColorTransparent(QImage& image, TColor colour);
 // Icon number index of a horizontal strip of size x size icons, white made transparent.
 // A missing strip or an index past its end gives a transparent icon (and a log line).
 QImage LoadStripIcon(const QString& path, int size, int index);
+// Icons one strip gives at most.
+constexpr int kMaxStripIcons = 1024;
+// Cuts a horizontal strip into iconSize icons, white made transparent, appended to out:
+// one icon per started width of the strip and one more, the last ones possibly empty, at
+// most kMaxStripIcons. False (out unchanged) when the strip cannot be read or the size is
+// empty.
+bool LoadIconStrip(const QString& path, QSize iconSize, std::vector<QImage>& out);

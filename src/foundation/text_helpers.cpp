@@ -143,14 +143,14 @@ bool IsComment(const std::string& text)
 
 std::vector<std::string> SplitTextLines(const std::string& text)
 {
+    // A line ends at CR LF, LF or a lone CR.
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find('\n', start);
+        size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
+        lines.push_back(text.substr(start, end - start));
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
         start = end + 1;
     }
     return lines;

@@ -26,7 +26,7 @@ std::vector<std::string> TextToLines(const std::string& text);
 // Joins memo lines with "|"; empty lines after the first are dropped.
 std::string LinesToText(const std::vector<std::string>& lines);
 
-// The lines of a text file's bytes: split at LF, a CR before it dropped; a final line break
+// The lines of a text file's bytes: split at CR LF, LF or a lone CR; a final line break
 // does not start another line.
 std::vector<std::string> SplitTextLines(const std::string& text);
 

@@ -1,12 +1,17 @@
 #include "widget_helpers.h"
 
 #include <QActionGroup>
+#include <QComboBox>
+#include <QSignalBlocker>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+
+#include <algorithm>
+#include <vector>
 
 #include "cp1252.h"
 #include "delphi_conv.h"
@@ -105,4 +110,28 @@ void BuildFolderMenu(const QString& mask, const QString& name, int tag,
     }
     if (!checked && !menu->actions().isEmpty()) checked = menu->actions().first();
     if (checked) checked->setChecked(true);
+}
+
+void SortComboItems(QComboBox* combo)
+{
+    if (!combo) return;
+    struct Item {
+        std::string key;
+        QString text;
+        QVariant data;
+        bool current;
+    };
+    std::vector<Item> items;
+    for (int i = 0; i < combo->count(); ++i) {
+        const QString text = combo->itemText(i);
+        const std::string key = NormalizeText(ToCp1252(text).value_or(text.toStdString()));
+        items.push_back({key, text, combo->itemData(i), i == combo->currentIndex()});
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.key < b.key; });
+    const QSignalBlocker block(combo);
+    combo->clear();
+    for (const Item& item : items) {
+        combo->addItem(item.text, item.data);
+        if (item.current) combo->setCurrentIndex(combo->count() - 1);
+    }
 }

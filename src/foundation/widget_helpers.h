@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QAction;
+class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -34,3 +35,8 @@ void BuildFolderMenu(const QString& mask, const QString& name, int tag,
                      const std::function<void(QAction*)>& onClick, QMenu* menu);
 // True when two folder names normalise to the same text.
 bool SameFolderName(const QString& a, const QString& b);
+
+// Sorts a combo box's items (text and data) as a sorted combo box of the original did:
+// letter case and French accents ignored, equal texts kept in their order. The current
+// item stays current.
+void SortComboItems(QComboBox* combo);

@@ -124,10 +124,11 @@ PlaceCode readPlaceCode(std::string_view text)
         code.status = PlaceCodeStatus::NotPlaceCode;
         return code;
     }
-    // Character 3 (the kind) is not read. A code cut short is refused rather than read
-    // as the digits it has, which would show some other point.
+    // Character 3 (the kind) is not read, nor anything after character 15. A code cut
+    // short is refused rather than read as the digits it has, which would show some other
+    // point.
     uint32_t zone = 0, x = 0, y = 0;
-    if (t.size() != kPlaceCodeLength || !hexDigitsValue(t, 3, 4, zone) || !hexDigitsValue(t, 7, 4, x) ||
+    if (t.size() < kPlaceCodeLength || !hexDigitsValue(t, 3, 4, zone) || !hexDigitsValue(t, 7, 4, x) ||
         !hexDigitsValue(t, 11, 4, y)) {
         code.status = PlaceCodeStatus::BadFields;
         return code;

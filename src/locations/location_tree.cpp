@@ -179,6 +179,11 @@ int LocationTree::categoryNodeFor(int zoneNode, uint8_t categoryId) const
     return categoryIndex_[size_t(categoryTableOf_[size_t(zoneNode)])][categoryId];
 }
 
+bool LocationTree::hasCategoryNode(int zoneNode, uint32_t categoryId) const
+{
+    return categoryId <= 255 && categoryNodeFor(zoneNode, uint8_t(categoryId)) != kNoTreeNode;
+}
+
 void LocationTree::reserveLocations(size_t count)
 {
     nodes_.reserve(nodes_.size() + count);

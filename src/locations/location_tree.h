@@ -58,6 +58,7 @@ public:
     int addnode(const rnew_node& record) override;
     int addnodeMove(rnew_node&& record) override;
     int find_map_masternode(int32_t zoneId) const override;
+    bool hasCategoryNode(int zoneNode, uint32_t categoryId) const override;
     std::vector<int> locationsAt(int zoneNode, uint16_t x, uint16_t y) const override;
     TNodeData* nodeData(int node) const override;
     void destroynode(int node) override;

@@ -71,6 +71,12 @@ LocationTreeView::LocationTreeView(LocationTree& tree, LocationTreeModel& model,
     });
 }
 
+void LocationTreeView::paintEvent(QPaintEvent* event)
+{
+    QTreeView::paintEvent(event);
+    if (onAfterPaint) onAfterPaint();
+}
+
 void LocationTreeView::translateMenu()
 {
     for (QAction* a : Menu1->actions()) a->setText(ToDisplay(GetMenuText(a->property("Tag").toInt())));

@@ -27,10 +27,15 @@ public:
     std::function<void(int node)> onModify, onCopy, onCut;
     // The focused node changed (kNoTreeNode for none).
     std::function<void(int node)> onFocusChanged;
+    // Runs after every paint of the tree (check changes are acted on then, once per batch).
+    std::function<void()> onAfterPaint;
 
     int focusedNode() const;
     // Gives the menu items their captions from section M.
     void translateMenu();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // S8 when no node has the focus, S9 when it is not a location; else the node.

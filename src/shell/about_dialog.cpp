@@ -17,30 +17,17 @@
 #include "cp1252.h"
 #include "file_io.h"
 #include "folders.h"
+#include "log.h"
 #include "memory_stream.h"
 #include "path_resolver.h"
 #include "ressource.h"
+#include "text_files.h"
 
 namespace {
 
 constexpr const char* kAboutTitle = "Vmar Plotterwerk v2.52 | ";
 
-// The lines of a text file's bytes: breaks are CR LF, LF or a lone CR, and a final break
-// does not start a line of its own (an empty text has no line).
-std::vector<std::string> splitLines(const char* data, size_t n)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < n) {
-        size_t end = start;
-        while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
-        lines.emplace_back(data + start, end - start);
-        if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ++end;
-        start = end + 1;
-    }
-    return lines;
-}
-
+// Lines from the first one on, as the memo shows them.
 QString joinLines(const std::vector<std::string>& lines, size_t first = 0)
 {
     QStringList shown;
@@ -138,14 +125,13 @@ void TForm5::loadReadme()
 {
     // The readme's first two lines are its title block, which the box's caption replaces.
     const auto name = FindEntryNoCase(ExeDir, "readme.txt");
-    ByteBuffer bytes;
-    if (!name || !ReadWholeFile(ExeDir + *name, bytes)) {
+    const auto lines = name ? ReadSmallTextLines(ExeDir + *name) : std::nullopt;
+    if (!lines) {
         Memo1->setPlainText(ToDisplay(GetCaptionText(41)));
         return;
     }
-    const auto lines = splitLines(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     // A readme of fewer than two lines leaves the page empty.
-    Memo1->setPlainText(joinLines(lines, 2));
+    Memo1->setPlainText(joinLines(*lines, 2));
 }
 
 void TForm5::loadCredits()
@@ -153,12 +139,9 @@ void TForm5::loadCredits()
     if (DatabaseLangDir.isEmpty()) return;
     const auto name = FindEntryNoCase(DatabaseLangDir, "creditlist.inf");
     if (!name) return;
-    // Inflating fails whole, so a damaged file shows the heading alone.
-    MemoryStream credits;
-    LoadCompressedFile(credits, DatabaseLangDir + *name);
     // The heading through ToDisplay: a caption text may hold CR breaks.
     QStringList shown{ToDisplay(GetCaptionText(80)), QString()};
-    for (const std::string& line : splitLines(reinterpret_cast<const char*>(credits.data.data()), credits.size()))
+    for (const std::string& line : ReadCreditLines(DatabaseLangDir + *name))
         shown << FromCp1252(line);
     Memo2->setPlainText(shown.join('\n'));
 }

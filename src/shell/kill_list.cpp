@@ -16,6 +16,15 @@ bool insideFolder(const QString& path, const QString& folder)
     const QString dir = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
     return !root.isEmpty() && !dir.isEmpty() && (dir == root || dir.startsWith(root + '/'));
 }
+// The user's own files: the additions folder, the settings and the category preferences.
+bool isUserFile(const QString& path, const QString& exeDir)
+{
+    const QString root = QFileInfo(exeDir).canonicalFilePath();
+    const QString file = QFileInfo(path).canonicalFilePath();
+    if (root.isEmpty() || file.isEmpty()) return true;
+    const QString rel = QDir(root).relativeFilePath(file).toLower();
+    return rel == "pref.ini" || rel == "categpref.bin" || rel.startsWith("ajouts/");
+}
 } // namespace
 
 QStringList apply_killlist(const QString& exeDir, const QString& killListPath)
@@ -35,7 +44,7 @@ QStringList apply_killlist(const QString& exeDir, const QString& killListPath)
         }
         if (!path) continue; // nothing there: the line is skipped
         const QFileInfo info(*path);
-        if (!info.isFile() || !insideFolder(*path, exeDir)) {
+        if (!info.isFile() || !insideFolder(*path, exeDir) || isUserFile(*path, exeDir)) {
             LogLine("kill list: not a program file, left alone: " + line);
             continue;
         }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 // Deletes the regular files the kill list names inside exeDir. Empty lines, absolute
-// paths, ".." and anything resolving outside the program folder are refused; a line that
+// paths, ".." and anything resolving outside the program folder are refused, and so are
+// the user's own files (the additions folder, pref.ini, categpref.bin); a line that
 // fails is logged and the others still run. Returns the files deleted.
 QStringList apply_killlist(const QString& exeDir, const QString& killListPath);

@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "about_dialog.h"
 #include "first_start_dialog.h"
 #include "main_window.h"
 #include "nickname_dialog.h"
+#include "termination.h"
 
 namespace {
 int signalPipe[2] = {-1, -1};
@@ -33,21 +35,30 @@ int main(int argc, char** argv)
         TForm5 box(owner, credits);
         box.exec();
     };
-    QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-
-    // A termination request (logout, kill) closes the window the normal way, so the
-    // settings are written and unsaved additions are asked about.
+    // A termination request (logout, kill) closes open dialogs as Cancel, then the window the
+    // normal way, so the settings are written and unsaved additions are asked about. It is
+    // listened to before the window exists: the first-start dialog runs during its creation.
+    TerminationHandler termination;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [window] {
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&termination] {
             char c;
             [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
-            if (window) window->close();
+            termination.request();
         });
         std::signal(SIGTERM, onTerminate);
         std::signal(SIGINT, onTerminate);
     }
-    window->show();
-    return app.exec();
+    QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    // However the window closed (the user, a termination request, the window system destroying
+    // its window), the program ends with it.
+    QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
+    termination.setWindow(window);
+    if (!termination.pending()) window->show();
+    QTimer::singleShot(0, &termination, &TerminationHandler::mainLoopStarted);
+    const int result = app.exec();
+    // A window the loop did not get round to deleting is destroyed here, which writes pref.ini.
+    delete window.data();
+    return result;
 }

@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QWindow>
 #include <QToolButton>
 
 #include "con_colors.h"
@@ -21,7 +22,10 @@
 #include "hint_caption.h"
 #include "hint_window.h"
 #include "map_widget.h"
+#include "message_boxes.h"
+#include "native_window_watch.h"
 #include "kill_list.h"
+#include "stale_files.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "log.h"
@@ -48,12 +52,21 @@ TForm4::TForm4(const QString& exeDir, MainWindowDialogs dialogs, QWidget* parent
     setObjectName("Form4");
     SetProgramFolder(exeDir);
     buildControls();
+    // Boxes open over this window, so they stay in front of it when it stays on top.
+    setMessageBoxParent(this);
+    // Key preview: the map's keys are seen before the focused control handles them.
+    qApp->installEventFilter(this);
+    WatchNativeWindowDestroyed(this, [this] { nativeWindowGone(); });
     FormCreate();
 }
 
 TForm4::~TForm4()
 {
     FormDestroy();
+    // The controls are deleted after this window's own part is gone; what they signal while
+    // going (an edit losing the focus finishes its editing) must not reach it.
+    qApp->removeEventFilter(this);
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void TForm4::check_folder(const QString& path)
@@ -87,6 +100,7 @@ void TForm4::FormCreate()
     settings = WindowSettings();
     trace("folders");
     apply_killlist();
+    RemoveStaleSaveTemporaries(ExeDir, AjoutsDir);
     trace("killlist");
     InitConColors();
 
@@ -95,9 +109,14 @@ void TForm4::FormCreate()
     load_prefs(ExeDir + kPrefFileName, Preferences, settings);
     InterfaceLang = settings.InterfaceLang;
     DatabaseLang = settings.DatabaseLang;
-    // Names from the settings find their folders by their normalised form.
-    if (auto lang = FindFolderNormalized(ResDir, InterfaceLang)) InterfaceLang = *lang;
-    if (auto db = FindFolderNormalized(DatabaseDir, DatabaseLang)) DatabaseLang = *db;
+    // Names from the settings find their folders by their normalised form. They are single
+    // folder names: a path is no name, and a database that no folder matches is no database
+    // (the first-start dialog asks). A language without its folder falls back when loaded.
+    if (auto lang = FindFolderNormalized(ResDir, InterfaceLang))
+        InterfaceLang = *lang;
+    else if (InterfaceLang.contains('/') || InterfaceLang.contains('\\') || InterfaceLang.startsWith('.'))
+        InterfaceLang.clear();
+    DatabaseLang = FindFolderNormalized(DatabaseDir, DatabaseLang).value_or(QString());
     trace("prefs");
     if (InterfaceLang.isEmpty() || DatabaseLang.isEmpty()) {
         trace("firstinfo");
@@ -168,10 +187,10 @@ void TForm4::applyWindowPlacement()
     int w = settings.MAPW, h = settings.MAPH, top = settings.MAPT, left = settings.MAPL;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
-        w = std::clamp(w, 300, avail.width());
-        h = std::clamp(h, 200, avail.height());
+        // No larger than the screen; the window's own minimum size applies below that.
+        w = std::min(w, avail.width());
+        h = std::min(h, avail.height());
         // Keep the title bar reachable on some screen, whatever pref.ini says.
-        const QRect wanted(left, top, w, h);
         bool reachable = false;
         for (QScreen* s : QGuiApplication::screens())
             if (s->availableGeometry().intersects(QRect(left, top, w, 30))) reachable = true;
@@ -179,8 +198,9 @@ void TForm4::applyWindowPlacement()
             left = avail.left() + 50;
             top = avail.top() + 50;
         }
-        (void)wanted;
     }
+    // The saved top and left are those of the frame (move places the frame), the width and
+    // height those of the client area, as writeSettingsBack keeps them.
     resize(w, h);
     move(left, top);
 }
@@ -276,11 +296,16 @@ void TForm4::writeSettingsBack()
     settings.OffsetX = scene.view.OffsetX;
     settings.OffsetY = scene.view.OffsetY;
     settings.Zoom = scene.view.Zoom;
-    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    // The normal (restored) rectangle: frame position, client size, the way
+    // applyWindowPlacement restores it, so a start and a close leave it where it was.
+    const QRect normal = (isMaximized() || isMinimized() || isFullScreen()) && normalGeometry().isValid()
+                             ? normalGeometry()
+                             : geometry();
+    const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft(); // border, title bar
     settings.MAPW = normal.width();
     settings.MAPH = normal.height();
-    settings.MAPT = normal.top();
-    settings.MAPL = normal.left();
+    settings.MAPT = normal.top() - frameOffset.y();
+    settings.MAPL = normal.left() - frameOffset.x();
     settings.CurrentMapId = scene.CurrentMapId;
     settings.Edit_lvl_min = ToCp1252(Edit_lvl_min->text()).value_or("0");
     settings.Edit_lvl_max = ToCp1252(Edit_lvl_max->text()).value_or("99");
@@ -321,6 +346,14 @@ void TForm4::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TForm4::nativeWindowGone()
+{
+    if (destroyed_ || close()) return;
+    hide();
+    if (QWindow* handle = windowHandle()) handle->destroy();
+    show();
 }
 
 bool TForm4::FormCloseQuery()

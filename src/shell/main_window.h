@@ -25,6 +25,7 @@ class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -87,6 +88,11 @@ public:
 
     // Frame and commands.
     void affiche_masterliste();
+    // The side-panel page buttons (index 0..3). A click handler: when its button is down it
+    // releases the others and brings its page forward; then the side-panel rule.
+    void but_listeClick(int index);
+    // Presses a page button (down, never toggled up) and runs its click handler.
+    void press_liste(int index);
     // The side panel shows while a page button is down and the window is 300 pixels wide or more.
     void applySidePanelRule(int windowWidth);
     void StayOnTop();
@@ -104,6 +110,9 @@ public:
     void CombocheckChange();
     void apply_categfilter();
     void checkLodClick();
+    // Empties the waypoint list, repaints and brings the waypoint menu items in line.
+    void erase_listWP();
+    void update_waypointmenu();
     void ZoomBarChange(int position);
     void show_feedback(int id, int seconds, const std::string& text1, const std::string& text2) override;
     void TimerfeedbackTimer();
@@ -114,6 +123,9 @@ public:
     void but_autoupClick();
     void but_editmodeClick();
     bool FormCloseQuery();
+    // The window system destroyed this window's native window (another program closed it):
+    // the window closes as a close does; when the save question is cancelled it is shown anew.
+    void nativeWindowGone();
     void init_hinttime(int milliseconds);
 
     // The map: shows a node's map, selects and centres; forgets the map shown.
@@ -124,6 +136,10 @@ public:
     void showInfoPanel(const InfoPanelContent& content);
     void imagehint(const std::string& text);
     void repaintMap();
+    // A text edit of this window (where typed characters belong) holds the keyboard focus.
+    bool textEditHasFocus() const;
+    // The window drag; tests replace it to see that a press on the tool bar asks for it.
+    std::function<bool(QWidget*)> windowDrag;
 
     // Location editing (main_window_edit.cpp).
     int addnode(const rnew_node& record);
@@ -189,6 +205,7 @@ public:
     QTreeWidget* TreeRedir = nullptr;
     QSlider* ZoomBar = nullptr;
     QWidget* PanelDock = nullptr;
+    QLabel* Image1 = nullptr; // the database's icon (ico.bmp) on ToolBar1
     QStackedWidget* Pages = nullptr;
     QToolBar *ToolBar1 = nullptr, *ToolBar2 = nullptr, *ToolBar3 = nullptr;
     QToolButton *but_stay = nullptr, *but_autoup = nullptr, *but_tips = nullptr, *but_pref = nullptr,
@@ -226,7 +243,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -246,6 +262,9 @@ private:
     QAction* addMenuItem(QMenu* menu, const char* name, int tag);
     QToolButton* addToolButton(QToolBar* bar, const char* name, int tag, int image, bool checkable, bool down);
     void writeSettingsBack();
+    // Key preview: the map's keys, seen before the focused control of this window.
+    bool previewKey(QObject* receiver, QKeyEvent* event);
+    void afterTreePaint();
 
     MainWindowDialogs dialogs_;
     std::unique_ptr<AdditionsFile> additions_;

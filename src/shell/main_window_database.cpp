@@ -8,6 +8,8 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QLabel>
+#include <QPixmap>
 #include <QTreeWidget>
 
 #include "cp1252.h"
@@ -25,13 +27,16 @@
 #include "main_window.h"
 #include "map_input.h"
 #include "map_widget.h"
+#include "map_paths.h"
 #include "master_file.h"
 #include "progress_bar.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
+#include "text_files.h"
 #include "url_list.h"
+#include "widget_helpers.h"
 
 void TForm4::load_database()
 {
@@ -45,7 +50,7 @@ void TForm4::load_database()
     if (CommonData)
         for (const auto& c : CommonData->categories)
             ComboCateg->addItem(ToDisplay(c->name), QVariant::fromValue<quintptr>(quintptr(c.get())));
-    ComboCateg->model()->sort(0);
+    SortComboItems(ComboCateg);
     ComboCateg->setCurrentIndex(0);
 
     const std::string all = GetCaptionText(73);
@@ -55,6 +60,7 @@ void TForm4::load_database()
     if (CommonData)
         for (const auto& c : CommonData->categories)
             Combocheck->addItem(ToDisplay(c->name), QVariant::fromValue<quintptr>(quintptr(c.get())));
+    SortComboItems(Combocheck);
     Combocheck->setCurrentIndex(Combocheck->findText(ToDisplay(all)));
     Combocheck->blockSignals(false);
 
@@ -122,12 +128,15 @@ void TForm4::load_database()
         hooks.progressEnd = [this] { G32_ProgressBar1->hide(); };
         MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
         master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
-        master.loadmaster2();
+        const bool masterWhole = master.loadmaster2();
         DatabaseDate = master.DatabaseDate;
         trace("loadmaster2");
-        additions_->Loadref();
+        additions_->Loadref(masterWhole && RealmInfo->mapIndex->loadedWhole && CommonData
+                            && CommonData->categoriesWhole);
         trace("loadref");
         if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
+            QPixmap picture;
+            if (picture.load(*ico)) Image1->setPixmap(picture);
             listmenu.clear();
             assign_icon(listmenu, QSize(16, 16), *ico);
         }
@@ -148,10 +157,9 @@ void TForm4::load_tips()
     TipsLineHeight = 0;
     TipsList.clear();
     const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/tips.txt");
-    std::vector<uint8_t> bytes;
-    if (!path || !ReadWholeFile(*path, bytes)) return;
-    const std::string text(bytes.begin(), bytes.end());
-    TipsList = SplitTextLines(text);
+    std::string text;
+    if (!path || !ReadTextFileCapped(*path, text)) return;
+    TipsList = ParseTips(text);
     QFont font("Arial");
     font.setPixelSize(11);
     const QFontMetrics metrics(font);
@@ -207,6 +215,7 @@ void TForm4::update_concolors()
 void TForm4::update_node_visibility()
 {
     ::update_node_visibility(MyTreeStore, levelFilter, RecolourAll);
+    update_pathcolors(scene); // a route in its location's colour follows the new level colour
     repaintMap();
 }
 
@@ -257,12 +266,5 @@ void TForm4::Sauver1Click()
 void TForm4::Timer3Timer()
 {
     if (!additions_ || !MyTreeStore.AutosaveAllowed) return;
-    if (Preferences.PSEU.empty()) {
-        // An autosave never opens a dialog: without a nickname the header says "Anonymous".
-        Timer3.stop();
-        additions_->SaveRef_add(additions_->additionsPath());
-        setAutosaveTimer(Preferences.AUTO);
-    } else {
-        additions_->SaveRef(additions_->additionsPath());
-    }
+    additions_->SaveRef(additions_->additionsPath());
 }

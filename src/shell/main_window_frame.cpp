@@ -34,6 +34,7 @@
 #include "hint_window.h"
 #include "image_helpers.h"
 #include "log.h"
+#include "text_files.h"
 #include "text_helpers.h"
 #include "map_widget.h"
 #include "location_tree_model.h"
@@ -42,6 +43,8 @@
 #include "map_input.h"
 #include "link_codes.h"
 #include "map_interaction.h"
+#include "map_paths.h"
+#include "map_renderer.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
@@ -135,6 +138,11 @@ void TForm4::buildToolBars()
     but_editmode = addToolButton(ToolBar1, "but_editmode", 13, 24, true, false);
     but_sav = addToolButton(ToolBar1, "but_sav", 7, 14, false, false);
     but_mail = addToolButton(ToolBar1, "but_mail", 16, 21, false, false);
+    Image1 = new QLabel(ToolBar1);
+    Image1->setObjectName("Image1");
+    Image1->setProperty("Tag", 5);
+    Image1->setContentsMargins(4, 0, 4, 0);
+    ToolBar1->addWidget(Image1);
     connect(but_stay, &QToolButton::clicked, this, &TForm4::StayOnTop);
     connect(but_autoup, &QToolButton::clicked, this, &TForm4::but_autoupClick);
     connect(but_tips, &QToolButton::clicked, this, [this] { repaintMap(); });
@@ -146,18 +154,19 @@ void TForm4::buildToolBars()
     ToolBar2 = addToolBar("ToolBar2");
     ToolBar2->setObjectName("ToolBar2");
     ToolBar2->setMovable(false);
+    ToolBar2->installEventFilter(this);
+    // The last bar of the row takes the free width: a spacer in front keeps its buttons at
+    // the right edge, and presses on it reach the bar, which drags the window.
+    auto* spacer = new QWidget(ToolBar2);
+    spacer->setObjectName("ToolBarSpace");
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    spacer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ToolBar2->addWidget(spacer);
     const int listImages[4] = {2, 0, 6, 7};
     for (int i = 0; i < 4; ++i) {
         const std::string name = "but_liste" + std::to_string(i + 1);
         but_liste[size_t(i)] = addToolButton(ToolBar2, name.c_str(), 20 + i, listImages[i], true, i == 0);
-        connect(but_liste[size_t(i)], &QToolButton::clicked, this, [this, i](bool down) {
-            // One group in which all may be up: pressing one releases the others.
-            if (down)
-                for (int j = 0; j < 4; ++j)
-                    if (j != i) but_liste[size_t(j)]->setChecked(false);
-            if (down) Pages->setCurrentIndex(i);
-            affiche_masterliste();
-        });
+        connect(but_liste[size_t(i)], &QToolButton::clicked, this, [this, i] { but_listeClick(i); });
     }
 
     ToolBar3 = new QToolBar("ToolBar3", this);
@@ -246,7 +255,10 @@ void TForm4::buildSidePanel()
 {
     PanelDock = new QWidget(this);
     PanelDock->setObjectName("PanelDock");
-    PanelDock->setFixedWidth(260);
+    // 260 pixels when the window has room; narrower windows squeeze it, so a window can be
+    // made narrow enough for the side-panel rule to hide it.
+    PanelDock->setMinimumWidth(120);
+    PanelDock->setMaximumWidth(260);
     auto* dockLayout = new QVBoxLayout(PanelDock);
     dockLayout->setContentsMargins(0, 0, 0, 0);
     Pages = new QStackedWidget(PanelDock);
@@ -274,6 +286,7 @@ void TForm4::buildSidePanel()
     MyTreeModel = new LocationTreeModel(MyTreeStore, this);
     MyTree = new LocationTreeView(MyTreeStore, *MyTreeModel, TabSheet1);
     page1->addWidget(MyTree, 1);
+    MyTree->onAfterPaint = [this] { afterTreePaint(); };
     MyTree->onFocusChanged = [this](int node) {
         if (node == kNoTreeNode) return;
         switch (MyTreeStore.levelOf(node)) {
@@ -418,17 +431,23 @@ void TForm4::buildSearchAndInfoPages()
 
 bool TForm4::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ToolBar1 && event->type() == QEvent::MouseButtonPress &&
+    if ((watched == ToolBar1 || watched == ToolBar2) && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         movefiche();
         return true;
     }
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return previewKey(watched, static_cast<QKeyEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm4::movefiche()
 {
-    StartWindowDrag(this);
+    if (windowDrag)
+        windowDrag(this);
+    else
+        StartWindowDrag(this);
 }
 
 void TForm4::StayOnTop()
@@ -439,6 +458,25 @@ void TForm4::StayOnTop()
 void TForm4::affiche_masterliste()
 {
     applySidePanelRule(width());
+}
+
+void TForm4::but_listeClick(int index)
+{
+    if (index < 0 || index > 3) return;
+    // One group in which all may be up: a button going down releases the others.
+    if (but_liste[size_t(index)]->isChecked()) {
+        for (int j = 0; j < 4; ++j)
+            if (j != index) but_liste[size_t(j)]->setChecked(false);
+        Pages->setCurrentIndex(index);
+    }
+    affiche_masterliste();
+}
+
+void TForm4::press_liste(int index)
+{
+    if (index < 0 || index > 3) return;
+    but_liste[size_t(index)]->setChecked(true);
+    but_listeClick(index);
 }
 
 void TForm4::applySidePanelRule(int windowWidth)
@@ -502,22 +540,8 @@ void TForm4::init_formcaption()
 
 void TForm4::assign_icon(std::vector<QImage>& list, QSize iconSize, const QString& stripFileName)
 {
-    QImage strip;
-    if (!strip.load(stripFileName) || iconSize.width() <= 0) {
+    if (!LoadIconStrip(stripFileName, iconSize, list))
         ShowRessourceMessage(47, false, ToCp1252(QFileInfo(stripFileName).fileName()).value_or(""));
-        return;
-    }
-    strip = strip.convertToFormat(QImage::Format_ARGB32);
-    MakeColorTransparent(strip, 0xFFFFFF);
-    const int w = iconSize.width(), h = iconSize.height();
-    for (int i = 0; i <= strip.width() / w; ++i) {
-        QImage icon(w, h, QImage::Format_ARGB32);
-        icon.fill(0);
-        QPainter p(&icon);
-        p.drawImage(QPoint(0, 0), strip, QRect(i * w, 0, w, h));
-        p.end();
-        list.push_back(icon);
-    }
 }
 
 void TForm4::show_about(bool creditsPage)
@@ -531,16 +555,12 @@ void TForm4::load_sitelinks(QMenu* parentItem)
     parentItem->clear();
     const auto path = ResolveExistingPath(ResDir, InterfaceLang + "/link.txt");
     if (!path) return;
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(*path, bytes)) return;
-    const std::string text(bytes.begin(), bytes.end());
-    const std::vector<std::string> lines = SplitTextLines(text);
-    for (size_t i = 1; i < lines.size(); ++i) {
-        const size_t eq = lines[i].find('=');
-        if (eq == std::string::npos) continue;
-        SiteList.push_back({lines[i].substr(0, eq), lines[i].substr(eq + 1)});
-        const int index = int(SiteList.size()) - 1;
-        QAction* a = parentItem->addAction(ToDisplay(SiteList.back().caption));
+    std::string text;
+    if (!ReadTextFileCapped(*path, text)) return;
+    SiteList = ParseSiteLinks(text);
+    for (size_t i = 0; i < SiteList.size(); ++i) {
+        const int index = int(i);
+        QAction* a = parentItem->addAction(ToDisplay(SiteList[i].caption));
         connect(a, &QAction::triggered, this, [this, index] { lienClick(index); });
     }
 }
@@ -575,6 +595,7 @@ void TForm4::CombocheckChange()
 {
     checkLod->setChecked(Combocheck->currentText() == ToDisplay(GetCaptionText(73)));
     apply_categfilter();
+    checkLodClick();
 }
 
 void TForm4::apply_categfilter()
@@ -597,11 +618,25 @@ void TForm4::apply_categfilter()
         for (int map : MyTreeStore.roots()) MyTreeStore.setCheckState(map, NodeCheck::Checked);
     }
     MyTreeStore.EndUpdate();
+    // The paths and links follow the new check marks after the tree's paint; a tree that is
+    // not on screen does not paint, so they follow at once.
+    if (!MyTree->isVisible()) afterTreePaint();
+    repaintMap();
+}
+
+void TForm4::afterTreePaint()
+{
+    if (!MyTreeStore.ChecksChanged) return;
+    MyTreeStore.ChecksChanged = false;
+    build_paths(scene);
+    build_links(scene);
     repaintMap();
 }
 
 void TForm4::checkLodClick()
 {
+    scene.overlays.levelOfDetail = checkLod->isChecked();
+    update_lod(scene);
     repaintMap();
 }
 

@@ -1,5 +1,6 @@
 // The main window's map: the map control, its loading, painting and input, the hints and
 // the info page, the markers and the positions page, wired to the map view's parts.
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -90,9 +92,7 @@ void TForm4::setupMap()
     hooks.update_pathcolors = [this] { update_pathcolors(scene); };
     hooks.erase_listWP = [this] {
         waypoint1->setChecked(false);
-        const WaypointMenuState menu = update_waypointmenu(scene);
-        waypoint1->setText(ToDisplay(menu.caption));
-        wpdefaire1->setEnabled(menu.undoEnabled);
+        update_waypointmenu();
     };
     hooks.affiche_memoinfo = [this](int node, int mode) { interaction->affiche_memoinfo(node, mode); };
     hooks.repaintTree = [this] { MyTree->viewport()->update(); };
@@ -137,12 +137,7 @@ void TForm4::setupMap()
         if (const TNodeData* d = MyTreeStore.nodeData(node)) set_target_node(scene, *d);
     };
     ih.refresh_pathslinks = [this] { ::refresh_pathslinks(scene, RecolourAll); };
-    ih.showInfoPage = [this] {
-        but_liste[1]->setChecked(true);
-        for (int j : {0, 2, 3}) but_liste[size_t(j)]->setChecked(false);
-        Pages->setCurrentIndex(1);
-        affiche_masterliste();
-    };
+    ih.showInfoPage = [this] { press_liste(1); };
     ih.showInfoPanel = [this](const InfoPanelContent& c) { showInfoPanel(c); };
     ih.imagehint = [this](const std::string& text) { imagehint(text); };
     ih.show_feedback = [this](int id, int seconds, const std::string& arg) { show_feedback(id, seconds, arg, ""); };
@@ -156,15 +151,20 @@ void TForm4::setupMap()
     in.onPathAt = [this](int x, int y, int action) {
         const int node = path_at(scene, x, y);
         if (node == kNoTreeNode) return false;
-        interaction->affiche_memoinfo(node, action == 0 ? 0 : 2);
+        if (action == 0) {
+            interaction->affiche_memoinfo(node, 0);
+            return true;
+        }
+        // A click shows the route's location on the info page.
+        press_liste(1);
+        interaction->affiche_memoinfo(node, 2);
+        repaintMap();
         return true;
     };
     in.onAddWaypoint = [this] {
         const WaypointAdd r = add_waypoint(scene, scene.ZoneUnderMouse, scene.MouseZonePoint);
         if (r == WaypointAdd::TooFar) show_feedback(49, 4, "", "");
-        const WaypointMenuState menu = update_waypointmenu(scene);
-        waypoint1->setText(ToDisplay(menu.caption));
-        wpdefaire1->setEnabled(menu.undoEnabled);
+        update_waypointmenu();
         repaintMap();
     };
     in.onStatusText = [this](const std::string& text) { statusBar()->showMessage(ToDisplay(text)); };
@@ -182,7 +182,7 @@ void TForm4::setupMap()
     };
 
     ImageMapView->onMouseMove = [this](QMouseEvent* e) {
-        input->ImageMapMouseMove(e->position().toPoint(), false);
+        input->ImageMapMouseMove(e->position().toPoint(), textEditHasFocus());
     };
     ImageMapView->onMouseDown = [this](QMouseEvent* e) {
         if (e->button() == Qt::RightButton) return; // the context menu
@@ -196,13 +196,11 @@ void TForm4::setupMap()
 
     connect(waypoint1, &QAction::triggered, this, [this] {
         scene.waypointMode = waypoint1->isChecked();
-        erase_listWP(scene);
+        erase_listWP();
     });
     connect(wpdefaire1, &QAction::triggered, this, [this] {
         if (remove_last_waypoint(scene)) repaintMap();
-        const WaypointMenuState menu = update_waypointmenu(scene);
-        waypoint1->setText(ToDisplay(menu.caption));
-        wpdefaire1->setEnabled(menu.undoEnabled);
+        update_waypointmenu();
     });
     auto placeMarker = [this](tboussole& marker, QComboBox* combo, QLineEdit* ex, QLineEdit* ey) {
         const auto placed = place_marker_at_mouse(scene, marker, comboItems(combo), combo->currentIndex());
@@ -213,7 +211,7 @@ void TForm4::setupMap()
         }
         ex->setText(FromCp1252(placed->editX));
         ey->setText(FromCp1252(placed->editY));
-        if (MasterListShown) but_liste[3]->click();
+        if (MasterListShown) press_liste(3);
         repaintMap();
     };
     connect(BMy, &QAction::triggered, this, [=, this] { placeMarker(scene.MyPos, ComboBox4, Edit_myX, Edit_myY); });
@@ -352,14 +350,40 @@ void TForm4::showInfoPanel(const InfoPanelContent& c)
     for (const std::string& name : c.redirEntries) TreeRedir->addTopLevelItem(new QTreeWidgetItem({ToDisplay(name)}));
 }
 
-void TForm4::keyPressEvent(QKeyEvent* event)
+void TForm4::erase_listWP()
 {
-    // Character keys never act while a text edit has the focus.
+    ::erase_listWP(scene);
+    update_waypointmenu();
+}
+
+void TForm4::update_waypointmenu()
+{
+    const WaypointMenuState menu = ::update_waypointmenu(scene);
+    waypoint1->setText(ToDisplay(menu.caption));
+    wpdefaire1->setEnabled(menu.undoEnabled);
+}
+
+bool TForm4::textEditHasFocus() const
+{
     QWidget* focus = QApplication::focusWidget();
-    const bool inEdit = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus);
-    if (input && input->FormKeyDown(event->key())) return;
+    if (!focus || focus->window() != this) return false;
+    if (auto* e = qobject_cast<QLineEdit*>(focus)) return !e->isReadOnly();
+    if (auto* e = qobject_cast<QPlainTextEdit*>(focus)) return !e->isReadOnly();
+    if (auto* e = qobject_cast<QTextEdit*>(focus)) return !e->isReadOnly();
+    if (auto* c = qobject_cast<QComboBox*>(focus)) return c->isEditable();
+    return qobject_cast<QAbstractSpinBox*>(focus) != nullptr;
+}
+
+bool TForm4::previewKey(QObject* receiver, QKeyEvent* event)
+{
+    // The key is looked at once, where it is first delivered: the focused control of this
+    // window, or the window itself when none of its controls has the focus.
+    QWidget* focus = QApplication::focusWidget();
+    const bool first = focus && focus->window() == this ? receiver == focus : receiver == this;
+    if (!first || !input) return false;
+    if (input->FormKeyDown(event->key())) return true;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const QString text = event->text();
-    if (input && text.size() == 1 && text[0].unicode() < 128 && input->FormKeyPress(char(text[0].unicode()), inEdit))
-        return;
-    QMainWindow::keyPressEvent(event);
+    return text.size() == 1 && text[0].unicode() < 128 &&
+           input->FormKeyPress(char(text[0].unicode()), textEditHasFocus());
 }

@@ -52,6 +52,11 @@ public:
         const auto it = firstZone_.find(uint16_t(zoneId));
         return it == firstZone_.end() ? kNoTreeNode : it->second;
     }
+    bool hasCategoryNode(int zoneNode, uint32_t categoryId) const override
+    {
+        return zoneNode != kNoTreeNode && std::any_of(categories_.begin(), categories_.end(),
+                                                      [&](const auto& c) { return c->id == categoryId; });
+    }
     std::vector<int> locationsAt(int zoneNode, uint16_t x, uint16_t y) const override
     {
         const auto it = points_.find(key(zoneNode, x, y));

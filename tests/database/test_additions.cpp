@@ -210,6 +210,9 @@ TEST_F(AdditionsTest, MergeRules)
         {"attributes not hexadecimal", true, line("Camp", "7|1|5|5", "", "", "G" + kZeros.substr(1)), O::Kept, 0, 0, 0, 0, true},
         {"too few fields", true, "Camp||7|1|5|5", O::Kept, 0, 0, 0, 0, true},
         {"empty name", true, line("", "7|1|5|5"), O::Kept, 0, 0, 0, 0, true},
+        {"a comment of the user's", true, "# checked in game", O::Kept, 0, 0, 0, 0, true},
+        {"numbers after blanks", true, line("Camp", " 7|  1|\t5|5"), O::Added, 1, 1, 0, 1, true},
+        {"a blank inside a number", true, line("Camp", "7|1|5 |5"), O::Kept, 0, 0, 0, 0, true},
     };
     for (const MergeCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -221,7 +224,8 @@ TEST_F(AdditionsTest, MergeRules)
         EXPECT_EQ(w.file.DroppedAdditions, c.dropped);
         EXPECT_EQ(int(w.store.liveLocations()) - int(before), c.liveDelta);
         EXPECT_EQ(w.store.nodeData(w.loup) != nullptr, c.loupStays);
-        EXPECT_EQ(w.file.KeptLines, c.outcome == O::Kept ? std::vector<std::string>{c.line} : std::vector<std::string>{});
+        const bool kept = c.outcome == O::Kept || c.outcome == O::Locked;
+        EXPECT_EQ(w.file.KeptLines, kept ? std::vector<std::string>{c.line} : std::vector<std::string>{});
     }
 
     // 20 hex digits, of either case, fill the first two words and leave the third 0.
@@ -235,63 +239,96 @@ TEST_F(AdditionsTest, LoadRewritesDroppedLinesAndKeepsUnplacedOnesInFileOrder)
     const std::string lost = line("Lost", "8|1|5|5"), bad = "Bad||7|one|5|5||";
     writeBytes(path, header + line("Camp", "7|1|5|5") + "\r\n" + lost + "\n" + line("Copy", "7|1|5|5") + "\r" + bad);
     World w;
-    w.file.Loadref();
+    w.file.Loadref(true);
     EXPECT_EQ(w.host.logs.at(0), "merged 1 [1]");
     EXPECT_EQ(w.host.feedback, std::vector<std::string>{"S4/6:1:Vmar_ajouts_Test.txt"});
     EXPECT_EQ(w.file.DroppedAdditions, 0);
     const auto lines = fileLines(path);
     EXPECT_EQ(std::vector(lines.begin() + 2, lines.end()),
               (std::vector<std::string>{"Camp||7|1|5|5|10|12||0|0||000000000000000000000000|||", lost, bad}));
+    // The file as it was before the rewrite is kept beside it.
+    EXPECT_EQ(readBytes(path + ".bak"), header + line("Camp", "7|1|5|5") + "\r\n" + lost + "\n" + line("Copy", "7|1|5|5") + "\r" + bad);
+
+    // Without a backup nothing is dropped: the file stays and the line is kept for the next save.
+    const std::string withCopy = header + line("Camp", "7|1|5|5") + "\r\n" + line("Copy", "7|1|5|5") + "\r\n";
+    writeBytes(path, withCopy);
+    QFile::remove(path + ".bak");
+    QDir().mkpath(path + ".bak");
+    World noBackup;
+    noBackup.file.Loadref(true);
+    EXPECT_EQ(readBytes(path), withCopy);
+    EXPECT_EQ(noBackup.file.DroppedAdditions, 0);
+    EXPECT_EQ(noBackup.file.KeptLines, std::vector<std::string>{line("Copy", "7|1|5|5")});
+    QDir(path + ".bak").removeRecursively();
 
     writeBytes(path, header); // nothing merged, nothing rewritten
     World empty;
-    empty.file.Loadref();
+    empty.file.Loadref(true);
     EXPECT_EQ(empty.host.logs, (std::vector<std::string>{"merged 0 [0]", ""}));
     EXPECT_EQ(readBytes(path), header);
 
     // An older-format line kept under the newer header loses field 14: it still has no id.
     writeBytes(path, "#v200\r\n" + line("Lost", "8|1|5|5", "ABC", "x|y"));
     World old;
-    old.file.Loadref();
+    old.file.Loadref(true);
     ASSERT_TRUE(old.file.SaveRef_add(path));
     EXPECT_EQ(fileLines(path).at(2), line("Lost", "8|1|5|5", "", "x|y"));
 }
 
-TEST_F(AdditionsTest, FileNotMergedIsNeverWrittenOver)
+TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
 {
-    const std::string original = header + line("Mine", "7|1|5|5") + "\r\n";
-    auto expectRefused = [&](World& w) {
-        writeBytes(path, original);
+    const std::string mine = line("Mine", "7|1|5|5"), change = line("Loup", "7|1|100|200", "000298", "new");
+    struct Case {
+        const char* what;
+        std::string file;
+        uint32_t headerValue;
+        bool databaseWhole;
+        std::vector<std::string> kept;
+    };
+    const std::vector<Case> cases = {
+        {"header value 0", header + mine + "\r\n" + change + "\r\n# note\r\n", 0, true, {mine, change, "# note"}},
+        {"database not whole", header + mine + "\r\n\r\n" + change, 1, false, {mine, change}},
+        {"older format", "#v200\r\n" + line("Old", "7|1|5|5", "AB"), 0, true, {line("Old", "7|1|5|5")}},
+        {"unknown header", "#v300-x\r\n" + mine, 1, true, {"#v300-x", mine}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(path, c.file);
+        World w;
+        w.realm.headerValue = c.headerValue;
+        w.file.Loadref(c.databaseWhole);
+        EXPECT_EQ(w.store.liveLocations(), 2u); // nothing merged, the database location stays
+        EXPECT_EQ(w.file.DroppedAdditions, 0);
+        EXPECT_EQ(readBytes(path), c.file);
+        EXPECT_FALSE(QFile::exists(path + ".bak"));
+
+        // Saves, autosaves and the closing question work; the old lines follow the tree's.
         w.store.addnode(location("New", 7, 1, 9, 9, 0, 0));
         w.file.toggle_tagnew(true);
-        EXPECT_FALSE(w.file.SaveRef(path)); // save button and autosave
         boxes.answer = kAnswerYes;
-        EXPECT_FALSE(w.file.confirm_sauver(1)); // closing: Yes does not close
-        EXPECT_TRUE(w.file.AdditionsModified);
-        EXPECT_EQ(w.host.feedback.back(), "S6/6:Vmar_ajouts_Test.txt:");
-        EXPECT_NE(w.host.logs.back().find("not merged"), std::string::npos);
-        boxes.answer = kAnswerNo;
-        EXPECT_TRUE(w.file.confirm_sauver(1)); // leaving without saving stays possible
-        EXPECT_EQ(readBytes(path), original);
-    };
-
-    writeBytes(path, original);
-    World noMaster; // no master file, or a damaged one: no header value
-    noMaster.realm.headerValue = 0;
-    noMaster.file.Loadref();
-    EXPECT_EQ(noMaster.store.liveLocations(), 2u);
-    expectRefused(noMaster);
-
-    writeBytes(path, "#v300\r\n" + line("Mine", "7|1|5|5"));
-    World badHeader;
-    badHeader.file.Loadref();
+        EXPECT_TRUE(w.file.confirm_sauver(1));
+        EXPECT_TRUE(w.file.SaveRef(path));
+        auto lines = fileLines(path);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[2], "New||7|1|9|9|10|12||0|0||000000000000000000000000|||d");
+        EXPECT_EQ(std::vector(lines.begin() + 3, lines.end()), c.kept);
+        EXPECT_EQ(w.host.feedback.back(), "S5/4:Vmar_ajouts_Test.txt:" + AjoutsDir.toStdString());
+    }
     EXPECT_EQ(boxes.info, std::vector<QString>{"s37::"});
-    EXPECT_EQ(badHeader.store.liveLocations(), 2u);
-    expectRefused(badHeader);
+
+    // A file that cannot be read is never written over.
+    QFile::remove(path);
+    QDir().mkpath(path);
+    World unreadable;
+    unreadable.file.Loadref(true);
+    unreadable.file.toggle_tagnew(true);
+    EXPECT_FALSE(unreadable.file.SaveRef(path));
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    QDir(path).removeRecursively();
 
     writeBytes(path, ""); // an empty file holds nothing to protect
     World emptyFile;
-    emptyFile.file.Loadref();
+    emptyFile.file.Loadref(true);
     EXPECT_TRUE(emptyFile.file.SaveRef_add(path));
 }
 
@@ -300,7 +337,7 @@ TEST_F(AdditionsTest, FailedWriteKeepsTheOldFileAndCancelsTheConfirmation)
     const std::string original = header + line("Mine", "7|1|5|5") + "\r\n";
     writeBytes(path, original);
     World w;
-    w.file.Loadref();
+    w.file.Loadref(true);
     w.file.toggle_tagnew(true);
 
     QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);

@@ -187,22 +187,6 @@ TEST_F(DataTablesTest, PrefsRoundTripByteForByte)
     EXPECT_EQ(k.defaultIconIndex, 0u); // the itemcateg.bin values stay for the reset
 }
 
-TEST_F(DataTablesTest, PrefsWrittenFromTheCategoryValues)
-{
-    // Without a file: one record per category, in list order, from the itemcateg.bin values.
-    auto c = withCategories(withIds({3, 7}));
-    c->LoadCategoryPrefs(prefPath());
-    EXPECT_EQ(c->CategoryPrefsBytes(), prefBytes({unchanged(3), unchanged(7)}));
-
-    // The font name is cut to 40 bytes, the size to its low byte.
-    c->categories[0]->font.setFamily(QString(45, QChar('n')));
-    c->categories[0]->font.setPointSize(300);
-    const Bytes out = c->CategoryPrefsBytes();
-    EXPECT_EQ(out[14], 40);
-    EXPECT_EQ(std::string(out.begin() + 15, out.begin() + 55), std::string(40, 'n'));
-    EXPECT_EQ(out[55], 300 & 0xFF);
-}
-
 TEST_F(DataTablesTest, SharedIdPrefsGoToTheFirstCategoryWithThatId)
 {
     auto c = withCategories(withIds({7, 7, 3}));

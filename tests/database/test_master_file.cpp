@@ -165,18 +165,25 @@ TEST_F(MasterFileTest, BadFilesAddNothing)
     EXPECT_EQ(logs.size(), 6u); // the timing and an empty line after each
     EXPECT_EQ(realm.headerValue, 0u);
 
-    // Cut short: the open record, a string running past the end, half a u32.
+    // Cut short: the open record, a string running past the end, half a u32. Records read
+    // before the cut stay, but the file is not whole (S38: the additions are not merged).
     for (const std::vector<uint8_t>& tail : {std::vector<uint8_t>{}, {1, 200, 0, 'a'}, {201, 1, 2}}) {
         MasterWriter cut;
         cut.str(1, "cut").u16(2, 7).u8(3, 3).bytes.insert(cut.bytes.end(), tail.begin(), tail.end());
         MemoryStream s = cut.stream();
-        EXPECT_TRUE(loader.process_file(s));
+        EXPECT_FALSE(loader.process_file(s));
     }
     MemoryStream tiny;
     tiny.write("VMAR", 4);
     EXPECT_FALSE(loader.process_file(tiny));
     EXPECT_EQ(store.liveLocations(), 0u);
     EXPECT_EQ(realm.headerValue, 0u);
+
+    // A whole file but for its end tag: its records stay, and the file is damaged.
+    boxes.info.clear();
+    EXPECT_FALSE(loadFile(MasterWriter().u32(201, 5).str(1, "x").u16(2, 7).u8(3, 3).end().deflated()));
+    EXPECT_EQ(boxes.info, (std::vector<QString>{"cannot inflate master_vmar.loc"}));
+    EXPECT_EQ(store.liveLocations(), 1u);
 }
 
 } // namespace

@@ -5,6 +5,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ctime>
+
+#include <QTimeZone>
+
 #include "delphi_conv.h"
 #include "file_io.h"
 #include "test_util.h"
@@ -98,8 +102,21 @@ TEST(DelphiConv, TrimAndNumbers)
     EXPECT_DOUBLE_EQ(DateTimeToDays(QDateTime(QDate(1899, 12, 30), QTime(12, 0))), 0.5);
     EXPECT_DOUBLE_EQ(DateTimeToDays(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), -1.25);
     for (const QDateTime& t : {QDateTime(QDate(2024, 3, 15), QTime(18, 30, 15, 250)),
-                               QDateTime(QDate(1899, 12, 29), QTime(6, 0))})
-        EXPECT_EQ(DaysToDateTime(DateTimeToDays(t)), t);
+                               QDateTime(QDate(1899, 12, 29), QTime(6, 0))}) {
+        const QDateTime back = DaysToDateTime(DateTimeToDays(t));
+        EXPECT_EQ(std::pair(back.date(), back.time()), std::pair(t.date(), t.time()));
+    }
+    // 02:30 on the last Sunday of March does not exist in Paris time; a day count has no zone.
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "Europe/Paris");
+    tzset();
+    const double gap = DateTimeToDays(QDateTime(QDate(2024, 3, 31), QTime(2, 30), Qt::UTC));
+    EXPECT_EQ(DaysToDateTime(gap).toString("dd/MM/yyyy hh:mm:ss"), "31/03/2024 02:30:00");
+    if (oldTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldTz);
+    tzset();
 }
 
 } // namespace

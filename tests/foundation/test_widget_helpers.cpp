@@ -101,6 +101,24 @@ TEST(Icons, LoadStripIconCutsAndMakesWhiteTransparent)
             for (int x = 0; x < none.width(); ++x) ASSERT_EQ(qAlpha(none.pixel(x, y)), 0);
     }
     EXPECT_EQ(LoadStripIcon(dir.filePath("missing.bmp"), 16, 0).size(), QSize(16, 16));
+
+    // The whole strip: one icon per started width and one more; transparent pixels are 0.
+    std::vector<QImage> icons;
+    ASSERT_TRUE(LoadIconStrip(path, QSize(11, 11), icons));
+    ASSERT_EQ(icons.size(), 4u);
+    EXPECT_EQ(icons[0].pixel(10, 10), 0xFFFF0000u);
+    EXPECT_EQ(icons[1].pixel(3, 4), 0xFF0000FFu);
+    EXPECT_EQ(icons[1].pixel(0, 0), 0u);
+    EXPECT_EQ(icons[3].pixel(5, 5), 0u);
+    EXPECT_FALSE(LoadIconStrip(dir.filePath("missing.bmp"), QSize(11, 11), icons));
+    // A file of a few bytes that declares a strip half a million pixels wide.
+    QImage wide(524321, 1, QImage::Format_Mono);
+    wide.fill(0);
+    const QString widePath = dir.filePath("wide.bmp");
+    ASSERT_TRUE(wide.save(widePath, "BMP"));
+    icons.clear();
+    ASSERT_TRUE(LoadIconStrip(widePath, QSize(11, 11), icons));
+    EXPECT_EQ(icons.size(), size_t(kMaxStripIcons));
     SetLogSink({});
 }
 

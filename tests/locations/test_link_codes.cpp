@@ -10,7 +10,8 @@
 TEST(PlaceCode, WrittenReadAndFoundBySixteenBitZoneId)
 {
     EXPECT_EQ(buildPlaceCode(12, 0, 65535), "J_1000C0000FFFF");
-    for (const char* typed : {"  j_1000c0000ffff\t", "J_#000C0000FFFF"}) { // kind not read
+    // The kind is not read, nor what follows the fifteenth character.
+    for (const char* typed : {"  j_1000c0000ffff\t", "J_#000C0000FFFF", "J_1000C0000FFFF0", "J_1000C0000FFFF zz"}) {
         const PlaceCode c = readPlaceCode(typed);
         ASSERT_EQ(c.status, PlaceCodeStatus::Ok) << typed;
         EXPECT_EQ(c.zoneId, 12);
@@ -35,8 +36,8 @@ TEST(PlaceCode, RefusesTextsThatAreNotWholePlaceCodes)
         EXPECT_EQ(readPlaceCode(text).status, PlaceCodeStatus::NotPlaceCode) << text;
     EXPECT_EQ(readPlaceCode(" x_abc ").text, "X_ABC"); // quoted by the message
 
-    // Cut short (also by one digit), too long, or a field that is not hexadecimal.
-    for (const char* text : {"J_", "J_1000C0000", "J_1000C0000FFF", "J_1000C0000FFFF0", "J_1000G0000FFFF",
+    // Cut short (also by one digit), or a field that is not hexadecimal.
+    for (const char* text : {"J_", "J_1000C0000", "J_1000C0000FFF", "J_1000G0000FFFF",
                              "J_1000C00 0FFFF", "J_#############"})
         EXPECT_EQ(readPlaceCode(text).status, PlaceCodeStatus::BadFields) << text;
 }

@@ -49,15 +49,21 @@ struct MainWindowFixture {
     ScriptedBoxes boxes;
     int firstInfoCalls = 0;
 
-    explicit MainWindowFixture(bool writePrefs = true, int locations = 300)
+    // The sample folder's options; sample::buildDemoDatabase gives its content.
+    static sample::SampleOptions sampleOptions(int locations = 300)
     {
-        exe = dir.path() + "/";
         sample::SampleOptions options;
         options.locations = locations;
         options.zones = 6;
         options.categories = 6;
         options.imageSize = 64;
-        sample::makeSampleFolder(exe, options);
+        return options;
+    }
+
+    explicit MainWindowFixture(bool writePrefs = true, int locations = 300)
+    {
+        exe = dir.path() + "/";
+        sample::makeSampleFolder(exe, sampleOptions(locations));
         if (writePrefs) writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n");
         setMessageBoxes(&boxes);
     }

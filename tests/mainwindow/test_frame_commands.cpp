@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -8,35 +9,14 @@
 #include "main_window_fixture.h"
 #include "url_list.h"
 
-TEST(MainWindowFrame, SidePanelRuleAtThreeHundredPixels)
-{
-    MainWindowFixture f;
-    auto w = f.start();
-    w->show();
-    w->applySidePanelRule(300);
-    EXPECT_TRUE(w->MasterListShown);
-    EXPECT_TRUE(w->PanelDock->isVisible());
-    w->applySidePanelRule(299);
-    EXPECT_FALSE(w->MasterListShown);
-    EXPECT_FALSE(w->PanelDock->isVisible());
-    for (QToolButton* b : w->but_liste) EXPECT_FALSE(b->isChecked());
-    w->applySidePanelRule(600);
-    EXPECT_FALSE(w->MasterListShown); // comes back only with a page button
-    w->but_liste[2]->click();
-    EXPECT_TRUE(w->MasterListShown);
-    EXPECT_TRUE(w->PanelDock->isVisible());
-}
-
 TEST(MainWindowFrame, EditModeShowsItsCommands)
 {
     MainWindowFixture f;
     auto w = f.start();
-    w->but_editmode->setChecked(true);
-    w->but_editmodeClick();
+    QTest::mouseClick(w->but_editmode, Qt::LeftButton);
     EXPECT_TRUE(w->ajouter1->isVisible());
     EXPECT_EQ(ToDisplay(w->FeedbackList[w->FeedbackList.size() - 2].text), messageText(44).section('\n', -1));
-    w->but_editmode->setChecked(false);
-    w->but_editmodeClick();
+    QTest::mouseClick(w->but_editmode, Qt::LeftButton);
     EXPECT_FALSE(w->ajouter1->isVisible());
 }
 
@@ -85,13 +65,19 @@ TEST(UrlListFile, ReadsBackAndSurvivesBadFiles)
     write(MakeUrlBin({"x", "mail"}));
     EXPECT_FALSE(load_urllist());
     EXPECT_TRUE(UrlList.empty());
-    EXPECT_EQ(CurrentLangTag, 0); // nothing of the previous database lingers
+    EXPECT_EQ(CurrentLangTag, 7); // a damaged file keeps the language tag
     write(MakeUrlBin({"3"}));
     EXPECT_TRUE(load_urllist());
     EXPECT_TRUE(UrlList.empty());
     QFile::remove(DatabaseLangDir + "url.bin");
+    write(MakeUrlBin({"5\rmail\rhttp://127.0.0.1/"})); // lone CR line ends
+    EXPECT_TRUE(load_urllist());
+    EXPECT_EQ(CurrentLangTag, 5);
+    EXPECT_EQ(UrlList, (std::vector<std::string>{"mail", "http://127.0.0.1/"}));
+    QFile::remove(DatabaseLangDir + "url.bin");
     EXPECT_FALSE(load_urllist());
     write({1, 2, 3});
     EXPECT_FALSE(load_urllist());
+    EXPECT_EQ(CurrentLangTag, 5); // missing or not inflatable: the same
     DatabaseLangDir.clear();
 }

@@ -1,3 +1,6 @@
+#include <csignal>
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -59,6 +62,28 @@ TEST(MainWindowStart, FirstStartAsksOnceAndMissingFoldersDoNotCrash)
     }
 }
 
+TEST(MainWindowStart, SettingsNameFoldersNeverPaths)
+{
+    MainWindowFixture f;
+    // A database outside the program folder, named by a path in pref.ini.
+    QTemporaryDir outside;
+    const QString db = QString::fromStdString(f.database());
+    QDir().mkpath(outside.path() + "/elsewhere");
+    for (const QString& name : QDir(f.exe + "database/" + db).entryList(QDir::Files))
+        QFile::copy(f.exe + "database/" + db + "/" + name, outside.path() + "/elsewhere/" + name);
+    const std::string path = QDir(f.exe + "database").relativeFilePath(outside.path() + "/elsewhere").toStdString();
+    for (const std::string& prefs : {"[LANG]=Francais\r\n[DBDB]=" + path, std::string("[LANG]=Francais\r\n[DBDB]=Nowhere"),
+                                     "[LANG]=../res/Francais\r\n[DBDB]=" + f.database()}) {
+        SCOPED_TRACE(prefs);
+        f.firstInfoCalls = 0;
+        f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n" + prefs + "\r\n");
+        auto w = f.start();
+        EXPECT_EQ(f.firstInfoCalls, 1); // the first-start dialog chooses among the folders
+        EXPECT_EQ(DatabaseLangDir, f.exe + "database/" + db + "/");
+        EXPECT_EQ(InterfaceLang, "Francais");
+    }
+}
+
 TEST(MainWindowClose, TheSaveQuestionDecides)
 {
     MainWindowFixture f;
@@ -84,23 +109,28 @@ TEST(MainWindowClose, TheSaveQuestionDecides)
 TEST(MainWindowClose, UnwritableFilesAreReportedAndKept)
 {
     MainWindowFixture f;
-    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    const QString name = MakeAdditionsFileName(QString::fromStdString(f.database()));
+    auto w = f.start();
+    const QByteArray additionsBefore = f.readFile("ajouts/" + name), prefBefore = f.readFile("pref.ini");
+    ASSERT_GT(additionsBefore.size(), 64);
     {
-        auto w = f.start();
-        const QByteArray before = f.readFile(additions);
-        // A folder where the files should go makes every write fail.
-        QFile::remove(f.exe + "pref.ini");
-        QDir(f.exe).mkdir("pref.ini");
-        QFile::remove(f.exe + additions);
-        QDir(f.exe).mkpath(additions);
+        // Every write fails past 64 bytes, as on a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 64;
+        setrlimit(RLIMIT_FSIZE, &small);
         w->toggle_tagnew(true);
         f.boxes.answers = {kAnswerYes};
         EXPECT_FALSE(w->FormCloseQuery());
-        EXPECT_TRUE(f.boxes.saw(messageText(6, MakeAdditionsFileName(QString::fromStdString(f.database())).toStdString())));
-        (void)before;
+        w.reset(); // writes pref.ini
+        setrlimit(RLIMIT_FSIZE, &old);
     }
+    EXPECT_TRUE(f.boxes.saw(messageText(6, name.toStdString())));
     EXPECT_TRUE(f.boxes.saw(messageText(22)));
-    EXPECT_TRUE(QFileInfo(f.exe + "pref.ini").isDir());
+    EXPECT_EQ(f.readFile("ajouts/" + name), additionsBefore);
+    EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
 }
 
 TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
@@ -115,15 +145,22 @@ TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
     QDir(f.exe).mkdir("old");
     f.writeFile("old/Obsolete.DLL", "x");
     const QString rel = QDir(f.exe).relativeFilePath(sentinel);
-    f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() + "\r\nold\\obsolete.dll\r\n..\r\ndata\r\n");
+    f.writeFile("categpref.bin", std::string(56, '\0'));
+    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    const QByteArray userFiles = f.readFile("pref.ini") + f.readFile("categpref.bin") + f.readFile(additions);
+    f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() +
+                                 "\r\nold\\obsolete.dll\r\n..\r\ndata\r\nPREF.INI\r\ncategpref.bin\r\n" +
+                                 additions.toUpper().toStdString() + "\r\n");
     auto w = f.start();
+    EXPECT_EQ(f.readFile("pref.ini").size() + f.readFile("categpref.bin").size() + f.readFile(additions).size(),
+              userFiles.size()); // the user's own files are never the kill list's
     EXPECT_TRUE(QFile::exists(sentinel));
     EXPECT_FALSE(QFile::exists(f.exe + "old/Obsolete.DLL"));
     EXPECT_TRUE(QFile::exists(f.exe + "data/kill"));
     EXPECT_TRUE(QDir(f.exe + "data").exists());
 }
 
-TEST(MainWindowStart, ShowsTheSavedMapAndFollowsTheTree)
+TEST(MainWindowStart, ShowsTheSavedMapAtTheSavedZoom)
 {
     MainWindowFixture f;
     // Find a map id of the sample first, then start with it saved.
@@ -138,18 +175,4 @@ TEST(MainWindowStart, ShowsTheSavedMapAndFollowsTheTree)
     EXPECT_EQ(shown->scene.CurrentMapId, mapId);
     EXPECT_FALSE(shown->scene.DisplayedZones.empty());
     EXPECT_EQ(shown->scene.view.Zoom, 300); // the saved zoom stays
-    // Picking a location in the tree selects it and shows the info page content.
-    int location = kNoTreeNode;
-    shown->MyTreeStore.forEachLocation([&](int node, const TNodeData&) {
-        if (location == kNoTreeNode && shown->MyTreeStore.isVisible(node)) location = node;
-    });
-    ASSERT_NE(location, kNoTreeNode);
-    shown->localize_data(location, true);
-    EXPECT_EQ(shown->scene.SelectionChain[0], location);
-    EXPECT_FALSE(shown->Label1->text().isEmpty());
-    // The map paints without a window.
-    QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
-    shown->scene.view.setViewSize(400, 300);
-    shown->ImageMapView->paintLayer(frame);
-    EXPECT_GT(shown->scene.HitTestStream.size(), 0u);
 }

@@ -104,8 +104,6 @@ TEST_F(InteractionTest, HoverFillsRichHintByCategoryKind)
     EXPECT_TRUE(HCaption.levelsShown);
     EXPECT_EQ(HCaption.levelMinText, "8");
     EXPECT_EQ(HCaption.levelMaxText, "12");
-    EXPECT_EQ(HCaption.levelMinColour, ConColor(10, 8, item(creature).colour, true));
-    EXPECT_EQ(HCaption.levelMaxColour, ConColor(10, 12, item(creature).colour, true));
     EXPECT_EQ(HCaption.body, "Gros\rVille  ->  nuit");
     EXPECT_EQ(HCaption.icon, 7);
     EXPECT_TRUE(HCaption.hasBody && HCaption.hasLinks && !HCaption.simple);

@@ -204,22 +204,6 @@ TEST_F(MapRendererTest, IconAtColumnZeroIsNeitherPaintedNorRecorded)
     EXPECT_EQ(after[1].x, 10);
 }
 
-TEST_F(MapRendererTest, IconsAndLabelsAtTheEdgesAreClipped)
-{
-    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
-    f.scene.view.OffsetX = 100; // NE from 200 to 300, SE below it to 300, 300
-    f.scene.view.OffsetY = 100;
-    f.add("A long name at the right edge", 11, 1, 64880, 100, 0x0000FF00); // (299, 100)
-    f.add("Bottom", 13, 1, 30000, 64880, 0x0000FF00);                     // (246, 299)
-    f.add("Left", 10, 1, 400, 30000, 0x0000FF00);                         // (101, 146)
-    const QImage b = paint();
-    EXPECT_EQ(hitRecords(f.scene.HitTestStream).size(), 3u);
-    EXPECT_EQ(pixel(b, 298, 100), kIconColour);
-    EXPECT_EQ(pixel(b, 297, 98), 0xFF00FF00u); // its colour square, cut by the edge
-    EXPECT_EQ(pixel(b, 246, 298), kIconColour);
-    EXPECT_EQ(pixel(b, 101, 146), kIconColour);
-}
-
 TEST_F(MapRendererTest, HitTestRecordsFollowZoneAndTreeOrderAndSkipHiddenOnes)
 {
     f.showMap1();
@@ -421,27 +405,6 @@ TEST_F(MapRendererTest, VectorStreamsAreNeverReadPastTheirEnd)
     p.end();
     EXPECT_EQ(pixel(b, 50, 50), 0xFFFFFFFFu);
     EXPECT_EQ(pixel(b, 50, 49), 0xFF000000u);
-}
-
-TEST_F(MapRendererTest, OtherBufferFormatsAndDevicesPaintTheSame)
-{
-    f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
-    f.add("a", 10, 1, 32767, 32767, 0x000000FF);
-    f.scene.RedirLines.push_back({0, 13107, 65535, 13107, 0xFF00FF00});
-    const QImage reference = paint();
-    QImage other(300, 300, QImage::Format_RGB888);
-    paint_map_layer(f.scene, other);
-    EXPECT_EQ(other.format(), QImage::Format_RGB888);
-    EXPECT_EQ(other.convertToFormat(QImage::Format_RGB32), reference.convertToFormat(QImage::Format_RGB32));
-    // A painter on an image that cannot be written directly: the lines go through a layer.
-    QImage rgb888(100, 100, QImage::Format_RGB888);
-    rgb888.fill(Qt::black);
-    {
-        QPainter p(&rgb888);
-        draw_vectors(horizontalLine(0.5f), p, 0.0f, 0.0f, 100, 0xFFFFFFFF);
-    }
-    EXPECT_EQ(pixel(rgb888, 50, 50), 0xFFFFFFFFu);
-    EXPECT_EQ(pixel(rgb888, 50, 49), 0xFF000000u);
 }
 
 TEST_F(MapRendererTest, LinesFromFarOffPointsAreClippedIntoView)

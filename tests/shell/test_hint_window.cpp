@@ -53,14 +53,3 @@ TEST(HintWindow, StaysInsideTheScreen)
     EXPECT_EQ(TCustomHint::placeInside(QPoint(-40, 10), QSize(100, 34), screen), QPoint(0, 10));
     EXPECT_EQ(TCustomHint::placeInside(QPoint(10, 10), QSize(100, 34), screen), QPoint(10, 10));
 }
-
-TEST(HintWindow, HidePause)
-{
-    HintManager manager;
-    manager.init_hinttime(0);
-    EXPECT_EQ(manager.hidePause(), 999000);
-    manager.init_hinttime(-5);
-    EXPECT_EQ(manager.hidePause(), 999000);
-    manager.init_hinttime(4000);
-    EXPECT_EQ(manager.hidePause(), 4000);
-}

@@ -231,17 +231,6 @@ TEST_F(PrefFileTest, LineBreaksInsideTextsCannotAddLines)
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 47);
 }
 
-TEST_F(PrefFileTest, UnwritableFileShowsS22AndKeepsTheOldContent)
-{
-    std::string texts;
-    for (int i = 1; i <= 22; ++i) texts += "S" + std::to_string(i) + " message " + std::to_string(i) + "\r\n";
-    ParseRessourceText(texts, Ressources);
-    ASSERT_TRUE(writeBytes(path + "/inside", "old")); // a folder where the file should be
-    EXPECT_FALSE(save_prefs(path, prefs, window));
-    EXPECT_EQ(boxes.shown, std::vector<QString>{"message 22"});
-    EXPECT_EQ(readBytes(path + "/inside"), "old");
-}
-
 TEST_F(PrefFileTest, KeepsAnotherVersionsFileAsBak)
 {
     const std::string other = "#\r\n[VERS]=2\r\n[NEW!]=x\r\n";

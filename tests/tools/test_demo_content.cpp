@@ -1,5 +1,4 @@
 // The demo database in memory: what the program's rules expect of the data holds for it.
-#include <algorithm>
 #include <map>
 #include <set>
 
@@ -7,7 +6,6 @@
 
 #include "data_model.h"
 #include "demo_content.h"
-#include "demo_links.h"
 
 using namespace sample;
 
@@ -26,116 +24,9 @@ const DemoDatabase& demo()
     return db;
 }
 
-template <class T, class Match> const T* findIn(const std::vector<T>& list, Match matches)
-{
-    const auto it = std::find_if(list.begin(), list.end(), matches);
-    return it == list.end() ? nullptr : &*it;
-}
-const pMap_info* zoneById(uint32_t id)
-{
-    return findIn(demo().mapIndex.zones, [&](const pMap_info& z) { return uint16_t(z.zoneId) == id; });
-}
-const rCateg* categoryById(uint32_t id)
-{
-    return findIn(demo().categories, [&](const rCateg& c) { return c.id == id; });
-}
-
-bool isHex(const std::string& s) { return s.find_first_not_of("0123456789ABCDEF") == std::string::npos; }
-
 uint64_t pointKey(const rnew_node& r) { return uint64_t(r.zoneId) << 32 | r.x << 16 | r.y; }
 
 } // namespace
-
-TEST(DemoContent, RecordsReferToEachOtherAndFitTheirFields)
-{
-    const DemoDatabase& db = demo();
-    ASSERT_TRUE(db.mapIndex.zones.size() == 30u && db.scenes.size() == 30u);
-    std::set<std::string> files, names;
-    std::set<int> mapIds;
-    for (const rRegion& m : db.mapIndex.maps) {
-        mapIds.insert(m.mapId);
-        EXPECT_TRUE(m.realm >= 1 && m.realm <= db.mapIndex.realms.size());
-        EXPECT_NE(zoneById(m.homeZoneId), nullptr) << m.name;
-    }
-    for (size_t i = 0; i < db.mapIndex.zones.size(); ++i) {
-        const pMap_info& z = db.mapIndex.zones[i];
-        EXPECT_TRUE(z.name.size() <= 30u && z.fileName.size() <= 16u) << z.name;
-        EXPECT_TRUE(names.insert(z.name).second) << z.name;
-        EXPECT_TRUE(files.insert(db.scenes[i].diskName).second) << z.fileName;
-        EXPECT_EQ(QString::fromStdString(z.fileName).toLower().toStdString(), db.scenes[i].diskName);
-        EXPECT_TRUE(mapIds.count(z.regionId));
-        EXPECT_GT(z.zoneId, 0); // place codes read zone ids as signed 16-bit numbers
-    }
-
-    ASSERT_EQ(db.master.records.size(), 3000u);
-    std::set<uint32_t> ids;
-    std::set<uint64_t> points;
-    std::set<int> kinds;
-    for (const MasterRecord& rec : db.master.records) {
-        const rnew_node& r = rec.node;
-        ASSERT_NE(zoneById(r.zoneId), nullptr);
-        const rCateg* c = categoryById(r.categoryId);
-        ASSERT_NE(c, nullptr);
-        kinds.insert(c->kind);
-        EXPECT_TRUE(c->kind == kindNoLevel ? r.levelMin + r.levelMax == 0 : r.levelMin <= r.levelMax) << r.name;
-        EXPECT_TRUE(ids.insert(r.id).second);
-        EXPECT_TRUE(points.insert(pointKey(r)).second) << "two locations on one point";
-        EXPECT_TRUE(!r.name.empty() && r.name.size() < kItemNameMax) << r.name; // room for the "@" of an erasure
-        EXPECT_EQ(r.name.find_first_of("#|@"), std::string::npos) << r.name;
-        EXPECT_EQ(r.description.find('#'), std::string::npos) << r.description;
-    }
-    EXPECT_EQ(kinds, (std::set<int>{0, 1, 2, 4}));
-    EXPECT_NE(db.master.headerValue.value_or(0), 0u); // else the additions are never merged
-}
-
-TEST(DemoContent, LinksAndReferencesFollowTheirFormats)
-{
-    const DemoDatabase& db = demo();
-    std::set<std::pair<uint32_t, std::string>> linkable;
-    for (const MasterRecord& rec : db.master.records)
-        if (categoryById(rec.node.categoryId)->linkable) linkable.insert({rec.node.zoneId, rec.node.name});
-    std::map<char, int> seen;
-    for (const MasterRecord& rec : db.master.records) {
-        // A description names linkable locations of its own zone between braces.
-        const std::string& d = rec.node.description;
-        seen['|'] += d.find('|') != std::string::npos;
-        for (size_t open = d.find('{'); open != std::string::npos; open = d.find('{', open + 1), ++seen['{']) {
-            const size_t close = d.find('}', open);
-            ASSERT_NE(close, std::string::npos) << d;
-            EXPECT_TRUE(linkable.count({rec.node.zoneId, d.substr(open + 1, close - open - 1)})) << d;
-        }
-        const std::string& t = rec.node.linkText;
-        if (t.empty()) continue;
-        ++seen[t[0]];
-        const pMap_info* zone = zoneById(rec.node.zoneId);
-        switch (t[0]) {
-        case 'V':
-            EXPECT_TRUE(t.size() >= 22u && (t.size() - 6) % 8 == 0 && (t[2] == '0' || t[2] == '1') && t[5] == '1') << t;
-            EXPECT_TRUE(isHex(t.substr(3))) << t;
-            break;
-        case 'S': // an area of three points at least
-            EXPECT_TRUE(t.size() >= 34u && (t.size() - 18) % 8 == 0 && isHex(t.substr(2))) << t;
-            break;
-        case 'P': {
-            // Converted by the loader to the world route of the same points, round the location.
-            EXPECT_EQ((t.size() - 18) % 8, 0u) << t;
-            const std::string s = ConvertPCommandToS(t, zone->regionId);
-            const int32_t x = int32_t(std::stoul(s.substr(2, 8), nullptr, 16));
-            const int32_t y = int32_t(std::stoul(s.substr(10, 8), nullptr, 16));
-            EXPECT_LE(std::abs(x - zone->originX - int32_t(rec.node.x)), 9000) << t;
-            EXPECT_LE(std::abs(y - int32_t(rec.node.y) + zone->originY), 9000) << t;
-            break;
-        }
-        case 'J':
-            ASSERT_EQ(t.size(), 15u) << t;
-            EXPECT_TRUE(isHex(t.substr(3))) << t;
-            EXPECT_NE(zoneById(uint32_t(std::stoul(t.substr(3, 4), nullptr, 16))), nullptr) << t;
-            break;
-        default: ADD_FAILURE() << "unexpected link text " << t;
-        }
-    }
-    for (char kind : {'V', 'S', 'P', 'J', '{', '|'}) EXPECT_GT(seen[kind], 0) << kind;
-}
 
 TEST(DemoContent, EveryAdditionsLineMerges)
 {

@@ -1,5 +1,5 @@
-// Runs the foundation tests inside a QApplication on the offscreen platform, so the
-// widget helpers and font measurements work without a display.
+// Runs a test executable inside a QApplication on the offscreen platform (unless another is
+// asked for), so widgets, fonts and images work without a display.
 #include <QApplication>
 #include <gtest/gtest.h>
 

@@ -1,0 +1,434 @@
+// The window's commands as a user gives them: mouse and keys on the real widgets of a shown
+// TForm4, and what the user then sees on the map, the side panel and the menus.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "database_globals.h"
+#include "location_tree_model.h"
+#include "location_tree_view.h"
+#include "main_window_fixture.h"
+#include "nickname_dialog.h"
+#include "termination.h"
+#include "map_interaction.h"
+#include "map_paths.h"
+#include "map_widget.h"
+#include "preferences.h"
+#include "text_helpers.h"
+
+namespace {
+
+std::vector<HitTestRecord> hitRecords(const MemoryStream& stream)
+{
+    std::vector<HitTestRecord> out(stream.size() / sizeof(HitTestRecord));
+    if (!out.empty()) std::memcpy(out.data(), stream.data.data(), out.size() * sizeof(HitTestRecord));
+    return out;
+}
+
+// A shown window with the map of the first zone that has location paths, at zoom 300.
+struct ShownWindow {
+    MainWindowFixture f{true, 600};
+    std::unique_ptr<TForm4> w = f.start();
+
+    ShownWindow()
+    {
+        w->resize(1000, 700);
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        int zone = kNoTreeNode;
+        for (const auto& z : RealmInfo->mapIndex->zones) {
+            w->localize_data(z->treeNode, false);
+            if (!w->scene.Paths.empty()) {
+                zone = z->treeNode;
+                break;
+            }
+        }
+        EXPECT_NE(zone, kNoTreeNode);
+        settle();
+    }
+    void settle() { QTest::qWait(30); }
+    TForm4& operator*() { return *w; }
+    // Screen point of the middle of a displayed zone.
+    QPoint zoneCentre() const
+    {
+        const pMap_info* z = w->scene.DisplayedZones.front();
+        return w->scene.view.world_to_screen(QPoint(z->originX + 32768, 32768 - z->originY));
+    }
+    void moveOverMap(QPoint p)
+    {
+        QTest::mouseMove(w->ImageMapView, p);
+        settle();
+    }
+    bool drawn(int node) const
+    {
+        for (const HitTestRecord& r : hitRecords(w->scene.HitTestStream))
+            if (r.node == node) return true;
+        return false;
+    }
+};
+
+// One category in the tree page's filter, by the keyboard.
+void chooseCategory(TForm4& w)
+{
+    QTest::keyClick(w.Combocheck, w.Combocheck->currentIndex() > 0 ? Qt::Key_Up : Qt::Key_Down);
+}
+
+int parentOf(TForm4& w, int node)
+{
+    return w.MyTreeStore.parentOf(node);
+}
+
+} // namespace
+
+TEST(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    const rwpitem path = w.scene.Paths.front();
+    const int category = parentOf(w, path.node);
+    // Space on the focused category node unchecks it, as a click on its box does.
+    w.MyTree->setFocus();
+    w.MyTree->setCurrentIndex(w.MyTreeModel->indexOf(category));
+    s.settle();
+    QTest::keyClick(w.MyTree, Qt::Key_Space);
+    s.settle();
+    ASSERT_EQ(w.MyTreeStore.checkState(category), NodeCheck::Unchecked);
+    for (const rwpitem& p : w.scene.Paths) EXPECT_NE(parentOf(w, p.node), category);
+    for (int loc : w.MyTreeStore.children(category)) EXPECT_FALSE(s.drawn(loc));
+    EXPECT_FALSE(w.MyTreeStore.ChecksChanged);
+
+    // The category filter keeps the routes of the chosen category only.
+    chooseCategory(w);
+    s.settle();
+    auto* chosen = reinterpret_cast<rCateg*>(w.Combocheck->currentData().value<quintptr>());
+    ASSERT_NE(chosen, nullptr);
+    for (const rwpitem& p : w.scene.Paths) EXPECT_EQ(p.category, chosen);
+}
+
+TEST(WindowCommands, LevelOfDetailFollowsTheCheckBoxAndTheFilter)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    w.scene.view.zoomFromBar(20); // far out: detail classes 2 and 3 lose their icons
+    s.settle();
+    auto iconsHidden = [&] {
+        int hidden = 0;
+        for (const auto& c : w.scene.common->categories) hidden += c->iconsNow ? 0 : 1;
+        return hidden;
+    };
+    ASSERT_GT(iconsHidden(), 0);
+    QTest::mouseClick(w.checkLod, Qt::LeftButton, {}, QPoint(6, w.checkLod->height() / 2));
+    EXPECT_FALSE(w.checkLod->isChecked());
+    EXPECT_EQ(iconsHidden(), 0);
+    QTest::mouseClick(w.checkLod, Qt::LeftButton, {}, QPoint(6, w.checkLod->height() / 2));
+    EXPECT_GT(iconsHidden(), 0);
+    // Choosing one category unchecks the box, which shows every icon at once.
+    chooseCategory(w);
+    EXPECT_FALSE(w.checkLod->isChecked());
+    EXPECT_EQ(iconsHidden(), 0);
+}
+
+TEST(WindowCommands, RouteColoursFollowThePlayerLevel)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    // A route drawn in its location's colour, on a location with levels.
+    rwpitem* route = nullptr;
+    for (rwpitem& p : w.scene.Paths)
+        if (p.item && p.item->levelMax > 0 && p.node != w.scene.SelectionChain[0]) route = &p;
+    ASSERT_NE(route, nullptr);
+    route->item->command->colourIndex = 0;
+    const int node = route->node;
+    auto colourNow = [&] {
+        for (const rwpitem& p : w.scene.Paths)
+            if (p.node == node) return p.colour32;
+        return 0u;
+    };
+    auto typeLevel = [&](const char* level) {
+        QTest::mouseClick(w.Editlvl, Qt::LeftButton);
+        w.Editlvl->selectAll();
+        QTest::keyClicks(w.Editlvl, level);
+        QTest::keyClick(w.Editlvl, Qt::Key_Return);
+    };
+    typeLevel("1");
+    const uint32_t low = colourNow();
+    typeLevel("50");
+    EXPECT_NE(colourNow(), low);
+}
+
+TEST(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    w.press_liste(3);
+    s.settle();
+    // Typing a place code, then moving over the map: the edit keeps the focus and "a" and
+    // "f" stay text.
+    QTest::mouseClick(w.EditJump, Qt::LeftButton);
+    w.EditJump->clear();
+    QTest::keyClicks(w.EditJump, "J_1");
+    s.moveOverMap(s.zoneCentre());
+    EXPECT_EQ(QApplication::focusWidget(), w.EditJump);
+    const int zoom = w.scene.view.Zoom;
+    QTest::keyClicks(w.EditJump, "af+");
+    EXPECT_TRUE(w.scene.ShowMarkers);
+    EXPECT_EQ(w.scene.view.Zoom, zoom);
+    EXPECT_TRUE(w.EditJump->text().startsWith("J_1"));
+
+    // With the tree focused the map's keys work, and "+" zooms instead of expanding.
+    w.press_liste(0);
+    w.MyTree->setFocus();
+    const QModelIndex current = w.MyTree->currentIndex();
+    const bool expanded = w.MyTree->isExpanded(current);
+    QTest::keyClick(w.MyTree, '+');
+    EXPECT_GT(w.scene.view.Zoom, zoom);
+    EXPECT_EQ(w.MyTree->isExpanded(current), expanded);
+    QTest::keyClick(w.MyTree, 'a');
+    EXPECT_FALSE(w.scene.ShowMarkers);
+    // Moving over the map now takes the focus from the tree.
+    s.moveOverMap(s.zoneCentre() + QPoint(5, 5));
+    EXPECT_EQ(QApplication::focusWidget(), w.ImageMapView);
+    // F2 opens the info page and Esc clears the messages, whatever has the focus.
+    QTest::mouseClick(w.EditJump, Qt::LeftButton);
+    QTest::keyClick(w.EditJump, Qt::Key_F2);
+    EXPECT_TRUE(w.but_liste[1]->isChecked());
+    EXPECT_EQ(w.Pages->currentIndex(), 1);
+    w.show_feedback(44, 60, "", "");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(w.FeedbackList.empty());
+}
+
+TEST(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    QTest::mouseClick(w.but_liste[3], Qt::LeftButton);
+    ASSERT_TRUE(w.but_liste[3]->isChecked());
+    for (QAction* marker : {w.BMy, w.BOther}) {
+        s.moveOverMap(s.zoneCentre());
+        ASSERT_NE(w.scene.ZoneUnderMouse, nullptr);
+        marker->trigger();
+        EXPECT_TRUE(w.but_liste[3]->isChecked());
+        EXPECT_TRUE(w.PanelDock->isVisible());
+        EXPECT_EQ(w.Pages->currentIndex(), 3);
+    }
+    EXPECT_FALSE(w.Edit_myX->text().isEmpty());
+    EXPECT_FALSE(w.Edit_otherX->text().isEmpty());
+}
+
+TEST(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    QTest::mouseClick(w.but_editmode, Qt::LeftButton);
+    w.waypoint1->trigger();
+    ASSERT_TRUE(w.waypoint1->isChecked());
+    const QPoint c = s.zoneCentre();
+    for (int i = 0; i < 4; ++i) {
+        s.moveOverMap(c + QPoint(6 * i, 0));
+        QTest::mouseClick(w.ImageMapView, Qt::LeftButton, Qt::ShiftModifier, c + QPoint(6 * i, 0));
+    }
+    const size_t laid = w.scene.Waypoints.size();
+    ASSERT_GE(laid, 2u);
+    EXPECT_TRUE(w.waypoint1->text().endsWith(QString("[%1]").arg(laid)));
+    EXPECT_TRUE(w.wpdefaire1->isEnabled());
+    w.waypoint1->trigger();
+    EXPECT_FALSE(w.waypoint1->isChecked());
+    EXPECT_TRUE(w.waypoint1->text().endsWith("[0]"));
+    EXPECT_FALSE(w.wpdefaire1->isEnabled());
+}
+
+TEST(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    Preferences.WPSU = true;
+    ASSERT_TRUE(w.but_chemin->isChecked());
+    s.moveOverMap(QPoint(1, 1)); // paints once so that the hit-test buffer is current
+    // A point on a route, clear of every icon.
+    QPoint at(-1, -1);
+    int owner = kNoTreeNode;
+    for (const rwpitem& p : w.scene.Paths) {
+        for (size_t i = 1; p.shown && i < p.points.size() && owner == kNoTreeNode; ++i) {
+            const QPoint a = w.scene.view.world_to_screen(QPoint(p.points[i - 1].x, p.points[i - 1].y));
+            const QPoint b = w.scene.view.world_to_screen(QPoint(p.points[i].x, p.points[i].y));
+            for (double t : {0.5, 0.3, 0.7}) {
+                const QPoint q = a + (b - a) * t;
+                const int hit = path_at(w.scene, q.x(), q.y());
+                if (!w.ImageMapView->rect().contains(q) || hit == kNoTreeNode) continue;
+                bool nearIcon = false;
+                for (const HitTestRecord& r : hitRecords(w.scene.HitTestStream))
+                    nearIcon = nearIcon || (std::abs(r.x - q.x()) <= 4 && std::abs(r.y - q.y()) <= 4);
+                if (nearIcon) continue;
+                at = q;
+                owner = hit;
+                break;
+            }
+        }
+    }
+    ASSERT_NE(owner, kNoTreeNode);
+    QTest::mouseClick(w.but_liste[0], Qt::LeftButton); // the tree page goes up: no panel
+    QTest::mouseClick(w.ImageMapView, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(w.but_liste[1]->isChecked());
+    EXPECT_TRUE(w.PanelDock->isVisible());
+    EXPECT_EQ(w.Pages->currentIndex(), 1);
+    EXPECT_EQ(w.Label1->text(), ToDisplay(w.MyTreeStore.nodeData(owner)->item->name));
+}
+
+TEST(WindowCommands, BoxesOpenOverTheWindow)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    setMessageBoxes(nullptr); // Qt's own boxes
+    QWidget* parent = nullptr;
+    QTimer::singleShot(50, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            parent = box->parentWidget();
+            box->close();
+        }
+    });
+    // The tree's "modify" with nothing focused says so in a box.
+    w.MyTree->setCurrentIndex({});
+    w.MyTree->Modif1->trigger();
+    EXPECT_EQ(parent ? parent->window() : nullptr, &w);
+}
+
+TEST(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    int drags = 0;
+    w.windowDrag = [&](QWidget*) { return ++drags > 0; };
+    // The page buttons stand at the right end of the top row; the free width before them drags.
+    const QPoint right = w.but_liste[3]->mapTo(&w, w.but_liste[3]->rect().topRight());
+    EXPECT_GT(right.x(), w.width() - 30);
+    const QPoint free = w.but_liste[0]->mapTo(w.ToolBar2, QPoint(-40, 5));
+    ASSERT_GT(free.x(), 0);
+    QTest::mousePress(w.ToolBar2, Qt::LeftButton, {}, free);
+    QTest::mouseRelease(w.ToolBar2, Qt::LeftButton, {}, free);
+    EXPECT_EQ(drags, 1);
+
+    // Side-panel rule, by resizing the window.
+    w.resize(299, 500);
+    s.settle();
+    ASSERT_EQ(w.width(), 299);
+    EXPECT_FALSE(w.PanelDock->isVisible());
+    for (QToolButton* b : w.but_liste) EXPECT_FALSE(b->isChecked());
+    w.resize(700, 500);
+    s.settle();
+    EXPECT_FALSE(w.PanelDock->isVisible()); // back only with a page button
+    QTest::mouseClick(w.but_liste[2], Qt::LeftButton);
+    EXPECT_TRUE(w.PanelDock->isVisible());
+    EXPECT_EQ(w.Pages->currentIndex(), 2);
+}
+
+TEST(WindowCommands, SortedCombosIgnoreCaseAndTheDatabaseIconShows)
+{
+    ShownWindow s;
+    TForm4& w = *s;
+    for (QComboBox* combo : {w.Combocheck, w.ComboCateg}) {
+        ASSERT_GT(combo->count(), 2);
+        for (int i = 1; i < combo->count(); ++i)
+            EXPECT_LE(QString::compare(combo->itemText(i - 1), combo->itemText(i), Qt::CaseInsensitive), 0)
+                << combo->objectName().toStdString() << " " << i;
+    }
+    EXPECT_EQ(w.Combocheck->currentText(), ToDisplay(GetCaptionText(73)));
+    EXPECT_FALSE(w.Image1->pixmap().isNull());
+}
+
+TEST(WindowPlacement, StartAndCloseKeepPrefIni)
+{
+    MainWindowFixture f;
+    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() +
+                                "\r\n[MAPW]=640\r\n[MAPH]=480\r\n[MAPT]=70\r\n[MAPL]=90\r\n");
+    QByteArray first;
+    for (int run = 0; run < 2; ++run) {
+        auto w = f.start();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->close();
+        w.reset();
+        if (run == 0) first = f.readFile("pref.ini");
+    }
+    EXPECT_TRUE(first.contains("[MAPT]=70\r\n[MAPL]=90"));
+    EXPECT_EQ(f.readFile("pref.ini"), first);
+}
+
+TEST(WindowTermination, OpenDialogClosesFirstThenTheWindowAfterItsLoop)
+{
+    MainWindowFixture f;
+    auto w = f.start();
+    w->show();
+    TerminationHandler termination;
+    termination.setWindow(w.get());
+    bool dialogReturned = false;
+    bool closedAfterDialog = false;
+    std::string typed = "unset";
+    struct CloseSpy : QObject {
+        std::function<void()> onClose;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Close) onClose();
+            return false;
+        }
+    } spy;
+    spy.onClose = [&] { closedAfterDialog = dialogReturned; };
+    w->installEventFilter(&spy);
+    QEventLoop mainLoop;
+    termination.quit = [&] { mainLoop.quit(); };
+    QTimer::singleShot(0, [&] {
+        termination.mainLoopStarted();
+        QTimer::singleShot(100, [&] { termination.request(); }); // arrives inside the dialog's loop
+        typed = ask_pseudo(w.get());
+        dialogReturned = true;
+    });
+    QTimer::singleShot(5000, &mainLoop, &QEventLoop::quit);
+    mainLoop.exec();
+    EXPECT_TRUE(dialogReturned);
+    EXPECT_EQ(typed, "");
+    EXPECT_TRUE(closedAfterDialog);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(termination.pending());
+}
+
+#if __has_include(<xcb/xcb.h>)
+#include <QAbstractEventDispatcher>
+#include <xcb/xcb.h>
+
+TEST(WindowTermination, NativeWindowDestroyedClosesAsACloseDoes)
+{
+    MainWindowFixture f;
+    auto w = f.start();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->toggle_tagnew(true);
+    auto destroyNative = [&] {
+        xcb_destroy_notify_event_t e{};
+        e.response_type = XCB_DESTROY_NOTIFY;
+        e.window = e.event = xcb_window_t(w->internalWinId());
+        qintptr result = 0;
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &e, &result);
+        QTest::qWait(20);
+    };
+    // Cancel at the save question: the window is shown anew, nothing lost.
+    f.boxes.answers = {kAnswerCancel};
+    destroyNative();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->AdditionsModified());
+    f.boxes.answers = {kAnswerNo};
+    destroyNative();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(f.boxes.answers.empty());
+}
+#endif
