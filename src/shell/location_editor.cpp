@@ -376,13 +376,15 @@ void TForm2::categoryChanged(QTreeWidgetItem* item)
 {
     rCateg* c = categoryOf(item);
     if (!c) return;
-    for (int i = 0; i < Treecateg->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* other = Treecateg->topLevelItem(i);
-        QFont font = other->font(0);
-        font.setBold(other == item);
-        other->setFont(0, font);
-        other->setForeground(0, other == item ? kChosenCategory : kOtherCategory);
+    // The chosen category is drawn bold white, the others silver.
+    for (QTreeWidgetItem* changed : {chosenItem_, item}) {
+        if (!changed) continue;
+        QFont font = changed->font(0);
+        font.setBold(changed == item);
+        changed->setFont(0, font);
+        changed->setForeground(0, changed == item ? kChosenCategory : kOtherCategory);
     }
+    chosenItem_ = item;
     Label6->setText(ToDisplay(categoryDescription(GetPlainText(c->id))));
     GroupBox3->setTitle(ToDisplay(c->name + ":"));
     checked_selected(c);
@@ -665,6 +667,7 @@ void TForm2::Button2Click()
     }
     if (Edit3->value() > Edit4->value()) Edit4->setValue(Edit3->value());
 
+    changedTree = true;
     ::erase_listWP(owner_.scene);
     owner_.scene.waypointMode = false;
     if (owner_.scene.hooks.erase_listWP) owner_.scene.hooks.erase_listWP(); // waypoint1 unchecked
@@ -698,6 +701,7 @@ void TForm2::Button2Click()
 
 void TForm2::Button4Click()
 {
+    changedTree = true;
     owner_.toggle_tagnew(true);
     const TNodeData* old = owner_.MyTreeStore.nodeData(node);
     if (old) {

@@ -53,6 +53,7 @@ public:
     bool modifyMode = false;
     pMap_info* zone = nullptr;
     int32_t bulkCount = 0;             // other locations the bulk change touched
+    bool changedTree = false;          // OK or delete changed locations (cancel and an untouched OK do not)
     rCateg* category = nullptr;        // the chosen category
     rCateg* originalCategory = nullptr; // the category the location had (modify mode)
 
@@ -137,4 +138,5 @@ private:
     bool shownOnce_ = false;
     bool keepNameOnce_ = false;
     bool flagsTouched_ = false; // the user changed a check of treebool
+    QTreeWidgetItem* chosenItem_ = nullptr; // drawn as the chosen category
 };

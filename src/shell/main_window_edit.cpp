@@ -247,7 +247,8 @@ void TForm4::Appelle_modifierNode(int node)
             set_flagchecks(editor.treebool, UnpackSpecs(it.attributes));
             editor.Edit7->setValue(Preferences.NIVP);
             execEditor(editor);
-            refreshAfterEdit(editor.resultNode);
+            // Cancel and an untouched OK leave colours, paths and links as they are.
+            if (editor.changedTree) refreshAfterEdit(editor.resultNode);
             if (editor.bulkCount > 0) show_feedback(65, 3, std::to_string(editor.bulkCount + 1), "");
             if (editor.resultNode != kNoTreeNode) localize_data(editor.resultNode, false);
         }

@@ -17,6 +17,7 @@
 
 #include "database_globals.h"
 #include "edit_window_fixture.h"
+#include "link_codes.h"
 #include "preferences.h"
 #include "text_helpers.h"
 
@@ -553,4 +554,45 @@ TEST(LocationEditor, TypedInputRulesOfTheNameNoteAndLanguageBoxes)
     EXPECT_TRUE(e.tree().isNode(db));
     EXPECT_EQ(e.item(db).name, longName);
     EXPECT_FALSE(e.w->AdditionsModified());
+}
+
+TEST(EditCommands, TreeCopyAndCutAndThePlaceCodeButtons)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int a = e.findLocation([](const TNodeData& d) { return d.item->id == 0 || d.item->fromMaster; });
+    const std::string name = e.item(a).name;
+    e.treeMenu(a, e.w->MyTree->Copier1);
+    EXPECT_EQ(e.w->CopyData->item->name, name);
+    EXPECT_EQ(QApplication::clipboard()->text(), ToDisplay(name));
+    EXPECT_FALSE(e.w->AdditionsModified());
+
+    // A place code copied from the map menu is pasted into the link by Button6; Button8
+    // copies the location's own place code.
+    const QPoint p = e.hover(a);
+    e.mapMenu(p, e.w->copierlelocref1);
+    const std::string mapCode = LastPlaceCode;
+    ASSERT_EQ(mapCode.size(), 15u);
+    const TNodeData& d = *e.tree().nodeData(a);
+    const std::string ownCode = buildPlaceCode(d.zone->zoneId, d.item->x, d.item->y);
+    e.inEditor = [&](TForm2& ed) {
+        ed.PageControl1->setCurrentWidget(ed.TabSheet2);
+        EXPECT_TRUE(ed.Button6->isEnabled());
+        EXPECT_TRUE(ed.Label1->text().contains(ToDisplay(GetCaptionText(103))));
+        QTest::mouseClick(ed.Button6, Qt::LeftButton);
+        EXPECT_EQ(ed.Edit2->text(), FromCp1252(mapCode));
+        QTest::mouseClick(ed.Button8, Qt::LeftButton);
+        EXPECT_EQ(ed.Edit2->text(), FromCp1252(mapCode)); // the link stays
+        EXPECT_EQ(QApplication::clipboard()->text(), FromCp1252(ownCode));
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.treeMenu(a, e.w->MyTree->Modif1);
+    EXPECT_EQ(LastPlaceCode, ownCode);
+    const int edited = e.w->scene.SelectionChain[0];
+    ASSERT_TRUE(e.tree().isNode(edited));
+    EXPECT_EQ(linkTextOf(e.item(edited)), mapCode);
+
+    e.treeMenu(edited, e.w->MyTree->Couper1);
+    EXPECT_FALSE(e.tree().isNode(edited));
+    EXPECT_EQ(QApplication::clipboard()->text(), ToDisplay(name));
 }
