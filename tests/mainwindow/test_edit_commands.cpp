@@ -240,10 +240,7 @@ TEST(LocationEditor, UntouchedOkChangesNothingEvenWithAnAwkwardNote)
     const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0 && d.item->fromMaster; });
     e.tree().nodeData(db)->item->description = "a||b|";
     e.inEditor = [](TForm2& ed) { QTest::mouseClick(ed.Button2, Qt::LeftButton); };
-    const QPoint p = e.hover(db);
-    e.w->ImageMapView->setFocus();
-    QTest::mouseMove(e.w->ImageMapView, p);
-    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    e.shiftClick(e.hover(db)); // Shift+click on a location in edit mode: its editor
     EXPECT_EQ(e.editorRuns, 1);
     EXPECT_TRUE(e.tree().isNode(db));
     EXPECT_EQ(e.item(db).fromMaster, 1);
