@@ -12,6 +12,12 @@ namespace {
 constexpr TColor kWhite = 0xFFFFFF;
 constexpr int kShapeCount = 7;
 constexpr int kTopLevel = 99;
+
+// The category has a default name the editor proposes.
+bool hasDefaultName(const rCateg& category)
+{
+    return category.defaultNameFlag != 0 && !category.defaultName.empty();
+}
 } // namespace
 
 std::string linkTextOf(const rItemdata& item)
@@ -126,11 +132,6 @@ std::vector<int> applyBulkChange(LocationTree& tree, int edited, const std::stri
     }
     tree.notifyNodesChanged(changed);
     return changed;
-}
-
-bool hasDefaultName(const rCateg& category)
-{
-    return category.defaultNameFlag != 0 && !category.defaultName.empty();
 }
 
 std::string nameAfterCategoryChange(const std::string& current, const std::string& placeholder,

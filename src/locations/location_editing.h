@@ -55,8 +55,6 @@ struct BulkChange {
 std::vector<int> applyBulkChange(LocationTree& tree, int edited, const std::string& oldName, uint8_t categoryId,
                                  const BulkChange& change);
 
-// The category has a default name the editor proposes.
-bool hasDefaultName(const rCateg& category);
 // The name edit's text after a change of category: the new category's default name
 // replaces an empty name, the placeholder or another category's default name; a category
 // without one puts the placeholder back in place of another's default name; a name of the

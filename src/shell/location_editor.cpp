@@ -633,16 +633,15 @@ void TForm2::Button2Click()
         return;
     }
     for (QTextBlock b = MemoInfo->document()->firstBlock(); b.isValid(); b = b.next()) {
-        const QString line = b.text();
-        if (line.contains('|') || line.contains('#')) {
+        const std::optional<std::string> line = ToCp1252(b.text());
+        if (!line) {
+            ShowRessourceMessage(36, false, "?"); // a pasted character with no stored form
+            return;
+        }
+        if (forbiddenNoteChar(*line)) {
             ShowRessourceMessage(24, false);
             return;
         }
-        for (QChar ch : line)
-            if (!ToCp1252(QString(ch))) {
-                ShowRessourceMessage(36, false, "?");
-                return;
-            }
     }
     const std::string note = MemoToText(MemoInfo).value_or(std::string());
 
