@@ -129,6 +129,10 @@ put("path_fuzz", "route-bad.txt", b"V_0091ZZZZ0000")
 put("path_fuzz", "area.txt", b"S_FFFFFFFF000000100001FFFF7FFF8000")
 put("path_fuzz", "old-area.txt", b"P_00040000000600000001FFFF")
 put("path_fuzz", "links.txt", b"  {Tour}{ puits} {a {Puits} {} } {Tour")
+put("update_list_fuzz", "list.txt",
+    b"VERS=v2.53\r\nMESS=Bonjour\r\nMESE=Hello\r\n"
+    b"FILE=master_vmar.loc|database\\Demo\\|0123456789abcdef0123456789abcdef|http://h/m.z|Base|1|0|bas_Demo\r\n"
+    b"FILE=x.txt|..\\|00|http://h/x|Out|0|true|all\r\nFILE=a|b|c\r\nEOF\r\n")
 
 # jpeg_fuzz: a JPEG needs an encoder, so its folder stays empty here and the fuzz target
 # writes its seeds into it at start-up.

@@ -130,6 +130,8 @@ std::vector<int> applyBulkChange(LocationTree& tree, int edited, const std::stri
         it.fromMaster = 0;
         it.colour = locationColour(d, colours);
     }
+    // Names and notes changed in place: indexes over the tree are stale.
+    if (!changed.empty()) tree.contentChanged();
     tree.notifyNodesChanged(changed);
     return changed;
 }

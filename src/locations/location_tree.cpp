@@ -64,6 +64,7 @@ void LocationTree::clear()
 {
     UpdateBracket bracket(*this);
     ++generation_;
+    ++contentVersion_;
     everythingChanged_ = true;
     changedParents_.clear();
     nodes_.clear();
@@ -88,6 +89,7 @@ void LocationTree::clear()
 int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data)
 {
     const int id = int(nodes_.size());
+    ++contentVersion_;
     nodes_.emplace_back();
     TreeNode& n = nodes_.back();
     n.parent = parent;
@@ -284,6 +286,7 @@ void LocationTree::destroynode(int node)
 {
     if (!isNode(node)) return;
     UpdateBracket bracket(*this);
+    ++contentVersion_;
     // Children first (only structural nodes have any).
     std::vector<int> kids = nodes_[size_t(node)].children;
     for (int k : kids) destroynode(k);
@@ -418,6 +421,7 @@ void LocationTree::sortChildren(std::vector<int>& list)
 void LocationTree::sortAll()
 {
     UpdateBracket bracket(*this);
+    if (allUnsorted_ || rootsUnsorted_ || !unsortedParents_.empty()) ++contentVersion_;
     bool zoneListsMoved = false;
     if (allUnsorted_) {
         sortChildren(roots_);

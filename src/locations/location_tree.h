@@ -118,6 +118,11 @@ public:
     bool AutosaveAllowed = true; // False while addnode runs
     // Changes whenever the tree is cleared, so holders of node ids can tell them stale.
     size_t generation() const { return generation_; }
+    // Changes with every added, removed or reordered node, so indexes built over the tree
+    // can tell they are stale. Whoever changes a location's name or note in place calls
+    // contentChanged().
+    uint64_t contentVersion() const { return contentVersion_; }
+    void contentChanged() { ++contentVersion_; }
 
     TData_map* mapIndex() const { return mapIndex_; }
     TData_common* common() const { return common_; }
@@ -155,6 +160,7 @@ private:
     TreeObserver* observer_ = nullptr;
     int updateDepth_ = 0;
     size_t generation_ = 0;
+    uint64_t contentVersion_ = 0;
     bool everythingChanged_ = false;
     std::vector<int> changedParents_;
     static constexpr size_t kChangeLogLimit = 4096; // beyond it: everything changed

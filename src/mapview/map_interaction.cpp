@@ -8,6 +8,7 @@
 #include "con_colors.h"
 #include "link_codes.h"
 #include "name_lookup.h"
+#include "search.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
@@ -203,8 +204,12 @@ bool MapInteraction::fillTreeRedir(int node, const rItemdata& item)
     scene_.RedirLines.clear();
     const std::vector<std::string> names = redirectNames(item.description);
     for (const std::string& name : names) {
-        panel_.redirEntries.push_back(name.substr(0, kRedirEntryMax));
-        const int target = find_node_byname(*scene_.tree, name, true, scene_.CurrentMapId, scene_.CurrentMapNode);
+        // The entry, the line and a follow all use the name as the entry keeps it.
+        const std::string entry = name.substr(0, kRedirEntryMax);
+        panel_.redirEntries.push_back(entry);
+        const int target =
+            scene_.search ? scene_.search->findByName(entry, true, scene_.CurrentMapId, scene_.CurrentMapNode)
+                          : find_node_byname(*scene_.tree, entry, true, scene_.CurrentMapId, scene_.CurrentMapNode);
         if (target != kNoTreeNode) add_redirline(node, target);
     }
     return !names.empty();

@@ -71,10 +71,12 @@ struct MapOverlays {
 // What the painter keeps between frames: category icons ready to blit, prepared labels.
 // Defined by the renderer (map_render_cache.h); made by the first paint.
 struct MapRenderCache;
+class LocationSearch;
 
 struct MapScene {
     MapViewport view;
     LocationTree* tree = nullptr;
+    LocationSearch* search = nullptr;    // folded name index over the tree; name lookups use it when set
     TData_common* common = nullptr;
     TRealm_info* realm = nullptr;
 

@@ -12,17 +12,22 @@ QPointer<QWidget>& boxParent()
     return p;
 }
 
+// Texts are shown as plain text: a server's answer or a version text is never read as HTML.
 class QtMessageBoxes : public MessageBoxes {
 public:
     void information(const QString& text) override
     {
-        QMessageBox::information(boxParent(), QApplication::applicationName(), text, QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok, boxParent());
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
     int confirm(const QString& text) override
     {
-        auto b = QMessageBox::question(boxParent(), QApplication::applicationName(), text,
-                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                       QMessageBox::Yes);
+        QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, boxParent());
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setTextFormat(Qt::PlainText);
+        const int b = box.exec();
         if (b == QMessageBox::Yes) return kAnswerYes;
         if (b == QMessageBox::No) return kAnswerNo;
         return kAnswerCancel;
@@ -30,6 +35,7 @@ public:
     void plain(const QString& text) override
     {
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, boxParent());
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     }
 };

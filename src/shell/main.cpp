@@ -12,7 +12,9 @@
 #include "first_start_dialog.h"
 #include "main_window.h"
 #include "nickname_dialog.h"
+#include "send_dialog.h"
 #include "termination.h"
+#include "update_dialog.h"
 
 namespace {
 int signalPipe[2] = {-1, -1};
@@ -35,6 +37,8 @@ int main(int argc, char** argv)
         TForm5 box(owner, credits);
         box.exec();
     };
+    dialogs.update = [](QWidget* owner) { return run_update_dialog(owner); };
+    dialogs.send = [](QWidget* owner, bool uploadAllowed) { run_send_dialog(owner, uploadAllowed); };
     // A termination request (logout, kill) closes open dialogs as Cancel, then the window the
     // normal way, so the settings are written and unsaved additions are asked about. It is
     // listened to before the window exists: the first-start dialog runs during its creation.

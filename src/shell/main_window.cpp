@@ -17,6 +17,7 @@
 #include "con_colors.h"
 #include "cp1252.h"
 #include "database_globals.h"
+#include "delphi_conv.h"
 #include "desktop.h"
 #include "folders.h"
 #include "hint_caption.h"
@@ -32,6 +33,7 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "search.h"
 #include "url_list.h"
 #include "map_input.h"
 #include "link_codes.h"
@@ -138,6 +140,11 @@ void TForm4::FormCreate()
     DatabaseLangDir = DatabaseLang.isEmpty() ? QString() : DatabaseDir + DatabaseLang + '/';
     load_urllist();
     trace("urllist");
+    // The update dialog at start, as often as the user chose; once more when its last
+    // closing lies in the future (a clock set back), read again after the first run.
+    const auto updateAge = [] { return DateTimeToDays(QDateTime::currentDateTime()) - Preferences.DATW; };
+    if (UpdateDueByFrequency(Preferences.DATU, updateAge())) update_auto();
+    if (updateAge() < 0) update_auto();
     setWindowTitle("Vmar Plotterwerk  v2.52");
 
     // Restored tool-button states; their click handlers run below where they matter.
@@ -228,6 +235,31 @@ void TForm4::load_vectors_markers()
     CreateMarkers(scene, DataDir);
 }
 
+void TForm4::update_auto()
+{
+    FilesUpdated = false;
+    if (!dialogs_.update) return;
+    trace("update");
+    const UpdateOutcome outcome = dialogs_.update(this);
+    FilesUpdated = outcome.filesUpdated;
+    if (outcome.newVersionAccepted) NewVersionAccepted = true;
+}
+
+void TForm4::reload_after_update()
+{
+    // Replaced files take effect: texts, common data and database are loaded again.
+    BusyCursor busy;
+    clear_mapview();
+    clear_database_view();
+    CommonData.reset(); // writes categpref.bin
+    LoadRessources();
+    init_formcaption();
+    CommonData = TData_common::Create();
+    load_database();
+    refresh_concolors(true);
+    repaintMap();
+}
+
 void TForm4::goto_newversion()
 {
     const QString page = FromCp1252(UrlEntryAt(urlWebPage));
@@ -259,6 +291,7 @@ void TForm4::FormActivate()
     Pages->setCurrentIndex(0);
     setWindowOpacity(Preferences.ALFA ? (Preferences.ALFV & 0xFF) / 255.0 : 1.0);
     Editlvl->setText(QString::number(Preferences.NIVP));
+    show_traduc_check(Preferences.TRAN);
     QCoreApplication::processEvents();
     {
         BusyCursor busy;

@@ -19,6 +19,7 @@
 #include "pref_file.h"
 #include "records.h"
 #include "tree_visibility.h"
+#include "update_list.h"
 
 class QAction;
 class QActionGroup;
@@ -34,8 +35,14 @@ class QSlider;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class QTreeView;
 class QTreeWidget;
+class QTreeWidgetItem;
 class HintManager;
+class ImageControl;
+class LocationSearch;
+class SearchResultModel;
+class ShapeControl;
 class MapWidget;
 class MapInteraction;
 class MapInput;
@@ -58,6 +65,10 @@ struct MainWindowDialogs {
     // Runs the location editor, already filled and shown, in place of its modal loop; it
     // must close the dialog (OK, delete or cancel). Empty: the real modal dialog.
     std::function<void(TForm2& editor)> editor;
+    // The update dialog and what it reported; absent, no update dialog runs.
+    std::function<UpdateOutcome(QWidget* owner)> update;
+    // The sending dialog, with the direct upload allowed or not; absent, nothing is sent.
+    std::function<void(QWidget* owner, bool uploadAllowed)> send;
 };
 
 class TForm4 : public QMainWindow, public AdditionsHost {
@@ -72,6 +83,7 @@ public:
     void FormDestroy();
     void init_menulang();
     void goto_newversion();
+    void update_auto();
     bool ask_firstinfo();
     static void check_folder(const QString& path);
     void apply_killlist();
@@ -88,8 +100,9 @@ public:
 
     // Frame and commands.
     void affiche_masterliste();
-    // The side-panel page buttons (index 0..3). A click handler: when its button is down it
-    // releases the others and brings its page forward; then the side-panel rule.
+    // The side-panel page buttons (index 0..3). The one click handler of them all: a button
+    // going down releases the others; the side-panel rule; its page comes forward; the tree
+    // and info pages take the info header; the search page gives its text edit the focus.
     void but_listeClick(int index);
     // Presses a page button (down, never toggled up) and runs its click handler.
     void press_liste(int index);
@@ -157,6 +170,24 @@ public:
     // refresh_pathslinks after a command that changed one location (kNoTreeNode: none; the
     // bulk change recolours its own): that location recoloured, paths and links rebuilt.
     void refreshAfterEdit(int changed);
+    // The page buttons' click handlers by their own names (see but_listeClick).
+    void but_liste1Click() { but_listeClick(0); }
+    void but_liste2Click() { but_listeClick(1); }
+    void but_liste3Click() { but_listeClick(2); }
+    void but_liste4Click() { but_listeClick(3); }
+    // A tool button's (or the database icon's) hint in the status bar.
+    void but_toolMouseMove(QWidget* control);
+    // Search and its result list.
+    void Button1Click();
+    void reset_resultheader();
+    void affiche_searchnode(int node, bool centre);
+    void Modif2Click();
+    void show_traduc_check(bool visible);
+    // Redirect links: the link items at the top of Menu_image, and following a link.
+    void vider_popup_redir();
+    void popupredir_click(QAction* item);
+    void TreeRedirFocusChanged(QTreeWidgetItem* entry);
+    void followRedirect(const std::string& name);
 
     // AdditionsHost
     std::string ask_pseudo() override;
@@ -223,11 +254,28 @@ public:
     QCheckBox* checkLod = nullptr;
     QCheckBox* CheckBoxlvl = nullptr;
     QLineEdit *Edit_lvl_min = nullptr, *Edit_lvl_max = nullptr, *Editlvl = nullptr;
-    // Search page (the search itself comes with its own part) and info page lists.
+    // Search page (main_window_search.cpp) and info page lists.
     QComboBox *ComboCateg = nullptr, *ComboBox8 = nullptr, *ComboBox6 = nullptr;
     QCheckBox* CheckBox4 = nullptr;
-    QTreeWidget *treebool_search = nullptr, *Treeitem = nullptr, *TreeResult = nullptr;
+    QTreeWidget *treebool_search = nullptr, *Treeitem = nullptr;
     QMenu* Popuptreesearch = nullptr;
+    QGroupBox *GroupBox3 = nullptr, *GroupBox11 = nullptr;
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox6 = nullptr, *CheckBox3 = nullptr,
+              *CheckBox15 = nullptr, *CheckBox16 = nullptr, *CheckBox5 = nullptr, *CheckBox17 = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit3 = nullptr, *Edit2 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QWidget* panelmaster = nullptr;
+    QTreeView* TreeResult = nullptr;
+    SearchResultModel* TreeResultModel = nullptr;
+    QMenu* Menu2 = nullptr;
+    QAction* Modif2 = nullptr;
+    std::unique_ptr<LocationSearch> searcher;
+    // Info header (Panel6, shown on the tree page or the info page) and position circles.
+    QWidget* Panel6 = nullptr;
+    ShapeControl *Shape2 = nullptr, *Shape3 = nullptr, *Shape_perso = nullptr, *Shape_dest = nullptr;
+    ImageControl *Image3 = nullptr, *Image4 = nullptr;
+    QGroupBox *GroupBox4 = nullptr, *GroupBox5 = nullptr, *GroupBox7 = nullptr;
     std::vector<std::string> TipsList;
     int TipsWidth = 0, TipsLineHeight = 0;
     QTimer Timer3, Timerfeedback;
@@ -252,6 +300,12 @@ private:
     void buildSidePanel();
     void buildSearchAndInfoPages();
     void buildPositionsPage(QWidget* page);
+    void buildSearchPage(QWidget* page);
+    QWidget* buildInfoHeader(QWidget* parent);
+    void setupTreeRedir();
+    void wireSearchAndPages();
+    void fillInfoHeader(const InfoPanelContent& content);
+    void fillTreeRedir(const InfoPanelContent& content);
     void setupMap();
     void setupEditCommands();
     // Shows the editor modally (or through the dialogs' runner) and frees nothing.
@@ -262,6 +316,7 @@ private:
     QAction* addMenuItem(QMenu* menu, const char* name, int tag);
     QToolButton* addToolButton(QToolBar* bar, const char* name, int tag, int image, bool checkable, bool down);
     void writeSettingsBack();
+    void reload_after_update();
     // Key preview: the map's keys, seen before the focused control of this window.
     bool previewKey(QObject* receiver, QKeyEvent* event);
     void afterTreePaint();

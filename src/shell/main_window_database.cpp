@@ -30,6 +30,7 @@
 #include "map_paths.h"
 #include "master_file.h"
 #include "progress_bar.h"
+#include "search_result_model.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
@@ -73,7 +74,7 @@ void TForm4::load_database()
     if (CommonData)
         for (size_t i = 1; i < CommonData->typeNames.size(); ++i) ComboBox8->addItem(ToDisplay(CommonData->typeNames[i]));
     ComboBox8->setCurrentIndex(0);
-    TreeResult->clear();
+    clear_search();
     CheckBox4->setChecked(false);
     load_tips();
 
@@ -172,7 +173,7 @@ void TForm4::load_tips()
 
 void TForm4::clear_search()
 {
-    if (TreeResult && TreeResult->topLevelItemCount() > 0) TreeResult->clear();
+    if (TreeResultModel && TreeResultModel->count() > 0) TreeResultModel->clear();
 }
 
 void TForm4::clear_database_view()

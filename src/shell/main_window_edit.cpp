@@ -195,6 +195,7 @@ void TForm4::hyperlink1Click()
     }
     d->item->description = noteWithReference(d->item->description, CopyData->item->name);
     d->item->fromMaster = 0;
+    MyTreeStore.contentChanged(); // the note changed in place
     toggle_tagnew(true);
     refreshAfterEdit(node);
     localize_data(node, false, false, 0, 0);

@@ -48,6 +48,7 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "send_additions.h"
 #include "widget_helpers.h"
 
 QAction* TForm4::addMenuItem(QMenu* menu, const char* name, int tag)
@@ -112,6 +113,7 @@ void TForm4::buildControls()
     setCentralWidget(central);
     statusBar();
     setupMap();
+    wireSearchAndPages();
     setupEditCommands();
 
     Timer3.setInterval(300000);
@@ -371,62 +373,25 @@ void TForm4::buildSidePanel()
 
 void TForm4::buildSearchAndInfoPages()
 {
-    // Info page: the attribute list of the location shown, read-only.
+    // Info page: the info header (Panel6, which starts on the tree page), the
+    // description, the redirect links and the attribute list of the location shown.
     QWidget* info = Pages->widget(1);
     auto* infoLayout = new QVBoxLayout(info);
-    Label7 = new QLabel(info);
-    Label7->setObjectName("Label7");
-    Label7->setStyleSheet("font-weight: bold;");
-    Label1 = new QLabel(info);
-    Label1->setObjectName("Label1");
-    auto* levels = new QHBoxLayout();
-    Label8 = new QLabel(info);
-    Label8->setObjectName("Label8");
-    Label9 = new QLabel(info);
-    Label9->setObjectName("Label9");
-    levels->addWidget(Label8);
-    levels->addWidget(Label9);
+    Panel6 = buildInfoHeader(Pages->widget(0));
+    static_cast<QVBoxLayout*>(Pages->widget(0)->layout())->insertWidget(0, Panel6);
     Memo2 = new QPlainTextEdit(info);
     Memo2->setObjectName("Memo2");
     Memo2->setReadOnly(true);
     TreeRedir = new QTreeWidget(info);
     TreeRedir->setObjectName("TreeRedir");
-    TreeRedir->setHeaderHidden(true);
-    infoLayout->addWidget(Label7);
-    infoLayout->addWidget(Label1);
-    infoLayout->addLayout(levels);
+    setupTreeRedir();
     infoLayout->addWidget(Memo2);
     infoLayout->addWidget(TreeRedir);
     Treeitem = new QTreeWidget(info);
     Treeitem->setObjectName("Treeitem");
     infoLayout->addWidget(Treeitem);
 
-    // Search page: the lists a database load fills.
-    QWidget* search = Pages->widget(2);
-    auto* searchLayout = new QVBoxLayout(search);
-    ComboCateg = new QComboBox(search);
-    ComboCateg->setObjectName("ComboCateg");
-    ComboCateg->setMaxVisibleItems(25);
-    CheckBox4 = new QCheckBox(search);
-    CheckBox4->setObjectName("CheckBox4");
-    CheckBox4->setProperty("Tag", 12);
-    ComboBox8 = new QComboBox(search);
-    ComboBox8->setObjectName("ComboBox8");
-    treebool_search = new QTreeWidget(search);
-    treebool_search->setObjectName("treebool_search");
-    treebool_search->setContextMenuPolicy(Qt::CustomContextMenu);
-    Popuptreesearch = new QMenu(this);
-    QAction* reset1 = Popuptreesearch->addAction("reset");
-    reset1->setObjectName("reset1");
-    connect(reset1, &QAction::triggered, this, [this] { resetCriteria(treebool_search); });
-    connect(treebool_search, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { Popuptreesearch->popup(treebool_search->viewport()->mapToGlobal(p)); });
-    ComboBox6 = new QComboBox(search);
-    ComboBox6->setObjectName("ComboBox6");
-    TreeResult = new QTreeWidget(search);
-    TreeResult->setObjectName("TreeResult");
-    for (QWidget* w : std::initializer_list<QWidget*>{ComboCateg, CheckBox4, ComboBox8, treebool_search, ComboBox6, TreeResult})
-        searchLayout->addWidget(w);
+    buildSearchPage(Pages->widget(2));
 }
 
 bool TForm4::eventFilter(QObject* watched, QEvent* event)
@@ -464,12 +429,17 @@ void TForm4::but_listeClick(int index)
 {
     if (index < 0 || index > 3) return;
     // One group in which all may be up: a button going down releases the others.
-    if (but_liste[size_t(index)]->isChecked()) {
+    if (but_liste[size_t(index)]->isChecked())
         for (int j = 0; j < 4; ++j)
             if (j != index) but_liste[size_t(j)]->setChecked(false);
-        Pages->setCurrentIndex(index);
-    }
     affiche_masterliste();
+    Pages->setCurrentIndex(index);
+    if (index == 0 || index == 1) {
+        // The info header goes with the tree page or the info page, whichever was shown last.
+        if (Panel6->parentWidget() != Pages->widget(index))
+            static_cast<QVBoxLayout*>(Pages->widget(index)->layout())->insertWidget(0, Panel6);
+    }
+    if (index == 2 && PanelDock->isVisible() && Edit1->isVisible()) Edit1->setFocus();
 }
 
 void TForm4::press_liste(int index)
@@ -502,7 +472,7 @@ void TForm4::toggle_mode_edition()
     }
     for (QAction* a : {copierlelocref1, N6, ajouter1, Copiernode1, coupernode1, hyperlink1, waypoint1, wpdefaire1})
         a->setVisible(on);
-    for (QAction* a : {MyTree->Modif1, MyTree->Copier1, MyTree->Couper1}) a->setVisible(on);
+    for (QAction* a : {MyTree->Modif1, MyTree->Copier1, MyTree->Couper1, Modif2}) a->setVisible(on);
 }
 
 void TForm4::but_editmodeClick()
@@ -529,10 +499,11 @@ bool TForm4::toggle_mode_nozone()
 
 void TForm4::init_formcaption()
 {
-    for (QMenu* menu : {Menu_image, MyTree->Menu1, menu_info})
+    for (QMenu* menu : {Menu_image, MyTree->Menu1, menu_info, Menu2})
         for (QAction* a : menu->actions()) {
             const int tag = a->property("Tag").toInt();
-            if (tag > 0) a->setText(ToDisplay(GetMenuText(tag)));
+            // Tag 255 marks the link items of the location under the mouse: captions of their own.
+            if (tag > 0 && tag != 255) a->setText(ToDisplay(GetMenuText(tag)));
         }
     TranslateForm(this);
     // Tool buttons show their hint text as a tool tip; the hint window draws it.
@@ -688,13 +659,16 @@ void TForm4::but_mailClick()
         return;
     }
     if (lines <= 5 && ShowRessourceMessage(61, true, name) != 6) return;
-    // The sending dialog comes with the exchange part of the program.
-    LogLine("sending " + file.toStdString() + (size <= 64000 ? " (upload allowed)" : " (too large to upload)"));
+    if (dialogs_.send) dialogs_.send(this, size <= int64_t(kUploadLimit));
 }
 
 void TForm4::but_autoupClick()
 {
-    if (!confirm_sauver(48)) return;
-    // The update dialog comes with the exchange part of the program.
-    if (NewVersionAccepted) goto_newversion();
+    if (confirm_sauver(48)) update_auto();
+    if (NewVersionAccepted) {
+        goto_newversion();
+        return;
+    }
+    QCoreApplication::processEvents();
+    if (FilesUpdated) reload_after_update();
 }

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +22,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 #include "cp1252.h"
 #include "database_globals.h"
@@ -36,6 +40,7 @@
 #include "map_widget.h"
 #include "markers.h"
 #include "progress_bar.h"
+#include "shape_control.h"
 #include "ressource.h"
 
 namespace {
@@ -155,9 +160,9 @@ void TForm4::setupMap()
             interaction->affiche_memoinfo(node, 0);
             return true;
         }
-        // A click shows the route's location on the info page.
+        // A click shows the route's location on the info page, selected, without centring.
         press_liste(1);
-        interaction->affiche_memoinfo(node, 2);
+        affiche_searchnode(node, false);
         repaintMap();
         return true;
     };
@@ -222,36 +227,65 @@ void TForm4::setupMap()
 void TForm4::buildPositionsPage(QWidget* page)
 {
     auto* layout = new QVBoxLayout(page);
-    auto* grid = new QGridLayout();
-    ComboBox4 = new QComboBox(page);
+    // GroupBox4: the own position (GroupBox7) and the other one (GroupBox5), each with its
+    // circle, its two edits in thousands and its zone list, and the compass switch.
+    GroupBox4 = new QGroupBox(page);
+    GroupBox4->setObjectName("GroupBox4");
+    GroupBox4->setProperty("Tag", 17);
+    auto* positions = new QVBoxLayout(GroupBox4);
+    GroupBox7 = new QGroupBox(GroupBox4);
+    GroupBox7->setObjectName("GroupBox7");
+    GroupBox7->setProperty("Tag", 19);
+    GroupBox5 = new QGroupBox(GroupBox4);
+    GroupBox5->setObjectName("GroupBox5");
+    GroupBox5->setProperty("Tag", 20);
+    Shape_perso = new ShapeControl(ShapeControl::Shape::Circle, GroupBox7);
+    Shape_perso->setObjectName("Shape_perso");
+    Shape_perso->setBrushColour(Qt::blue);
+    Shape_dest = new ShapeControl(ShapeControl::Shape::Circle, GroupBox5);
+    Shape_dest->setObjectName("Shape_dest");
+    Shape_dest->setBrushColour(QColor(0, 255, 0));
+    Shape_perso->onMouseDown = [this] {
+        if (center_on_marker(scene, scene.MyPos)) repaintMap();
+    };
+    Shape_dest->onMouseDown = [this] {
+        if (center_on_marker(scene, scene.OtherPos)) repaintMap();
+    };
+    ComboBox4 = new QComboBox(GroupBox7);
     ComboBox4->setObjectName("ComboBox4");
-    ComboBox5 = new QComboBox(page);
+    ComboBox5 = new QComboBox(GroupBox5);
     ComboBox5->setObjectName("ComboBox5");
-    Edit_myX = new QLineEdit(page);
-    Edit_myY = new QLineEdit(page);
-    Edit_otherX = new QLineEdit(page);
-    Edit_otherY = new QLineEdit(page);
+    Edit_myX = new QLineEdit(GroupBox7);
+    Edit_myY = new QLineEdit(GroupBox7);
+    Edit_otherX = new QLineEdit(GroupBox5);
+    Edit_otherY = new QLineEdit(GroupBox5);
     const char* names[4] = {"Edit_myX", "Edit_myY", "Edit_otherX", "Edit_otherY"};
     QLineEdit* edits[4] = {Edit_myX, Edit_myY, Edit_otherX, Edit_otherY};
     for (int i = 0; i < 4; ++i) {
         edits[i]->setObjectName(names[i]);
         edits[i]->setMaxLength(2);
+        edits[i]->setFixedWidth(30);
         connect(edits[i], &QLineEdit::editingFinished, this, &TForm4::applyPositionEdits);
-        edits[i]->installEventFilter(new DigitKeyFilter([this, edits, i] {
+        edits[i]->installEventFilter(new DigitKeyFilter([edits, i] {
             edits[next_position_edit(i)]->setFocus();
         }, edits[i]));
     }
-    grid->addWidget(ComboBox4, 0, 0);
-    grid->addWidget(Edit_myX, 0, 1);
-    grid->addWidget(Edit_myY, 0, 2);
-    grid->addWidget(ComboBox5, 1, 0);
-    grid->addWidget(Edit_otherX, 1, 1);
-    grid->addWidget(Edit_otherY, 1, 2);
-    layout->addLayout(grid);
+    for (auto [box, shape, combo, ex, ey] : {std::tuple{GroupBox7, Shape_perso, ComboBox4, Edit_myX, Edit_myY},
+                                             std::tuple{GroupBox5, Shape_dest, ComboBox5, Edit_otherX, Edit_otherY}}) {
+        shape->setFixedSize(17, 17);
+        combo->setMaxVisibleItems(15);
+        auto* row = new QHBoxLayout(box);
+        row->addWidget(shape);
+        row->addWidget(ex);
+        row->addWidget(ey);
+        row->addWidget(combo, 1);
+        positions->addWidget(box);
+    }
     connect(ComboBox4, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
-    but_boussole = new QCheckBox(page);
+    but_boussole = new QCheckBox(GroupBox4);
     but_boussole->setObjectName("but_boussole");
+    but_boussole->setProperty("Tag", 86);
     but_boussole->setChecked(true);
     scene.overlays.compass = true;
     connect(but_boussole, &QCheckBox::clicked, this, [this](bool on) {
@@ -259,7 +293,8 @@ void TForm4::buildPositionsPage(QWidget* page)
         update_compass(scene);
         repaintMap();
     });
-    layout->addWidget(but_boussole);
+    positions->addWidget(but_boussole);
+    layout->addWidget(GroupBox4);
 
     auto* jump = new QHBoxLayout();
     EditJump = new QLineEdit("J_#############", page);
@@ -336,18 +371,12 @@ void TForm4::imagehint(const std::string& text)
 
 void TForm4::showInfoPanel(const InfoPanelContent& c)
 {
-    Label7->setText(ToDisplay(c.categoryCaption));
-    Label1->setText(ToDisplay(c.name));
-    auto colour = [](TColor t) { return QColor(int(t & 0xFF), int((t >> 8) & 0xFF), int((t >> 16) & 0xFF)); };
-    Label1->setStyleSheet(QString("color: %1; font-weight: bold;").arg(colour(c.nameColour).name()));
-    Label8->setText(ToDisplay(c.levelMinText));
-    Label9->setText(ToDisplay(c.levelMaxText));
+    fillInfoHeader(c);
     QString memo;
     for (const std::string& line : c.memoLines) memo += ToDisplay(line) + '\n';
     Memo2->setPlainText(memo);
     showInfoAttributes(Treeitem, c.attributes);
-    TreeRedir->clear();
-    for (const std::string& name : c.redirEntries) TreeRedir->addTopLevelItem(new QTreeWidgetItem({ToDisplay(name)}));
+    fillTreeRedir(c);
 }
 
 void TForm4::erase_listWP()

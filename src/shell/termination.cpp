@@ -7,6 +7,8 @@
 #include <QThread>
 #include <QWidget>
 
+#include "http_client.h"
+
 bool closeModalWidgets()
 {
     while (QWidget* popup = QApplication::activePopupWidget()) {
@@ -42,12 +44,17 @@ void TerminationHandler::mainLoopStarted()
 void TerminationHandler::request()
 {
     pending_ = true;
+    AbortAllTransfers(); // a transfer in progress ends first; its dialog can then close
     step();
 }
 
 void TerminationHandler::step()
 {
     if (!pending_) return;
+    if (AnyTransferBusy()) {
+        retry_.start();
+        return;
+    }
     const bool closed = closeModalWidgets();
     // Each closed dialog returns from its own loop once this handler has returned.
     if (!closed || mainLevel_ < 0 || QThread::currentThread()->loopLevel() > mainLevel_ ||

@@ -1,0 +1,116 @@
+#pragma once
+// The location search: the search page's values become one rSearchArea, which is matched
+// against every location of the tree, hidden and unchecked ones included, in tree order.
+//
+// Names and notes are matched through a folded copy (NormalizeText) of all of them, laid
+// out in tree order in two contiguous buffers and rebuilt only when the tree changes: a
+// search then scans two buffers instead of two hundred thousand scattered strings.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "location_tree.h"
+#include "spec_set.h"
+#include "tree_visibility.h"
+
+// One search, as the search page describes it.
+struct rSearchArea {
+    std::string text;                               // as typed (Windows-1252)
+    TraducCheck translation = TraducCheck::Grayed;  // counts only for "nothing to search for"
+    int32_t itemType = 0;                           // 0: any type
+    int32_t levelLow = 0;
+    int32_t levelHigh = 0;
+    int32_t categoryId = 0;
+    int32_t scope = 0;                              // 0 all, 1 the map shown, n >= 2 realm n - 1
+    SpecSet neutral;                                // attributes allowed, not required
+    SpecSet required;
+    SpecSet excluded;                               // not (neutral or required), word by word
+    bool inName = false;
+    bool inNote = false;
+    bool byCategory = false;
+    bool byLevel = false;
+    bool exact = false;
+    bool byAttributes = false;
+    bool freeze = false;
+    bool getnews = false;
+};
+
+// The search page's controls as values. buildSearchArea rewrites the fields the page
+// shows back (level texts, the two text check boxes).
+struct SearchPageValues {
+    std::string text;            // Edit1
+    bool inName = true;          // CheckBox1
+    bool inNote = true;          // CheckBox2
+    bool exact = false;          // CheckBox6
+    bool byCategory = false;     // CheckBox3
+    int categoryId = 0;          // of the category chosen in ComboCateg
+    bool byLevel = false;        // CheckBox4
+    std::string levelLow = "5";  // Edit3
+    std::string levelHigh = "5"; // Edit2
+    bool byType = false;         // CheckBox15
+    int typeIndex = 0;           // ComboBox8's item index
+    int scope = 0;               // ComboBox6's item index
+    TraducCheck translation = TraducCheck::Grayed; // CheckBox17
+    bool freeze = false;         // CheckBox16
+    bool getnews = false;        // CheckBox5
+    // Every node of the criteria tree: (attribute id, criterion 0 excluded, 1 neutral, 2 required).
+    std::vector<std::pair<int, int>> criteria;
+};
+
+// A level edit's text as the edit may hold it: digits only, at most three of them.
+std::string levelEditText(const std::string& text);
+
+// Builds the search from the page; nothing when there is nothing to search for (the
+// caller shows message S21 and keeps the old results). Empty level texts become "1", a
+// high level below the low one takes its value, an empty trimmed text unchecks both text
+// boxes; the values show what the page must show afterwards.
+std::optional<rSearchArea> buildSearchArea(SearchPageValues& page);
+
+class LocationSearch {
+public:
+    explicit LocationSearch(const LocationTree& tree) : tree_(tree) {}
+
+    // The location nodes that pass every test, in tree order. Scope 1 looks in the map
+    // shown (currentMapNode is its tree node; none shown finds nothing).
+    std::vector<int> run(const rSearchArea& area, int32_t currentMapId, int currentMapNode);
+
+    // The first location in tree order whose folded name equals the folded, trimmed
+    // name; with currentMapOnly only in the map shown. Erased locations never match.
+    int findByName(const std::string& name, bool currentMapOnly, int32_t currentMapId, int currentMapNode);
+
+    // Rebuilds the folded index when the tree changed since it was built.
+    void refresh();
+
+private:
+    struct Entry {
+        int32_t node;
+        uint32_t nameStart;
+        uint32_t nameLength;
+        uint32_t noteStart;
+        uint32_t noteLength;
+        int32_t mapNode;      // the map node above it
+        int16_t regionId;     // its zone's map id
+        uint8_t realm;        // its map's realm number
+        uint8_t categoryId;
+        uint8_t levelMin;
+        uint8_t levelMax;
+        uint8_t typeId;
+        SpecSet attributes;
+    };
+    bool inScope(const Entry& e, int32_t scope, int32_t currentMapId, int currentMapNode) const;
+    // Marks the entries whose folded text (names or notes) holds the needle.
+    void markContaining(const std::string& buffer, bool names, const std::string& needle,
+                        std::vector<uint8_t>& marks) const;
+
+    const LocationTree& tree_;
+    bool built_ = false;
+    size_t builtGeneration_ = 0;
+    uint64_t builtVersion_ = 0;
+    std::vector<Entry> entries_;
+    std::string names_; // folded names in tree order, each followed by a 0 byte
+    std::string notes_; // folded notes likewise
+    std::vector<uint32_t> nameStarts_, noteStarts_;
+    std::vector<uint8_t> marks_;
+};

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "name_lookup.h"
+#include "search.h"
+#include "tree_fixture.h"
+
+// Tree order of the fixture: Nordmark (map 1: Zeta 10, alpha 11), Sudland (map 2: Beta 20,
+// Gamma 21); under every zone the categories 1, 2 and 3.
+
+namespace {
+
+rSearchArea textSearch(const std::string& text, bool inName, bool inNote, bool exact = false)
+{
+    rSearchArea a;
+    a.text = text;
+    a.inName = inName;
+    a.inNote = inNote;
+    a.exact = exact;
+    return a;
+}
+
+int addFull(TreeFixture& f, const std::string& name, int zone, int categ, const std::string& note, int lmin = 0,
+            int lmax = 0, int type = 0, std::vector<int> attributes = {})
+{
+    rnew_node r;
+    r.name = name;
+    r.zoneId = uint32_t(zone);
+    r.categoryId = uint32_t(categ);
+    r.description = note;
+    r.levelMin = uint32_t(lmin);
+    r.levelMax = uint32_t(lmax);
+    r.typeId = uint32_t(type);
+    for (int id : attributes) SetSpec(r.attributes, id, true);
+    r.hasItem = 1;
+    return f.tree.addnode(r);
+}
+
+} // namespace
+
+TEST(SearchArea, PageValuesBecomeOneSearch)
+{
+    // (Empty level edits and a blank text: see the window's search page tests.)
+    // A reversed range takes the low level; pasted junk keeps its first three digits.
+    SearchPageValues page;
+    page.text = "loup";
+    page.levelLow = "2x05";
+    page.levelHigh = "9";
+    auto area = buildSearchArea(page);
+    ASSERT_TRUE(area);
+    EXPECT_EQ(area->levelLow, 205);
+    EXPECT_EQ(area->levelHigh, 205);
+    EXPECT_EQ(page.levelLow, "205");
+    EXPECT_EQ(page.levelHigh, "205");
+    EXPECT_EQ(levelEditText("a1234567890123"), "123");
+    EXPECT_EQ(levelEditText("-7"), "7");
+
+    // Criteria: state 1 neutral, 2 required; every other id is excluded, ids without node too.
+    page = {};
+    page.text = "x";
+    page.criteria = {{3, 1}, {33, 2}, {40, 0}};
+    page.byType = true;
+    page.typeIndex = 4;
+    area = buildSearchArea(page);
+    ASSERT_TRUE(area);
+    EXPECT_TRUE(area->byAttributes);
+    EXPECT_TRUE(HasSpec(area->neutral, 3));
+    EXPECT_TRUE(HasSpec(area->required, 33));
+    EXPECT_FALSE(HasSpec(area->excluded, 3));
+    EXPECT_FALSE(HasSpec(area->excluded, 33));
+    EXPECT_TRUE(HasSpec(area->excluded, 40));
+    EXPECT_TRUE(HasSpec(area->excluded, 5)); // no criteria node
+    EXPECT_EQ(area->itemType, 5);
+}
+
+TEST(SearchArea, NothingToSearchForUnlessSomeCriterionIsOn)
+{
+    SearchPageValues page;
+    page.text = "";
+    page.criteria = {{1, 1}, {2, 1}};
+    EXPECT_FALSE(buildSearchArea(page)); // all neutral, every box off, "Traduc" grey
+    for (auto set : std::vector<void (*)(SearchPageValues&)>{
+             [](SearchPageValues& p) { p.byCategory = true; }, [](SearchPageValues& p) { p.byLevel = true; },
+             [](SearchPageValues& p) { p.byType = true; }, [](SearchPageValues& p) { p.freeze = true; },
+             [](SearchPageValues& p) { p.getnews = true; },
+             [](SearchPageValues& p) { p.translation = TraducCheck::Unchecked; },
+             [](SearchPageValues& p) { p.criteria[1].second = 0; }}) {
+        SearchPageValues p = page;
+        set(p);
+        EXPECT_TRUE(buildSearchArea(p));
+    }
+}
+
+TEST(SearchWalk, TextMatchesFoldedNamesAndNotes)
+{
+    TreeFixture f;
+    const int ecole = addFull(f, "Grande ECOLE", 10, 2, "");
+    const int loup = addFull(f, "Loup", 10, 1, "garde l'\xe9" "cole"); // école in the note
+    const int exactNote = addFull(f, "Tour", 11, 2, "cole");
+    addFull(f, "@Ecole", 11, 2, "");                                 // erased: never found
+    const int hidden = addFull(f, "ecole cachee", 20, 3, "");
+    f.tree.setVisible(hidden, false);
+    f.tree.setCheckState(hidden, NodeCheck::Unchecked);
+    LocationSearch search(f.tree);
+
+    EXPECT_EQ(search.run(textSearch("\xe9" "col", true, false), -1, kNoTreeNode), (std::vector<int>{ecole, hidden}));
+    EXPECT_EQ(search.run(textSearch("ECOLE", true, true), -1, kNoTreeNode),
+              (std::vector<int>{loup, ecole, hidden})); // tree order: category 1 before 2
+    EXPECT_EQ(search.run(textSearch("ECOLE", false, true), -1, kNoTreeNode), (std::vector<int>{loup}));
+    // Exact: the whole name or the whole note.
+    EXPECT_EQ(search.run(textSearch(" cole ", true, true, true), -1, kNoTreeNode), (std::vector<int>{exactNote}));
+    EXPECT_EQ(search.run(textSearch("tour", true, false, true), -1, kNoTreeNode), (std::vector<int>{exactNote}));
+    EXPECT_TRUE(search.run(textSearch("tou", true, false, true), -1, kNoTreeNode).empty());
+    // An empty text is in no name.
+    EXPECT_TRUE(search.run(textSearch("", true, true), -1, kNoTreeNode).empty());
+    // A hit at a text's end does not run into the next text.
+    EXPECT_TRUE(search.run(textSearch("COLELOUP", true, true), -1, kNoTreeNode).empty());
+}
+
+TEST(SearchWalk, CategoryLevelsTypeAndAttributes)
+{
+    TreeFixture f;
+    const int a = addFull(f, "A", 10, 1, "", 18, 25, 2, {3});
+    const int b = addFull(f, "B", 10, 1, "", 5, 10, 0, {3, 33});
+    const int c = addFull(f, "C", 10, 1, "", 21, 30, 2);
+    const int d = addFull(f, "D", 10, 2, "", 0, 0, 2, {50}); // attribute 50 has no criteria node
+    LocationSearch search(f.tree);
+
+    rSearchArea area;
+    area.byLevel = true;
+    area.levelLow = 10;
+    area.levelHigh = 20;
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{a, b}));
+    area.byCategory = true;
+    area.categoryId = 2;
+    EXPECT_TRUE(search.run(area, -1, kNoTreeNode).empty());
+
+    area = {};
+    area.itemType = 2;
+    area.byCategory = true;
+    area.categoryId = 1;
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode).size(), 2u);
+
+    // Attribute 3 required, 33 neutral, every other id excluded.
+    SearchPageValues page;
+    page.criteria = {{3, 2}, {33, 1}, {1, 1}};
+    area = *buildSearchArea(page);
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{a, b}));
+    page.criteria = {{3, 1}, {33, 1}, {1, 0}};
+    area = *buildSearchArea(page);
+    // Nothing required: locations with only neutral attributes; D carries an id without node.
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{a, b, c}));
+    // All neutral: no attribute test at all.
+    page.criteria = {{3, 1}, {33, 1}, {1, 1}};
+    page.freeze = true;
+    area = *buildSearchArea(page);
+    EXPECT_FALSE(area.byAttributes);
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{a, b, c, d}));
+}
+
+TEST(SearchWalk, ScopeAllMapShownOrRealm)
+{
+    TreeFixture f;
+    f.map.maps[0]->realm = 1;
+    f.map.maps[1]->realm = 2;
+    const int north = f.add("Ours", 11, 1);
+    const int south = f.add("Ours brun", 21, 3);
+    LocationSearch search(f.tree);
+    rSearchArea area = textSearch("ours", true, false);
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{north, south}));
+    area.scope = 1;
+    EXPECT_TRUE(search.run(area, -1, kNoTreeNode).empty()); // no map shown
+    EXPECT_EQ(search.run(area, 2, f.map.maps[1]->treeNode), (std::vector<int>{south}));
+    area.scope = 2;
+    EXPECT_EQ(search.run(area, 2, f.map.maps[1]->treeNode), (std::vector<int>{north}));
+    area.scope = 3;
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{south}));
+    area.scope = 4;
+    EXPECT_TRUE(search.run(area, -1, kNoTreeNode).empty());
+}
+
+TEST(SearchWalk, FollowsTheTreeAfterChanges)
+{
+    TreeFixture f;
+    const int first = f.add("Source", 10, 1);
+    LocationSearch search(f.tree);
+    const rSearchArea area = textSearch("source", true, false);
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{first}));
+    const int second = f.add("Source chaude", 20, 1);
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{first, second}));
+    f.tree.destroynode(first);
+    EXPECT_EQ(search.run(area, -1, kNoTreeNode), (std::vector<int>{second}));
+    // A note changed in place counts once the tree is told.
+    f.tree.nodeData(second)->item->description = "tiede";
+    f.tree.contentChanged();
+    EXPECT_EQ(search.run(textSearch("TIEDE", false, true), -1, kNoTreeNode), (std::vector<int>{second}));
+    f.tree.clear();
+    EXPECT_TRUE(search.run(area, -1, kNoTreeNode).empty());
+}
+
+TEST(SearchNameLookup, AgreesWithTheTreeWalk)
+{
+    TreeFixture f;
+    f.add("\xe9lan", 20, 1);
+    f.add("Elan", 11, 1);
+    f.add("Port", 20, 2);
+    f.add("@Ours", 10, 2);
+    const std::string long45(45, 'Q');
+    f.add(long45, 21, 3); // stored cut to 40
+    f.add("Tour", 21, 1);
+    LocationSearch search(f.tree);
+    const int nord = f.map.maps[0]->treeNode, sud = f.map.maps[1]->treeNode;
+    for (const std::string name : {"  elan\t", "port", "por", "@Ours", "ours", "TOUR", "", "PORT "}) {
+        for (auto [mapOnly, id, node] : {std::tuple{false, -1, kNoTreeNode}, std::tuple{true, 1, nord},
+                                         std::tuple{true, 2, sud}, std::tuple{true, -1, kNoTreeNode}}) {
+            EXPECT_EQ(search.findByName(name, mapOnly, id, node), find_node_byname(f.tree, name, mapOnly, id, node))
+                << name << " " << mapOnly << " " << id;
+        }
+    }
+    EXPECT_EQ(search.findByName(long45.substr(0, 40), false, -1, kNoTreeNode), f.tree.children(
+        f.tree.children(f.map.zones[3]->treeNode)[2]).front());
+    EXPECT_EQ(search.findByName(long45, false, -1, kNoTreeNode), kNoTreeNode);
+}

@@ -1,0 +1,405 @@
+// The update and send buttons of the real main window, with the real dialogs driven by
+// mouse and key events, against the local HTTP fixture server.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QTabWidget>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "compressed.h"
+#include "database_globals.h"
+#include "delphi_conv.h"
+#include "desktop.h"
+#include "fake_mail_client.h"
+#include "http_client.h"
+#include "http_server.h"
+#include "main_window_fixture.h"
+#include "preferences.h"
+#include "send_additions.h"
+#include "send_dialog.h"
+#include "termination.h"
+#include "update_dialog.h"
+#include "test_util.h"
+#include "url_list.h"
+
+namespace {
+// A program folder whose endpoints lead to the fixture server, with both dialogs hooked in.
+struct ExchangeFixture : MainWindowFixture {
+    HttpServer server;
+    QString additionsName;
+    std::string additionsBytes;
+
+    ExchangeFixture()
+    {
+        // Never at start: the tests press the update button themselves.
+        writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n[DATU]=4\r\n");
+        const std::vector<uint8_t> urls =
+            MakeUrlBin({"1", "cartes@example.org", server.url("/"), "files/", "liste.txt", server.url("/upload")});
+        writeFile("database/" + QString::fromStdString(database()) + "/url.bin",
+                  std::string(urls.begin(), urls.end()));
+        additionsName = MakeAdditionsFileName(QString::fromStdString(database()));
+        additionsBytes = "#v250-id=111111-x\r\n#v2.52\r\n";
+        for (int i = 0; i < 6; ++i) additionsBytes += "@\xE9l\xE9ment " + std::to_string(i) + "|\r\n";
+        writeFile("ajouts/" + additionsName, additionsBytes);
+    }
+    ~ExchangeFixture()
+    {
+        setSendRunner({});
+        setUpdateRunner({});
+        setUrlOpener({});
+    }
+    std::unique_ptr<TForm4> startHooked()
+    {
+        MainWindowDialogs d = dialogs();
+        d.update = [](QWidget* owner) { return run_update_dialog(owner); };
+        d.send = [](QWidget* owner, bool allowed) { run_send_dialog(owner, allowed); };
+        auto w = std::make_unique<TForm4>(exe, d);
+        w->FormActivate();
+        w->show();
+        return w;
+    }
+    std::string nameBytes() const { return ToCp1252(additionsName).value(); }
+    void clickSend(TForm4& w)
+    {
+        if (!w.but_editmode->isChecked()) QTest::mouseClick(w.but_editmode, Qt::LeftButton);
+        QCoreApplication::processEvents(); // the tool bar shows the button on its next layout
+        ASSERT_TRUE(w.but_mail->isVisible());
+        QTest::mouseClick(w.but_mail, Qt::LeftButton);
+    }
+};
+} // namespace
+
+TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
+{
+    ExchangeFixture f;
+    auto w = f.startHooked();
+    Preferences.PSEU = "Jean Paul";
+    bool ran = false;
+    setSendRunner([&](Tmail_fic& d) {
+        ran = true;
+        d.show();
+        EXPECT_TRUE(d.RadioButton1->isEnabled());
+        EXPECT_TRUE(d.RadioButton1->isChecked());
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible());
+    });
+    f.clickSend(*w);
+    ASSERT_TRUE(ran);
+    // The form itself is checked byte for byte by the exchange tests; here: who and what.
+    const auto requests = f.server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].body.find("\r\n\r\n" + f.database() + "_jeanpaul\r\n"), std::string::npos);
+    EXPECT_NE(requests[0].body.find(f.additionsBytes), std::string::npos);
+    EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
+
+    // A refusal shows the server's answer, cut to 1,000 bytes, as plain text.
+    f.server.put("reply.txt", "<b>refus\xE9</b>" + std::string(2000, 'x'));
+    f.boxes.shown.clear();
+    setSendRunner([](Tmail_fic& d) {
+        d.show();
+        QTest::keyClick(d.Button1, Qt::Key_Space);
+    });
+    f.clickSend(*w);
+    const std::string cut = ("<b>refus\xE9</b>" + std::string(2000, 'x')).substr(0, 1000);
+    EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), cut)));
+}
+
+TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
+{
+    ExchangeFixture f;
+    auto w = f.startHooked();
+    UrlList[urlUpload] = f.server.url("/slow");
+    bool visibleAfterEscape = false;
+    setSendRunner([&](Tmail_fic& d) {
+        d.show();
+        d.IdHTTP1.limits.idleTimeoutMs = 600;
+        QTimer::singleShot(200, &d, [&] {
+            QTest::keyClick(&d, Qt::Key_Escape);
+            QTest::mouseClick(d.Button2, Qt::LeftButton);
+            visibleAfterEscape = d.isVisible();
+        });
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.clickSend(*w);
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), "Read timed out")));
+}
+
+TEST(SendCommand, LargeFilesGoByMailAndTheFolderOpensSilently)
+{
+    ExchangeFixture f;
+    std::string big = f.additionsBytes + std::string(64001 - f.additionsBytes.size(), 'z');
+    f.writeFile("ajouts/" + f.additionsName, big);
+    auto w = f.startHooked();
+
+    FakeMailClient mailClient(0);
+    setSendRunner([&](Tmail_fic& d) {
+        d.show();
+        EXPECT_FALSE(d.RadioButton1->isEnabled());
+        EXPECT_EQ(d.RadioButton1->text(), ToDisplay(GetCaptionText(166)));
+        EXPECT_TRUE(d.RadioButton2->isChecked());
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.clickSend(*w);
+    const std::vector<std::string> argv = mailClient.argv();
+    ASSERT_EQ(argv.size(), 7u);
+    EXPECT_EQ(QString::fromUtf8(argv[1]), ToDisplay(FormatRessource(GetInfoText(18), f.nameBytes())));
+    EXPECT_EQ(QString::fromUtf8(argv[5]), f.exe + "ajouts/" + f.additionsName);
+    EXPECT_EQ(argv[6], "cartes@example.org");
+    EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
+    EXPECT_TRUE(f.server.requests().empty());
+
+    QString opened;
+    setUrlOpener([&](const QString& path, bool isFolder) {
+        if (isFolder) opened = path;
+        return true;
+    });
+    f.boxes.shown.clear();
+    setSendRunner([](Tmail_fic& d) {
+        d.show();
+        QTest::mouseClick(d.RadioButton3, Qt::LeftButton);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.clickSend(*w);
+    EXPECT_EQ(opened, f.exe + "ajouts/");
+    EXPECT_TRUE(f.boxes.shown.empty());
+}
+
+namespace {
+std::string fileLine(const std::string& name, const std::string& folder, const std::string& content,
+                     const std::string& url, const std::string& kind = "all", const std::string& restart = "0")
+{
+    return "FILE=" + name + "|" + folder + "|" + Md5Hex(content) + "|" + url + "|desc|0|" + restart + "|" + kind + "\r\n";
+}
+} // namespace
+
+TEST(UpdateCommand, ChecksDownloadsAndReloads)
+{
+    ExchangeFixture f;
+    const std::string readme = "nouveau readme";
+    f.server.put("readme.txt", readme);
+    f.server.put("liste.txt", "MESS=Bonjour\r\nMESE=Hello\r\nVERS=v2.52\r\n" +
+                                  fileLine("readme.txt", "", readme, f.server.url("/files/readme.txt"), "all", "1") +
+                                  fileLine("other.txt", "", "x", f.server.url("/files/x"), "bas_autre") +
+                                  "EOF\r\n");
+    auto w = f.startHooked();
+    Preferences.DATU = 2;
+    bool ran = false;
+    setUpdateRunner([&](TForm_update& d) {
+        ran = true;
+        d.show();
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
+        EXPECT_FALSE(d.Memo1->toPlainText().contains("Hello"));
+        ASSERT_EQ(d.UpdateTree->topLevelItemCount(), 1); // the other database's file is not shown
+        EXPECT_EQ(d.UpdateTree->topLevelItem(0)->text(0), "readme.txt");
+        EXPECT_EQ(d.UpdateTree->topLevelItem(0)->text(1), ToDisplay(GetCaptionText(52)));
+        EXPECT_EQ(d.Label4->text(), ToDisplay(GetCaptionText(58)));
+        EXPECT_TRUE(d.Button3->isEnabled());
+        QTest::keyClick(&d, Qt::Key_Escape);
+        EXPECT_FALSE(d.isVisible());
+    });
+    const double before = DateTimeToDays(QDateTime::currentDateTime());
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(readBytes(f.exe + "readme.txt"), readme);
+    EXPECT_TRUE(f.boxes.saw(messageText(14)));    // the restart flag
+    EXPECT_GE(Preferences.DATW, before);          // closing stamps the date
+    EXPECT_EQ(Preferences.DATU, 2);
+    EXPECT_GT(w->MyTreeStore.locationCount(), 200u); // reloaded
+    EXPECT_FALSE(w->NewVersionAccepted);
+}
+
+TEST(UpdateCommand, BadProxyPortSendsNothingAndKeepsTheDialogOpen)
+{
+    ExchangeFixture f;
+    f.server.put("liste.txt", "EOF\r\n");
+    auto w = f.startHooked();
+    setUpdateRunner([&](TForm_update& d) {
+        d.show();
+        d.PageControl1->setCurrentIndex(1);
+        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
+        EXPECT_TRUE(d.proxyport_edit->isEnabled());
+        QTest::mouseClick(d.proxyserver_edit, Qt::LeftButton);
+        QTest::keyClicks(d.proxyserver_edit, "127.0.0.1");
+        d.proxyport_edit->selectAll();
+        QTest::keyClicks(d.proxyport_edit, "9x9999"); // the letter is refused
+        EXPECT_EQ(d.proxyport_edit->text(), "99999");
+        d.PageControl1->setCurrentIndex(0);
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(f.boxes.saw(messageText(16)));
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        EXPECT_TRUE(d.isVisible()); // the port must be mended first
+        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible());
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    EXPECT_TRUE(f.server.requests().empty());
+    EXPECT_TRUE(Preferences.PRXS.empty());
+}
+
+TEST(UpdateCommand, NoClosingWhileTheListIsFetchedAndAFailedFetchShowsNothingOld)
+{
+    ExchangeFixture f;
+    f.server.put("liste.txt", "MESS=Bonjour\r\nEOF\r\n");
+    auto w = f.startHooked();
+    setUpdateRunner([&](TForm_update& d) {
+        d.show();
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
+        // The second check's list never comes: the first list is not shown again.
+        UrlList[urlUpdate2] = "slow";
+        UrlList[urlUpdate3] = "";
+        d.IdHTTP1.limits.idleTimeoutMs = 600;
+        bool visibleAfterEscape = false, busy = false;
+        QTimer::singleShot(200, &d, [&] {
+            busy = AnyTransferBusy();
+            QTest::keyClick(&d, Qt::Key_Escape);
+            d.close();
+            visibleAfterEscape = d.isVisible();
+        });
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(busy);
+        EXPECT_TRUE(visibleAfterEscape);
+        EXPECT_TRUE(f.boxes.saw("Read timed out"));
+        EXPECT_TRUE(d.Memo1->toPlainText().contains(ToDisplay(GetCaptionText(60))));
+        EXPECT_FALSE(d.Memo1->toPlainText().contains("Bonjour"));
+        d.close();
+        EXPECT_FALSE(d.isVisible());
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+}
+
+TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
+{
+    ExchangeFixture f;
+    f.server.put("liste.txt", "VERS=<b>v3</b>\r\nEOF\r\n");
+    auto w = f.startHooked();
+    QString opened;
+    setUrlOpener([&](const QString& page, bool) {
+        opened = page;
+        return true;
+    });
+    f.boxes.answers = {kAnswerYes};
+    setUpdateRunner([&](TForm_update& d) {
+        d.show();
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible());
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    EXPECT_TRUE(f.boxes.saw(messageText(34, "<b>v3</b>", f.server.url("/"))));
+    EXPECT_TRUE(w->NewVersionAccepted);
+    EXPECT_EQ(opened.toStdString(), f.server.url("/"));
+    // The quit that follows closes the window the normal way: unsaved additions are asked.
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerNo};
+    f.boxes.shown.clear();
+    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
+    safetyNet.setSingleShot(true);
+    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    safetyNet.start(2000);
+    QCoreApplication::exec();
+    EXPECT_TRUE(f.boxes.saw(messageText(1, f.nameBytes())));
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST(UpdateCommand, StartUpFrequency)
+{
+    struct Case {
+        int datu;
+        double age;
+        int runs;
+    } cases[] = {{3, 6.5, 0}, {3, 7.0, 1}, {4, -1.0, 1}, {0, 0.0, 1}, {1, 0.5, 0}};
+    for (const Case& c : cases) {
+        MainWindowFixture f;
+        f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=" +
+                                    std::to_string(c.datu) + "\r\n[DATW]=" +
+                                    FloatToStrComma(DateTimeToDays(QDateTime::currentDateTime()) - c.age) + "\r\n");
+        int runs = 0;
+        setUpdateRunner([&](TForm_update& d) {
+            ++runs;
+            d.show();
+            QTest::mouseClick(d.Button1, Qt::LeftButton);
+        });
+        MainWindowDialogs d = f.dialogs();
+        d.update = [](QWidget* owner) { return run_update_dialog(owner); };
+        TForm4 w(f.exe, d);
+        setUpdateRunner({});
+        EXPECT_EQ(runs, c.runs) << c.datu << " " << c.age;
+        EXPECT_EQ(std::count(w.startupTrace.begin(), w.startupTrace.end(), "update"), c.runs);
+    }
+}
+
+TEST(UpdateCommand, TerminationDuringACheckAbortsItThenClosesDialogAndWindow)
+{
+    ExchangeFixture f;
+    auto w = f.startHooked();
+    UrlList[urlUpdate2] = "slow";
+    UrlList[urlUpdate3] = "";
+    Preferences.DATW = 0;
+    TerminationHandler termination;
+    termination.setWindow(w.get());
+    QEventLoop mainLoop;
+    termination.quit = [&] { mainLoop.quit(); };
+    bool dialogReturned = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(0, [&] {
+        termination.mainLoopStarted();
+        QTimer::singleShot(50, [&] {
+            auto* d = qobject_cast<TForm_update*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            d->IdHTTP1.limits.idleTimeoutMs = 20000;
+            QTimer::singleShot(300, [&] { termination.request(); }); // arrives during the fetch
+            QTest::mouseClick(d->Button3, Qt::LeftButton);
+        });
+        QTest::mouseClick(w->but_autoup, Qt::LeftButton); // the real dialog, run modally
+        dialogReturned = true;
+    });
+    QTimer::singleShot(8000, &mainLoop, &QEventLoop::quit);
+    mainLoop.exec();
+    EXPECT_TRUE(dialogReturned);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_GT(Preferences.DATW, 0.0); // the dialog closed the normal way
+    EXPECT_FALSE(f.boxes.saw("Transfer aborted"));
+}
+
+TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
+{
+    ExchangeFixture f;
+    f.server.put("liste.txt", "VERS=v2.60\r\nEOF\r\n");
+    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=0\r\n");
+    QString opened;
+    setUrlOpener([&](const QString& page, bool) {
+        opened = page;
+        return true;
+    });
+    f.boxes.answers = {kAnswerYes};
+    setUpdateRunner([](TForm_update& d) {
+        d.show();
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+    });
+    auto w = f.startHooked();
+    EXPECT_EQ(opened.toStdString(), f.server.url("/"));
+    EXPECT_EQ(w->MyTreeStore.locationCount(), 0u); // no database was loaded
+    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
+    safetyNet.setSingleShot(true);
+    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    safetyNet.start(2000);
+    QCoreApplication::exec();
+    EXPECT_FALSE(w->isVisible());
+}

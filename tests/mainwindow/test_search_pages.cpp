@@ -1,0 +1,543 @@
+// The search page, the result list, the side panel pages and the redirect links, driven
+// through the real window with mouse and key events.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include "image_control.h"
+#include "delphi_conv.h"
+#include "info_panel.h"
+#include "main_window_fixture.h"
+#include "map_interaction.h"
+#include "map_widget.h"
+#include "preferences.h"
+#include "search_result_model.h"
+#include "shape_control.h"
+#include "text_helpers.h"
+
+namespace {
+
+struct Window {
+    MainWindowFixture f;
+    std::unique_ptr<TForm4> w;
+    const TNodeData* sample = nullptr; // a location of the sample: its zone and a creature category
+
+    Window()
+    {
+        w = f.start();
+        w->resize(1100, 760);
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        QApplication::setActiveWindow(w.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        w->MyTreeStore.forEachLocation([&](int, const TNodeData& d) {
+            if (!sample && d.category && d.category->kind == kindCreature) sample = &d;
+        });
+    }
+    ~Window() { f.boxes.shown.clear(); }
+
+    int add(const std::string& name, const std::string& note = {}, int dx = 0, int levelMin = 10, int levelMax = 12,
+            const pMap_info* zone = nullptr)
+    {
+        rnew_node r;
+        r.name = name;
+        r.description = note;
+        r.zoneId = uint16_t((zone ? zone : sample->zone)->zoneId);
+        r.categoryId = sample->category->id;
+        r.x = uint32_t(30000 + dx);
+        r.y = 30000;
+        r.levelMin = uint32_t(levelMin);
+        r.levelMax = uint32_t(levelMax);
+        r.hasItem = 1;
+        return w->MyTreeStore.addnode(r);
+    }
+    void settle() { QTest::qWait(1); }
+
+    // Shows a location's map with it in the middle, paints, and gives its icon's centre.
+    QPoint showOnMap(int node)
+    {
+        w->localize_data(node, true);
+        w->ImageMapView->repaint();
+        return iconOf(node);
+    }
+    QPoint iconOf(int node) const
+    {
+        const ByteBuffer& d = w->scene.HitTestStream.data;
+        for (size_t at = 0; at + 8 <= d.size(); at += 8) {
+            int16_t x, y;
+            int32_t n;
+            std::memcpy(&x, d.data() + at, 2);
+            std::memcpy(&y, d.data() + at + 2, 2);
+            std::memcpy(&n, d.data() + at + 4, 4);
+            if (n == node) return QPoint(x, y);
+        }
+        ADD_FAILURE() << "location " << node << " not drawn";
+        return {};
+    }
+    void search(const QString& text)
+    {
+        if (w->Pages->currentIndex() != 2 || !w->PanelDock->isVisible()) QTest::mouseClick(w->but_liste[2], Qt::LeftButton);
+        w->Edit1->clear();
+        QTest::keyClicks(w->Edit1, text);
+        QTest::keyClick(w->Edit1, Qt::Key_Return);
+    }
+    QModelIndex row(int r, int column = SearchResultModel::colName) const
+    {
+        return w->TreeResultModel->index(r, column);
+    }
+    void clickRow(int r)
+    {
+        const QRect rect = w->TreeResult->visualRect(row(r));
+        QTest::mouseClick(w->TreeResult->viewport(), Qt::LeftButton, {}, rect.center());
+        settle();
+    }
+    void clickHeader(int column, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QHeaderView* h = w->TreeResult->header();
+        QTest::mouseClick(h->viewport(), button, {}, QPoint(h->sectionViewportPosition(column) + 5, h->height() / 2));
+    }
+    std::vector<QString> names() const
+    {
+        std::vector<QString> out;
+        for (int r = 0; r < w->TreeResultModel->rowCount(); ++r) out.push_back(row(r).data().toString());
+        return out;
+    }
+    // The captions of the Tag-255 items at the top of the map menu ("-" for the separator).
+    std::vector<QString> linkItems() const
+    {
+        std::vector<QString> out;
+        for (QAction* a : w->Menu_image->actions()) {
+            if (a->property("Tag").toInt() != 255) break;
+            out.push_back(a->isSeparator() ? QString("-") : a->text());
+        }
+        return out;
+    }
+};
+
+// A mouse move without a button, as the window system delivers it (QTest only moves the
+// cursor for those).
+void hover(QWidget* widget, QPoint pos)
+{
+    QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+QString i12(size_t count)
+{
+    return ToDisplay(FormatRessource(GetInfoText(12), std::to_string(count)));
+}
+
+} // namespace
+
+TEST(SearchPage, FindsByNameListsSortedAndShowsThePick)
+{
+    Window t;
+    const int b = t.add("Qwx Beta");
+    const int a = t.add("qwx alpha", "", 3000);
+    t.add("Autre", "la note dit qwx");
+    // The search page button gives the search text the focus, which checks "in name".
+    t.w->CheckBox1->setChecked(false);
+    QTest::mouseClick(t.w->but_liste[2], Qt::LeftButton);
+    EXPECT_EQ(t.w->Pages->currentIndex(), 2);
+    EXPECT_TRUE(t.w->Edit1->hasFocus());
+    EXPECT_TRUE(t.w->CheckBox1->isChecked());
+    t.w->CheckBox2->setChecked(false);
+    t.search("QWX");
+    EXPECT_EQ(t.names(), (std::vector<QString>{"qwx alpha", "Qwx Beta"}));
+    EXPECT_EQ(t.w->Label6->text(), i12(2));
+    EXPECT_EQ(t.w->TreeResultModel->sortColumn(), int(SearchResultModel::colName));
+    EXPECT_EQ(t.w->TreeResult->header()->sortIndicatorSection(), int(SearchResultModel::colName));
+    // Columns from the left: zone icon, category icon, name, zone name.
+    QHeaderView* h = t.w->TreeResult->header();
+    EXPECT_EQ(h->logicalIndex(0), int(SearchResultModel::colZoneIcon));
+    EXPECT_EQ(h->logicalIndex(1), int(SearchResultModel::colCategory));
+    EXPECT_EQ(h->logicalIndex(2), int(SearchResultModel::colName));
+    EXPECT_EQ(h->sectionSize(SearchResultModel::colZone), 83);
+    EXPECT_EQ(t.row(0, SearchResultModel::colZone).data().toString(), ToDisplay(t.sample->zone->name));
+
+    // Moving over the list takes the focus without picking a row; a click shows the pick.
+    hover(t.w->TreeResult->viewport(), QPoint(40, 30));
+    EXPECT_TRUE(t.w->TreeResult->hasFocus());
+    t.settle();
+    EXPECT_EQ(t.w->scene.SelectionChain[0], kNoTreeNode);
+    t.w->MyTreeStore.setCheckState(b, NodeCheck::Unchecked);
+    t.clickRow(1);
+    EXPECT_EQ(t.w->scene.SelectionChain[0], b);
+    EXPECT_EQ(t.w->scene.CurrentMapId, t.sample->zone->regionId);
+    EXPECT_EQ(t.w->MyTreeStore.checkState(b), NodeCheck::Checked);
+    EXPECT_EQ(t.w->Label1->text(), "Qwx Beta");
+    t.clickRow(0);
+    EXPECT_EQ(t.w->scene.SelectionChain[0], a);
+
+    // In the note too; exact needs the whole name.
+    t.w->CheckBox2->setChecked(true);
+    t.search("qwx");
+    EXPECT_EQ(t.names().size(), 3u);
+    t.w->CheckBox6->setChecked(true);
+    t.search("qwx beta");
+    EXPECT_EQ(t.names(), (std::vector<QString>{"Qwx Beta"}));
+}
+
+TEST(SearchPage, NothingToSearchForKeepsTheResultsAndLevelEditsTakeDigitsOnly)
+{
+    Window t;
+    t.add("Qwx un", "", 0, 5, 8);
+    t.add("Qwx deux", "", 0, 30, 40);
+    t.search("qwx");
+    ASSERT_EQ(t.names().size(), 2u);
+    // An empty text unchecks both text boxes; with nothing else on: S21, old results stay.
+    t.w->Edit1->clear();
+    QTest::mouseClick(t.w->Button1, Qt::LeftButton);
+    EXPECT_TRUE(t.f.boxes.saw(messageText(21)));
+    EXPECT_FALSE(t.w->CheckBox1->isChecked());
+    EXPECT_FALSE(t.w->CheckBox2->isChecked());
+    EXPECT_EQ(t.names().size(), 2u);
+
+    // Typed junk is swallowed, pasted junk is cleaned, three digits at most; a change
+    // checks the level box.
+    t.w->Edit3->clear();
+    QTest::keyClicks(t.w->Edit3, "a3b5c");
+    EXPECT_EQ(t.w->Edit3->text(), "35");
+    EXPECT_TRUE(t.w->CheckBox4->isChecked());
+    t.w->Edit2->clear();
+    QApplication::clipboard()->setText("x12345y");
+    QTest::keyClick(t.w->Edit2, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(t.w->Edit2->text(), "123");
+    // A reversed range is corrected in the edit; Return in a level edit searches.
+    QTest::keyClicks(t.w->Edit1, "qwx");
+    t.w->Edit2->clear();
+    QTest::keyClicks(t.w->Edit2, "20");
+    QTest::keyClick(t.w->Edit2, Qt::Key_Return);
+    EXPECT_EQ(t.w->Edit2->text(), "35");
+    EXPECT_EQ(t.names(), (std::vector<QString>{"Qwx deux"}));
+    // Empty level edits count as 1.
+    t.w->Edit3->clear();
+    t.w->Edit2->clear();
+    QTest::mouseClick(t.w->Button1, Qt::LeftButton);
+    EXPECT_EQ(t.w->Edit3->text(), "1");
+    EXPECT_EQ(t.w->Edit2->text(), "1");
+}
+
+TEST(SearchPage, CriteriaTreeCyclesAndScopeOfTheMapShown)
+{
+    Window t;
+    ASSERT_GT(t.w->treebool_search->topLevelItemCount(), 0);
+    QTreeWidgetItem* first = t.w->treebool_search->topLevelItem(0);
+    EXPECT_EQ(first->checkState(0), Qt::PartiallyChecked);
+    // Three clicks on the box bring a criterion back to neutral.
+    QTest::mouseClick(t.w->but_liste[2], Qt::LeftButton);
+    const QRect r = t.w->treebool_search->visualItemRect(first);
+    const QPoint box(r.left() + 10, r.center().y());
+    std::vector<Qt::CheckState> seen;
+    for (int i = 0; i < 3; ++i) {
+        QTest::mouseClick(t.w->treebool_search->viewport(), Qt::LeftButton, {}, box);
+        seen.push_back(first->checkState(0));
+    }
+    EXPECT_EQ(seen, (std::vector<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked}));
+    // "reset" in the tree's popup menu brings every criterion back to neutral.
+    QTest::mouseClick(t.w->treebool_search->viewport(), Qt::LeftButton, {}, box);
+    ASSERT_EQ(first->checkState(0), Qt::Checked);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, box, t.w->treebool_search->viewport()->mapToGlobal(box));
+    QApplication::sendEvent(t.w->treebool_search->viewport(), &menu);
+    ASSERT_TRUE(t.w->Popuptreesearch->isVisible());
+    t.w->Popuptreesearch->actions().front()->trigger();
+    t.w->Popuptreesearch->close();
+    EXPECT_EQ(first->checkState(0), Qt::PartiallyChecked);
+
+    // Scope "displayed map" with no map shown finds nothing.
+    t.w->clear_mapview();
+    t.w->ComboBox6->setCurrentIndex(1);
+    t.search("a");
+    EXPECT_EQ(t.names().size(), 0u);
+    EXPECT_EQ(t.w->Label6->text(), i12(0));
+    EXPECT_EQ(t.w->TreeResult->header()->sortIndicatorSection(), -1);
+}
+
+TEST(ResultList, HeaderClicksSortAndHiddenRowsAreGrey)
+{
+    Window t;
+    const pMap_info* other = nullptr;
+    for (const auto& z : RealmInfo->mapIndex->zones)
+        if (z->zoneId != t.sample->zone->zoneId) other = z.get();
+    ASSERT_NE(other, nullptr);
+    t.add("Qwx b", "", 0, 10, 12, other);
+    const int hidden = t.add("Qwx a", "", 0, 50, 55);
+    t.add("Qwx c");
+    t.search("qwx");
+    EXPECT_EQ(t.names(), (std::vector<QString>{"Qwx a", "Qwx b", "Qwx c"}));
+    t.clickHeader(SearchResultModel::colName);
+    EXPECT_EQ(t.names(), (std::vector<QString>{"Qwx c", "Qwx b", "Qwx a"}));
+    EXPECT_EQ(t.w->TreeResult->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    t.clickHeader(SearchResultModel::colName, Qt::RightButton); // other buttons do nothing
+    EXPECT_EQ(t.names(), (std::vector<QString>{"Qwx c", "Qwx b", "Qwx a"}));
+    t.clickHeader(SearchResultModel::colZone);
+    EXPECT_EQ(t.w->TreeResultModel->sortColumn(), int(SearchResultModel::colZone));
+    EXPECT_EQ(t.w->TreeResultModel->sortOrder(), Qt::AscendingOrder);
+    const int16_t here = t.sample->zone->zoneId, there = other->zoneId;
+    EXPECT_EQ(t.names()[here < there ? 2 : 0], "Qwx b");
+
+    // The level filter hides one after the search: its row turns grey, Modif2 says S54.
+    t.w->but_liste[0]->click();
+    QTest::mouseClick(t.w->CheckBoxlvl, Qt::LeftButton);
+    QTest::mouseClick(t.w->Edit_lvl_max, Qt::LeftButton);
+    t.w->Edit_lvl_max->clear();
+    QTest::keyClicks(t.w->Edit_lvl_max, "40");
+    QTest::keyClick(t.w->Edit_lvl_max, Qt::Key_Return);
+    ASSERT_FALSE(t.w->MyTreeStore.isVisible(hidden));
+    const int r = t.w->TreeResultModel->rowOf(hidden);
+    EXPECT_EQ(t.row(r).data(Qt::ForegroundRole).value<QColor>(), QColor(0xCA, 0xC5, 0xBF));
+    EXPECT_EQ(t.row(r == 0 ? 1 : 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0xEF, 0xF0, 0xDE));
+
+    // Modif2 is there in edit mode only; no focused row: S8; hidden: S54; else the editor.
+    EXPECT_FALSE(t.w->Modif2->isVisible());
+    QTest::mouseClick(t.w->but_editmode, Qt::LeftButton);
+    EXPECT_TRUE(t.w->Modif2->isVisible());
+    std::vector<int> edited;
+    t.w->interaction->hooks().Appelle_modifierNode = [&](int node) { edited.push_back(node); };
+    t.w->but_liste[2]->click();
+    t.w->TreeResult->setCurrentIndex({});
+    t.w->Modif2->trigger();
+    EXPECT_TRUE(t.f.boxes.saw(messageText(8)));
+    t.clickRow(r);
+    t.w->Modif2->trigger();
+    EXPECT_TRUE(t.f.boxes.saw(messageText(54)));
+    EXPECT_TRUE(edited.empty());
+    const int v = r == 0 ? 1 : 0, third = 3 - r - v;
+    t.clickRow(v);
+    t.w->Modif2->trigger();
+    EXPECT_EQ(edited, (std::vector<int>{t.w->TreeResultModel->nodeAt(v)}));
+    // A row whose location was removed counts as no location: S8, and S11 when picked.
+    t.w->MyTreeStore.destroynode(t.w->TreeResultModel->nodeAt(v));
+    t.f.boxes.shown.clear();
+    t.w->Modif2->trigger();
+    EXPECT_TRUE(t.f.boxes.saw(messageText(8)));
+    t.clickRow(third);
+    t.clickRow(v);
+    EXPECT_TRUE(t.f.boxes.saw(messageText(11)));
+}
+
+TEST(SidePanel, PagesMoveTheInfoHeaderAndHintsGoToTheStatusBar)
+{
+    Window t;
+    EXPECT_EQ(t.w->Panel6->parentWidget(), t.w->Pages->widget(0));
+    QTest::mouseClick(t.w->but_liste[1], Qt::LeftButton);
+    EXPECT_EQ(t.w->Pages->currentIndex(), 1);
+    EXPECT_EQ(t.w->Panel6->parentWidget(), t.w->Pages->widget(1));
+    QTest::mouseClick(t.w->but_liste[3], Qt::LeftButton);
+    EXPECT_EQ(t.w->Panel6->parentWidget(), t.w->Pages->widget(1)); // stays with the last of pages 1 and 2
+    // F1 presses the tree page's button.
+    t.w->ImageMapView->setFocus();
+    QTest::keyClick(t.w->ImageMapView, Qt::Key_F1);
+    EXPECT_TRUE(t.w->but_liste[0]->isChecked());
+    EXPECT_EQ(t.w->Panel6->parentWidget(), t.w->Pages->widget(0));
+    // Pressing the down button again releases it: the side panel closes.
+    QTest::mouseClick(t.w->but_liste[0], Qt::LeftButton);
+    EXPECT_FALSE(t.w->PanelDock->isVisible());
+
+    // Tool hints: H7 without its marker in the status bar.
+    QTest::mouseClick(t.w->but_editmode, Qt::LeftButton);
+    hover(t.w->but_sav, QPoint(5, 5));
+    t.settle();
+    EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(7).substr(1)));
+    hover(t.w->but_liste[2], QPoint(6, 6));
+    t.settle();
+    EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(22).substr(1)));
+}
+
+TEST(RedirectLinks, MenuItemsFollowTheHoveredLocation)
+{
+    Window t;
+    const int target = t.add("Qwx Cible", "", 4000);
+    const int source = t.add("Qwx Source", "voir { qwx cible}, {A&B} {Nulle part}");
+    const int plain = t.add("Qwx Simple", "sans lien", -4000);
+    const int bare = t.add("Qwx Nu", "", 0, 10, 12);
+    t.w->MyTreeStore.nodeData(bare)->item->y = 34000;
+    t.w->MyTreeStore.contentChanged();
+    const int ownItems = int(t.w->Menu_image->actions().size());
+    const QPoint at = t.showOnMap(source);
+    // Showing it filled the info page; hovering it then still makes it the location under
+    // the mouse, with its link items (the map menu must act on it).
+    hover(t.w->ImageMapView, at);
+    EXPECT_EQ(t.linkItems().size(), 4u);
+    hover(t.w->ImageMapView, at + QPoint(0, 40));
+    hover(t.w->ImageMapView, at);
+    EXPECT_EQ(t.linkItems(), (std::vector<QString>{" qwx cible", "A&&B", "Nulle part", "-"}));
+    // Another location replaces them: a note without braces gives the separator alone.
+    hover(t.w->ImageMapView, t.iconOf(plain));
+    EXPECT_EQ(t.linkItems(), (std::vector<QString>{"-"}));
+    hover(t.w->ImageMapView, t.iconOf(bare));
+    EXPECT_TRUE(t.linkItems().empty());
+    hover(t.w->ImageMapView, at);
+    EXPECT_EQ(t.linkItems().size(), 4u);
+    // Leaving the locations removes them; the menu's own items stay.
+    hover(t.w->ImageMapView, at + QPoint(0, 40));
+    t.settle();
+    EXPECT_TRUE(t.linkItems().empty());
+    EXPECT_EQ(int(t.w->Menu_image->actions().size()), ownItems);
+
+    // Choosing a link item shows the named location, chosen on the map shown.
+    hover(t.w->ImageMapView, at);
+    t.w->Menu_image->actions().front()->trigger();
+    t.settle();
+    EXPECT_EQ(t.w->scene.SelectionChain[0], target);
+    t.w->Menu_image->actions()[2]->trigger();
+    t.settle();
+    EXPECT_TRUE(t.f.boxes.saw(messageText(11)));
+}
+
+TEST(RedirectLinks, InfoPageListsLinksDrawsLinesAndFollows)
+{
+    Window t;
+    const pMap_info* elsewhere = nullptr;
+    for (const auto& z : RealmInfo->mapIndex->zones)
+        if (z->regionId != t.sample->zone->regionId) elsewhere = z.get();
+    ASSERT_NE(elsewhere, nullptr);
+    const std::string q45(45, 'Q');
+    const int target = t.add("Qwx Cible", "", 4000);
+    const int far = t.add(q45, "", 0, 10, 12, elsewhere); // stored cut to 40
+    const int source = t.add("Qwx Source", "voir {qwx cible} {" + q45 + "} {Nulle part}", 0, 10, 40);
+    // Player level 10: the two level boxes differ in colour.
+    t.w->Editlvl->clear();
+    QTest::keyClicks(t.w->Editlvl, "10");
+    QTest::keyClick(t.w->Editlvl, Qt::Key_Return);
+    // A click on the location shows the info page.
+    const QPoint at = t.showOnMap(source);
+    t.w->select_node(kNoTreeNode);
+    QTest::mouseClick(t.w->ImageMapView, Qt::LeftButton, {}, at);
+    t.settle();
+    EXPECT_TRUE(t.w->but_liste[1]->isChecked());
+    EXPECT_EQ(t.w->Pages->currentIndex(), 1);
+    ASSERT_EQ(t.w->TreeRedir->topLevelItemCount(), 3);
+    EXPECT_EQ(t.w->TreeRedir->topLevelItem(1)->text(0), QString(40, 'Q'));
+    EXPECT_EQ(t.w->TreeRedir->header()->logicalIndex(0), 1); // the icon column first
+    EXPECT_EQ(t.w->TreeRedir->columnWidth(0), 121);
+    EXPECT_FALSE(t.w->TreeRedir->topLevelItem(0)->icon(1).isNull());
+    ASSERT_EQ(t.w->scene.RedirLines.size(), 1u); // only the target on this map
+    EXPECT_EQ(t.w->scene.RedirLines[0].colour, 0xFFFF8800u);
+    // The header: level boxes in their colours, the note and link icons.
+    EXPECT_EQ(t.w->Label8->text(), "10");
+    EXPECT_EQ(t.w->Label9->text(), "40");
+    EXPECT_NE(t.w->Shape2->brushColour(), t.w->Shape3->brushColour());
+    EXPECT_FALSE(t.w->Image3->image().isNull());
+    EXPECT_FALSE(t.w->Image4->image().isNull());
+
+    // An entry whose name no location has: S11. The cut name finds the location on the
+    // other map, which the map switches to.
+    auto clickEntry = [&](int i) {
+        const QRect r = t.w->TreeRedir->visualItemRect(t.w->TreeRedir->topLevelItem(i));
+        QTest::mouseClick(t.w->TreeRedir->viewport(), Qt::LeftButton, {}, r.center());
+        t.settle();
+    };
+    clickEntry(2);
+    EXPECT_TRUE(t.f.boxes.saw(messageText(11)));
+    clickEntry(1);
+    EXPECT_EQ(t.w->scene.SelectionChain[0], far);
+    EXPECT_EQ(t.w->scene.CurrentMapId, elsewhere->regionId);
+    EXPECT_TRUE(t.w->scene.RedirLines.empty());
+    EXPECT_TRUE(t.w->Image4->image().isNull()); // the location shown now has no links
+    t.w->localize_data(source, true);
+    clickEntry(0);
+    EXPECT_EQ(t.w->scene.SelectionChain[0], target);
+}
+
+TEST(PositionsPage, CaptionsCombosAndCirclesThatCentre)
+{
+    Window t;
+    EXPECT_EQ(t.w->GroupBox4->title(), ToDisplay(GetCaptionText(17)));
+    EXPECT_EQ(t.w->GroupBox7->title(), ToDisplay(GetCaptionText(19)));
+    EXPECT_EQ(t.w->GroupBox5->title(), ToDisplay(GetCaptionText(20)));
+    EXPECT_EQ(t.w->but_boussole->text(), ToDisplay(GetCaptionText(86)));
+    EXPECT_EQ(t.w->ComboBox4->maxVisibleItems(), 15);
+    EXPECT_EQ(t.w->ComboBox5->maxVisibleItems(), 15);
+    EXPECT_EQ(t.w->Shape_perso->size(), QSize(17, 17));
+
+    t.showOnMap(t.add("Qwx Ici"));
+    QTest::mouseClick(t.w->but_liste[3], Qt::LeftButton);
+    auto centreWorld = [&] { return t.w->scene.view.screen_to_world(t.w->scene.view.view_center()); };
+    const QPoint before = centreWorld();
+    QTest::mouseClick(t.w->Shape_dest, Qt::LeftButton, {}, QPoint(8, 8)); // unset: nothing
+    EXPECT_EQ(centreWorld(), before);
+    t.w->Edit_myX->setFocus();
+    QTest::keyClicks(t.w->Edit_myX, "60");
+    QTest::keyClick(t.w->Edit_myX, Qt::Key_Return);
+    QTest::keyClicks(t.w->Edit_myY, "5");
+    QTest::keyClick(t.w->Edit_myY, Qt::Key_Return);
+    ASSERT_NE(t.w->scene.MyPos.Zone, nullptr);
+    QTest::mouseClick(t.w->Shape_perso, Qt::LeftButton, {}, QPoint(8, 8));
+    const QPoint centre = centreWorld();
+    const int pixel = 65535 / t.w->scene.view.Zoom + 1; // world units of one screen pixel
+    EXPECT_NEAR(centre.x(), t.w->scene.MyPos.WorldX, pixel);
+    EXPECT_NEAR(centre.y(), t.w->scene.MyPos.WorldY, pixel);
+}
+
+TEST(TranslationMode, TheLanguageBoxIsAnnouncedAndDrivesTheFilter)
+{
+    MainWindowFixture f;
+    auto w = std::make_unique<TForm4>(f.exe, f.dialogs());
+    Preferences.TRAN = true;
+    w->FormActivate();
+    Preferences.TRAN = false;
+    EXPECT_TRUE(f.boxes.saw(messageText(55, f.database())));
+    EXPECT_EQ(w->CheckBox17->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(w->scene.overlays.traduc, TraducCheck::Grayed);
+    w->CheckBox17->setCheckState(Qt::Checked);
+    EXPECT_EQ(w->scene.overlays.traduc, TraducCheck::Checked);
+    EXPECT_EQ(w->CheckBox17->text(), ToDisplay(GetCaptionText(130)));
+}
+
+TEST(EndToEnd, SearchASampleNamePickItAndFollowItsLink)
+{
+    Window t;
+    // A location of the sample whose note names another location.
+    int source = kNoTreeNode;
+    std::string reference;
+    t.w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+        if (source != kNoTreeNode || !t.w->MyTreeStore.isVisible(node)) return;
+        const auto names = redirectNames(d.item->description);
+        if (names.empty()) return;
+        for (char c : d.item->name)
+            if (uint8_t(c) >= 128) return; // typed with plain keys
+        source = node;
+        reference = names.front();
+    });
+    ASSERT_NE(source, kNoTreeNode);
+    const std::string name = t.w->MyTreeStore.nodeData(source)->item->name;
+    t.w->CheckBox2->setChecked(false);
+    t.w->CheckBox6->setChecked(true);
+    t.search(ToDisplay(name));
+    ASSERT_GE(t.w->TreeResultModel->count(), 1);
+    const int r = t.w->TreeResultModel->rowOf(source);
+    ASSERT_GE(r, 0);
+    t.clickRow(r);
+    EXPECT_EQ(t.w->scene.SelectionChain[0], source);
+    EXPECT_EQ(t.w->Label1->text(), ToDisplay(name));
+    t.w->ImageMapView->repaint();
+    t.iconOf(source); // drawn on the map shown
+
+    QTest::mouseClick(t.w->but_liste[1], Qt::LeftButton);
+    ASSERT_GE(t.w->TreeRedir->topLevelItemCount(), 1);
+    const QRect entry = t.w->TreeRedir->visualItemRect(t.w->TreeRedir->topLevelItem(0));
+    QTest::mouseClick(t.w->TreeRedir->viewport(), Qt::LeftButton, {}, entry.center());
+    t.settle();
+    const int target = t.w->scene.SelectionChain[0];
+    ASSERT_EQ(t.w->MyTreeStore.levelOf(target), int(levelLocation));
+    EXPECT_EQ(NormalizeText(t.w->MyTreeStore.nodeData(target)->item->name), NormalizeText(DelphiTrim(reference)));
+}
