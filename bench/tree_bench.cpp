@@ -1,16 +1,21 @@
-// The location tree over the 100,000-location sample database (1,000 zones, 50 categories):
+// The location tree over the 100,000-location sample database (1,000 zones, 50 categories;
+// VMAR_BENCH_LOCATIONS sets another count, e.g. 1000000):
 //   master file to sorted tree against a plain inflate of the same file,
-//   memory per location, the merge of 5,000 additions lines into the real tree,
-//   and a level-filter change over the whole tree with the Qt model following it.
+//   memory per location (heap with its mmap'd blocks, and the resident set's growth),
+//   the merge of 5,000 additions lines and the save of the additions file, both on the real
+//   tree with its Qt model and tree view attached, and a level-filter change over the whole
+//   tree with the model and view following it.
 #include <benchmark/benchmark.h>
 
 #include "qt_bench_main.h"
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <zlib.h>
 
@@ -20,6 +25,7 @@
 #include "folders.h"
 #include "location_tree.h"
 #include "location_tree_model.h"
+#include "location_tree_view.h"
 #include "master_file.h"
 #include "sample_folder.h"
 #include "tree_visibility.h"
@@ -42,7 +48,8 @@ struct Sample {
     Sample()
     {
         sample::SampleOptions o;
-        o.locations = 100000;
+        o.locations = qEnvironmentVariableIntValue("VMAR_BENCH_LOCATIONS");
+        if (o.locations <= 0) o.locations = 100000;
         o.zones = 1000;
         o.categories = 50;
         sample::makeSampleFolder(dir.path(), o);
@@ -61,9 +68,19 @@ Sample& sampleData()
     return s;
 }
 
+// Bytes the program holds from malloc, the blocks malloc mmap'd for large requests included.
 size_t heapInUse()
 {
-    return mallinfo2().uordblks;
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+size_t residentBytes()
+{
+    QFile status("/proc/self/statm");
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.size() > 1 ? size_t(fields[1].toLongLong()) * size_t(sysconf(_SC_PAGESIZE)) : 0;
 }
 
 // Loads the map index and the master file into a fresh tree, sorted.
@@ -145,15 +162,17 @@ BENCHMARK(BM_PlainInflateOfMasterFile)->Unit(benchmark::kMillisecond)->MinTime(2
 void BM_MemoryPerLocation(benchmark::State& state)
 {
     sampleData();
-    double perLocation = 0;
+    double perLocation = 0, residentPerLocation = 0;
     for (auto _ : state) {
         malloc_trim(0);
-        const size_t before = heapInUse();
+        const size_t before = heapInUse(), residentBefore = residentBytes();
         auto loaded = std::make_unique<Loaded>();
-        const size_t after = heapInUse();
+        const size_t after = heapInUse(), residentAfter = residentBytes();
         perLocation = double(after - before) / double(loaded->tree.locationCount());
+        residentPerLocation = double(residentAfter - residentBefore) / double(loaded->tree.locationCount());
     }
     state.counters["bytes_per_location"] = perLocation;
+    state.counters["rss_bytes_per_location"] = residentPerLocation;
 }
 BENCHMARK(BM_MemoryPerLocation)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -192,10 +211,14 @@ void BM_MergeFiveThousandAdditions(benchmark::State& state)
         loaded->realm->headerValue = 1;
         const std::string text = additionsText(loaded->tree);
         AdditionsFile additions(loaded->tree, *loaded->realm, host, "bench.txt");
+        LocationTreeModel model(loaded->tree);
+        LocationTreeView view(loaded->tree, model);
+        view.resize(300, 800);
         state.ResumeTiming();
         loaded->tree.BeginUpdate();
         additions.LoadRef_AddBytes(text);
         loaded->tree.EndUpdate();
+        QCoreApplication::processEvents(); // the view catches up with the model
         state.PauseTiming();
         state.counters["merged"] = double(loaded->realm->mergeCount);
         state.counters["dropped"] = double(additions.DroppedAdditions);
@@ -205,15 +228,41 @@ void BM_MergeFiveThousandAdditions(benchmark::State& state)
 }
 BENCHMARK(BM_MergeFiveThousandAdditions)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The save of the additions file after that merge (the user locations, through the atomic
+// write), the model and view attached.
+void BM_SaveAdditions(benchmark::State& state)
+{
+    NullHost host;
+    static QTemporaryDir dir;
+    Loaded loaded;
+    loaded.realm->headerValue = 1;
+    AjoutsDir = dir.path() + "/";
+    AdditionsFile additions(loaded.tree, *loaded.realm, host, "bench.txt");
+    LocationTreeModel model(loaded.tree);
+    LocationTreeView view(loaded.tree, model);
+    loaded.tree.BeginUpdate();
+    additions.LoadRef_AddBytes(additionsText(loaded.tree));
+    loaded.tree.EndUpdate();
+    size_t userLocations = 0;
+    loaded.tree.forEachLocation([&](int, const TNodeData& d) { userLocations += d.item && d.item->fromMaster == 0; });
+    const QString path = additions.additionsPath();
+    for (auto _ : state)
+        if (!additions.SaveRef_add(path)) state.SkipWithError("the additions file was not written");
+    state.counters["locations"] = double(userLocations);
+}
+BENCHMARK(BM_SaveAdditions)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
 void BM_LevelFilterChangeWithModel(benchmark::State& state)
 {
     Loaded loaded;
     LocationTreeModel model(loaded.tree);
+    LocationTreeView view(loaded.tree, model);
     LevelFilter filter{true, 20, 30};
     bool recolour = false;
     for (auto _ : state) {
         filter.enabled = !filter.enabled;
         update_node_visibility(loaded.tree, filter, recolour);
+        QCoreApplication::processEvents();
     }
 }
 BENCHMARK(BM_LevelFilterChangeWithModel)->Unit(benchmark::kMillisecond)->MinTime(1.0);

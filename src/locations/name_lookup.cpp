@@ -64,22 +64,37 @@ int find_node_byname(const LocationTree& tree, const std::string& name, bool cur
     return kNoTreeNode;
 }
 
-int find_node_byname_inzones(const LocationTree& tree, const std::string& name,
-                             std::span<pMap_info* const> displayedZones, int32_t currentMapId)
+namespace {
+
+// The walk of the link lookup: from each zone shown, in their order, on through the later
+// zones of the map in tree order, leaving out categories that take no links. Once a zone's
+// walk has found nothing, a later walk that reaches that zone stops there: the rest is the
+// same ground. With seenZones (by node id) a walk also stops at any zone an earlier walk
+// passed through, for a visitor that never stops early (then every node after such a zone
+// was visited already). visit(node) returns true to end the walk.
+template <class Visit>
+void walkLinkable(const LocationTree& tree, std::span<pMap_info* const> displayedZones, int32_t currentMapId,
+                  std::vector<char>* seenZones, Visit visit)
 {
-    const std::string needle = NormalizeText(DelphiTrim(name));
-    // The walk from a zone goes on through the later zones of the map. Once a zone's walk
-    // has found nothing, a later walk that reaches that zone can stop there: the rest is
-    // the same ground.
     std::vector<int> searched;
+    const auto seen = [&](int zoneNode) {
+        if (!seenZones) return false;
+        if ((*seenZones)[size_t(zoneNode)]) return true;
+        (*seenZones)[size_t(zoneNode)] = 1;
+        return false;
+    };
     for (const pMap_info* zone : displayedZones) {
         if (!zone || !tree.isNode(zone->treeNode)) continue;
+        if (seen(zone->treeNode)) continue;
         const std::vector<int>& top = tree.children(zone->treeNode);
         int node = top.empty() ? kNoTreeNode : top.front();
         while (node != kNoTreeNode) {
             if (!zoneInMap(tree, node, currentMapId)) break;
             const int level = tree.levelOf(node);
-            if (level == levelZone && std::find(searched.begin(), searched.end(), node) != searched.end()) break;
+            if (level == levelZone) {
+                if (std::find(searched.begin(), searched.end(), node) != searched.end()) break;
+                if (seen(node)) break;
+            }
             if (level == levelCategory) {
                 const TNodeData* d = tree.nodeData(node);
                 if (!d || !d->category || d->category->linkable == 0) {
@@ -87,50 +102,41 @@ int find_node_byname_inzones(const LocationTree& tree, const std::string& name,
                     continue;
                 }
             }
-            if (isMatch(tree, node, needle)) return node;
+            if (visit(node)) return;
             node = tree.nextNode(node);
         }
         searched.push_back(zone->treeNode);
     }
-    return kNoTreeNode;
 }
 
-LinkTargetIndex::LinkTargetIndex(const LocationTree& tree, std::span<pMap_info* const> displayedZones,
-                                 int32_t currentMapId)
+} // namespace
+
+int find_node_byname_inzones(const LocationTree& tree, const std::string& name,
+                             std::span<pMap_info* const> displayedZones, int32_t currentMapId)
 {
-    // Each walk of find_node_byname_inzones runs from its zone to the end of the map, or to
-    // the start of an earlier walk, which ran to the end itself: from any zone already
-    // walked on, everything has been seen. A name keeps the first location seen.
-    std::vector<int> walked;
-    auto seen = [&](int zoneNode) { return std::find(walked.begin(), walked.end(), zoneNode) != walked.end(); };
-    for (const pMap_info* zone : displayedZones) {
-        if (!zone || !tree.isNode(zone->treeNode) || seen(zone->treeNode)) continue;
-        walked.push_back(zone->treeNode);
-        const std::vector<int>& top = tree.children(zone->treeNode);
-        int node = top.empty() ? kNoTreeNode : top.front();
-        while (node != kNoTreeNode) {
-            if (!zoneInMap(tree, node, currentMapId)) break;
-            const int level = tree.levelOf(node);
-            if (level == levelZone) {
-                if (seen(node)) break;
-                walked.push_back(node);
-            } else if (level == levelCategory) {
-                const TNodeData* d = tree.nodeData(node);
-                if (!d || !d->category || d->category->linkable == 0) {
-                    node = nextAfterSubtree(tree, node);
-                    continue;
-                }
-            } else if (level == levelLocation) {
-                const TNodeData* d = tree.nodeData(node);
-                if (d && d->item && !IsErasedName(d->item->name)) first_.emplace(NormalizeText(d->item->name), node);
-            }
-            node = tree.nextNode(node);
-        }
+    const std::string needle = NormalizeText(DelphiTrim(name));
+    int found = kNoTreeNode;
+    walkLinkable(tree, displayedZones, currentMapId, nullptr, [&](int node) {
+        if (!isMatch(tree, node, needle)) return false;
+        found = node;
+        return true;
+    });
+    return found;
+}
+
+int LinkTargets::find(const std::string& name) const
+{
+    if (!gathered_) {
+        gathered_ = true;
+        std::vector<char> seenZones(tree_.idLimit(), 0);
+        walkLinkable(tree_, zones_, mapId_, &seenZones, [&](int node) {
+            if (tree_.levelOf(node) != levelLocation) return false;
+            const TNodeData* d = tree_.nodeData(node);
+            if (!d || !d->item || IsErasedName(d->item->name)) return false;
+            first_.try_emplace(NormalizeText(d->item->name), node); // the first in walk order wins
+            return false;
+        });
     }
-}
-
-int LinkTargetIndex::find(const std::string& name) const
-{
     const auto it = first_.find(NormalizeText(DelphiTrim(name)));
     return it == first_.end() ? kNoTreeNode : it->second;
 }

@@ -19,13 +19,21 @@ int find_node_byname(const LocationTree& tree, const std::string& name, bool cur
 int find_node_byname_inzones(const LocationTree& tree, const std::string& name,
                              std::span<pMap_info* const> displayedZones, int32_t currentMapId);
 
-// find_node_byname_inzones for many names at once: the zones are walked once in the same
-// order and each lookup is a hash. Valid while the tree and the zones shown stay as they were.
-class LinkTargetIndex {
+// Every link target of the zones shown, gathered in one walk at the first find(): find()
+// answers as find_node_byname_inzones would, without a walk per name. Valid while the tree
+// and the zones shown stay as they were.
+class LinkTargets {
 public:
-    LinkTargetIndex(const LocationTree& tree, std::span<pMap_info* const> displayedZones, int32_t currentMapId);
+    LinkTargets(const LocationTree& tree, std::span<pMap_info* const> displayedZones, int32_t currentMapId)
+        : tree_(tree), zones_(displayedZones), mapId_(currentMapId)
+    {
+    }
     int find(const std::string& name) const;
 
 private:
-    std::unordered_map<std::string, int> first_; // normalised name -> first location
+    const LocationTree& tree_;
+    std::span<pMap_info* const> zones_;
+    int32_t mapId_;
+    mutable bool gathered_ = false;
+    mutable std::unordered_map<std::string, int> first_; // normalised name -> first location
 };

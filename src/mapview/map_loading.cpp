@@ -1,10 +1,15 @@
 #include "map_loading.h"
 
+#include <algorithm>
 #include <exception>
+#include <future>
+#include <memory>
 #include <optional>
 #include <utility>
 
 #include <QGuiApplication>
+#include <QThread>
+#include <QThreadPool>
 
 #include "cp1252.h"
 #include "desktop.h"
@@ -58,6 +63,46 @@ std::string logName(const QString& path)
 {
     return ToCp1252(path).value_or(path.toStdString());
 }
+
+// The zone images of a map decoding on a few worker threads. take(i) waits for zone i,
+// writes its log lines, and hands its image over, or throws what the decode threw.
+class ZoneDecodes {
+public:
+    explicit ZoneDecodes(const std::vector<pMap_info*>& zones)
+    {
+        pool_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+        const QString mapsDir = MapsDir;
+        for (const pMap_info* zone : zones) {
+            auto task = std::make_shared<std::packaged_task<Decoded()>>([mapsDir, name = zone->fileName] {
+                Decoded d;
+                d.read = read_zone_image(mapsDir, QString(), name, d.image, d.logLines);
+                return d;
+            });
+            results_.push_back(task->get_future());
+            pool_.start([task] { (*task)(); });
+        }
+    }
+    ~ZoneDecodes() { pool_.waitForDone(); }
+    ZoneDecodes(const ZoneDecodes&) = delete;
+    ZoneDecodes& operator=(const ZoneDecodes&) = delete;
+
+    bool take(size_t i, QImage& image)
+    {
+        Decoded d = results_[i].get();
+        for (const std::string& line : d.logLines) LogLine(line);
+        if (d.read) image = std::move(d.image);
+        return d.read;
+    }
+
+private:
+    struct Decoded {
+        QImage image;
+        bool read = false;
+        std::vector<std::string> logLines;
+    };
+    QThreadPool pool_;
+    std::vector<std::future<Decoded>> results_;
+};
 
 } // namespace
 
@@ -163,7 +208,9 @@ void clear_mapview(MapScene& scene)
     }
     scene.DisplayedZones.clear();
     scene.TilesUnavailable.clear();
-    forget_map_labels(scene);
+    ++scene.MapSerial; // tiles still decoding belong to the map that was shown
+    // The prepared labels stay: a label is made again only when its name or font changed,
+    // and the cache frees the least recently drawn, so a map shown again is labelled at once.
     free_paths(scene);
     if (scene.hooks.setZoneComboItems) scene.hooks.setZoneComboItems({kNoZoneItem});
 }
@@ -194,6 +241,12 @@ void load_map_zones(MapScene& scene)
         if (hooks.setZoneComboItems) hooks.setZoneComboItems(names);
         if (hooks.progressMaximum) hooks.progressMaximum(int32_t(scene.DisplayedZones.size()));
 
+        // The zone images decode on worker threads, one decoder each, while this thread takes
+        // them in zone order: logs, vectors and the progress bar follow the same order as a
+        // decode one after the other would.
+        std::optional<BusyCursor> busy;
+        if (qGuiApp) busy.emplace();
+        ZoneDecodes decodes(scene.DisplayedZones);
         for (size_t i = 0; i < scene.DisplayedZones.size(); ++i) {
             pMap_info& zone = *scene.DisplayedZones[i];
             zone.image = std::make_unique<QImage>();
@@ -201,7 +254,7 @@ void load_map_zones(MapScene& scene)
             zone.tile->fill(0);
             zone.vectors = std::make_unique<MemoryStream>();
             try {
-                if (!load_zone_image(QString(), zone.fileName, *zone.image)) imagesMissing = true;
+                if (!decodes.take(i, *zone.image)) imagesMissing = true;
                 if (auto vec = ResolveExistingPath(MapsDir, FromCp1252(zone.fileName) + ".vec"))
                     LoadVectorFile(*vec, *zone.vectors);
             } catch (const std::exception& e) { // out of memory on a huge file: the zone stays empty
@@ -225,22 +278,21 @@ void load_map_zones(MapScene& scene)
     repaintMap(scene);
 }
 
-bool load_zone_image(const QString& folder, const std::string& baseName, QImage& bitmap)
+bool read_zone_image(const QString& mapsDir, const QString& folder, const std::string& baseName, QImage& bitmap,
+                     std::vector<std::string>& logLines)
 {
-    std::optional<BusyCursor> busy;
-    if (qGuiApp) busy.emplace();
     const QString base = folder + FromCp1252(baseName);
-    if (auto jpg = ResolveExistingPath(MapsDir, base + ".jpg")) {
+    if (auto jpg = ResolveExistingPath(mapsDir, base + ".jpg")) {
         try {
             LoadJPEGToBitmap32(&bitmap, *jpg);
             return true;
         } catch (const EIJLError& e) {
-            LogLine("zone image cannot be read: " + logName(*jpg) + ": " + logName(e.errorText()));
+            logLines.push_back("zone image cannot be read: " + logName(*jpg) + ": " + logName(e.errorText()));
         } catch (const std::exception& e) {
-            LogLine("zone image cannot be read: " + logName(*jpg) + ": " + e.what());
+            logLines.push_back("zone image cannot be read: " + logName(*jpg) + ": " + e.what());
         }
     }
-    if (auto bmp = ResolveExistingPath(MapsDir, base + ".bmp")) {
+    if (auto bmp = ResolveExistingPath(mapsDir, base + ".bmp")) {
         QImage read;
         if (read.load(*bmp, "BMP")) {
             QImage opaque = read.convertToFormat(QImage::Format_RGB32);
@@ -249,9 +301,19 @@ bool load_zone_image(const QString& folder, const std::string& baseName, QImage&
                 return true;
             }
         }
-        LogLine("zone image cannot be read: " + logName(*bmp));
+        logLines.push_back("zone image cannot be read: " + logName(*bmp));
     }
     return false;
+}
+
+bool load_zone_image(const QString& folder, const std::string& baseName, QImage& bitmap)
+{
+    std::optional<BusyCursor> busy;
+    if (qGuiApp) busy.emplace();
+    std::vector<std::string> logLines;
+    const bool read = read_zone_image(MapsDir, folder, baseName, bitmap, logLines);
+    for (const std::string& line : logLines) LogLine(line);
+    return read;
 }
 
 void free_paths(MapScene& scene)

@@ -5,6 +5,7 @@
 // are reached through scene.hooks.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <QImage>
 #include <QString>
@@ -41,6 +42,11 @@ void load_map_zones(MapScene& scene);
 // busy cursor. True when one was read. A file that exists but cannot be decoded is logged
 // (naming the file) and counts as missing; the bitmap is then left as it was.
 bool load_zone_image(const QString& folder, const std::string& baseName, QImage& bitmap);
+
+// What load_zone_image does but the cursor and the log, from the given maps folder, for a
+// decode on a worker thread: it touches nothing shared and hands back the log lines.
+bool read_zone_image(const QString& mapsDir, const QString& folder, const std::string& baseName, QImage& bitmap,
+                     std::vector<std::string>& logLines);
 
 // Disposes every path record of scene.Paths.
 void free_paths(MapScene& scene);

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr size_t kMaxLabelBytes = size_t(64) << 20; // prepared labels kept before all are dropped
 constexpr size_t kLabelMax = 41;      // "-" and the name
 constexpr int kIconHalf = 5;          // icons are 11 x 11, centred on the location
 constexpr int kSquareHalf = 2;        // colour squares are 5 x 5
@@ -76,42 +75,62 @@ void blendLabel(const Pixels& px, int left, int top, const MapRenderCache::Label
 
 // Lays the text out and rasterises it in white on the clear scratch image: its alpha is the
 // coverage. The scratch image and its painter serve every label of a frame.
-void MapRenderCache::rasterise(Label& label, const QString& text, const CategoryLook& look)
+void MapRenderCache::rasterise(Label& label, const std::string& bytes, const CategoryLook& look)
 {
     const QFont& font = look.labelFont;
-    QStaticText laidOut(text);
-    laidOut.setTextFormat(Qt::PlainText);
-    laidOut.prepare(QTransform(), font);
     constexpr int margin = 4; // room for glyphs that reach out of the layout box
-    const QSizeF size = laidOut.size();
-    const int w = int(std::ceil(size.width())) + 2 * margin, h = int(std::ceil(size.height())) + 2 * margin;
+    QStaticText laidOut;
+    double boxWidth = 0, boxHeight = 0;
+    const bool placed = !fullLayoutOnly && look.glyphs && look.glyphs->place(bytes, glyphRun, boxWidth);
+    if (placed) {
+        boxHeight = look.glyphs->height();
+    } else {
+        laidOut.setText(FromCp1252(bytes));
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), font);
+        boxWidth = laidOut.size().width();
+        boxHeight = laidOut.size().height();
+    }
+    const int w = int(std::ceil(boxWidth)) + 2 * margin, h = int(std::ceil(boxHeight)) + 2 * margin;
     if (w > scratch.width() || h > scratch.height()) {
         scratchPainter.reset();
         scratch = QImage(std::max(w, std::max(scratch.width(), 512)), std::max(h, std::max(scratch.height(), 64)),
                          QImage::Format_ARGB32_Premultiplied);
     }
-    for (int y = 0; y < h; ++y) std::memset(scratch.scanLine(y), 0, size_t(w) * 4);
+    uchar* const bits = scratch.bits(); // one detach check, not one per row
+    const qsizetype rowBytes = scratch.bytesPerLine();
+    for (int y = 0; y < h; ++y) std::memset(bits + y * rowBytes, 0, size_t(w) * 4);
     if (!scratchPainter) {
         scratchPainter = std::make_unique<QPainter>(&scratch);
         scratchPainter->setPen(Qt::white);
         scratchFontSerial = 0;
     }
-    if (scratchFontSerial != look.fontSerial) {
-        scratchPainter->setFont(font);
-        scratchFontSerial = look.fontSerial;
+    if (placed) {
+        scratchPainter->drawGlyphRun(QPointF(margin, margin), glyphRun);
+    } else {
+        if (scratchFontSerial != look.fontSerial) {
+            scratchPainter->setFont(font);
+            scratchFontSerial = look.fontSerial;
+        }
+        scratchPainter->drawStaticText(QPointF(margin, margin), laidOut);
     }
-    scratchPainter->drawStaticText(QPointF(margin, margin), laidOut);
-    const QImage& image = scratch;
+    const auto scanLine = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * rowBytes); };
+    // The ink's box: per row the first and the last pixel with coverage, four at a time
+    // through the empty stretches.
     int minX = w, minY = h, maxX = -1, maxY = -1;
     for (int y = 0; y < h; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            if (row[x] >> 24) {
-                minX = std::min(minX, x);
-                maxX = std::max(maxX, x);
-                minY = std::min(minY, y);
-                maxY = std::max(maxY, y);
-            }
+        const uint32_t* row = scanLine(y);
+        int x0 = 0;
+        while (x0 + 4 <= w && !((row[x0] | row[x0 + 1] | row[x0 + 2] | row[x0 + 3]) >> 24)) x0 += 4;
+        while (x0 < w && !(row[x0] >> 24)) ++x0;
+        if (x0 == w) continue;
+        int x1 = w - 1;
+        while (x1 - 3 > x0 && !((row[x1] | row[x1 - 1] | row[x1 - 2] | row[x1 - 3]) >> 24)) x1 -= 4;
+        while (!(row[x1] >> 24)) --x1;
+        minX = std::min(minX, x0);
+        maxX = std::max(maxX, x1);
+        minY = std::min(minY, y);
+        maxY = y;
     }
     label.coverage.clear();
     label.ink.clear();
@@ -123,21 +142,25 @@ void MapRenderCache::rasterise(Label& label, const QString& text, const Category
     label.dy = minY - margin;
     label.width = maxX - minX + 1;
     label.height = maxY - minY + 1;
-    label.coverage.assign(size_t(label.stride()) * size_t(label.height), 0);
+    const int width = label.width, stride = label.stride();
+    label.coverage.assign(size_t(stride) * size_t(label.height), 0);
     label.ink.assign(size_t(label.height), {0, 0});
     for (int y = 0; y < label.height; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(image.constScanLine(minY + y)) + minX;
-        uint8_t* out = label.coverage.data() + size_t(y) * size_t(label.stride()) + MapRenderCache::kLabelPad;
-        int first = label.width, past = 0;
-        for (int x = 0; x < label.width; ++x) {
-            const uint8_t c = uint8_t(row[x] >> 24);
-            out[x] = c;
-            if (c) {
-                first = std::min(first, x);
-                past = x + 1;
-            }
+        const uint32_t* __restrict row = scanLine(minY + y) + minX;
+        uint8_t* __restrict out = label.coverage.data() + size_t(y) * size_t(stride) + MapRenderCache::kLabelPad;
+        int x = 0;
+        for (; x + 4 <= width; x += 4) { // four alphas gathered into one store
+            const uint8_t four[4] = {uint8_t(row[x] >> 24), uint8_t(row[x + 1] >> 24), uint8_t(row[x + 2] >> 24),
+                                     uint8_t(row[x + 3] >> 24)};
+            std::memcpy(out + x, four, 4);
         }
-        if (past > 0) label.ink[size_t(y)] = {uint16_t(first), uint16_t(past)};
+        for (; x < width; ++x) out[x] = uint8_t(row[x] >> 24);
+        int first = 0;
+        while (first < width && !out[first]) ++first;
+        if (first == width) continue;
+        int past = width;
+        while (!out[past - 1]) --past;
+        label.ink[size_t(y)] = {uint16_t(first), uint16_t(past)};
     }
 }
 
@@ -202,6 +225,13 @@ MapRenderCache::CategoryLook& MapRenderCache::look(const rCateg& category, const
         // Windows makes a font of p points on a 96-dpi screen MulDiv(p, 96, 72) pixels high.
         look.labelFont.setPixelSize(std::max(1, (look.points * 96 + 36) / 72));
         look.fontSerial = nextFontSerial++;
+        look.glyphs = nullptr;
+        for (auto& [f, g] : labelGlyphs)
+            if (f == look.labelFont) look.glyphs = g.get();
+        if (!look.glyphs) {
+            labelGlyphs.emplace_back(look.labelFont, std::make_unique<LabelGlyphs>(look.labelFont));
+            look.glyphs = labelGlyphs.back().second.get();
+        }
     }
     return look;
 }
@@ -215,18 +245,37 @@ const MapRenderCache::CategoryLook& MapRenderCache::lookAsIs(const rCateg& categ
 const MapRenderCache::Label& MapRenderCache::label(int node, const std::string& name, const CategoryLook& look)
 {
     const size_t id = size_t(node);
-    if (id < labels.size() && labels[id] && labels[id]->fontSerial == look.fontSerial && labels[id]->name == name)
+    if (id < labels.size() && labels[id] && labels[id]->fontSerial == look.fontSerial && labels[id]->name == name) {
+        labels[id]->lastFrame = frame;
         return *labels[id];
-    if (labelBytes >= kMaxLabelBytes) forgetLabels();
+    }
     if (id >= labels.size()) labels.resize(std::max(id + 1, tree ? tree->idLimit() : 0));
     if (!labels[id]) labels[id] = std::make_unique<Label>();
     Label& l = *labels[id];
     labelBytes -= l.bytes();
     l.name = name;
     l.fontSerial = look.fontSerial;
-    rasterise(l, FromCp1252(("-" + name).substr(0, kLabelMax)), look);
+    l.lastFrame = frame;
+    ++labelsMade;
+    rasterise(l, ("-" + name).substr(0, kLabelMax), look);
     labelBytes += l.bytes();
     return l;
+}
+
+void MapRenderCache::endFrame()
+{
+    scratchPainter.reset();
+    if (labelBytes <= labelByteCap) return;
+    std::vector<std::pair<uint32_t, size_t>> old; // last frame drawn, node id
+    for (size_t id = 0; id < labels.size(); ++id)
+        if (labels[id] && labels[id]->lastFrame + 1 < frame) old.emplace_back(labels[id]->lastFrame, id);
+    std::sort(old.begin(), old.end());
+    const size_t goal = labelByteCap / 4 * 3;
+    for (const auto& [lastFrame, id] : old) {
+        if (labelBytes <= goal) break;
+        labelBytes -= labels[id]->bytes();
+        labels[id].reset();
+    }
 }
 
 void MapRenderCache::forgetLabels()
@@ -291,6 +340,7 @@ void draw_locations(MapScene& scene, QPainter& painter)
     const LocationTree& tree = *scene.tree;
     MapRenderCache& cache = renderCache(scene);
     cache.followTree(tree);
+    cache.beginFrame();
     // Every category's icon and font checked once per frame, not once per location.
     if (scene.common)
         for (const auto& c : scene.common->categories)

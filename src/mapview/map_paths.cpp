@@ -238,18 +238,7 @@ void add_link_line(MapScene& scene, int source, int target)
     scene.LinkLines.push_back({a.x, a.y, b.x, b.y, ColorToColor32(s->item->colour, kOpaque)});
 }
 
-namespace {
-void parseLinksWith(MapScene& scene, int node, const std::string& text, const LinkTargetIndex* index);
-} // namespace
-
-void parse_links(MapScene& scene, int node, const std::string& text)
-{
-    parseLinksWith(scene, node, text, nullptr);
-}
-
-namespace {
-// With an index, the targets come from it (the same answers, without a walk per name).
-void parseLinksWith(MapScene& scene, int node, const std::string& text, const LinkTargetIndex* index)
+void parse_links(MapScene& scene, int node, const std::string& text, const LinkTargets* targets)
 {
     if (!scene.tree) return;
     enum class State { Outside, Inside, Closed };
@@ -266,28 +255,26 @@ void parseLinksWith(MapScene& scene, int node, const std::string& text, const Li
         }
         if (state == State::Closed && !name.empty()) {
             state = State::Outside;
-            const int target = index ? index->find(name)
-                                     : find_node_byname_inzones(*scene.tree, name, scene.DisplayedZones,
-                                                                scene.CurrentMapId);
+            const int target = targets ? targets->find(name)
+                                       : find_node_byname_inzones(*scene.tree, name, scene.DisplayedZones, scene.CurrentMapId);
             if (target != kNoTreeNode) add_link_line(scene, node, target);
             name.clear();
         }
     }
 }
-} // namespace
 
 void build_links(MapScene& scene)
 {
     scene.LinkLines.clear();
     if (!scene.tree) return;
-    const LinkTargetIndex index(*scene.tree, scene.DisplayedZones, scene.CurrentMapId);
+    const LinkTargets targets(*scene.tree, scene.DisplayedZones, scene.CurrentMapId);
     walkDisplayedZones(scene, [&](const pMap_info&, int node) {
         const LocationTree& tree = *scene.tree;
         if (tree.levelOf(node) == levelCategory) {
             const TNodeData* d = tree.nodeData(node);
             return d && d->category && d->category->linkable != 0;
         }
-        if (const TNodeData* d = drawnLocation(tree, node)) parseLinksWith(scene, node, d->item->description, &index);
+        if (const TNodeData* d = drawnLocation(tree, node)) parse_links(scene, node, d->item->description, &targets);
         return true;
     });
 }

@@ -18,6 +18,8 @@
 #include <QPoint>
 
 #include "link_codes.h"
+
+class LinkTargets;
 #include "map_scene.h"
 
 // ---- Paths.
@@ -68,8 +70,9 @@ int path_at(const MapScene& scene, int x, int y);
 // displayed zones, leaving out categories that do not take links.
 void build_links(MapScene& scene);
 // Adds one line per "{name}" of the note that names a location of the displayed zones.
-// "{" inside a name restarts it; "{}" and a name never closed add nothing.
-void parse_links(MapScene& scene, int node, const std::string& text);
+// "{" inside a name restarts it; "{}" and a name never closed add nothing. targets, when
+// given, is the lookup gathered for the displayed zones (build_links makes it once).
+void parse_links(MapScene& scene, int node, const std::string& text, const LinkTargets* targets = nullptr);
 // Appends a line from the source location to the target, in the source's display colour
 // made opaque.
 void add_link_line(MapScene& scene, int source, int target);

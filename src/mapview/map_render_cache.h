@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QStaticText>
 
+#include "label_glyphs.h"
 #include "memory_stream.h"
 
 struct rCateg;
@@ -37,10 +38,12 @@ struct MapRenderCache {
         QFont labelFont;      // the same in pixels: points x 96 / 72, as the original's screen
         int points = 0;       // the size in points: the label's top is py - points + 1
         uint32_t fontSerial = 0;
+        LabelGlyphs* glyphs = nullptr; // the label font's glyph steps, shared by every look of the font
     };
     struct Label {
         std::string name;     // the location name it was made from
         uint32_t fontSerial = 0;
+        uint32_t lastFrame = 0; // the frame that last drew it
         int dx = 0, dy = 0;   // top-left of the mask from the label's top-left position
         int width = 0, height = 0;
         // height rows of kLabelPad clear bytes, width bytes of the text's coverage (0..255),
@@ -49,7 +52,10 @@ struct MapRenderCache {
         int stride() const { return width + 2 * kLabelPad; }
         // Per row, the first column with ink and the column past the last one.
         std::vector<std::pair<uint16_t, uint16_t>> ink;
-        size_t bytes() const { return coverage.size() + ink.size() * sizeof(ink[0]); }
+        size_t bytes() const
+        {
+            return sizeof(Label) + name.capacity() + coverage.capacity() + ink.capacity() * sizeof(ink[0]);
+        }
     };
 
     // The category's look, refreshed when its icon or font changed (stripIcons: the icons of
@@ -57,20 +63,31 @@ struct MapRenderCache {
     CategoryLook& look(const rCateg& category, const std::vector<QImage>* stripIcons);
     // The look as the last refresh left it; refreshed first when the category has none yet.
     const CategoryLook& lookAsIs(const rCateg& category, const std::vector<QImage>* stripIcons);
-    // The location's label, made again only when its name or its category's font changed.
+    // The location's label, made again only when its name or its category's font changed;
+    // counted as drawn in the current frame.
     const Label& label(int node, const std::string& name, const CategoryLook& look);
     // Forgets labels of a cleared tree.
     void followTree(const LocationTree& tree);
     void forgetLabels();
-    // Ends the painter of the scratch image that the labels of a frame were made on.
-    void endFrame() { scratchPainter.reset(); }
+    // Frames number the labels' use. endFrame ends the painter of the scratch image that the
+    // labels of the frame were made on, and when the labels hold more than labelByteCap,
+    // frees the least recently drawn down to three quarters of it, never one drawn in this
+    // frame or the one before.
+    void beginFrame() { ++frame; }
+    void endFrame();
 
-    // Lays a label's text out and rasterises it into its mask on the scratch image.
-    void rasterise(Label& label, const QString& text, const CategoryLook& look);
+    // Lays a label's text (Windows-1252) out and rasterises it into its mask on the scratch
+    // image: placed from the font's glyph steps, or through the full text layout when they
+    // cannot place it (or fullLayoutOnly is set). Both give the same mask.
+    void rasterise(Label& label, const std::string& text, const CategoryLook& look);
+    bool fullLayoutOnly = false;
 
     std::unordered_map<const rCateg*, CategoryLook> categories;
     std::vector<std::unique_ptr<Label>> labels; // by node id
     size_t labelBytes = 0; // bytes held by the labels' masks
+    size_t labelByteCap = size_t(64) << 20;
+    size_t labelsMade = 0; // labels rasterised so far
+    uint32_t frame = 0;
     const LocationTree* tree = nullptr;
     size_t treeGeneration = 0;
     uint32_t nextFontSerial = 1;
@@ -80,6 +97,9 @@ struct MapRenderCache {
     QImage scratch;                           // where the labels are rasterised
     std::unique_ptr<QPainter> scratchPainter; // open on it for the labels of one frame
     uint32_t scratchFontSerial = 0;
+
+    std::vector<std::pair<QFont, std::unique_ptr<LabelGlyphs>>> labelGlyphs; // by label font
+    QGlyphRun glyphRun; // reused from label to label
 
     std::vector<std::string> tipsSource;
     std::vector<QStaticText> tips;

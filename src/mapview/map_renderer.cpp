@@ -5,6 +5,7 @@
 #include "map_loading.h"
 #include "map_render_cache.h"
 #include "preferences.h"
+#include "tile_loader.h"
 
 namespace {
 
@@ -25,11 +26,16 @@ void releaseTile(pMap_info& zone)
 }
 
 // The zone's tile, loaded from MapsDir + "high/" on first need; nullptr when the zone has
-// none (remembered, so a missing or broken tile is looked for once per map load).
+// none (remembered, so a missing or broken tile is looked for once per map load), or while
+// a worker decodes it.
 const QImage* tileOf(MapScene& scene, pMap_info& zone)
 {
     if (zone.tile && zone.tile->width() > 1) return zone.tile.get();
     if (scene.TilesUnavailable.count(&zone)) return nullptr;
+    if (scene.tileLoader) { // decoded on a worker; the zone's image stands in meanwhile
+        scene.tileLoader->request(zone);
+        return nullptr;
+    }
     QImage loaded;
     if (load_zone_image(QStringLiteral("high/"), zone.fileName, loaded) && loaded.width() > 1) {
         if (!zone.tile) zone.tile = std::make_unique<QImage>();

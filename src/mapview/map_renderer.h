@@ -73,6 +73,5 @@ constexpr size_t kHitTestRecordSize = 8;
 // Appends a record when the screen point (tested in 32 bits) is in view; False otherwise.
 bool putmapnode(MapScene& scene, QPoint screen, int node);
 
-// Drops the prepared labels (their nodes belong to the map shown); the next paint prepares
-// the labels it needs again.
+// Drops every prepared label; the next paint prepares the labels it needs again.
 void forget_map_labels(MapScene& scene);

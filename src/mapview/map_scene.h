@@ -72,6 +72,7 @@ struct MapOverlays {
 // Defined by the renderer (map_render_cache.h); made by the first paint.
 struct MapRenderCache;
 class LocationSearch;
+class TileLoader;
 
 struct MapScene {
     MapViewport view;
@@ -123,5 +124,11 @@ struct MapScene {
     // Zones of the shown map whose high-resolution tile is missing or failed to decode: not
     // looked for again until the map is loaded again.
     std::unordered_set<const pMap_info*> TilesUnavailable;
+    // Counts the maps shown (clear_mapview moves it on): what a tile decoded for another map
+    // brings back is dropped.
+    uint64_t MapSerial = 0;
+    // When set, tiles are decoded on worker threads; the zone's own image stands in until
+    // its tile arrives (then the map repaints). Without it tiles are read inside the paint.
+    TileLoader* tileLoader = nullptr;
     std::shared_ptr<MapRenderCache> renderCache;
 };

@@ -13,14 +13,31 @@ MapWidget::MapWidget(QWidget* parent) : QWidget(parent)
     setMinimumSize(0, 0);
 }
 
+void MapWidget::holdLayer()
+{
+    held_ = true;
+}
+
+void MapWidget::releaseLayer()
+{
+    if (!held_) return;
+    held_ = false;
+    update();
+}
+
 void MapWidget::paintEvent(QPaintEvent*)
 {
-    if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    const bool resized = buffer_.size() != size();
+    if (resized) buffer_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
     if (buffer_.isNull()) return;
-    if (paintLayer)
+    const bool showLastFrame = held_ && !resized;
+    if (showLastFrame) {
+        // nothing to paint: the buffer holds the frame
+    } else if (paintLayer) {
         paintLayer(buffer_);
-    else
+    } else {
         buffer_.fill(QColor(0x7A, 0x7A, 0x7A));
+    }
     QPainter(this).drawImage(0, 0, buffer_);
 }
 

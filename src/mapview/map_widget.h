@@ -21,6 +21,13 @@ public:
 
     const QImage& lastFrame() const { return buffer_; }
 
+    // While held (a load runs behind the progress bar), a paint the window asks for shows
+    // the last frame again instead of painting the layer of a half-loaded map; the release
+    // paints the layer afresh.
+    void holdLayer();
+    void releaseLayer();
+    bool layerHeld() const { return held_; }
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
@@ -33,4 +40,5 @@ protected:
 
 private:
     QImage buffer_;
+    bool held_ = false;
 };

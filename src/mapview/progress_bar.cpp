@@ -93,6 +93,9 @@ uint32_t Lighten(uint32_t argb, int64_t amount)
 TG32_ProgressBar::TG32_ProgressBar(QWidget* parent) : QWidget(parent)
 {
     resize(150, 16);
+    // Every pixel is painted opaque: Qt then never repaints the widgets beneath.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void TG32_ProgressBar::SetBackColor(TColor colour)
@@ -141,6 +144,15 @@ void TG32_ProgressBar::SetPosition(int32_t value)
 {
     if (value == position_) return;
     position_ = value;
+    if (sincePaint_.isValid() && sincePaint_.elapsed() < kMinPaintIntervalMs)
+        update();
+    else
+        PaintNow();
+}
+
+void TG32_ProgressBar::PaintNow()
+{
+    sincePaint_.start();
     repaint();
 }
 
@@ -201,6 +213,7 @@ QImage TG32_ProgressBar::DoPaintBuffer() const
 
 void TG32_ProgressBar::paintEvent(QPaintEvent*)
 {
+    sincePaint_.start();
     QPainter painter(this);
     painter.drawImage(0, 0, DoPaintBuffer());
 }

@@ -4,6 +4,7 @@
 // the widget then shows in one piece.
 #include <cstdint>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -49,7 +50,13 @@ public:
     void SetColor(TColor colour);
     int32_t Position() const { return position_; }
     // Repaints at once, and only when the value changes: a loader may set it at every step.
+    // Repaints come at most kMinPaintIntervalMs apart; a change inside that interval is
+    // painted at the next paint (or event loop turn). The control is opaque, so painting it
+    // never repaints the map beneath.
     void SetPosition(int32_t value);
+    static constexpr int kMinPaintIntervalMs = 33;
+    // Paints at once, whatever the interval (used when the bar is first shown).
+    void PaintNow();
 
     // The whole control as it is painted, at the widget's size (ARGB32, opaque).
     QImage DoPaintBuffer() const;
@@ -66,4 +73,5 @@ private:
     int32_t min_ = 0;
     int32_t position_ = 0;
     TColor color_ = clBtnFace;
+    QElapsedTimer sincePaint_;
 };

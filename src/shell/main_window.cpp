@@ -1,6 +1,8 @@
 // The main window's construction, creation sequence, first activation and destruction.
 #include "main_window.h"
 
+#include <functional>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -11,8 +13,8 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QWindow>
 #include <QToolButton>
+#include <QWindow>
 
 #include "con_colors.h"
 #include "cp1252.h"
@@ -268,10 +270,27 @@ void TForm4::goto_newversion()
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
+namespace {
+// Runs then once the widget's window is on screen (a window system maps a new window a
+// little after show()), or after about a second at most.
+void whenExposed(QWidget* widget, int tries, std::function<void()> then)
+{
+    QTimer::singleShot(tries == 0 ? 0 : 10, widget, [widget, tries, then = std::move(then)]() mutable {
+        const QWindow* window = widget->windowHandle();
+        if (window && !window->isExposed() && tries < 100)
+            whenExposed(widget, tries + 1, std::move(then));
+        else
+            then();
+    });
+}
+} // namespace
+
 void TForm4::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (FirstActivate) QTimer::singleShot(0, this, [this] { FormActivate(); });
+    // The first activation loads the database behind the progress bar: it waits for the
+    // window to be on screen, so that the window, its splash and the bar show meanwhile.
+    if (FirstActivate) whenExposed(this, 0, [this] { FormActivate(); });
 }
 
 void TForm4::changeEvent(QEvent* event)

@@ -119,14 +119,15 @@ void TForm4::load_database()
         hooks.progressStart = [this](int maximum) {
             G32_ProgressBar1->SetMax(maximum);
             G32_ProgressBar1->SetPosition(0);
+            ImageMapView->holdLayer();
             G32_ProgressBar1->show();
-            G32_ProgressBar1->repaint();
+            G32_ProgressBar1->PaintNow();
         };
-        hooks.progressPosition = [this](int position) {
-            G32_ProgressBar1->SetPosition(position);
-            G32_ProgressBar1->repaint();
+        hooks.progressPosition = [this](int position) { G32_ProgressBar1->SetPosition(position); };
+        hooks.progressEnd = [this] {
+            G32_ProgressBar1->hide();
+            ImageMapView->releaseLayer();
         };
-        hooks.progressEnd = [this] { G32_ProgressBar1->hide(); };
         MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
         master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
         const bool masterWhole = master.loadmaster2();
@@ -144,6 +145,9 @@ void TForm4::load_database()
     } catch (const std::exception& e) {
         LogLine(std::string("database load stopped: ") + e.what());
     }
+    // A load stopped halfway leaves neither the bar nor a held map behind.
+    G32_ProgressBar1->hide();
+    ImageMapView->releaseLayer();
     MyTreeStore.sortAll();
     MyTreeStore.EndUpdate();
     log(FormatRessource(GetInfoText(7), FloatToStrComma(clock.elapsed() / 1000.0)));

@@ -41,6 +41,7 @@
 #include "markers.h"
 #include "progress_bar.h"
 #include "shape_control.h"
+#include "tile_loader.h"
 #include "ressource.h"
 
 namespace {
@@ -61,7 +62,9 @@ void TForm4::setupMap()
 {
     scene.feedback = &FeedbackList;
     scene.tips = &TipsList;
+    scene.tileLoader = new TileLoader(scene, this); // tiles decode off the UI thread
     G32_ProgressBar1 = new TG32_ProgressBar(ImageMapView);
+    G32_ProgressBar1->SetColor(clCream);
     G32_ProgressBar1->hide();
 
     MapViewport& view = scene.view;
@@ -125,14 +128,15 @@ void TForm4::setupMap()
         G32_ProgressBar1->SetMax(maximum);
         G32_ProgressBar1->SetPosition(0);
         G32_ProgressBar1->move(ImageMapView->width() / 2 - G32_ProgressBar1->width() / 2, ImageMapView->height() / 2 + 40);
+        ImageMapView->holdLayer();
         G32_ProgressBar1->show();
-        G32_ProgressBar1->repaint();
+        G32_ProgressBar1->PaintNow();
     };
-    hooks.progressPosition = [this](int32_t position) {
-        G32_ProgressBar1->SetPosition(position);
-        G32_ProgressBar1->repaint();
+    hooks.progressPosition = [this](int32_t position) { G32_ProgressBar1->SetPosition(position); };
+    hooks.progressHide = [this] {
+        G32_ProgressBar1->hide();
+        ImageMapView->releaseLayer();
     };
-    hooks.progressHide = [this] { G32_ProgressBar1->hide(); };
     hooks.showMessage = [](int id) { ShowRessourceMessage(id, false); };
 
     MapInteractionHooks ih;

@@ -1,10 +1,6 @@
 // The additions file: its exact format, the merge rules, the lines kept as they stand,
 // and the writes that must never lose what the file holds.
-#include <csignal>
 #include <regex>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,21 +9,11 @@
 #include "additions.h"
 #include "fake_node_store.h"
 #include "folders.h"
-#include "message_boxes.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
-
-class ScriptedBoxes : public MessageBoxes {
-public:
-    std::vector<QString> info, asked;
-    int answer = kAnswerYes;
-    void information(const QString& t) override { info.push_back(t); }
-    int confirm(const QString& t) override { return asked.push_back(t), answer; }
-    void plain(const QString& t) override { info.push_back(t); }
-};
 
 class RecordingHost : public AdditionsHost {
 public:
@@ -57,19 +43,8 @@ std::string line(const std::string& name, const std::string& zoneCategXY, const 
 rnew_node location(const std::string& name, uint16_t zone, uint8_t categ, uint16_t x, uint16_t y, uint32_t id,
                    uint32_t fromMaster)
 {
-    rnew_node r;
-    r.name = name;
-    r.zoneId = zone;
-    r.categoryId = categ;
-    r.x = x;
-    r.y = y;
-    r.id = id;
-    r.levelMin = 10;
-    r.levelMax = 12;
-    r.description = "d";
-    r.fromMaster = fromMaster;
-    r.hasItem = 1;
-    return r;
+    return {.x = x, .y = y, .name = name, .zoneId = zone, .categoryId = categ, .description = "d", .levelMin = 10,
+            .levelMax = 12, .attributes = {}, .id = id, .fromMaster = fromMaster, .linkText = {}, .hasItem = 1};
 }
 
 // Zones 7, 40000 (-25536 on 16 bits) and 300, categories 1 and 2; with masters, the
@@ -108,25 +83,24 @@ class AdditionsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setMessageBoxes(&boxes);
         Ressources.reset();
         std::string texts = "I001 -\nI002 -\nI003 -\nI004 -\nI005 merged %1\n";
         for (int i = 1; i <= 64; ++i) texts += "S000 s" + std::to_string(i) + ":%1:%2\n";
         ParseRessourceText(texts, Ressources);
+        boxes.answer = kAnswerYes;
         InitPreferences();
         Preferences.PSEU = "Tester";
         AjoutsDir = dir.path() + "/";
     }
     void TearDown() override
     {
-        setMessageBoxes(nullptr);
         Ressources.reset();
         InitPreferences();
         AjoutsDir.clear();
     }
 
     QTemporaryDir dir;
-    ScriptedBoxes boxes;
+    RecordingBoxes boxes;
     const QString path = dir.filePath("Vmar_ajouts_Test.txt");
     const std::string header = "#v250-id=123456-Me\r\n#v2.52\r\n";
 };
@@ -314,7 +288,7 @@ TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
         EXPECT_EQ(std::vector(lines.begin() + 3, lines.end()), c.kept);
         EXPECT_EQ(w.host.feedback.back(), "S5/4:Vmar_ajouts_Test.txt:" + AjoutsDir.toStdString());
     }
-    EXPECT_EQ(boxes.info, std::vector<QString>{"s37::"});
+    EXPECT_EQ(boxes.shown.filter("info:"), QStringList{"info:s37::"});
 
     // A file that cannot be read is never written over.
     QFile::remove(path);
@@ -340,23 +314,8 @@ TEST_F(AdditionsTest, FailedWriteKeepsTheOldFileAndCancelsTheConfirmation)
     w.file.Loadref(true);
     w.file.toggle_tagnew(true);
 
-    QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    // Folder permissions do not bind the superuser: a file size limit fails the write.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (geteuid() == 0) {
-        rlimit tiny = old;
-        tiny.rlim_cur = 16;
-        setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    const bool goOn = w.file.confirm_sauver(1);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    QFile::setPermissions(AjoutsDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-    EXPECT_FALSE(goOn);
-    EXPECT_EQ(boxes.info, std::vector<QString>{"s6:Vmar_ajouts_Test.txt:"});
+    EXPECT_FALSE(withFailingWrites([&] { return w.file.confirm_sauver(1); }));
+    EXPECT_EQ(boxes.shown.filter("info:"), QStringList{"info:s6:Vmar_ajouts_Test.txt:"});
     EXPECT_EQ(readBytes(path), original);
     EXPECT_TRUE(w.file.AdditionsModified);
     EXPECT_EQ(QDir(AjoutsDir).entryList(QDir::Files), QStringList{"Vmar_ajouts_Test.txt"});
@@ -372,7 +331,7 @@ TEST_F(AdditionsTest, ConfirmationAnswers)
     boxes.answer = kAnswerNo;
     EXPECT_TRUE(w.file.confirm_sauver(29) && w.file.AdditionsModified);  // sending: changes stay marked
     EXPECT_TRUE(w.file.confirm_sauver(1) && !w.file.AdditionsModified);  // leaving: changes abandoned
-    EXPECT_EQ(boxes.asked.size(), 3u);
+    EXPECT_EQ(boxes.shown.filter("confirm:").size(), 3);
     w.file.toggle_tagnew(true);
     boxes.answer = kAnswerYes;
     EXPECT_TRUE(w.file.confirm_sauver(63) && !w.file.AdditionsModified);
@@ -398,9 +357,8 @@ TEST_F(AdditionsTest, FieldsNeverBreakTheirLine)
     back.file.LoadRef_Add(path);
     const auto items = back.store.items();
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0]->name, "Bad name ");
-    EXPECT_EQ(items[0]->command->text, "S_1 2 x");
-    EXPECT_EQ(items[0]->description, "a|b|c|d|");
+    EXPECT_EQ(std::tuple(items[0]->name, items[0]->command->text, items[0]->description),
+              std::tuple("Bad name ", "S_1 2 x", "a|b|c|d|"));
     EXPECT_EQ(back.file.KeptLines, std::vector<std::string>{lines[3]}); // a name of "#" only reads back empty
 }
 

@@ -1,8 +1,5 @@
 // The common reference data: itemcateg.bin, the categpref.bin round trip,
 // color.txt, mobspec.txt with SpecColor, type.txt, and the order in which the tables load.
-#include <csignal>
-#include <sys/resource.h>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -13,21 +10,12 @@
 #include "data_model.h"
 #include "folders.h"
 #include "log.h"
-#include "message_boxes.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-class RecordingBoxes : public MessageBoxes {
-public:
-    std::vector<QString> info;
-    void information(const QString& t) override { info.push_back(t); }
-    int confirm(const QString&) override { return kAnswerCancel; }
-    void plain(const QString& t) override { info.push_back(t); }
-};
 
 struct CategFields {
     uint8_t id = 1, kind = 1;
@@ -98,7 +86,6 @@ protected:
         DatabaseLang = "Base";
         SetProgramFolder(dir.path());
         InterfaceLang = "Francais";
-        setMessageBoxes(&boxes);
         Ressources.reset();
         Ressources.message.resize(23);
         Ressources.message[15] = "Aucune categorie";
@@ -117,7 +104,6 @@ protected:
     void TearDown() override
     {
         SetLogSink({});
-        setMessageBoxes(nullptr);
         Ressources.reset();
         for (QString* s : {&DatabaseLang, &InterfaceLang, &ExeDir, &DataDir, &DatabaseDir, &DatabaseLangDir, &MapsDir,
                            &ResDir, &AjoutsDir})
@@ -180,7 +166,7 @@ TEST_F(DataTablesTest, PrefsRoundTripByteForByte)
     const QString out = dir.filePath("out.bin");
     ASSERT_TRUE(c->SaveCategoryPrefs(out));
     EXPECT_EQ(readBytes(out), asString(file));
-    EXPECT_TRUE(boxes.info.empty());
+    EXPECT_TRUE(boxes.shown.empty());
 
     const rCateg& k = *c->categoryById(9);
     EXPECT_EQ(std::tuple(k.iconIndex, k.font.family(), k.font.pointSize()), std::tuple(77u, "Comic Sans MS", 255));
@@ -260,20 +246,8 @@ TEST_F(DataTablesTest, UnwritableDestinationShowsS22AndKeepsTheOldFile)
     ASSERT_TRUE(writeBytes(prefPath(), asString(old)));
     auto c = withCategories(withIds({3, 7, 9}));
 
-    // A file size limit makes every write past 16 bytes fail, for root too.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 16;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool ok = c->SaveCategoryPrefs(prefPath());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(ok);
-    ASSERT_EQ(boxes.info.size(), 1u);
-    EXPECT_EQ(boxes.info[0], "categpref.bin ne peut pas etre ecrit");
+    EXPECT_FALSE(withFailingWrites([&] { return c->SaveCategoryPrefs(prefPath()); }));
+    EXPECT_EQ(boxes.shown, QStringList{"info:categpref.bin ne peut pas etre ecrit"});
     EXPECT_EQ(readBytes(prefPath()), asString(old));
     EXPECT_EQ(QDir(ExeDir).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
 
@@ -282,7 +256,7 @@ TEST_F(DataTablesTest, UnwritableDestinationShowsS22AndKeepsTheOldFile)
     ExeDir = dir.filePath("plainfile") + "/";
     c->savePrefsOnDestroy = true;
     c.reset();
-    EXPECT_EQ(boxes.info.size(), 2u);
+    EXPECT_EQ(boxes.shown.size(), 2);
 }
 
 // ---- color.txt ----
@@ -390,8 +364,7 @@ TEST_F(DataTablesTest, CreateLoadsEveryTableAndWritesPrefsWhenDestroyed)
 {
     // No category: S15, and no categpref.bin written, nor an existing one (of other databases) touched.
     auto c = TData_common::Create();
-    ASSERT_EQ(boxes.info.size(), 1u);
-    EXPECT_EQ(boxes.info[0], "Aucune categorie");
+    EXPECT_EQ(boxes.shown, QStringList{"info:Aucune categorie"});
     EXPECT_EQ(c->colors.size(), 10u);
     c.reset();
     EXPECT_FALSE(QFileInfo::exists(prefPath()));
@@ -399,7 +372,7 @@ TEST_F(DataTablesTest, CreateLoadsEveryTableAndWritesPrefsWhenDestroyed)
     ASSERT_TRUE(writeBytes(prefPath(), asString(prefs)));
     TData_common::Create().reset();
     EXPECT_EQ(readBytes(prefPath()), asString(prefs));
-    EXPECT_EQ(boxes.info.size(), 2u);
+    EXPECT_EQ(boxes.shown.size(), 2);
 
     const Bytes categ = categBytes(withIds({1, 2}));
     ASSERT_TRUE(writeBytes(DatabaseLangDir + "ItemCateg.bin", asString(DeflateBytes(categ.data(), categ.size()))));
@@ -407,7 +380,7 @@ TEST_F(DataTablesTest, CreateLoadsEveryTableAndWritesPrefsWhenDestroyed)
     ASSERT_TRUE(writeBytes(DatabaseLangDir + "type.txt", "Types\r\nAucun\r\nMarchand\r\n"));
     ASSERT_TRUE(writeBytes(DatabaseLangDir + "mobspec.txt", "003 000 0000FF Trois\r\n"));
     c = TData_common::Create();
-    EXPECT_EQ(boxes.info.size(), 2u);
+    EXPECT_EQ(boxes.shown.size(), 2);
     ASSERT_EQ(c->categories.size(), 2u);
     EXPECT_EQ(c->categories[1]->font.family(), "Georgia");
     EXPECT_EQ(c->colors[0].name, "Vert");

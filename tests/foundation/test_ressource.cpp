@@ -1,6 +1,4 @@
 // Language texts: loading ressource.txt, formatting, lookups, messages and form translation.
-#include <deque>
-
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,34 +11,18 @@
 
 #include "folders.h"
 #include "image_control.h"
-#include "message_boxes.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
 
-// Records what the boxes show and answers confirmations from a queue.
-struct ScriptedBoxes : MessageBoxes {
-    QStringList shown;
-    std::deque<int> answers;
-    void information(const QString& t) override { shown << "info:" + t; }
-    void plain(const QString& t) override { shown << "plain:" + t; }
-    int confirm(const QString& t) override
-    {
-        shown << "confirm:" + t;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
-
 class RessourceTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetProgramFolder(dir.path()); setMessageBoxes(&boxes); }
-    void TearDown() override { setMessageBoxes(nullptr); Ressources.reset(); InterfaceLang.clear(); }
+    void SetUp() override { SetProgramFolder(dir.path()); }
+    void TearDown() override { Ressources.reset(); InterfaceLang.clear(); }
     void useTexts(const std::string& bytes) { Ressources.reset(); ParseRessourceText(bytes, Ressources); }
     QTemporaryDir dir;
-    ScriptedBoxes boxes;
+    RecordingBoxes boxes;
 };
 
 TEST_F(RessourceTest, LoadsTextsByPositionInFileOrder)

@@ -25,17 +25,12 @@ TEST(CriteriaTree, GroupsMembersAndSearchStates)
     EXPECT_EQ(tree.topLevelItem(1)->childCount(), 1); // "Perdu" came before its group: left out
     QTreeWidgetItem* flyer = group->child(0);
     EXPECT_EQ(criterionOf(flyer), 1); // neutral at start
-    // A click moves neutral -> required -> excluded -> neutral.
+    // Neutral (partly checked), required (checked), excluded (unchecked), tri-state for the clicks.
     QTreeWidgetItem* seul = tree.topLevelItem(2);
-    int seen[3];
-    for (int i = 0; i < 3; ++i) {
-        const Qt::CheckState s = seul->checkState(0);
-        seul->setCheckState(0, s == Qt::Unchecked ? Qt::PartiallyChecked : s == Qt::PartiallyChecked ? Qt::Checked : Qt::Unchecked);
-        seen[i] = criterionOf(seul);
+    for (auto [state, criterion] : {std::pair{Qt::Checked, 2}, {Qt::Unchecked, 0}, {Qt::PartiallyChecked, 1}}) {
+        seul->setCheckState(0, state);
+        EXPECT_EQ(criterionOf(seul), criterion) << state;
     }
-    EXPECT_EQ(seen[0], 2);
-    EXPECT_EQ(seen[1], 0);
-    EXPECT_EQ(seen[2], 1);
     EXPECT_TRUE(seul->flags() & Qt::ItemIsUserTristate);
     seul->setCheckState(0, Qt::Checked);
     resetCriteria(&tree);

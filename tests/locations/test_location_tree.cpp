@@ -37,10 +37,8 @@ TEST(LocationTree, AddnodePlacesLocationsAndRevealsCategory)
     EXPECT_EQ(f.tree.get_nodetext(f.tree.parentOf(categ)), "alpha");
     EXPECT_TRUE(f.tree.isVisible(categ));
     const TNodeData* d = f.tree.nodeData(n);
-    EXPECT_EQ(d->zone, f.map.zones[1].get());
-    EXPECT_EQ(d->category, f.common.categories[0].get());
-    EXPECT_EQ(d->item->levelMin, 10);
-    EXPECT_TRUE(f.tree.AutosaveAllowed);
+    EXPECT_EQ(std::tuple(d->zone, d->category, d->item->levelMin, f.tree.AutosaveAllowed),
+              std::tuple(f.map.zones[1].get(), f.common.categories[0].get(), 10u, true));
 
     // An erased name is inserted hidden; its category shows all the same.
     const int erased = f.add("@Ours", 20, 2);
@@ -63,14 +61,11 @@ TEST(LocationTree, ZoneLookupsUseFirstZoneByIdAndLastZoneByMap)
     f.addZone("Doublon", 10, 2, 0, 0);
     f.addZone("Haute", int16_t(-25536), 2, 0, 0);
     f.tree.init_tree(f.map, f.common);
-    EXPECT_EQ(f.tree.find_map_masternode(10), f.map.zones[0]->treeNode);
-    EXPECT_EQ(f.tree.find_map_masternode(40000), f.map.zones[5]->treeNode);
-    EXPECT_EQ(f.tree.find_map_masternode(-25536), f.map.zones[5]->treeNode);
-    EXPECT_EQ(f.tree.find_map_masternode(-1), kNoTreeNode);
-    EXPECT_EQ(f.tree.find_map_masternode(12345), kNoTreeNode);
-    EXPECT_EQ(f.tree.find_region_masternode(2), f.map.zones[5]->treeNode);
-    EXPECT_EQ(f.tree.find_region_masternode(1), f.map.zones[1]->treeNode);
-    EXPECT_EQ(f.tree.find_region_masternode(-1), kNoTreeNode);
+    const int first = f.map.zones[0]->treeNode, high = f.map.zones[5]->treeNode;
+    for (auto [id, node] : {std::pair{10, first}, {40000, high}, {-25536, high}, {-1, kNoTreeNode}, {12345, kNoTreeNode}})
+        EXPECT_EQ(f.tree.find_map_masternode(id), node) << id;
+    for (auto [map, node] : {std::pair{2, high}, {1, f.map.zones[1]->treeNode}, {-1, kNoTreeNode}})
+        EXPECT_EQ(f.tree.find_region_masternode(map), node) << map;
     EXPECT_NE(f.add("haut", 40000, 1), kNoTreeNode);
 }
 
@@ -137,26 +132,20 @@ TEST(LocationTree, ChecksPropagateDownAndUp)
 TEST(LocationTree, LevelFilterHidesCreaturesOutsideTheRange)
 {
     TreeFixture f;
-    const int below = f.add("below", 10, 1, 1, 1, 10, 19);
-    const int overlap = f.add("overlap", 10, 1, 2, 2, 15, 25);
-    const int edgeLow = f.add("edge low", 10, 1, 3, 3, 5, 20);
-    const int edgeHigh = f.add("edge high", 10, 1, 4, 4, 30, 40);
-    const int above = f.add("above", 10, 1, 5, 5, 31, 40);
-    const int city = f.add("city", 10, 2, 6, 6, 1, 2);
-    const int herb = f.add("herb", 10, 3, 7, 7, 90, 99);
+    // Creatures of levels 20 to 30 show; other kinds ignore the filter.
+    const struct { int categ, lmin, lmax; bool shown; } rows[] = {
+        {1, 10, 19, false}, {1, 15, 25, true}, {1, 5, 20, true}, {1, 30, 40, true},
+        {1, 31, 40, false}, {2, 1, 2, true},   {3, 90, 99, true}};
+    std::vector<int> nodes;
+    for (const auto& r : rows) nodes.push_back(f.add("n", 10, r.categ, int(nodes.size()), 1, r.lmin, r.lmax));
+    const int city = nodes[5];
     LevelFilter filter{true, 20, 30};
     bool recolour = false;
     update_node_visibility(f.tree, filter, recolour);
-    EXPECT_FALSE(f.tree.isVisible(below));
-    EXPECT_TRUE(f.tree.isVisible(overlap));
-    EXPECT_TRUE(f.tree.isVisible(edgeLow));
-    EXPECT_TRUE(f.tree.isVisible(edgeHigh));
-    EXPECT_FALSE(f.tree.isVisible(above));
-    EXPECT_TRUE(f.tree.isVisible(city));
-    EXPECT_TRUE(f.tree.isVisible(herb)); // other kinds ignore the filter
+    for (size_t i = 0; i < nodes.size(); ++i) EXPECT_EQ(f.tree.isVisible(nodes[i]), rows[i].shown) << i;
     filter.enabled = false;
     update_node_visibility(f.tree, filter, recolour);
-    EXPECT_TRUE(f.tree.isVisible(below));
+    EXPECT_TRUE(f.tree.isVisible(nodes[0]));
     // A category whose only location went away hides at the next pass.
     f.tree.destroynode(city);
     update_node_visibility(f.tree, filter, recolour);
@@ -165,19 +154,13 @@ TEST(LocationTree, LevelFilterHidesCreaturesOutsideTheRange)
 
 TEST(LocationTree, RealMobLevelAndColours)
 {
-    Preferences.NIVP = 25;
-    EXPECT_EQ(check_real_mob_lvl(0, 40), 0);
-    EXPECT_EQ(check_real_mob_lvl(20, 30), 25);
-    EXPECT_EQ(check_real_mob_lvl(10, 20), 20);
-    EXPECT_EQ(check_real_mob_lvl(30, 40), 30);
+    Preferences.NIVP = 25; // the player's level when in range, else the nearer bound; 0 without a minimum
+    for (auto [lmin, lmax, level] : {std::tuple{0, 40, 0}, {20, 30, 25}, {10, 20, 20}, {30, 40, 30}})
+        EXPECT_EQ(check_real_mob_lvl(lmin, lmax), level) << lmin << "-" << lmax;
 
     TreeFixture f;
     f.common.specColors.push_back({5, 0x123456});
-    rnew_node r;
-    r.name = "herbe";
-    r.zoneId = 10;
-    r.categoryId = 3;
-    r.hasItem = 1;
+    rnew_node r{.name = "herbe", .zoneId = 10, .categoryId = 3, .description = {}, .attributes = {}, .linkText = {}, .hasItem = 1};
     SetSpec(r.attributes, 5, true);
     const int herb = f.tree.addnode(r);
     const int wolf = f.add("loup", 10, 1, 1, 1, 25, 25);
@@ -201,12 +184,11 @@ TEST(LocationTree, TranslationFilter)
     rItemdata item;
     item.languageTag = 3;
     CurrentLangTag = 3;
-    Preferences.TRAN = false;
-    EXPECT_TRUE(check_traduc_visibility(item, TraducCheck::Unchecked));
-    Preferences.TRAN = true;
-    EXPECT_TRUE(check_traduc_visibility(item, TraducCheck::Grayed));
-    EXPECT_TRUE(check_traduc_visibility(item, TraducCheck::Checked));
-    EXPECT_FALSE(check_traduc_visibility(item, TraducCheck::Unchecked));
+    for (auto [tran, check, shown] : {std::tuple{false, TraducCheck::Unchecked, true}, {true, TraducCheck::Grayed, true},
+                                      {true, TraducCheck::Checked, true}, {true, TraducCheck::Unchecked, false}}) {
+        Preferences.TRAN = tran;
+        EXPECT_EQ(check_traduc_visibility(item, check), shown) << tran << int(check);
+    }
     Preferences.TRAN = false;
     CurrentLangTag = 0;
 }
@@ -217,14 +199,11 @@ TEST(LevelEdits, BoundsFollowEachOtherAndPlayerLevelClamps)
     LevelFilter filter{true, 0, 50};
     minEdit.setText("70");
     exitLevelMin(&minEdit, &maxEdit, filter);
-    EXPECT_EQ(filter.LevelMin, 70);
-    EXPECT_EQ(filter.LevelMax, 70);
-    EXPECT_EQ(maxEdit.text(), "70");
+    EXPECT_EQ(std::tuple(filter.LevelMin, filter.LevelMax, maxEdit.text()), std::tuple(70, 70, "70"));
     filter = {true, 20, 50};
     maxEdit.setText("10");
     exitLevelMax(&minEdit, &maxEdit, filter);
-    EXPECT_EQ(filter.LevelMin, 10);
-    EXPECT_EQ(minEdit.text(), "10");
+    EXPECT_EQ(std::pair(filter.LevelMin, minEdit.text()), std::pair(10, QString("10")));
     maxEdit.setText("");
     exitLevelMax(&minEdit, &maxEdit, filter);
     EXPECT_EQ(filter.LevelMax, 0);

@@ -57,15 +57,8 @@ struct TreeFixture {
     }
     int add(const std::string& name, int zone, int categ, int x = 100, int y = 200, int lmin = 0, int lmax = 0)
     {
-        rnew_node r;
-        r.name = name;
-        r.zoneId = uint32_t(zone);
-        r.categoryId = uint32_t(categ);
-        r.x = uint32_t(x);
-        r.y = uint32_t(y);
-        r.levelMin = uint32_t(lmin);
-        r.levelMax = uint32_t(lmax);
-        r.hasItem = 1;
-        return tree.addnode(r);
+        return tree.addnode({.x = uint32_t(x), .y = uint32_t(y), .name = name, .zoneId = uint32_t(zone),
+                             .categoryId = uint32_t(categ), .description = {}, .levelMin = uint32_t(lmin),
+                             .levelMax = uint32_t(lmax), .attributes = {}, .linkText = {}, .hasItem = 1});
     }
 };

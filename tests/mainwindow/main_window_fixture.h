@@ -50,20 +50,20 @@ struct MainWindowFixture {
     int firstInfoCalls = 0;
 
     // The sample folder's options; sample::buildDemoDatabase gives its content.
-    static sample::SampleOptions sampleOptions(int locations = 300)
+    static sample::SampleOptions sampleOptions(int locations = 300, int zones = 6)
     {
         sample::SampleOptions options;
         options.locations = locations;
-        options.zones = 6;
+        options.zones = zones;
         options.categories = 6;
         options.imageSize = 64;
         return options;
     }
 
-    explicit MainWindowFixture(bool writePrefs = true, int locations = 300)
+    explicit MainWindowFixture(bool writePrefs = true, int locations = 300, int zones = 6)
     {
         exe = dir.path() + "/";
-        sample::makeSampleFolder(exe, sampleOptions(locations));
+        sample::makeSampleFolder(exe, sampleOptions(locations, zones));
         if (writePrefs) writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n");
         setMessageBoxes(&boxes);
     }

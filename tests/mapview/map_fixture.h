@@ -156,14 +156,9 @@ struct MapFixture {
     // A location; its display colour is set after the tree made it.
     int add(const std::string& name, int zoneId, int categ, int x, int y, TColor colour = 0)
     {
-        rnew_node r;
-        r.name = name;
-        r.zoneId = uint32_t(zoneId);
-        r.categoryId = uint32_t(categ);
-        r.x = uint32_t(x);
-        r.y = uint32_t(y);
-        r.hasItem = 1;
-        const int node = tree.addnode(r);
+        const int node = tree.addnode({.x = uint32_t(x), .y = uint32_t(y), .name = name, .zoneId = uint32_t(zoneId),
+                                       .categoryId = uint32_t(categ), .description = {}, .attributes = {},
+                                       .linkText = {}, .hasItem = 1});
         if (node != kNoTreeNode) tree.nodeData(node)->item->colour = colour;
         return node;
     }

@@ -100,17 +100,13 @@ TEST_F(InteractionTest, HoverFillsRichHintByCategoryKind)
     EXPECT_TRUE(mi->Interact_cellmap(10, 10, 0));
     EXPECT_EQ(scene.HotNode, creature);
     EXPECT_EQ(calls.hints.back(), "Loup");
-    EXPECT_EQ(HCaption.title, "Monstres");
-    EXPECT_TRUE(HCaption.levelsShown);
-    EXPECT_EQ(HCaption.levelMinText, "8");
-    EXPECT_EQ(HCaption.levelMaxText, "12");
-    EXPECT_EQ(HCaption.body, "Gros\rVille  ->  nuit");
-    EXPECT_EQ(HCaption.icon, 7);
+    EXPECT_EQ(std::tuple(HCaption.title, HCaption.levelsShown, HCaption.levelMinText, HCaption.levelMaxText,
+                         HCaption.body, HCaption.icon),
+              std::tuple("Monstres", true, "8", "12", "Gros\rVille  ->  nuit", 7));
     EXPECT_TRUE(HCaption.hasBody && HCaption.hasLinks && !HCaption.simple);
     EXPECT_EQ(mi->popupRedirItems(), (std::vector<std::string>{"Ville", "-"}));
 
-    for (int n : {town, herb}) { // kinds 0 and 4: no levels, white boxes
-        const int x = n == town ? 20 : 30;
+    for (int x : {20, 30}) { // kinds 0 and 4: no levels, white boxes
         EXPECT_TRUE(mi->Interact_cellmap(x, x, 0));
         EXPECT_FALSE(HCaption.levelsShown || HCaption.hasBody || HCaption.hasLinks);
         EXPECT_EQ(HCaption.levelMinText, "");
@@ -126,9 +122,7 @@ TEST_F(InteractionTest, HoverFillsRichHintByCategoryKind)
     mi->Interact_cellmap(41, 41, 0);
     EXPECT_EQ(calls.hints.size(), before);
     EXPECT_FALSE(mi->Interact_cellmap(300, 300, 0));
-    EXPECT_EQ(calls.hints.back(), "");
-    EXPECT_EQ(scene.HotNode, kNoTreeNode);
-    EXPECT_EQ(scene.InfoNode, kNoTreeNode);
+    EXPECT_EQ(std::tuple(calls.hints.back(), scene.HotNode, scene.InfoNode), std::tuple("", kNoTreeNode, kNoTreeNode));
 }
 
 TEST_F(InteractionTest, HiddenOrUncheckedLocationGivesNoHint)
@@ -142,8 +136,7 @@ TEST_F(InteractionTest, HiddenOrUncheckedLocationGivesNoHint)
     HCaption.title = "before";
     for (int p : {10, 50}) {
         mi->Interact_cellmap(p, p, 0);
-        EXPECT_EQ(calls.hints.back(), "");
-        EXPECT_EQ(scene.HotNode, kNoTreeNode);
+        EXPECT_EQ(std::pair(calls.hints.back(), scene.HotNode), std::pair(std::string(), kNoTreeNode)) << p;
     }
     mi->affiche_memoinfo(hidden, 2);
     EXPECT_TRUE(calls.targeted.empty());
@@ -190,8 +183,7 @@ TEST_F(InteractionTest, ClickJumpsOrShowsInfoPage)
 
     EXPECT_TRUE(mi->Interact_cellmap(10, 10, 2));
     EXPECT_EQ(calls.selected, std::vector<int>{jumper});
-    ASSERT_EQ(calls.localized.size(), 1u);
-    EXPECT_EQ(calls.localized[0], std::make_tuple(fx.map.zones[0]->treeNode, true, false, 0, 65535));
+    EXPECT_EQ(calls.localized, (decltype(calls.localized){{fx.map.zones[0]->treeNode, true, false, 0, 65535}}));
     EXPECT_EQ(calls.infoPages, 0);
 
     EXPECT_TRUE(mi->Interact_cellmap(50, 50, 2));
@@ -207,14 +199,11 @@ TEST_F(InteractionTest, JumpCommandFeedback)
     mi->jump_command("J_1000G");
     mi->jump_command("J_100");
     mi->jump_command("J_1007F00100020"); // no zone has id $7F: nothing
-    ASSERT_EQ(calls.feedback.size(), 3u);
-    EXPECT_EQ(calls.feedback[0], std::make_tuple(43, 3, std::string("HELLO")));
-    EXPECT_EQ(calls.feedback[1], std::make_tuple(42, 3, std::string("J_1000G")));
-    EXPECT_EQ(calls.feedback[2], std::make_tuple(42, 3, std::string("J_100")));
+    using F = std::tuple<int, int, std::string>;
+    EXPECT_EQ(calls.feedback, (std::vector<F>{{43, 3, "HELLO"}, {42, 3, "J_1000G"}, {42, 3, "J_100"}}));
     EXPECT_TRUE(calls.localized.empty());
     mi->jump_command(" j_1001400100020 ");
-    ASSERT_EQ(calls.localized.size(), 1u);
-    EXPECT_EQ(calls.localized[0], std::make_tuple(fx.map.zones[2]->treeNode, true, false, 16, 32));
+    EXPECT_EQ(calls.localized, (decltype(calls.localized){{fx.map.zones[2]->treeNode, true, false, 16, 32}}));
 }
 
 TEST_F(InteractionTest, ModifyOrCreateAtMousePoint)
@@ -242,8 +231,7 @@ TEST_F(InteractionTest, ModifyOrCreateAtMousePoint)
 
     calls.editorResult = loc;
     mi->Appelle_createloc();
-    ASSERT_EQ(calls.localized.size(), 1u);
-    EXPECT_EQ(calls.localized[0], std::make_tuple(loc, false, false, 0, 0));
+    EXPECT_EQ(calls.localized, (decltype(calls.localized){{loc, false, false, 0, 0}}));
     Preferences.TRAN = false;
 }
 
@@ -251,26 +239,25 @@ TEST_F(InteractionTest, ContextMenuCaptions)
 {
     Ressources.menu.assign(40, "-");
     for (int id : {15, 30, 31, 32, 33, 36}) Ressources.menu[size_t(id)] = std::string("M").append(std::to_string(id));
-    const std::string m15 = "M15", m30 = "M30", m31 = "M31", m32 = "M32", m33 = "M33", m36 = "M36";
     EXPECT_FALSE(mi->Menu_imagePopup("", "db").has_value()); // no zone under the mouse
 
     scene.ZoneUnderMouse = fx.map.zones[0].get();
     auto empty = mi->Menu_imagePopup("", "db");
     ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->ajouter1.caption, m30 + " [db]");
-    EXPECT_EQ(empty->Copiernode1.caption, m32);
+    EXPECT_EQ(empty->ajouter1.caption, "M30 [db]");
+    EXPECT_EQ(empty->Copiernode1.caption, "M32");
     EXPECT_FALSE(empty->Copiernode1.enabled || empty->coupernode1.enabled);
     auto paste = mi->Menu_imagePopup("Copie", "db");
-    EXPECT_EQ(paste->Copiernode1.caption, m36 + " [Copie]");
+    EXPECT_EQ(paste->Copiernode1.caption, "M36 [Copie]");
     EXPECT_TRUE(paste->Copiernode1.enabled);
-    EXPECT_EQ(paste->hyperlink1.caption, m15 + " [Copie]");
+    EXPECT_EQ(paste->hyperlink1.caption, "M15 [Copie]");
     EXPECT_FALSE(paste->hyperlink1.enabled);
 
     scene.HotNode = fx.add("Sous", 10, 2);
     auto hot = mi->Menu_imagePopup("Copie", "db");
-    EXPECT_EQ(hot->ajouter1.caption, m31 + " [Sous][db]");
-    EXPECT_EQ(hot->Copiernode1.caption, m32 + " [Sous]");
-    EXPECT_EQ(hot->coupernode1.caption, m33 + " [Sous]");
+    EXPECT_EQ(hot->ajouter1.caption, "M31 [Sous][db]");
+    EXPECT_EQ(hot->Copiernode1.caption, "M32 [Sous]");
+    EXPECT_EQ(hot->coupernode1.caption, "M33 [Sous]");
     EXPECT_TRUE(hot->coupernode1.enabled && hot->hyperlink1.enabled);
     EXPECT_FALSE(mi->Menu_imagePopup("", "db")->hyperlink1.enabled);
 }

@@ -43,6 +43,16 @@ MemoryStream horizontalLine(float fy)
     return s;
 }
 
+struct Px {
+    int x, y;
+    uint32_t colour;
+};
+
+void expectPixels(const QImage& b, std::initializer_list<Px> want)
+{
+    for (const Px& p : want) EXPECT_EQ(pixel(b, p.x, p.y), p.colour) << p.x << "," << p.y;
+}
+
 bool near(uint32_t a, uint32_t b, int tolerance = 1)
 {
     for (int shift = 0; shift < 32; shift += 8)
@@ -72,16 +82,9 @@ TEST_F(MapRendererTest, TwoByTwoSolidZonesLandOnPredictedPixels)
     f.showMap1();
     const QImage b = paint();
     // NW at (10, 20)-(110, 120), NE right of it, SW below it; one zone is 100 pixels at zoom 100.
-    EXPECT_EQ(pixel(b, 10, 20), 0xFFFF0000u);
-    EXPECT_EQ(pixel(b, 109, 119), 0xFFFF0000u);
-    EXPECT_EQ(pixel(b, 110, 20), 0xFF00FF00u);
-    EXPECT_EQ(pixel(b, 209, 119), 0xFF00FF00u);
-    EXPECT_EQ(pixel(b, 10, 120), 0xFF0000FFu);
-    EXPECT_EQ(pixel(b, 110, 120), 0xFFFFFF00u);
-    EXPECT_EQ(pixel(b, 209, 219), 0xFFFFFF00u);
-    EXPECT_EQ(pixel(b, 9, 20), kMapBackground);
-    EXPECT_EQ(pixel(b, 10, 19), kMapBackground);
-    EXPECT_EQ(pixel(b, 210, 220), kMapBackground);
+    expectPixels(b, {{10, 20, 0xFFFF0000u}, {109, 119, 0xFFFF0000u}, {110, 20, 0xFF00FF00u}, {209, 119, 0xFF00FF00u},
+                     {10, 120, 0xFF0000FFu}, {110, 120, 0xFFFFFF00u}, {209, 219, 0xFFFFFF00u},
+                     {9, 20, kMapBackground}, {10, 19, kMapBackground}, {210, 220, kMapBackground}});
     for (const pMap_info* z : f.scene.DisplayedZones) EXPECT_EQ(z->inView, 1);
 }
 
@@ -102,19 +105,13 @@ TEST_F(MapRendererTest, LowResolutionAtMahdAndTilesAboveIt)
     f.showMap1();
     f.writeBmp(f.mapsPath("high/ZONE_NW.bmp"), 0xFF123456, 32); // found whatever the letter case
     f.scene.view.OffsetX = f.scene.view.OffsetY = 0;
-    f.scene.view.restoreZoom(Preferences.MAHD);
-    QImage b = paint();
-    EXPECT_EQ(pixel(b, 5, 5), 0xFFFF0000u);
-    EXPECT_EQ(f.nw->tile->width(), 1);
-    f.scene.view.restoreZoom(Preferences.MAHD + 1);
-    b = paint();
-    EXPECT_EQ(pixel(b, 5, 5), 0xFF123456u);
-    EXPECT_EQ(f.nw->tile->width(), 32);
     // Back at [MAHD] the tile is released and the image is drawn again.
-    f.scene.view.restoreZoom(Preferences.MAHD);
-    b = paint();
-    EXPECT_EQ(pixel(b, 5, 5), 0xFFFF0000u);
-    EXPECT_EQ(f.nw->tile->width(), 1);
+    const int32_t mahd = Preferences.MAHD;
+    for (auto [zoom, colour, width] : {std::tuple{mahd, 0xFFFF0000u, 1}, {mahd + 1, 0xFF123456u, 32}, {mahd, 0xFFFF0000u, 1}}) {
+        f.scene.view.restoreZoom(zoom);
+        EXPECT_EQ(pixel(paint(), 5, 5), colour) << zoom;
+        EXPECT_EQ(f.nw->tile->width(), width) << zoom;
+    }
 }
 
 TEST_F(MapRendererTest, TilesAreReleasedOutOfView)
@@ -124,16 +121,11 @@ TEST_F(MapRendererTest, TilesAreReleasedOutOfView)
     f.writeBmp(f.mapsPath("high/zone_se.bmp"), 0xFF654321, 32);
     f.scene.view.restoreZoom(600);
     f.scene.view.OffsetX = f.scene.view.OffsetY = 0;
+    paint(); // SE at (600, 600) lies past the 300 x 300 view
+    EXPECT_EQ(std::tuple(f.nw->tile->width(), f.se->inView, f.se->tile->width()), std::tuple(32, 0, 1));
+    f.scene.view.OffsetX = f.scene.view.OffsetY = -700; // NW now ends left of the view
     paint();
-    EXPECT_EQ(f.nw->tile->width(), 32);
-    EXPECT_EQ(f.se->inView, 0); // (600, 600) lies past the 300 x 300 view
-    EXPECT_EQ(f.se->tile->width(), 1);
-    f.scene.view.OffsetX = -700; // NW now ends left of the view
-    f.scene.view.OffsetY = -700;
-    paint();
-    EXPECT_EQ(f.nw->inView, 0);
-    EXPECT_EQ(f.nw->tile->width(), 1);
-    EXPECT_EQ(f.se->tile->width(), 32);
+    EXPECT_EQ(std::tuple(f.nw->inView, f.nw->tile->width(), f.se->tile->width()), std::tuple(0, 1, 32));
 }
 
 TEST_F(MapRendererTest, MissingAndBrokenTilesAreRememberedNotSearchedAgain)
@@ -152,8 +144,7 @@ TEST_F(MapRendererTest, MissingAndBrokenTilesAreRememberedNotSearchedAgain)
     b = paint();
     SetLogSink({});
     EXPECT_EQ(pixel(b, 10, 10), 0xFFFF0000u);
-    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.nw));
-    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.ne));
+    EXPECT_TRUE(f.scene.TilesUnavailable.count(f.nw) && f.scene.TilesUnavailable.count(f.ne));
     size_t reports = 0;
     for (const auto& line : log) reports += line.find("zone_ne.jpg") != std::string::npos;
     EXPECT_EQ(reports, 1u); // reported once, not decoded again at the second paint
@@ -168,14 +159,9 @@ TEST_F(MapRendererTest, ColourSquareOnlyForAColourAboveZero)
     f.add("system", 10, 1, 52428, 32767, 0x8000000F);                   // (90, 70): below 0 as a TColor
     ASSERT_NE(coloured, kNoTreeNode);
     const QImage b = paint();
-    EXPECT_EQ(pixel(b, 58, 68), 0xFFFF0000u);
-    EXPECT_EQ(pixel(b, 62, 72), 0xFFFF0000u);
-    EXPECT_EQ(pixel(b, 57, 70), 0xFF202020u);
-    EXPECT_EQ(pixel(b, 63, 70), 0xFF202020u);
-    EXPECT_EQ(pixel(b, 60, 70), kIconColour);
-    EXPECT_EQ(pixel(b, 28, 68), 0xFF202020u);
-    EXPECT_EQ(pixel(b, 30, 70), kIconColour); // its icon all the same
-    EXPECT_EQ(pixel(b, 88, 68), 0xFF202020u);
+    // A 5 x 5 square under the icon; the uncoloured location keeps its icon all the same.
+    expectPixels(b, {{58, 68, 0xFFFF0000u}, {62, 72, 0xFFFF0000u}, {57, 70, 0xFF202020u}, {63, 70, 0xFF202020u},
+                     {60, 70, kIconColour}, {28, 68, 0xFF202020u}, {30, 70, kIconColour}, {88, 68, 0xFF202020u}});
 }
 
 TEST_F(MapRendererTest, IconAtColumnZeroIsNeitherPaintedNorRecorded)
@@ -186,22 +172,17 @@ TEST_F(MapRendererTest, IconAtColumnZeroIsNeitherPaintedNorRecorded)
     f.add("edge", 10, 1, 0, 13107, 0x000000FF);          // (0, 40)
     const int inside = f.add("one", 10, 1, 656, 32767); // (1, 70)
     const QImage b = paint();
-    EXPECT_EQ(pixel(b, 0, 40), 0xFF202020u); // neither its square nor its icon
-    EXPECT_EQ(pixel(b, 1, 40), 0xFF202020u);
+    expectPixels(b, {{0, 40, 0xFF202020u}, {1, 40, 0xFF202020u}, {1, 70, kIconColour}}); // the first: neither square nor icon
     const auto records = hitRecords(f.scene.HitTestStream);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].node, inside);
-    EXPECT_EQ(records[0].x, 1);
-    EXPECT_EQ(records[0].y, 70);
-    EXPECT_EQ(pixel(b, 1, 70), kIconColour);
+    EXPECT_EQ(std::tuple(records[0].node, records[0].x, records[0].y), std::tuple(inside, 1, 70));
     // Far-off points are tested in 32 bits: 65546 would be 10 in 16 bits.
     EXPECT_FALSE(putmapnode(f.scene, QPoint(65546, 10), inside));
     f.scene.HitTestStream.position = 0; // where a reader may leave it
     EXPECT_TRUE(putmapnode(f.scene, QPoint(10, 10), inside));
     const auto after = hitRecords(f.scene.HitTestStream);
     ASSERT_EQ(after.size(), 2u); // appended, the first record kept
-    EXPECT_EQ(after[0].x, 1);
-    EXPECT_EQ(after[1].x, 10);
+    EXPECT_TRUE(after[0].x == 1 && after[1].x == 10);
 }
 
 TEST_F(MapRendererTest, HitTestRecordsFollowZoneAndTreeOrderAndSkipHiddenOnes)
@@ -217,10 +198,8 @@ TEST_F(MapRendererTest, HitTestRecordsFollowZoneAndTreeOrderAndSkipHiddenOnes)
     f.camps->iconsNow = 0; // its locations are skipped altogether
     paint();
     const auto r = hitRecords(f.scene.HitTestStream);
-    ASSERT_EQ(r.size(), 2u);
-    EXPECT_EQ(r[0].node, c); // zone NW first, then NE
-    EXPECT_EQ(r[1].node, a);
-    EXPECT_EQ(r[1].x, 110);
+    ASSERT_EQ(r.size(), 2u); // neither the camp, the hidden nor the unchecked location
+    EXPECT_EQ(std::tuple(r[0].node, r[1].node, r[1].x), std::tuple(c, a, int16_t(110))); // zone NW first, then NE
 }
 
 TEST_F(MapRendererTest, TranslationFilterRecordsButDoesNotPaint)
@@ -269,15 +248,13 @@ TEST_F(MapRendererTest, LevelOfDetailShowsPathsByCategoryOrAlwaysShownOption)
     const int node = f.add("route", 10, 3, 10, 10);
     rItemdata* item = f.tree.nodeData(node)->item.get();
     item->command = std::make_unique<rCommand>();
-    f.scene.Paths.resize(2);
-    f.scene.Paths[0].category = f.herbs;
-    f.scene.Paths[1].category = f.herbs;
-    f.scene.Paths[1].item = item;
     item->command->alwaysShown = 1;
+    f.scene.Paths.resize(2);
+    f.scene.Paths[0].category = f.scene.Paths[1].category = f.herbs;
+    f.scene.Paths[1].item = item;
     f.scene.view.restoreZoom(100);
     update_lod(f.scene);
-    EXPECT_EQ(f.scene.Paths[0].shown, 0);
-    EXPECT_EQ(f.scene.Paths[1].shown, 1);
+    EXPECT_TRUE(f.scene.Paths[0].shown == 0 && f.scene.Paths[1].shown == 1);
     f.scene.view.restoreZoom(3000);
     update_lod(f.scene);
     EXPECT_EQ(f.scene.Paths[0].shown, 1);
@@ -297,16 +274,11 @@ TEST_F(MapRendererTest, SplashCaseDrawsSplashAndTipsOnly)
     putmapnode(f.scene, QPoint(5, 5), 1);
     QImage b = paint();
     EXPECT_EQ(f.scene.HitTestStream.size(), 0u);
-    EXPECT_EQ(pixel(b, 140, 145), 0xFF00AA00u);
-    EXPECT_EQ(pixel(b, 159, 154), 0xFF00AA00u);
-    EXPECT_EQ(pixel(b, 139, 145), kMapBackground);
-    EXPECT_EQ(pixel(b, 160, 154), kMapBackground);
-    EXPECT_EQ(pixel(b, 100, 100), kMapBackground) << "no zone in the splash case";
-    EXPECT_EQ(pixel(b, 2, 150), kMapBackground) << "no feedback box in the splash case";
-    // Tips box (3, 3) to (50 + 12, 3 x 13 + 12), right column and bottom row excluded: $55000000.
+    // The splash centred; no zone (100, 100) and no feedback box (2, 150); the tips box (3, 3)
+    // to (50 + 12, 3 x 13 + 12), right column and bottom row excluded: $55000000.
+    expectPixels(b, {{140, 145, 0xFF00AA00u}, {159, 154, 0xFF00AA00u}, {139, 145, kMapBackground}, {160, 154, kMapBackground},
+                     {100, 100, kMapBackground}, {2, 150, kMapBackground}, {62, 50, kMapBackground}, {61, 51, kMapBackground}});
     EXPECT_TRUE(near(pixel(b, 61, 50), 0xFF515151u)) << std::hex << pixel(b, 61, 50);
-    EXPECT_EQ(pixel(b, 62, 50), kMapBackground);
-    EXPECT_EQ(pixel(b, 61, 51), kMapBackground);
     // The first activation still under way: the splash too, with a map loaded.
     f.scene.CurrentMapId = kMap1;
     f.scene.FirstActivate = true;
@@ -327,11 +299,9 @@ TEST_F(MapRendererTest, PaintOrderSpotChecks)
     // Waypoints across the icon's row; the coarse grid across it too.
     f.scene.Waypoints = {{0, 32767, f.nw}, {65535, 32767, f.nw}};
     QImage b = paint();
-    EXPECT_EQ(pixel(b, 30, 40), 0xFF00FF00u) << "redirect lines are always drawn";
-    EXPECT_EQ(pixel(b, 10, 40), 0xFF00FF00u);
-    EXPECT_EQ(pixel(b, 109, 40), 0xFF00FF00u);
-    EXPECT_EQ(pixel(b, 110, 40), 0xFF202020u) << "the end pixel is left out";
-    EXPECT_EQ(pixel(b, 30, 50), 0xFF202020u) << "link lines only with the overview button";
+    // Redirect lines always, their end pixel left out; link lines only with the overview button.
+    expectPixels(b, {{30, 40, 0xFF00FF00u}, {10, 40, 0xFF00FF00u}, {109, 40, 0xFF00FF00u}, {110, 40, 0xFF202020u},
+                     {30, 50, 0xFF202020u}});
     EXPECT_TRUE(near(pixel(b, 60, 70), 0xFFFFFF00u, 8)) << std::hex << pixel(b, 60, 70) << " waypoints over icons";
     f.scene.overlays.overview = true;
     f.scene.Waypoints.clear();
@@ -357,7 +327,7 @@ TEST_F(MapRendererTest, CoarseGridOnlyAtOrBelowLodv)
     f.scene.view.setViewSize(300, 400);
     QImage buffer(300, 400, QImage::Format_ARGB32_Premultiplied);
     paint_map_layer(f.scene, buffer);
-    EXPECT_EQ(pixel(buffer, 50, 125), 0xFF202020u);
+    EXPECT_EQ(pixel(buffer, 50, 125), 0xFF202020u); // the grid left out, the border drawn
     EXPECT_NE(pixel(buffer, 50, 375), 0xFF202020u);
     f.scene.view.restoreZoom(Preferences.LODV + 1);
     paint_map_layer(f.scene, buffer);
@@ -379,13 +349,12 @@ TEST_F(MapRendererTest, LabelsFollowLegendAndCategoryColourMode)
             }
         return false;
     };
-    QImage b = paint(); // icons at (20, 40) and (20, 80); labels from x = 25
-    EXPECT_TRUE(dominant(b, 33, 16)) << "red label";
-    EXPECT_TRUE(dominant(b, 73, 0)) << "blue label";
-    f.scene.overlays.legend = false;
-    b = paint();
-    EXPECT_FALSE(dominant(b, 33, 16));
-    EXPECT_FALSE(dominant(b, 73, 0));
+    for (bool legend : {true, false}) { // icons at (20, 40) and (20, 80); labels from x = 25
+        f.scene.overlays.legend = legend;
+        const QImage b = paint();
+        EXPECT_EQ(dominant(b, 33, 16), legend) << "red label";
+        EXPECT_EQ(dominant(b, 73, 0), legend) << "blue label";
+    }
 }
 
 TEST_F(MapRendererTest, VectorStreamsAreNeverReadPastTheirEnd)

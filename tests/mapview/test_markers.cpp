@@ -65,31 +65,17 @@ TEST(MarkerIcon, FilesLoadAndAMissingFileGivesAnEmptyMarker)
     EXPECT_EQ(scene.MyPos.Zone, nullptr);
 }
 
-TEST_F(MarkersTest, SetPositionComputesTheWorldPoint)
-{
-    SetPosition(scene.MyPos, {1000, 2000}, &b);
-    EXPECT_EQ(scene.MyPos.WorldX, 66535);
-    EXPECT_EQ(scene.MyPos.WorldY, 2000);
-    SetPosition(scene.MyPos, {1000, 2000}, nullptr);
-    EXPECT_EQ(scene.MyPos.WorldX, 0);
-    EXPECT_EQ(scene.MyPos.X, 1000);
-}
-
 TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZero)
 {
     PositionEdits e{"99", "", "7", "12", 1, "Bar", 2, "Foo"};
     apply_position_edits(scene, e);
-    EXPECT_EQ(scene.MyPos.X, 65000);
-    EXPECT_EQ(scene.MyPos.Y, 0);
-    EXPECT_EQ(scene.MyPos.Zone, &b);
-    EXPECT_EQ(scene.OtherPos.Zone, &a2); // the selected item, not the first of that name
-    EXPECT_EQ(scene.OtherPos.X, 7000);
-    EXPECT_TRUE(scene.MyPos.Visible);
+    EXPECT_EQ(std::tuple(scene.MyPos.X, scene.MyPos.Y, scene.MyPos.Zone, scene.MyPos.Visible), std::tuple(65000, 0, &b, true));
+    // The selected item, not the first zone of that name.
+    EXPECT_EQ(std::pair(scene.OtherPos.X, scene.OtherPos.Zone), std::pair(7000, &a2));
     EXPECT_EQ(repaints, 1);
     // The "no zone" item of a cleared map names no zone: the marker is unset.
     apply_position_edits(scene, {"1", "1", "1", "1", 0, "Pas de region", 0, "Pas de region"});
-    EXPECT_EQ(scene.MyPos.Zone, nullptr);
-    EXPECT_FALSE(scene.MyPos.Visible);
+    EXPECT_TRUE(scene.MyPos.Zone == nullptr && !scene.MyPos.Visible);
     // An index out of step with the text falls back to the first zone of that name.
     EXPECT_EQ(zone_of_combo(scene, 1, "Foo"), &a);
 }
@@ -101,11 +87,8 @@ TEST_F(MarkersTest, PlacingAtTheMouseKeepsTheExactPoint)
     scene.MouseZonePoint = {12345, 999};
     const auto p = place_marker_at_mouse(scene, scene.MyPos, {"Foo", "Bar", "Foo"}, 1);
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->comboIndex, 2);
-    EXPECT_EQ(p->editX, "12");
-    EXPECT_EQ(p->editY, "0");
-    EXPECT_EQ(scene.MyPos.X, 12345);
-    EXPECT_EQ(scene.MyPos.Zone, &a2);
+    EXPECT_EQ(std::tuple(p->comboIndex, p->editX, p->editY), std::tuple(2, "12", "0"));
+    EXPECT_EQ(std::pair(scene.MyPos.X, scene.MyPos.Zone), std::pair(12345, &a2));
     // A combo without the zone keeps its selection.
     EXPECT_EQ(select_zone_in_combo(scene, {"Pas de region"}, 0), 0);
 }
@@ -115,9 +98,7 @@ TEST_F(MarkersTest, CompassSwitchHidesAndShowsWithoutForgetting)
     SetPosition(scene.MyPos, {32767, 32767}, &a);
     update_compass(scene);
     CompassGeometry g = compass_geometry(scene);
-    EXPECT_TRUE(g.my.drawn);
-    EXPECT_FALSE(g.other.drawn);
-    EXPECT_FALSE(g.lineDrawn); // only one position set
+    EXPECT_TRUE(g.my.drawn && !g.other.drawn && !g.lineDrawn); // only one position set
 
     scene.overlays.compass = false;
     update_compass(scene);
@@ -128,8 +109,7 @@ TEST_F(MarkersTest, CompassSwitchHidesAndShowsWithoutForgetting)
     EXPECT_TRUE(compass_geometry(scene).my.drawn);
 
     reset_compass(scene);
-    EXPECT_EQ(scene.MyPos.Zone, nullptr);
-    EXPECT_FALSE(scene.MyPos.Visible);
+    EXPECT_TRUE(scene.MyPos.Zone == nullptr && !scene.MyPos.Visible);
 }
 
 TEST_F(MarkersTest, LineJoinsBothMarkersEvenOutsideTheView)
@@ -141,12 +121,9 @@ TEST_F(MarkersTest, LineJoinsBothMarkersEvenOutsideTheView)
     scene.view.setViewSize(60, 60);
     update_compass(scene);
     const CompassGeometry g = compass_geometry(scene);
-    EXPECT_TRUE(g.my.drawn);
+    EXPECT_TRUE(g.my.drawn && !g.other.drawn && g.lineDrawn);
     EXPECT_EQ(g.my.topLeft, QPoint(50 - 4, 50 - 3));
-    EXPECT_FALSE(g.other.drawn);
-    EXPECT_TRUE(g.lineDrawn);
-    EXPECT_EQ(g.lineStart, QPointF(50, 50));
-    EXPECT_EQ(g.lineEnd, QPointF(150, 50));
+    EXPECT_EQ(std::pair(g.lineStart, g.lineEnd), std::pair(QPointF(50, 50), QPointF(150, 50)));
     EXPECT_EQ(g.stippleStep, 1.0);
     EXPECT_EQ(g.stipple[2] >> 24, 0u);
 }
@@ -155,7 +132,10 @@ TEST_F(MarkersTest, CentringOnlyOnASetMarker)
 {
     EXPECT_FALSE(center_on_marker(scene, scene.OtherPos));
     EXPECT_EQ(repaints, 0);
+    SetPosition(scene.OtherPos, {1000, 2000}, nullptr); // no zone: no world point
+    EXPECT_EQ(std::tuple(scene.OtherPos.X, scene.OtherPos.WorldX, scene.OtherPos.WorldY), std::tuple(1000, 0, 0));
     SetPosition(scene.OtherPos, {32767, 32767}, &b);
+    EXPECT_EQ(std::pair(scene.OtherPos.WorldX, scene.OtherPos.WorldY), std::pair(65535 + 32767, 32767));
     EXPECT_TRUE(center_on_marker(scene, scene.OtherPos));
     EXPECT_EQ(scene.view.world_to_screen({scene.OtherPos.WorldX, scene.OtherPos.WorldY}), QPoint(300, 200));
 }

@@ -6,20 +6,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "message_boxes.h"
 #include "pref_file.h"
 #include "ressource.h"
 #include "test_util.h"
 
 namespace {
-
-class RecordingBoxes : public MessageBoxes {
-public:
-    std::vector<QString> shown;
-    void information(const QString& t) override { shown.push_back(t); }
-    int confirm(const QString& t) override { shown.push_back(t); return kAnswerCancel; }
-    void plain(const QString& t) override { shown.push_back(t); }
-};
 
 const std::string kHeader = "#fichier autog\xE9n\xE9r\xE9, de pas \xE9" "diter.\r\n[VERS]=1\r\n";
 
@@ -53,13 +44,8 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("pref.ini");
-        setMessageBoxes(&boxes);
     }
-    void TearDown() override
-    {
-        setMessageBoxes(nullptr);
-        Ressources.reset();
-    }
+    void TearDown() override { Ressources.reset(); }
     PrefLoadResult load(const std::string& bytes) { return LoadPrefBytes(bytes, prefs, window); }
 
     QTemporaryDir dir;
@@ -69,78 +55,32 @@ protected:
     WindowSettings window;
 };
 
-TEST_F(PrefFileTest, WritesTheFileByteForByte)
+TEST_F(PrefFileTest, WritesTheFileByteForByteAndReadsBackEveryField)
 {
     changeAll(prefs, window);
-    const std::string expected =
-        "#fichier autog\xE9n\xE9r\xE9, de pas \xE9" "diter.\r\n"
-        "[VERS]=1\r\n"
-        "[LANG]=fran\xE7" "ais\r\n"
-        "[TRAN]=True\r\n"
-        "[GPAT]=chemin\r\n"
-        "[DBDB]=Europe\r\n"
-        "[LGNA]=False\r\n"
-        "[LOCR]=17\r\n"
-        "[LOCX]=-1234\r\n"
-        "[LOCY]=567\r\n"
-        "[LOCZ]=2500\r\n"
-        "[LOCA]=False\r\n"
-        "[EDIT]=True\r\n"
-        "[CLVL]=False\r\n"
-        "[TIPS]=False\r\n"
-        "[LODA]=210\r\n"
-        "[LODB]=420\r\n"
-        "[LODC]=630\r\n"
-        "[LODV]=510\r\n"
-        "[MAHD]=560\r\n"
-        "[AVCT]=False\r\n"
-        "[WPSU]=False\r\n"
-        "[AUTO]=True\r\n"
-        "[NIVP]=42\r\n"
-        "[HINT]=7000\r\n"
-        "[MASL]=False\r\n"
-        "[DATU]=3\r\n"
-        "[DATW]=39417,5\r\n"
-        "[MAPW]=1024\r\n"
-        "[MAPH]=700\r\n"
-        "[MAPT]=-8\r\n"
-        "[MAPL]=1930\r\n"
-        "[MINN]=\r\n"
-        "[MAXN]=60\r\n"
-        "[GRID]=True\r\n"
-        "[CHEM]=False\r\n"
-        "[MCUR]=True\r\n"
-        "[ALFA]=True\r\n"
-        "[ALFV]=128\r\n"
-        "[PRXS]=proxy.example\r\n"
-        "[PRXP]=8080\r\n"
-        "[PRXN]=jean\r\n"
-        "[PRXM]=s\xE9same\r\n"
-        "[PRXB]=True\r\n"
-        "[HTTP]=0\r\n"
-        "[LIAR]=False\r\n"
-        "[PSEU]=Ren\xE9\r\n";
+    const std::string expected = prefFile({
+        "[LANG]=fran\xE7" "ais", "[TRAN]=True", "[GPAT]=chemin", "[DBDB]=Europe", "[LGNA]=False", "[LOCR]=17",
+        "[LOCX]=-1234", "[LOCY]=567", "[LOCZ]=2500", "[LOCA]=False", "[EDIT]=True", "[CLVL]=False", "[TIPS]=False",
+        "[LODA]=210", "[LODB]=420", "[LODC]=630", "[LODV]=510", "[MAHD]=560", "[AVCT]=False", "[WPSU]=False",
+        "[AUTO]=True", "[NIVP]=42", "[HINT]=7000", "[MASL]=False", "[DATU]=3", "[DATW]=39417,5", "[MAPW]=1024",
+        "[MAPH]=700", "[MAPT]=-8", "[MAPL]=1930", "[MINN]=", "[MAXN]=60", "[GRID]=True", "[CHEM]=False",
+        "[MCUR]=True", "[ALFA]=True", "[ALFV]=128", "[PRXS]=proxy.example", "[PRXP]=8080", "[PRXN]=jean",
+        "[PRXM]=s\xE9same", "[PRXB]=True", "[HTTP]=0", "[LIAR]=False", "[PSEU]=Ren\xE9"});
     ASSERT_TRUE(save_prefs(path, prefs, window));
     EXPECT_EQ(readBytes(path), expected);
-    EXPECT_TRUE(boxes.shown.empty());
-}
 
-TEST_F(PrefFileTest, ReadsBackEveryField)
-{
-    rPreference src;
-    WindowSettings srcWindow;
-    changeAll(src, srcWindow);
-    ASSERT_TRUE(writeBytes(path, PrefFileBytes(src, srcWindow)));
-    load_prefs(path, prefs, window);
+    rPreference back;
+    WindowSettings backWindow;
+    load_prefs(path, back, backWindow);
     EXPECT_TRUE(boxes.shown.empty());
     // These are read into other places than they are written from; [TRAN] is not read.
-    EXPECT_EQ(std::tuple(prefs.LOCR, prefs.MINN, prefs.MAXN, prefs.TRAN), std::tuple(17, 0, 60, false));
-    prefs.TRAN = true;
-    window.CurrentMapId = prefs.LOCR;
-    window.Edit_lvl_min = "";
-    window.Edit_lvl_max = "60";
+    EXPECT_EQ(std::tuple(back.LOCR, back.MINN, back.MAXN, back.TRAN), std::tuple(17, 0, 60, false));
+    back.TRAN = true;
+    backWindow.CurrentMapId = back.LOCR;
+    backWindow.Edit_lvl_min = "";
+    backWindow.Edit_lvl_max = "60";
     // Every other field differs from its default, so writing again shows any field lost.
-    EXPECT_EQ(PrefFileBytes(prefs, window), PrefFileBytes(src, srcWindow));
+    EXPECT_EQ(PrefFileBytes(back, backWindow), expected);
 }
 
 TEST_F(PrefFileTest, IgnoresOtherVersionsAndShortFilesSilently)
@@ -163,7 +103,7 @@ TEST_F(PrefFileTest, SkipsLinesThatDoNotConvertWithOneBox)
     ASSERT_TRUE(writeBytes(path, prefFile({"[LANG]=English", "[LOCY]=-40", "[LOCZ]=abc", "[DATW]=39417.5",
                                            "[AUTO]=yes", "[LOCX]=", "[NIVP]=30"})));
     load_prefs(path, prefs, window);
-    EXPECT_EQ(boxes.shown, std::vector<QString>{"prefs error"});
+    EXPECT_EQ(boxes.shown, QStringList{"info:prefs error"});
     EXPECT_EQ(window.InterfaceLang, "English");
     EXPECT_EQ(std::tuple(window.OffsetY, window.Zoom, window.OffsetX), std::tuple(-40, 100, 0));
     EXPECT_EQ(std::tuple(prefs.DATW, prefs.AUTO), std::tuple(0.0, false));
@@ -249,7 +189,7 @@ TEST_F(PrefFileTest, KeepsAnotherVersionsFileAsBak)
     ASSERT_TRUE(QDir(dir.path()).mkdir("pref.ini.bak"));
     EXPECT_FALSE(save_prefs(path, prefs, window));
     EXPECT_EQ(readBytes(path), other);
-    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown.size(), 1);
 }
 
 } // namespace

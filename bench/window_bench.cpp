@@ -1,0 +1,214 @@
+// Map switch through the main window as the user makes it: the map menu's command on the
+// real TForm4 at 1920 x 1080 (progress bar, hooks, the window's paint of the new map), on a
+// sample folder of 66 zones of 1024 x 1024 JPEG split into a map of 16 zones and one of 50.
+// The baseline, timed in the same run: the bare decode of the same zone image files, one
+// after the other. Prints per map size the median and fastest switch, the median decode,
+// their ratio, and the map paints one switch made. The first switch to each map makes all of
+// its labels; later ones find them prepared. Then the zoom across [MAHD]: the slowest
+// frame with tiles decoded on workers against tiles read inside the paint.
+//   window_bench [RUNS]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QMenu>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QThreadPool>
+
+#include "database_globals.h"
+#include "folders.h"
+#include "main_window.h"
+#include "map_loading.h"
+#include "map_widget.h"
+#include "preferences.h"
+#include "tile_loader.h"
+#include "sample_folder.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// The menu command that shows the map at this index of the map index.
+QAction* mapCommand(TForm4& window, size_t index)
+{
+    for (QAction* a : window.findChild<QMenu*>("region1")->actions())
+        if (size_t(-a->property("Tag").toInt()) == index) return a;
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString exe = dir.path() + "/";
+    sample::SampleOptions options;
+    options.zones = 66;
+    options.imageSize = 1024;
+    options.locations = 20000;
+    options.categories = 16;
+    sample::makeSampleFolder(exe, options);
+    QDir db(exe + "database");
+    const std::string database = db.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toStdString();
+    QFile pref(exe + "pref.ini");
+    pref.open(QIODevice::WriteOnly);
+    pref.write(("#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database + "\r\n").c_str());
+    pref.close();
+
+    TForm4 window(exe);
+    window.resize(1920, 1080);
+    window.show();
+    while (window.FirstActivate) QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    // Two maps share every zone: the first holds its home zone and 15 more, the second the
+    // other 50 (its home zone among them). Only the in-memory index changes; the window's
+    // path from the command on is the program's own.
+    TData_map& index = *RealmInfo->mapIndex;
+    if (index.maps.size() < 2 || index.zones.size() != 66) {
+        std::fprintf(stderr, "unexpected sample: %zu maps, %zu zones\n", index.maps.size(), index.zones.size());
+        return 1;
+    }
+    const int16_t small = index.maps[0]->mapId, large = index.maps[1]->mapId;
+    int inSmall = 0;
+    for (auto& z : index.zones)
+        if (z->zoneId == index.maps[0]->homeZoneId) z->regionId = small, ++inSmall;
+    for (auto& z : index.zones) {
+        if (z->zoneId == index.maps[0]->homeZoneId) continue;
+        const bool home = z->zoneId == index.maps[1]->homeZoneId;
+        z->regionId = !home && inSmall < 16 ? small : large;
+        inSmall += z->regionId == small;
+    }
+
+    PaintCounter mapPaints;
+    window.ImageMapView->installEventFilter(&mapPaints);
+    struct Case {
+        const char* name;
+        size_t mapIndex;
+        std::vector<double> switchMs, commandMs, decodeMs, parallelMs;
+        int paints = 0;
+        size_t zones = 0;
+    } cases[] = {{"16 zones", 0, {}, {}, {}, {}, 0, 0}, {"50 zones", 1, {}, {}, {}, {}, 0, 0}};
+    for (int run = 0; run < runs; ++run) {
+        for (Case& c : cases) {
+            QAction* command = mapCommand(window, c.mapIndex);
+            if (!command) return 1;
+            mapPaints.paints = 0;
+            const auto start = Clock::now();
+            command->trigger();
+            c.commandMs.push_back(msSince(start));
+            QCoreApplication::processEvents(); // the paint of the new map
+            c.switchMs.push_back(msSince(start));
+            c.paints = mapPaints.paints;
+            c.zones = window.scene.DisplayedZones.size();
+
+            std::vector<std::string> files;
+            for (const pMap_info* z : window.scene.DisplayedZones) files.push_back(z->fileName);
+            const auto decodeStart = Clock::now();
+            for (const std::string& f : files) {
+                QImage image;
+                load_zone_image(QString(), f, image);
+            }
+            c.decodeMs.push_back(msSince(decodeStart));
+
+            // The same files on four worker threads, one decoder each (what the load does).
+            const auto parallelStart = Clock::now();
+            {
+                QThreadPool pool;
+                pool.setMaxThreadCount(4);
+                std::vector<QImage> images(files.size());
+                const QString mapsDir = MapsDir;
+                for (size_t k = 0; k < files.size(); ++k)
+                    pool.start([&images, k, &files, mapsDir] {
+                        std::vector<std::string> log;
+                        read_zone_image(mapsDir, QString(), files[k], images[k], log);
+                    });
+                pool.waitForDone();
+            }
+            c.parallelMs.push_back(msSince(parallelStart));
+        }
+    }
+    // Zoom across [MAHD] on the 16-zone map, in steps of the zoom bar: the slowest frame with
+    // the tiles decoded on workers (the window's way), then with them read inside the paint
+    // (the baseline), each from a zoom below [MAHD] where no tile is held.
+    mapCommand(window, 0)->trigger();
+    QCoreApplication::processEvents();
+    QSlider* zoomBar = window.findChild<QSlider*>("ZoomBar");
+    TileLoader* loader = window.scene.tileLoader;
+    auto zoomAcross = [&](bool workers) {
+        window.scene.tileLoader = workers ? loader : nullptr;
+        zoomBar->setValue(Preferences.MAHD - 60);
+        window.ImageMapView->repaint();
+        double slowest = 0;
+        auto frame = [&] {
+            const auto start = Clock::now();
+            window.ImageMapView->repaint();
+            slowest = std::max(slowest, msSince(start));
+        };
+        for (int z = Preferences.MAHD - 40; z <= Preferences.MAHD + 100; z += 20) {
+            zoomBar->setValue(z);
+            frame();
+            QCoreApplication::processEvents();
+        }
+        while (workers && loader->pending() > 0) { // the tiles land, each arrival repaints
+            loader->waitForWorkers();
+            QCoreApplication::processEvents();
+            frame();
+        }
+        int tiles = 0;
+        for (const pMap_info* z : window.scene.DisplayedZones) tiles += z->tile && z->tile->width() > 1;
+        window.scene.tileLoader = loader;
+        return std::make_pair(slowest, tiles);
+    };
+    std::vector<double> withWorkers, inPaint;
+    int tilesShown = 0;
+    for (int run = 0; run < runs; ++run) {
+        const auto [a, tilesA] = zoomAcross(true);
+        const auto [b, tilesB] = zoomAcross(false);
+        withWorkers.push_back(a);
+        inPaint.push_back(b);
+        tilesShown = std::min(tilesA, tilesB);
+    }
+    std::printf("zoom_across_mahd: slowest_frame_ms=%.1f (tiles on workers) baseline_in_paint_ms=%.1f tiles=%d\n",
+                median(withWorkers), median(inPaint), tilesShown);
+
+    for (const Case& c : cases) {
+        const double s = median(c.switchMs), d = median(c.decodeMs);
+        const double p = median(c.parallelMs);
+        std::printf("map_switch %s: zones=%zu first_switch_ms=%.1f (labels all new) switch_ms=%.1f (min %.1f; the command %.1f, then the paint) "
+                    "bare_decode_ms=%.1f ratio=%.2f map_paints=%d; decode on 4 threads %.1f ms = %.2f x serial\n",
+                    c.name, c.zones, c.switchMs.front(), s, *std::min_element(c.switchMs.begin(), c.switchMs.end()), median(c.commandMs), d,
+                    s / d, c.paints, p, p / d);
+    }
+    return 0;
+}

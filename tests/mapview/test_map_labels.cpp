@@ -1,0 +1,141 @@
+// The map's prepared labels: placed from the font's learnt glyph steps they come out exactly
+// as through the full text layout (same mask, same offsets, for plain names, kerning
+// pairs, ligature candidates, accents, every printable Windows-1252 byte and long names);
+// the cache frees the least recently drawn ones, never those of the last two frames.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <QPainter>
+#include <QStaticText>
+
+#include "data_model.h"
+#include "map_render_cache.h"
+
+namespace {
+
+std::vector<std::string> labelNames()
+{
+    std::vector<std::string> names = {
+        "Place 1 des Loups", "Tour de l'Ouest", "AVATAR WAVE Toyota", "LT P. Ty Yo We Fo", "office fluff affine",
+        "\xc6r\xf8 \xf1 \xe7 \xfc \xe9 \xe0 \xc9", "L'\x8cuvre \x97 \xab\xe7" "a\xbb", "   spaced  out ", "x", "",
+        "Caverne des \xc2mes perdues du Nord-Ouest, troisi\xe8me salle", "a\tb", "a\x81z", "\x80 \x99 \xa9 \xae",
+        "ffi ffl fj Th st ct", "1234567890 ((([[[{{{", "@effac\xe9"};
+    std::string all;
+    for (int c = 0x20; c <= 0xFF; ++c) all += char(c);
+    for (size_t i = 0; i < all.size(); i += 17) names.push_back(all.substr(i, 17));
+    for (size_t i = 0; i + 1 < all.size(); i += 2) names.push_back(std::string("Va") + all[i] + all[i + 1] + "To");
+    return names;
+}
+
+} // namespace
+
+TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
+{
+    for (const auto& [family, points, bold, italic] : std::vector<std::tuple<const char*, int, bool, bool>>{
+             {"Arial", 8, false, false}, {"Arial", 10, true, false}, {"Arial", 7, false, true}, {"Times New Roman", 12, false, false}}) {
+        rCateg category;
+        category.font = QFont(family);
+        category.font.setPointSize(points);
+        category.font.setBold(bold);
+        category.font.setItalic(italic);
+        MapRenderCache placed, laidOut;
+        laidOut.fullLayoutOnly = true;
+        const auto& lookA = placed.look(category, nullptr);
+        const auto& lookB = laidOut.look(category, nullptr);
+        ASSERT_NE(lookA.glyphs, nullptr);
+        // Plain names take the quick way (else this test would compare the layout with itself).
+        QGlyphRun run;
+        double width = 0;
+        EXPECT_TRUE(lookA.glyphs->place("-Tour de l'Ouest", run, width)) << family;
+        EXPECT_GT(width, 40.0);
+        int node = 0;
+        for (const std::string& name : labelNames()) {
+            const auto& a = placed.label(node, name, lookA);
+            const auto& b = laidOut.label(node, name, lookB);
+            ++node;
+            const std::string what = std::string(family) + " " + std::to_string(points) + ": " + name;
+            EXPECT_EQ(a.dx, b.dx) << what;
+            EXPECT_EQ(a.dy, b.dy) << what;
+            EXPECT_EQ(a.width, b.width) << what;
+            EXPECT_EQ(a.height, b.height) << what;
+            EXPECT_TRUE(a.coverage == b.coverage) << what;
+            EXPECT_TRUE(a.ink == b.ink) << what;
+        }
+        placed.endFrame();
+        laidOut.endFrame();
+    }
+}
+
+TEST(LabelGlyphs, MaskIsTheAlphaOfTheTextDrawnByQt)
+{
+    rCateg category;
+    category.font = QFont("Arial");
+    category.font.setPointSize(8);
+    MapRenderCache cache;
+    const auto& look = cache.look(category, nullptr);
+    const std::string text = "-Tour de l'Ouest, salle 12";
+    const auto& label = cache.label(0, text.substr(1), look);
+    cache.endFrame();
+    // The same text drawn plainly, its layout box's top-left at (10, 10).
+    QImage plain(300, 60, QImage::Format_ARGB32_Premultiplied);
+    plain.fill(Qt::transparent);
+    {
+        QPainter p(&plain);
+        p.setPen(Qt::white);
+        p.setFont(look.labelFont);
+        QStaticText st(QString::fromLatin1(text.c_str()));
+        st.setTextFormat(Qt::PlainText);
+        p.drawStaticText(QPointF(10, 10), st);
+    }
+    ASSERT_GT(label.width, 40);
+    int inked = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            const int lx = x - 10 - label.dx, ly = y - 10 - label.dy;
+            const bool inside = lx >= 0 && ly >= 0 && lx < label.width && ly < label.height;
+            const int expected = qAlpha(plain.pixel(x, y));
+            const int got = inside ? label.coverage[size_t(ly) * size_t(label.stride()) + MapRenderCache::kLabelPad + size_t(lx)] : 0;
+            ASSERT_EQ(got, expected) << x << "," << y;
+            inked += got > 0;
+        }
+    EXPECT_GT(inked, 100);
+}
+
+TEST(LabelCache, FreesTheLeastRecentlyDrawnAndKeepsTheLastTwoFrames)
+{
+    rCateg category;
+    category.font = QFont("Arial");
+    category.font.setPointSize(8);
+    MapRenderCache cache;
+    const auto& look = cache.look(category, nullptr);
+    auto draw = [&](int from, int to) { // one frame drawing the labels of nodes from..to-1
+        cache.beginFrame();
+        for (int n = from; n < to; ++n) cache.label(n, "Lieu num\xe9ro " + std::to_string(n), look);
+        cache.endFrame();
+    };
+    auto held = [&](int node) { return size_t(node) < cache.labels.size() && cache.labels[size_t(node)]; };
+    draw(0, 10);
+    const size_t tenLabels = cache.labelBytes;
+    cache.labelByteCap = tenLabels; // room for about ten
+    draw(10, 20); // twenty held: the first ten were drawn in the frame before
+    EXPECT_TRUE(held(0));
+    EXPECT_EQ(cache.labelsMade, 20u);
+    draw(20, 25); // now the first ten go, oldest first, down to three quarters of the cap
+    EXPECT_FALSE(held(0));
+    EXPECT_FALSE(held(9));
+    EXPECT_TRUE(held(10)); // drawn in the frame before
+    EXPECT_TRUE(held(24));
+    EXPECT_LE(cache.labelBytes, tenLabels * 2);
+    // Drawing again what the last frame drew makes nothing anew, even far past the cap.
+    cache.labelByteCap = 1;
+    draw(20, 25);
+    draw(20, 25);
+    EXPECT_EQ(cache.labelsMade, 25u);
+    EXPECT_TRUE(held(20));
+    EXPECT_FALSE(held(10));
+    // A freed label is made again when it comes back into view.
+    draw(0, 1);
+    EXPECT_EQ(cache.labelsMade, 26u);
+}
