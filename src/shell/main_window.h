@@ -49,6 +49,8 @@ class MapInput;
 class TG32_ProgressBar;
 class QPushButton;
 struct InfoPanelContent;
+struct CreateLocationRequest;
+class TForm2;
 class LocationTreeModel;
 class LocationTreeView;
 
@@ -63,6 +65,9 @@ struct MainWindowDialogs {
     // The preferences dialog, shown with the categories' icons; True when it asks for a
     // reload (another language or database was chosen).
     std::function<bool(QWidget* owner, const std::vector<QImage>& categoryIcons)> preferences;
+    // Runs the location editor, already filled and shown, in place of its modal loop; it
+    // must close the dialog (OK, delete or cancel). Empty: the real modal dialog.
+    std::function<void(TForm2& editor)> editor;
     // The update dialog and what it reported; absent, no update dialog runs.
     std::function<UpdateOutcome(QWidget* owner)> update;
     // The sending dialog, with the direct upload allowed or not; absent, nothing is sent.
@@ -164,6 +169,22 @@ public:
     // The window drag; tests replace it to see that a press on the tool bar asks for it.
     std::function<bool(QWidget*)> windowDrag;
 
+    // Location editing (main_window_edit.cpp).
+    int addnode(const rnew_node& record);
+    void destroynode(int node);
+    void destroynode_runtime(int node);
+    void addtag_node_erase(int node);
+    void couper_node(int node);
+    void init_rcopiedata(int node);
+    void create_nodecopie();
+    void hyperlink1Click();
+    void Appelle_modifierNode(int node);
+    // The editor in create mode for the map's request; the node it added, or none.
+    int runLocationEditor(const CreateLocationRequest& request);
+    void refresh_pathslinks();
+    // refresh_pathslinks after a command that changed one location (kNoTreeNode: none; the
+    // bulk change recolours its own): that location recoloured, paths and links rebuilt.
+    void refreshAfterEdit(int changed);
     // The page buttons' click handlers by their own names (see but_listeClick).
     void but_liste1Click() { but_listeClick(0); }
     void but_liste2Click() { but_listeClick(1); }
@@ -209,7 +230,6 @@ public:
     WindowSettings settings; // what pref.ini keeps outside the settings record
     bool NewVersionAccepted = false;
     bool FilesUpdated = false;
-    std::string LastPlaceCode;
 
     // Controls the tests and the other parts reach.
     LocationTree MyTreeStore;
@@ -302,6 +322,9 @@ private:
     void fillInfoHeader(const InfoPanelContent& content);
     void fillTreeRedir(const InfoPanelContent& content);
     void setupMap();
+    void setupEditCommands();
+    // Shows the editor modally (or through the dialogs' runner) and frees nothing.
+    void execEditor(TForm2& editor);
     void applyPositionEdits();
     void applyWindowPlacement();
     void trace(const std::string& step) { startupTrace.push_back(step); }
