@@ -71,6 +71,23 @@ struct ExchangeFixture : MainWindowFixture {
         return w;
     }
     std::string nameBytes() const { return ToCp1252(additionsName).value(); }
+    // Records the page or folder the program opens.
+    void recordOpened(QString& opened, bool foldersOnly = false)
+    {
+        setUrlOpener([&opened, foldersOnly](const QString& page, bool isFolder) {
+            if (isFolder || !foldersOnly) opened = page;
+            return true;
+        });
+    }
+    // Runs the main loop until the program quits (two seconds at most).
+    static void runUntilQuit()
+    {
+        QTimer safetyNet;
+        safetyNet.setSingleShot(true);
+        QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
+        safetyNet.start(2000);
+        QCoreApplication::exec();
+    }
     void clickSend(TForm4& w)
     {
         if (!w.but_editmode->isChecked()) QTest::mouseClick(w.but_editmode, Qt::LeftButton);
@@ -162,10 +179,7 @@ TEST(SendCommand, LargeFilesGoByMailAndTheFolderOpensSilently)
     EXPECT_TRUE(f.server.requests().empty());
 
     QString opened;
-    setUrlOpener([&](const QString& path, bool isFolder) {
-        if (isFolder) opened = path;
-        return true;
-    });
+    f.recordOpened(opened, true);
     f.boxes.shown.clear();
     setSendRunner([](Tmail_fic& d) {
         d.show();
@@ -289,10 +303,7 @@ TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
     f.server.put("liste.txt", "VERS=<b>v3</b>\r\nEOF\r\n");
     auto w = f.startHooked();
     QString opened;
-    setUrlOpener([&](const QString& page, bool) {
-        opened = page;
-        return true;
-    });
+    f.recordOpened(opened);
     f.boxes.answers = {kAnswerYes};
     setUpdateRunner([&](TForm_update& d) {
         d.show();
@@ -307,11 +318,7 @@ TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
     w->toggle_tagnew(true);
     f.boxes.answers = {kAnswerNo};
     f.boxes.shown.clear();
-    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
-    safetyNet.setSingleShot(true);
-    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
-    safetyNet.start(2000);
-    QCoreApplication::exec();
+    f.runUntilQuit();
     EXPECT_TRUE(f.boxes.saw(messageText(1, f.nameBytes())));
     EXPECT_FALSE(w->isVisible());
 }
@@ -384,10 +391,7 @@ TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
     f.server.put("liste.txt", "VERS=v2.60\r\nEOF\r\n");
     f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=0\r\n");
     QString opened;
-    setUrlOpener([&](const QString& page, bool) {
-        opened = page;
-        return true;
-    });
+    f.recordOpened(opened);
     f.boxes.answers = {kAnswerYes};
     setUpdateRunner([](TForm_update& d) {
         d.show();
@@ -396,10 +400,6 @@ TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
     auto w = f.startHooked();
     EXPECT_EQ(opened.toStdString(), f.server.url("/"));
     EXPECT_EQ(w->MyTreeStore.locationCount(), 0u); // no database was loaded
-    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
-    safetyNet.setSingleShot(true);
-    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
-    safetyNet.start(2000);
-    QCoreApplication::exec();
+    f.runUntilQuit();
     EXPECT_FALSE(w->isVisible());
 }
