@@ -13,7 +13,7 @@ std::string bytesOf(const TMsMultiPartFormDataStream& s)
 const QDateTime kStamp(QDate(2024, 3, 9), QTime(7, 5, 4, 32));
 } // namespace
 
-TEST(MultipartBody, TextFieldsFileAndEndByteForByte)
+TEST(MultipartBody, TextFieldsAndEndByteForByte)
 {
     TMsMultiPartFormDataStream body(kStamp);
     const std::string b = "---------------------------030924070504032";
