@@ -23,7 +23,6 @@
 #include <QTreeWidget>
 
 #include "image_control.h"
-#include "delphi_conv.h"
 #include "info_panel.h"
 #include "main_window_fixture.h"
 #include "map_interaction.h"
@@ -173,7 +172,8 @@ TEST(SearchPage, FindsByNameListsSortedAndShowsThePick)
     EXPECT_EQ(h->sortIndicatorSection(), int(SearchResultModel::colName));
     // Columns from the left: zone icon, category icon, name, zone name.
     EXPECT_EQ((std::vector<int>{h->logicalIndex(0), h->logicalIndex(1), h->logicalIndex(2), h->logicalIndex(3)}),
-              (std::vector<int>{SearchResultModel::colZoneIcon, SearchResultModel::colCategory, SearchResultModel::colName, SearchResultModel::colZone}));
+              (std::vector<int>{SearchResultModel::colZoneIcon, SearchResultModel::colCategory,
+                                SearchResultModel::colName, SearchResultModel::colZone}));
     EXPECT_EQ(t.row(0, SearchResultModel::colZone).data().toString(), ToDisplay(t.sample->zone->name));
 
     // Moving over the list takes the focus without picking a row; a click shows the pick.
@@ -453,7 +453,7 @@ TEST(RedirectLinks, InfoPageListsLinksDrawsLinesAndFollows)
     EXPECT_EQ(t.w->scene.SelectionChain[0], target);
 }
 
-TEST(PositionsPage, CaptionsCombosAndCirclesThatCentre)
+TEST(PositionsPage, CaptionsAndCirclesThatCentre)
 {
     Window t;
     for (auto [shown, caption] : {std::pair{t.w->GroupBox4->title(), 17}, {t.w->GroupBox7->title(), 19},
