@@ -81,6 +81,14 @@ struct MapRenderCache {
     // cannot place it (or fullLayoutOnly is set). Both give the same mask.
     void rasterise(Label& label, const std::string& text, const CategoryLook& look);
     bool fullLayoutOnly = false;
+    // The placed glyph run (at margin, margin) blended from its glyphs' masks onto the clear
+    // canvas of w x h; false, with the canvas untouched, when a glyph has no mask.
+    bool composeGlyphs(int w, int h, int margin, LabelGlyphs& glyphs);
+    // The label's mask and ink spans: the canvas's w x h coverage cut to its ink.
+    void cutToInk(Label& label, int w, int h, int margin);
+    std::vector<std::pair<const LabelGlyphs::Mask*, int>> glyphMasks; // of one label, with each glyph's whole pixel
+    std::vector<uint8_t> canvas; // a label's coverage before the cut, rows canvasStride apart
+    size_t canvasStride = 0;
 
     std::unordered_map<const rCateg*, CategoryLook> categories;
     std::vector<std::unique_ptr<Label>> labels; // by node id
