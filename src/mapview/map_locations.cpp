@@ -19,6 +19,8 @@ namespace {
 constexpr size_t kLabelMax = 41;      // "-" and the name
 constexpr int kIconHalf = 5;          // icons are 11 x 11, centred on the location
 constexpr int kSquareHalf = 2;        // colour squares are 5 x 5
+// How many nodes of the walk ahead the paint fetches each stage of a location's data.
+constexpr size_t kNodeAhead = 16, kDataAhead = 10, kItemAhead = 6, kRowsAhead = 3;
 
 // Opaque square from (left, top), size x size, clipped.
 void fillSquare(const Pixels& px, int left, int top, int size, uint32_t argb)
@@ -86,6 +88,31 @@ inline void prefetch(const void* p)
 #else
     (void)p;
 #endif
+}
+
+// A prepared label's name, ink spans and coverage rows.
+inline void prefetchLabel(const MapRenderCache::Label& label)
+{
+    prefetch(label.name.data());
+    prefetch(label.ink.data());
+    const uint8_t* bytes = label.coverage.data();
+    const size_t size = label.coverage.size();
+    for (size_t at = 0; at < size; at += 64) prefetch(bytes + at);
+}
+
+// The buffer rows around a location at screen point (x, y) that its icon (11 x 11) and its
+// label (up to labelReach pixels right of the icon, its top a few rows above the icon's)
+// are drawn on: the start of each row, and along the label every 64 bytes.
+inline void prefetchRows(const Pixels& px, int x, int y, int labelReach)
+{
+    const int x0 = std::clamp(x - kIconHalf, 0, px.width - 1);
+    const int x1 = std::clamp(x + kIconHalf + labelReach, 0, px.width - 1);
+    const int y0 = std::max(y - kIconHalf - 4, 0), y1 = std::min(y + kIconHalf, px.height - 1);
+    for (int row = y0; row <= y1; ++row) {
+        const uint32_t* line = px.row(row);
+        for (int col = x0; col <= x1; col += 16) prefetch(line + col);
+        prefetch(line + x1);
+    }
 }
 
 int pointsOf(const QFont& font)
@@ -275,12 +302,29 @@ void draw_locations(MapScene& scene, QPainter& painter)
                 walk.insert(walk.end(), kids.begin(), kids.end());
             }
             for (size_t k = 0; k < walk.size(); ++k) {
-                // Nodes and their payloads on the heap: fetch them a few nodes ahead, each
+                // Nodes, payloads and labels on the heap, and the buffer rows a location is
+                // drawn on (scattered over the frame): fetch them a few nodes ahead, each
                 // stage reading only what an earlier one fetched.
-                if (k + 12 < walk.size()) prefetch(&tree.node(walk[k + 12]));
-                if (k + 6 < walk.size()) prefetch(tree.node(walk[k + 6]).data.get());
-                if (k + 3 < walk.size())
-                    if (const TNodeData* ahead = tree.node(walk[k + 3]).data.get()) prefetch(ahead->item.get());
+                if (k + kNodeAhead < walk.size()) prefetch(&tree.node(walk[k + kNodeAhead]));
+                if (k + kDataAhead < walk.size()) {
+                    prefetch(tree.node(walk[k + kDataAhead]).data.get());
+                    prefetch(cache.labelSlot(walk[k + kDataAhead]));
+                }
+                if (k + kItemAhead < walk.size()) {
+                    if (const TNodeData* ahead = tree.node(walk[k + kItemAhead]).data.get()) prefetch(ahead->item.get());
+                    prefetch(cache.labelIfAny(walk[k + kItemAhead]));
+                }
+                if (k + kRowsAhead < walk.size()) {
+                    const TreeNode& ahead = tree.node(walk[k + kRowsAhead]);
+                    if (ahead.level == levelLocation && ahead.data && ahead.data->item) {
+                        const rItemdata& item = *ahead.data->item;
+                        const MapRenderCache::Label* label = labelFlag ? cache.labelIfAny(walk[k + kRowsAhead]) : nullptr;
+                        if (label) prefetchLabel(*label);
+                        if (labelFlag) prefetch(item.name.data());
+                        const QPoint s(localToScreen(item.x, zoom, r.left), localToScreen(item.y, zoom, r.top));
+                        if (view.point_in_view(s)) prefetchRows(px, s.x(), s.y(), label ? label->dx + label->width : 0);
+                    }
+                }
                 const int node = walk[k];
                 const TreeNode& n = tree.node(node);
                 if (n.level == levelCategory) {

@@ -66,6 +66,10 @@ struct MapRenderCache {
     // The location's label, made again only when its name or its category's font changed;
     // counted as drawn in the current frame.
     const Label& label(int node, const std::string& name, const CategoryLook& look);
+    // For fetching ahead of the paint: where the node's label is held, and the label as it
+    // is (not checked against the name), or nullptr.
+    const void* labelSlot(int node) const { return size_t(node) < labels.size() ? &labels[size_t(node)] : nullptr; }
+    const Label* labelIfAny(int node) const { return size_t(node) < labels.size() ? labels[size_t(node)].get() : nullptr; }
     // Forgets labels of a cleared tree.
     void followTree(const LocationTree& tree);
     void forgetLabels();
