@@ -134,7 +134,7 @@ void MapRenderCache::rasterise(Label& label, const std::string& bytes, const Cat
     const bool placed = !fullLayoutOnly && look.glyphs && look.glyphs->place(bytes, glyphRun, boxWidth);
     if (placed) {
         const int w = int(std::ceil(boxWidth)) + 2 * margin, h = int(std::ceil(look.glyphs->height())) + 2 * margin;
-        if (composeGlyphs(w, h, margin, *look.glyphs)) {
+        if (!painterGlyphs && composeGlyphs(w, h, margin, *look.glyphs)) {
             cutToInk(label, w, h, margin);
             return;
         }

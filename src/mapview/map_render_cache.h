@@ -85,6 +85,9 @@ struct MapRenderCache {
     // cannot place it (or fullLayoutOnly is set). Both give the same mask.
     void rasterise(Label& label, const std::string& text, const CategoryLook& look);
     bool fullLayoutOnly = false;
+    // Placed glyph runs drawn by the painter, not put together from the glyphs' masks (the
+    // same masks; for comparing the two ways).
+    bool painterGlyphs = false;
     // The placed glyph run (at margin, margin) blended from its glyphs' masks onto the clear
     // canvas of w x h; false, with the canvas untouched, when a glyph has no mask.
     bool composeGlyphs(int w, int h, int margin, LabelGlyphs& glyphs);
