@@ -69,8 +69,13 @@ public:
     int find_region_masternode(int32_t mapId) const;
     // Map, zone, category or location name (Windows-1252).
     std::string get_nodetext(int node) const;
-    // Sorts every level by node text, ASCII letters without case, stable.
+    // Sorts every level by node text, ASCII letters without case, stable. Only the child
+    // lists that changed since the last sort are sorted again (the others are in order
+    // already, so a stable sort would leave them as they are).
     void sortAll();
+    // The children of `parent` (kNoTreeNode: the roots) may be out of order: a name of one
+    // of them changed in place. The next sortAll sorts them.
+    void markUnsorted(int parent);
 
     // Structure access.
     bool isNode(int node) const { return node >= 0 && size_t(node) < nodes_.size() && nodes_[size_t(node)].alive; }
@@ -91,7 +96,18 @@ public:
     bool isVisible(int node) const { return isNode(node) && nodes_[size_t(node)].visible; }
     void setVisible(int node, bool visible);
     // Inside an update bracket the caller opened: no bracket of its own.
-    void setVisibleInBracket(int node, bool visible) { nodes_[size_t(node)].visible = visible; }
+    void setVisibleInBracket(int node, bool visible)
+    {
+        if (nodes_[size_t(node)].visible == visible) return;
+        nodes_[size_t(node)].visible = visible;
+        noteVisibilityChange(node);
+    }
+
+    // What changed in the shape or visibility since the outermost BeginUpdate, for the
+    // observers' treeChanged: the nodes whose list of children (or the visibility of one
+    // of them) changed, kNoTreeNode standing for the roots; or everything.
+    bool everythingChanged() const { return everythingChanged_; }
+    const std::vector<int>& changedParents() const { return changedParents_; }
 
     // Tri-state checks: a change goes down to every descendant and up to the ancestors
     // (checked when all children are, unchecked when none is, mixed otherwise).
@@ -122,6 +138,18 @@ private:
     }
     int categoryNodeFor(int zoneNode, uint8_t categoryId) const;
     void rebuildCategoryIndex();
+    void sortChildren(std::vector<int>& list);
+    void noteChildrenChange(int parent);
+    // A node shown or hidden: its parent's list, and its own children's reachability.
+    void noteVisibilityChange(int node)
+    {
+        const TreeNode& n = nodes_[size_t(node)];
+        noteChildrenChange(n.parent);
+        if (n.children.empty()) return;
+        // Above the categories a shown node reveals lists that were never reachable.
+        if (n.level < levelCategory) everythingChanged_ = true;
+        noteChildrenChange(node);
+    }
 
     std::vector<TreeNode> nodes_;
     std::vector<int> roots_;
@@ -133,6 +161,14 @@ private:
     int updateDepth_ = 0;
     size_t generation_ = 0;
     uint64_t contentVersion_ = 0;
+    bool everythingChanged_ = false;
+    std::vector<int> changedParents_;
+    static constexpr size_t kChangeLogLimit = 4096; // beyond it: everything changed
+    // Lists to sort at the next sortAll: every list after a load, else the ones marked.
+    bool allUnsorted_ = true;
+    bool rootsUnsorted_ = false;
+    std::vector<int> unsortedParents_;
+    std::vector<uint8_t> unsortedFlag_; // by node id
     // Zone id (16 bits) -> index in the zone list of its first / last zone.
     std::vector<int32_t> firstZoneById_;
     std::vector<int32_t> lastZoneByRegion_;
