@@ -88,10 +88,21 @@ public:
     int nextNode(int node) const;
 
     // Visibility flag of a node; changes run inside an update bracket.
-    bool isVisible(int node) const { return isNode(node) && nodes_[size_t(node)].visible; }
+    // A packed copy of the flags by node id (0 for removed nodes) lets whole-tree walks in
+    // tree order read them without touching the scattered nodes.
+    bool isVisible(int node) const { return node >= 0 && size_t(node) < visibleById_.size() && visibleById_[size_t(node)]; }
     void setVisible(int node, bool visible);
     // Inside an update bracket the caller opened: no bracket of its own.
-    void setVisibleInBracket(int node, bool visible) { nodes_[size_t(node)].visible = visible; }
+    void setVisibleInBracket(int node, bool visible)
+    {
+        TreeNode& n = nodes_[size_t(node)];
+        if (n.visible == visible) return;
+        n.visible = visible;
+        visibleById_[size_t(node)] = visible;
+        ++visibilityVersion_;
+    }
+    // Changes whenever a node is shown or hidden, so a view can tell its rows are stale.
+    uint64_t visibilityVersion() const { return visibilityVersion_; }
 
     // Tri-state checks: a change goes down to every descendant and up to the ancestors
     // (checked when all children are, unchecked when none is, mixed otherwise).
@@ -133,6 +144,8 @@ private:
     int updateDepth_ = 0;
     size_t generation_ = 0;
     uint64_t contentVersion_ = 0;
+    uint64_t visibilityVersion_ = 0;
+    std::vector<uint8_t> visibleById_; // TreeNode::visible of live nodes by id
     // Zone id (16 bits) -> index in the zone list of its first / last zone.
     std::vector<int32_t> firstZoneById_;
     std::vector<int32_t> lastZoneByRegion_;
@@ -140,9 +153,14 @@ private:
     std::vector<std::array<int, 256>> categoryIndex_;
     std::vector<int> categoryTableOf_; // by node id: index into categoryIndex_, -1 for none
     // (zone node, x, y) -> location nodes at that point; built on first use, so a bulk
-    // load does not pay for it, and kept up to date from then on.
+    // load does not pay for it, and kept up to date from then on. The bulk is one sorted
+    // array of (key, node), a removed node left in it as kNoTreeNode; nodes added after it
+    // was built go to a small hash until they outgrow it and the next lookup rebuilds.
     void buildPointIndex() const;
-    mutable std::unordered_multimap<uint64_t, int> pointIndex_;
+    void addToPointIndex(uint64_t key, int node);
+    void removeFromPointIndex(uint64_t key, int node);
+    mutable std::vector<std::pair<uint64_t, int>> pointIndex_;
+    mutable std::unordered_multimap<uint64_t, int> pointIndexAdded_;
     mutable bool pointIndexBuilt_ = false;
 };
 

@@ -27,6 +27,9 @@ LocationTreeModel::~LocationTreeModel()
 
 void LocationTreeModel::rebuildVisible()
 {
+    builtGeneration_ = tree_.generation();
+    builtContent_ = tree_.contentVersion();
+    builtVisibility_ = tree_.visibilityVersion();
     const size_t maxId = tree_.idLimit();
     visibleRoots_.clear();
     visibleFlat_.clear();
@@ -39,19 +42,25 @@ void LocationTreeModel::rebuildVisible()
             visibleRow_[size_t(id)] = int(visibleRoots_.size());
             visibleRoots_.push_back(id);
         }
-    // Breadth first over shown nodes only: hidden nodes hide their subtree.
-    std::vector<int> queue(visibleRoots_.begin(), visibleRoots_.end());
-    for (size_t q = 0; q < queue.size(); ++q) {
-        const int id = queue[q];
+    // Breadth first over shown nodes only: hidden nodes hide their subtree. The shown
+    // children appended to visibleFlat_ are themselves the queue of nodes to expand.
+    auto expand = [&](int id) {
         visibleStart_[size_t(id)] = int(visibleFlat_.size());
         int row = 0;
-        for (int child : tree_.children(id))
+        for (int child : tree_.node(id).children)
             if (tree_.isVisible(child)) {
                 visibleRow_[size_t(child)] = row++;
                 visibleFlat_.push_back(child);
-                queue.push_back(child);
             }
         visibleCount_[size_t(id)] = row;
+    };
+    for (int id : visibleRoots_) expand(id);
+    // Locations have no children, and breadth first they come last: the walk ends at the
+    // first one, so it never reads the nodes of the locations themselves.
+    for (size_t q = 0; q < visibleFlat_.size(); ++q) {
+        const int id = visibleFlat_[q];
+        if (tree_.node(id).level == levelLocation) break;
+        expand(id);
     }
 }
 
@@ -191,7 +200,9 @@ void LocationTreeModel::treeAboutToChange()
 
 void LocationTreeModel::treeChanged()
 {
-    rebuildVisible();
+    if (tree_.generation() != builtGeneration_ || tree_.contentVersion() != builtContent_
+        || tree_.visibilityVersion() != builtVisibility_)
+        rebuildVisible();
     const bool sameTree = tree_.generation() == generationAtStart_;
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
