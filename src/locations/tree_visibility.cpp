@@ -85,19 +85,6 @@ bool recolourNode(const TreeNode& n, bool full, const std::vector<rSpecColor>& s
     return true;
 }
 
-void prefetchPayload(const TreeNode& n)
-{
-    if (n.data) __builtin_prefetch(n.data.get());
-}
-void prefetchItem(const TreeNode& n)
-{
-    if (n.data && n.data->item) __builtin_prefetch(n.data->item.get());
-}
-void prefetchName(const TreeNode& n)
-{
-    if (n.data && n.data->item) __builtin_prefetch(n.data->item->name.data());
-}
-
 const std::vector<rSpecColor>& specColoursOf(const LocationTree& tree)
 {
     static const std::vector<rSpecColor> none;
@@ -132,12 +119,6 @@ void update_node_visibility(LocationTree& tree, const LevelFilter& filter, bool&
     bool visible;
     const size_t limit = tree.idLimit();
     for (size_t id = 0; id < limit; ++id) {
-        // Each node leads to its payload, the payload to the item, the item to its name:
-        // three dependent reads. Fetching them some nodes ahead, one step at a time, lets
-        // the memory work on several nodes at once.
-        if (id + 24 < limit) prefetchPayload(tree.node(int(id + 24)));
-        if (id + 16 < limit) prefetchItem(tree.node(int(id + 16)));
-        if (id + 8 < limit) prefetchName(tree.node(int(id + 8)));
         if (!tree.isNode(int(id))) continue;
         if (recolour) recolourNode(tree.node(int(id)), full, specColours);
         if (ruledVisibility(tree, int(id), filter, visible)) tree.setVisibleInBracket(int(id), visible);
