@@ -21,10 +21,11 @@ void checkPlaceCode(const std::string& text)
 {
     const PlaceCode c = readPlaceCode(text);
     if (c.status != PlaceCodeStatus::Ok) return;
+    // Only the first 15 characters are read: they are what the builder writes back.
     std::string again = buildPlaceCode(int16_t(c.zoneId), c.x, c.y);
-    if (c.text.size() != again.size()) __builtin_trap();
+    if (c.text.size() < again.size()) __builtin_trap();
     again[2] = c.text[2]; // the kind is not read back
-    if (again != c.text) __builtin_trap();
+    if (again != c.text.substr(0, again.size())) __builtin_trap();
 }
 
 void checkRouteCode(const std::string& text)

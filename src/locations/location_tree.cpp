@@ -43,7 +43,21 @@ void LocationTree::BeginUpdate()
 void LocationTree::EndUpdate()
 {
     if (updateDepth_ == 0) return;
-    if (--updateDepth_ == 0 && observer_) observer_->treeChanged();
+    if (--updateDepth_ != 0) return;
+    if (observer_) observer_->treeChanged();
+    everythingChanged_ = false;
+    changedParents_.clear();
+}
+
+void LocationTree::noteChildrenChange(int parent)
+{
+    if (everythingChanged_) return;
+    if (changedParents_.size() >= kChangeLogLimit) {
+        everythingChanged_ = true;
+        changedParents_.clear();
+        return;
+    }
+    changedParents_.push_back(parent);
 }
 
 void LocationTree::clear()
@@ -51,9 +65,10 @@ void LocationTree::clear()
     UpdateBracket bracket(*this);
     ++generation_;
     ++contentVersion_;
+    everythingChanged_ = true;
+    changedParents_.clear();
     nodes_.clear();
     visibleById_.clear();
-    ++visibilityVersion_;
     roots_.clear();
     aliveCount_ = 0;
     locationCount_ = 0;
@@ -68,6 +83,10 @@ void LocationTree::clear()
     mapIndex_ = nullptr;
     common_ = nullptr;
     ChecksChanged = false;
+    allUnsorted_ = true;
+    rootsUnsorted_ = false;
+    unsortedParents_.clear();
+    unsortedFlag_.clear();
 }
 
 int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data)
@@ -84,6 +103,7 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     n.indexInParent = int(siblings.size());
     siblings.push_back(id);
     ++aliveCount_;
+    noteChildrenChange(parent);
     return id;
 }
 
@@ -131,7 +151,8 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
                 cr.zone = zone;
                 cr.category = categ.get();
                 const int categNode = newNode(zoneNode, levelCategory, std::make_unique<TNodeData>(cr, nullptr));
-                setVisibleInBracket(categNode, false); // visible with its first location
+                nodes_[size_t(categNode)].visible = false; // visible with its first location
+                visibleById_[size_t(categNode)] = 0;
             }
         }
     }
@@ -212,8 +233,10 @@ int LocationTree::addnodeMove(rnew_node&& record)
             const uint16_t x = uint16_t(r.x), y = uint16_t(r.y);
             auto data = std::make_unique<TNodeData>(std::move(r), common_ ? &common_->specColors : nullptr);
             result = newNode(categNode, levelLocation, std::move(data));
-            setVisibleInBracket(result, !erased);
+            nodes_[size_t(result)].visible = !erased;
+            visibleById_[size_t(result)] = !erased;
             setVisibleInBracket(categNode, true);
+            markUnsorted(categNode);
             if (pointIndexBuilt_) addToPointIndex(pointKey(zoneNode, x, y), result);
             ++locationCount_;
         }
@@ -316,9 +339,9 @@ void LocationTree::destroynode(int node)
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
     siblings.erase(siblings.begin() + n.indexInParent);
     renumberChildren(n.parent);
+    noteChildrenChange(n.parent);
     n.alive = false;
     visibleById_[size_t(node)] = 0;
-    ++visibilityVersion_;
     n.data.reset();
     n.children.clear();
     n.children.shrink_to_fit();
@@ -383,10 +406,22 @@ std::string LocationTree::get_nodetext(int node) const
     }
 }
 
-void LocationTree::sortAll()
+void LocationTree::markUnsorted(int parent)
 {
-    UpdateBracket bracket(*this);
-    ++contentVersion_;
+    if (allUnsorted_) return;
+    if (parent == kNoTreeNode) {
+        rootsUnsorted_ = true;
+        return;
+    }
+    if (!isNode(parent)) return;
+    if (unsortedFlag_.size() <= size_t(parent)) unsortedFlag_.resize(nodes_.size(), 0);
+    if (unsortedFlag_[size_t(parent)]) return;
+    unsortedFlag_[size_t(parent)] = 1;
+    unsortedParents_.push_back(parent);
+}
+
+void LocationTree::sortChildren(std::vector<int>& list)
+{
     auto text = [this](int id) -> const std::string& {
         const TreeNode& n = nodes_[size_t(id)];
         if (!n.data) return kEmpty;
@@ -397,32 +432,60 @@ void LocationTree::sortAll()
         default: return n.data->item ? n.data->item->name : kEmpty;
         }
     };
+    // Each text is looked up once; the comparisons then touch only the texts.
     std::vector<std::pair<const std::string*, int>> keyed;
-    auto sortList = [&](std::vector<int>& list) {
-        // Each text is looked up once; the comparisons then touch only the texts.
-        keyed.clear();
-        for (int id : list) keyed.push_back({&text(id), id});
-        auto less = [](const std::pair<const std::string*, int>& a, const std::pair<const std::string*, int>& b) {
-            return CompareText(*a.first, *b.first) < 0;
-        };
-        if (keyed.size() <= 24) {
-            // Most categories hold a handful of locations: a stable insertion sort needs no buffer.
-            for (size_t i = 1; i < keyed.size(); ++i) {
-                const auto v = keyed[i];
-                size_t j = i;
-                for (; j > 0 && less(v, keyed[j - 1]); --j) keyed[j] = keyed[j - 1];
-                keyed[j] = v;
-            }
-        } else {
-            std::stable_sort(keyed.begin(), keyed.end(), less);
-        }
-        for (size_t i = 0; i < keyed.size(); ++i) list[i] = keyed[i].second;
-        for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
+    keyed.reserve(list.size());
+    for (int id : list) keyed.push_back({&text(id), id});
+    auto less = [](const std::pair<const std::string*, int>& a, const std::pair<const std::string*, int>& b) {
+        return CompareText(*a.first, *b.first) < 0;
     };
-    sortList(roots_);
-    for (TreeNode& n : nodes_)
-        if (n.alive && n.children.size() > 1) sortList(n.children);
-    rebuildCategoryIndex();
+    if (keyed.size() <= 24) {
+        // Most categories hold a handful of locations: a stable insertion sort needs no buffer.
+        for (size_t i = 1; i < keyed.size(); ++i) {
+            const auto v = keyed[i];
+            size_t j = i;
+            for (; j > 0 && less(v, keyed[j - 1]); --j) keyed[j] = keyed[j - 1];
+            keyed[j] = v;
+        }
+    } else {
+        std::stable_sort(keyed.begin(), keyed.end(), less);
+    }
+    for (size_t i = 0; i < keyed.size(); ++i) list[i] = keyed[i].second;
+    for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
+}
+
+void LocationTree::sortAll()
+{
+    UpdateBracket bracket(*this);
+    if (allUnsorted_ || rootsUnsorted_ || !unsortedParents_.empty()) ++contentVersion_;
+    bool zoneListsMoved = false;
+    if (allUnsorted_) {
+        sortChildren(roots_);
+        for (TreeNode& n : nodes_)
+            if (n.alive && n.children.size() > 1) sortChildren(n.children);
+        zoneListsMoved = true;
+        everythingChanged_ = true;
+        changedParents_.clear();
+    } else {
+        if (rootsUnsorted_) {
+            sortChildren(roots_);
+            noteChildrenChange(kNoTreeNode);
+        }
+        for (int parent : unsortedParents_) {
+            if (!isNode(parent)) continue;
+            TreeNode& n = nodes_[size_t(parent)];
+            if (n.children.size() > 1) sortChildren(n.children);
+            noteChildrenChange(parent);
+            // The category index records each zone's category nodes in their order.
+            if (n.level == levelZone) zoneListsMoved = true;
+        }
+    }
+    for (int parent : unsortedParents_)
+        if (size_t(parent) < unsortedFlag_.size()) unsortedFlag_[size_t(parent)] = 0;
+    unsortedParents_.clear();
+    allUnsorted_ = false;
+    rootsUnsorted_ = false;
+    if (zoneListsMoved) rebuildCategoryIndex();
 }
 
 void LocationTree::setVisible(int node, bool visible)

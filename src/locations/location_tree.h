@@ -69,8 +69,13 @@ public:
     int find_region_masternode(int32_t mapId) const;
     // Map, zone, category or location name (Windows-1252).
     std::string get_nodetext(int node) const;
-    // Sorts every level by node text, ASCII letters without case, stable.
+    // Sorts every level by node text, ASCII letters without case, stable. Only the child
+    // lists that changed since the last sort are sorted again (the others are in order
+    // already, so a stable sort would leave them as they are).
     void sortAll();
+    // The children of `parent` (kNoTreeNode: the roots) may be out of order: a name of one
+    // of them changed in place. The next sortAll sorts them.
+    void markUnsorted(int parent);
 
     // Structure access.
     bool isNode(int node) const { return node >= 0 && size_t(node) < nodes_.size() && nodes_[size_t(node)].alive; }
@@ -95,14 +100,17 @@ public:
     // Inside an update bracket the caller opened: no bracket of its own.
     void setVisibleInBracket(int node, bool visible)
     {
-        TreeNode& n = nodes_[size_t(node)];
-        if (n.visible == visible) return;
-        n.visible = visible;
+        if (nodes_[size_t(node)].visible == visible) return;
+        nodes_[size_t(node)].visible = visible;
         visibleById_[size_t(node)] = visible;
-        ++visibilityVersion_;
+        noteVisibilityChange(node);
     }
-    // Changes whenever a node is shown or hidden, so a view can tell its rows are stale.
-    uint64_t visibilityVersion() const { return visibilityVersion_; }
+
+    // What changed in the shape or visibility since the outermost BeginUpdate, for the
+    // observers' treeChanged: the nodes whose list of children (or the visibility of one
+    // of them) changed, kNoTreeNode standing for the roots; or everything.
+    bool everythingChanged() const { return everythingChanged_; }
+    const std::vector<int>& changedParents() const { return changedParents_; }
 
     // Tri-state checks: a change goes down to every descendant and up to the ancestors
     // (checked when all children are, unchecked when none is, mixed otherwise).
@@ -133,6 +141,18 @@ private:
     }
     int categoryNodeFor(int zoneNode, uint8_t categoryId) const;
     void rebuildCategoryIndex();
+    void sortChildren(std::vector<int>& list);
+    void noteChildrenChange(int parent);
+    // A node shown or hidden: its parent's list, and its own children's reachability.
+    void noteVisibilityChange(int node)
+    {
+        const TreeNode& n = nodes_[size_t(node)];
+        noteChildrenChange(n.parent);
+        if (n.children.empty()) return;
+        // Above the categories a shown node reveals lists that were never reachable.
+        if (n.level < levelCategory) everythingChanged_ = true;
+        noteChildrenChange(node);
+    }
 
     std::vector<TreeNode> nodes_;
     std::vector<int> roots_;
@@ -144,8 +164,15 @@ private:
     int updateDepth_ = 0;
     size_t generation_ = 0;
     uint64_t contentVersion_ = 0;
-    uint64_t visibilityVersion_ = 0;
     std::vector<uint8_t> visibleById_; // TreeNode::visible of live nodes by id
+    bool everythingChanged_ = false;
+    std::vector<int> changedParents_;
+    static constexpr size_t kChangeLogLimit = 4096; // beyond it: everything changed
+    // Lists to sort at the next sortAll: every list after a load, else the ones marked.
+    bool allUnsorted_ = true;
+    bool rootsUnsorted_ = false;
+    std::vector<int> unsortedParents_;
+    std::vector<uint8_t> unsortedFlag_; // by node id
     // Zone id (16 bits) -> index in the zone list of its first / last zone.
     std::vector<int32_t> firstZoneById_;
     std::vector<int32_t> lastZoneByRegion_;
@@ -153,9 +180,7 @@ private:
     std::vector<std::array<int, 256>> categoryIndex_;
     std::vector<int> categoryTableOf_; // by node id: index into categoryIndex_, -1 for none
     // (zone node, x, y) -> location nodes at that point; built on first use, so a bulk
-    // load does not pay for it, and kept up to date from then on. The bulk is one sorted
-    // array of (key, node), a removed node left in it as kNoTreeNode; nodes added after it
-    // was built go to a small hash until they outgrow it and the next lookup rebuilds.
+    // load does not pay for it, and kept up to date from then on.
     void buildPointIndex() const;
     void addToPointIndex(uint64_t key, int node);
     void removeFromPointIndex(uint64_t key, int node);

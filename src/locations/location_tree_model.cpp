@@ -1,5 +1,7 @@
 #include "location_tree_model.h"
 
+#include <algorithm>
+
 #include <QColor>
 
 #include "cp1252.h"
@@ -27,9 +29,6 @@ LocationTreeModel::~LocationTreeModel()
 
 void LocationTreeModel::rebuildVisible()
 {
-    builtGeneration_ = tree_.generation();
-    builtContent_ = tree_.contentVersion();
-    builtVisibility_ = tree_.visibilityVersion();
     const size_t maxId = tree_.idLimit();
     visibleRoots_.clear();
     visibleFlat_.clear();
@@ -198,11 +197,50 @@ void LocationTreeModel::treeAboutToChange()
     emit layoutAboutToBeChanged();
 }
 
+void LocationTreeModel::updateVisible()
+{
+    const size_t maxId = tree_.idLimit();
+    const std::vector<int>& changed = tree_.changedParents();
+    // A few lists changed: each gets a fresh run at the end of the flat array, its old run
+    // left as garbage until the next full rebuild.
+    if (tree_.everythingChanged() || visibleFlat_.size() > 2 * tree_.nodeCount() + 1024) {
+        rebuildVisible();
+        return;
+    }
+    visibleStart_.resize(maxId, 0);
+    visibleCount_.resize(maxId, 0);
+    visibleRow_.resize(maxId, -1);
+    std::vector<int> done;
+    for (int parent : changed) {
+        if (std::find(done.begin(), done.end(), parent) != done.end()) continue;
+        done.push_back(parent);
+        if (parent == kNoTreeNode) {
+            for (int id : visibleRoots_)
+                if (size_t(id) < maxId) visibleRow_[size_t(id)] = -1;
+            visibleRoots_.clear();
+            for (int id : tree_.roots())
+                if (tree_.isVisible(id)) {
+                    visibleRow_[size_t(id)] = int(visibleRoots_.size());
+                    visibleRoots_.push_back(id);
+                }
+            continue;
+        }
+        if (!tree_.isNode(parent)) continue;
+        for (int old : visibleChildren(parent)) visibleRow_[size_t(old)] = -1;
+        visibleStart_[size_t(parent)] = int(visibleFlat_.size());
+        int row = 0;
+        for (int child : tree_.children(parent))
+            if (tree_.isVisible(child)) {
+                visibleRow_[size_t(child)] = row++;
+                visibleFlat_.push_back(child);
+            }
+        visibleCount_[size_t(parent)] = row;
+    }
+}
+
 void LocationTreeModel::treeChanged()
 {
-    if (tree_.generation() != builtGeneration_ || tree_.contentVersion() != builtContent_
-        || tree_.visibilityVersion() != builtVisibility_)
-        rebuildVisible();
+    updateVisible();
     const bool sameTree = tree_.generation() == generationAtStart_;
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;

@@ -44,6 +44,8 @@ public:
 
 private:
     void rebuildVisible();
+    // After a bracket: the lists the tree reports changed, or everything.
+    void updateVisible();
     std::span<const int> visibleChildren(int node) const;
 
     LocationTree& tree_;

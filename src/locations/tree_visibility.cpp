@@ -55,8 +55,6 @@ void check_node_visibility(LocationTree& tree, int first, const LevelFilter& fil
     tree.EndUpdate();
 }
 
-namespace {
-
 TColor locationColour(const TNodeData& d, const std::vector<rSpecColor>& specColours)
 {
     const rCateg& c = *d.category;
@@ -66,8 +64,6 @@ TColor locationColour(const TNodeData& d, const std::vector<rSpecColor>& specCol
     if (c.kind == kindAttributes) return SpecColor(it.attributes, c.colour, specColours);
     return c.colour;
 }
-
-} // namespace
 
 namespace {
 

@@ -16,6 +16,9 @@ int check_real_mob_lvl(int levelMin, int levelMax);
 void HideNodes(LocationTree& tree, int node, const LevelFilter& filter);
 // HideNodes on `first` and every node after it in tree order.
 void check_node_visibility(LocationTree& tree, int first, const LevelFilter& filter);
+// The display colour of a location (its data must have an item and a category): by level
+// for creatures, by attributes for kind 4, else its category's colour.
+TColor locationColour(const TNodeData& d, const std::vector<rSpecColor>& specColours);
 // Recomputes display colours; a full recolour when recolourAll is set (cleared after).
 void update_concolors(LocationTree& tree, bool& recolourAll);
 // Colours, then visibility of the whole tree, inside one update bracket.

@@ -139,7 +139,9 @@ void MapInteraction::vider_popup_redir()
 
 void MapInteraction::affiche_memoinfo(int node, int mode)
 {
-    if (node == scene_.InfoNode && mode == 0) return; // still over the same location
+    // Still over the same location. A location just shown on the info page is not hovered
+    // yet: its hover still makes it the location under the mouse.
+    if (node == scene_.InfoNode && mode == 0 && node == scene_.HotNode) return;
     scene_.InfoNode = node;
 
     const TNodeData* data = locationData(node);

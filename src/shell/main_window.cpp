@@ -38,6 +38,7 @@
 #include "search.h"
 #include "url_list.h"
 #include "map_input.h"
+#include "link_codes.h"
 #include "map_interaction.h"
 #include "map_loading.h"
 #include "markers.h"

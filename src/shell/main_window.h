@@ -49,6 +49,8 @@ class MapInput;
 class TG32_ProgressBar;
 class QPushButton;
 struct InfoPanelContent;
+struct CreateLocationRequest;
+class TForm2;
 class LocationTreeModel;
 class LocationTreeView;
 
@@ -60,6 +62,9 @@ struct MainWindowDialogs {
     std::function<std::string(QWidget* owner)> pseudo;
     // The about box, on its credits page or not.
     std::function<void(QWidget* owner, bool credits)> about;
+    // Runs the location editor, already filled and shown, in place of its modal loop; it
+    // must close the dialog (OK, delete or cancel). Empty: the real modal dialog.
+    std::function<void(TForm2& editor)> editor;
     // The update dialog and what it reported; absent, no update dialog runs.
     std::function<UpdateOutcome(QWidget* owner)> update;
     // The sending dialog, with the direct upload allowed or not; absent, nothing is sent.
@@ -149,6 +154,22 @@ public:
     // The window drag; tests replace it to see that a press on the tool bar asks for it.
     std::function<bool(QWidget*)> windowDrag;
 
+    // Location editing (main_window_edit.cpp).
+    int addnode(const rnew_node& record);
+    void destroynode(int node);
+    void destroynode_runtime(int node);
+    void addtag_node_erase(int node);
+    void couper_node(int node);
+    void init_rcopiedata(int node);
+    void create_nodecopie();
+    void hyperlink1Click();
+    void Appelle_modifierNode(int node);
+    // The editor in create mode for the map's request; the node it added, or none.
+    int runLocationEditor(const CreateLocationRequest& request);
+    void refresh_pathslinks();
+    // refresh_pathslinks after a command that changed one location (kNoTreeNode: none; the
+    // bulk change recolours its own): that location recoloured, paths and links rebuilt.
+    void refreshAfterEdit(int changed);
     // The page buttons' click handlers by their own names (see but_listeClick).
     void but_liste1Click() { but_listeClick(0); }
     void but_liste2Click() { but_listeClick(1); }
@@ -194,7 +215,6 @@ public:
     WindowSettings settings; // what pref.ini keeps outside the settings record
     bool NewVersionAccepted = false;
     bool FilesUpdated = false;
-    std::string LastPlaceCode;
 
     // Controls the tests and the other parts reach.
     LocationTree MyTreeStore;
@@ -287,6 +307,9 @@ private:
     void fillInfoHeader(const InfoPanelContent& content);
     void fillTreeRedir(const InfoPanelContent& content);
     void setupMap();
+    void setupEditCommands();
+    // Shows the editor modally (or through the dialogs' runner) and frees nothing.
+    void execEditor(TForm2& editor);
     void applyPositionEdits();
     void applyWindowPlacement();
     void trace(const std::string& step) { startupTrace.push_back(step); }

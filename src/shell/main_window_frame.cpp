@@ -41,6 +41,7 @@
 #include "location_tree_view.h"
 #include "main_window.h"
 #include "map_input.h"
+#include "link_codes.h"
 #include "map_interaction.h"
 #include "map_paths.h"
 #include "map_renderer.h"
@@ -113,6 +114,7 @@ void TForm4::buildControls()
     statusBar();
     setupMap();
     wireSearchAndPages();
+    setupEditCommands();
 
     Timer3.setInterval(300000);
     connect(&Timer3, &QTimer::timeout, this, &TForm4::Timer3Timer);

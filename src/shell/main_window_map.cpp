@@ -145,7 +145,7 @@ void TForm4::setupMap()
     ih.set_target_node = [this](int node) {
         if (const TNodeData* d = MyTreeStore.nodeData(node)) set_target_node(scene, *d);
     };
-    ih.refresh_pathslinks = [this] { refresh_pathslinks(scene, RecolourAll); };
+    ih.refresh_pathslinks = [this] { ::refresh_pathslinks(scene, RecolourAll); };
     ih.showInfoPage = [this] { press_liste(1); };
     ih.showInfoPanel = [this](const InfoPanelContent& c) { showInfoPanel(c); };
     ih.imagehint = [this](const std::string& text) { imagehint(text); };

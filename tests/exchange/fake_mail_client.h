@@ -1,6 +1,7 @@
 #pragma once
 // A fake xdg-email put first on PATH for the test's lifetime: it records its arguments
 // (NUL-separated) and exits with a scripted code.
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,8 @@ struct FakeMailClient {
     {
         std::vector<std::string> out;
         const std::string all = readBytes(dir.filePath("argv"));
-        if (all == "<missing>") return out;
-        size_t start = 0;
-        for (size_t i = 0; i < all.size(); ++i)
-            if (all[i] == '\0') {
-                out.push_back(all.substr(start, i - start));
-                start = i + 1;
-            }
+        std::istringstream in(all == "<missing>" ? std::string() : all);
+        for (std::string arg; std::getline(in, arg, '\0');) out.push_back(arg);
         return out;
     }
 };

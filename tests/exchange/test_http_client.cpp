@@ -45,45 +45,35 @@ TEST(HttpClient, FailuresCarryTheStatusLineOrTheTransferText)
 {
     HttpServer server;
     server.put("a.txt", "A");
+    server.put("big.txt", "12345");
     HttpClient http;
     std::string body;
-    HttpResult r = http.get(server.url("/files/none"), body);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, "HTTP/1.1 404 Not Found");
-    r = http.get(server.url("/status/500"), body);
-    EXPECT_EQ(r.error, "HTTP/1.1 500 Internal Server Error");
-
     EXPECT_TRUE(http.get(server.url("/redirect/2/files/a.txt"), body).ok);
     EXPECT_EQ(body, "A");
-    r = http.get(server.url("/redirect/3/files/a.txt"), body);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find("redirect"), std::string::npos) << r.error;
-
-    // No redirect allowed: a 3xx answer is a failure, whatever its body says.
-    http.limits.maxRedirects = 0;
-    std::string reply;
-    r = http.post(server.url("/redirect-upload"), "x", "text/plain", reply);
-    EXPECT_EQ(r.error, "HTTP/1.1 302 Found");
-    http.limits.maxRedirects = 2;
-
-    for (const std::string& other : {std::string("file:///etc/passwd"), std::string("ftp://127.0.0.1/x"),
-                                     server.url("/redirect-file")}) {
-        r = http.get(other, body);
-        EXPECT_FALSE(r.ok) << other;
-        EXPECT_TRUE(body.empty()) << other;
-    }
-    r = http.get(server.url("/truncated"), body);
-    EXPECT_FALSE(r.ok);
-
     http.limits.idleTimeoutMs = 300;
-    QElapsedTimer clock;
-    clock.start();
-    r = http.get(server.url("/slow"), body);
-    EXPECT_EQ(r.error, "Read timed out");
-    EXPECT_LT(clock.elapsed(), 5000);
-
+    // The error is the status line or the transfer's text; other schemes, a redirect to
+    // one and a cut body fail too. Only a transfer that began leaves a (partial) body.
+    struct Case {
+        std::string url, error;
+        bool exact, began;
+    } cases[] = {{server.url("/files/none"), "HTTP/1.1 404 Not Found", true, false},
+                 {server.url("/status/500"), "HTTP/1.1 500 Internal Server Error", true, false},
+                 {server.url("/redirect/3/files/a.txt"), "redirect", false, false},
+                 {"file:///etc/passwd", "", false, false},
+                 {"ftp://127.0.0.1/x", "", false, false},
+                 {server.url("/redirect-file"), "", false, false},
+                 {server.url("/truncated"), "", false, true},
+                 {server.url("/slow"), "Read timed out", true, true}};
+    for (const Case& c : cases) {
+        QElapsedTimer clock;
+        clock.start();
+        const HttpResult r = http.get(c.url, body);
+        EXPECT_FALSE(r.ok) << c.url;
+        EXPECT_TRUE(c.exact ? r.error == c.error : r.error.find(c.error) != std::string::npos) << c.url << ": " << r.error;
+        EXPECT_TRUE(c.began || body.empty()) << c.url;
+        EXPECT_LT(clock.elapsed(), 5000) << c.url;
+    }
     http.limits.maxBytes = 3;
-    server.put("big.txt", "12345");
     EXPECT_FALSE(http.get(server.url("/files/big.txt"), body).ok);
 }
 

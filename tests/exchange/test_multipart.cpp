@@ -13,7 +13,7 @@ std::string bytesOf(const TMsMultiPartFormDataStream& s)
 const QDateTime kStamp(QDate(2024, 3, 9), QTime(7, 5, 4, 32));
 } // namespace
 
-TEST(MultipartBody, TextFieldsFileAndEndByteForByte)
+TEST(MultipartBody, TextFieldsAndEndByteForByte)
 {
     TMsMultiPartFormDataStream body(kStamp);
     const std::string b = "---------------------------030924070504032";
@@ -28,15 +28,7 @@ TEST(MultipartBody, TextFieldsFileAndEndByteForByte)
     EXPECT_TRUE(body.FirstPart());
     EXPECT_EQ(bytesOf(body), "--" + b + "\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n--" + b +
                                  "\r\nContent-Disposition: form-data; name=\"b\"\r\n\r\n2%d\xE9\r\n--" + b + "--\r\n");
-
-    TMsMultiPartFormDataStream file(kStamp);
-    file.AddFormField("type", "vmar");
-    file.AddStream("file", "x.txt", "", "application/msword");
-    file.PrepareStreamForDispatch();
-    EXPECT_EQ(bytesOf(file), "--" + b + "\r\nContent-Disposition: form-data; name=\"type\"\r\n\r\nvmar\r\n--" + b +
-                                 "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"x.txt\"\r\n"
-                                 "Content-Type: application/msword\r\n\r\n\r\n--" +
-                                 b + "--\r\n");
+    // A file part: see the upload's form in the send tests.
 }
 
 TEST(MultipartBody, BoundaryShapeAndContentThatHoldsIt)

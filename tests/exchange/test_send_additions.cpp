@@ -88,13 +88,9 @@ TEST(SendAdditions, MailGoesToXdgEmailWithExactArguments)
                                                          "l1\nl2\nl3", "--attach", "/tmp/f.txt",
                                                          "cartes@example.org"}));
     }
-    {
-        FakeMailClient fake(4);
-        EXPECT_EQ(mailFailure("cartes@example.org"), "Impossible d'envoyer le message.\n\nMAPI ERROR: 4.");
-    }
-    {
-        FakeMailClient absent(0, false);
-        EXPECT_EQ(mailFailure("cartes@example.org"), "Impossible d'envoyer le message.\n\nMAPI ERROR: 1.");
+    for (auto [exitCode, present, code] : {std::tuple{4, true, "4"}, {0, false, "1"}}) { // failing or absent
+        FakeMailClient fake(exitCode, present);
+        EXPECT_EQ(mailFailure("cartes@example.org"), std::string("Impossible d'envoyer le message.\n\nMAPI ERROR: ") + code + ".");
     }
     FakeMailClient fake(0);
     for (const char* bad : {"", "-x@y", "a b@c", "a@b?cc=d", "mailto:a@b", "MAILTO:a@b", "a@b@c", "@b", "a@"}) {

@@ -32,10 +32,8 @@ TEST(UpdateList, VersionNewsAndOtherLines)
     EXPECT_EQ(parse("MESS=bonjour\nMESE=hello\nEOF", false).News, std::vector<std::string>{"hello"});
 
     // No version line offers nothing; an older or the same version is offered only when different.
-    EXPECT_FALSE(NewVersionOffered(parse("MESS=x\nEOF")));
-    EXPECT_TRUE(NewVersionOffered(parse("VERS=v2.10\nEOF")));
-    EXPECT_FALSE(NewVersionOffered(parse("VERS=v2.52\nEOF")));
-    EXPECT_TRUE(NewVersionOffered(parse("VERS=\nEOF")));
+    for (auto [text, offered] : {std::pair{"MESS=x\nEOF", false}, {"VERS=v2.10\nEOF", true}, {"VERS=v2.52\nEOF", false}, {"VERS=\nEOF", true}})
+        EXPECT_EQ(NewVersionOffered(parse(text)), offered) << text;
 }
 
 TEST(UpdateList, FileEntriesAndBadBooleans)
@@ -49,21 +47,12 @@ TEST(UpdateList, FileEntriesAndBadBooleans)
                          true, &ok);
     EXPECT_FALSE(ok); // "yes" is no Boolean: parsing stops there, what came before stays
     ASSERT_EQ(l.Entries.size(), 2u);
-    const ttreeup& a = l.Entries[0];
-    EXPECT_EQ(a.FileName, "a.bin");
-    EXPECT_EQ(a.Folder, "data\\");
-    EXPECT_EQ(a.Md5, "0123");
-    EXPECT_EQ(a.Url, "http://h/a");
-    EXPECT_EQ(a.Description, "Desc");
-    EXPECT_TRUE(a.Compressed);
-    EXPECT_FALSE(a.NeedsRestart);
-    EXPECT_EQ(a.Kind, "res");
-    EXPECT_EQ(a.KindName, "francais");
-    EXPECT_EQ(a.StatusText, "waiting");
-    EXPECT_FALSE(a.Visible);
-    EXPECT_TRUE(a.Fetchable);
-    EXPECT_TRUE(l.Entries[1].Compressed);
-    EXPECT_TRUE(l.Entries[1].NeedsRestart);
+    const ttreeup &a = l.Entries[0], &b = l.Entries[1];
+    EXPECT_EQ((std::vector<std::string>{a.FileName, a.Folder, a.Md5, a.Url, a.Description, a.Kind, a.KindName, a.StatusText}),
+              (std::vector<std::string>{"a.bin", "data\\", "0123", "http://h/a", "Desc", "res", "francais", "waiting"}));
+    // Compressed, needs a restart, visible, fetchable; "-2" and "tRuE" are Booleans too.
+    EXPECT_EQ((std::vector<bool>{a.Compressed, a.NeedsRestart, a.Visible, a.Fetchable, b.Compressed, b.NeedsRestart}),
+              (std::vector<bool>{true, false, false, true, true, true}));
     // Too few fields: field 6 is empty, which is no Boolean.
     parse("FILE=a|b|c\nEOF", true, &ok);
     EXPECT_FALSE(ok);

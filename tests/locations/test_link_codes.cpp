@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "con_colors.h"
@@ -17,6 +18,10 @@ TEST(PlaceCode, WrittenReadAndFoundBySixteenBitZoneId)
         EXPECT_EQ(c.x, 0);
         EXPECT_EQ(c.y, 65535);
     }
+    // A longer text with control bytes after the code (a fuzzer input).
+    const PlaceCode longer = readPlaceCode("  j_1000c0000f00c0000fff\x12 ff\x12 ");
+    ASSERT_EQ(longer.status, PlaceCodeStatus::Ok);
+    EXPECT_EQ(std::tuple(longer.zoneId, longer.x, longer.y), std::tuple(12, 0, 0xF00C));
 
     TreeFixture f;
     f.addZone("Moins", -1, 1, 0, 0);

@@ -39,30 +39,16 @@ int addFull(TreeFixture& f, const std::string& name, int zone, int categ, const 
 
 } // namespace
 
-TEST(SearchArea, PageValuesBecomeOneSearch)
+TEST(SearchArea, CriteriaBecomeAttributeSets)
 {
-    // (Empty level edits and a blank text: see the window's search page tests.)
-    // A reversed range takes the low level; pasted junk keeps its first three digits.
+    // (Level edits, their ranges and a blank text: see the window's search page tests.)
     SearchPageValues page;
-    page.text = "loup";
-    page.levelLow = "2x05";
-    page.levelHigh = "9";
-    auto area = buildSearchArea(page);
-    ASSERT_TRUE(area);
-    EXPECT_EQ(area->levelLow, 205);
-    EXPECT_EQ(area->levelHigh, 205);
-    EXPECT_EQ(page.levelLow, "205");
-    EXPECT_EQ(page.levelHigh, "205");
-    EXPECT_EQ(levelEditText("a1234567890123"), "123");
-    EXPECT_EQ(levelEditText("-7"), "7");
-
     // Criteria: state 1 neutral, 2 required; every other id is excluded, ids without node too.
-    page = {};
     page.text = "x";
     page.criteria = {{3, 1}, {33, 2}, {40, 0}};
     page.byType = true;
     page.typeIndex = 4;
-    area = buildSearchArea(page);
+    auto area = buildSearchArea(page);
     ASSERT_TRUE(area);
     EXPECT_TRUE(area->byAttributes);
     EXPECT_TRUE(HasSpec(area->neutral, 3));

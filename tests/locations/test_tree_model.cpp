@@ -92,3 +92,43 @@ TEST(LocationTreeView, MenuSortsAndRefusesNonLocations)
     view.Modif1->trigger();
     EXPECT_EQ(modified, first);
 }
+
+TEST(LocationTreeModel, FollowsSmallChangesAsAFullRebuildWould)
+{
+    TreeFixture f;
+    auto following = std::make_unique<LocationTreeModel>(f.tree);
+    QAbstractItemModelTester tester(following.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    std::vector<int> made;
+    for (int i = 0; i < 20; ++i) made.push_back(f.add("loc" + std::to_string(i % 7), 10 + i % 4 + (i % 4 > 1 ? 8 : 0), 1 + i % 3, i, i, i, i));
+    f.tree.sortAll();
+    // A map hidden and shown again: a full rebuild.
+    f.tree.BeginUpdate();
+    f.tree.setVisible(f.tree.roots()[1], false);
+    f.tree.setVisible(f.tree.roots()[1], true);
+    f.tree.EndUpdate();
+    // Then one command at a time, each in its own bracket, as the editing commands run.
+    f.tree.BeginUpdate();
+    f.tree.destroynode(made[3]);
+    f.add("@erased", 10, 1);
+    f.add("aaa", 21, 2);
+    f.tree.sortAll();
+    f.tree.EndUpdate();
+    f.tree.destroynode(made[4]);
+    f.tree.destroynode(made[8]); // the last of its category: the category stays, empty
+    f.tree.setVisible(made[5], false);
+    f.add("zzz", 20, 3);
+
+    auto rows = [&](const LocationTreeModel& m) {
+        std::vector<std::pair<int, int>> out; // (row, row count) of every node
+        f.tree.forEachNode([&](int n) {
+            const QModelIndex i = m.indexOf(n);
+            out.emplace_back(i.isValid() ? i.row() : -1, i.isValid() ? m.rowCount(i) : -1);
+        });
+        out.emplace_back(0, m.rowCount());
+        return out;
+    };
+    const auto incremental = rows(*following);
+    LocationTreeModel fresh(f.tree);
+    EXPECT_EQ(incremental, rows(fresh));
+    following.reset();
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 
 #include <QCoreApplication>
@@ -52,8 +53,9 @@ std::string deflated(std::vector<uint8_t> payload, size_t keep)
 
 struct Fault {
     const char* what;
-    std::function<void(MainWindowFixture&, sample::DemoDatabase&)> apply;
-    std::vector<std::string> extraLines; // appended to the additions file before the start
+    const char* file; // the database file changed, if any
+    std::function<std::optional<std::string>(sample::DemoDatabase&)> bytes; // its new bytes; none: removed
+    std::vector<std::string> extraLines = {}; // appended to the additions file before the start
     bool dropsDuplicate = false; // merged against a whole database, where the duplicate is dropped
 };
 
@@ -72,59 +74,45 @@ TEST(AdditionsUnderFaults, NoFaultLosesALine)
     change.description = "seen elsewhere";
     const std::string lockedLine = sample::additionsLine(change);
 
-    auto dbFile = [](MainWindowFixture& f, const char* name) {
-        return "database/" + QString::fromStdString(f.database()) + "/" + name;
-    };
+    const auto removed = [](sample::DemoDatabase&) -> std::optional<std::string> { return std::nullopt; };
     const std::vector<Fault> faults = {
-        {"categories missing", [&](auto& f, auto&) { QFile::remove(f.exe + dbFile(f, "itemcateg.bin")); }, {}, false},
-        {"categories empty", [&](auto& f, auto&) { f.writeFile(dbFile(f, "itemcateg.bin"), ""); }, {}, false},
-        {"categories garbage", [&](auto& f, auto&) { f.writeFile(dbFile(f, "itemcateg.bin"), std::string(500, 'x')); }, {}, false},
-        {"categories cut inside a record",
-         [&](auto& f, auto& db) {
-             auto payload = sample::itemCategoriesPayload(db.categories);
-             f.writeFile(dbFile(f, "itemcateg.bin"), deflated(payload, payload.size() - 10));
-         }, {}, false},
-        {"a category the lines use is missing",
-         [&](auto& f, auto& db) {
-             // The category of a change to a database location.
-             uint32_t gone = 0;
+        {"categories missing", "itemcateg.bin", removed},
+        {"categories empty", "itemcateg.bin", [](auto&) { return std::string(); }},
+        {"categories garbage", "itemcateg.bin", [](auto&) { return std::string(500, 'x'); }},
+        {"categories cut inside a record", "itemcateg.bin",
+         [](auto& db) { const auto p = sample::itemCategoriesPayload(db.categories); return deflated(p, p.size() - 10); }},
+        {"a category the lines use is missing", "itemcateg.bin",
+         [](auto& db) {
+             uint32_t gone = 0; // the category of a change to a database location
              for (const rnew_node& r : db.additions.locations)
                  if (r.id != 0) gone = r.categoryId;
              std::vector<rCateg> fewer;
              for (const rCateg& c : db.categories)
                  if (c.id != gone) fewer.push_back(c);
-             f.writeFile(dbFile(f, "itemcateg.bin"), bytesOf(sample::writeItemCategories(fewer)));
+             return bytesOf(sample::writeItemCategories(fewer));
          }, {}, true},
-        {"map index missing", [&](auto& f, auto&) { QFile::remove(f.exe + dbFile(f, "vmarmap.bin")); }, {}, false},
-        {"map index cut",
-         [&](auto& f, auto& db) {
-             auto payload = sample::mapIndexPayload(db.mapIndex);
-             f.writeFile(dbFile(f, "vmarmap.bin"), deflated(payload, payload.size() - 30));
-         }, {}, false},
-        {"master file missing", [&](auto& f, auto&) { QFile::remove(f.exe + dbFile(f, "master_vmar.loc")); }, {}, false},
-        {"master file cut in half",
-         [&](auto& f, auto& db) {
-             auto payload = sample::masterPayload(db.master);
-             f.writeFile(dbFile(f, "master_vmar.loc"), deflated(payload, payload.size() / 2));
-         }, {}, false},
-        {"master file without its end tag",
-         [&](auto& f, auto& db) {
-             db.master.endTag = false;
-             f.writeFile(dbFile(f, "master_vmar.loc"), bytesOf(sample::writeMasterFile(db.master)));
-         }, {}, false},
-        {"master header value 0",
-         [&](auto& f, auto& db) {
-             db.master.headerValue = 0;
-             f.writeFile(dbFile(f, "master_vmar.loc"), bytesOf(sample::writeMasterFile(db.master)));
-         }, {}, false},
-        {"a locked target and a comment", [](auto&, auto&) {}, {lockedLine, "# to check in game"}, true},
+        {"map index missing", "vmarmap.bin", removed},
+        {"map index cut", "vmarmap.bin",
+         [](auto& db) { const auto p = sample::mapIndexPayload(db.mapIndex); return deflated(p, p.size() - 30); }},
+        {"master file missing", "master_vmar.loc", removed},
+        {"master file cut in half", "master_vmar.loc",
+         [](auto& db) { const auto p = sample::masterPayload(db.master); return deflated(p, p.size() / 2); }},
+        {"master file without its end tag", "master_vmar.loc",
+         [](auto& db) { db.master.endTag = false; return bytesOf(sample::writeMasterFile(db.master)); }},
+        {"master header value 0", "master_vmar.loc",
+         [](auto& db) { db.master.headerValue = 0; return bytesOf(sample::writeMasterFile(db.master)); }},
+        {"a locked target and a comment", nullptr, {}, {lockedLine, "# to check in game"}, true},
     };
 
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.what);
         MainWindowFixture f;
         sample::DemoDatabase db = sample::buildDemoDatabase(options); // the folder's content
-        fault.apply(f, db);
+        if (fault.file) {
+            const QString file = "database/" + QString::fromStdString(f.database()) + "/" + fault.file;
+            const std::optional<std::string> bytes = fault.bytes(db);
+            bytes ? f.writeFile(file, *bytes) : void(QFile::remove(f.exe + file));
+        }
         const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
         QByteArray original = f.readFile(additions);
         for (const std::string& l : fault.extraLines) original += QByteArray::fromStdString(l + "\r\n");

@@ -71,6 +71,30 @@ struct ExchangeFixture : MainWindowFixture {
         return w;
     }
     std::string nameBytes() const { return ToCp1252(additionsName).value(); }
+    // What the user does in the send or update dialog, once it is on screen.
+    int dialogsShown = 0;
+    void onSend(std::function<void(Tmail_fic&)> user) { setSendRunner([this, user](Tmail_fic& d) { ++dialogsShown; d.show(); user(d); }); }
+    void onUpdate(std::function<void(TForm_update&)> user)
+    {
+        setUpdateRunner([this, user](TForm_update& d) { ++dialogsShown; d.show(); user(d); });
+    }
+    // Records the page or folder the program opens.
+    void recordOpened(QString& opened, bool foldersOnly = false)
+    {
+        setUrlOpener([&opened, foldersOnly](const QString& page, bool isFolder) {
+            if (isFolder || !foldersOnly) opened = page;
+            return true;
+        });
+    }
+    // Runs the main loop until the program quits (two seconds at most).
+    static void runUntilQuit()
+    {
+        QTimer safetyNet;
+        safetyNet.setSingleShot(true);
+        QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
+        safetyNet.start(2000);
+        QCoreApplication::exec();
+    }
     void clickSend(TForm4& w)
     {
         if (!w.but_editmode->isChecked()) QTest::mouseClick(w.but_editmode, Qt::LeftButton);
@@ -86,17 +110,14 @@ TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
     ExchangeFixture f;
     auto w = f.startHooked();
     Preferences.PSEU = "Jean Paul";
-    bool ran = false;
-    setSendRunner([&](Tmail_fic& d) {
-        ran = true;
-        d.show();
+    f.onSend([&](Tmail_fic& d) {
         EXPECT_TRUE(d.RadioButton1->isEnabled());
         EXPECT_TRUE(d.RadioButton1->isChecked());
         QTest::mouseClick(d.Button1, Qt::LeftButton);
         EXPECT_FALSE(d.isVisible());
     });
     f.clickSend(*w);
-    ASSERT_TRUE(ran);
+    ASSERT_EQ(f.dialogsShown, 1);
     // The form itself is checked byte for byte by the exchange tests; here: who and what.
     const auto requests = f.server.requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -107,10 +128,7 @@ TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
     // A refusal shows the server's answer, cut to 1,000 bytes, as plain text.
     f.server.put("reply.txt", "<b>refus\xE9</b>" + std::string(2000, 'x'));
     f.boxes.shown.clear();
-    setSendRunner([](Tmail_fic& d) {
-        d.show();
-        QTest::keyClick(d.Button1, Qt::Key_Space);
-    });
+    f.onSend([](Tmail_fic& d) { QTest::keyClick(d.Button1, Qt::Key_Space); });
     f.clickSend(*w);
     const std::string cut = ("<b>refus\xE9</b>" + std::string(2000, 'x')).substr(0, 1000);
     EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), cut)));
@@ -122,8 +140,7 @@ TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
     auto w = f.startHooked();
     UrlList[urlUpload] = f.server.url("/slow");
     bool visibleAfterEscape = false;
-    setSendRunner([&](Tmail_fic& d) {
-        d.show();
+    f.onSend([&](Tmail_fic& d) {
         d.IdHTTP1.limits.idleTimeoutMs = 600;
         QTimer::singleShot(200, &d, [&] {
             QTest::keyClick(&d, Qt::Key_Escape);
@@ -145,8 +162,7 @@ TEST(SendCommand, LargeFilesGoByMailAndTheFolderOpensSilently)
     auto w = f.startHooked();
 
     FakeMailClient mailClient(0);
-    setSendRunner([&](Tmail_fic& d) {
-        d.show();
+    f.onSend([&](Tmail_fic& d) {
         EXPECT_FALSE(d.RadioButton1->isEnabled());
         EXPECT_EQ(d.RadioButton1->text(), ToDisplay(GetCaptionText(166)));
         EXPECT_TRUE(d.RadioButton2->isChecked());
@@ -162,13 +178,9 @@ TEST(SendCommand, LargeFilesGoByMailAndTheFolderOpensSilently)
     EXPECT_TRUE(f.server.requests().empty());
 
     QString opened;
-    setUrlOpener([&](const QString& path, bool isFolder) {
-        if (isFolder) opened = path;
-        return true;
-    });
+    f.recordOpened(opened, true);
     f.boxes.shown.clear();
-    setSendRunner([](Tmail_fic& d) {
-        d.show();
+    f.onSend([](Tmail_fic& d) {
         QTest::mouseClick(d.RadioButton3, Qt::LeftButton);
         QTest::mouseClick(d.Button1, Qt::LeftButton);
     });
@@ -196,10 +208,7 @@ TEST(UpdateCommand, ChecksDownloadsAndReloads)
                                   "EOF\r\n");
     auto w = f.startHooked();
     Preferences.DATU = 2;
-    bool ran = false;
-    setUpdateRunner([&](TForm_update& d) {
-        ran = true;
-        d.show();
+    f.onUpdate([&](TForm_update& d) {
         QTest::mouseClick(d.Button3, Qt::LeftButton);
         EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
         EXPECT_FALSE(d.Memo1->toPlainText().contains("Hello"));
@@ -213,7 +222,7 @@ TEST(UpdateCommand, ChecksDownloadsAndReloads)
     });
     const double before = DateTimeToDays(QDateTime::currentDateTime());
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
-    ASSERT_TRUE(ran);
+    ASSERT_EQ(f.dialogsShown, 1);
     EXPECT_EQ(readBytes(f.exe + "readme.txt"), readme);
     EXPECT_TRUE(f.boxes.saw(messageText(14)));    // the restart flag
     EXPECT_GE(Preferences.DATW, before);          // closing stamps the date
@@ -227,8 +236,7 @@ TEST(UpdateCommand, BadProxyPortSendsNothingAndKeepsTheDialogOpen)
     ExchangeFixture f;
     f.server.put("liste.txt", "EOF\r\n");
     auto w = f.startHooked();
-    setUpdateRunner([&](TForm_update& d) {
-        d.show();
+    f.onUpdate([&](TForm_update& d) {
         d.PageControl1->setCurrentIndex(1);
         QTest::mouseClick(d.checkbox5, Qt::LeftButton);
         EXPECT_TRUE(d.proxyport_edit->isEnabled());
@@ -247,6 +255,7 @@ TEST(UpdateCommand, BadProxyPortSendsNothingAndKeepsTheDialogOpen)
         EXPECT_FALSE(d.isVisible());
     });
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    EXPECT_EQ(f.dialogsShown, 1);
     EXPECT_TRUE(f.server.requests().empty());
     EXPECT_TRUE(Preferences.PRXS.empty());
 }
@@ -256,8 +265,7 @@ TEST(UpdateCommand, NoClosingWhileTheListIsFetchedAndAFailedFetchShowsNothingOld
     ExchangeFixture f;
     f.server.put("liste.txt", "MESS=Bonjour\r\nEOF\r\n");
     auto w = f.startHooked();
-    setUpdateRunner([&](TForm_update& d) {
-        d.show();
+    f.onUpdate([&](TForm_update& d) {
         QTest::mouseClick(d.Button3, Qt::LeftButton);
         EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
         // The second check's list never comes: the first list is not shown again.
@@ -289,13 +297,9 @@ TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
     f.server.put("liste.txt", "VERS=<b>v3</b>\r\nEOF\r\n");
     auto w = f.startHooked();
     QString opened;
-    setUrlOpener([&](const QString& page, bool) {
-        opened = page;
-        return true;
-    });
+    f.recordOpened(opened);
     f.boxes.answers = {kAnswerYes};
-    setUpdateRunner([&](TForm_update& d) {
-        d.show();
+    f.onUpdate([&](TForm_update& d) {
         QTest::mouseClick(d.Button3, Qt::LeftButton);
         EXPECT_FALSE(d.isVisible());
     });
@@ -307,11 +311,7 @@ TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
     w->toggle_tagnew(true);
     f.boxes.answers = {kAnswerNo};
     f.boxes.shown.clear();
-    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
-    safetyNet.setSingleShot(true);
-    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
-    safetyNet.start(2000);
-    QCoreApplication::exec();
+    f.runUntilQuit();
     EXPECT_TRUE(f.boxes.saw(messageText(1, f.nameBytes())));
     EXPECT_FALSE(w->isVisible());
 }
@@ -384,22 +384,12 @@ TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
     f.server.put("liste.txt", "VERS=v2.60\r\nEOF\r\n");
     f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=0\r\n");
     QString opened;
-    setUrlOpener([&](const QString& page, bool) {
-        opened = page;
-        return true;
-    });
+    f.recordOpened(opened);
     f.boxes.answers = {kAnswerYes};
-    setUpdateRunner([](TForm_update& d) {
-        d.show();
-        QTest::mouseClick(d.Button3, Qt::LeftButton);
-    });
+    f.onUpdate([](TForm_update& d) { QTest::mouseClick(d.Button3, Qt::LeftButton); });
     auto w = f.startHooked();
     EXPECT_EQ(opened.toStdString(), f.server.url("/"));
     EXPECT_EQ(w->MyTreeStore.locationCount(), 0u); // no database was loaded
-    QTimer safetyNet; // ends the loop should the quit never come; gone with the test
-    safetyNet.setSingleShot(true);
-    QObject::connect(&safetyNet, &QTimer::timeout, qApp, &QCoreApplication::quit);
-    safetyNet.start(2000);
-    QCoreApplication::exec();
+    f.runUntilQuit();
     EXPECT_FALSE(w->isVisible());
 }

@@ -30,30 +30,63 @@ public:
     }
 };
 
+// The window at 1000 x 700, on screen.
+std::unique_ptr<TForm4> shownWindow(MainWindowFixture& f)
+{
+    auto w = f.start();
+    w->resize(1000, 700);
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    return w;
+}
+
+QList<QAction*> mapItems(TForm4& w)
+{
+    QMenu* regions = w.findChild<QMenu*>("region1");
+    return regions ? regions->actions() : QList<QAction*>{};
+}
+
+// Shows the first map and drags the zoom bar past [MAHD]: the frame comes at once, its
+// tiles are asked for.
+void zoomIn(TForm4& w)
+{
+    ASSERT_FALSE(mapItems(w).isEmpty());
+    mapItems(w).front()->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(w.scene.DisplayedZones.empty());
+    ASSERT_NE(w.scene.tileLoader, nullptr);
+    w.findChild<QSlider*>("ZoomBar")->setValue(Preferences.MAHD + 200);
+    w.ImageMapView->repaint();
+    ASSERT_GT(w.scene.tileLoader->pending(), 0u);
+}
+
+// The workers finish; their tiles land.
+void finishTiles(TForm4& w)
+{
+    for (int i = 0; i < 100 && w.scene.tileLoader->pending() > 0; ++i) {
+        w.scene.tileLoader->waitForWorkers();
+        QCoreApplication::processEvents();
+    }
+}
+
 } // namespace
 
 TEST(MapProgress, LoadingAMapPaintsTheBarButNotTheMapBeneath)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = f.start();
-    w->resize(1000, 700);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto w = shownWindow(f);
     QCoreApplication::processEvents();
 
     PaintCounter mapPaints, barPaints;
     w->ImageMapView->installEventFilter(&mapPaints);
     w->G32_ProgressBar1->installEventFilter(&barPaints);
-    QMenu* regions = w->findChild<QMenu*>("region1");
-    ASSERT_NE(regions, nullptr);
-    ASSERT_FALSE(regions->actions().isEmpty());
     // The map menu's first item loads that map's zones behind the progress bar; the load
     // runs inside the command, so every paint counted here is a paint while loading. The
     // bar's first paint flushes what the window had pending (the cleared map, once); the
     // steps after it paint the bar alone.
     QAction* biggest = nullptr;
     size_t most = 0;
-    for (QAction* a : regions->actions()) {
+    for (QAction* a : mapItems(*w)) {
         const int32_t mapId = RealmInfo->mapIndex->maps[size_t(-a->property("Tag").toInt())]->mapId;
         size_t zones = 0;
         for (const auto& z : RealmInfo->mapIndex->zones) zones += z && z->regionId == mapId;
@@ -113,36 +146,16 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
 TEST(MapTiles, ZoomingInDrawsTheImageUntilTheTileArrivesThenTheSamePixels)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = f.start();
-    w->resize(1000, 700);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    QMenu* regions = w->findChild<QMenu*>("region1");
-    ASSERT_NE(regions, nullptr);
-    regions->actions().front()->trigger();
-    QCoreApplication::processEvents();
-    ASSERT_FALSE(w->scene.DisplayedZones.empty());
-    ASSERT_NE(w->scene.tileLoader, nullptr);
-
-    // The user drags the zoom bar past [MAHD]: the frame comes at once, tiles still coming.
-    QSlider* zoom = w->findChild<QSlider*>("ZoomBar");
-    ASSERT_NE(zoom, nullptr);
-    zoom->setValue(Preferences.MAHD + 200);
-    w->ImageMapView->repaint();
+    auto w = shownWindow(f);
+    ASSERT_NO_FATAL_FAILURE(zoomIn(*w));
     auto tilesIn = [&] {
         int n = 0;
         for (const pMap_info* z : w->scene.DisplayedZones) n += z->inView && z->tile && z->tile->width() > 1;
         return n;
     };
-    EXPECT_GT(w->scene.tileLoader->pending(), 0u);
     EXPECT_EQ(tilesIn(), 0);
-
-    // The workers finish; their tiles land and the map repaints with them.
-    for (int i = 0; i < 100 && w->scene.tileLoader->pending() > 0; ++i) {
-        w->scene.tileLoader->waitForWorkers();
-        QCoreApplication::processEvents();
-    }
-    QCoreApplication::processEvents();
+    finishTiles(*w);
+    QCoreApplication::processEvents(); // the map repaints with them
     EXPECT_GT(tilesIn(), 0);
     // What the window shows is what a paint that reads its tiles itself shows.
     const QImage shown = w->ImageMapView->lastFrame().copy();
@@ -159,18 +172,9 @@ TEST(MapTiles, ABrokenTileIsRememberedAndNotAskedForAgain)
     MainWindowFixture f(true, 300, 24);
     // Every tile of the folder is broken.
     for (const QString& name : QDir(f.exe + "maps/high").entryList(QDir::Files)) f.writeFile("maps/high/" + name, "not a JPEG");
-    auto w = f.start();
-    w->resize(1000, 700);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    w->findChild<QMenu*>("region1")->actions().front()->trigger();
-    w->findChild<QSlider*>("ZoomBar")->setValue(Preferences.MAHD + 200);
-    w->ImageMapView->repaint();
-    ASSERT_GT(w->scene.tileLoader->pending(), 0u);
-    for (int i = 0; i < 100 && w->scene.tileLoader->pending() > 0; ++i) {
-        w->scene.tileLoader->waitForWorkers();
-        QCoreApplication::processEvents();
-    }
+    auto w = shownWindow(f);
+    ASSERT_NO_FATAL_FAILURE(zoomIn(*w));
+    finishTiles(*w);
     EXPECT_FALSE(w->scene.TilesUnavailable.empty());
     w->ImageMapView->repaint();
     EXPECT_EQ(w->scene.tileLoader->pending(), 0u);
@@ -193,11 +197,8 @@ TEST(MapProgress, ShowingTheWindowLoadsTheDatabaseOnceItIsOnScreen)
 TEST(MapLabels, AMapShownAgainFindsItsLabelsPrepared)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = f.start();
-    w->resize(1000, 700);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    const QList<QAction*> maps = w->findChild<QMenu*>("region1")->actions();
+    auto w = shownWindow(f);
+    const QList<QAction*> maps = mapItems(*w);
     ASSERT_GE(maps.size(), 2);
     auto show = [&](QAction* map) {
         map->trigger();

@@ -37,42 +37,42 @@ std::vector<HitTestRecord> hitRecords(const MemoryStream& stream)
 }
 
 // A shown window with the map of the first zone that has location paths, at zoom 300.
-struct ShownWindow {
+class WindowCommands : public ::testing::Test {
+protected:
     MainWindowFixture f{true, 600};
-    std::unique_ptr<TForm4> w = f.start();
+    std::unique_ptr<TForm4> window = f.start();
+    TForm4& w = *window;
 
-    ShownWindow()
+    WindowCommands()
     {
-        w->resize(1000, 700);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        int zone = kNoTreeNode;
+        w.resize(1000, 700);
+        w.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+        bool found = false;
         for (const auto& z : RealmInfo->mapIndex->zones) {
-            w->localize_data(z->treeNode, false);
-            if (!w->scene.Paths.empty()) {
-                zone = z->treeNode;
-                break;
-            }
+            w.localize_data(z->treeNode, false);
+            if ((found = !w.scene.Paths.empty())) break;
         }
-        EXPECT_NE(zone, kNoTreeNode);
+        EXPECT_TRUE(found);
         settle();
     }
     void settle() { QTest::qWait(30); }
-    TForm4& operator*() { return *w; }
+    // The side panel is open on page i, its button down.
+    bool pageShown(int i) const { return w.but_liste[i]->isChecked() && w.PanelDock->isVisible() && w.Pages->currentIndex() == i; }
     // Screen point of the middle of a displayed zone.
     QPoint zoneCentre() const
     {
-        const pMap_info* z = w->scene.DisplayedZones.front();
-        return w->scene.view.world_to_screen(QPoint(z->originX + 32768, 32768 - z->originY));
+        const pMap_info* z = w.scene.DisplayedZones.front();
+        return w.scene.view.world_to_screen(QPoint(z->originX + 32768, 32768 - z->originY));
     }
     void moveOverMap(QPoint p)
     {
-        QTest::mouseMove(w->ImageMapView, p);
+        QTest::mouseMove(w.ImageMapView, p);
         settle();
     }
     bool drawn(int node) const
     {
-        for (const HitTestRecord& r : hitRecords(w->scene.HitTestStream))
+        for (const HitTestRecord& r : hitRecords(w.scene.HitTestStream))
             if (r.node == node) return true;
         return false;
     }
@@ -84,44 +84,35 @@ void chooseCategory(TForm4& w)
     QTest::keyClick(w.Combocheck, w.Combocheck->currentIndex() > 0 ? Qt::Key_Up : Qt::Key_Down);
 }
 
-int parentOf(TForm4& w, int node)
-{
-    return w.MyTreeStore.parentOf(node);
-}
-
 } // namespace
 
-TEST(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
+TEST_F(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     const rwpitem path = w.scene.Paths.front();
-    const int category = parentOf(w, path.node);
+    const int category = w.MyTreeStore.parentOf(path.node);
     // Space on the focused category node unchecks it, as a click on its box does.
     w.MyTree->setFocus();
     w.MyTree->setCurrentIndex(w.MyTreeModel->indexOf(category));
-    s.settle();
+    settle();
     QTest::keyClick(w.MyTree, Qt::Key_Space);
-    s.settle();
+    settle();
     ASSERT_EQ(w.MyTreeStore.checkState(category), NodeCheck::Unchecked);
-    for (const rwpitem& p : w.scene.Paths) EXPECT_NE(parentOf(w, p.node), category);
-    for (int loc : w.MyTreeStore.children(category)) EXPECT_FALSE(s.drawn(loc));
+    for (const rwpitem& p : w.scene.Paths) EXPECT_NE(w.MyTreeStore.parentOf(p.node), category);
+    for (int loc : w.MyTreeStore.children(category)) EXPECT_FALSE(drawn(loc));
     EXPECT_FALSE(w.MyTreeStore.ChecksChanged);
 
     // The category filter keeps the routes of the chosen category only.
     chooseCategory(w);
-    s.settle();
+    settle();
     auto* chosen = reinterpret_cast<rCateg*>(w.Combocheck->currentData().value<quintptr>());
     ASSERT_NE(chosen, nullptr);
     for (const rwpitem& p : w.scene.Paths) EXPECT_EQ(p.category, chosen);
 }
 
-TEST(WindowCommands, LevelOfDetailFollowsTheCheckBoxAndTheFilter)
+TEST_F(WindowCommands, LevelOfDetailFollowsTheCheckBoxAndTheFilter)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     w.scene.view.zoomFromBar(20); // far out: detail classes 2 and 3 lose their icons
-    s.settle();
+    settle();
     auto iconsHidden = [&] {
         int hidden = 0;
         for (const auto& c : w.scene.common->categories) hidden += c->iconsNow ? 0 : 1;
@@ -139,10 +130,8 @@ TEST(WindowCommands, LevelOfDetailFollowsTheCheckBoxAndTheFilter)
     EXPECT_EQ(iconsHidden(), 0);
 }
 
-TEST(WindowCommands, RouteColoursFollowThePlayerLevel)
+TEST_F(WindowCommands, RouteColoursFollowThePlayerLevel)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     // A route drawn in its location's colour, on a location with levels.
     rwpitem* route = nullptr;
     for (rwpitem& p : w.scene.Paths)
@@ -167,18 +156,16 @@ TEST(WindowCommands, RouteColoursFollowThePlayerLevel)
     EXPECT_NE(colourNow(), low);
 }
 
-TEST(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
+TEST_F(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     w.press_liste(3);
-    s.settle();
+    settle();
     // Typing a place code, then moving over the map: the edit keeps the focus and "a" and
     // "f" stay text.
     QTest::mouseClick(w.EditJump, Qt::LeftButton);
     w.EditJump->clear();
     QTest::keyClicks(w.EditJump, "J_1");
-    s.moveOverMap(s.zoneCentre());
+    moveOverMap(zoneCentre());
     EXPECT_EQ(QApplication::focusWidget(), w.EditJump);
     const int zoom = w.scene.view.Zoom;
     QTest::keyClicks(w.EditJump, "af+");
@@ -197,46 +184,39 @@ TEST(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
     QTest::keyClick(w.MyTree, 'a');
     EXPECT_FALSE(w.scene.ShowMarkers);
     // Moving over the map now takes the focus from the tree.
-    s.moveOverMap(s.zoneCentre() + QPoint(5, 5));
+    moveOverMap(zoneCentre() + QPoint(5, 5));
     EXPECT_EQ(QApplication::focusWidget(), w.ImageMapView);
     // F2 opens the info page and Esc clears the messages, whatever has the focus.
     QTest::mouseClick(w.EditJump, Qt::LeftButton);
     QTest::keyClick(w.EditJump, Qt::Key_F2);
-    EXPECT_TRUE(w.but_liste[1]->isChecked());
-    EXPECT_EQ(w.Pages->currentIndex(), 1);
+    EXPECT_TRUE(pageShown(1));
     w.show_feedback(44, 60, "", "");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_TRUE(w.FeedbackList.empty());
 }
 
-TEST(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
+TEST_F(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     QTest::mouseClick(w.but_liste[3], Qt::LeftButton);
     ASSERT_TRUE(w.but_liste[3]->isChecked());
     for (QAction* marker : {w.BMy, w.BOther}) {
-        s.moveOverMap(s.zoneCentre());
+        moveOverMap(zoneCentre());
         ASSERT_NE(w.scene.ZoneUnderMouse, nullptr);
         marker->trigger();
-        EXPECT_TRUE(w.but_liste[3]->isChecked());
-        EXPECT_TRUE(w.PanelDock->isVisible());
-        EXPECT_EQ(w.Pages->currentIndex(), 3);
+        EXPECT_TRUE(pageShown(3));
     }
     EXPECT_FALSE(w.Edit_myX->text().isEmpty());
     EXPECT_FALSE(w.Edit_otherX->text().isEmpty());
 }
 
-TEST(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
+TEST_F(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     QTest::mouseClick(w.but_editmode, Qt::LeftButton);
     w.waypoint1->trigger();
     ASSERT_TRUE(w.waypoint1->isChecked());
-    const QPoint c = s.zoneCentre();
+    const QPoint c = zoneCentre();
     for (int i = 0; i < 4; ++i) {
-        s.moveOverMap(c + QPoint(6 * i, 0));
+        moveOverMap(c + QPoint(6 * i, 0));
         QTest::mouseClick(w.ImageMapView, Qt::LeftButton, Qt::ShiftModifier, c + QPoint(6 * i, 0));
     }
     const size_t laid = w.scene.Waypoints.size();
@@ -249,13 +229,11 @@ TEST(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
     EXPECT_FALSE(w.wpdefaire1->isEnabled());
 }
 
-TEST(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
+TEST_F(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     Preferences.WPSU = true;
     ASSERT_TRUE(w.but_chemin->isChecked());
-    s.moveOverMap(QPoint(1, 1)); // paints once so that the hit-test buffer is current
+    moveOverMap(QPoint(1, 1)); // paints once so that the hit-test buffer is current
     // A point on a route, clear of every icon.
     QPoint at(-1, -1);
     int owner = kNoTreeNode;
@@ -280,16 +258,12 @@ TEST(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
     ASSERT_NE(owner, kNoTreeNode);
     QTest::mouseClick(w.but_liste[0], Qt::LeftButton); // the tree page goes up: no panel
     QTest::mouseClick(w.ImageMapView, Qt::LeftButton, {}, at);
-    EXPECT_TRUE(w.but_liste[1]->isChecked());
-    EXPECT_TRUE(w.PanelDock->isVisible());
-    EXPECT_EQ(w.Pages->currentIndex(), 1);
+    EXPECT_TRUE(pageShown(1));
     EXPECT_EQ(w.Label1->text(), ToDisplay(w.MyTreeStore.nodeData(owner)->item->name));
 }
 
-TEST(WindowCommands, BoxesOpenOverTheWindow)
+TEST_F(WindowCommands, BoxesOpenOverTheWindow)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     setMessageBoxes(nullptr); // Qt's own boxes
     QWidget* parent = nullptr;
     QTimer::singleShot(50, [&] {
@@ -304,10 +278,8 @@ TEST(WindowCommands, BoxesOpenOverTheWindow)
     EXPECT_EQ(parent ? parent->window() : nullptr, &w);
 }
 
-TEST(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
+TEST_F(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     int drags = 0;
     w.windowDrag = [&](QWidget*) { return ++drags > 0; };
     // The page buttons stand at the right end of the top row; the free width before them drags.
@@ -321,22 +293,19 @@ TEST(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
 
     // Side-panel rule, by resizing the window.
     w.resize(299, 500);
-    s.settle();
+    settle();
     ASSERT_EQ(w.width(), 299);
     EXPECT_FALSE(w.PanelDock->isVisible());
     for (QToolButton* b : w.but_liste) EXPECT_FALSE(b->isChecked());
     w.resize(700, 500);
-    s.settle();
+    settle();
     EXPECT_FALSE(w.PanelDock->isVisible()); // back only with a page button
     QTest::mouseClick(w.but_liste[2], Qt::LeftButton);
-    EXPECT_TRUE(w.PanelDock->isVisible());
-    EXPECT_EQ(w.Pages->currentIndex(), 2);
+    EXPECT_TRUE(pageShown(2));
 }
 
-TEST(WindowCommands, SortedCombosIgnoreCaseAndTheDatabaseIconShows)
+TEST_F(WindowCommands, SortedCombosIgnoreCaseAndTheDatabaseIconShows)
 {
-    ShownWindow s;
-    TForm4& w = *s;
     for (QComboBox* combo : {w.Combocheck, w.ComboCateg}) {
         ASSERT_GT(combo->count(), 2);
         for (int i = 1; i < combo->count(); ++i)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <QPainter>
@@ -29,15 +30,21 @@ std::vector<std::string> labelNames()
     return names;
 }
 
+rCateg categoryIn(const char* family, int points)
+{
+    rCateg category;
+    category.font = QFont(family);
+    category.font.setPointSize(points);
+    return category;
+}
+
 } // namespace
 
 TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
 {
     for (const auto& [family, points, bold, italic] : std::vector<std::tuple<const char*, int, bool, bool>>{
              {"Arial", 8, false, false}, {"Arial", 10, true, false}, {"Arial", 7, false, true}, {"Times New Roman", 12, false, false}}) {
-        rCateg category;
-        category.font = QFont(family);
-        category.font.setPointSize(points);
+        rCateg category = categoryIn(family, points);
         category.font.setBold(bold);
         category.font.setItalic(italic);
         MapRenderCache placed, laidOut;
@@ -56,12 +63,8 @@ TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
             const auto& b = laidOut.label(node, name, lookB);
             ++node;
             const std::string what = std::string(family) + " " + std::to_string(points) + ": " + name;
-            EXPECT_EQ(a.dx, b.dx) << what;
-            EXPECT_EQ(a.dy, b.dy) << what;
-            EXPECT_EQ(a.width, b.width) << what;
-            EXPECT_EQ(a.height, b.height) << what;
-            EXPECT_TRUE(a.coverage == b.coverage) << what;
-            EXPECT_TRUE(a.ink == b.ink) << what;
+            EXPECT_EQ(std::tie(a.dx, a.dy, a.width, a.height), std::tie(b.dx, b.dy, b.width, b.height)) << what;
+            EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << what;
         }
         placed.endFrame();
         laidOut.endFrame();
@@ -70,9 +73,7 @@ TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
 
 TEST(LabelGlyphs, MaskIsTheAlphaOfTheTextDrawnByQt)
 {
-    rCateg category;
-    category.font = QFont("Arial");
-    category.font.setPointSize(8);
+    const rCateg category = categoryIn("Arial", 8);
     MapRenderCache cache;
     const auto& look = cache.look(category, nullptr);
     const std::string text = "-Tour de l'Ouest, salle 12";
@@ -105,9 +106,7 @@ TEST(LabelGlyphs, MaskIsTheAlphaOfTheTextDrawnByQt)
 
 TEST(LabelCache, FreesTheLeastRecentlyDrawnAndKeepsTheLastTwoFrames)
 {
-    rCateg category;
-    category.font = QFont("Arial");
-    category.font.setPointSize(8);
+    const rCateg category = categoryIn("Arial", 8);
     MapRenderCache cache;
     const auto& look = cache.look(category, nullptr);
     auto draw = [&](int from, int to) { // one frame drawing the labels of nodes from..to-1

@@ -1,0 +1,713 @@
+#include "location_editor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "con_colors.h"
+#include "cp1252.h"
+#include "criteria_tree.h"
+#include "database_globals.h"
+#include "delphi_conv.h"
+#include "folders.h"
+#include "link_codes.h"
+#include "main_window.h"
+#include "map_paths.h"
+#include "path_resolver.h"
+#include "preferences.h"
+#include "ressource.h"
+#include "widget_helpers.h"
+
+namespace {
+
+constexpr int kCategoryRole = Qt::UserRole + 7;
+const QColor kChosenCategory(255, 255, 255);
+const QColor kOtherCategory(0xC0, 0xC0, 0xC0);
+
+QColor fromTColor(TColor c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+rCateg* categoryOf(const QTreeWidgetItem* item)
+{
+    return item ? reinterpret_cast<rCateg*>(item->data(0, kCategoryRole).value<quintptr>()) : nullptr;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, int tag, QRect geometry)
+{
+    auto* b = new QPushButton(parent);
+    b->setObjectName(name);
+    b->setProperty("Tag", tag);
+    b->setGeometry(geometry);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox* makeCheck(QWidget* parent, const char* name, int tag, QRect geometry)
+{
+    auto* c = new QCheckBox(parent);
+    c->setObjectName(name);
+    c->setProperty("Tag", tag);
+    c->setGeometry(geometry);
+    return c;
+}
+
+QSpinBox* makeSpin(QWidget* parent, const char* name, int min, int max, QRect geometry)
+{
+    auto* s = new QSpinBox(parent);
+    s->setObjectName(name);
+    s->setRange(min, max);
+    s->setGeometry(geometry);
+    return s;
+}
+
+} // namespace
+
+TForm2::TForm2(TForm4& owner)
+    : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), owner_(owner)
+{
+    setObjectName("Form2");
+    setFixedSize(kClientWidth, kClientHeight);
+
+    Treecateg = new QTreeWidget(this);
+    Treecateg->setObjectName("Treecateg");
+    Treecateg->setGeometry(4, 4, 170, 462);
+    Treecateg->setHeaderHidden(true);
+    Treecateg->setRootIsDecorated(false);
+    Treecateg->setIconSize(QSize(11, 11));
+    Treecateg->setStyleSheet("QTreeWidget { background: #808080; }");
+
+    GroupBox5 = new QGroupBox(this);
+    GroupBox5->setObjectName("GroupBox5");
+    GroupBox5->setProperty("Tag", 1);
+    GroupBox5->setGeometry(180, 2, 290, 62);
+    Image1 = new QLabel(GroupBox5);
+    Image1->setObjectName("Image1");
+    Image1->setGeometry(8, 22, 16, 16);
+    Edit1 = new QLineEdit(GroupBox5);
+    Edit1->setObjectName("Edit1");
+    Edit1->setGeometry(30, 18, 252, 22);
+    CheckBox12 = makeCheck(GroupBox5, "CheckBox12", 130, QRect(30, 41, 250, 18));
+    CheckBox12->hide();
+
+    GroupBox2 = new QGroupBox(this);
+    GroupBox2->setObjectName("GroupBox2");
+    GroupBox2->setProperty("Tag", 34);
+    GroupBox2->setGeometry(180, 66, 290, 54);
+    ComboBox1 = new QComboBox(GroupBox2);
+    ComboBox1->setObjectName("ComboBox1");
+    ComboBox1->setGeometry(8, 22, 124, 22);
+    ComboBox1->setMaxVisibleItems(15);
+    Edit3 = makeSpin(GroupBox2, "Edit3", 0, 99, QRect(138, 22, 52, 22));
+    Edit4 = makeSpin(GroupBox2, "Edit4", 0, 99, QRect(194, 22, 52, 22));
+    BitBtn1 = new QToolButton(GroupBox2);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setGeometry(252, 20, 28, 26);
+
+    GroupBox3 = new QGroupBox(this);
+    GroupBox3->setObjectName("GroupBox3");
+    GroupBox3->setGeometry(180, 122, 290, 66);
+    GroupBox3->setStyleSheet("QGroupBox { font-weight: bold; }");
+    Label6 = new QLabel(GroupBox3);
+    Label6->setObjectName("Label6");
+    Label6->setGeometry(8, 18, 274, 44);
+    Label6->setWordWrap(true);
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label6->setStyleSheet("font-weight: normal;");
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->setGeometry(180, 192, 290, 242);
+    TabSheet1 = new QWidget();
+    TabSheet1->setObjectName("TabSheet1");
+    TabSheet3 = new QWidget();
+    TabSheet3->setObjectName("TabSheet3");
+    TabSheet2 = new QWidget();
+    TabSheet2->setObjectName("TabSheet2");
+    PageControl1->addTab(TabSheet1, QString());
+    PageControl1->addTab(TabSheet3, QString());
+    PageControl1->addTab(TabSheet2, QString());
+
+    MemoInfo = new QPlainTextEdit(TabSheet1);
+    MemoInfo->setObjectName("MemoInfo");
+    MemoInfo->setGeometry(2, 2, 280, 206);
+    MemoInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoInfo->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    acc1 = PopupMenu1->addAction(QString());
+    acc1->setObjectName("acc1");
+    PopupMenu1->addSeparator();
+    acc6 = PopupMenu1->addAction(QString());
+    acc6->setObjectName("acc6");
+    connect(acc1, &QAction::triggered, this, &TForm2::acc1Click);
+    connect(MemoInfo, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu1->popup(MemoInfo->viewport()->mapToGlobal(p)); });
+
+    Edit7 = makeSpin(TabSheet3, "Edit7", 1, 50, QRect(8, 16, 52, 22));
+    Label2 = new QLabel(TabSheet3);
+    Label2->setObjectName("Label2");
+    Label2->setProperty("Tag", 5);
+    Label2->setGeometry(8, 48, 270, 16);
+    Label3 = new QLabel(TabSheet3);
+    Label3->setObjectName("Label3");
+    Label3->setProperty("Tag", 85);
+    Label3->setGeometry(8, 68, 270, 40);
+    Label3->setWordWrap(true);
+
+    Edit2 = new QLineEdit(TabSheet2);
+    Edit2->setObjectName("Edit2");
+    Edit2->setGeometry(4, 6, 276, 22);
+    Edit2->setReadOnly(true);
+    Edit2->setMouseTracking(true);
+    Edit2->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName("PopupMenu2");
+    trajet1 = PopupMenu2->addAction(QString());
+    trajet1->setObjectName("trajet1");
+    connect(trajet1, &QAction::triggered, this, &TForm2::trajet1Click);
+    connect(Edit2, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        updateTrajet1();
+        PopupMenu2->popup(Edit2->mapToGlobal(p));
+    });
+    Button6 = makeButton(TabSheet2, "Button6", 65, QRect(4, 34, 136, 25));
+    Button6->setEnabled(false);
+    Button5 = makeButton(TabSheet2, "Button5", 66, QRect(144, 34, 136, 25));
+    Button11 = makeButton(TabSheet2, "Button11", 72, QRect(144, 62, 136, 25));
+    Button7 = makeButton(TabSheet2, "Button7", 67, QRect(4, 62, 136, 25));
+    Label1 = new QLabel(TabSheet2);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(4, 92, 276, 44);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    GroupBox4 = new QGroupBox(TabSheet2);
+    GroupBox4->setObjectName("GroupBox4");
+    GroupBox4->setProperty("Tag", 18);
+    GroupBox4->setGeometry(4, 140, 276, 50);
+    Edit5 = new QLineEdit(GroupBox4);
+    Edit5->setObjectName("Edit5");
+    Edit5->setGeometry(8, 20, 120, 22);
+    Edit5->setReadOnly(true);
+    Edit6 = new QLineEdit(GroupBox4);
+    Edit6->setObjectName("Edit6");
+    Edit6->setGeometry(140, 20, 120, 22);
+    Edit6->setReadOnly(true);
+
+    treebool = new QTreeWidget(this);
+    treebool->setObjectName("treebool");
+    treebool->setGeometry(476, 4, 229, 400);
+    treebool->setStyleSheet("QTreeWidget { background: #808080; color: white; }");
+    CheckBox2 = makeCheck(this, "CheckBox2", 0, QRect(476, 408, 229, 22));
+    CheckBox2->hide();
+    GroupBox1 = new QGroupBox(this);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setProperty("Tag", 110);
+    GroupBox1->setGeometry(4, kClientHeight + 2, kClientWidth - 8, kClientHeightBulk - kClientHeight - 6);
+    CheckBox4 = makeCheck(GroupBox1, "CheckBox4", 38, QRect(8, 18, 160, 20));
+    CheckBox5 = makeCheck(GroupBox1, "CheckBox5", 107, QRect(176, 18, 160, 20));
+    CheckBox6 = makeCheck(GroupBox1, "CheckBox6", 108, QRect(344, 18, 180, 20));
+    CheckBox7 = makeCheck(GroupBox1, "CheckBox7", 109, QRect(532, 18, 160, 20));
+    CheckBox4->setChecked(true);
+    CheckBox5->setChecked(true);
+    CheckBox6->setChecked(true);
+    CheckBox7->setChecked(false);
+    CheckBox3 = makeCheck(this, "CheckBox3", 0, QRect(0, 0, 10, 10));
+    CheckBox3->hide();
+
+    Button4 = makeButton(this, "Button4", 35, QRect(180, 440, 90, 25));
+    Button8 = makeButton(this, "Button8", 68, QRect(274, 440, 196, 25));
+    Button1 = makeButton(this, "Button1", 32, QRect(540, 440, 80, 25));
+    Button2 = makeButton(this, "Button2", 31, QRect(625, 440, 80, 25));
+    Button2->setDefault(true);
+    Button2->setAutoDefault(true);
+
+    // Creation.
+    placeholder = FormatRessource(GetInfoText(25), ToCp1252(DatabaseLang).value_or(""));
+    Edit1->setText(ToDisplay(placeholder));
+    if (CommonData)
+        for (const std::string& t : CommonData->typeNames) ComboBox1->addItem(ToDisplay(t));
+    ComboBox1->setCurrentIndex(ComboBox1->count() > 0 ? 0 : -1);
+    if (CommonData) {
+        std::vector<QTreeWidgetItem*> items;
+        for (const auto& c : CommonData->categories) {
+            auto* item = new QTreeWidgetItem({ToDisplay(c->name)});
+            item->setData(0, kCategoryRole, QVariant::fromValue<quintptr>(quintptr(c.get())));
+            item->setForeground(0, kOtherCategory);
+            if (c->iconIndex < owner_.Listiconmap.size())
+                item->setIcon(0, QIcon(QPixmap::fromImage(owner_.Listiconmap[c->iconIndex])));
+            items.push_back(item);
+        }
+        std::stable_sort(items.begin(), items.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+            return CompareText(categoryOf(a)->name, categoryOf(b)->name) < 0;
+        });
+        for (QTreeWidgetItem* item : items) Treecateg->addTopLevelItem(item);
+    }
+    static const std::vector<tboolspec> noSpecs;
+    fill_booltree(treebool, true, CommonData ? CommonData->specNames : noSpecs, CriteriaKind::Editable);
+    init_formcaption();
+
+    connect(Treecateg, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { categoryChanged(current); });
+    connect(Edit3, &QSpinBox::valueChanged, this, [this](int min) {
+        if (min > Edit4->value()) Edit4->setValue(min);
+    });
+    connect(BitBtn1, &QToolButton::clicked, this, [this] { PageControl1->setCurrentWidget(TabSheet3); });
+    Edit1->installEventFilter(this);
+    MemoInfo->installEventFilter(this);
+    Edit2->installEventFilter(this);
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+    connect(Button8, &QPushButton::clicked, this, &TForm2::Button8Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm2::Button5Click);
+    connect(Button11, &QPushButton::clicked, this, &TForm2::Button11Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm2::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &TForm2::Button7Click);
+    connect(CheckBox2, &QCheckBox::clicked, this, &TForm2::CheckBox2Click);
+    connect(CheckBox12, &QCheckBox::clicked, this, &TForm2::CheckBox12Click);
+
+    if (QScreen* screen = owner.screen() ? owner.screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm2::~TForm2()
+{
+    treebool->clear();
+}
+
+void TForm2::init_formcaption()
+{
+    acc1->setText(ToDisplay(GetMenuText(42)));
+    const TNodeData* copy = owner_.CopyData.get();
+    const std::string copied = copyBufferFilled(copy) ? copy->item->name : GetMenuText(55);
+    acc6->setText(ToDisplay(GetMenuText(54) + " " + copied));
+    trajet1->setText(ToDisplay(GetMenuText(14)));
+    setWindowTitle(ToDisplay(GetCaptionText(40)));
+    TranslateForm(this);
+    PageControl1->setTabText(0, ToDisplay(GetCaptionText(2)));
+    PageControl1->setTabText(1, ToDisplay(GetCaptionText(84)));
+    PageControl1->setTabText(2, ToDisplay(GetCaptionText(64)));
+    create_shapes();
+    if (owner_.ImageList1.size() > 7) BitBtn1->setIcon(QIcon(QPixmap::fromImage(owner_.ImageList1[7])));
+}
+
+void TForm2::create_shapes()
+{
+    for (int i = 0; i < 7; ++i) {
+        if (shapes[size_t(i)]) continue;
+        auto* shape = new QFrame(TabSheet3);
+        shape->setObjectName(QString("Shape%1").arg(i + 1));
+        shape->setProperty("Tag", i);
+        shape->setGeometry(72 + 24 * i, 16, 25, 25);
+        shape->setFrameShape(QFrame::Box);
+        shape->setStyleSheet(QString("QFrame { background: %1; border: 1px solid black; }")
+                                 .arg(fromTColor(ConColors[i]).name()));
+        shape->installEventFilter(this);
+        shapes[size_t(i)] = shape;
+    }
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The caller has set the flags: from now on a change is the user's.
+    connect(treebool, &QTreeWidget::itemChanged, this, [this] { flagsTouched_ = true; });
+    if (const auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
+        QPixmap pixmap(*ico);
+        if (!pixmap.isNull()) Image1->setPixmap(pixmap.scaled(Image1->size(), Qt::KeepAspectRatio));
+    }
+    Edit1->setFocus();
+    const size_t waypoints = owner_.scene.Waypoints.size();
+    Button5->setEnabled(waypoints > 1);
+    Button11->setEnabled(waypoints > 1);
+    Button6->setEnabled(!LastPlaceCode.empty());
+    Label1->setText(
+        ToDisplay(linkPageInfo(waypoints, !LastPlaceCode.empty(), GetCaptionText(102), GetCaptionText(103))));
+    if (category) {
+        // The location's own category: opening must not rename it (its name may be
+        // another category's default name).
+        keepNameOnce_ = modifyMode;
+        focusCategory(category);
+        keepNameOnce_ = false;
+    }
+}
+
+void TForm2::focusCategory(const rCateg* c)
+{
+    for (int i = 0; i < Treecateg->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = Treecateg->topLevelItem(i);
+        if (categoryOf(item) == c) {
+            if (Treecateg->currentItem() == item)
+                categoryChanged(item);
+            else
+                Treecateg->setCurrentItem(item);
+            Treecateg->scrollToItem(item);
+            return;
+        }
+    }
+}
+
+void TForm2::categoryChanged(QTreeWidgetItem* item)
+{
+    rCateg* c = categoryOf(item);
+    if (!c) return;
+    // The chosen category is drawn bold white, the others silver.
+    for (QTreeWidgetItem* changed : {chosenItem_, item}) {
+        if (!changed) continue;
+        QFont font = changed->font(0);
+        font.setBold(changed == item);
+        changed->setFont(0, font);
+        changed->setForeground(0, changed == item ? kChosenCategory : kOtherCategory);
+    }
+    chosenItem_ = item;
+    Label6->setText(ToDisplay(categoryDescription(GetPlainText(c->id))));
+    GroupBox3->setTitle(ToDisplay(c->name + ":"));
+    checked_selected(c);
+    category = c;
+    if (keepNameOnce_) return;
+    std::vector<const rCateg*> all;
+    if (CommonData)
+        for (const auto& k : CommonData->categories) all.push_back(k.get());
+    const std::string current = ToCp1252(Edit1->text()).value_or(std::string());
+    const std::string next = nameAfterCategoryChange(current, placeholder, *c, all);
+    if (next != current) Edit1->setText(ToDisplay(next));
+}
+
+void TForm2::checked_selected(const rCateg* c)
+{
+    if (!c) return;
+    const bool levels = c->kind == kindCreature || c->kind == kindLevelRange;
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit3, Edit4, Edit7, ComboBox1}) w->setEnabled(levels);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit1 && event->type() == QEvent::MouseButtonPress) {
+        if (ToCp1252(Edit1->text().trimmed()).value_or(std::string()) == placeholder) Edit1->clear();
+        return false;
+    }
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        // The limit holds for typing only: a longer name set by the caller stays whole.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.isEmpty() || text[0].unicode() < 32 || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            return false;
+        return Edit1->text().size() - Edit1->selectedText().size() + text.size() > kNameMaxTyped;
+    }
+    if (watched == Edit2 && event->type() == QEvent::MouseMove) {
+        updateTrajet1();
+        return false;
+    }
+    if (watched == MemoInfo && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+        if (text[0].unicode() < 32 && text != "\r" && text != "\n") return false; // editing keys
+        for (QChar ch : text)
+            if (ch == '#' || ch == '|' || !ToCp1252(QString(ch))) {
+                ShowRessourceMessage(36, false, ToCp1252(QString(ch)).value_or("?"));
+                return true;
+            }
+        const int length = MemoInfo->document()->characterCount() - 1;
+        if (length - MemoInfo->textCursor().selectedText().size() + text.size() > kNoteMaxTyped) return true;
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress)
+        for (int i = 0; i < 7; ++i)
+            if (watched == shapes[size_t(i)]) {
+                shapePressed(i);
+                return true;
+            }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TForm2::shapePressed(int shape)
+{
+    // Edit7 keeps its value within 1..50 by itself.
+    if (!Edit7->isEnabled()) {
+        ShowRessourceMessage(46, false);
+        return;
+    }
+    const LevelRange range = shapeLevelRange(shape, Edit7->value(), Preferences.CLVL);
+    Edit3->setValue(range.low);
+    Edit4->setValue(range.high);
+}
+
+void TForm2::acc1Click()
+{
+    QTextCursor cursor = MemoInfo->textCursor();
+    if (cursor.hasSelection()) {
+        cursor.insertText("{" + cursor.selectedText() + "}");
+    } else if (copyBufferFilled(owner_.CopyData.get())) {
+        cursor.insertText(ToDisplay("{" + owner_.CopyData->item->name + "}"));
+    }
+    MemoInfo->setTextCursor(cursor);
+    MemoInfo->setFocus();
+}
+
+void TForm2::updateTrajet1()
+{
+    const RouteMenuState state = routeMenuState(linkText());
+    trajet1->setEnabled(state.enabled);
+    if (state.captionId) trajet1->setText(ToDisplay(GetMenuText(state.captionId)));
+}
+
+std::string TForm2::linkText() const
+{
+    return ToCp1252(Edit2->text()).value_or(std::string());
+}
+
+std::string TForm2::edit_route_options(const std::string& options)
+{
+    return runRouteOptions(options, this, routeOptionsRunner);
+}
+
+void TForm2::trajet1Click()
+{
+    const std::string link = linkText();
+    if (link.empty() || link[0] != 'V') return;
+    const std::string options = edit_route_options(routeOptionsOfCode(link));
+    const auto parsed = parseRouteOptions(options);
+    if (!parsed) return;
+    if (const auto code = withRouteOptions(link, *parsed)) Edit2->setText(FromCp1252(*code));
+}
+
+void TForm2::Button8Click()
+{
+    if (!zone) return;
+    const int x = Edit5->text().toInt(), y = Edit6->text().toInt();
+    LastPlaceCode = buildPlaceCode(zone->zoneId, uint16_t(x), uint16_t(y));
+    QApplication::clipboard()->setText(FromCp1252(LastPlaceCode));
+}
+
+void TForm2::Button6Click()
+{
+    Edit2->setText(FromCp1252(LastPlaceCode));
+}
+
+void TForm2::Button7Click()
+{
+    Edit2->clear();
+}
+
+void TForm2::Button5Click()
+{
+    const auto options = parseRouteOptions(edit_route_options(std::string(kDefaultRouteOptions)));
+    if (!options) return;
+    const std::vector<RouteWaypoint> waypoints = toRouteWaypoints(owner_.scene.Waypoints);
+    const BuiltRouteCode built = buildRouteCode(*options, zone, waypoints);
+    if (built.status == RouteBuildStatus::FirstOutsideZone) {
+        ShowRessourceMessage(50, false);
+        return;
+    }
+    if (built.status != RouteBuildStatus::Ok) {
+        ShowRessourceMessage(49, false);
+        return;
+    }
+    Edit2->setText(FromCp1252(built.text));
+}
+
+void TForm2::Button11Click()
+{
+    const BuiltRouteCode built = buildWorldRouteCode(toRouteWaypoints(owner_.scene.Waypoints));
+    if (built.status != RouteBuildStatus::Ok) {
+        ShowRessourceMessage(49, false);
+        return;
+    }
+    Edit2->setText(FromCp1252(built.text));
+}
+
+void TForm2::setBulkHeight()
+{
+    setFixedSize(kClientWidth, CheckBox2->isChecked() ? kClientHeightBulk : kClientHeight);
+}
+
+void TForm2::CheckBox2Click()
+{
+    setBulkHeight();
+}
+
+void TForm2::CheckBox12Click()
+{
+    if (!modifyMode || CheckBox2->isHidden() || !Preferences.TRAN) return;
+    CheckBox2->setChecked(CheckBox12->isChecked());
+    setBulkHeight();
+}
+
+SpecSet TForm2::get_flags()
+{
+    const QSignalBlocker block(treebool);
+    std::vector<QTreeWidgetItem*> order;
+    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* item) {
+        order.push_back(item);
+        for (int i = 0; i < item->childCount(); ++i) walk(item->child(i));
+    };
+    for (int i = 0; i < treebool->topLevelItemCount(); ++i) walk(treebool->topLevelItem(i));
+    for (QTreeWidgetItem* item : order)
+        if (item->checkState(0) == Qt::Checked && item->parent()) item->parent()->setCheckState(0, Qt::Checked);
+    SpecFlags flags{};
+    for (QTreeWidgetItem* item : order) {
+        const int attribute = item->data(0, kSpecIdRole).toInt();
+        if (attribute >= 1 && attribute <= 96 && item->checkState(0) == Qt::Checked) flags[size_t(attribute - 1)] = true;
+    }
+    return PackSpecs(flags);
+}
+
+std::optional<std::string> TForm2::trimmedName() const
+{
+    const auto bytes = ToCp1252(Edit1->text());
+    if (!bytes) return std::nullopt;
+    return DelphiTrim(*bytes);
+}
+
+uint8_t TForm2::languageTag() const
+{
+    if (CheckBox12->isChecked()) return CurrentLangTag;
+    // Unchecked: not in the database's language. A location already tagged with another
+    // language keeps its tag rather than losing it to 0.
+    const TNodeData* old = modifyMode ? owner_.MyTreeStore.nodeData(node) : nullptr;
+    if (old && old->item && old->item->languageTag != CurrentLangTag) return old->item->languageTag;
+    return 0;
+}
+
+void TForm2::allnode_modif(uint8_t tag)
+{
+    bulkCount = 0;
+    const TNodeData* old = owner_.MyTreeStore.nodeData(node);
+    if (!old || !old->item || !category) return;
+    BulkChange change;
+    change.name = CheckBox4->isChecked();
+    change.note = CheckBox5->isChecked();
+    change.attributesAndType = CheckBox6->isChecked();
+    change.levels = CheckBox7->isChecked();
+    change.newName = trimmedName().value_or(std::string());
+    change.noteText = MemoToText(MemoInfo).value_or(std::string());
+    change.attributes = get_flags();
+    change.typeId = uint8_t(std::max(0, ComboBox1->currentIndex()));
+    change.levelMin = uint8_t(Edit3->value());
+    change.levelMax = uint8_t(Edit4->value());
+    change.languageTag = tag;
+    bulkCount = int32_t(applyBulkChange(owner_.MyTreeStore, node, old->item->name, category->id, change).size());
+}
+
+void TForm2::Button2Click()
+{
+    const uint8_t tag = languageTag();
+    const std::optional<std::string> name = trimmedName();
+    if (name && (name->empty() || *name == placeholder)) {
+        ShowRessourceMessage(17, false);
+        Edit1->setFocus();
+        return;
+    }
+    if (!category) {
+        ShowRessourceMessage(62, false);
+        return;
+    }
+    if (!name || forbiddenNameChar(*name)) {
+        ShowRessourceMessage(18, false);
+        return;
+    }
+    for (QTextBlock b = MemoInfo->document()->firstBlock(); b.isValid(); b = b.next()) {
+        const std::optional<std::string> line = ToCp1252(b.text());
+        if (!line) {
+            ShowRessourceMessage(36, false, "?"); // a pasted character with no stored form
+            return;
+        }
+        if (forbiddenNoteChar(*line)) {
+            ShowRessourceMessage(24, false);
+            return;
+        }
+    }
+    const std::string note = MemoToText(MemoInfo).value_or(std::string());
+
+    const TNodeData* old = modifyMode ? owner_.MyTreeStore.nodeData(node) : nullptr;
+    if (modifyMode && !CheckBox2->isChecked() && old && old->item) {
+        EditedValues now;
+        now.linkText = linkText();
+        now.name = *name;
+        now.note = note;
+        // Flags the user did not touch are the old set, whatever get_flags would add to it.
+        now.attributes = flagsTouched_ ? get_flags() : old->item->attributes;
+        now.categoryId = category->id;
+        now.levelMin = Edit3->value();
+        now.levelMax = Edit4->value();
+        now.typeId = ComboBox1->currentIndex();
+        now.languageTag = tag;
+        const int oldCategory = originalCategory ? originalCategory->id : -1;
+        if (sameValues(now, originalValues(*old->item, oldCategory))) {
+            accept();
+            return;
+        }
+    }
+    if (Edit3->value() > Edit4->value()) Edit4->setValue(Edit3->value());
+
+    changedTree = true;
+    ::erase_listWP(owner_.scene);
+    owner_.scene.waypointMode = false;
+    if (owner_.scene.hooks.erase_listWP) owner_.scene.hooks.erase_listWP(); // waypoint1 unchecked
+    owner_.toggle_tagnew(true);
+    if (modifyMode && CheckBox2->isChecked()) allnode_modif(tag);
+
+    rnew_node r;
+    r.typeId = uint32_t(std::max(0, ComboBox1->currentIndex()));
+    r.x = uint32_t(Edit5->text().toInt());
+    r.y = uint32_t(Edit6->text().toInt());
+    r.name = *name;
+    r.zoneId = zone ? uint16_t(zone->zoneId) : 0;
+    r.categoryId = category->id;
+    r.description = note;
+    r.levelMin = uint32_t(Edit3->value());
+    r.levelMax = uint32_t(Edit4->value());
+    r.attributes = get_flags();
+    r.id = modifyMode ? id : 0;
+    r.fromMaster = 0;
+    r.linkText = linkText(); // untrimmed
+    r.locked = CheckBox3->isChecked() ? 1 : 0;
+    r.languageTag = tag;
+    r.hasItem = 1;
+    // The new location first: when it cannot be placed, the old one stays.
+    resultNode = owner_.addnode(r);
+    if (modifyMode && resultNode != kNoTreeNode) owner_.destroynode(node);
+    owner_.clear_search();
+    Preferences.NIVP = Edit7->value();
+    accept();
+}
+
+void TForm2::Button4Click()
+{
+    changedTree = true;
+    owner_.toggle_tagnew(true);
+    const TNodeData* old = owner_.MyTreeStore.nodeData(node);
+    if (old) {
+        if (const auto tag = eraseTagRecord(*old)) owner_.addnode(*tag);
+        owner_.destroynode(node);
+    }
+    owner_.clear_search();
+    resultNode = kNoTreeNode;
+    accept();
+}

@@ -1,0 +1,246 @@
+// The rules behind the editing commands and the two dialogs, on a small tree in memory.
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+
+#include "con_colors.h"
+#include "location_editing.h"
+#include "text_helpers.h"
+#include "tree_fixture.h"
+#include "widget_helpers.h"
+
+namespace {
+
+int addFull(TreeFixture& f, const std::string& name, int zone, int categ, uint32_t id, const std::string& link = {})
+{
+    rnew_node r;
+    r.name = name;
+    r.zoneId = uint32_t(zone);
+    r.categoryId = uint32_t(categ);
+    r.x = 1200;
+    r.y = 3400;
+    r.levelMin = 10;
+    r.levelMax = 12;
+    r.description = "note|second";
+    SetSpec(r.attributes, 5, true);
+    r.typeId = 2;
+    r.languageTag = 3;
+    r.id = id;
+    r.fromMaster = id ? 1 : 0;
+    r.linkText = link;
+    r.hasItem = 1;
+    return f.tree.addnode(r);
+}
+
+std::vector<std::string> namesUnder(const LocationTree& tree, int parent)
+{
+    std::vector<std::string> names;
+    for (int c : tree.children(parent)) names.push_back(tree.get_nodetext(c));
+    return names;
+}
+
+} // namespace
+
+TEST(EraseTag, DatabaseLocationsGetAnInvisibleTwinUserMadeOnesNone)
+{
+    TreeFixture f;
+    const std::string longName(40, 'W');
+    const int db = addFull(f, longName, 20, 1, 298);
+    const int mine = addFull(f, "Mine", 20, 1, 0);
+    EXPECT_FALSE(eraseTagRecord(*f.tree.nodeData(mine)));
+
+    const auto tag = eraseTagRecord(*f.tree.nodeData(db));
+    ASSERT_TRUE(tag);
+    const int twin = f.tree.addnode(*tag);
+    ASSERT_NE(twin, kNoTreeNode);
+    EXPECT_EQ(f.tree.parentOf(twin), f.tree.parentOf(db)); // same category node
+    EXPECT_FALSE(f.tree.isVisible(twin));
+    const rItemdata& t = *f.tree.nodeData(twin)->item;
+    EXPECT_EQ(t.name, "@" + std::string(39, 'W'));
+    EXPECT_EQ(t.id, 298u);
+    EXPECT_EQ(t.x, 1200);
+    EXPECT_EQ(t.y, 3400);
+    EXPECT_EQ(t.fromMaster, 0);
+    EXPECT_EQ(t.levelMin + t.levelMax + t.typeId + t.languageTag + t.locked, 0);
+    EXPECT_TRUE(t.description.empty());
+    EXPECT_FALSE(t.command);
+    EXPECT_EQ(t.attributes, SpecSet{});
+}
+
+TEST(CopyBuffer, PasteGivesANewUserLocationWithTheCopiedContent)
+{
+    TreeFixture f;
+    const int source = addFull(f, "Loup", 10, 1, 77, "V_00910010002000010001");
+    TNodeData buffer;
+    EXPECT_FALSE(copyBufferFilled(&buffer));
+    fillCopyBuffer(buffer, f.tree.nodeData(source));
+    EXPECT_TRUE(copyBufferFilled(&buffer));
+    EXPECT_EQ(buffer.item->id, 0u);
+    EXPECT_EQ(buffer.item->x, 0);
+
+    pMap_info& otherZone = *f.map.zones[3]; // Gamma, zone id 21
+    const int pasted = f.tree.addnode(pasteRecord(buffer, otherZone, 5, 6));
+    ASSERT_NE(pasted, kNoTreeNode);
+    const TNodeData& d = *f.tree.nodeData(pasted);
+    EXPECT_EQ(d.zone, &otherZone);
+    EXPECT_EQ(d.category->id, 1);
+    const rItemdata& it = *d.item;
+    EXPECT_EQ(it.name, "Loup");
+    EXPECT_EQ(it.description, "note|second");
+    EXPECT_EQ(it.levelMin, 10);
+    EXPECT_EQ(it.levelMax, 12);
+    EXPECT_TRUE(HasSpec(it.attributes, 5));
+    EXPECT_EQ(linkTextOf(it), "V_00910010002000010001");
+    EXPECT_EQ(it.id, 0u);
+    EXPECT_EQ(it.fromMaster, 0);
+    EXPECT_EQ(it.locked, 0);
+    EXPECT_EQ(it.x, 5);
+    EXPECT_EQ(it.y, 6);
+
+    fillCopyBuffer(buffer, nullptr);
+    EXPECT_FALSE(copyBufferFilled(&buffer));
+    EXPECT_EQ(noteWithReference("a", "Loup"), "a {Loup}");
+}
+
+TEST(BulkChange, OnlyTheCheckedPartsOfSameNamedUnlockedLocationsOfTheCategory)
+{
+    TreeFixture f;
+    const int edited = addFull(f, "Ours", 10, 1, 1);
+    const int twin = addFull(f, "OURS", 11, 1, 2);
+    const int otherCateg = addFull(f, "Ours", 10, 3, 3);
+    const int locked = addFull(f, "Ours", 20, 1, 4);
+    f.tree.nodeData(locked)->item->locked = 1;
+    f.tree.sortAll();
+
+    BulkChange change;
+    change.name = change.note = change.attributesAndType = false;
+    change.levels = true;
+    change.newName = "Grizzly";
+    change.levelMin = 40;
+    change.levelMax = 45;
+    change.languageTag = 9;
+    const std::vector<int> changed = applyBulkChange(f.tree, edited, "ours", 1, change);
+    EXPECT_EQ(changed, std::vector<int>{twin});
+    const rItemdata& t = *f.tree.nodeData(twin)->item;
+    EXPECT_EQ(t.name, "OURS");
+    EXPECT_EQ(t.description, "note|second");
+    EXPECT_EQ(t.levelMin, 40);
+    EXPECT_EQ(t.levelMax, 45);
+    EXPECT_EQ(t.languageTag, 9);
+    EXPECT_EQ(t.fromMaster, 0);
+    for (int untouched : {edited, otherCateg, locked}) {
+        EXPECT_EQ(f.tree.nodeData(untouched)->item->levelMin, 10);
+        EXPECT_EQ(f.tree.nodeData(untouched)->item->fromMaster, 1);
+    }
+
+    // Attributes recolour a kind-4 location at once; a rename is sorted by the next sort.
+    f.common.specColors.push_back({7, 0x123456});
+    const int herb = addFull(f, "Zeste", 11, 3, 5);
+    addFull(f, "Menthe", 11, 3, 6);
+    f.tree.sortAll();
+    BulkChange recolour;
+    recolour.name = recolour.attributesAndType = true;
+    recolour.newName = "Absinthe";
+    SetSpec(recolour.attributes, 7, true);
+    EXPECT_EQ(applyBulkChange(f.tree, kNoTreeNode, "zeste", 3, recolour).size(), 1u);
+    EXPECT_EQ(f.tree.nodeData(herb)->item->colour, 0x123456u);
+    f.tree.sortAll();
+    EXPECT_EQ(namesUnder(f.tree, f.tree.parentOf(herb)), (std::vector<std::string>{"Absinthe", "Menthe"}));
+}
+
+TEST(TreeSort, ListsSortedSinceLoadStayAsAFullSortWouldLeaveThem)
+{
+    TreeFixture incremental, full;
+    for (TreeFixture* f : {&incremental, &full})
+        for (const char* n : {"b", "A", "c", "a"}) f->add(n, 10, 1);
+    incremental.tree.sortAll();
+    for (TreeFixture* f : {&incremental, &full}) {
+        f->add("B", 10, 1);
+        f->add("aa", 10, 1);
+        f->add("z", 20, 2);
+    }
+    incremental.tree.sortAll();
+    full.tree.sortAll();
+    for (int zone : {0, 2}) {
+        const int zi = incremental.map.zones[size_t(zone)]->treeNode;
+        const int zf = full.map.zones[size_t(zone)]->treeNode;
+        ASSERT_EQ(namesUnder(incremental.tree, zi), namesUnder(full.tree, zf));
+        for (size_t c = 0; c < incremental.tree.children(zi).size(); ++c)
+            EXPECT_EQ(namesUnder(incremental.tree, incremental.tree.children(zi)[c]),
+                      namesUnder(full.tree, full.tree.children(zf)[c]));
+    }
+    EXPECT_EQ(namesUnder(incremental.tree, incremental.tree.children(incremental.map.zones[0]->treeNode)[1]),
+              (std::vector<std::string>{"A", "a", "aa", "b", "B", "c"}));
+}
+
+TEST(EditorRules, DefaultNamesFollowTheCategoryUnlessTheUserTypedOne)
+{
+    rCateg wolf, town, plain;
+    wolf.defaultName = "Loup";
+    wolf.defaultNameFlag = 1;
+    town.defaultName = "Ville";
+    town.defaultNameFlag = 1;
+    plain.defaultName = "Unused";
+    plain.defaultNameFlag = 0;
+    const std::vector<const rCateg*> all{&wolf, &town, &plain};
+    const std::string ph = "New location (Demo)";
+    // (The placeholder and a typed name are covered through the editor itself.)
+    EXPECT_EQ(nameAfterCategoryChange("", ph, wolf, all), "Loup");
+    EXPECT_EQ(nameAfterCategoryChange(" Loup ", ph, town, all), "Ville");
+    EXPECT_EQ(nameAfterCategoryChange("Unused", ph, plain, all), "Unused"); // a flag off is no default name
+    EXPECT_EQ(categoryDescription("One%%two%"), "One\rtwo%");
+}
+
+TEST(EditorRules, ColourShapesSetTheLevelRangeOfTheirColour)
+{
+    InitConColors();
+    const std::pair<int, int> expected[7] = {{1, 35}, {36, 40}, {41, 45}, {46, 50}, {51, 55}, {56, 60}, {61, 99}};
+    for (int i = 0; i < 7; ++i) {
+        const LevelRange r = shapeLevelRange(i, 50, true);
+        EXPECT_EQ(std::make_pair(r.low, r.high), expected[i]) << "shape " << i;
+        const LevelRange off = shapeLevelRange(i, 50, false);
+        EXPECT_EQ(off.low + off.high, 0);
+    }
+    // Player level 1: nothing is grey or green, the purple range starts just above.
+    EXPECT_EQ(shapeLevelRange(0, 1, true).low, 0);
+    EXPECT_EQ(shapeLevelRange(6, 1, true).low, 4);
+}
+
+TEST(EditorRules, AnUntouchedNoteComparesEqualThroughTheMemo)
+{
+    rItemdata item;
+    item.name = "Gué";
+    QPlainTextEdit memo;
+    for (const char* note : {"a||b|", "|x", "plain", ""}) {
+        item.description = note;
+        TextToMemo(&memo, item.description);
+        EditedValues now = originalValues(item, 4);
+        now.note = MemoToText(&memo).value();
+        EXPECT_TRUE(sameValues(now, originalValues(item, 4))) << note;
+        now.categoryId = 5;
+        EXPECT_FALSE(sameValues(now, originalValues(item, 4)));
+    }
+}
+
+TEST(RouteOptions, ControlsAndTextsRoundTrip)
+{
+    const RouteOptionsForm d = routeOptionsForm("0091", 10);
+    EXPECT_FALSE(d.alwaysShown);
+    EXPECT_EQ(d.colourItem, 0);
+    EXPECT_EQ(d.opacity, 10);
+    EXPECT_EQ(routeOptionsOfForm(d), "0091");
+    EXPECT_EQ(routeOptionsOfForm({true, 3, 1}), "1301");
+    // A colour beyond the list or not a digit is item 0; a bad opacity is opaque.
+    EXPECT_EQ(routeOptionsForm("0791", 5).colourItem, 0);
+    EXPECT_EQ(routeOptionsForm("0X91", 10).colourItem, 0);
+    EXPECT_EQ(routeOptionsForm("04Z1", 10).opacity, 10);
+    EXPECT_EQ(routeOptionsOfForm(routeOptionsForm("0000", 10)), "0001");
+
+    EXPECT_EQ(routeOptionsOfCode("V_1201000A000B"), "1201");
+    EXPECT_EQ(routeOptionsOfCode("V_1"), "1091");
+    EXPECT_EQ(routeOptionsOfCode("V_"), "0091");
+
+    EXPECT_FALSE(routeMenuState("V_").enabled); // shorter than 3: off, caption kept
+    EXPECT_EQ(routeMenuState("V_").captionId, 0);
+    EXPECT_EQ(routeMenuState("J_1000C0000FFFF").captionId, 12);
+}

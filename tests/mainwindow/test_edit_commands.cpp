@@ -1,0 +1,595 @@
+// The editing commands and the location editor through the real window: map menu, tree
+// menu, key "i", Shift+click, and the editor's own controls, on a sample program folder.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextCursor>
+#include <QTreeWidget>
+
+#include "database_globals.h"
+#include "edit_window_fixture.h"
+#include "link_codes.h"
+#include "preferences.h"
+#include "text_helpers.h"
+
+namespace {
+
+std::string hex6(uint32_t v)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%06X", v);
+    return buf;
+}
+
+// Clicks a category of the editor's list.
+void pickCategory(TForm2& ed, const rCateg* c)
+{
+    for (int i = 0; i < ed.Treecateg->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = ed.Treecateg->topLevelItem(i);
+        if (item->text(0) != ToDisplay(c->name)) continue;
+        ed.Treecateg->scrollToItem(item);
+        QTest::mouseClick(ed.Treecateg->viewport(), Qt::LeftButton, {}, ed.Treecateg->visualItemRect(item).center());
+        return;
+    }
+    ADD_FAILURE() << "no category " << c->name;
+}
+
+// The first category of a kind, given a default name or none.
+rCateg* categoryOfKind(uint8_t kind, const std::string& defaultName)
+{
+    for (const auto& c : CommonData->categories)
+        if (c->kind == kind) {
+            c->defaultName = defaultName;
+            c->defaultNameFlag = defaultName.empty() ? 0 : 1;
+            return c.get();
+        }
+    return nullptr;
+}
+
+// The user locations (id 0) named `name`.
+std::vector<int> userMade(EditWindow& e, const std::string& name)
+{
+    std::vector<int> out;
+    for (int n : e.named(name))
+        if (e.item(n).id == 0) out.push_back(n);
+    return out;
+}
+
+// Shows the map zoomed in with every category drawn.
+void prepareMap(EditWindow& e)
+{
+    if (e.w->checkLod->isChecked()) QTest::mouseClick(e.w->checkLod, Qt::LeftButton);
+    e.w->ZoomBar->setValue(1500);
+}
+
+} // namespace
+
+TEST(EditCommands, CutPasteSaveAndReloadThroughTheMapMenu)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0 && d.item->fromMaster; });
+    ASSERT_NE(db, kNoTreeNode);
+    const std::string name = e.item(db).name;
+    const uint32_t id = e.item(db).id;
+    const uint16_t x = e.item(db).x, y = e.item(db).y;
+    const int16_t zoneId = e.tree().nodeData(db)->zone->zoneId;
+    const int categoryId = e.tree().nodeData(db)->category->id;
+
+    const QPoint p = e.hover(db);
+    ASSERT_EQ(e.w->scene.HotNode, db);
+    e.mapMenu(p, e.w->coupernode1);
+    EXPECT_FALSE(e.tree().isNode(db));
+    EXPECT_EQ(QApplication::clipboard()->text(), ToDisplay(name));
+    EXPECT_TRUE(e.w->AdditionsModified());
+    const std::vector<int> twins = e.named(("@" + name).substr(0, 40));
+    ASSERT_EQ(twins.size(), 1u);
+    EXPECT_EQ(e.item(twins[0]).id, id);
+    EXPECT_FALSE(e.tree().isVisible(twins[0]));
+
+    // Paste at an empty point of a zone: a new user location there.
+    const QPoint empty = e.hoverEmpty(p);
+    const QPoint at = e.w->scene.MouseZonePoint;
+    pMap_info* zone = e.w->scene.ZoneUnderMouse;
+    e.mapMenu(empty, e.w->Copiernode1);
+    std::vector<int> pasted = userMade(e, name);
+    ASSERT_EQ(pasted.size(), 1u);
+    EXPECT_EQ(e.item(pasted[0]).id, 0u);
+    EXPECT_EQ(QPoint(e.item(pasted[0]).x, e.item(pasted[0]).y), at);
+    EXPECT_EQ(e.tree().nodeData(pasted[0])->zone, zone);
+    EXPECT_EQ(e.w->scene.SelectionChain[0], pasted[0]);
+
+    e.save();
+    EXPECT_FALSE(e.w->AdditionsModified());
+    const QByteArray file = e.additionsFile();
+    const std::string eraseLine = ("@" + name).substr(0, 40) + "||" + std::to_string(zoneId) + "|" +
+                                  std::to_string(categoryId) + "|" + std::to_string(x) + "|" + std::to_string(y) +
+                                  "|0|0||0|0||000000000000000000000000|" + hex6(id) + "||\r\n";
+    EXPECT_TRUE(file.contains(QByteArray::fromStdString(eraseLine))) << eraseLine;
+    EXPECT_TRUE(file.contains(QByteArray::fromStdString("\r\n" + name + "|")));
+
+    e.restart();
+    pasted = userMade(e, name);
+    ASSERT_EQ(pasted.size(), 1u);
+    EXPECT_EQ(e.item(pasted[0]).id, 0u);
+    EXPECT_EQ(QPoint(e.item(pasted[0]).x, e.item(pasted[0]).y), at);
+    int visibleWithId = 0;
+    e.tree().forEachLocation([&](int node, const TNodeData& d) {
+        if (d.item->id == id && e.tree().isVisible(node)) ++visibleWithId;
+    });
+    EXPECT_EQ(visibleWithId, 0);
+}
+
+TEST(EditCommands, LockedLocationsRefuseCutModifyAndReference)
+{
+    EditWindow e;
+    prepareMap(e);
+    int locked = kNoTreeNode;
+    e.tree().forEachLocation([&](int node, const TNodeData& d) {
+        if (locked == kNoTreeNode && d.item->locked && e.tree().isVisible(node)) locked = node;
+    });
+    ASSERT_NE(locked, kNoTreeNode);
+    const std::string note = e.item(locked).description;
+
+    // Something in the copy buffer for the reference item.
+    const int other = e.findLocation();
+    e.mapMenu(e.hover(other), e.w->Copiernode1);
+    EXPECT_EQ(e.w->CopyData->item->name, e.item(other).name);
+    EXPECT_FALSE(e.w->AdditionsModified());
+
+    const QPoint p = e.hover(locked);
+    e.mapMenu(p, e.w->coupernode1);
+    EXPECT_TRUE(e.f.boxes.saw(messageText(45)));
+    e.f.boxes.shown.clear();
+    QTest::mouseMove(e.w->ImageMapView, p);
+    e.w->ImageMapView->setFocus();
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    EXPECT_TRUE(e.f.boxes.saw(messageText(45)));
+    EXPECT_EQ(e.editorRuns, 0);
+    e.f.boxes.shown.clear();
+    e.mapMenu(p, e.w->hyperlink1);
+    EXPECT_TRUE(e.f.boxes.saw(messageText(45)));
+    EXPECT_TRUE(e.tree().isNode(locked));
+    EXPECT_EQ(e.item(locked).description, note);
+    EXPECT_FALSE(e.w->AdditionsModified());
+}
+
+TEST(EditCommands, ReferenceAppendsTheCopiedNameAndDrawsTheLink)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int a = e.findLocation([](const TNodeData& d) { return d.category->linkable != 0; });
+    ASSERT_NE(a, kNoTreeNode);
+    const pMap_info* zone = e.tree().nodeData(a)->zone;
+    const int b = e.findLocation([&](const TNodeData& d) {
+        return d.zone == zone && d.category->linkable && d.item->name != e.item(a).name &&
+               d.item->description.find('{') == std::string::npos;
+    });
+    ASSERT_NE(b, kNoTreeNode);
+    e.mapMenu(e.hover(a), e.w->Copiernode1);
+    const size_t linesBefore = e.w->scene.LinkLines.size();
+    const std::string note = e.item(b).description;
+    e.mapMenu(e.hover(b), e.w->hyperlink1);
+    EXPECT_EQ(e.item(b).description, note + " {" + e.item(a).name + "}");
+    EXPECT_EQ(e.item(b).fromMaster, 0);
+    EXPECT_TRUE(e.w->AdditionsModified());
+    EXPECT_EQ(e.w->scene.SelectionChain[0], b);
+    EXPECT_GT(e.w->scene.LinkLines.size(), linesBefore);
+}
+
+TEST(EditCommands, DeletingTheInfoPageLocationEmptiesItsLinks)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int a = e.findLocation();
+    const int b = e.findLocation([&](const TNodeData& d) {
+        return d.zone == e.tree().nodeData(a)->zone && d.item->name != e.item(a).name;
+    });
+    ASSERT_NE(b, kNoTreeNode);
+    e.tree().nodeData(b)->item->description = "see {" + e.item(a).name + "}";
+    const QPoint p = e.hover(b);
+    QTest::mouseClick(e.w->ImageMapView, Qt::LeftButton, {}, p); // the info page
+    ASSERT_GT(e.w->TreeRedir->topLevelItemCount(), 0);
+    ASSERT_FALSE(e.w->interaction->popupRedirItems().empty());
+    e.mapMenu(p, e.w->coupernode1);
+    EXPECT_EQ(e.w->TreeRedir->topLevelItemCount(), 0);
+    EXPECT_TRUE(e.w->scene.RedirLines.empty());
+    EXPECT_TRUE(e.w->interaction->popupRedirItems().empty());
+    EXPECT_EQ(e.w->scene.InfoNode, kNoTreeNode);
+}
+
+TEST(LocationEditor, ModifyFromTheTreeMenuReplacesTheLocationUnderItsId)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0 && d.item->fromMaster; });
+    const uint32_t id = e.item(db).id;
+    const std::string name = e.item(db).name;
+    e.inEditor = [&](TForm2& ed) {
+        EXPECT_EQ(ed.windowTitle(), ToDisplay(FormatRessource(GetInfoText(17), name, std::to_string(id))));
+        EXPECT_EQ(ed.Edit1->text(), ToDisplay(name));
+        EXPECT_TRUE(ed.CheckBox2->isVisible());
+        EXPECT_TRUE(ed.Button4->isVisible());
+        typeInto(ed.Edit1, "Renamed place");
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.treeMenu(db, e.w->MyTree->Modif1);
+    EXPECT_EQ(e.editorRuns, 1);
+    EXPECT_FALSE(e.tree().isNode(db));
+    const std::vector<int> renamed = e.named("Renamed place");
+    ASSERT_EQ(renamed.size(), 1u);
+    EXPECT_EQ(e.item(renamed[0]).id, id);
+    EXPECT_EQ(e.item(renamed[0]).fromMaster, 0);
+    EXPECT_EQ(e.w->scene.SelectionChain[0], renamed[0]);
+    EXPECT_TRUE(e.w->AdditionsModified());
+}
+
+TEST(LocationEditor, UntouchedOkChangesNothingEvenWithAnAwkwardNote)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0 && d.item->fromMaster; });
+    e.tree().nodeData(db)->item->description = "a||b|";
+    e.inEditor = [](TForm2& ed) { QTest::mouseClick(ed.Button2, Qt::LeftButton); };
+    e.shiftClick(e.hover(db)); // Shift+click on a location in edit mode: its editor
+    EXPECT_EQ(e.editorRuns, 1);
+    EXPECT_TRUE(e.tree().isNode(db));
+    EXPECT_EQ(e.item(db).fromMaster, 1);
+    EXPECT_FALSE(e.w->AdditionsModified());
+}
+
+TEST(LocationEditor, CreateAtShiftClickChecksNameCategoryAndNoteInOrder)
+{
+    EditWindow e;
+    prepareMap(e);
+    const QPoint near = e.hover(e.findLocation());
+    const QPoint p = e.hoverEmpty(near);
+    const QPoint at = e.w->scene.MouseZonePoint;
+    const rCateg* plain = categoryOfKind(kindNoLevel, "");
+    ASSERT_TRUE(plain);
+    std::vector<QString> order;
+    e.inEditor = [&](TForm2& ed) {
+        EXPECT_EQ(ed.windowTitle(), ToDisplay(GetCaptionText(40)));
+        EXPECT_FALSE(ed.Button4->isVisible());
+        EXPECT_FALSE(ed.CheckBox2->isVisible());
+        EXPECT_EQ(ed.Edit5->text().toInt(), at.x());
+        EXPECT_EQ(ed.Edit1->text(), ToDisplay(ed.placeholder));
+        auto ok = [&] {
+            e.f.boxes.shown.clear();
+            QTest::mouseClick(ed.Button2, Qt::LeftButton);
+            if (!e.f.boxes.shown.empty()) order.push_back(e.f.boxes.shown.back());
+        };
+        ok();
+        EXPECT_EQ(ed.focusWidget(), ed.Edit1);
+        typeInto(ed.Edit1, "Camp");
+        ok();
+        pickCategory(ed, plain);
+        typeInto(ed.Edit1, "Ca#mp");
+        ok();
+        typeInto(ed.Edit1, "Camp");
+        ed.MemoInfo->setPlainText("first|second"); // pasted, not typed
+        ok();
+        ed.MemoInfo->setPlainText("first\nsecond");
+        ok();
+        EXPECT_FALSE(ed.isVisible());
+    };
+    e.shiftClick(p);
+    EXPECT_EQ(order, (std::vector<QString>{messageText(17), messageText(62), messageText(18), messageText(24)}));
+    const std::vector<int> made = userMade(e, "Camp");
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(e.item(made[0]).description, "first|second");
+    EXPECT_EQ(e.item(made[0]).id, 0u);
+    EXPECT_EQ(QPoint(e.item(made[0]).x, e.item(made[0]).y), at);
+    EXPECT_EQ(e.tree().nodeData(made[0])->category, plain);
+}
+
+TEST(LocationEditor, DefaultNamesLevelsAndColourShapes)
+{
+    EditWindow e;
+    prepareMap(e);
+    Preferences.CLVL = true;
+    const rCateg* named = categoryOfKind(kindCreature, "Loup gris");
+    const rCateg* plain = categoryOfKind(kindNoLevel, "");
+    ASSERT_TRUE(named && plain);
+    e.inEditor = [&](TForm2& ed) {
+        pickCategory(ed, named);
+        EXPECT_EQ(ed.Edit1->text(), ToDisplay(named->defaultName));
+        pickCategory(ed, plain);
+        EXPECT_EQ(ed.Edit1->text(), ToDisplay(ed.placeholder));
+        EXPECT_FALSE(ed.Edit3->isEnabled());
+        e.f.boxes.shown.clear();
+        QTest::mouseClick(ed.shapes[2], Qt::LeftButton);
+        EXPECT_TRUE(e.f.boxes.saw(messageText(46)));
+        QTest::mouseClick(ed.Edit1, Qt::LeftButton); // a press on the placeholder empties it
+        EXPECT_TRUE(ed.Edit1->text().isEmpty());
+        QTest::keyClicks(ed.Edit1, "Old bear");
+        pickCategory(ed, named);
+        EXPECT_EQ(ed.Edit1->text(), "Old bear");
+        ASSERT_TRUE(ed.Edit3->isEnabled());
+
+        ed.PageControl1->setCurrentWidget(ed.TabSheet3);
+        typeInto(ed.Edit7, "50");
+        QTest::mouseClick(ed.shapes[2], Qt::LeftButton);
+        EXPECT_EQ(ed.Edit3->value(), 41);
+        EXPECT_EQ(ed.Edit4->value(), 45);
+        typeInto(ed.Edit3, "30");
+        EXPECT_EQ(ed.Edit4->value(), 45);
+        typeInto(ed.Edit4, "20");
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.shiftClick(e.hoverEmpty(e.hover(e.findLocation())));
+    const std::vector<int> made = e.named("Old bear");
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(e.item(made[0]).levelMin, 30);
+    EXPECT_EQ(e.item(made[0]).levelMax, 30);
+    EXPECT_EQ(Preferences.NIVP, 50);
+    EXPECT_EQ(e.w->Editlvl->text(), "50");
+}
+
+TEST(LocationEditor, DeleteLeavesATombstoneOnlyForDatabaseLocations)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0 && d.item->fromMaster; });
+    const std::string name = e.item(db).name;
+    const uint32_t id = e.item(db).id;
+    e.inEditor = [](TForm2& ed) { QTest::mouseClick(ed.Button4, Qt::LeftButton); };
+    const QPoint p = e.hover(db);
+    e.mapMenu(p, e.w->ajouter1);
+    EXPECT_FALSE(e.tree().isNode(db));
+    const std::vector<int> tombs = e.named(("@" + name).substr(0, 40));
+    ASSERT_EQ(tombs.size(), 1u);
+    EXPECT_EQ(e.item(tombs[0]).id, id);
+
+    // A location of the user's own (a paste) goes without a trace.
+    e.mapMenu(e.hover(e.findLocation()), e.w->Copiernode1);
+    const std::string copied = e.w->CopyData->item->name;
+    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1);
+    int mine = kNoTreeNode;
+    for (int n : e.named(copied))
+        if (e.item(n).id == 0) mine = n;
+    ASSERT_NE(mine, kNoTreeNode);
+    const size_t before = e.tree().locationCount();
+    e.w->ImageMapView->setFocus();
+    QTest::mouseMove(e.w->ImageMapView, e.hover(mine));
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    EXPECT_FALSE(e.tree().isNode(mine));
+    EXPECT_EQ(e.tree().locationCount(), before - 1);
+}
+
+TEST(LocationEditor, RouteCodesFromTheWaypointsAndTheirOptions)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int owner = e.findLocation([](const TNodeData& d) { return d.item->command == nullptr; });
+    const QPoint p = e.hover(owner);
+    const pMap_info* zone = e.tree().nodeData(owner)->zone;
+    // Waypoint mode from the map menu, then two Shift+clicks in the location's zone.
+    e.mapMenu(e.hoverEmpty(p), e.w->waypoint1);
+    ASSERT_TRUE(e.w->scene.waypointMode);
+    for (int i = 0; i < 2; ++i) {
+        const QPoint w = e.hoverEmpty(p + QPoint(0, 20 * i));
+        ASSERT_EQ(e.w->scene.ZoneUnderMouse, zone);
+        e.shiftClick(w);
+    }
+    ASSERT_EQ(e.w->scene.Waypoints.size(), 2u);
+    e.inEditor = [&](TForm2& ed) {
+        ed.PageControl1->setCurrentWidget(ed.TabSheet2);
+        EXPECT_TRUE(ed.Button5->isEnabled());
+        EXPECT_TRUE(ed.Label1->text().contains("(2 WP)"));
+        ed.routeOptionsRunner = [](TForm_wpoptions& o) {
+            EXPECT_FALSE(o.CheckBox1->isChecked());
+            EXPECT_EQ(o.ComboBox1->currentIndex(), 0);
+            EXPECT_EQ(o.Edit2->value(), 10);
+            QTest::mouseClick(o.CheckBox1, Qt::LeftButton);
+            o.ComboBox1->setFocus();
+            for (int i = 0; i < 3; ++i) QTest::keyClick(o.ComboBox1, Qt::Key_Down);
+            o.Edit2->setFocus();
+            for (int i = 0; i < 12; ++i) QTest::keyClick(o.Edit2, Qt::Key_Down);
+            QTest::mouseClick(o.Button1, Qt::LeftButton);
+        };
+        QTest::mouseClick(ed.Button5, Qt::LeftButton);
+        EXPECT_TRUE(ed.Edit2->text().startsWith("V_1301"));
+        EXPECT_EQ(ed.Edit2->text().size(), 22);
+        // A colour digit beyond the list reopens on item 0; untouched gives it back.
+        ed.Edit2->setText("V_0X91" + ed.Edit2->text().mid(6));
+        ed.routeOptionsRunner = [](TForm_wpoptions& o) { QTest::mouseClick(o.Button1, Qt::LeftButton); };
+        auto linkMenu = [&] {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), ed.Edit2->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(ed.Edit2, &event);
+            EXPECT_TRUE(ed.PopupMenu2->isVisible());
+        };
+        linkMenu();
+        ASSERT_TRUE(ed.trajet1->isEnabled());
+        QTest::mouseClick(ed.PopupMenu2, Qt::LeftButton, {}, ed.PopupMenu2->actionGeometry(ed.trajet1).center());
+        EXPECT_TRUE(ed.Edit2->text().startsWith("V_0091"));
+        QTest::mouseClick(ed.Button11, Qt::LeftButton);
+        EXPECT_TRUE(ed.Edit2->text().startsWith("S_"));
+        EXPECT_EQ(ed.Edit2->text().size(), 26);
+        linkMenu();
+        EXPECT_FALSE(ed.trajet1->isEnabled());
+        EXPECT_EQ(ed.trajet1->text(), ToDisplay(GetMenuText(13)));
+        ed.PopupMenu2->hide();
+        QTest::mouseClick(ed.Button7, Qt::LeftButton);
+        EXPECT_TRUE(ed.Edit2->text().isEmpty());
+        QTest::mouseClick(ed.Button5, Qt::LeftButton); // options untouched: "0091"
+        EXPECT_TRUE(ed.Edit2->text().startsWith("V_0091"));
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    QTest::mouseMove(e.w->ImageMapView, e.hover(owner));
+    e.w->ImageMapView->setFocus();
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    ASSERT_EQ(e.editorRuns, 1);
+    const int edited = e.w->scene.SelectionChain[0];
+    ASSERT_TRUE(e.tree().isNode(edited));
+    ASSERT_TRUE(e.item(edited).command);
+    EXPECT_EQ(e.item(edited).command->text.substr(0, 6), "V_0091");
+    EXPECT_TRUE(e.w->scene.Waypoints.empty());
+    EXPECT_FALSE(e.w->scene.waypointMode);
+    EXPECT_FALSE(e.w->waypoint1->isChecked());
+}
+
+TEST(LocationEditor, BulkChangeCopiesTheLevelsOntoTheSameNamed)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int source = e.findLocation([](const TNodeData& d) { return d.category->kind == kindCreature; });
+    ASSERT_NE(source, kNoTreeNode);
+    const std::string name = e.item(source).name;
+    const QPoint p = e.hover(source);
+    e.mapMenu(p, e.w->Copiernode1);
+    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1);
+    e.mapMenu(e.hoverEmpty(p + QPoint(0, 40)), e.w->Copiernode1);
+    std::vector<int> copies;
+    for (int n : userMade(e, name))
+        if (n != source && e.tree().nodeData(n)->zone == e.tree().nodeData(source)->zone) copies.push_back(n);
+    ASSERT_EQ(copies.size(), 2u);
+    const int locked = copies[1];
+    e.tree().nodeData(locked)->item->locked = 1;
+    const int lockedLevel = e.item(locked).levelMin;
+    // Every other unlocked location of that name and category follows.
+    std::vector<int> followers;
+    e.tree().forEachLocation([&](int node, const TNodeData& d) {
+        if (node != source && !d.item->locked && d.category == e.tree().nodeData(source)->category &&
+            NormalizeText(d.item->name) == NormalizeText(name))
+            followers.push_back(node);
+    });
+
+    e.inEditor = [&](TForm2& ed) {
+        EXPECT_EQ(ed.height(), TForm2::kClientHeight);
+        QTest::mouseClick(ed.CheckBox2, Qt::LeftButton);
+        EXPECT_EQ(ed.height(), TForm2::kClientHeightBulk);
+        EXPECT_TRUE(ed.GroupBox1->isVisible());
+        for (QCheckBox* c : {ed.CheckBox4, ed.CheckBox5, ed.CheckBox6, ed.CheckBox7}) {
+            c->setFocus();
+            QTest::keyClick(c, Qt::Key_Space);
+        }
+        EXPECT_FALSE(ed.CheckBox4->isChecked());
+        EXPECT_TRUE(ed.CheckBox7->isChecked());
+        typeInto(ed.Edit3, "40");
+        typeInto(ed.Edit4, "45");
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.w->ImageMapView->setFocus();
+    QTest::mouseMove(e.w->ImageMapView, e.hover(source));
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    EXPECT_EQ(e.editorRuns, 1);
+    for (int n : followers) {
+        EXPECT_EQ(e.item(n).levelMin, 40);
+        EXPECT_EQ(e.item(n).levelMax, 45);
+        EXPECT_EQ(e.item(n).name, name);
+        EXPECT_EQ(e.item(n).fromMaster, 0);
+    }
+    EXPECT_EQ(e.item(locked).levelMin, lockedLevel);
+    const QString expected = messageText(65, std::to_string(followers.size() + 1)).section('\n', 0, 0);
+    bool feedback = false;
+    for (const auto& line : e.w->FeedbackList)
+        if (ToDisplay(line.text) == expected) feedback = true;
+    EXPECT_TRUE(feedback) << expected.toStdString();
+}
+
+TEST(LocationEditor, TypedInputRulesOfTheNameNoteAndLanguageBoxes)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0; });
+    const std::string longName(40, 'N');
+    e.tree().nodeData(db)->item->name = longName;
+    Preferences.TRAN = true;
+    e.mapMenu(e.hover(db), e.w->Copiernode1); // the copy buffer names the location
+    e.inEditor = [&](TForm2& ed) {
+        // A longer name set by the program stays whole; typing cannot lengthen it.
+        EXPECT_EQ(ed.Edit1->text().size(), 40);
+        ed.Edit1->setFocus();
+        ed.Edit1->end(false);
+        QTest::keyClicks(ed.Edit1, "xy");
+        EXPECT_EQ(ed.Edit1->text().size(), 40);
+        typeInto(ed.Edit1, QString(50, 'a'));
+        EXPECT_EQ(ed.Edit1->text().size(), TForm2::kNameMaxTyped);
+
+        ed.PageControl1->setCurrentWidget(ed.TabSheet1);
+        ed.MemoInfo->clear();
+        ed.MemoInfo->setFocus();
+        e.f.boxes.shown.clear();
+        QTest::keyClicks(ed.MemoInfo, "a#b|c");
+        EXPECT_EQ(ed.MemoInfo->toPlainText(), "abc");
+        EXPECT_TRUE(e.f.boxes.saw(messageText(36, "#")));
+        EXPECT_TRUE(e.f.boxes.saw(messageText(36, "|")));
+        // acc1 braces the selection, or inserts the copied location's reference.
+        QTextCursor all = ed.MemoInfo->textCursor();
+        all.select(QTextCursor::Document);
+        ed.MemoInfo->setTextCursor(all);
+        ed.acc1->trigger();
+        EXPECT_EQ(ed.MemoInfo->toPlainText(), "{abc}");
+        ed.acc1->trigger();
+        EXPECT_EQ(ed.MemoInfo->toPlainText(), ToDisplay("{abc}{" + longName + "}"));
+        EXPECT_EQ(ed.acc6->text(), ToDisplay(GetMenuText(54) + " " + longName));
+
+        // In translation mode the language box carries the bulk change with it.
+        ASSERT_TRUE(ed.CheckBox12->isVisible());
+        const bool was = ed.CheckBox12->isChecked();
+        EXPECT_FALSE(ed.CheckBox2->isChecked()); // opening never checks it
+        QTest::mouseClick(ed.CheckBox12, Qt::LeftButton);
+        EXPECT_EQ(ed.CheckBox2->isChecked(), !was);
+        EXPECT_EQ(ed.height(), !was ? TForm2::kClientHeightBulk : TForm2::kClientHeight);
+        QTest::mouseClick(ed.Button1, Qt::LeftButton); // cancel: nothing changes
+    };
+    e.w->ImageMapView->setFocus();
+    QTest::mouseMove(e.w->ImageMapView, e.hover(db));
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    Preferences.TRAN = false;
+    EXPECT_EQ(e.editorRuns, 1);
+    EXPECT_TRUE(e.tree().isNode(db));
+    EXPECT_EQ(e.item(db).name, longName);
+    EXPECT_FALSE(e.w->AdditionsModified());
+}
+
+TEST(EditCommands, TreeCopyAndCutAndThePlaceCodeButtons)
+{
+    EditWindow e;
+    prepareMap(e);
+    const int a = e.findLocation([](const TNodeData& d) { return d.item->id == 0 || d.item->fromMaster; });
+    const std::string name = e.item(a).name;
+    e.treeMenu(a, e.w->MyTree->Copier1);
+    EXPECT_EQ(e.w->CopyData->item->name, name);
+    EXPECT_EQ(QApplication::clipboard()->text(), ToDisplay(name));
+    EXPECT_FALSE(e.w->AdditionsModified());
+
+    // A place code copied from the map menu is pasted into the link by Button6; Button8
+    // copies the location's own place code.
+    const QPoint p = e.hover(a);
+    e.mapMenu(p, e.w->copierlelocref1);
+    const std::string mapCode = LastPlaceCode;
+    ASSERT_EQ(mapCode.size(), 15u);
+    const TNodeData& d = *e.tree().nodeData(a);
+    const std::string ownCode = buildPlaceCode(d.zone->zoneId, d.item->x, d.item->y);
+    e.inEditor = [&](TForm2& ed) {
+        ed.PageControl1->setCurrentWidget(ed.TabSheet2);
+        EXPECT_TRUE(ed.Button6->isEnabled());
+        EXPECT_TRUE(ed.Label1->text().contains(ToDisplay(GetCaptionText(103))));
+        QTest::mouseClick(ed.Button6, Qt::LeftButton);
+        EXPECT_EQ(ed.Edit2->text(), FromCp1252(mapCode));
+        QTest::mouseClick(ed.Button8, Qt::LeftButton);
+        EXPECT_EQ(ed.Edit2->text(), FromCp1252(mapCode)); // the link stays
+        EXPECT_EQ(QApplication::clipboard()->text(), FromCp1252(ownCode));
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.treeMenu(a, e.w->MyTree->Modif1);
+    EXPECT_EQ(LastPlaceCode, ownCode);
+    const int edited = e.w->scene.SelectionChain[0];
+    ASSERT_TRUE(e.tree().isNode(edited));
+    EXPECT_EQ(linkTextOf(e.item(edited)), mapCode);
+
+    e.treeMenu(edited, e.w->MyTree->Couper1);
+    EXPECT_FALSE(e.tree().isNode(edited));
+    EXPECT_EQ(QApplication::clipboard()->text(), ToDisplay(name));
+}
