@@ -8,9 +8,11 @@
 // zones alone (measured in the same run, just before them).
 // BM_NewLabels times the first frame after the labels were forgotten (a map switch, a pan
 // onto new ground) against the same frame with its labels ready, against the same first
-// frame with every label through a full text layout, and against one plain
-// QPainter::drawText pass of the same label texts, all in the same run; BM_ManyLabels holds
-// a steady frame with 70,000 labels in view and counts the labels a frame makes anew.
+// frame with the glyph runs drawn by the painter and with every label through a full text
+// layout, and against one plain QPainter::drawText pass of the same label texts, all in the
+// same run; BM_PanLabels times the frame after a pan onto new ground, all its labels new;
+// BM_ManyLabels holds a steady frame with 70,000 labels in view and counts the labels a
+// frame makes anew.
 #include <benchmark/benchmark.h>
 
 #include "qt_bench_main.h"
@@ -91,7 +93,8 @@ struct BenchScene {
     MapScene scene;
     QImage buffer{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
 
-    explicit BenchScene(int zoom, int locations = kLocations)
+    // screens: how many view widths the zones and locations cover, side by side.
+    explicit BenchScene(int zoom, int locations = kLocations, int screens = 1)
     {
         InitPreferences();
         const ZonePictures& pics = pictures();
@@ -107,7 +110,7 @@ struct BenchScene {
         view.restoreZoom(zoom);
         view.OffsetX = -zoom / 3; // the view starts inside the first zone
         view.OffsetY = -zoom / 3;
-        const int cols = (kWidth + zoom / 3) / zoom + 1, rows = (kHeight + zoom / 3) / zoom + 1;
+        const int cols = (screens * kWidth + zoom / 3) / zoom + 1, rows = (kHeight + zoom / 3) / zoom + 1;
         for (int j = 0; j < rows; ++j)
             for (int i = 0; i < cols; ++i) {
                 auto z = std::make_unique<pMap_info>();
@@ -140,7 +143,7 @@ struct BenchScene {
         for (auto& z : realm->mapIndex->zones) zones.push_back(z.get());
         tree.reserveLocations(size_t(locations));
         for (int n = 0; n < locations; ++n) {
-            const QPoint screen(rng.between(6, kWidth - 7), rng.between(6, kHeight - 7));
+            const QPoint screen(rng.between(6, screens * kWidth - 7), rng.between(6, kHeight - 7));
             QPoint world = view.screen_to_world(screen);
             const pMap_info* zone = MapViewport::zone_at(world, zones);
             if (!zone) zone = MapViewport::zone_at(world += QPoint(1, 1), zones); // on a zone's edge
@@ -246,9 +249,14 @@ void BM_NewLabels(benchmark::State& state)
     bench.tree.forEachLocation([&](int, const TNodeData& d) { texts.push_back(FromCp1252(("-" + d.item->name).substr(0, 41))); });
     QFont font("Arial");
     font.setPixelSize(11);
-    std::vector<double> first, ready, plain, fullLayout;
+    std::vector<double> first, ready, plain, fullLayout, painterGlyphs;
     MapRenderCache& cache = renderCache(bench.scene);
     for (auto _ : state) {
+        // The glyph runs drawn by the painter, as before the glyphs' masks.
+        cache.painterGlyphs = true;
+        forget_map_labels(bench.scene);
+        painterGlyphs.push_back(bench.frameMs());
+        cache.painterGlyphs = false;
         // The baseline: every label through a full text layout, as before the glyph steps.
         cache.fullLayoutOnly = true;
         forget_map_labels(bench.scene);
@@ -269,6 +277,7 @@ void BM_NewLabels(benchmark::State& state)
     state.counters["first_frame_ms"] = median(first);
     state.counters["first_frame_min_ms"] = *std::min_element(first.begin(), first.end());
     state.counters["full_layout_first_frame_ms"] = median(fullLayout);
+    state.counters["painter_glyphs_first_frame_ms"] = median(painterGlyphs);
     state.counters["ready_frame_ms"] = median(ready);
     state.counters["labels"] = double(count);
     state.counters["us_per_new_label"] = newMs * 1000.0 / double(std::max<size_t>(count, 1));
@@ -276,6 +285,45 @@ void BM_NewLabels(benchmark::State& state)
     state.counters["x_drawText"] = newMs / median(plain);
 }
 BENCHMARK(BM_NewLabels)->Arg(100)->Arg(550)->Unit(benchmark::kMillisecond)->Iterations(15);
+
+// A pan by one view width onto ground not seen before: 20,000 locations over two view
+// widths, the frame of the first half drawn (its labels ready), then the frame after the
+// pan, whose labels are all new; against the same pan with the glyph runs drawn by the
+// painter, and the same frame with its labels ready.
+void BM_PanLabels(benchmark::State& state)
+{
+    BenchScene bench(int(state.range(0)), 2 * kLocations, 2);
+    bench.setMode(labels);
+    const int32_t start = bench.scene.view.OffsetX;
+    bench.frameMs(); // fonts, icons and glyph steps, made once for the program's life
+    std::vector<double> pan, ready, painterGlyphs;
+    size_t made = 0;
+    MapRenderCache& cache = renderCache(bench.scene);
+    const auto panFrame = [&] {
+        forget_map_labels(bench.scene);
+        bench.scene.view.OffsetX = start;
+        bench.frameMs();
+        bench.frameMs();
+        bench.scene.view.OffsetX = start - kWidth;
+        const size_t before = cache.labelsMade;
+        const double ms = bench.frameMs();
+        made = cache.labelsMade - before;
+        return ms;
+    };
+    for (auto _ : state) {
+        cache.painterGlyphs = true; // the baseline: glyph runs drawn by the painter
+        painterGlyphs.push_back(panFrame());
+        cache.painterGlyphs = false;
+        pan.push_back(panFrame());
+        ready.push_back(bench.frameMs());
+    }
+    state.counters["painter_glyphs_pan_ms"] = median(painterGlyphs);
+    state.counters["pan_frame_ms"] = median(pan);
+    state.counters["pan_frame_max_ms"] = *std::max_element(pan.begin(), pan.end());
+    state.counters["ready_frame_ms"] = median(ready);
+    state.counters["new_labels"] = double(made);
+}
+BENCHMARK(BM_PanLabels)->Arg(550)->Unit(benchmark::kMillisecond)->Iterations(15);
 
 // 70,000 labels in view: the slowest frame after the first, and the labels made anew by
 // the frames after the first (none, whatever the cache's cap).

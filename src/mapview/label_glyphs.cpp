@@ -1,5 +1,8 @@
 #include "label_glyphs.h"
 
+#include <cmath>
+
+#include <QPainter>
 #include <QTextLayout>
 
 #include "cp1252.h"
@@ -92,4 +95,55 @@ bool LabelGlyphs::place(const std::string& text, QGlyphRun& run, double& width)
     run.setRawFont(raw_);
     run.setRawData(indexes_.constData(), positions_.constData(), int(indexes_.size()));
     return true;
+}
+
+const LabelGlyphs::Mask* LabelGlyphs::mask(quint32 index, int sixtyfourths, int top)
+{
+    // Larger glyphs are filled as outlines, all of a run at once: no mask per glyph.
+    constexpr int kLargestCachedPixels = 48;
+    if (!usable_ || raw_.pixelSize() > kLargestCachedPixels || sixtyfourths < 0 || sixtyfourths >= 64) return nullptr;
+    if (top != maskTop_) {
+        masks_.clear();
+        maskTop_ = top;
+    }
+    const quint64 key = quint64(index) * 64 + quint64(sixtyfourths);
+    if (auto it = masks_.find(key); it != masks_.end()) return &it->second;
+    // The glyph alone, its origin well inside the image, in the labels' rows.
+    const int side = 4 * int(std::ceil(height_)) + 16, origin = side / 4;
+    const QSize size(side, side + std::max(top, 0));
+    if (capture_.size() != size) capture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    capture_.fill(Qt::transparent);
+    {
+        QPainter painter(&capture_);
+        painter.setPen(Qt::white);
+        const QPointF position(sixtyfourths / 64.0, baseline_);
+        QGlyphRun run;
+        run.setRawFont(raw_);
+        run.setRawData(&index, &position, 1);
+        painter.drawGlyphRun(QPointF(origin, top), run);
+    }
+    Mask& m = masks_[key];
+    int minX = capture_.width(), minY = capture_.height(), maxX = -1, maxY = -1;
+    for (int y = 0; y < capture_.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(capture_.constScanLine(y));
+        for (int x = 0; x < capture_.width(); ++x)
+            if (qAlpha(row[x])) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+                maxY = y;
+            }
+    }
+    if (maxX < 0) return &m; // a blank
+    m.left = minX - origin;
+    m.top = minY;
+    m.width = maxX - minX + 1;
+    m.height = maxY - minY + 1;
+    m.stride = (m.width + 7) / 8 * 8;
+    m.alpha.assign(size_t(m.stride) * size_t(m.height), 0);
+    for (int y = 0; y < m.height; ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(capture_.constScanLine(minY + y)) + minX;
+        for (int x = 0; x < m.width; ++x) m.alpha[size_t(y) * size_t(m.stride) + size_t(x)] = uint8_t(qAlpha(row[x]));
+    }
+    return &m;
 }

@@ -7,12 +7,15 @@
 // gives, found without shaping the text again. A text that the pairs cannot describe (a
 // character the font lacks, a ligature or another substitution) is left to the full layout.
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <QFont>
 #include <QGlyphRun>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
@@ -28,6 +31,20 @@ public:
     bool place(const std::string& text, QGlyphRun& run, double& width);
     // The layout box's height (the line's ascent and descent).
     double height() const { return height_; }
+
+    // A glyph's coverage as the painter draws it alone in white on a clear image: from
+    // column left and row top, width x height bytes. Columns count from the pixel that holds
+    // the glyph's origin, rows from the image's top when the run is drawn at y = top.
+    struct Mask {
+        int left = 0, top = 0, width = 0, height = 0;
+        int stride = 0; // width rounded up to a multiple of 8, the rows' padding clear
+        std::vector<uint8_t> alpha;
+    };
+    // The mask of the glyph with its origin at x = n + sixtyfourths / 64 for any whole n, and
+    // the run drawn at y = top as the labels are (the rows depend on it); null when the font
+    // is drawn as outlines (too large for the painter's glyph images), where glyphs that
+    // overlap do not add up one after another.
+    const Mask* mask(quint32 index, int sixtyfourths, int top);
 
 private:
     struct Glyph {
@@ -58,4 +75,8 @@ private:
     std::vector<Pair> pairs_; // 256 x 256, by left byte then right byte
     QList<quint32> indexes_;
     QList<QPointF> positions_;
+    // Masks by glyph index x 64 + sixty-fourths, for the one top the labels use.
+    std::unordered_map<quint64, Mask> masks_;
+    int maskTop_ = INT_MIN;
+    QImage capture_; // where a glyph is drawn alone to learn its mask
 };

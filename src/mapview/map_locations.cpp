@@ -1,16 +1,14 @@
 // The icon pass of the map layer: colour squares, category icons and labels of the
 // locations of the zones in view, and the hit-test records of every icon placed.
 // Squares, icons and labels are written straight into the buffer's pixels: the labels are
-// laid out and rasterised once per location (a coverage mask) and tinted at every paint.
+// laid out and rasterised once per location (a coverage mask, label_masks.cpp) and tinted
+// at every paint.
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstring>
 
 #include <QPainter>
-#include <QStaticText>
 
-#include "cp1252.h"
 #include "map_blit.h"
 #include "map_render_cache.h"
 #include "map_renderer.h"
@@ -21,6 +19,8 @@ namespace {
 constexpr size_t kLabelMax = 41;      // "-" and the name
 constexpr int kIconHalf = 5;          // icons are 11 x 11, centred on the location
 constexpr int kSquareHalf = 2;        // colour squares are 5 x 5
+// How many nodes of the walk ahead the paint fetches each stage of a location's data.
+constexpr size_t kNodeAhead = 16, kDataAhead = 10, kItemAhead = 6, kRowsAhead = 3;
 
 // Opaque square from (left, top), size x size, clipped.
 void fillSquare(const Pixels& px, int left, int top, int size, uint32_t argb)
@@ -73,97 +73,6 @@ void blendLabel(const Pixels& px, int left, int top, const MapRenderCache::Label
 
 } // namespace
 
-// Lays the text out and rasterises it in white on the clear scratch image: its alpha is the
-// coverage. The scratch image and its painter serve every label of a frame.
-void MapRenderCache::rasterise(Label& label, const std::string& bytes, const CategoryLook& look)
-{
-    const QFont& font = look.labelFont;
-    constexpr int margin = 4; // room for glyphs that reach out of the layout box
-    QStaticText laidOut;
-    double boxWidth = 0, boxHeight = 0;
-    const bool placed = !fullLayoutOnly && look.glyphs && look.glyphs->place(bytes, glyphRun, boxWidth);
-    if (placed) {
-        boxHeight = look.glyphs->height();
-    } else {
-        laidOut.setText(FromCp1252(bytes));
-        laidOut.setTextFormat(Qt::PlainText);
-        laidOut.prepare(QTransform(), font);
-        boxWidth = laidOut.size().width();
-        boxHeight = laidOut.size().height();
-    }
-    const int w = int(std::ceil(boxWidth)) + 2 * margin, h = int(std::ceil(boxHeight)) + 2 * margin;
-    if (w > scratch.width() || h > scratch.height()) {
-        scratchPainter.reset();
-        scratch = QImage(std::max(w, std::max(scratch.width(), 512)), std::max(h, std::max(scratch.height(), 64)),
-                         QImage::Format_ARGB32_Premultiplied);
-    }
-    uchar* const bits = scratch.bits(); // one detach check, not one per row
-    const qsizetype rowBytes = scratch.bytesPerLine();
-    for (int y = 0; y < h; ++y) std::memset(bits + y * rowBytes, 0, size_t(w) * 4);
-    if (!scratchPainter) {
-        scratchPainter = std::make_unique<QPainter>(&scratch);
-        scratchPainter->setPen(Qt::white);
-        scratchFontSerial = 0;
-    }
-    if (placed) {
-        scratchPainter->drawGlyphRun(QPointF(margin, margin), glyphRun);
-    } else {
-        if (scratchFontSerial != look.fontSerial) {
-            scratchPainter->setFont(font);
-            scratchFontSerial = look.fontSerial;
-        }
-        scratchPainter->drawStaticText(QPointF(margin, margin), laidOut);
-    }
-    const auto scanLine = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * rowBytes); };
-    // The ink's box: per row the first and the last pixel with coverage, four at a time
-    // through the empty stretches.
-    int minX = w, minY = h, maxX = -1, maxY = -1;
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* row = scanLine(y);
-        int x0 = 0;
-        while (x0 + 4 <= w && !((row[x0] | row[x0 + 1] | row[x0 + 2] | row[x0 + 3]) >> 24)) x0 += 4;
-        while (x0 < w && !(row[x0] >> 24)) ++x0;
-        if (x0 == w) continue;
-        int x1 = w - 1;
-        while (x1 - 3 > x0 && !((row[x1] | row[x1 - 1] | row[x1 - 2] | row[x1 - 3]) >> 24)) x1 -= 4;
-        while (!(row[x1] >> 24)) --x1;
-        minX = std::min(minX, x0);
-        maxX = std::max(maxX, x1);
-        minY = std::min(minY, y);
-        maxY = y;
-    }
-    label.coverage.clear();
-    label.ink.clear();
-    if (maxX < 0) { // nothing to see: a name of blanks
-        label.width = label.height = 0;
-        return;
-    }
-    label.dx = minX - margin;
-    label.dy = minY - margin;
-    label.width = maxX - minX + 1;
-    label.height = maxY - minY + 1;
-    const int width = label.width, stride = label.stride();
-    label.coverage.assign(size_t(stride) * size_t(label.height), 0);
-    label.ink.assign(size_t(label.height), {0, 0});
-    for (int y = 0; y < label.height; ++y) {
-        const uint32_t* __restrict row = scanLine(minY + y) + minX;
-        uint8_t* __restrict out = label.coverage.data() + size_t(y) * size_t(stride) + MapRenderCache::kLabelPad;
-        int x = 0;
-        for (; x + 4 <= width; x += 4) { // four alphas gathered into one store
-            const uint8_t four[4] = {uint8_t(row[x] >> 24), uint8_t(row[x + 1] >> 24), uint8_t(row[x + 2] >> 24),
-                                     uint8_t(row[x + 3] >> 24)};
-            std::memcpy(out + x, four, 4);
-        }
-        for (; x < width; ++x) out[x] = uint8_t(row[x] >> 24);
-        int first = 0;
-        while (first < width && !out[first]) ++first;
-        if (first == width) continue;
-        int past = width;
-        while (!out[past - 1]) --past;
-        label.ink[size_t(y)] = {uint16_t(first), uint16_t(past)};
-    }
-}
-
 namespace {
 
 // A TColor ($00BBGGRR) as an opaque ARGB pixel.
@@ -179,6 +88,31 @@ inline void prefetch(const void* p)
 #else
     (void)p;
 #endif
+}
+
+// A prepared label's name, ink spans and coverage rows.
+inline void prefetchLabel(const MapRenderCache::Label& label)
+{
+    prefetch(label.name.data());
+    prefetch(label.ink.data());
+    const uint8_t* bytes = label.coverage.data();
+    const size_t size = label.coverage.size();
+    for (size_t at = 0; at < size; at += 64) prefetch(bytes + at);
+}
+
+// The buffer rows around a location at screen point (x, y) that its icon (11 x 11) and its
+// label (up to labelReach pixels right of the icon, its top a few rows above the icon's)
+// are drawn on: the start of each row, and along the label every 64 bytes.
+inline void prefetchRows(const Pixels& px, int x, int y, int labelReach)
+{
+    const int x0 = std::clamp(x - kIconHalf, 0, px.width - 1);
+    const int x1 = std::clamp(x + kIconHalf + labelReach, 0, px.width - 1);
+    const int y0 = std::max(y - kIconHalf - 4, 0), y1 = std::min(y + kIconHalf, px.height - 1);
+    for (int row = y0; row <= y1; ++row) {
+        const uint32_t* line = px.row(row);
+        for (int col = x0; col <= x1; col += 16) prefetch(line + col);
+        prefetch(line + x1);
+    }
 }
 
 int pointsOf(const QFont& font)
@@ -368,12 +302,29 @@ void draw_locations(MapScene& scene, QPainter& painter)
                 walk.insert(walk.end(), kids.begin(), kids.end());
             }
             for (size_t k = 0; k < walk.size(); ++k) {
-                // Nodes and their payloads on the heap: fetch them a few nodes ahead, each
+                // Nodes, payloads and labels on the heap, and the buffer rows a location is
+                // drawn on (scattered over the frame): fetch them a few nodes ahead, each
                 // stage reading only what an earlier one fetched.
-                if (k + 12 < walk.size()) prefetch(&tree.node(walk[k + 12]));
-                if (k + 6 < walk.size()) prefetch(tree.node(walk[k + 6]).data.get());
-                if (k + 3 < walk.size())
-                    if (const TNodeData* ahead = tree.node(walk[k + 3]).data.get()) prefetch(ahead->item.get());
+                if (k + kNodeAhead < walk.size()) prefetch(&tree.node(walk[k + kNodeAhead]));
+                if (k + kDataAhead < walk.size()) {
+                    prefetch(tree.node(walk[k + kDataAhead]).data.get());
+                    prefetch(cache.labelSlot(walk[k + kDataAhead]));
+                }
+                if (k + kItemAhead < walk.size()) {
+                    if (const TNodeData* ahead = tree.node(walk[k + kItemAhead]).data.get()) prefetch(ahead->item.get());
+                    prefetch(cache.labelIfAny(walk[k + kItemAhead]));
+                }
+                if (k + kRowsAhead < walk.size()) {
+                    const TreeNode& ahead = tree.node(walk[k + kRowsAhead]);
+                    if (ahead.level == levelLocation && ahead.data && ahead.data->item) {
+                        const rItemdata& item = *ahead.data->item;
+                        const MapRenderCache::Label* label = labelFlag ? cache.labelIfAny(walk[k + kRowsAhead]) : nullptr;
+                        if (label) prefetchLabel(*label);
+                        if (labelFlag) prefetch(item.name.data());
+                        const QPoint s(localToScreen(item.x, zoom, r.left), localToScreen(item.y, zoom, r.top));
+                        if (view.point_in_view(s)) prefetchRows(px, s.x(), s.y(), label ? label->dx + label->width : 0);
+                    }
+                }
                 const int node = walk[k];
                 const TreeNode& n = tree.node(node);
                 if (n.level == levelCategory) {

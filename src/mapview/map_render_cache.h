@@ -66,6 +66,10 @@ struct MapRenderCache {
     // The location's label, made again only when its name or its category's font changed;
     // counted as drawn in the current frame.
     const Label& label(int node, const std::string& name, const CategoryLook& look);
+    // For fetching ahead of the paint: where the node's label is held, and the label as it
+    // is (not checked against the name), or nullptr.
+    const void* labelSlot(int node) const { return size_t(node) < labels.size() ? &labels[size_t(node)] : nullptr; }
+    const Label* labelIfAny(int node) const { return size_t(node) < labels.size() ? labels[size_t(node)].get() : nullptr; }
     // Forgets labels of a cleared tree.
     void followTree(const LocationTree& tree);
     void forgetLabels();
@@ -81,6 +85,17 @@ struct MapRenderCache {
     // cannot place it (or fullLayoutOnly is set). Both give the same mask.
     void rasterise(Label& label, const std::string& text, const CategoryLook& look);
     bool fullLayoutOnly = false;
+    // Placed glyph runs drawn by the painter, not put together from the glyphs' masks (the
+    // same masks; for comparing the two ways).
+    bool painterGlyphs = false;
+    // The placed glyph run (at margin, margin) blended from its glyphs' masks onto the clear
+    // canvas of w x h; false, with the canvas untouched, when a glyph has no mask.
+    bool composeGlyphs(int w, int h, int margin, LabelGlyphs& glyphs);
+    // The label's mask and ink spans: the canvas's w x h coverage cut to its ink.
+    void cutToInk(Label& label, int w, int h, int margin);
+    std::vector<std::pair<const LabelGlyphs::Mask*, int>> glyphMasks; // of one label, with each glyph's whole pixel
+    std::vector<uint8_t> canvas; // a label's coverage before the cut, rows canvasStride apart
+    size_t canvasStride = 0;
 
     std::unordered_map<const rCateg*, CategoryLook> categories;
     std::vector<std::unique_ptr<Label>> labels; // by node id

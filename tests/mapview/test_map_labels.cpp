@@ -1,6 +1,7 @@
 // The map's prepared labels: placed from the font's learnt glyph steps they come out exactly
 // as through the full text layout (same mask, same offsets, for plain names, kerning
-// pairs, ligature candidates, accents, every printable Windows-1252 byte and long names);
+// pairs, ligature candidates, accents, every printable Windows-1252 byte and long names),
+// and put together from the glyphs' own masks exactly as the painter draws the glyph run;
 // the cache frees the least recently drawn ones, never those of the last two frames.
 #include <gtest/gtest.h>
 
@@ -68,6 +69,34 @@ TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
         }
         placed.endFrame();
         laidOut.endFrame();
+    }
+}
+
+TEST(LabelGlyphs, MasksPutTogetherFromGlyphsMatchThePainterDrawingTheRun)
+{
+    for (const int points : {8, 11, 40}) { // 40 points: too large for glyph masks, drawn by the painter
+        rCateg category;
+        category.font = QFont("Arial");
+        category.font.setPointSize(points);
+        MapRenderCache composed, painted;
+        painted.painterGlyphs = true;
+        const auto& lookA = composed.look(category, nullptr);
+        const auto& lookB = painted.look(category, nullptr);
+        ASSERT_NE(lookA.glyphs, nullptr);
+        QGlyphRun run;
+        double width = 0;
+        ASSERT_TRUE(lookA.glyphs->place("-A", run, width));
+        EXPECT_EQ(lookA.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, points < 40) << points;
+        int node = 0;
+        for (const std::string& name : labelNames()) {
+            const auto& a = composed.label(node, name, lookA);
+            const auto& b = painted.label(node, name, lookB);
+            ++node;
+            EXPECT_TRUE(a.dx == b.dx && a.dy == b.dy && a.width == b.width && a.height == b.height) << points << ": " << name;
+            EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << points << ": " << name;
+        }
+        composed.endFrame();
+        painted.endFrame();
     }
 }
 
