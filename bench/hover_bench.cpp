@@ -29,7 +29,9 @@ struct HoverScene {
         std::mt19937 rng(7);
         std::uniform_int_distribution<int> px(10, 1590), py(10, 990);
         for (int i = 0; i < kIcons; ++i) {
-            const int node = fx.add("L" + std::to_string(i), 10, 2, i, i);
+            std::string name = "L"; // appended rather than "L" + ...: GCC 12 warns wrongly on that
+            name += std::to_string(i);
+            const int node = fx.add(name, 10, 2, i, i);
             // Icons keep clear of the probe points at (5, 5) and (1595, 995).
             mi.putmapnode(int16_t(px(rng)), int16_t(py(rng)), node);
             last = node;

@@ -68,12 +68,15 @@ void LocationTree::clear()
     everythingChanged_ = true;
     changedParents_.clear();
     nodes_.clear();
+    visibleById_.clear();
     roots_.clear();
     aliveCount_ = 0;
     locationCount_ = 0;
     categoryIndex_.clear();
     categoryTableOf_.clear();
     pointIndex_.clear();
+    pointIndex_.shrink_to_fit();
+    pointIndexAdded_.clear();
     pointIndexBuilt_ = false;
     firstZoneById_.clear();
     lastZoneByRegion_.clear();
@@ -91,6 +94,7 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     const int id = int(nodes_.size());
     ++contentVersion_;
     nodes_.emplace_back();
+    visibleById_.push_back(1);
     TreeNode& n = nodes_.back();
     n.parent = parent;
     n.level = level;
@@ -148,6 +152,7 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
                 cr.category = categ.get();
                 const int categNode = newNode(zoneNode, levelCategory, std::make_unique<TNodeData>(cr, nullptr));
                 nodes_[size_t(categNode)].visible = false; // visible with its first location
+                visibleById_[size_t(categNode)] = 0;
             }
         }
     }
@@ -189,6 +194,7 @@ bool LocationTree::hasCategoryNode(int zoneNode, uint32_t categoryId) const
 void LocationTree::reserveLocations(size_t count)
 {
     nodes_.reserve(nodes_.size() + count);
+    visibleById_.reserve(nodes_.size() + count);
 }
 
 int LocationTree::find_map_masternode(int32_t zoneId) const
@@ -228,12 +234,10 @@ int LocationTree::addnodeMove(rnew_node&& record)
             auto data = std::make_unique<TNodeData>(std::move(r), common_ ? &common_->specColors : nullptr);
             result = newNode(categNode, levelLocation, std::move(data));
             nodes_[size_t(result)].visible = !erased;
-            if (!nodes_[size_t(categNode)].visible) {
-                nodes_[size_t(categNode)].visible = true;
-                noteVisibilityChange(categNode);
-            }
+            visibleById_[size_t(result)] = !erased;
+            setVisibleInBracket(categNode, true);
             markUnsorted(categNode);
-            if (pointIndexBuilt_) pointIndex_.emplace(pointKey(zoneNode, x, y), result);
+            if (pointIndexBuilt_) addToPointIndex(pointKey(zoneNode, x, y), result);
             ++locationCount_;
         }
     }
@@ -244,21 +248,57 @@ int LocationTree::addnodeMove(rnew_node&& record)
 void LocationTree::buildPointIndex() const
 {
     pointIndex_.clear();
-    pointIndex_.reserve(locationCount_ + locationCount_ / 4 + 16);
+    pointIndexAdded_.clear();
+    pointIndex_.reserve(locationCount_);
     for (size_t id = 0; id < nodes_.size(); ++id) {
         const TreeNode& n = nodes_[id];
         if (!n.alive || n.level != levelLocation || !n.data || !n.data->item) continue;
         const int zoneNode = nodes_[size_t(n.parent)].parent;
-        pointIndex_.emplace(pointKey(zoneNode, n.data->item->x, n.data->item->y), int(id));
+        pointIndex_.emplace_back(pointKey(zoneNode, n.data->item->x, n.data->item->y), int(id));
     }
+    std::sort(pointIndex_.begin(), pointIndex_.end());
     pointIndexBuilt_ = true;
+}
+
+void LocationTree::addToPointIndex(uint64_t key, int node)
+{
+    pointIndexAdded_.emplace(key, node);
+    // Past a quarter of the bulk, the next lookup sorts everything in again.
+    if (pointIndexAdded_.size() > pointIndex_.size() / 4 + 1024) {
+        pointIndexBuilt_ = false;
+        pointIndex_.clear();
+        pointIndexAdded_.clear();
+    }
+}
+
+void LocationTree::removeFromPointIndex(uint64_t key, int node)
+{
+    auto range = pointIndexAdded_.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it)
+        if (it->second == node) {
+            pointIndexAdded_.erase(it);
+            return;
+        }
+    // By key alone: a removed entry no longer sorts by its node.
+    auto it = std::lower_bound(pointIndex_.begin(), pointIndex_.end(), key,
+                               [](const std::pair<uint64_t, int>& e, uint64_t k) { return e.first < k; });
+    for (; it != pointIndex_.end() && it->first == key; ++it)
+        if (it->second == node) {
+            it->second = kNoTreeNode;
+            return;
+        }
 }
 
 std::vector<int> LocationTree::locationsAt(int zoneNode, uint16_t x, uint16_t y) const
 {
     if (!pointIndexBuilt_) buildPointIndex();
     std::vector<int> found;
-    auto range = pointIndex_.equal_range(pointKey(zoneNode, x, y));
+    const uint64_t key = pointKey(zoneNode, x, y);
+    auto first = std::lower_bound(pointIndex_.begin(), pointIndex_.end(), key,
+                                  [](const std::pair<uint64_t, int>& e, uint64_t k) { return e.first < k; });
+    for (auto it = first; it != pointIndex_.end() && it->first == key; ++it)
+        if (it->second != kNoTreeNode) found.push_back(it->second);
+    auto range = pointIndexAdded_.equal_range(key);
     for (auto it = range.first; it != range.second; ++it) found.push_back(it->second);
     // Tree order: category position under the zone, then position in the category.
     std::sort(found.begin(), found.end(), [this](int a, int b) {
@@ -293,12 +333,7 @@ void LocationTree::destroynode(int node)
     TreeNode& n = nodes_[size_t(node)];
     if (n.level == levelLocation && n.data && n.data->item && pointIndexBuilt_) {
         const int zoneNode = nodes_[size_t(n.parent)].parent;
-        auto range = pointIndex_.equal_range(pointKey(zoneNode, n.data->item->x, n.data->item->y));
-        for (auto it = range.first; it != range.second; ++it)
-            if (it->second == node) {
-                pointIndex_.erase(it);
-                break;
-            }
+        removeFromPointIndex(pointKey(zoneNode, n.data->item->x, n.data->item->y), node);
     }
     if (n.level == levelLocation) --locationCount_;
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
@@ -306,6 +341,7 @@ void LocationTree::destroynode(int node)
     renumberChildren(n.parent);
     noteChildrenChange(n.parent);
     n.alive = false;
+    visibleById_[size_t(node)] = 0;
     n.data.reset();
     n.children.clear();
     n.children.shrink_to_fit();
@@ -456,8 +492,7 @@ void LocationTree::setVisible(int node, bool visible)
 {
     if (!isNode(node) || nodes_[size_t(node)].visible == visible) return;
     UpdateBracket bracket(*this);
-    nodes_[size_t(node)].visible = visible;
-    noteVisibilityChange(node);
+    setVisibleInBracket(node, visible);
 }
 
 void LocationTree::setCheckState(int node, NodeCheck state)

@@ -93,13 +93,16 @@ public:
     int nextNode(int node) const;
 
     // Visibility flag of a node; changes run inside an update bracket.
-    bool isVisible(int node) const { return isNode(node) && nodes_[size_t(node)].visible; }
+    // A packed copy of the flags by node id (0 for removed nodes) lets whole-tree walks in
+    // tree order read them without touching the scattered nodes.
+    bool isVisible(int node) const { return node >= 0 && size_t(node) < visibleById_.size() && visibleById_[size_t(node)]; }
     void setVisible(int node, bool visible);
     // Inside an update bracket the caller opened: no bracket of its own.
     void setVisibleInBracket(int node, bool visible)
     {
         if (nodes_[size_t(node)].visible == visible) return;
         nodes_[size_t(node)].visible = visible;
+        visibleById_[size_t(node)] = visible;
         noteVisibilityChange(node);
     }
 
@@ -161,6 +164,7 @@ private:
     int updateDepth_ = 0;
     size_t generation_ = 0;
     uint64_t contentVersion_ = 0;
+    std::vector<uint8_t> visibleById_; // TreeNode::visible of live nodes by id
     bool everythingChanged_ = false;
     std::vector<int> changedParents_;
     static constexpr size_t kChangeLogLimit = 4096; // beyond it: everything changed
@@ -178,7 +182,10 @@ private:
     // (zone node, x, y) -> location nodes at that point; built on first use, so a bulk
     // load does not pay for it, and kept up to date from then on.
     void buildPointIndex() const;
-    mutable std::unordered_multimap<uint64_t, int> pointIndex_;
+    void addToPointIndex(uint64_t key, int node);
+    void removeFromPointIndex(uint64_t key, int node);
+    mutable std::vector<std::pair<uint64_t, int>> pointIndex_;
+    mutable std::unordered_multimap<uint64_t, int> pointIndexAdded_;
     mutable bool pointIndexBuilt_ = false;
 };
 

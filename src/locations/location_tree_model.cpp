@@ -41,19 +41,25 @@ void LocationTreeModel::rebuildVisible()
             visibleRow_[size_t(id)] = int(visibleRoots_.size());
             visibleRoots_.push_back(id);
         }
-    // Breadth first over shown nodes only: hidden nodes hide their subtree.
-    std::vector<int> queue(visibleRoots_.begin(), visibleRoots_.end());
-    for (size_t q = 0; q < queue.size(); ++q) {
-        const int id = queue[q];
+    // Breadth first over shown nodes only: hidden nodes hide their subtree. The shown
+    // children appended to visibleFlat_ are themselves the queue of nodes to expand.
+    auto expand = [&](int id) {
         visibleStart_[size_t(id)] = int(visibleFlat_.size());
         int row = 0;
-        for (int child : tree_.children(id))
+        for (int child : tree_.node(id).children)
             if (tree_.isVisible(child)) {
                 visibleRow_[size_t(child)] = row++;
                 visibleFlat_.push_back(child);
-                queue.push_back(child);
             }
         visibleCount_[size_t(id)] = row;
+    };
+    for (int id : visibleRoots_) expand(id);
+    // Locations have no children, and breadth first they come last: the walk ends at the
+    // first one, so it never reads the nodes of the locations themselves.
+    for (size_t q = 0; q < visibleFlat_.size(); ++q) {
+        const int id = visibleFlat_[q];
+        if (tree_.node(id).level == levelLocation) break;
+        expand(id);
     }
 }
 

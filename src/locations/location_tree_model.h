@@ -58,6 +58,10 @@ private:
     std::vector<QIcon> images_;
     std::array<int, 4> selectionChain_{kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
     int currentMapId_ = -1;
-    size_t generation_ = 0;
     size_t generationAtStart_ = 0;
+    // The tree's versions the shown lists were built from: a bracket that changed neither
+    // shape nor visibility (colours, check marks) keeps them.
+    size_t builtGeneration_ = 0;
+    uint64_t builtContent_ = 0;
+    uint64_t builtVisibility_ = 0;
 };

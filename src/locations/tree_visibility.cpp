@@ -65,42 +65,60 @@ TColor locationColour(const TNodeData& d, const std::vector<rSpecColor>& specCol
     return c.colour;
 }
 
+namespace {
+
+// Recolours one node when it is a location the pass covers (every location on a full
+// recolour, else those of creature categories, whose colour follows the player level);
+// true when its colour changed.
+bool recolourNode(const TreeNode& n, bool full, const std::vector<rSpecColor>& specColours)
+{
+    if (n.level != levelLocation || !n.data) return false;
+    TNodeData& d = *n.data;
+    if (!d.item || !d.category || (!full && d.category->kind != kindCreature)) return false;
+    const TColor c = locationColour(d, specColours);
+    if (c == d.item->colour) return false;
+    d.item->colour = c;
+    return true;
+}
+
+const std::vector<rSpecColor>& specColoursOf(const LocationTree& tree)
+{
+    static const std::vector<rSpecColor> none;
+    return tree.common() ? tree.common()->specColors : none;
+}
+
+} // namespace
+
 void update_concolors(LocationTree& tree, bool& recolourAll)
 {
     const bool full = recolourAll;
-    if (!tree.mapIndex()) {
-        recolourAll = false;
-        return;
-    }
-    static const std::vector<rSpecColor> none;
-    const std::vector<rSpecColor>& specColours = tree.common() ? tree.common()->specColors : none;
-    std::vector<int> changed;
-    for (const auto& zone : tree.mapIndex()->zones) {
-        if (!tree.isNode(zone->treeNode)) continue;
-        for (int categNode : tree.children(zone->treeNode)) {
-            const TNodeData* cd = tree.nodeData(categNode);
-            if (!cd || !cd->category) continue;
-            if (!full && cd->category->kind != kindCreature) continue; // whole category skipped
-            for (int loc : tree.children(categNode)) {
-                TNodeData* d = tree.nodeData(loc);
-                if (!d || !d->item || !d->category) continue;
-                const TColor c = locationColour(*d, specColours);
-                if (c != d->item->colour) {
-                    d->item->colour = c;
-                    changed.push_back(loc);
-                }
-            }
-        }
-    }
     recolourAll = false;
+    if (!tree.mapIndex()) return;
+    const std::vector<rSpecColor>& specColours = specColoursOf(tree);
+    // Storage order: the nodes, their payloads and items lie in memory in the order they
+    // were added, so the walk reads them front to back whatever the sort did.
+    std::vector<int> changed;
+    for (size_t id = 0; id < tree.idLimit(); ++id)
+        if (tree.isNode(int(id)) && recolourNode(tree.node(int(id)), full, specColours)) changed.push_back(int(id));
     tree.notifyNodesChanged(changed);
 }
 
 void update_node_visibility(LocationTree& tree, const LevelFilter& filter, bool& recolourAll)
 {
     tree.BeginUpdate();
-    update_concolors(tree, recolourAll);
-    check_node_visibility(tree, tree.roots().empty() ? kNoTreeNode : tree.roots().front(), filter);
+    // Colours and visibility in one walk in storage order: each node is read once. Inside
+    // the bracket colour changes reach the view with the bracket's end.
+    const bool recolour = tree.mapIndex() != nullptr;
+    const bool full = recolourAll;
+    recolourAll = false;
+    const std::vector<rSpecColor>& specColours = specColoursOf(tree);
+    bool visible;
+    const size_t limit = tree.idLimit();
+    for (size_t id = 0; id < limit; ++id) {
+        if (!tree.isNode(int(id))) continue;
+        if (recolour) recolourNode(tree.node(int(id)), full, specColours);
+        if (ruledVisibility(tree, int(id), filter, visible)) tree.setVisibleInBracket(int(id), visible);
+    }
     tree.EndUpdate();
 }
 

@@ -109,6 +109,34 @@ TEST(LocationTree, LocationsAtFollowsTreeOrderAndDestroyUpdatesIt)
     EXPECT_EQ(seen, 4);
 }
 
+TEST(LocationTree, LocationsAtFollowsAddsAndRemovalsAfterItsFirstUse)
+{
+    TreeFixture f;
+    const int a = f.add("a", 10, 1, 7, 7);
+    const int zone = f.tree.find_map_masternode(10);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{a})); // the index is built here
+    const int b = f.add("b", 10, 2, 7, 7);
+    const int c = f.add("c", 10, 1, 7, 7);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{a, c, b}));
+    f.tree.destroynode(a); // from the bulk
+    f.tree.destroynode(b); // from the later additions
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{c}));
+    // Many more additions than the index held: it is rebuilt and misses none of them.
+    std::vector<int> added{c};
+    for (int i = 0; i < 1500; ++i) {
+        const int n = f.add("d", 10, 1, 7, i % 2 ? 7 : 8);
+        if (i % 2) added.push_back(n);
+        if (i == 700) {
+            EXPECT_EQ(f.tree.locationsAt(zone, 7, 7).size(), added.size());
+        }
+    }
+    f.tree.destroynode(added[5]);
+    added.erase(added.begin() + 5);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), added);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 8).size(), 750u);
+    EXPECT_TRUE(f.tree.locationsAt(zone, 8, 7).empty());
+}
+
 TEST(LocationTree, ChecksPropagateDownAndUp)
 {
     TreeFixture f;
