@@ -14,8 +14,6 @@ int addFull(TreeFixture& f, const std::string& name, int zone, int categ, uint32
     r.name = name;
     r.zoneId = uint32_t(zone);
     r.categoryId = uint32_t(categ);
-    r.x = 1200;
-    r.y = 3400;
     r.levelMin = 10;
     r.levelMax = 12;
     r.description = "note|second";

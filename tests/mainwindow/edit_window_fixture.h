@@ -172,15 +172,7 @@ struct EditWindow {
         QTest::mouseMove(w->ImageMapView, hover(node));
         QTest::keyClick(w->ImageMapView, Qt::Key_I);
     }
-    // Whether a message box showed `text` since the last call; forgets what was shown.
-    bool showed(const QString& text)
-    {
-        const bool seen = f.boxes.saw(text);
-        f.boxes.shown.clear();
-        return seen;
-    }
     void shiftClick(QPoint p) { QTest::mouseClick(w->ImageMapView, Qt::LeftButton, Qt::ShiftModifier, p); }
-    void save() { QTest::mouseClick(w->but_sav, Qt::LeftButton); }
     QByteArray additionsFile()
     {
         return f.readFile("ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database())));
