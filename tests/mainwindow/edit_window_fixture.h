@@ -43,6 +43,9 @@ struct EditWindow {
         w->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         if (!w->but_editmode->isChecked()) QTest::mouseClick(w->but_editmode, Qt::LeftButton);
+        // Zoomed in with every category drawn.
+        if (w->checkLod->isChecked()) QTest::mouseClick(w->checkLod, Qt::LeftButton);
+        w->ZoomBar->setValue(1500);
     }
     // Closes the window without the save question and starts it again on the same folder.
     void restart()
@@ -65,6 +68,11 @@ struct EditWindow {
         });
         return found;
     }
+    // A location of the database, unchanged by the user.
+    int dbLocation()
+    {
+        return findLocation([](const TNodeData& d) { return d.item->id != 0 && d.item->fromMaster; });
+    }
     // Nodes whose name is `name`, in tree order.
     std::vector<int> named(const std::string& name)
     {
@@ -74,6 +82,17 @@ struct EditWindow {
         });
         return nodes;
     }
+
+    // The user's own locations (id 0) named `name`.
+    std::vector<int> userMade(const std::string& name)
+    {
+        std::vector<int> out;
+        for (int n : named(name))
+            if (item(n).id == 0) out.push_back(n);
+        return out;
+    }
+    // The hidden twins that record the erasing of a database location.
+    std::vector<int> tombsOf(const std::string& name) { return named(("@" + name).substr(0, 40)); }
 
     void paint() { w->ImageMapView->repaint(); }
     // Where the last paint drew a node's icon; (-1, -1) when it did not.
@@ -146,8 +165,14 @@ struct EditWindow {
         ASSERT_TRUE(w->MyTree->Menu1->isVisible());
         QTest::mouseClick(w->MyTree->Menu1, Qt::LeftButton, {}, w->MyTree->Menu1->actionGeometry(item).center());
     }
+    // Mouse over the node's icon, then key "i": its editor.
+    void keyI(int node)
+    {
+        w->ImageMapView->setFocus();
+        QTest::mouseMove(w->ImageMapView, hover(node));
+        QTest::keyClick(w->ImageMapView, Qt::Key_I);
+    }
     void shiftClick(QPoint p) { QTest::mouseClick(w->ImageMapView, Qt::LeftButton, Qt::ShiftModifier, p); }
-    void save() { QTest::mouseClick(w->but_sav, Qt::LeftButton); }
     QByteArray additionsFile()
     {
         return f.readFile("ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database())));
