@@ -353,6 +353,12 @@ TEST_F(DataTablesTest, TypeNamesDropTheFirstLine)
         c.LoadTypeNamesText(text);
         EXPECT_EQ(c.typeNames, names) << text;
     }
+    // Type ids are bytes: 300 names after the header (CR-only line ends) keep the first 256.
+    std::string many = "Types";
+    for (int i = 0; i < 300; ++i) many += "\rT" + std::to_string(i);
+    c.LoadTypeNamesText(many);
+    ASSERT_EQ(c.typeNames.size(), 256u);
+    EXPECT_EQ(c.typeNames.back(), "T255");
     c.LoadTypeNamesText("x\ny");
     c.LoadTypeNames(); // no file
     EXPECT_TRUE(c.typeNames.empty());
