@@ -27,12 +27,7 @@ struct ReloadFixture : MainWindowFixture {
 
     ReloadFixture() : first(database())
     {
-        sample::SampleOptions options; // as MainWindowFixture makes the folder
-        options.locations = 300;
-        options.zones = 6;
-        options.categories = 6;
-        options.imageSize = 64;
-        sample::DemoDatabase db = sample::buildDemoDatabase(options);
+        sample::DemoDatabase db = sample::buildDemoDatabase(sampleOptions());
         for (const char* name : {"Second", "Third"}) {
             const QString from = exe + "database/" + QString::fromStdString(first) + "/", to = exe + "database/" + name + "/";
             QDir().mkpath(to);
@@ -109,10 +104,11 @@ bool reloaded(TForm4& w)
 
 } // namespace
 
-TEST(Reload, DatabaseSwitchFromTheMenuKeepsTheView)
+TEST(Reload, MenuSwitchesKeepTheViewAndTranslate)
 {
     ReloadFixture f;
     auto w = f.open();
+    const QString frenchCaption = w->CheckBox4->text(), frenchMenu = w->infos2->text();
     const QString first = QString::fromStdString(f.first);
     EXPECT_EQ(find_node_byname(w->MyTreeStore, kProbe, false, -1, kNoTreeNode), kNoTreeNode);
     auto showMap = [&](int32_t mapId) {
@@ -136,7 +132,6 @@ TEST(Reload, DatabaseSwitchFromTheMenuKeepsTheView)
     EXPECT_EQ(w->additions()->AdditionsFileName, "Vmar_ajouts_Second.txt");
     EXPECT_NE(find_node_byname(w->MyTreeStore, kProbe, false, -1, kNoTreeNode), kNoTreeNode);
     EXPECT_EQ(lastFeedback(*w), messageText(64, "Second").section('\n', 0, 0));
-    EXPECT_TRUE(QFile::exists(f.exe + "categpref.bin"));
     EXPECT_EQ(w->scene.common, CommonData.get());
 
     // Back, then to a database without the map shown: the splash, the view kept.
@@ -145,19 +140,13 @@ TEST(Reload, DatabaseSwitchFromTheMenuKeepsTheView)
     clickFolder(w->Database1, "Second");
     expectView(-1);
     EXPECT_FALSE(w->ImageMapView->grab().isNull());
-}
 
-TEST(Reload, LanguageSwitchTranslatesAndNamesTheDatabase)
-{
-    ReloadFixture f;
-    auto w = f.open();
-    const QString frenchCaption = w->CheckBox4->text(), frenchMenu = w->infos2->text();
     clickFolder(w->Langage1, "English");
     EXPECT_EQ(InterfaceLang, "English");
     EXPECT_EQ(checkedFolder(w->Langage1), "English");
     EXPECT_EQ(w->CheckBox4->text(), "Levels");
     EXPECT_NE(w->infos2->text(), frenchMenu);
-    EXPECT_EQ(lastFeedback(*w), "Database " + QString::fromStdString(f.first) + " loaded.");
+    EXPECT_EQ(lastFeedback(*w), "Database Second loaded.");
 
     // A language folder without texts falls back to "Francais", and so does the mark.
     QDir().mkpath(f.exe + "res/Vide");
@@ -168,7 +157,7 @@ TEST(Reload, LanguageSwitchTranslatesAndNamesTheDatabase)
     EXPECT_EQ(w->CheckBox4->text(), frenchCaption);
 }
 
-TEST(Reload, SaveQuestionBeforeASwitch)
+TEST(Reload, SaveQuestionBeforeASwitchOrAnUpdate)
 {
     ReloadFixture f;
     auto w = f.open();
@@ -194,10 +183,7 @@ TEST(Reload, SaveQuestionBeforeASwitch)
     auto chooseSecond = [&](std::vector<int> answers) {
         f.boxes.shown.clear();
         f.boxes.answers = std::move(answers);
-        PreferencesScript script([](TForm3& d) {
-            clickRow(d.ListBox2, "Second");
-            click(d.Button1);
-        });
+        PreferencesScript script(pickAndOk(&TForm3::ListBox2, "Second"));
         clickPref(*w);
     };
     chooseSecond({kAnswerNo, kAnswerCancel});
@@ -219,19 +205,15 @@ TEST(Reload, SaveQuestionBeforeASwitch)
     const std::string written = f.readFile("ajouts/" + MakeAdditionsFileName(first)).toStdString();
     ASSERT_EQ(written.size(), expected.size());
     EXPECT_EQ(written.substr(15), expected.substr(15));
-}
 
-TEST(Reload, UpdatedFilesReloadUnlessUnsavedEditsAreKept)
-{
-    ReloadFixture f;
-    auto w = f.open();
-    w->startupTrace.clear();
+    // Updated files reload unless the unsaved edits are kept.
     click(w->but_autoup);
     EXPECT_FALSE(reloaded(*w)); // nothing replaced
     f.filesUpdated = true;
     w->toggle_tagnew(true);
     // No at the update's question keeps the edits: the reload asks again, and Cancel
     // leaves the replaced files for the next start.
+    f.boxes.shown.clear();
     f.boxes.answers = {kAnswerNo, kAnswerCancel};
     click(w->but_autoup);
     EXPECT_EQ(f.boxes.shown.size(), 2u);
@@ -241,7 +223,6 @@ TEST(Reload, UpdatedFilesReloadUnlessUnsavedEditsAreKept)
     click(w->but_autoup);
     EXPECT_TRUE(reloaded(*w));
     EXPECT_FALSE(w->AdditionsModified());
-    EXPECT_EQ(lastFeedback(*w), messageText(64, f.first).section('\n', 0, 0));
 }
 
 TEST(Reload, PreferencesApplyInPlaceOrWithTheSwitch)

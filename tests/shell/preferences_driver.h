@@ -36,6 +36,15 @@ inline void clickRow(QListWidget* list, const QString& name)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
 }
 
+// Steps that pick the row in the list and press OK.
+inline std::function<void(TForm3&)> pickAndOk(QListWidget* TForm3::*list, const QString& row)
+{
+    return [list, row](TForm3& d) {
+        clickRow(d.*list, row);
+        click(d.Button1);
+    };
+}
+
 // Clicks the page's tab.
 inline void showPage(TForm3& d, QWidget* page)
 {

@@ -72,7 +72,7 @@ protected:
     {
         return {d.TrackBarLod0->value(), d.TrackBarLod1->value(), d.TrackBarLod2->value()};
     }
-    static std::array<int32_t, 3> stored() { return {Preferences.LODA, Preferences.LODB, Preferences.LODC}; }
+    static std::array<int, 3> stored() { return {Preferences.LODA, Preferences.LODB, Preferences.LODC}; }
     static Qt::CheckState mark(const TForm3& d, int row) { return d.Tree_leg->topLevelItem(row)->checkState(0); }
 
     QTemporaryDir dir;
@@ -81,7 +81,6 @@ protected:
 };
 
 using Lods = std::array<int, 3>;
-using Stored = std::array<int32_t, 3>;
 
 TEST_F(PreferencesDialogTest, LevelGaugesKeepTheirOrder)
 {
@@ -95,7 +94,7 @@ TEST_F(PreferencesDialogTest, LevelGaugesKeepTheirOrder)
         EXPECT_EQ(d.Edit2->text(), "7");
         click(d.Button1);
     });
-    EXPECT_EQ(stored(), (Stored{200, 200, 200}));
+    EXPECT_EQ(stored(), (Lods{200, 200, 200}));
     EXPECT_EQ(Preferences.HINT, 7000);
     EXPECT_TRUE(RecolourAll); // OK always asks for the full recolouring
 
@@ -118,7 +117,7 @@ TEST_F(PreferencesDialogTest, LevelGaugesKeepTheirOrder)
         }
         QTest::keyClick(&d, Qt::Key_Return); // the default button
     });
-    EXPECT_EQ(stored(), (Stored{20, 20, 1750}));
+    EXPECT_EQ(stored(), (Lods{20, 20, 1750}));
     EXPECT_EQ(Preferences.LODV, 1750);
 }
 
@@ -138,7 +137,7 @@ TEST_F(PreferencesDialogTest, DefaultsAndTheOtherSettingsAfterOk)
         QTest::keyClicks(d.Edit1, QString(45, 'n')); // 40 kept
         click(d.Button1);
     });
-    EXPECT_EQ(stored(), (Stored{200, 400, 600}));
+    EXPECT_EQ(stored(), (Lods{200, 400, 600}));
     EXPECT_EQ(Preferences.LODV, 500);
     EXPECT_EQ(Preferences.MAHD, 550);
     EXPECT_TRUE(Preferences.AUTO);
@@ -184,24 +183,19 @@ TEST_F(PreferencesDialogTest, LanguageAndDatabaseChoice)
         EXPECT_EQ(d.ListBox1->currentItem()->text(), "english");
         click(d.Button1);
     }));
-    EXPECT_TRUE(run([](TForm3& d) {
-        clickRow(d.ListBox1, "English");
-        click(d.Button1);
-    }));
-    EXPECT_EQ(InterfaceLang + "/" + DatabaseLang, "English/Base");
-    EXPECT_TRUE(run([](TForm3& d) {
-        clickRow(d.ListBox2, "Other");
-        click(d.Button1);
-    }));
-    EXPECT_EQ(InterfaceLang + "/" + DatabaseLang, "English/Other");
-
-    // No language folder at all: the names stay, nothing to reload.
-    QDir(ResDir).removeRecursively();
-    EXPECT_FALSE(run([](TForm3& d) {
-        clickRow(d.ListBox2, "Base");
-        click(d.Button1);
-    }));
-    EXPECT_EQ(InterfaceLang + "/" + DatabaseLang, "English/Other");
+    // Without any language folder the names stay and nothing reloads.
+    const struct {
+        QListWidget* TForm3::*list;
+        const char *row, *after;
+        bool reload, dropLanguages;
+    } picks[] = {{&TForm3::ListBox1, "English", "English/Base", true, false},
+                 {&TForm3::ListBox2, "Other", "English/Other", true, false},
+                 {&TForm3::ListBox2, "Base", "English/Other", false, true}};
+    for (const auto& p : picks) {
+        if (p.dropLanguages) QDir(ResDir).removeRecursively();
+        EXPECT_EQ(run(pickAndOk(p.list, p.row)), p.reload) << p.row;
+        EXPECT_EQ(InterfaceLang + "/" + DatabaseLang, p.after) << p.row;
+    }
 }
 
 TEST_F(PreferencesDialogTest, LegendShowsSortsAndResetsItsEntries)
