@@ -1,5 +1,7 @@
 // Language and database switch from the menu and from the preferences dialog, on a
 // sample folder with a second database (one map fewer) and a third without categories.
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -83,8 +85,11 @@ void clickFolder(QMenu* menu, const QString& folder)
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
-void clickPref(TForm4& w)
+// Clicks but_pref; the steps, if any, then run on the dialog it opens.
+void clickPref(TForm4& w, std::function<void(TForm3&)> steps = {})
 {
+    std::optional<PreferencesScript> script;
+    if (steps) script.emplace(std::move(steps));
     QTest::mouseClick(w.but_pref, Qt::LeftButton, {}, QPoint(4, w.but_pref->height() / 2));
 }
 
@@ -183,8 +188,7 @@ TEST(Reload, SaveQuestionBeforeASwitchOrAnUpdate)
     auto chooseSecond = [&](std::vector<int> answers) {
         f.boxes.shown.clear();
         f.boxes.answers = std::move(answers);
-        PreferencesScript script(pickAndOk(&TForm3::ListBox2, "Second"));
-        clickPref(*w);
+        clickPref(*w, pickAndOk(&TForm3::ListBox2, "Second"));
     };
     chooseSecond({kAnswerNo, kAnswerCancel});
     EXPECT_EQ(f.boxes.shown, (std::vector<QString>{messageText(63, firstFile), messageText(1, firstFile)}));
@@ -230,17 +234,14 @@ TEST(Reload, PreferencesApplyInPlaceOrWithTheSwitch)
     ReloadFixture f;
     auto w = f.open();
     w->startupTrace.clear();
-    {
-        PreferencesScript script([](TForm3& d) {
-            click(d.CheckBox8); // autosave
-            click(d.CheckBox4); // transparency
-            showPage(d, d.TabSheet2);
-            d.TrackBarLod2->setFocus();
-            QTest::keyClick(d.TrackBarLod2, Qt::Key_Home);
-            click(d.Button1);
-        });
-        clickPref(*w);
-    }
+    clickPref(*w, [](TForm3& d) {
+        click(d.CheckBox8); // autosave
+        click(d.CheckBox4); // transparency
+        showPage(d, d.TabSheet2);
+        d.TrackBarLod2->setFocus();
+        QTest::keyClick(d.TrackBarLod2, Qt::Key_Home);
+        click(d.Button1);
+    });
     EXPECT_FALSE(reloaded(*w));
     EXPECT_TRUE(f.boxes.shown.empty());
     EXPECT_TRUE(w->Timer3.isActive());
@@ -249,18 +250,14 @@ TEST(Reload, PreferencesApplyInPlaceOrWithTheSwitch)
 
     // A category's colour chosen together with a switch is written, then read back.
     uint8_t id = 0;
-    {
-        PreferencesScript script([&](TForm3& d) {
-            d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return QColor(1, 2, 3); };
-            focusLegendRow(d, 0);
-            id = d.currentEntry()->category->id;
-            click(d.Button5);
-            showPage(d, d.TabSheet1);
-            clickRow(d.ListBox2, "Second");
-            click(d.Button1);
-        });
-        clickPref(*w);
-    }
+    clickPref(*w, [&](TForm3& d) {
+        d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return QColor(1, 2, 3); };
+        focusLegendRow(d, 0);
+        id = d.currentEntry()->category->id;
+        click(d.Button5);
+        showPage(d, d.TabSheet1);
+        pickAndOk(&TForm3::ListBox2, "Second")(d);
+    });
     EXPECT_TRUE(reloaded(*w));
     ASSERT_NE(CommonData->categoryById(id), nullptr);
     EXPECT_EQ(CommonData->categoryById(id)->colour, 0x030201u);
