@@ -109,7 +109,7 @@ bool reloaded(TForm4& w)
 
 } // namespace
 
-TEST(Reload, MenuSwitchesKeepTheViewAndTranslate)
+TEST(Reload, SwitchesKeepTheViewTranslateAndApplyThePreferences)
 {
     ReloadFixture f;
     auto w = f.open();
@@ -159,6 +159,36 @@ TEST(Reload, MenuSwitchesKeepTheViewAndTranslate)
     EXPECT_EQ(InterfaceLang, "Francais");
     EXPECT_EQ(checkedFolder(w->Langage1), "Francais");
     EXPECT_EQ(w->CheckBox4->text(), frenchCaption);
+
+    // The preferences apply in place, or with the switch they ask for.
+    w->startupTrace.clear();
+    clickPref(*w, [](TForm3& d) {
+        click(d.CheckBox8); // autosave
+        click(d.CheckBox4); // transparency
+        showPage(d, d.TabSheet2);
+        d.TrackBarLod2->setFocus();
+        QTest::keyClick(d.TrackBarLod2, Qt::Key_Home);
+        click(d.Button1);
+    });
+    EXPECT_FALSE(reloaded(*w));
+    EXPECT_TRUE(f.boxes.shown.empty());
+    EXPECT_TRUE(w->Timer3.isActive());
+    EXPECT_NEAR(w->windowOpacity(), 200 / 255.0, 0.01);
+    EXPECT_EQ(Preferences.LODA, 20);
+
+    // A category's colour chosen together with a switch is written, then read back.
+    uint8_t id = 0;
+    clickPref(*w, [&](TForm3& d) {
+        d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return QColor(1, 2, 3); };
+        focusLegendRow(d, 0);
+        id = d.currentEntry()->category->id;
+        click(d.Button5);
+        showPage(d, d.TabSheet1);
+        pickAndOk(&TForm3::ListBox2, first)(d);
+    });
+    EXPECT_TRUE(reloaded(*w));
+    ASSERT_NE(CommonData->categoryById(id), nullptr);
+    EXPECT_EQ(CommonData->categoryById(id)->colour, 0x030201u);
 }
 
 TEST(Reload, SaveQuestionBeforeASwitchOrAnUpdate)
@@ -226,40 +256,6 @@ TEST(Reload, SaveQuestionBeforeASwitchOrAnUpdate)
     click(w->but_autoup);
     EXPECT_TRUE(reloaded(*w));
     EXPECT_FALSE(w->AdditionsModified());
-}
-
-TEST(Reload, PreferencesApplyInPlaceOrWithTheSwitch)
-{
-    ReloadFixture f;
-    auto w = f.open();
-    w->startupTrace.clear();
-    clickPref(*w, [](TForm3& d) {
-        click(d.CheckBox8); // autosave
-        click(d.CheckBox4); // transparency
-        showPage(d, d.TabSheet2);
-        d.TrackBarLod2->setFocus();
-        QTest::keyClick(d.TrackBarLod2, Qt::Key_Home);
-        click(d.Button1);
-    });
-    EXPECT_FALSE(reloaded(*w));
-    EXPECT_TRUE(f.boxes.shown.empty());
-    EXPECT_TRUE(w->Timer3.isActive());
-    EXPECT_NEAR(w->windowOpacity(), 200 / 255.0, 0.01);
-    EXPECT_EQ(Preferences.LODA, 20);
-
-    // A category's colour chosen together with a switch is written, then read back.
-    uint8_t id = 0;
-    clickPref(*w, [&](TForm3& d) {
-        d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return QColor(1, 2, 3); };
-        focusLegendRow(d, 0);
-        id = d.currentEntry()->category->id;
-        click(d.Button5);
-        showPage(d, d.TabSheet1);
-        pickAndOk(&TForm3::ListBox2, "Second")(d);
-    });
-    EXPECT_TRUE(reloaded(*w));
-    ASSERT_NE(CommonData->categoryById(id), nullptr);
-    EXPECT_EQ(CommonData->categoryById(id)->colour, 0x030201u);
 }
 
 namespace {

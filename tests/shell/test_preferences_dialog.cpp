@@ -82,7 +82,7 @@ protected:
 
 using Lods = std::array<int, 3>;
 
-TEST_F(PreferencesDialogTest, LevelGaugesKeepTheirOrder)
+TEST_F(PreferencesDialogTest, LevelGaugesDefaultsAndTheOtherSettingsAfterOk)
 {
     // Each stored value pulls the gauges set before it: all end at 20.
     Preferences.LODA = 600;
@@ -119,10 +119,8 @@ TEST_F(PreferencesDialogTest, LevelGaugesKeepTheirOrder)
     });
     EXPECT_EQ(stored(), (Lods{20, 20, 1750}));
     EXPECT_EQ(Preferences.LODV, 1750);
-}
 
-TEST_F(PreferencesDialogTest, DefaultsAndTheOtherSettingsAfterOk)
-{
+    // The defaults, then the other settings OK writes.
     run([](TForm3& d) {
         showPage(d, d.TabSheet2);
         click(d.Button3);
