@@ -144,7 +144,7 @@ TEST_F(PreferencesDialogTest, LevelGaugesDefaultsAndTheOtherSettingsAfterOk)
     EXPECT_EQ(Preferences.PSEU, std::string(40, 'n'));
 }
 
-TEST_F(PreferencesDialogTest, CancelEscapeAndCloseChangeNothing)
+TEST_F(PreferencesDialogTest, CancelChangesNothingAndOkPicksLanguageAndDatabase)
 {
     Preferences.LODA = 600;
     const std::string prefs = PrefFileBytes(Preferences, WindowSettings());
@@ -171,10 +171,7 @@ TEST_F(PreferencesDialogTest, CancelEscapeAndCloseChangeNothing)
         EXPECT_EQ(DatabaseLang, "Base");
         EXPECT_FALSE(RecolourAll);
     }
-}
 
-TEST_F(PreferencesDialogTest, LanguageAndDatabaseChoice)
-{
     // "english" and "English" are two folders: the exact one is selected, and an untouched
     // OK asks for no reload; the other is another language.
     EXPECT_FALSE(run([](TForm3& d) {
@@ -196,8 +193,43 @@ TEST_F(PreferencesDialogTest, LanguageAndDatabaseChoice)
     }
 }
 
-TEST_F(PreferencesDialogTest, LegendShowsSortsAndResetsItsEntries)
+TEST_F(PreferencesDialogTest, LegendFontColourAndReset)
 {
+    QFont wide("Liberation Mono", 300);
+    wide.setItalic(true);
+    // No Windows-1252 form, longer than 40 bytes: both refused; then one too large.
+    const QFont offered[] = {QFont(QString(QChar(0x5B8B)) + QChar(0x4F53)), QFont(QString(41, 'F')), wide};
+    run([&](TForm3& d) {
+        size_t next = 0;
+        d.pickers.font = [&](QWidget*, const QFont&) -> std::optional<QFont> { return offered[next++]; };
+        d.pickers.colour = [](QWidget*, const QColor& initial) -> std::optional<QColor> {
+            EXPECT_EQ(initial, QColor(255, 0, 0));
+            return QColor(1, 2, 3);
+        };
+        focusLegendRow(d, 2); // zeta
+        click(d.Button4);
+        click(d.Button4);
+        EXPECT_EQ(boxes.shown.size(), 2);
+        EXPECT_EQ(d.currentEntry()->fontName, "Liberation Sans");
+        click(d.Button4);
+        EXPECT_EQ(d.currentEntry()->fontSize, 255);
+        EXPECT_TRUE(d.Panel1->font().italic());
+        click(d.Button5);
+        EXPECT_EQ(d.Panel1->palette().color(QPalette::WindowText), QColor(1, 2, 3));
+        d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return std::nullopt; };
+        click(d.Button5); // cancelled: the entry stays
+        click(d.Button1);
+    });
+    const rCateg& zeta = *CommonData->categories[0];
+    EXPECT_TRUE(zeta.font.italic());
+    EXPECT_EQ(zeta.colour, 0x030201u);
+    // categpref.bin gets what was chosen: the name at byte 14 as a short string, the size last.
+    const std::vector<uint8_t> bytes = CommonData->CategoryPrefsBytes();
+    ASSERT_GE(bytes.size(), 56u);
+    EXPECT_EQ(std::string(bytes.begin() + 15, bytes.begin() + 15 + bytes[14]), "Liberation Mono");
+    EXPECT_EQ(bytes[55], 255);
+
+    // The legend sorted and marked; a reset entry, then every entry reset.
     run([this](TForm3& d) {
         focusLegendRow(d, 1); // beta: sorted ignoring case, " *" for a kind
         QStringList names;
@@ -233,43 +265,6 @@ TEST_F(PreferencesDialogTest, LegendShowsSortsAndResetsItsEntries)
     });
     EXPECT_EQ(CommonData->categories[1]->visible, 1);
     EXPECT_EQ(CommonData->categories[0]->visible, 0);
-}
-
-TEST_F(PreferencesDialogTest, FontAndColourOfACategory)
-{
-    QFont wide("Liberation Mono", 300);
-    wide.setItalic(true);
-    // No Windows-1252 form, longer than 40 bytes: both refused; then one too large.
-    const QFont offered[] = {QFont(QString(QChar(0x5B8B)) + QChar(0x4F53)), QFont(QString(41, 'F')), wide};
-    run([&](TForm3& d) {
-        size_t next = 0;
-        d.pickers.font = [&](QWidget*, const QFont&) -> std::optional<QFont> { return offered[next++]; };
-        d.pickers.colour = [](QWidget*, const QColor& initial) -> std::optional<QColor> {
-            EXPECT_EQ(initial, QColor(255, 0, 0));
-            return QColor(1, 2, 3);
-        };
-        focusLegendRow(d, 2); // zeta
-        click(d.Button4);
-        click(d.Button4);
-        EXPECT_EQ(boxes.shown.size(), 2);
-        EXPECT_EQ(d.currentEntry()->fontName, "Liberation Sans");
-        click(d.Button4);
-        EXPECT_EQ(d.currentEntry()->fontSize, 255);
-        EXPECT_TRUE(d.Panel1->font().italic());
-        click(d.Button5);
-        EXPECT_EQ(d.Panel1->palette().color(QPalette::WindowText), QColor(1, 2, 3));
-        d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return std::nullopt; };
-        click(d.Button5); // cancelled: the entry stays
-        click(d.Button1);
-    });
-    const rCateg& zeta = *CommonData->categories[0];
-    EXPECT_TRUE(zeta.font.italic());
-    EXPECT_EQ(zeta.colour, 0x030201u);
-    // categpref.bin gets what was chosen: the name at byte 14 as a short string, the size last.
-    const std::vector<uint8_t> bytes = CommonData->CategoryPrefsBytes();
-    ASSERT_GE(bytes.size(), 56u);
-    EXPECT_EQ(std::string(bytes.begin() + 15, bytes.begin() + 15 + bytes[14]), "Liberation Mono");
-    EXPECT_EQ(bytes[55], 255);
 }
 
 } // namespace
