@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include "data_model.h"
