@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "main_window.h"
+#include "paint_counter.h"
 #include "map_widget.h"
 #include "progress_bar.h"
 
@@ -41,16 +42,6 @@ long residentKb()
         if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
     return 0;
 }
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
 
 } // namespace
 

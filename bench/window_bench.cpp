@@ -24,6 +24,7 @@
 #include "database_globals.h"
 #include "folders.h"
 #include "main_window.h"
+#include "paint_counter.h"
 #include "map_loading.h"
 #include "map_widget.h"
 #include "preferences.h"
@@ -44,16 +45,6 @@ double median(std::vector<double> v)
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
 }
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
 
 // The menu command that shows the map at this index of the map index.
 QAction* mapCommand(TForm4& window, size_t index)
