@@ -20,6 +20,7 @@
 #include <zlib.h>
 
 #include "additions.h"
+#include "block_pool.h"
 #include "compressed.h"
 #include "file_io.h"
 #include "folders.h"
@@ -69,10 +70,15 @@ Sample& sampleData()
 }
 
 // Bytes the program holds from malloc, the blocks malloc mmap'd for large requests included.
+// The record pools keep their slabs between loads: their blocks in use count instead of the
+// slabs, so a load that reuses the slabs of an earlier one is not counted as free.
 size_t heapInUse()
 {
     const struct mallinfo2 m = mallinfo2();
-    return m.uordblks + m.hblkhd;
+    const BlockPool* pools[] = {&ItemDataPool(), &NodeDataPool()};
+    size_t pooled = 0;
+    for (const BlockPool* p : pools) pooled += p->blocksInUse() * p->blockSize() - p->slabBytes();
+    return m.uordblks + m.hblkhd + pooled;
 }
 
 size_t residentBytes()

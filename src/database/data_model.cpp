@@ -48,12 +48,11 @@ std::string ConvertPCommandToS(const std::string& text, int16_t regionId)
     return "S_" + intToHex8(x) + intToHex8(y) + text.substr(18);
 }
 
-void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t regionId)
+void DecodeLinkText(rItemdata& item, std::string text, int16_t regionId)
 {
     item.command.reset();
-    if (linkText.empty()) return;
+    if (text.empty()) return;
     auto cmd = std::make_unique<rCommand>();
-    std::string text = linkText;
     switch (text[0]) {
     case 'V':
         // "V_" then the options: always shown, colour index, alpha digit, one more digit.
@@ -83,7 +82,8 @@ void DecodeLinkText(rItemdata& item, const std::string& linkText, int16_t region
     default:
         break;
     }
-    cmd->text = text == "RC" ? std::string() : text;
+    if (text == "RC") text.clear();
+    cmd->text = std::move(text);
     item.command = std::move(cmd);
 }
 
@@ -121,7 +121,10 @@ std::unique_ptr<rItemdata> makeItem(R& r, const rCateg* category, const pMap_inf
             it.levelMax = uint8_t(r.levelMax);
         }
     }
-    DecodeLinkText(it, r.linkText, zone ? zone->regionId : 0);
+    if constexpr (take)
+        DecodeLinkText(it, std::move(r.linkText), zone ? zone->regionId : 0);
+    else
+        DecodeLinkText(it, r.linkText, zone ? zone->regionId : 0);
     return item;
 }
 } // namespace
@@ -136,6 +139,28 @@ TNodeData::TNodeData(rnew_node&& r, const std::vector<rSpecColor>* specColours)
     : zone(r.zone), category(r.category)
 {
     if (r.hasItem) item = makeItem(r, category, zone, specColours);
+}
+
+BlockPool& NodeDataPool()
+{
+    static BlockPool* pool = new BlockPool(sizeof(TNodeData));
+    return *pool;
+}
+
+static_assert(alignof(TNodeData) <= alignof(void*));
+
+// Classes derived from TNodeData have other sizes: they take their memory from the heap.
+void* TNodeData::operator new(size_t size)
+{
+    return size == sizeof(TNodeData) ? NodeDataPool().allocate() : ::operator new(size);
+}
+
+void TNodeData::operator delete(void* p, size_t size) noexcept
+{
+    if (size == sizeof(TNodeData))
+        NodeDataPool().deallocate(p);
+    else
+        ::operator delete(p);
 }
 
 TColor SpecColor(const SpecSet& attributes, TColor defaultColour, const std::vector<rSpecColor>& colours)

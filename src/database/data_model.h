@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QString>
 
+#include "block_pool.h"
 #include "records.h"
 
 // One realm of the map index (a search scope).
@@ -89,10 +90,17 @@ public:
     rRegion* region = nullptr;     // map nodes: the map's record
     rCateg* category = nullptr;    // category and location nodes
     std::unique_ptr<rItemdata> item; // location nodes only
+
+    // One per tree node, a million of them for a large database: they come from a pool.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size) noexcept;
 };
 
+// The pool of TNodeData (see block_pool.h).
+BlockPool& NodeDataPool();
+
 // Decodes a link text into item->command (none when the text is empty).
-void DecodeLinkText(rItemdata& item, const std::string& text, int16_t regionId);
+void DecodeLinkText(rItemdata& item, std::string text, int16_t regionId);
 // Rewrites an old "P" world route into the "S_" form for a zone of the given region.
 std::string ConvertPCommandToS(const std::string& text, int16_t regionId);
 

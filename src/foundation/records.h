@@ -69,6 +69,10 @@ struct rItemdata {
     uint8_t languageTag = 0;
 
     void setName(const std::string& n) { name = n.substr(0, kItemNameMax); }
+
+    // One per location, millions of them: they come from a pool (block_pool.h).
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size) noexcept;
 };
 
 // One web link of the links menu.

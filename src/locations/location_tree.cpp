@@ -250,13 +250,21 @@ void LocationTree::buildPointIndex() const
     pointIndex_.clear();
     pointIndexAdded_.clear();
     pointIndex_.reserve(locationCount_);
-    for (size_t id = 0; id < nodes_.size(); ++id) {
-        const TreeNode& n = nodes_[id];
-        if (!n.alive || n.level != levelLocation || !n.data || !n.data->item) continue;
-        const int zoneNode = nodes_[size_t(n.parent)].parent;
-        pointIndex_.emplace_back(pointKey(zoneNode, n.data->item->x, n.data->item->y), int(id));
+    // The zone node is the high part of the key: zone by zone in id order, each zone's
+    // entries sorted on their own, gives the order of one sort over all of them in far
+    // fewer steps (the segments fit the cache).
+    for (size_t zone = 0; zone < nodes_.size(); ++zone) {
+        const TreeNode& z = nodes_[zone];
+        if (!z.alive || z.level != levelZone) continue;
+        const size_t first = pointIndex_.size();
+        for (int category : z.children)
+            for (int id : nodes_[size_t(category)].children) {
+                const TreeNode& n = nodes_[size_t(id)];
+                if (n.level != levelLocation || !n.data || !n.data->item) continue;
+                pointIndex_.emplace_back(pointKey(int(zone), n.data->item->x, n.data->item->y), id);
+            }
+        std::sort(pointIndex_.begin() + std::ptrdiff_t(first), pointIndex_.end());
     }
-    std::sort(pointIndex_.begin(), pointIndex_.end());
     pointIndexBuilt_ = true;
 }
 

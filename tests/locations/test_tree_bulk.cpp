@@ -1,0 +1,96 @@
+// The location tree after a bulk load: its sort against a plain stable sort of the same
+// names, and the point lookup against a scan of the whole tree.
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "tree_fixture.h"
+
+namespace {
+
+// Names that defeat shortcuts: shared 8- and 16-byte beginnings, case, accents and bytes
+// above 127, zero bytes, names that begin others, and repeats.
+std::string randomName(std::mt19937& rng)
+{
+    static const std::vector<std::string> stems{"Sanglier des ", "SANGLIER DES ", "sanglier des cavernes ", "Loup",
+                                                "loup", "\xc9l\xe9mentaire ", "Elementaire ", "", "Tour de guet ",
+                                                std::string("Z\0Z", 3), "zz", "[", "_", "a"};
+    static const std::string tails = std::string("aAbBzZ _[`{\xe9\xc9\x80\xff", 20) + std::string(1, '\0');
+    std::string s = stems[rng() % stems.size()];
+    for (int n = int(rng() % 12); n > 0; --n) s += tails[rng() % tails.size()];
+    return s.substr(0, kItemNameMax);
+}
+
+TEST(TreeBulkLoad, SortMatchesAPlainStableSortOfTheSameNames)
+{
+    std::mt19937 rng(20261206);
+    TreeFixture f;
+    // Zone 10 category 1 gets lists of every size in turn; the other lists a few names.
+    std::vector<std::pair<int, int>> lists{{10, 1}, {10, 2}, {11, 3}, {20, 1}, {21, 2}};
+    for (int i = 0; i < 1500; ++i) {
+        const auto [zone, categ] = lists[i < 700 ? 0 : size_t(rng() % lists.size())];
+        f.add(randomName(rng), zone, categ, int(rng() % 50), int(rng() % 50));
+    }
+    // A stable sort of each list as it stood before the sort: insertion order after a load.
+    std::map<int, std::vector<int>> before;
+    const auto remember = [&] { f.tree.forEachNode([&](int node) { before[node] = f.tree.children(node); }); };
+    const auto expectSorted = [&](const char* when) {
+        f.tree.forEachNode([&](int node) {
+            std::vector<int> plain = before[node];
+            std::stable_sort(plain.begin(), plain.end(), [&](int a, int b) {
+                return CompareText(f.tree.get_nodetext(a), f.tree.get_nodetext(b)) < 0;
+            });
+            EXPECT_EQ(f.tree.children(node), plain) << when << " under node " << node;
+        });
+    };
+    remember();
+    f.tree.sortAll();
+    expectSorted("after the load");
+
+    // Renamed in place: only the marked lists are sorted again, by the same order.
+    int renamed = 0;
+    f.tree.forEachLocation([&](int node, const TNodeData& d) {
+        if (node % 7 != 0) return;
+        d.item->name = randomName(rng);
+        f.tree.markUnsorted(f.tree.parentOf(node));
+        ++renamed;
+    });
+    ASSERT_GT(renamed, 100);
+    remember();
+    f.tree.sortAll();
+    expectSorted("after renames");
+}
+
+TEST(TreeBulkLoad, LocationsAtMatchesAScanOfTheTree)
+{
+    std::mt19937 rng(7);
+    TreeFixture f;
+    const int zones[] = {10, 11, 20, 21};
+    std::vector<int> nodes;
+    for (int i = 0; i < 3000; ++i)
+        nodes.push_back(f.add(randomName(rng), zones[rng() % 4], int(1 + rng() % 3), int(rng() % 8), int(rng() % 8)));
+    f.tree.sortAll();
+    const auto check = [&](const char* when) {
+        for (int zone : zones) {
+            const int zoneNode = f.tree.find_map_masternode(zone);
+            for (uint16_t x = 0; x < 9; ++x)
+                for (uint16_t y = 0; y < 9; ++y) {
+                    std::vector<int> scan;
+                    f.tree.forEachLocation([&](int node, const TNodeData& d) {
+                        if (f.tree.parentOf(f.tree.parentOf(node)) == zoneNode && d.item->x == x && d.item->y == y)
+                            scan.push_back(node);
+                    });
+                    EXPECT_EQ(f.tree.locationsAt(zoneNode, x, y), scan) << when << " zone " << zone << " " << x << "," << y;
+                }
+        }
+    };
+    check("first use");
+    for (size_t i = 0; i < nodes.size(); i += 5) f.tree.destroynode(nodes[i]);
+    for (int i = 0; i < 200; ++i) f.add(randomName(rng), zones[rng() % 4], 1, int(rng() % 8), int(rng() % 8));
+    f.tree.sortAll();
+    check("after removals and additions");
+}
+
+} // namespace
