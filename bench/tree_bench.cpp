@@ -70,15 +70,12 @@ Sample& sampleData()
 }
 
 // Bytes the program holds from malloc, the blocks malloc mmap'd for large requests included.
-// The record pools keep their slabs between loads: their blocks in use count instead of the
+// The record pool keeps its slabs between loads: its blocks in use count instead of the
 // slabs, so a load that reuses the slabs of an earlier one is not counted as free.
 size_t heapInUse()
 {
     const struct mallinfo2 m = mallinfo2();
-    const BlockPool* pools[] = {&ItemDataPool(), &NodeDataPool()};
-    size_t pooled = 0;
-    for (const BlockPool* p : pools) pooled += p->blocksInUse() * p->blockSize() - p->slabBytes();
-    return m.uordblks + m.hblkhd + pooled;
+    return m.uordblks + m.hblkhd + RecordPool().bytesInUse() - RecordPool().slabBytes();
 }
 
 size_t residentBytes()

@@ -141,26 +141,16 @@ TNodeData::TNodeData(rnew_node&& r, const std::vector<rSpecColor>* specColours)
     if (r.hasItem) item = makeItem(r, category, zone, specColours);
 }
 
-BlockPool& NodeDataPool()
-{
-    static BlockPool* pool = new BlockPool(sizeof(TNodeData));
-    return *pool;
-}
+static_assert(alignof(TNodeData) <= 8);
 
-static_assert(alignof(TNodeData) <= alignof(void*));
-
-// Classes derived from TNodeData have other sizes: they take their memory from the heap.
 void* TNodeData::operator new(size_t size)
 {
-    return size == sizeof(TNodeData) ? NodeDataPool().allocate() : ::operator new(size);
+    return RecordPool().allocate(size);
 }
 
 void TNodeData::operator delete(void* p, size_t size) noexcept
 {
-    if (size == sizeof(TNodeData))
-        NodeDataPool().deallocate(p);
-    else
-        ::operator delete(p);
+    RecordPool().deallocate(p, size);
 }
 
 TColor SpecColor(const SpecSet& attributes, TColor defaultColour, const std::vector<rSpecColor>& colours)

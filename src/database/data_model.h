@@ -91,13 +91,11 @@ public:
     rCateg* category = nullptr;    // category and location nodes
     std::unique_ptr<rItemdata> item; // location nodes only
 
-    // One per tree node, a million of them for a large database: they come from a pool.
+    // One per tree node, a million of them for a large database: they come from a pool
+    // (block_pool.h), next to their items.
     static void* operator new(size_t size);
     static void operator delete(void* p, size_t size) noexcept;
 };
-
-// The pool of TNodeData (see block_pool.h).
-BlockPool& NodeDataPool();
 
 // Decodes a link text into item->command (none when the text is empty).
 void DecodeLinkText(rItemdata& item, std::string text, int16_t regionId);

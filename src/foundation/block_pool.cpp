@@ -1,6 +1,5 @@
 #include "block_pool.h"
 
-#include <algorithm>
 #include <new>
 
 #include "records.h"
@@ -19,61 +18,75 @@ constexpr bool kPassThrough = false;
 constexpr bool kPassThrough = false;
 #endif
 
-size_t roundedBlockSize(size_t size)
+size_t rounded(size_t size)
 {
-    const size_t align = alignof(void*);
-    return (std::max(size, sizeof(void*)) + align - 1) / align * align;
+    return size < 8 ? 8 : (size + 7) / 8 * 8;
 }
 
 } // namespace
-
-BlockPool::BlockPool(size_t blockSize) : blockSize_(roundedBlockSize(blockSize)) {}
 
 BlockPool::~BlockPool()
 {
     for (void* slab : slabs_) ::operator delete(slab);
 }
 
-void* BlockPool::allocate()
+BlockPool::SizeList* BlockPool::listFor(size_t size)
 {
-    if constexpr (kPassThrough) {
-        const std::lock_guard lock(mutex_);
-        ++inUse_;
-        return ::operator new(blockSize_);
-    }
-    const std::lock_guard lock(mutex_);
-    if (!free_) {
-        // A new slab, its blocks chained in address order so the records of one load lie
-        // next to each other.
-        char* slab = static_cast<char*>(::operator new(blockSize_ * kBlocksPerSlab));
-        slabs_.push_back(slab);
-        for (size_t i = kBlocksPerSlab; i-- > 0;) {
-            auto* b = reinterpret_cast<FreeBlock*>(slab + i * blockSize_);
-            b->next = free_;
-            free_ = b;
+    if (kPassThrough || size > kSlabBytes / 4) return nullptr;
+    for (SizeList& l : lists_) {
+        if (l.size == size) return &l;
+        if (l.size == 0) {
+            l.size = size; // a slot, once taken, keeps its size: allocate and free agree
+            return &l;
         }
     }
-    FreeBlock* b = free_;
-    free_ = b->next;
-    ++inUse_;
-    return b;
+    return nullptr;
 }
 
-void BlockPool::deallocate(void* block) noexcept
+void* BlockPool::allocate(size_t size)
+{
+    size = rounded(size);
+    const std::lock_guard lock(mutex_);
+    SizeList* list = listFor(size);
+    if (!list) {
+        void* p = ::operator new(size);
+        inUse_ += size;
+        return p;
+    }
+    void* block;
+    if (list->head) {
+        block = list->head;
+        list->head = list->head->next;
+    } else {
+        if (size_t(bumpEnd_ - bump_) < size) {
+            bump_ = static_cast<char*>(::operator new(kSlabBytes));
+            bumpEnd_ = bump_ + kSlabBytes;
+            slabs_.push_back(bump_);
+        }
+        block = bump_;
+        bump_ += size;
+    }
+    inUse_ += size;
+    return block;
+}
+
+void BlockPool::deallocate(void* block, size_t size) noexcept
 {
     if (!block) return;
+    size = rounded(size);
     const std::lock_guard lock(mutex_);
-    --inUse_;
-    if constexpr (kPassThrough) {
+    inUse_ -= size;
+    SizeList* list = listFor(size);
+    if (!list) {
         ::operator delete(block);
         return;
     }
     auto* b = static_cast<FreeBlock*>(block);
-    b->next = free_;
-    free_ = b;
+    b->next = list->head;
+    list->head = b;
 }
 
-size_t BlockPool::blocksInUse() const
+size_t BlockPool::bytesInUse() const
 {
     const std::lock_guard lock(mutex_);
     return inUse_;
@@ -82,26 +95,23 @@ size_t BlockPool::blocksInUse() const
 size_t BlockPool::slabBytes() const
 {
     const std::lock_guard lock(mutex_);
-    return slabs_.size() * kBlocksPerSlab * blockSize_;
+    return slabs_.size() * kSlabBytes;
 }
 
-BlockPool& ItemDataPool()
+BlockPool& RecordPool()
 {
-    static BlockPool* pool = new BlockPool(sizeof(rItemdata));
+    static BlockPool* pool = new BlockPool;
     return *pool;
 }
 
-static_assert(alignof(rItemdata) <= alignof(void*));
+static_assert(alignof(rItemdata) <= 8);
 
 void* rItemdata::operator new(size_t size)
 {
-    return size == sizeof(rItemdata) ? ItemDataPool().allocate() : ::operator new(size);
+    return RecordPool().allocate(size);
 }
 
 void rItemdata::operator delete(void* p, size_t size) noexcept
 {
-    if (size == sizeof(rItemdata))
-        ItemDataPool().deallocate(p);
-    else
-        ::operator delete(p);
+    RecordPool().deallocate(p, size);
 }

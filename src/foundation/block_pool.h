@@ -1,45 +1,56 @@
 #pragma once
-// Blocks of one size carved from large slabs and kept on a free list. The records of a
-// loaded database number in the millions; malloc spends about 200 instructions and a
-// 16-byte header on each of them, and many times that again when they are freed. A pool
-// hands out a block in a few instructions and packs them without headers. Slabs are kept
-// for the next load (a reload of the same database fills them again), never given back.
-// Under AddressSanitizer every block comes from operator new, so the sanitizer still sees
-// each one's use after free.
+// Small blocks carved one after another from large slabs, with a free list per block size.
+// A loaded database holds a node payload and an item per location, millions of them;
+// malloc spends about 200 instructions and a 16-byte header on each, and many times that
+// again when they are freed. The pool hands out a block in a few instructions, without a
+// header, and a location's payload and item, asked for one after the other, lie next to
+// each other, as they did in malloc's heap: walks over the tree that go from one to the
+// other stay on one page. Slabs are kept for the next load (a reload fills them again),
+// never given back. Under AddressSanitizer every block comes from operator new, so the
+// sanitizer still sees each one's use after free.
+#include <array>
 #include <cstddef>
 #include <mutex>
 #include <vector>
 
 class BlockPool {
 public:
-    // Blocks of at least this size, at the alignment a pointer needs (the pooled records
-    // need no more).
-    explicit BlockPool(size_t blockSize);
+    BlockPool() = default;
     BlockPool(const BlockPool&) = delete;
     BlockPool& operator=(const BlockPool&) = delete;
     ~BlockPool();
 
-    void* allocate();
-    void deallocate(void* block) noexcept;
+    // Blocks are aligned for pointers (the pooled records need no more). Sizes are rounded
+    // up to 8 bytes; past the few sizes the pool keeps lists for, and past a quarter slab,
+    // blocks come from operator new. deallocate takes the size given to allocate.
+    void* allocate(size_t size);
+    void deallocate(void* block, size_t size) noexcept;
 
-    size_t blockSize() const { return blockSize_; }
-    // Blocks handed out and not returned; bytes of the slabs taken from the heap.
-    size_t blocksInUse() const;
+    // Bytes of the blocks handed out and not returned; bytes of the slabs taken from the heap.
+    size_t bytesInUse() const;
     size_t slabBytes() const;
 
 private:
     struct FreeBlock {
         FreeBlock* next;
     };
-    static constexpr size_t kBlocksPerSlab = 2048;
+    struct SizeList {
+        size_t size = 0; // 0: slot unused
+        FreeBlock* head = nullptr;
+    };
+    static constexpr size_t kSlabBytes = 256 * 1024;
+    // The list for a rounded size; null when the pool does not keep that size.
+    SizeList* listFor(size_t size);
 
-    size_t blockSize_;
     mutable std::mutex mutex_;
-    FreeBlock* free_ = nullptr;
+    std::array<SizeList, 4> lists_;
+    char* bump_ = nullptr; // the unused end of the newest slab
+    char* bumpEnd_ = nullptr;
     std::vector<void*> slabs_;
     size_t inUse_ = 0;
 };
 
-// The pool of rItemdata, one per location. Like every pool of records it lives until the
-// process ends, so that records freed during static destruction still find it.
-BlockPool& ItemDataPool();
+// The pool of the records a database holds one of per location (node payloads and items).
+// It lives until the process ends, so that records freed during static destruction still
+// find it.
+BlockPool& RecordPool();
