@@ -18,10 +18,11 @@
 #include <QStaticText>
 
 #include "label_glyphs.h"
+#include "map_blit.h"
 #include "memory_stream.h"
 
 struct rCateg;
-struct pMap_info;
+class pMap_info;
 class LocationTree;
 struct MapScene;
 
@@ -34,6 +35,7 @@ struct MapRenderCache {
         // blends whole groups of four pixels that start on a multiple of 4, the same groups
         // for every picture of the frame (see blendIcon).
         std::array<QImage, 4> shifted;
+        std::array<PreparedPicture, 4> prepared; // the same, ready for blendPrepared
         bool hasFont = false;
         QFont sourceFont;     // the category's font it was made from
         QFont labelFont;      // the same in pixels: points x 96 / 72, as the original's screen

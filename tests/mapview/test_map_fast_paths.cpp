@@ -1,9 +1,14 @@
 // The painter's shortcuts against the plain drawing they stand for: zone pictures copied
-// from their scaled copy, category icons blended from their prepared rows.
+// from their scaled copy, category icons blended from their prepared groups of pixels, label
+// rows blended sixteen pixels a step.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include <QPainter>
 
+#include "map_blit.h"
 #include "map_fixture.h"
 #include "map_render_cache.h"
 #include "map_renderer.h"
@@ -94,6 +99,77 @@ TEST(MapFastPaths, ZoneCopiesFollowTheirPictureTheFilterAndTheCap)
     EXPECT_LE(cache.scaledBytes, cache.scaledByteCap);
     renderCache(f.scene).lastZoneZoom = 0;
     EXPECT_EQ(paint(f.scene), paint(f.scene));
+}
+
+// Prepared pictures give the pixels of blendRow over each of their rows: clear, opaque and
+// translucent pixels mixed within a group, pictures not a multiple of 4 wide, rows cut by
+// the buffer's top and bottom.
+TEST(MapFastPaths, PreparedPicturesBlendAsTheirRows)
+{
+    uint32_t seed = 777;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int width = 1; width <= 13; width += 3) {
+        QImage picture(width, 11, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t kind = next() % 3, alpha = kind == 0 ? 0 : kind == 1 ? 255 : next() & 0xFF;
+                picture.setPixel(x, y, qPremultiply(alpha << 24 | (next() & 0xFFFFFF)));
+            }
+        const PreparedPicture prepared = preparePicture(picture);
+        QImage background = noise(40, 30, uint32_t(width)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (const auto& [left, top] : {std::pair{0, 0}, {8, 5}, {24, -4}, {12, 25}}) {
+            QImage fast = background, rows = background;
+            QPainter painter(&fast);
+            blendPrepared(pixelsOf(painter), left, top, prepared);
+            painter.end();
+            for (int y = std::max(top, 0); y < std::min(top + picture.height(), rows.height()); ++y)
+                blendRow(reinterpret_cast<uint32_t*>(rows.scanLine(y)) + left,
+                         reinterpret_cast<const uint32_t*>(picture.constScanLine(y - top)), width);
+            EXPECT_EQ(fast, rows) << width << " at " << left << "," << top;
+        }
+    }
+}
+
+// With AVX2 the label rows are blended sixteen and eight pixels a step with one formula per
+// channel, d + round((colour - d) x f / 32768) with f = 128.5 c; the last pixels past a
+// multiple of 8 as blendCoverageRow4 blends them. Long rows mix clear, full and partial
+// coverage, and clear stretches that the steps skip.
+TEST(MapFastPaths, LabelRowsBlendEveryStepWithOneFormula)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2";
+#else
+    GTEST_SKIP() << "no AVX2";
+#endif
+    auto formula = [](uint32_t d, uint32_t colour, uint32_t c) {
+        const int f = int(128 * c + c / 2);
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const int dk = int(d >> shift & 0xFF), ck = int(colour >> shift & 0xFF);
+            const int r = dk + (((ck - dk) * f + 0x4000) >> 15);
+            out |= uint32_t(std::clamp(r, 0, 255)) << shift;
+        }
+        return out;
+    };
+    uint32_t seed = 4242;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int n = 1; n <= 90; ++n) {
+        std::vector<uint32_t> dst(size_t(n) + 4);
+        std::vector<uint8_t> cover(size_t(n) + 4);
+        for (int i = 0; i < n; ++i) {
+            dst[size_t(i)] = 0xFF000000u | (next() & 0xFFFFFF);
+            const uint32_t r = next() % 6;
+            cover[size_t(i)] = r <= 1 ? 0 : r == 2 ? 255 : uint8_t(next());
+        }
+        if (n > 40) std::fill(cover.begin() + 16, cover.begin() + 32, 0); // a clear step
+        const uint32_t colour = 0xFF000000u | (next() & 0xFFFFFF);
+        std::vector<uint32_t> want = dst;
+        const int stepped = n / 8 * 8;
+        for (int i = 0; i < stepped; ++i) want[size_t(i)] = formula(dst[size_t(i)], colour, cover[size_t(i)]);
+        blendCoverageRow4(want.data() + stepped, cover.data() + stepped, n - stepped, colour);
+        blendCoverageRow(dst.data(), cover.data(), n, colour);
+        EXPECT_EQ(dst, want) << n;
+    }
 }
 
 } // namespace
