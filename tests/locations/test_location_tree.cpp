@@ -90,7 +90,7 @@ TEST(LocationTree, SortOrdersEveryLevelWithoutCase)
     EXPECT_EQ(f.tree.parentOf(f.add("Yeti", 10, 1)), monstres);
 }
 
-TEST(LocationTree, LocationsAtFollowsTreeOrderAndDestroyUpdatesIt)
+TEST(LocationTree, LocationsAtFollowsTreeOrderAddsAndRemovals)
 {
     TreeFixture f;
     const int a = f.add("a", 10, 2, 7, 7);
@@ -99,41 +99,31 @@ TEST(LocationTree, LocationsAtFollowsTreeOrderAndDestroyUpdatesIt)
     f.add("other point", 10, 1, 7, 8);
     f.add("other zone", 11, 1, 7, 7);
     const int zone = f.tree.find_map_masternode(10);
-    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{b, c, a})); // category 1 comes first
-    f.tree.destroynode(b);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{b, c, a})); // category 1 first; the index is built here
+    const int d = f.add("d", 10, 1, 7, 7);
+    const int e = f.add("e", 10, 2, 7, 7);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{b, c, d, a, e}));
+    f.tree.destroynode(b); // from the bulk
+    f.tree.destroynode(e); // from the later additions
     EXPECT_FALSE(f.tree.isNode(b));
-    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{c, a}));
-    EXPECT_EQ(f.tree.locationCount(), 4u);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{c, d, a}));
     int seen = 0;
     f.tree.forEachLocation([&](int, const TNodeData&) { ++seen; });
-    EXPECT_EQ(seen, 4);
-}
-
-TEST(LocationTree, LocationsAtFollowsAddsAndRemovalsAfterItsFirstUse)
-{
-    TreeFixture f;
-    const int a = f.add("a", 10, 1, 7, 7);
-    const int zone = f.tree.find_map_masternode(10);
-    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{a})); // the index is built here
-    const int b = f.add("b", 10, 2, 7, 7);
-    const int c = f.add("c", 10, 1, 7, 7);
-    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{a, c, b}));
-    f.tree.destroynode(a); // from the bulk
-    f.tree.destroynode(b); // from the later additions
-    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{c}));
+    EXPECT_EQ(std::pair(seen, f.tree.locationCount()), std::pair(5, size_t(5)));
     // Many more additions than the index held: it is rebuilt and misses none of them.
-    std::vector<int> added{c};
+    std::vector<int> added{c, d};
     for (int i = 0; i < 1500; ++i) {
-        const int n = f.add("d", 10, 1, 7, i % 2 ? 7 : 8);
+        const int n = f.add("n", 10, 1, 7, i % 2 ? 7 : 8);
         if (i % 2) added.push_back(n);
         if (i == 700) {
-            EXPECT_EQ(f.tree.locationsAt(zone, 7, 7).size(), added.size());
+            EXPECT_EQ(f.tree.locationsAt(zone, 7, 7).size(), added.size() + 1);
         }
     }
     f.tree.destroynode(added[5]);
     added.erase(added.begin() + 5);
+    added.push_back(a);
     EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), added);
-    EXPECT_EQ(f.tree.locationsAt(zone, 7, 8).size(), 750u);
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 8).size(), 751u);
     EXPECT_TRUE(f.tree.locationsAt(zone, 8, 7).empty());
 }
 
