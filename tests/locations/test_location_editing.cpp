@@ -99,27 +99,17 @@ TEST(BulkChange, OnlyTheCheckedPartsOfSameNamedUnlockedLocationsOfTheCategory)
     EXPECT_EQ(namesUnder(f.tree, f.tree.parentOf(herb)), (std::vector<std::string>{"Absinthe", "Menthe"}));
 }
 
-TEST(TreeSort, ListsSortedSinceLoadStayAsAFullSortWouldLeaveThem)
+TEST(EditorRules, ADefaultNameGivesWayToTheNextCategorysOwn)
 {
-    TreeFixture incremental, full;
-    for (TreeFixture* f : {&incremental, &full})
-        for (const char* n : {"b", "A", "c", "a"}) f->add(n, 10, 1);
-    incremental.tree.sortAll();
-    for (TreeFixture* f : {&incremental, &full}) {
-        f->add("B", 10, 1);
-        f->add("aa", 10, 1);
-        f->add("z", 20, 2);
-    }
-    incremental.tree.sortAll();
-    full.tree.sortAll();
-    for (int zone : {0, 2}) {
-        const int zi = incremental.map.zones[size_t(zone)]->treeNode;
-        const int zf = full.map.zones[size_t(zone)]->treeNode;
-        ASSERT_EQ(namesUnder(incremental.tree, zi), namesUnder(full.tree, zf));
-        for (size_t c = 0; c < incremental.tree.children(zi).size(); ++c)
-            EXPECT_EQ(namesUnder(incremental.tree, incremental.tree.children(zi)[c]),
-                      namesUnder(full.tree, full.tree.children(zf)[c]));
-    }
-    EXPECT_EQ(namesUnder(incremental.tree, incremental.tree.children(incremental.map.zones[0]->treeNode)[1]),
-              (std::vector<std::string>{"A", "a", "aa", "b", "B", "c"}));
+    // (The placeholder, a typed name and a plain category: see the editor's window tests.)
+    rCateg wolf, town, plain;
+    wolf.defaultName = "Loup";
+    wolf.defaultNameFlag = 1;
+    town.defaultName = "Ville";
+    town.defaultNameFlag = 1;
+    plain.defaultName = "Unused";
+    const std::vector<const rCateg*> all{&wolf, &town, &plain};
+    EXPECT_EQ(nameAfterCategoryChange(" Loup ", "placeholder", town, all), "Ville");
+    EXPECT_EQ(nameAfterCategoryChange("Unused", "placeholder", plain, all), "Unused"); // a flag off is no default name
+    EXPECT_EQ(categoryDescription("One%%two%"), "One\rtwo%");
 }
