@@ -148,25 +148,32 @@ TEST_F(DataTablesTest, ItemCategoriesFieldsIconsAndTrailingPiece)
 
 // ---- categpref.bin ----
 
-TEST_F(DataTablesTest, PrefsRoundTripByteForByte)
+TEST_F(DataTablesTest, PrefsRoundTripByteForByteWithUnknownIdsAfterTheCategories)
 {
-    const Bytes file = prefBytes({
-        {3, 0x00112233, 4, 1, fsBold, "Verdana", 8},
-        {7, 0x00FFFFFF, 0, 0, fsItalic | fsUnderline, "Times New Roman", 12},
-        {9, 0x00000000, 77, 1, fsBold | fsItalic | fsUnderline | fsStrikeOut, "Comic Sans MS", 255},
-        {200, 0x00ABCDEF, 5, 1, 2, "Foreign", 9}, // another database's category
-    });
-    ASSERT_TRUE(writeBytes(prefPath(), asString(file)));
+    Bytes foreign1 = prefBytes({{100, 0x00AABBCC, 3, 1, fsBold, "Other", 11}});
+    foreign1[1] = 0x55; // kept whole, whatever its bytes
+    foreign1[50] = 0x66;
+    const Bytes foreign2 = prefBytes({{4, 1, 2, 0, 0, "", 0}});
+    const Bytes own7 = prefBytes({{7, 0x00FFFFFF, 0, 0, fsItalic | fsUnderline, "Times New Roman", 12}});
+    const Bytes own9 = prefBytes({{9, 0, 77, 1, fsBold | fsItalic | fsUnderline | fsStrikeOut, "Comic Sans MS", 255}});
+    // A trailing piece is ignored.
+    ASSERT_TRUE(writeBytes(prefPath(), asString(concat({foreign1, own9, own7, foreign2, Bytes(30, 0x77)}))));
     auto c = withCategories(withIds({3, 7, 9}));
     c->LoadCategoryPrefs(prefPath());
     const QString out = dir.filePath("out.bin");
     ASSERT_TRUE(c->SaveCategoryPrefs(out));
-    EXPECT_EQ(readBytes(out), asString(file));
+    // The categories in their order (3 kept its itemcateg.bin values), then the others in file order.
+    const std::string written = readBytes(out);
+    EXPECT_EQ(written, asString(concat({prefBytes({unchanged(3)}), own7, own9, foreign1, foreign2})));
     EXPECT_TRUE(boxes.shown.empty());
-
     const rCateg& k = *c->categoryById(9);
     EXPECT_EQ(std::tuple(k.iconIndex, k.font.family(), k.font.pointSize()), std::tuple(77u, "Comic Sans MS", 255));
     EXPECT_EQ(k.defaultIconIndex, 0u); // the itemcateg.bin values stay for the reset
+
+    // Reading the written file again keeps the same records: no growth.
+    auto d = withCategories(withIds({3, 7, 9}));
+    d->LoadCategoryPrefs(out);
+    EXPECT_EQ(asString(d->CategoryPrefsBytes()), written);
 }
 
 TEST_F(DataTablesTest, SharedIdPrefsGoToTheFirstCategoryWithThatId)
@@ -188,25 +195,6 @@ TEST_F(DataTablesTest, SharedIdPrefsGoToTheFirstCategoryWithThatId)
     d->LoadCategoryPrefsBytes(out.data(), out.size());
     EXPECT_EQ(d->categories[0]->colour, 0x00000022u);
     EXPECT_EQ(d->categories[1]->colour, 0x0000FFu);
-}
-
-TEST_F(DataTablesTest, UnknownIdRecordsAreKeptAndWrittenAfterTheCategories)
-{
-    Bytes foreign1 = prefBytes({{100, 0x00AABBCC, 3, 1, fsBold, "Other", 11}});
-    foreign1[1] = 0x55; // kept whole, whatever its bytes
-    foreign1[50] = 0x66;
-    const Bytes foreign2 = prefBytes({{4, 1, 2, 0, 0, "", 0}});
-    const Bytes own = prefBytes({{7, 0x00000001, 1, 0, fsItalic, "Tahoma", 9}});
-    const Bytes file = concat({foreign1, own, foreign2, Bytes(30, 0x77)}); // a trailing piece is ignored
-    auto c = withCategories(withIds({3, 7, 9}));
-    c->LoadCategoryPrefsBytes(file.data(), file.size());
-    const Bytes out = c->CategoryPrefsBytes();
-    EXPECT_EQ(out, concat({prefBytes({unchanged(3)}), own, prefBytes({unchanged(9)}), foreign1, foreign2}));
-
-    // Reading the written file again keeps the same records: no growth.
-    auto d = withCategories(withIds({3, 7, 9}));
-    d->LoadCategoryPrefsBytes(out.data(), out.size());
-    EXPECT_EQ(d->CategoryPrefsBytes(), out);
 }
 
 TEST_F(DataTablesTest, StyleCodesAndBitsIncludingUnderline)
