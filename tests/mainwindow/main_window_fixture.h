@@ -1,16 +1,21 @@
 #pragma once
 // A sample program folder in a temporary directory, scripted message boxes, and a main
 // window started on it the way the program starts.
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "cp1252.h"
 #include "folders.h"
 #include "main_window.h"
+#include "map_interaction.h"
 #include "message_boxes.h"
 #include "ressource.h"
 #include "sample_folder.h"
@@ -64,7 +69,7 @@ struct MainWindowFixture {
     {
         exe = dir.path() + "/";
         sample::makeSampleFolder(exe, sampleOptions(locations, zones));
-        if (writePrefs) writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n");
+        if (writePrefs) this->writePrefs();
         setMessageBoxes(&boxes);
     }
     ~MainWindowFixture() { setMessageBoxes(nullptr); }
@@ -80,6 +85,12 @@ struct MainWindowFixture {
         f.open(QIODevice::WriteOnly);
         f.write(bytes.data(), qint64(bytes.size()));
     }
+    // pref.ini naming the sample's language and database, then the lines of `more`.
+    void writePrefs(const std::string& more = {}) const
+    {
+        writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n" + more);
+    }
+    QString additionsPath() const { return "ajouts/" + MakeAdditionsFileName(QString::fromStdString(database())); }
     QByteArray readFile(const QString& name) const
     {
         QFile f(exe + name);
@@ -104,4 +115,33 @@ struct MainWindowFixture {
         w->FormActivate();
         return w;
     }
+    // The started window at that size, on screen.
+    std::unique_ptr<TForm4> startShown(QSize size = {1000, 700})
+    {
+        auto w = start();
+        w->resize(size);
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        return w;
+    }
 };
+
+// Where the window's last paint drew a node's icon; (-1, -1) when it did not.
+inline QPoint iconOf(const TForm4& w, int node)
+{
+    const ByteBuffer& d = w.scene.HitTestStream.data;
+    for (size_t i = 0; i + sizeof(HitTestRecord) <= d.size(); i += sizeof(HitTestRecord)) {
+        HitTestRecord r;
+        std::memcpy(&r, d.data() + i, sizeof r);
+        if (r.node == node) return QPoint(r.x, r.y);
+    }
+    return QPoint(-1, -1);
+}
+
+// The last non-empty line of the message panel.
+inline QString lastFeedback(const TForm4& w)
+{
+    for (auto it = w.FeedbackList.rbegin(); it != w.FeedbackList.rend(); ++it)
+        if (!it->text.empty()) return ToDisplay(it->text);
+    return {};
+}

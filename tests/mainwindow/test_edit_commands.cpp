@@ -24,13 +24,6 @@
 
 namespace {
 
-std::string hex6(uint32_t v)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%06X", v);
-    return buf;
-}
-
 // Clicks a category of the editor's list.
 void pickCategory(TForm2& ed, const rCateg* c)
 {
@@ -58,23 +51,26 @@ rCateg* categoryOfKind(uint8_t kind, const std::string& defaultName)
 
 } // namespace
 
-TEST(EditCommands, CutPasteSaveAndReloadThroughTheMapMenu)
+TEST(EditCommands, CutPasteDeleteSaveAndReloadThroughTheMapMenu)
 {
     EditWindow e;
     const int db = e.dbLocation();
     ASSERT_NE(db, kNoTreeNode);
-    const std::string name = e.item(db).name;
-    const uint32_t id = e.item(db).id;
-    const uint16_t x = e.item(db).x, y = e.item(db).y;
-    const int16_t zoneId = e.tree().nodeData(db)->zone->zoneId;
-    const int categoryId = e.tree().nodeData(db)->category->id;
+    const std::string name(40, 'W'), tomb = "@" + std::string(39, 'W'); // cut to a name's 40 characters
+    e.tree().nodeData(db)->item->name = name;
+    const rItemdata& cut = e.item(db);
+    const std::string fields = "||" + std::to_string(e.tree().nodeData(db)->zone->zoneId) + "|" +
+                               std::to_string(e.tree().nodeData(db)->category->id) + "|" + std::to_string(cut.x) +
+                               "|" + std::to_string(cut.y) + "|0|0||0|0||000000000000000000000000|" +
+                               QString("%1").arg(cut.id, 6, 16, QChar('0')).toUpper().toStdString() + "||\r\n";
+    const uint32_t id = cut.id;
 
     const QPoint p = e.hover(db);
     e.mapMenu(p, e.w->coupernode1);
     EXPECT_FALSE(e.tree().isNode(db));
     EXPECT_EQ(QApplication::clipboard()->text(), ToDisplay(name));
     EXPECT_TRUE(e.w->AdditionsModified());
-    const std::vector<int> twins = e.tombsOf(name); // its id and fields: in the saved line below
+    const std::vector<int> twins = e.named(tomb); // its id and fields: in the saved line below
     ASSERT_EQ(twins.size(), 1u);
     EXPECT_FALSE(e.tree().isVisible(twins[0]));
 
@@ -91,14 +87,14 @@ TEST(EditCommands, CutPasteSaveAndReloadThroughTheMapMenu)
 
     QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
     EXPECT_FALSE(e.w->AdditionsModified());
-    const QByteArray file = e.additionsFile();
-    const std::string eraseLine = ("@" + name).substr(0, 40) + "||" + std::to_string(zoneId) + "|" +
-                                  std::to_string(categoryId) + "|" + std::to_string(x) + "|" + std::to_string(y) +
-                                  "|0|0||0|0||000000000000000000000000|" + hex6(id) + "||\r\n";
-    EXPECT_TRUE(file.contains(QByteArray::fromStdString(eraseLine))) << eraseLine;
+    const QByteArray file = e.f.readFile(e.f.additionsPath());
+    EXPECT_TRUE(file.contains(QByteArray::fromStdString(tomb + fields))) << tomb + fields;
     EXPECT_TRUE(file.contains(QByteArray::fromStdString("\r\n" + name + "|")));
 
-    e.restart();
+    // Started again without the save question.
+    e.f.boxes.answers = {kAnswerNo};
+    e.w.reset();
+    e.start();
     pasted = e.userMade(name);
     ASSERT_EQ(pasted.size(), 1u);
     EXPECT_EQ(QPoint(e.item(pasted[0]).x, e.item(pasted[0]).y), at);
@@ -107,6 +103,22 @@ TEST(EditCommands, CutPasteSaveAndReloadThroughTheMapMenu)
         if (d.item->id == id && e.tree().isVisible(node)) ++visibleWithId;
     });
     EXPECT_EQ(visibleWithId, 0);
+
+    // The editor's delete: the user's own location goes without a trace, a database
+    // location leaves its tombstone.
+    e.inEditor = [](TForm2& ed) { QTest::mouseClick(ed.Button4, Qt::LeftButton); };
+    const size_t before = e.tree().locationCount();
+    e.keyI(pasted[0]);
+    EXPECT_FALSE(e.tree().isNode(pasted[0]));
+    EXPECT_EQ(e.tree().locationCount(), before - 1);
+    const int other = e.dbLocation();
+    const std::string otherName = e.item(other).name;
+    const uint32_t otherId = e.item(other).id;
+    e.mapMenu(e.hover(other), e.w->ajouter1);
+    EXPECT_FALSE(e.tree().isNode(other));
+    const std::vector<int> tombs = e.named(("@" + otherName).substr(0, 40));
+    ASSERT_EQ(tombs.size(), 1u);
+    EXPECT_EQ(e.item(tombs[0]).id, otherId);
 }
 
 TEST(EditCommands, LockedLocationsRefuseCutModifyAndReference)
@@ -249,33 +261,6 @@ TEST(LocationEditor, CreateAtShiftClickChecksInOrderThenDefaultNamesAndLevelShap
     EXPECT_EQ(e.item(bear[0]).levelMax, 30);
     EXPECT_EQ(Preferences.NIVP, 50);
     EXPECT_EQ(e.w->Editlvl->text(), "50");
-}
-
-TEST(LocationEditor, DeleteLeavesATombstoneOnlyForDatabaseLocations)
-{
-    EditWindow e;
-    const int db = e.dbLocation();
-    const std::string name(40, 'W');
-    e.tree().nodeData(db)->item->name = name;
-    const uint32_t id = e.item(db).id;
-    e.inEditor = [](TForm2& ed) { QTest::mouseClick(ed.Button4, Qt::LeftButton); };
-    const QPoint p = e.hover(db);
-    e.mapMenu(p, e.w->ajouter1);
-    EXPECT_FALSE(e.tree().isNode(db));
-    const std::vector<int> tombs = e.named("@" + std::string(39, 'W')); // cut to a name's 40 characters
-    ASSERT_EQ(tombs.size(), 1u);
-    EXPECT_EQ(e.item(tombs[0]).id, id);
-
-    // A location of the user's own (a paste) goes without a trace.
-    e.mapMenu(e.hover(e.findLocation()), e.w->Copiernode1);
-    const std::string copied = e.w->CopyData->item->name;
-    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1);
-    const std::vector<int> mine = e.userMade(copied);
-    ASSERT_EQ(mine.size(), 1u);
-    const size_t before = e.tree().locationCount();
-    e.keyI(mine[0]);
-    EXPECT_FALSE(e.tree().isNode(mine[0]));
-    EXPECT_EQ(e.tree().locationCount(), before - 1);
 }
 
 TEST(LocationEditor, RouteCodesFromTheWaypointsAndTheirOptions)

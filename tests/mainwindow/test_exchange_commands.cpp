@@ -2,6 +2,8 @@
 // mouse and key events, against the local HTTP fixture server.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -44,7 +46,7 @@ struct ExchangeFixture : MainWindowFixture {
     ExchangeFixture()
     {
         // Never at start: the tests press the update button themselves.
-        writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n[DATU]=4\r\n");
+        writePrefs("[DATU]=4\r\n");
         const std::vector<uint8_t> urls =
             MakeUrlBin({"1", "cartes@example.org", server.url("/"), "files/", "liste.txt", server.url("/upload")});
         writeFile("database/" + QString::fromStdString(database()) + "/url.bin",
@@ -132,6 +134,28 @@ TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
     f.clickSend(*w);
     const std::string cut = ("<b>refus\xE9</b>" + std::string(2000, 'x')).substr(0, 1000);
     EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), cut)));
+}
+
+TEST(SendCommand, AMissingEmptyOrShortFileIsReportedBeforeTheDialog)
+{
+    ExchangeFixture f;
+    auto w = f.startHooked();
+    f.onSend([](Tmail_fic& d) { d.close(); });
+    const QString file = "ajouts/" + f.additionsName;
+    const std::string header = "#v250-id=111111-x\r\n#v2.52\r\n";
+    const std::pair<std::optional<std::string>, int> empty[] = {{std::nullopt, 28}, {"", 31}, {header, 31}};
+    for (const auto& [bytes, message] : empty) {
+        QFile::remove(f.exe + file);
+        if (bytes) f.writeFile(file, *bytes);
+        f.clickSend(*w);
+        EXPECT_EQ(lastFeedback(*w), messageText(message, f.nameBytes()).section('\n', -1)) << message;
+    }
+    // Five lines or fewer: asked first; No sends nothing.
+    f.writeFile(file, header + "a|\r\n");
+    f.boxes.answers = {kAnswerNo};
+    f.clickSend(*w);
+    EXPECT_TRUE(f.boxes.saw(messageText(61, f.nameBytes())));
+    EXPECT_EQ(f.dialogsShown, 0);
 }
 
 TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
@@ -325,9 +349,8 @@ TEST(UpdateCommand, StartUpFrequency)
     } cases[] = {{3, 6.5, 0}, {3, 7.0, 1}, {4, -1.0, 1}, {0, 0.0, 1}, {1, 0.5, 0}};
     for (const Case& c : cases) {
         MainWindowFixture f;
-        f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=" +
-                                    std::to_string(c.datu) + "\r\n[DATW]=" +
-                                    FloatToStrComma(DateTimeToDays(QDateTime::currentDateTime()) - c.age) + "\r\n");
+        const double when = DateTimeToDays(QDateTime::currentDateTime()) - c.age;
+        f.writePrefs("[DATU]=" + std::to_string(c.datu) + "\r\n[DATW]=" + FloatToStrComma(when) + "\r\n");
         int runs = 0;
         setUpdateRunner([&](TForm_update& d) {
             ++runs;
@@ -382,7 +405,7 @@ TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
 {
     ExchangeFixture f;
     f.server.put("liste.txt", "VERS=v2.60\r\nEOF\r\n");
-    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=0\r\n");
+    f.writePrefs("[DATU]=0\r\n");
     QString opened;
     f.recordOpened(opened);
     f.boxes.answers = {kAnswerYes};
@@ -392,4 +415,36 @@ TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
     EXPECT_EQ(w->MyTreeStore.locationCount(), 0u); // no database was loaded
     f.runUntilQuit();
     EXPECT_FALSE(w->isVisible());
+}
+
+TEST(UrlListFile, ReadsBackAndSurvivesBadFiles)
+{
+    QTemporaryDir dir;
+    DatabaseLangDir = dir.path() + "/";
+    struct Case {
+        const char* what;
+        std::optional<std::vector<uint8_t>> bytes; // none: no file
+        bool read;
+        int tag; // the language tag after the load
+        std::vector<std::string> entries;
+    };
+    const Case cases[] = {
+        {"whole", MakeUrlBin({"7", "mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}), true, 7,
+         {"mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}},
+        {"damaged: the tag stays", MakeUrlBin({"x", "mail"}), false, 7, {}},
+        {"the tag alone", MakeUrlBin({"3"}), true, 3, {}},
+        {"lone CR line ends", MakeUrlBin({"5\rmail\rhttp://127.0.0.1/"}), true, 5, {"mail", "http://127.0.0.1/"}},
+        {"missing", std::nullopt, false, 5, {}},
+        {"not inflatable", std::vector<uint8_t>{1, 2, 3}, false, 5, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(DatabaseLangDir + "url.bin");
+        if (c.bytes) writeBytes(DatabaseLangDir + "url.bin", std::string(c.bytes->begin(), c.bytes->end()));
+        EXPECT_EQ(load_urllist(), c.read);
+        EXPECT_EQ(CurrentLangTag, c.tag);
+        EXPECT_EQ(UrlList, c.entries);
+        EXPECT_EQ(UrlEntryAt(urlUpload), c.entries.size() > 4 ? "http://127.0.0.1/up" : "");
+    }
+    DatabaseLangDir.clear();
 }

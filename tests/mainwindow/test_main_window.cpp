@@ -159,20 +159,3 @@ TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
     EXPECT_TRUE(QFile::exists(f.exe + "data/kill"));
     EXPECT_TRUE(QDir(f.exe + "data").exists());
 }
-
-TEST(MainWindowStart, ShowsTheSavedMapAtTheSavedZoom)
-{
-    MainWindowFixture f;
-    // Find a map id of the sample first, then start with it saved.
-    auto w = f.start();
-    ASSERT_FALSE(w->MyTreeStore.roots().empty());
-    const int firstMap = w->MyTreeStore.roots().front();
-    const int16_t mapId = w->MyTreeStore.nodeData(firstMap)->region->mapId;
-    w.reset(); // writes pref.ini
-    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[LOCR]=" +
-                                std::to_string(mapId) + "\r\n[LOCZ]=300\r\n");
-    auto shown = f.start();
-    EXPECT_EQ(shown->scene.CurrentMapId, mapId);
-    EXPECT_FALSE(shown->scene.DisplayedZones.empty());
-    EXPECT_EQ(shown->scene.view.Zoom, 300); // the saved zoom stays
-}

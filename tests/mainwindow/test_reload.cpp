@@ -93,13 +93,6 @@ void clickPref(TForm4& w, std::function<void(TForm3&)> steps = {})
     QTest::mouseClick(w.but_pref, Qt::LeftButton, {}, QPoint(4, w.but_pref->height() / 2));
 }
 
-QString lastFeedback(const TForm4& w)
-{
-    for (auto it = w.FeedbackList.rbegin(); it != w.FeedbackList.rend(); ++it)
-        if (!it->text.empty()) return ToDisplay(it->text);
-    return {};
-}
-
 bool reloaded(TForm4& w)
 {
     const bool loaded = std::count(w.startupTrace.begin(), w.startupTrace.end(), "load_database") > 0;

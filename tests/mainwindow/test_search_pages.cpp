@@ -2,8 +2,6 @@
 // through the real window with mouse and key events.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -39,12 +37,8 @@ struct Window {
     std::unique_ptr<TForm4> w;
     const TNodeData* sample = nullptr; // a location of the sample: its zone and a creature category
 
-    Window()
+    Window() : w(f.startShown({1100, 760}))
     {
-        w = f.start();
-        w->resize(1100, 760);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         QApplication::setActiveWindow(w.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
         w->MyTreeStore.forEachLocation([&](int, const TNodeData& d) {
@@ -75,21 +69,7 @@ struct Window {
     {
         w->localize_data(node, true);
         w->ImageMapView->repaint();
-        return iconOf(node);
-    }
-    QPoint iconOf(int node) const
-    {
-        const ByteBuffer& d = w->scene.HitTestStream.data;
-        for (size_t at = 0; at + 8 <= d.size(); at += 8) {
-            int16_t x, y;
-            int32_t n;
-            std::memcpy(&x, d.data() + at, 2);
-            std::memcpy(&y, d.data() + at + 2, 2);
-            std::memcpy(&n, d.data() + at + 4, 4);
-            if (n == node) return QPoint(x, y);
-        }
-        ADD_FAILURE() << "location " << node << " not drawn";
-        return {};
+        return iconOf(*w, node);
     }
     void search(const QString& text)
     {
@@ -353,14 +333,19 @@ TEST(SidePanel, PagesMoveTheInfoHeaderAndHintsGoToTheStatusBar)
     QTest::mouseClick(t.w->but_liste[0], Qt::LeftButton);
     EXPECT_FALSE(t.w->PanelDock->isVisible());
 
-    // Tool hints: H7 without its marker in the status bar.
+    // Edit mode shows its commands and says so; tool hints: H7 without its marker in the
+    // status bar.
     QTest::mouseClick(t.w->but_editmode, Qt::LeftButton);
+    EXPECT_TRUE(t.w->ajouter1->isVisible());
+    EXPECT_EQ(ToDisplay(t.w->FeedbackList[t.w->FeedbackList.size() - 2].text), messageText(44).section('\n', -1));
     hover(t.w->but_sav, QPoint(5, 5));
     t.settle();
     EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(7).substr(1)));
     hover(t.w->but_liste[2], QPoint(6, 6));
     t.settle();
     EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(22).substr(1)));
+    QTest::mouseClick(t.w->but_editmode, Qt::LeftButton);
+    EXPECT_FALSE(t.w->ajouter1->isVisible());
 }
 
 TEST(RedirectLinks, MenuItemsFollowTheHoveredLocation)
@@ -382,9 +367,9 @@ TEST(RedirectLinks, MenuItemsFollowTheHoveredLocation)
     hover(t.w->ImageMapView, at);
     EXPECT_EQ(t.linkItems(), (std::vector<QString>{" qwx cible", "A&&B", "Nulle part", "-"}));
     // Another location replaces them: a note without braces gives the separator alone.
-    hover(t.w->ImageMapView, t.iconOf(plain));
+    hover(t.w->ImageMapView, iconOf(*t.w, plain));
     EXPECT_EQ(t.linkItems(), (std::vector<QString>{"-"}));
-    hover(t.w->ImageMapView, t.iconOf(bare));
+    hover(t.w->ImageMapView, iconOf(*t.w, bare));
     EXPECT_TRUE(t.linkItems().empty());
     hover(t.w->ImageMapView, at);
     EXPECT_EQ(t.linkItems().size(), 4u);

@@ -2,8 +2,6 @@
 // TForm4, and what the user then sees on the map, the side panel and the menus.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +14,7 @@
 #include <QToolButton>
 
 #include "database_globals.h"
+#include "demo_content.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window_fixture.h"
@@ -29,25 +28,15 @@
 
 namespace {
 
-std::vector<HitTestRecord> hitRecords(const MemoryStream& stream)
-{
-    std::vector<HitTestRecord> out(stream.size() / sizeof(HitTestRecord));
-    if (!out.empty()) std::memcpy(out.data(), stream.data.data(), out.size() * sizeof(HitTestRecord));
-    return out;
-}
-
 // A shown window with the map of the first zone that has location paths, at zoom 300.
 class WindowCommands : public ::testing::Test {
 protected:
     MainWindowFixture f{true, 600};
-    std::unique_ptr<TForm4> window = f.start();
+    std::unique_ptr<TForm4> window = f.startShown();
     TForm4& w = *window;
 
     WindowCommands()
     {
-        w.resize(1000, 700);
-        w.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
         bool found = false;
         for (const auto& z : RealmInfo->mapIndex->zones) {
             w.localize_data(z->treeNode, false);
@@ -69,12 +58,6 @@ protected:
     {
         QTest::mouseMove(w.ImageMapView, p);
         settle();
-    }
-    bool drawn(int node) const
-    {
-        for (const HitTestRecord& r : hitRecords(w.scene.HitTestStream))
-            if (r.node == node) return true;
-        return false;
     }
 };
 
@@ -98,7 +81,7 @@ TEST_F(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
     settle();
     ASSERT_EQ(w.MyTreeStore.checkState(category), NodeCheck::Unchecked);
     for (const rwpitem& p : w.scene.Paths) EXPECT_NE(w.MyTreeStore.parentOf(p.node), category);
-    for (int loc : w.MyTreeStore.children(category)) EXPECT_FALSE(drawn(loc));
+    for (int loc : w.MyTreeStore.children(category)) EXPECT_EQ(iconOf(w, loc), QPoint(-1, -1));
     EXPECT_FALSE(w.MyTreeStore.ChecksChanged);
 
     // The category filter keeps the routes of the chosen category only.
@@ -245,10 +228,7 @@ TEST_F(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
                 const QPoint q = a + (b - a) * t;
                 const int hit = path_at(w.scene, q.x(), q.y());
                 if (!w.ImageMapView->rect().contains(q) || hit == kNoTreeNode) continue;
-                bool nearIcon = false;
-                for (const HitTestRecord& r : hitRecords(w.scene.HitTestStream))
-                    nearIcon = nearIcon || (std::abs(r.x - q.x()) <= 4 && std::abs(r.y - q.y()) <= 4);
-                if (nearIcon) continue;
+                if (w.interaction->getmapnode(uint16_t(q.x()), uint16_t(q.y())) != kNoTreeNode) continue;
                 at = q;
                 owner = hit;
                 break;
@@ -316,14 +296,18 @@ TEST_F(WindowCommands, SortedCombosIgnoreCaseAndTheDatabaseIconShows)
     EXPECT_FALSE(w.Image1->pixmap().isNull());
 }
 
-TEST(WindowPlacement, StartAndCloseKeepPrefIni)
+TEST(WindowPlacement, StartAndCloseKeepPrefIniAndShowTheSavedMap)
 {
     MainWindowFixture f;
-    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() +
-                                "\r\n[MAPW]=640\r\n[MAPH]=480\r\n[MAPT]=70\r\n[MAPL]=90\r\n");
+    const int32_t mapId = sample::buildDemoDatabase(MainWindowFixture::sampleOptions()).mapIndex.maps.back().mapId;
+    f.writePrefs("[MAPW]=640\r\n[MAPH]=480\r\n[MAPT]=70\r\n[MAPL]=90\r\n[LOCR]=" + std::to_string(mapId) +
+                 "\r\n[LOCZ]=300\r\n");
     QByteArray first;
     for (int run = 0; run < 2; ++run) {
         auto w = f.start();
+        EXPECT_EQ(w->scene.CurrentMapId, mapId);
+        EXPECT_FALSE(w->scene.DisplayedZones.empty());
+        EXPECT_EQ(w->scene.view.Zoom, 300); // the saved zoom stays
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         w->close();
