@@ -5,17 +5,10 @@
 #include <functional>
 #include <memory>
 
-#include <QAction>
-#include <QMenu>
-#include <QTest>
-#include <QToolButton>
-
 #include "location_editor.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window_fixture.h"
-#include "map_interaction.h"
-#include "map_widget.h"
 
 struct EditWindow {
     MainWindowFixture f;
@@ -154,10 +147,3 @@ struct EditWindow {
     void shiftClick(QPoint p) { QTest::mouseClick(w->ImageMapView, Qt::LeftButton, Qt::ShiftModifier, p); }
 };
 
-// Typing into a widget as the user does: focus, select all, type.
-inline void typeInto(QWidget* widget, const QString& text)
-{
-    widget->setFocus();
-    QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(widget, text);
-}

@@ -1,6 +1,7 @@
 #pragma once
 // A sample program folder in a temporary directory, scripted message boxes, and a main
-// window started on it the way the program starts.
+// window started on it the way the program starts. It brings Qt's widgets and test
+// library and the program's globals for the window tests that include it.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -8,17 +9,20 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "cp1252.h"
+#include "database_globals.h"
 #include "folders.h"
 #include "main_window.h"
 #include "map_interaction.h"
+#include "map_widget.h"
 #include "message_boxes.h"
+#include "preferences.h"
 #include "ressource.h"
 #include "sample_folder.h"
+#include "text_helpers.h"
 
 class ScriptedBoxes : public MessageBoxes {
 public:
@@ -125,6 +129,15 @@ struct MainWindowFixture {
         return w;
     }
 };
+
+// Typing into a widget as the user does: focus, select all, type, and Return if asked.
+inline void typeInto(QWidget* widget, const QString& text, bool pressReturn = false)
+{
+    widget->setFocus();
+    QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(widget, text);
+    if (pressReturn) QTest::keyClick(widget, Qt::Key_Return);
+}
 
 // Where the window's last paint drew a node's icon; (-1, -1) when it did not.
 inline QPoint iconOf(const TForm4& w, int node)

@@ -1,21 +1,14 @@
 // Faults and bad input through the real window: whatever is wrong with the database, the
 // program's load and close keep every line of the additions file; oversized text files
 // do not stall the start.
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
 #include <set>
 
-#include <QCoreApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-
 #include "compressed.h"
-#include "database_globals.h"
 #include "file_io.h"
 #include "main_window_fixture.h"
-#include "preferences.h"
 #include "sample_writers.h"
 
 namespace {

@@ -1,26 +1,10 @@
 // The editing commands and the location editor through the real window: map menu, tree
 // menu, key "i", Shift+click, and the editor's own controls, on a sample program folder.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTextCursor>
-#include <QTreeWidget>
-
-#include "database_globals.h"
 #include "edit_window_fixture.h"
 #include "link_codes.h"
-#include "preferences.h"
-#include "text_helpers.h"
 
 namespace {
 

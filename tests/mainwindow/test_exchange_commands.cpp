@@ -1,34 +1,15 @@
 // The update and send buttons of the real main window, with the real dialogs driven by
 // mouse and key events, against the local HTTP fixture server.
-#include <gtest/gtest.h>
 
 #include <optional>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QLabel>
-#include <QTabWidget>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QTreeWidget>
-
 #include "compressed.h"
-#include "database_globals.h"
 #include "delphi_conv.h"
 #include "desktop.h"
 #include "fake_mail_client.h"
 #include "http_client.h"
 #include "http_server.h"
 #include "main_window_fixture.h"
-#include "preferences.h"
 #include "send_additions.h"
 #include "send_dialog.h"
 #include "termination.h"

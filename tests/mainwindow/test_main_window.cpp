@@ -1,15 +1,7 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include <gtest/gtest.h>
-
-#include <QLabel>
-#include <QPlainTextEdit>
-
-#include "database_globals.h"
 #include "main_window_fixture.h"
-#include "map_widget.h"
-#include "preferences.h"
 
 namespace {
 bool memoHas(TForm4& w, int infoId)

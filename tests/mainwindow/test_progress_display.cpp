@@ -1,20 +1,9 @@
 // What the user waits for on the map: the progress bar while a map loads paints itself
 // only, never the map beneath, and in the map's cream colour; tiles decode off the UI
 // thread while the zone images stand in for them.
-#include <gtest/gtest.h>
 
-#include <QAction>
-#include <QElapsedTimer>
-#include <QEvent>
-#include <QMenu>
-#include <QSlider>
-#include <QTest>
-
-#include "database_globals.h"
 #include "main_window_fixture.h"
 #include "map_render_cache.h"
-#include "map_widget.h"
-#include "preferences.h"
 #include "progress_bar.h"
 #include "tile_loader.h"
 

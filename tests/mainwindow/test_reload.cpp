@@ -2,20 +2,9 @@
 // sample folder with a second database (one map fewer) and a third without categories.
 #include <optional>
 
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QMenu>
-#include <QPushButton>
-#include <QSlider>
-#include <QToolButton>
-
-#include "database_globals.h"
 #include "demo_content.h"
 #include "main_window_fixture.h"
-#include "map_widget.h"
 #include "name_lookup.h"
-#include "preferences.h"
 #include "preferences_driver.h"
 #include "sample_writers.h"
 

@@ -1,30 +1,13 @@
 // The window's commands as a user gives them: mouse and keys on the real widgets of a shown
 // TForm4, and what the user then sees on the map, the side panel and the menus.
-#include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QStackedWidget>
-#include <QTest>
-#include <QToolBar>
-#include <QToolButton>
-
-#include "database_globals.h"
 #include "demo_content.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window_fixture.h"
 #include "nickname_dialog.h"
 #include "termination.h"
-#include "map_interaction.h"
 #include "map_paths.h"
-#include "map_widget.h"
-#include "preferences.h"
-#include "text_helpers.h"
 
 namespace {
 
@@ -127,15 +110,9 @@ TEST_F(WindowCommands, RouteColoursFollowThePlayerLevel)
             if (p.node == node) return p.colour32;
         return 0u;
     };
-    auto typeLevel = [&](const char* level) {
-        QTest::mouseClick(w.Editlvl, Qt::LeftButton);
-        w.Editlvl->selectAll();
-        QTest::keyClicks(w.Editlvl, level);
-        QTest::keyClick(w.Editlvl, Qt::Key_Return);
-    };
-    typeLevel("1");
+    typeInto(w.Editlvl, "1", true);
     const uint32_t low = colourNow();
-    typeLevel("50");
+    typeInto(w.Editlvl, "50", true);
     EXPECT_NE(colourNow(), low);
 }
 
