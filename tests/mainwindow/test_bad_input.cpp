@@ -25,14 +25,6 @@ std::set<std::string> locationLines(const QByteArray& file)
     return lines;
 }
 
-// Lets the autosave timer fire.
-void runEventsFor(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 std::string bytesOf(const std::vector<uint8_t>& v)
 {
     return std::string(v.begin(), v.end());
@@ -106,7 +98,7 @@ TEST(AdditionsUnderFaults, NoFaultLosesALine)
             const std::optional<std::string> bytes = fault.bytes(db);
             bytes ? f.writeFile(file, *bytes) : void(QFile::remove(f.exe + file));
         }
-        const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+        const QString additions = f.additionsPath();
         QByteArray original = f.readFile(additions);
         for (const std::string& l : fault.extraLines) original += QByteArray::fromStdString(l + "\r\n");
         // A duplicate (a new location on the point of the first one) is the one line a whole
@@ -147,13 +139,12 @@ TEST(AdditionsUnderFaults, AutosaveAsksTheNicknameOnce)
     w->FormActivate();
     Preferences.PSEU.clear();
     Preferences.AUTO = true;
-    w->Timer3.start(1);
-    runEventsFor(50);
-    w->Timer3.start(1);
-    runEventsFor(50);
+    for (int i = 0; i < 2; ++i) {
+        w->Timer3.start(1);
+        QTest::qWait(50); // the autosave timer fires
+    }
     EXPECT_EQ(asked, 1);
-    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
-    EXPECT_TRUE(f.readFile(additions).split('\r').front().endsWith("-Autosaver"));
+    EXPECT_TRUE(f.readFile(f.additionsPath()).split('\r').front().endsWith("-Autosaver"));
     EXPECT_TRUE(w->Timer3.isActive()); // the autosave goes on with setting AUTO
 }
 
@@ -176,22 +167,4 @@ TEST(BadInput, OversizedTextFilesDoNotStallTheStart)
     EXPECT_EQ(w->SiteList.size(), kSmallTextLines);
     EXPECT_EQ(w->TipsList.size(), kSmallTextLines);
     EXPECT_EQ(w->ComboBox8->count(), 255); // type names 1 to 255
-}
-
-TEST(BadInput, StaleTemporariesOfSavesAreRemovedAtStart)
-{
-    MainWindowFixture f;
-    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
-    const QStringList stale{additions + ".eiJujp", additions + ".bak.Ab12Cd", "pref.ini.x1Y2z3", "categpref.bin.QWERTY"};
-    const QStringList kept{additions + ".fresh1", "pref.ini.toolong7", "notes.txt.abcdef", "ajouts/mine.txt.abcdef"};
-    for (const QString& name : stale + kept) {
-        f.writeFile(name, std::string(1000, 'x'));
-        QFile file(f.exe + name);
-        file.open(QIODevice::ReadWrite);
-        if (name != kept.front()) // a minute old at least; the fresh one may be another instance's save
-            file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
-    }
-    auto w = f.start();
-    for (const QString& name : stale) EXPECT_FALSE(QFile::exists(f.exe + name)) << name.toStdString();
-    for (const QString& name : kept) EXPECT_TRUE(QFile::exists(f.exe + name)) << name.toStdString();
 }

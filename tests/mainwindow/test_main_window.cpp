@@ -76,13 +76,13 @@ TEST(MainWindowStart, SettingsNameFoldersNeverPaths)
     }
 }
 
-TEST(MainWindowClose, TheSaveQuestionDecides)
+TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
 {
     MainWindowFixture f;
-    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
+    const QString additions = f.additionsPath();
     auto w = f.start();
-    const QByteArray before = f.readFile(additions);
-    ASSERT_FALSE(before.isEmpty());
+    const QByteArray before = f.readFile(additions), prefBefore = f.readFile("pref.ini");
+    ASSERT_GT(before.size(), 64);
 
     w->toggle_tagnew(true);
     f.boxes.answers = {kAnswerCancel};
@@ -91,22 +91,8 @@ TEST(MainWindowClose, TheSaveQuestionDecides)
     f.boxes.answers = {kAnswerNo};
     EXPECT_TRUE(w->FormCloseQuery());
     EXPECT_EQ(f.readFile(additions), before);
-    w->toggle_tagnew(true);
-    f.boxes.answers = {kAnswerYes};
-    EXPECT_TRUE(w->FormCloseQuery());
-    EXPECT_FALSE(w->AdditionsModified());
-    EXPECT_TRUE(f.readFile(additions).startsWith("#v250-id="));
-}
-
-TEST(MainWindowClose, UnwritableFilesAreReportedAndKept)
-{
-    MainWindowFixture f;
-    const QString name = MakeAdditionsFileName(QString::fromStdString(f.database()));
-    auto w = f.start();
-    const QByteArray additionsBefore = f.readFile("ajouts/" + name), prefBefore = f.readFile("pref.ini");
-    ASSERT_GT(additionsBefore.size(), 64);
     {
-        // Every write fails past 64 bytes, as on a full disk.
+        // Yes, but every write fails past 64 bytes, as on a full disk.
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
@@ -116,38 +102,53 @@ TEST(MainWindowClose, UnwritableFilesAreReportedAndKept)
         w->toggle_tagnew(true);
         f.boxes.answers = {kAnswerYes};
         EXPECT_FALSE(w->FormCloseQuery());
+        EXPECT_TRUE(w->AdditionsModified());
         w.reset(); // writes pref.ini
         setrlimit(RLIMIT_FSIZE, &old);
     }
-    EXPECT_TRUE(f.boxes.saw(messageText(6, name.toStdString())));
+    EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
     EXPECT_TRUE(f.boxes.saw(messageText(22)));
-    EXPECT_EQ(f.readFile("ajouts/" + name), additionsBefore);
+    EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
+
+    // Yes writes the file anew.
+    w = f.start();
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerYes};
+    EXPECT_TRUE(w->FormCloseQuery());
+    EXPECT_FALSE(w->AdditionsModified());
+    EXPECT_TRUE(f.readFile(additions).startsWith("#v250-id="));
+    EXPECT_NE(f.readFile(additions), before);
 }
 
-TEST(MainWindowStart, KillListStaysInsideTheProgramFolder)
+TEST(MainWindowStart, KillListAndStaleTemporariesGoInsideTheProgramFolderOnly)
 {
     QTemporaryDir outside;
-    const QString sentinel = outside.path() + "/sentinel.txt";
-    QFile s(sentinel);
-    ASSERT_TRUE(s.open(QIODevice::WriteOnly));
-    s.write("keep");
-    s.close();
     MainWindowFixture f;
+    const QString sentinel = outside.path() + "/sentinel.txt", rel = QDir(f.exe).relativeFilePath(sentinel);
+    const QString additions = f.additionsPath();
     QDir(f.exe).mkdir("old");
-    f.writeFile("old/Obsolete.DLL", "x");
-    const QString rel = QDir(f.exe).relativeFilePath(sentinel);
     f.writeFile("categpref.bin", std::string(56, '\0'));
-    const QString additions = "ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database()));
     const QByteArray userFiles = f.readFile("pref.ini") + f.readFile("categpref.bin") + f.readFile(additions);
     f.writeFile("data/kill", "\r\n" + rel.toStdString() + "\r\n" + sentinel.toStdString() +
                                  "\r\nold\\obsolete.dll\r\n..\r\ndata\r\nPREF.INI\r\ncategpref.bin\r\n" +
                                  additions.toUpper().toStdString() + "\r\n");
+    // Temporaries of saves go when a minute old at least: a fresh one may be another
+    // instance's save.
+    const QStringList gone{"old/Obsolete.DLL", additions + ".eiJujp", additions + ".bak.Ab12Cd", "pref.ini.x1Y2z3",
+                           "categpref.bin.QWERTY"};
+    const QStringList kept{additions + ".fresh1", "pref.ini.toolong7", "notes.txt.abcdef", "ajouts/mine.txt.abcdef",
+                           rel, "data/kill"};
+    for (const QString& name : gone + kept.mid(0, 5)) {
+        f.writeFile(name, std::string(1000, 'x'));
+        QFile file(f.exe + name);
+        file.open(QIODevice::ReadWrite);
+        if (name != kept.front())
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
+    }
     auto w = f.start();
     EXPECT_EQ(f.readFile("pref.ini").size() + f.readFile("categpref.bin").size() + f.readFile(additions).size(),
               userFiles.size()); // the user's own files are never the kill list's
-    EXPECT_TRUE(QFile::exists(sentinel));
-    EXPECT_FALSE(QFile::exists(f.exe + "old/Obsolete.DLL"));
-    EXPECT_TRUE(QFile::exists(f.exe + "data/kill"));
-    EXPECT_TRUE(QDir(f.exe + "data").exists());
+    for (const QString& name : gone) EXPECT_FALSE(QFile::exists(f.exe + name)) << name.toStdString();
+    for (const QString& name : kept) EXPECT_TRUE(QFile::exists(f.exe + name)) << name.toStdString();
 }
