@@ -88,7 +88,7 @@ struct ExchangeFixture : MainWindowFixture {
 };
 } // namespace
 
-TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
+TEST(SendCommand, UploadsMailsOrRefusesTheAdditionsFile)
 {
     ExchangeFixture f;
     auto w = f.startHooked();
@@ -109,20 +109,42 @@ TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
     EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
 
     // A refusal shows the server's answer, cut to 1,000 bytes, as plain text.
-    f.server.put("reply.txt", "<b>refus\xE9</b>" + std::string(2000, 'x'));
-    f.boxes.shown.clear();
+    const std::string refusal = "<b>refus\xE9</b>" + std::string(2000, 'x');
+    f.server.put("reply.txt", refusal);
     f.onSend([](Tmail_fic& d) { QTest::keyClick(d.Button1, Qt::Key_Space); });
     f.clickSend(*w);
-    const std::string cut = ("<b>refus\xE9</b>" + std::string(2000, 'x')).substr(0, 1000);
-    EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), cut)));
-}
+    EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), refusal.substr(0, 1000))));
 
-TEST(SendCommand, AMissingEmptyOrShortFileIsReportedBeforeTheDialog)
-{
-    ExchangeFixture f;
-    auto w = f.startHooked();
-    f.onSend([](Tmail_fic& d) { d.close(); });
+    // Past 64,000 bytes the file goes by mail; the folder choice opens it silently.
     const QString file = "ajouts/" + f.additionsName;
+    f.writeFile(file, f.additionsBytes + std::string(64001 - f.additionsBytes.size(), 'z'));
+    FakeMailClient mailClient(0);
+    f.onSend([&](Tmail_fic& d) {
+        EXPECT_FALSE(d.RadioButton1->isEnabled());
+        EXPECT_EQ(d.RadioButton1->text(), ToDisplay(GetCaptionText(166)));
+        EXPECT_TRUE(d.RadioButton2->isChecked());
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.boxes.shown.clear();
+    f.clickSend(*w);
+    const std::vector<std::string> argv = mailClient.argv(); // exact arguments: the exchange tests
+    ASSERT_EQ(argv.size(), 7u);
+    EXPECT_EQ(QString::fromUtf8(argv[5]), f.exe + file);
+    EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
+    EXPECT_EQ(f.server.requests().size(), 2u);
+    QString opened;
+    f.recordOpened(opened, true);
+    f.boxes.shown.clear();
+    f.onSend([](Tmail_fic& d) {
+        QTest::mouseClick(d.RadioButton3, Qt::LeftButton);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.clickSend(*w);
+    EXPECT_EQ(opened, f.exe + "ajouts/");
+    EXPECT_TRUE(f.boxes.shown.empty());
+
+    // A missing, empty or header-only file is reported before the dialog.
+    f.onSend([](Tmail_fic& d) { ADD_FAILURE() << "dialog shown"; d.close(); });
     const std::string header = "#v250-id=111111-x\r\n#v2.52\r\n";
     const std::pair<std::optional<std::string>, int> empty[] = {{std::nullopt, 28}, {"", 31}, {header, 31}};
     for (const auto& [bytes, message] : empty) {
@@ -136,7 +158,6 @@ TEST(SendCommand, AMissingEmptyOrShortFileIsReportedBeforeTheDialog)
     f.boxes.answers = {kAnswerNo};
     f.clickSend(*w);
     EXPECT_TRUE(f.boxes.saw(messageText(61, f.nameBytes())));
-    EXPECT_EQ(f.dialogsShown, 0);
 }
 
 TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
@@ -159,41 +180,6 @@ TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
     EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), "Read timed out")));
 }
 
-TEST(SendCommand, LargeFilesGoByMailAndTheFolderOpensSilently)
-{
-    ExchangeFixture f;
-    std::string big = f.additionsBytes + std::string(64001 - f.additionsBytes.size(), 'z');
-    f.writeFile("ajouts/" + f.additionsName, big);
-    auto w = f.startHooked();
-
-    FakeMailClient mailClient(0);
-    f.onSend([&](Tmail_fic& d) {
-        EXPECT_FALSE(d.RadioButton1->isEnabled());
-        EXPECT_EQ(d.RadioButton1->text(), ToDisplay(GetCaptionText(166)));
-        EXPECT_TRUE(d.RadioButton2->isChecked());
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-    });
-    f.clickSend(*w);
-    const std::vector<std::string> argv = mailClient.argv();
-    ASSERT_EQ(argv.size(), 7u);
-    EXPECT_EQ(QString::fromUtf8(argv[1]), ToDisplay(FormatRessource(GetInfoText(18), f.nameBytes())));
-    EXPECT_EQ(QString::fromUtf8(argv[5]), f.exe + "ajouts/" + f.additionsName);
-    EXPECT_EQ(argv[6], "cartes@example.org");
-    EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
-    EXPECT_TRUE(f.server.requests().empty());
-
-    QString opened;
-    f.recordOpened(opened, true);
-    f.boxes.shown.clear();
-    f.onSend([](Tmail_fic& d) {
-        QTest::mouseClick(d.RadioButton3, Qt::LeftButton);
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-    });
-    f.clickSend(*w);
-    EXPECT_EQ(opened, f.exe + "ajouts/");
-    EXPECT_TRUE(f.boxes.shown.empty());
-}
-
 namespace {
 std::string fileLine(const std::string& name, const std::string& folder, const std::string& content,
                      const std::string& url, const std::string& kind = "all", const std::string& restart = "0")
@@ -202,7 +188,7 @@ std::string fileLine(const std::string& name, const std::string& folder, const s
 }
 } // namespace
 
-TEST(UpdateCommand, ChecksDownloadsAndReloads)
+TEST(UpdateCommand, ProxyPortChecksDownloadsReloadsAndNoClosingDuringAFetch)
 {
     ExchangeFixture f;
     const std::string readme = "nouveau readme";
@@ -212,6 +198,27 @@ TEST(UpdateCommand, ChecksDownloadsAndReloads)
                                   fileLine("other.txt", "", "x", f.server.url("/files/x"), "bas_autre") +
                                   "EOF\r\n");
     auto w = f.startHooked();
+    // A bad proxy port sends nothing and keeps the dialog open until it is mended.
+    f.onUpdate([&](TForm_update& d) {
+        d.PageControl1->setCurrentIndex(1);
+        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
+        EXPECT_TRUE(d.proxyport_edit->isEnabled());
+        typeInto(d.proxyserver_edit, "127.0.0.1");
+        typeInto(d.proxyport_edit, "9x9999"); // the letter is refused
+        EXPECT_EQ(d.proxyport_edit->text(), "99999");
+        d.PageControl1->setCurrentIndex(0);
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(f.boxes.saw(messageText(16)));
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        EXPECT_TRUE(d.isVisible());
+        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible());
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    EXPECT_TRUE(f.server.requests().empty());
+    EXPECT_TRUE(Preferences.PRXS.empty());
+
     Preferences.DATU = 2;
     f.onUpdate([&](TForm_update& d) {
         QTest::mouseClick(d.Button3, Qt::LeftButton);
@@ -227,53 +234,18 @@ TEST(UpdateCommand, ChecksDownloadsAndReloads)
     });
     const double before = DateTimeToDays(QDateTime::currentDateTime());
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
-    ASSERT_EQ(f.dialogsShown, 1);
+    ASSERT_EQ(f.dialogsShown, 2);
     EXPECT_EQ(readBytes(f.exe + "readme.txt"), readme);
     EXPECT_TRUE(f.boxes.saw(messageText(14)));    // the restart flag
     EXPECT_GE(Preferences.DATW, before);          // closing stamps the date
     EXPECT_EQ(Preferences.DATU, 2);
     EXPECT_GT(w->MyTreeStore.locationCount(), 200u); // reloaded
     EXPECT_FALSE(w->NewVersionAccepted);
-}
 
-TEST(UpdateCommand, BadProxyPortSendsNothingAndKeepsTheDialogOpen)
-{
-    ExchangeFixture f;
-    f.server.put("liste.txt", "EOF\r\n");
-    auto w = f.startHooked();
-    f.onUpdate([&](TForm_update& d) {
-        d.PageControl1->setCurrentIndex(1);
-        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
-        EXPECT_TRUE(d.proxyport_edit->isEnabled());
-        QTest::mouseClick(d.proxyserver_edit, Qt::LeftButton);
-        QTest::keyClicks(d.proxyserver_edit, "127.0.0.1");
-        d.proxyport_edit->selectAll();
-        QTest::keyClicks(d.proxyport_edit, "9x9999"); // the letter is refused
-        EXPECT_EQ(d.proxyport_edit->text(), "99999");
-        d.PageControl1->setCurrentIndex(0);
-        QTest::mouseClick(d.Button3, Qt::LeftButton);
-        EXPECT_TRUE(f.boxes.saw(messageText(16)));
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-        EXPECT_TRUE(d.isVisible()); // the port must be mended first
-        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-        EXPECT_FALSE(d.isVisible());
-    });
-    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
-    EXPECT_EQ(f.dialogsShown, 1);
-    EXPECT_TRUE(f.server.requests().empty());
-    EXPECT_TRUE(Preferences.PRXS.empty());
-}
-
-TEST(UpdateCommand, NoClosingWhileTheListIsFetchedAndAFailedFetchShowsNothingOld)
-{
-    ExchangeFixture f;
-    f.server.put("liste.txt", "MESS=Bonjour\r\nEOF\r\n");
-    auto w = f.startHooked();
+    // While a list is fetched the dialog stays; a fetch that fails shows nothing of the last.
     f.onUpdate([&](TForm_update& d) {
         QTest::mouseClick(d.Button3, Qt::LeftButton);
         EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
-        // The second check's list never comes: the first list is not shown again.
         UrlList[urlUpdate2] = "slow";
         UrlList[urlUpdate3] = "";
         d.IdHTTP1.limits.idleTimeoutMs = 600;
@@ -294,6 +266,7 @@ TEST(UpdateCommand, NoClosingWhileTheListIsFetchedAndAFailedFetchShowsNothingOld
         EXPECT_FALSE(d.isVisible());
     });
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    EXPECT_EQ(f.dialogsShown, 3);
 }
 
 TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
