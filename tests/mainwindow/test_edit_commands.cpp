@@ -105,36 +105,7 @@ TEST(EditCommands, CutPasteDeleteSaveAndReloadThroughTheMapMenu)
     EXPECT_EQ(e.item(tombs[0]).id, otherId);
 }
 
-TEST(EditCommands, LockedLocationsRefuseCutModifyAndReference)
-{
-    EditWindow e;
-    int locked = kNoTreeNode;
-    e.tree().forEachLocation([&](int node, const TNodeData& d) {
-        if (locked == kNoTreeNode && d.item->locked && e.tree().isVisible(node)) locked = node;
-    });
-    ASSERT_NE(locked, kNoTreeNode);
-    const std::string note = e.item(locked).description;
-
-    // Something in the copy buffer for the reference item.
-    e.mapMenu(e.hover(e.findLocation()), e.w->Copiernode1);
-
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"cut", [&] { e.mapMenu(e.hover(locked), e.w->coupernode1); }},
-        {"key i", [&] { e.keyI(locked); }},
-        {"reference", [&] { e.mapMenu(e.hover(locked), e.w->hyperlink1); }},
-    };
-    for (const auto& [what, command] : commands) {
-        e.f.boxes.shown.clear();
-        command();
-        EXPECT_TRUE(e.f.boxes.saw(messageText(45))) << what;
-    }
-    EXPECT_EQ(e.editorRuns, 0);
-    EXPECT_TRUE(e.tree().isNode(locked));
-    EXPECT_EQ(e.item(locked).description, note);
-    EXPECT_FALSE(e.w->AdditionsModified());
-}
-
-TEST(EditCommands, ReferenceDrawsTheLinkAndCuttingTheInfoPageLocationEmptiesIt)
+TEST(EditCommands, ReferenceDrawsTheLinkLockedOnesRefuseAndCuttingTheInfoPageLocationEmptiesIt)
 {
     EditWindow e;
     const int a = e.findLocation([](const TNodeData& d) { return d.category->linkable != 0; });
@@ -155,6 +126,29 @@ TEST(EditCommands, ReferenceDrawsTheLinkAndCuttingTheInfoPageLocationEmptiesIt)
     EXPECT_TRUE(e.w->AdditionsModified());
     EXPECT_EQ(e.w->scene.SelectionChain[0], b);
     EXPECT_GT(e.w->scene.LinkLines.size(), linesBefore);
+
+    // Locked locations refuse cut, key i and reference, and stay as they are.
+    int locked = kNoTreeNode;
+    e.tree().forEachLocation([&](int node, const TNodeData& d) {
+        if (locked == kNoTreeNode && d.item->locked && e.tree().isVisible(node)) locked = node;
+    });
+    ASSERT_NE(locked, kNoTreeNode);
+    const std::string lockedNote = e.item(locked).description;
+    QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"cut", [&] { e.mapMenu(e.hover(locked), e.w->coupernode1); }},
+        {"key i", [&] { e.keyI(locked); }},
+        {"reference", [&] { e.mapMenu(e.hover(locked), e.w->hyperlink1); }},
+    };
+    for (const auto& [what, command] : commands) {
+        e.f.boxes.shown.clear();
+        command();
+        EXPECT_TRUE(e.f.boxes.saw(messageText(45))) << what;
+    }
+    EXPECT_EQ(e.editorRuns, 0);
+    EXPECT_TRUE(e.tree().isNode(locked));
+    EXPECT_EQ(e.item(locked).description, lockedNote);
+    EXPECT_FALSE(e.w->AdditionsModified());
 
     // Cutting the location whose info page is shown takes its links away with it.
     QTest::mouseClick(e.w->ImageMapView, Qt::LeftButton, {}, e.hover(b)); // the info page
@@ -315,55 +309,7 @@ TEST(LocationEditor, RouteCodesFromTheWaypointsAndTheirOptions)
     EXPECT_FALSE(e.w->waypoint1->isChecked());
 }
 
-TEST(LocationEditor, BulkChangeCopiesTheLevelsOntoTheSameNamed)
-{
-    EditWindow e;
-    const int source = e.findLocation([](const TNodeData& d) { return d.category->kind == kindCreature; });
-    ASSERT_NE(source, kNoTreeNode);
-    const std::string name = e.item(source).name;
-    const QPoint p = e.hover(source);
-    e.mapMenu(p, e.w->Copiernode1);
-    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1); // at least one other of that name
-    // Every other unlocked location of that name and category follows (the locked ones
-    // stay as they are: see the widget-free bulk change test).
-    std::vector<int> followers;
-    e.tree().forEachLocation([&](int node, const TNodeData& d) {
-        if (node != source && !d.item->locked && d.category == e.tree().nodeData(source)->category &&
-            NormalizeText(d.item->name) == NormalizeText(name))
-            followers.push_back(node);
-    });
-    ASSERT_FALSE(followers.empty());
-
-    e.inEditor = [&](TForm2& ed) {
-        // The bulk options lie below the window's usual height: it grows to show them.
-        EXPECT_EQ(ed.height(), TForm2::kClientHeight);
-        QTest::mouseClick(ed.CheckBox2, Qt::LeftButton);
-        EXPECT_EQ(ed.height(), TForm2::kClientHeightBulk);
-        for (QCheckBox* c : {ed.CheckBox4, ed.CheckBox5, ed.CheckBox6, ed.CheckBox7}) {
-            c->setFocus();
-            QTest::keyClick(c, Qt::Key_Space);
-        }
-        EXPECT_FALSE(ed.CheckBox4->isChecked());
-        EXPECT_TRUE(ed.CheckBox7->isChecked());
-        typeInto(ed.Edit3, "40");
-        typeInto(ed.Edit4, "45");
-        QTest::mouseClick(ed.Button2, Qt::LeftButton);
-    };
-    e.keyI(source);
-    EXPECT_EQ(e.editorRuns, 1);
-    for (int n : followers) {
-        EXPECT_EQ(e.item(n).levelMin, 40);
-        EXPECT_EQ(e.item(n).levelMax, 45);
-        EXPECT_EQ(e.item(n).name, name);
-        EXPECT_EQ(e.item(n).fromMaster, 0);
-    }
-    const QString expected = messageText(65, std::to_string(followers.size() + 1)).section('\n', 0, 0);
-    EXPECT_TRUE(std::any_of(e.w->FeedbackList.begin(), e.w->FeedbackList.end(),
-                            [&](const auto& line) { return ToDisplay(line.text) == expected; }))
-        << expected.toStdString();
-}
-
-TEST(LocationEditor, TypedInputRulesOfTheNameNoteAndLanguageBoxes)
+TEST(LocationEditor, TypedInputRulesThenABulkChangeCopiesTheLevelsOntoTheSameNamed)
 {
     EditWindow e;
     const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0; });
@@ -413,6 +359,50 @@ TEST(LocationEditor, TypedInputRulesOfTheNameNoteAndLanguageBoxes)
     EXPECT_TRUE(e.tree().isNode(db));
     EXPECT_EQ(e.item(db).name, longName);
     EXPECT_FALSE(e.w->AdditionsModified());
+
+    const int source = e.findLocation([](const TNodeData& d) { return d.category->kind == kindCreature; });
+    ASSERT_NE(source, kNoTreeNode);
+    const std::string name = e.item(source).name;
+    const QPoint p = e.hover(source);
+    e.mapMenu(p, e.w->Copiernode1);
+    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1); // at least one other of that name
+    // Every other unlocked location of that name and category follows (the locked ones
+    // stay as they are: see the widget-free bulk change test).
+    std::vector<int> followers;
+    e.tree().forEachLocation([&](int node, const TNodeData& d) {
+        if (node != source && !d.item->locked && d.category == e.tree().nodeData(source)->category &&
+            NormalizeText(d.item->name) == NormalizeText(name))
+            followers.push_back(node);
+    });
+    ASSERT_FALSE(followers.empty());
+
+    e.inEditor = [&](TForm2& ed) {
+        // The bulk options lie below the window's usual height: it grows to show them.
+        EXPECT_EQ(ed.height(), TForm2::kClientHeight);
+        QTest::mouseClick(ed.CheckBox2, Qt::LeftButton);
+        EXPECT_EQ(ed.height(), TForm2::kClientHeightBulk);
+        for (QCheckBox* c : {ed.CheckBox4, ed.CheckBox5, ed.CheckBox6, ed.CheckBox7}) {
+            c->setFocus();
+            QTest::keyClick(c, Qt::Key_Space);
+        }
+        EXPECT_FALSE(ed.CheckBox4->isChecked());
+        EXPECT_TRUE(ed.CheckBox7->isChecked());
+        typeInto(ed.Edit3, "40");
+        typeInto(ed.Edit4, "45");
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.keyI(source);
+    EXPECT_EQ(e.editorRuns, 2);
+    for (int n : followers) {
+        EXPECT_EQ(e.item(n).levelMin, 40);
+        EXPECT_EQ(e.item(n).levelMax, 45);
+        EXPECT_EQ(e.item(n).name, name);
+        EXPECT_EQ(e.item(n).fromMaster, 0);
+    }
+    const QString expected = messageText(65, std::to_string(followers.size() + 1)).section('\n', 0, 0);
+    EXPECT_TRUE(std::any_of(e.w->FeedbackList.begin(), e.w->FeedbackList.end(),
+                            [&](const auto& line) { return ToDisplay(line.text) == expected; }))
+        << expected.toStdString();
 }
 
 TEST(EditCommands, TreeMenuCopyModifyAndCutWithThePlaceCodeButtons)

@@ -19,16 +19,6 @@ public:
     }
 };
 
-// The window at 1000 x 700, on screen.
-std::unique_ptr<TForm4> shownWindow(MainWindowFixture& f)
-{
-    auto w = f.start();
-    w->resize(1000, 700);
-    w->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    return w;
-}
-
 QList<QAction*> mapItems(TForm4& w)
 {
     QMenu* regions = w.findChild<QMenu*>("region1");
@@ -63,7 +53,7 @@ void finishTiles(TForm4& w)
 TEST(MapProgress, LoadingAMapPaintsTheBarButNotTheMapBeneath)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     QCoreApplication::processEvents();
 
     PaintCounter mapPaints, barPaints;
@@ -135,7 +125,7 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
 TEST(MapTiles, ZoomingInDrawsTheImageUntilTheTileArrivesThenTheSamePixels)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     ASSERT_NO_FATAL_FAILURE(zoomIn(*w));
     auto tilesIn = [&] {
         int n = 0;
@@ -161,7 +151,7 @@ TEST(MapTiles, ABrokenTileIsRememberedAndNotAskedForAgain)
     MainWindowFixture f(true, 300, 24);
     // Every tile of the folder is broken.
     for (const QString& name : QDir(f.exe + "maps/high").entryList(QDir::Files)) f.writeFile("maps/high/" + name, "not a JPEG");
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     ASSERT_NO_FATAL_FAILURE(zoomIn(*w));
     finishTiles(*w);
     EXPECT_FALSE(w->scene.TilesUnavailable.empty());
@@ -186,7 +176,7 @@ TEST(MapProgress, ShowingTheWindowLoadsTheDatabaseOnceItIsOnScreen)
 TEST(MapLabels, AMapShownAgainFindsItsLabelsPrepared)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     const QList<QAction*> maps = mapItems(*w);
     ASSERT_GE(maps.size(), 2);
     auto show = [&](QAction* map) {
