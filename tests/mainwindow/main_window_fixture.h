@@ -94,7 +94,10 @@ struct MainWindowFixture {
     {
         writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n" + more);
     }
-    QString additionsPath() const { return "ajouts/" + MakeAdditionsFileName(QString::fromStdString(database())); }
+    QString additionsPath() const
+    {
+        return "ajouts/" + MakeAdditionsFileName(QString::fromStdString(database()));
+    }
     QByteArray readFile(const QString& name) const
     {
         QFile f(exe + name);

@@ -43,10 +43,11 @@ TEST(EditCommands, CutPasteDeleteSaveAndReloadThroughTheMapMenu)
     const std::string name(40, 'W'), tomb = "@" + std::string(39, 'W'); // cut to a name's 40 characters
     e.tree().nodeData(db)->item->name = name;
     const rItemdata& cut = e.item(db);
+    const QString idHex = QString("%1").arg(cut.id, 6, 16, QChar('0')).toUpper();
     const std::string fields = "||" + std::to_string(e.tree().nodeData(db)->zone->zoneId) + "|" +
-                               std::to_string(e.tree().nodeData(db)->category->id) + "|" + std::to_string(cut.x) +
-                               "|" + std::to_string(cut.y) + "|0|0||0|0||000000000000000000000000|" +
-                               QString("%1").arg(cut.id, 6, 16, QChar('0')).toUpper().toStdString() + "||\r\n";
+                               std::to_string(e.tree().nodeData(db)->category->id) + "|" +
+                               std::to_string(cut.x) + "|" + std::to_string(cut.y) +
+                               "|0|0||0|0||000000000000000000000000|" + idHex.toStdString() + "||\r\n";
     const uint32_t id = cut.id;
 
     const QPoint p = e.hover(db);

@@ -383,11 +383,12 @@ TEST(UrlListFile, ReadsBackAndSurvivesBadFiles)
         std::vector<std::string> entries;
     };
     const Case cases[] = {
-        {"whole", MakeUrlBin({"7", "mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}), true, 7,
-         {"mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}},
+        {"whole", MakeUrlBin({"7", "mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}),
+         true, 7, {"mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}},
         {"damaged: the tag stays", MakeUrlBin({"x", "mail"}), false, 7, {}},
         {"the tag alone", MakeUrlBin({"3"}), true, 3, {}},
-        {"lone CR line ends", MakeUrlBin({"5\rmail\rhttp://127.0.0.1/"}), true, 5, {"mail", "http://127.0.0.1/"}},
+        {"lone CR line ends", MakeUrlBin({"5\rmail\rhttp://127.0.0.1/"}), true, 5,
+         {"mail", "http://127.0.0.1/"}},
         {"missing", std::nullopt, false, 5, {}},
         {"not inflatable", std::vector<uint8_t>{1, 2, 3}, false, 5, {}},
     };

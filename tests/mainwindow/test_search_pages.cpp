@@ -207,7 +207,8 @@ TEST(SearchPage, CriteriaTreeCyclesAndResets)
         QTest::mouseClick(t.w->treebool_search->viewport(), Qt::LeftButton, {}, box);
         seen.push_back(first->checkState(0));
     }
-    EXPECT_EQ(seen, (std::vector<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked, Qt::Checked}));
+    using S = Qt::CheckState;
+    EXPECT_EQ(seen, (std::vector<S>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked, Qt::Checked}));
     // "reset" in the tree's popup menu brings every criterion back to neutral.
     QContextMenuEvent menu(QContextMenuEvent::Mouse, box, t.w->treebool_search->viewport()->mapToGlobal(box));
     QApplication::sendEvent(t.w->treebool_search->viewport(), &menu);
@@ -297,7 +298,8 @@ TEST(SidePanel, PagesMoveTheInfoHeaderHintsGoToTheStatusBarAndPositionsCentre)
     // status bar.
     QTest::mouseClick(t.w->but_editmode, Qt::LeftButton);
     EXPECT_TRUE(t.w->ajouter1->isVisible());
-    EXPECT_EQ(ToDisplay(t.w->FeedbackList[t.w->FeedbackList.size() - 2].text), messageText(44).section('\n', -1));
+    const QString said = ToDisplay(t.w->FeedbackList[t.w->FeedbackList.size() - 2].text);
+    EXPECT_EQ(said, messageText(44).section('\n', -1));
     hover(t.w->but_sav, QPoint(5, 5));
     t.settle();
     EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(7).substr(1)));

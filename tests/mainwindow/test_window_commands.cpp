@@ -276,7 +276,8 @@ TEST_F(WindowCommands, SortedCombosIgnoreCaseAndTheDatabaseIconShows)
 TEST(WindowPlacement, StartAndCloseKeepPrefIniAndShowTheSavedMap)
 {
     MainWindowFixture f;
-    const int32_t mapId = sample::buildDemoDatabase(MainWindowFixture::sampleOptions()).mapIndex.maps.back().mapId;
+    const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
+    const int32_t mapId = demo.mapIndex.maps.back().mapId;
     f.writePrefs("[MAPW]=640\r\n[MAPH]=480\r\n[MAPT]=70\r\n[MAPL]=90\r\n[LOCR]=" + std::to_string(mapId) +
                  "\r\n[LOCZ]=300\r\n");
     QByteArray first;
