@@ -155,7 +155,7 @@ TEST_F(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
     EXPECT_TRUE(w.FeedbackList.empty());
 }
 
-TEST_F(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
+TEST_F(WindowCommands, MarkersKeepThePositionsPageOpenAndWaypointModeOffEmptiesTheList)
 {
     QTest::mouseClick(w.but_liste[3], Qt::LeftButton);
     ASSERT_TRUE(w.but_liste[3]->isChecked());
@@ -167,10 +167,8 @@ TEST_F(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
     }
     EXPECT_FALSE(w.Edit_myX->text().isEmpty());
     EXPECT_FALSE(w.Edit_otherX->text().isEmpty());
-}
 
-TEST_F(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
-{
+    // Waypoint mode off empties the list and the menu's count.
     QTest::mouseClick(w.but_editmode, Qt::LeftButton);
     w.waypoint1->trigger();
     ASSERT_TRUE(w.waypoint1->isChecked());
@@ -189,7 +187,7 @@ TEST_F(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
     EXPECT_FALSE(w.wpdefaire1->isEnabled());
 }
 
-TEST_F(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
+TEST_F(WindowCommands, ClickOnARouteShowsItsLocationAndBoxesOpenOverTheWindow)
 {
     Preferences.WPSU = true;
     ASSERT_TRUE(w.but_chemin->isChecked());
@@ -217,10 +215,8 @@ TEST_F(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
     QTest::mouseClick(w.ImageMapView, Qt::LeftButton, {}, at);
     EXPECT_TRUE(pageShown(1));
     EXPECT_EQ(w.Label1->text(), ToDisplay(w.MyTreeStore.nodeData(owner)->item->name));
-}
 
-TEST_F(WindowCommands, BoxesOpenOverTheWindow)
-{
+    // Boxes open over the window: the tree's "modify" with nothing focused says so in a box.
     setMessageBoxes(nullptr); // Qt's own boxes
     QWidget* parent = nullptr;
     QTimer::singleShot(50, [&] {
@@ -229,14 +225,23 @@ TEST_F(WindowCommands, BoxesOpenOverTheWindow)
             box->close();
         }
     });
-    // The tree's "modify" with nothing focused says so in a box.
     w.MyTree->setCurrentIndex({});
     w.MyTree->Modif1->trigger();
     EXPECT_EQ(parent ? parent->window() : nullptr, &w);
 }
 
-TEST_F(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
+TEST_F(WindowCommands, SortedCombosToolBarsThatDragAndNarrowWindowsWithoutThePanel)
 {
+    // The sorted combos ignore case; the database icon shows.
+    for (QComboBox* combo : {w.Combocheck, w.ComboCateg}) {
+        ASSERT_GT(combo->count(), 2);
+        for (int i = 1; i < combo->count(); ++i)
+            EXPECT_LE(QString::compare(combo->itemText(i - 1), combo->itemText(i), Qt::CaseInsensitive), 0)
+                << combo->objectName().toStdString() << " " << i;
+    }
+    EXPECT_EQ(w.Combocheck->currentText(), ToDisplay(GetCaptionText(73)));
+    EXPECT_FALSE(w.Image1->pixmap().isNull());
+
     int drags = 0;
     w.windowDrag = [&](QWidget*) { return ++drags > 0; };
     // The page buttons stand at the right end of the top row; the free width before them drags.
@@ -259,18 +264,6 @@ TEST_F(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
     EXPECT_FALSE(w.PanelDock->isVisible()); // back only with a page button
     QTest::mouseClick(w.but_liste[2], Qt::LeftButton);
     EXPECT_TRUE(pageShown(2));
-}
-
-TEST_F(WindowCommands, SortedCombosIgnoreCaseAndTheDatabaseIconShows)
-{
-    for (QComboBox* combo : {w.Combocheck, w.ComboCateg}) {
-        ASSERT_GT(combo->count(), 2);
-        for (int i = 1; i < combo->count(); ++i)
-            EXPECT_LE(QString::compare(combo->itemText(i - 1), combo->itemText(i), Qt::CaseInsensitive), 0)
-                << combo->objectName().toStdString() << " " << i;
-    }
-    EXPECT_EQ(w.Combocheck->currentText(), ToDisplay(GetCaptionText(73)));
-    EXPECT_FALSE(w.Image1->pixmap().isNull());
 }
 
 TEST(WindowPlacement, StartAndCloseKeepPrefIniAndShowTheSavedMap)
