@@ -127,9 +127,11 @@ TEST(SendCommand, UploadsMailsOrRefusesTheAdditionsFile)
     });
     f.boxes.shown.clear();
     f.clickSend(*w);
-    const std::vector<std::string> argv = mailClient.argv(); // exact arguments: the exchange tests
+    const std::vector<std::string> argv = mailClient.argv();
     ASSERT_EQ(argv.size(), 7u);
+    EXPECT_EQ(QString::fromUtf8(argv[1]), ToDisplay(FormatRessource(GetInfoText(18), f.nameBytes())));
     EXPECT_EQ(QString::fromUtf8(argv[5]), f.exe + file);
+    EXPECT_EQ(argv[6], "cartes@example.org");
     EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
     EXPECT_EQ(f.server.requests().size(), 2u);
     QString opened;
@@ -146,7 +148,7 @@ TEST(SendCommand, UploadsMailsOrRefusesTheAdditionsFile)
     // A missing, empty or header-only file is reported before the dialog.
     f.onSend([](Tmail_fic& d) { ADD_FAILURE() << "dialog shown"; d.close(); });
     const std::string header = "#v250-id=111111-x\r\n#v2.52\r\n";
-    const std::pair<std::optional<std::string>, int> empty[] = {{std::nullopt, 28}, {"", 31}, {header, 31}};
+    const std::pair<std::optional<std::string>, int> empty[] = {{"", 31}, {std::nullopt, 28}, {header, 31}};
     for (const auto& [bytes, message] : empty) {
         QFile::remove(f.exe + file);
         if (bytes) f.writeFile(file, *bytes);
@@ -154,7 +156,7 @@ TEST(SendCommand, UploadsMailsOrRefusesTheAdditionsFile)
         EXPECT_EQ(lastFeedback(*w), messageText(message, f.nameBytes()).section('\n', -1)) << message;
     }
     // Five lines or fewer: asked first; No sends nothing.
-    f.writeFile(file, header + "a|\r\n");
+    f.writeFile(file, header + "a|\r\nb|\r\nc|\r\n");
     f.boxes.answers = {kAnswerNo};
     f.clickSend(*w);
     EXPECT_TRUE(f.boxes.saw(messageText(61, f.nameBytes())));
