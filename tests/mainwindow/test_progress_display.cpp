@@ -101,7 +101,6 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
     for (int i = 1; i <= 200; ++i) bar.SetPosition(i);
     const int during = paints.paints - before;
     EXPECT_LE(during, int(clock.elapsed() / TG32_ProgressBar::kMinPaintIntervalMs));
-    EXPECT_EQ(bar.Position(), 200);
     // ...the last step is painted when the loop runs, and a step after the interval at once.
     QCoreApplication::processEvents();
     if (during == 0) {
