@@ -155,7 +155,8 @@ TEST_F(DataTablesTest, PrefsRoundTripByteForByteWithUnknownIdsAfterTheCategories
     foreign1[50] = 0x66;
     const Bytes foreign2 = prefBytes({{4, 1, 2, 0, 0, "", 0}});
     const Bytes own7 = prefBytes({{7, 0x00FFFFFF, 0, 0, fsItalic | fsUnderline, "Times New Roman", 12}});
-    const Bytes own9 = prefBytes({{9, 0, 77, 1, fsBold | fsItalic | fsUnderline | fsStrikeOut, "Comic Sans MS", 255}});
+    const uint8_t allStyles = fsBold | fsItalic | fsUnderline | fsStrikeOut;
+    const Bytes own9 = prefBytes({{9, 0, 77, 1, allStyles, "Comic Sans MS", 255}});
     // A trailing piece is ignored.
     ASSERT_TRUE(writeBytes(prefPath(), asString(concat({foreign1, own9, own7, foreign2, Bytes(30, 0x77)}))));
     auto c = withCategories(withIds({3, 7, 9}));

@@ -110,6 +110,7 @@ TEST(EditorRules, ADefaultNameGivesWayToTheNextCategorysOwn)
     plain.defaultName = "Unused";
     const std::vector<const rCateg*> all{&wolf, &town, &plain};
     EXPECT_EQ(nameAfterCategoryChange(" Loup ", "placeholder", town, all), "Ville");
-    EXPECT_EQ(nameAfterCategoryChange("Unused", "placeholder", plain, all), "Unused"); // a flag off is no default name
+    // A flag off is no default name.
+    EXPECT_EQ(nameAfterCategoryChange("Unused", "placeholder", plain, all), "Unused");
     EXPECT_EQ(categoryDescription("One%%two%"), "One\rtwo%");
 }

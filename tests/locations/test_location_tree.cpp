@@ -74,7 +74,8 @@ TEST(LocationTree, SortOrdersEveryLevelWithoutCaseAndSortsLaterAdditionsIn)
     const int villes = f.tree.parentOf(f.add("z", 20, 2));
     f.add("Y", 20, 2);
     f.tree.sortAll();
-    EXPECT_EQ(names(monstres), (std::vector<std::string>{"aa", "Alpha", "alpha", "ALPHA", "b\xE9ta", "Yeti", "Zorro"}));
+    EXPECT_EQ(names(monstres),
+              (std::vector<std::string>{"aa", "Alpha", "alpha", "ALPHA", "b\xE9ta", "Yeti", "Zorro"}));
     EXPECT_EQ(names(villes), (std::vector<std::string>{"Y", "z"}));
 }
 
@@ -87,7 +88,8 @@ TEST(LocationTree, LocationsAtFollowsTreeOrderAddsAndRemovals)
     f.add("other point", 10, 1, 7, 8);
     f.add("other zone", 11, 1, 7, 7);
     const int zone = f.tree.find_map_masternode(10);
-    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{b, c, a})); // category 1 first; the index is built here
+    // Category 1 first; the index is built here.
+    EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{b, c, a}));
     const int d = f.add("d", 10, 1, 7, 7);
     const int e = f.add("e", 10, 2, 7, 7);
     EXPECT_EQ(f.tree.locationsAt(zone, 7, 7), (std::vector<int>{b, c, d, a, e}));

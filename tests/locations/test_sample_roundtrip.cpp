@@ -97,7 +97,8 @@ TEST(SampleRoundTrip, TheDemoDatabaseReloadsFieldForField)
     // The maker's additions hold new locations, changes and erasures of database locations,
     // and every line merges: a dropped one would make the program rewrite the file at each load.
     std::set<char> kinds;
-    for (const rnew_node& r : demo.additions.locations) kinds.insert(r.id == 0 ? 'n' : r.name[0] == '@' ? 'e' : 'c');
+    for (const rnew_node& r : demo.additions.locations)
+        kinds.insert(r.id == 0 ? 'n' : r.name[0] == '@' ? 'e' : 'c');
     EXPECT_EQ(kinds.size(), 3u);
     EXPECT_EQ(demo.additions.saveDigits.find_first_not_of("123456789"), std::string::npos);
     QuietHost host;

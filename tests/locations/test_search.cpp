@@ -43,7 +43,8 @@ TEST(SearchArea, CriteriaBecomeAttributeSetsAndAnyCriterionOnIsSomethingToSearch
 {
     // (Level edits, their ranges and a blank text: see the window's search page tests.)
     // Criteria: state 1 neutral, 2 required; every other id is excluded, ids without node too.
-    SearchPageValues page{.text = "x", .byType = true, .typeIndex = 4, .criteria = {{3, 1}, {33, 2}, {40, 0}}};
+    SearchPageValues page{.text = "x", .byType = true, .typeIndex = 4,
+                          .criteria = {{3, 1}, {33, 2}, {40, 0}}};
     auto area = buildSearchArea(page);
     ASSERT_TRUE(area);
     EXPECT_TRUE(area->byAttributes);
@@ -196,8 +197,9 @@ TEST(NameLookup, FirstInTreeOrderWholeTreeOrMapShownAndTheSearchAgrees)
         {"TOUR", true, 2, sud, tour},           {"port", true, -1, none, none}, // no map shown
         {long45.substr(0, 40), false, -1, none, cut}, {long45, false, -1, none, none}};
     for (const auto& r : rows) {
-        EXPECT_EQ(find_node_byname(f.tree, r.name, r.mapOnly, r.id, r.node), r.found) << r.name << " " << r.id;
-        EXPECT_EQ(search.findByName(r.name, r.mapOnly, r.id, r.node), r.found) << r.name << " " << r.id;
+        SCOPED_TRACE(r.name + " in map " + std::to_string(r.id));
+        EXPECT_EQ(find_node_byname(f.tree, r.name, r.mapOnly, r.id, r.node), r.found);
+        EXPECT_EQ(search.findByName(r.name, r.mapOnly, r.id, r.node), r.found);
     }
 }
 
