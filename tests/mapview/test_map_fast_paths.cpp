@@ -73,7 +73,8 @@ TEST(MapFastPaths, ZoneCopiesFollowTheirPictureTheFilterAndTheCap)
 {
     MapFixture f;
     f.showMap1();
-    for (pMap_info* z : f.scene.DisplayedZones) z->image = std::make_unique<QImage>(noise(128, 128, uint32_t(z->zoneId)));
+    for (pMap_info* z : f.scene.DisplayedZones)
+        z->image = std::make_unique<QImage>(noise(128, 128, uint32_t(z->zoneId)));
     f.scene.view.restoreZoom(100);
     paint(f.scene);
     paint(f.scene);
@@ -99,6 +100,32 @@ TEST(MapFastPaths, ZoneCopiesFollowTheirPictureTheFilterAndTheCap)
     EXPECT_LE(cache.scaledBytes, cache.scaledByteCap);
     renderCache(f.scene).lastZoneZoom = 0;
     EXPECT_EQ(paint(f.scene), paint(f.scene));
+}
+
+// A paint makes a few copies only; the zones past them are scaled directly and get theirs
+// in the next paints, with the same pixels all along.
+TEST(MapFastPaths, ZoneCopiesAreMadeAFewPerPaint)
+{
+    MapScene scene;
+    MapRenderCache& cache = renderCache(scene);
+    std::vector<pMap_info> zones(MapRenderCache::kScaledPerPaint + 3);
+    const QImage picture = noise(64, 64, 5);
+    for (int paint = 0; paint < 3; ++paint) {
+        QImage buffer(int(zones.size()) * 30, 30, QImage::Format_ARGB32_Premultiplied);
+        buffer.fill(0);
+        QPainter painter(&buffer);
+        for (size_t i = 0; i < zones.size(); ++i)
+            cache.drawZonePicture(painter, &zones[i], int(i) * 30, 0, 30, picture);
+        painter.end();
+        cache.endZones(30);
+        const size_t copies[] = {0, size_t(MapRenderCache::kScaledPerPaint), zones.size()};
+        EXPECT_EQ(cache.scaledPictures.size(), copies[paint]) << paint;
+        QImage square(30, 30, QImage::Format_ARGB32_Premultiplied);
+        square.fill(0);
+        QPainter(&square).drawImage(QRect(0, 0, 30, 30), picture);
+        for (size_t i = 0; i < zones.size(); ++i)
+            EXPECT_EQ(buffer.copy(int(i) * 30, 0, 30, 30), square) << paint << " " << i;
+    }
 }
 
 // Prepared pictures give the pixels of blendRow over each of their rows: clear, opaque and
