@@ -212,6 +212,17 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+// The median and slowest frame, the frames over 16 ms, and the processor time of the median
+// and slowest frame.
+void frameCounters(benchmark::State& state, const std::vector<double>& frames, const std::vector<double>& cpu)
+{
+    state.counters["median_ms"] = median(frames);
+    state.counters["max_ms"] = *std::max_element(frames.begin(), frames.end());
+    state.counters["over_16ms"] = double(std::count_if(frames.begin(), frames.end(), [](double f) { return f > 16; }));
+    state.counters["cpu_median_ms"] = median(cpu);
+    state.counters["cpu_max_ms"] = *std::max_element(cpu.begin(), cpu.end());
+}
+
 void BM_MapFrame(benchmark::State& state)
 {
     const int zoom = int(state.range(0));
@@ -234,11 +245,7 @@ void BM_MapFrame(benchmark::State& state)
         benchmark::DoNotOptimize(bench.buffer.constBits());
     }
     const double m = median(frames);
-    state.counters["median_ms"] = m;
-    state.counters["max_ms"] = *std::max_element(frames.begin(), frames.end());
-    state.counters["over_16ms"] = double(std::count_if(frames.begin(), frames.end(), [](double f) { return f > 16; }));
-    state.counters["cpu_median_ms"] = median(cpu);
-    state.counters["cpu_max_ms"] = *std::max_element(cpu.begin(), cpu.end());
+    frameCounters(state, frames, cpu);
     state.counters["zones_ms"] = median(reference);
     if (mode != zonesOnly) state.counters["x_zones"] = m / median(reference);
     state.counters["in_view"] = double(bench.iconsInView());
@@ -270,11 +277,7 @@ void BM_ZoomFrames(benchmark::State& state)
         frames.push_back(bench.frameMs());
         cpu.push_back(bench.lastCpuMs);
     }
-    state.counters["median_ms"] = median(frames);
-    state.counters["max_ms"] = *std::max_element(frames.begin(), frames.end());
-    state.counters["over_16ms"] = double(std::count_if(frames.begin(), frames.end(), [](double f) { return f > 16; }));
-    state.counters["cpu_median_ms"] = median(cpu);
-    state.counters["cpu_max_ms"] = *std::max_element(cpu.begin(), cpu.end());
+    frameCounters(state, frames, cpu);
 }
 BENCHMARK(BM_ZoomFrames)->Arg(100)->Arg(550)->Arg(1000)->Arg(3500)->Unit(benchmark::kMillisecond)->Iterations(60);
 
