@@ -22,27 +22,14 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "sample_folder.h"
+#include "test_util.h"
 #include "text_helpers.h"
 
-class ScriptedBoxes : public MessageBoxes {
-public:
-    std::vector<QString> shown;
-    std::vector<int> answers; // consumed in order; Cancel when none is left
-    void information(const QString& text) override { shown.push_back(text); }
-    int confirm(const QString& text) override
-    {
-        shown.push_back(text);
-        if (answers.empty()) return kAnswerCancel;
-        int a = answers.front();
-        answers.erase(answers.begin());
-        return a;
-    }
-    void plain(const QString& text) override { shown.push_back(text); }
+// The recording boxes, asked whether a text was shown in any kind of box.
+struct ScriptedBoxes : RecordingBoxes {
     bool saw(const QString& text) const
     {
-        for (const QString& s : shown)
-            if (s == text) return true;
-        return false;
+        return shown.contains("info:" + text) || shown.contains("confirm:" + text) || shown.contains("plain:" + text);
     }
 };
 
@@ -74,21 +61,14 @@ struct MainWindowFixture {
         exe = dir.path() + "/";
         sample::makeSampleFolder(exe, sampleOptions(locations, zones));
         if (writePrefs) this->writePrefs();
-        setMessageBoxes(&boxes);
     }
-    ~MainWindowFixture() { setMessageBoxes(nullptr); }
 
     std::string database() const
     {
         QDir db(exe + "database");
         return db.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toStdString();
     }
-    void writeFile(const QString& name, const std::string& bytes) const
-    {
-        QFile f(exe + name);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes.data(), qint64(bytes.size()));
-    }
+    void writeFile(const QString& name, const std::string& bytes) const { writeBytes(exe + name, bytes); }
     // pref.ini naming the sample's language and database, then the lines of `more`.
     void writePrefs(const std::string& more = {}) const
     {

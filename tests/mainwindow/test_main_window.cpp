@@ -2,11 +2,9 @@
 // whatever is wrong with the database, the load and close keep every line of the additions
 // file; oversized text files do not stall the start.
 
-#include <csignal>
 #include <functional>
 #include <optional>
 #include <set>
-#include <sys/resource.h>
 
 #include "compressed.h"
 #include "file_io.h"
@@ -257,25 +255,22 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
     f.boxes.answers = {kAnswerNo};
     EXPECT_TRUE(w->FormCloseQuery());
     EXPECT_EQ(f.readFile(additions), before);
-    {
-        // Yes, but every write fails past 64 bytes, as on a full disk.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 64;
-        setrlimit(RLIMIT_FSIZE, &small);
-        w->toggle_tagnew(true);
-        f.boxes.answers = {kAnswerYes};
-        EXPECT_FALSE(w->FormCloseQuery());
-        EXPECT_TRUE(w->AdditionsModified());
+    // Yes, but every write fails, as on a full disk: the window stays, the changes stay marked.
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerYes};
+    EXPECT_FALSE(withFailingWrites([&] { return w->FormCloseQuery(); }));
+    EXPECT_TRUE(w->AdditionsModified());
+    withFailingWrites([&] {
         w.reset(); // writes pref.ini
-        setrlimit(RLIMIT_FSIZE, &old);
-    }
+        return true;
+    });
     EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
     EXPECT_TRUE(f.boxes.saw(messageText(22)));
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
+    // No half-written temporary is left beside them.
+    EXPECT_EQ(QDir(f.exe + "ajouts").entryList(QDir::Files), QStringList{additions.mid(7)});
+    EXPECT_EQ(QDir(f.exe).entryList({"pref.ini*"}, QDir::Files), QStringList{"pref.ini"});
 
     // Yes writes the file anew.
     w = f.start();
