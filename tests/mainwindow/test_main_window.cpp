@@ -244,9 +244,12 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
 {
     MainWindowFixture f;
     const QString additions = f.additionsPath();
+    f.start().reset(); // a first run writes categpref.bin
     auto w = f.start();
     const QByteArray before = f.readFile(additions), prefBefore = f.readFile("pref.ini");
+    const QByteArray categBefore = f.readFile("categpref.bin");
     ASSERT_GT(before.size(), 64);
+    ASSERT_GT(categBefore.size(), 64);
 
     w->toggle_tagnew(true);
     f.boxes.answers = {kAnswerCancel};
@@ -261,16 +264,17 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
     EXPECT_FALSE(withFailingWrites([&] { return w->FormCloseQuery(); }));
     EXPECT_TRUE(w->AdditionsModified());
     withFailingWrites([&] {
-        w.reset(); // writes pref.ini
+        w.reset(); // writes pref.ini and categpref.bin
         return true;
     });
     EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
-    EXPECT_TRUE(f.boxes.saw(messageText(22)));
+    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2); // pref.ini and categpref.bin
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
+    EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
     // No half-written temporary is left beside them.
     EXPECT_EQ(QDir(f.exe + "ajouts").entryList(QDir::Files), QStringList{additions.mid(7)});
-    EXPECT_EQ(QDir(f.exe).entryList({"pref.ini*"}, QDir::Files), QStringList{"pref.ini"});
+    EXPECT_EQ(QDir(f.exe).entryList({"*pref.*"}, QDir::Files), (QStringList{"categpref.bin", "pref.ini"}));
 
     // Yes writes the file anew.
     w = f.start();
