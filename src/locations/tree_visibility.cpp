@@ -35,12 +35,18 @@ bool ruledVisibility(const LocationTree& tree, int node, VisibilityKey key, cons
 // visibility of others). Only the nodes whose visibility changes are touched.
 void applyRuleToAll(LocationTree& tree, const LevelFilter& filter)
 {
-    const std::vector<VisibilityKey>& keys = tree.visibilityKeys();
+    // Showing and hiding nodes leaves the keys alone: their array can be read through a
+    // pointer the compiler need not reload.
+    const std::vector<VisibilityKey>& keyList = tree.visibilityKeys();
+    const VisibilityKey* keys = keyList.data();
+    const size_t count = keyList.size();
     bool visible;
-    for (size_t id = 0; id < keys.size(); ++id)
-        if (keys[id].rule != VisibilityKey::none && ruledVisibility(tree, int(id), keys[id], filter, visible) &&
+    for (size_t id = 0; id < count; ++id) {
+        const VisibilityKey key = keys[id];
+        if (key.rule != VisibilityKey::none && ruledVisibility(tree, int(id), key, filter, visible) &&
             visible != tree.isVisible(int(id)))
             tree.setVisibleInBracket(int(id), visible);
+    }
 }
 } // namespace
 
