@@ -49,22 +49,11 @@ std::set<int> expectedLocations(const LocationTree& tree, bool on, int lo, int h
     return out;
 }
 
-void typeInto(QLineEdit* edit, const char* text)
-{
-    QTest::mouseClick(edit, Qt::LeftButton);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
 TEST(LevelFilterWindow, TreeRowsAndColoursFollowTheFilterAndThePlayerLevel)
 {
     const rPreference saved = Preferences;
     MainWindowFixture f;
-    auto w = f.start();
-    w->resize(1100, 760);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto w = f.startShown({1100, 760});
     QApplication::setActiveWindow(w.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     w->but_liste[0]->click(); // the tree page
@@ -77,8 +66,8 @@ TEST(LevelFilterWindow, TreeRowsAndColoursFollowTheFilterAndThePlayerLevel)
 
     QTest::mouseClick(w->CheckBoxlvl, Qt::LeftButton);
     ASSERT_TRUE(w->CheckBoxlvl->isChecked());
-    typeInto(w->Edit_lvl_min, "20");
-    typeInto(w->Edit_lvl_max, "30");
+    typeInto(w->Edit_lvl_min, "20", true);
+    typeInto(w->Edit_lvl_max, "30", true);
     const std::set<int> filtered = shownLocations(model, tree);
     EXPECT_EQ(filtered, expectedLocations(tree, true, 20, 30));
     EXPECT_LT(filtered.size(), expectedLocations(tree, false, 0, 99).size());
@@ -97,7 +86,7 @@ TEST(LevelFilterWindow, TreeRowsAndColoursFollowTheFilterAndThePlayerLevel)
     };
     std::map<int, TColor> before;
     tree.forEachLocation([&](int n, const TNodeData& d) { before[n] = d.item->colour; });
-    typeInto(w->Editlvl, "45");
+    typeInto(w->Editlvl, "45", true);
     EXPECT_EQ(Preferences.NIVP, 45);
     EXPECT_EQ(wrongColours(), 0);
     int recoloured = 0;
@@ -108,7 +97,7 @@ TEST(LevelFilterWindow, TreeRowsAndColoursFollowTheFilterAndThePlayerLevel)
     const int cut = *filtered.begin();
     w->couper_node(cut);
     ASSERT_FALSE(tree.isNode(cut));
-    typeInto(w->Edit_lvl_max, "60");
+    typeInto(w->Edit_lvl_max, "60", true);
     EXPECT_EQ(shownLocations(model, tree), expectedLocations(tree, true, 20, 60));
     EXPECT_EQ(wrongColours(), 0);
     QTest::mouseClick(w->CheckBoxlvl, Qt::LeftButton);
