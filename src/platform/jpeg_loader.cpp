@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include <QFile>
 
@@ -157,7 +158,7 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-void decode(QImage* bitmap, std::FILE* file, const uint8_t* data, size_t size, const QString& name)
+void decode(QImage* bitmap, std::FILE* file, const uint8_t* data, size_t size, const QString& name, QImage spare)
 {
     if (!bitmap) throw std::runtime_error("Bitmap not initialised");
     Decoder d;
@@ -184,7 +185,13 @@ void decode(QImage* bitmap, std::FILE* file, const uint8_t* data, size_t size, c
                         QStringLiteral("Unsupported number of channels (%1)").arg(c.num_components), kJpegBadChannels);
     }
 
-    QImage image(int(width), int(height), QImage::Format_RGB32);
+    QImage image;
+    if (spare.width() == width && spare.height() == height && spare.format() == QImage::Format_RGB32 &&
+        spare.isDetached())
+        image = std::move(spare);
+    else
+        spare = QImage(); // its memory goes back before the new image takes its own
+    if (image.isNull()) image = QImage(int(width), int(height), QImage::Format_RGB32);
     if (image.isNull())
         throw EIJLError(kActionRead, name, QStringLiteral("Not enough memory for the image"), kJpegOutOfMemory);
     if (!decodePhase(d, image.bits(), image.bytesPerLine(), cmyk))
@@ -209,13 +216,18 @@ QString EIJLError::message() const
 
 void LoadJPEGToBitmap32(QImage* bitmap, const QString& fileName)
 {
+    LoadJPEGToBitmap32(bitmap, fileName, QImage());
+}
+
+void LoadJPEGToBitmap32(QImage* bitmap, const QString& fileName, QImage spare)
+{
     if (!bitmap) throw std::runtime_error("Bitmap not initialised");
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(QFile::encodeName(fileName).constData(), "rb"));
     if (!file) throw EIJLError(kActionParams, fileName, QStringLiteral("Cannot open the file"), kJpegCannotOpen);
-    decode(bitmap, file.get(), nullptr, 0, fileName);
+    decode(bitmap, file.get(), nullptr, 0, fileName, std::move(spare));
 }
 
 void LoadJPEGToBitmap32(QImage* bitmap, const uint8_t* data, size_t size, const QString& name)
 {
-    decode(bitmap, nullptr, data, size, name);
+    decode(bitmap, nullptr, data, size, name, QImage());
 }
