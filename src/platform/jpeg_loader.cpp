@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include <QColorSpace>
 #include <QFile>
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -154,6 +155,20 @@ bool decodePhase(Decoder& d, uchar* bits, qsizetype bytesPerLine, bool cmyk)
     return true;
 }
 
+// True when a width x height decode into spare's memory comes out as the image a fresh
+// decode makes: same size and format, pixels shared with no other image (a copy held
+// elsewhere must keep its pixels), and none of the metadata a file loaded from disk may carry.
+bool takesDecode(const QImage& spare, int64_t width, int64_t height)
+{
+    if (spare.width() != width || spare.height() != height || spare.format() != QImage::Format_RGB32 ||
+        !spare.isDetached())
+        return false;
+    const QImage fresh(1, 1, QImage::Format_RGB32);
+    return spare.dotsPerMeterX() == fresh.dotsPerMeterX() && spare.dotsPerMeterY() == fresh.dotsPerMeterY() &&
+           spare.offset() == fresh.offset() && spare.devicePixelRatio() == fresh.devicePixelRatio() &&
+           spare.colorSpace() == fresh.colorSpace() && spare.textKeys().isEmpty();
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -186,8 +201,7 @@ void decode(QImage* bitmap, std::FILE* file, const uint8_t* data, size_t size, c
     }
 
     QImage image;
-    if (spare.width() == width && spare.height() == height && spare.format() == QImage::Format_RGB32 &&
-        spare.isDetached())
+    if (takesDecode(spare, width, height))
         image = std::move(spare);
     else
         spare = QImage(); // its memory goes back before the new image takes its own

@@ -77,11 +77,17 @@ TEST(ZoneImageReuse, ASpareThatDoesNotFitOrIsSharedIsNeverWritten)
 
     const QImage sharedOriginal = garbage(w, h);
     const QImage sharedCopy = sharedOriginal; // the painter or a caller may still hold one
+    QImage withResolution = garbage(w, h);    // as a BMP file read from disk may come
+    withResolution.setDotsPerMeterX(1234);
+    QImage withText = garbage(w, h);
+    withText.setText("Comment", "zone");
     for (const QImage& spare : {garbage(w + 1, h), garbage(w, h, QImage::Format_ARGB32_Premultiplied), sharedOriginal,
-                                QImage()}) {
+                                QImage(), withResolution, withText}) {
         QImage out;
         LoadJPEGToBitmap32(&out, path, spare);
         EXPECT_EQ(out, fresh);
+        EXPECT_EQ(out.dotsPerMeterX(), fresh.dotsPerMeterX());
+        EXPECT_TRUE(out.textKeys().isEmpty());
     }
     EXPECT_EQ(sharedCopy, garbage(w, h));
 
