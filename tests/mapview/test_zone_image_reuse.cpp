@@ -1,18 +1,13 @@
 // Decoding into the memory of an image let go: the pixels are those of a decode into fresh
-// memory, an image still shared elsewhere is never written, and a map switch that reuses
-// the previous map's images shows what a first load shows.
+// memory, and an image still shared elsewhere or carrying metadata of its own is never
+// written. The map switch that reuses the previous map's images is tested in the window.
 #include <gtest/gtest.h>
-
-#include <cstring>
-#include <optional>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "jpeg_loader.h"
 #include "jpeg_writer.h"
-#include "map_fixture.h"
-#include "map_loading.h"
 
 namespace {
 
@@ -98,53 +93,6 @@ TEST(ZoneImageReuse, ASpareThatDoesNotFitOrIsSharedIsNeverWritten)
     EXPECT_THROW(LoadJPEGToBitmap32(&kept, broken, sharedOriginal), EIJLError);
     EXPECT_EQ(kept, fresh);
     EXPECT_EQ(sharedCopy, garbage(w, h));
-}
-
-// Zone pictures of two maps of the same size, so each switch decodes into the other map's memory.
-class MapSwitchReuseTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        int seed = 0;
-        for (const char* name : {"zone_nw.jpg", "zone_ne.jpg", "zone_sw.jpg", "zone_se.jpg", "zone_other.jpg"})
-            f.writeFile(f.mapsPath(name), EncodeJpeg(patternPixels(32, 32, 3, ++seed), 32, 32, 3, JCS_RGB));
-    }
-    // What a first load of the zone's picture gives.
-    static QImage plainLoad(const pMap_info& zone)
-    {
-        QImage image;
-        EXPECT_TRUE(load_zone_image(QString(), zone.fileName, image));
-        return image;
-    }
-    MapFixture f;
-};
-
-TEST_F(MapSwitchReuseTest, EachSwitchShowsTheImagesOfAFirstLoad)
-{
-    localize_data(f.scene, f.nw->treeNode, false);
-    const QImage heldByAnotherOwner = *f.nw->image; // shared: must survive the switch untouched
-    const QImage nwBefore = heldByAnotherOwner.copy();
-    localize_data(f.scene, f.other->treeNode, false); // 1 zone from 4 images: 3 left over
-    ASSERT_EQ(f.scene.DisplayedZones, std::vector<pMap_info*>{f.other});
-    EXPECT_EQ(*f.other->image, plainLoad(*f.other));
-    EXPECT_EQ(heldByAnotherOwner, nwBefore);
-
-    localize_data(f.scene, f.se->treeNode, false); // 4 zones from 1 image
-    for (pMap_info* zone : {f.nw, f.ne, f.sw, f.se}) {
-        SCOPED_TRACE(zone->fileName);
-        EXPECT_EQ(*zone->image, plainLoad(*zone));
-    }
-    EXPECT_EQ(f.count("S53"), 0u);
-}
-
-TEST_F(MapSwitchReuseTest, ABrokenImageAfterASwitchIsReportedAndLeftEmpty)
-{
-    localize_data(f.scene, f.other->treeNode, false);
-    f.writeFile(f.mapsPath("zone_nw.jpg"), {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00, 9, 9, 9});
-    localize_data(f.scene, f.nw->treeNode, false); // the broken zone is the one given the spare
-    EXPECT_TRUE(f.nw->image->isNull());
-    EXPECT_EQ(*f.ne->image, plainLoad(*f.ne));
-    EXPECT_EQ(f.count("S53"), 1u);
 }
 
 } // namespace
