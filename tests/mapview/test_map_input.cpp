@@ -141,17 +141,14 @@ TEST_F(MapInputTest, CharacterKeys)
     }
     EXPECT_EQ(scene.view.world_to_screen(MapViewport::zone_center(zone)), QPoint(300, 200));
 
-    input.FormKeyPress('a', false);
-    EXPECT_FALSE(scene.ShowMarkers);
-    input.FormKeyPress('l', false);
-    EXPECT_NE(Preferences.AVCT, avct);
+    // The switches; keys are case-sensitive.
+    for (auto [key, flag] : {std::pair{'l', &Preferences.AVCT}, {'h', &scene.overlays.tips},
+                             {'s', &scene.overlays.subtitles}, {'H', &scene.overlays.tips}}) {
+        const bool before = *flag;
+        EXPECT_EQ(input.FormKeyPress(key, false), key != 'H') << key;
+        EXPECT_EQ(*flag, key == 'H' ? before : !before) << key;
+    }
     Preferences.AVCT = avct;
-    input.FormKeyPress('h', false);
-    EXPECT_FALSE(scene.overlays.tips);
-    input.FormKeyPress('s', false);
-    EXPECT_TRUE(scene.overlays.subtitles);
-    EXPECT_FALSE(input.FormKeyPress('H', false)); // keys are case-sensitive
-    EXPECT_FALSE(scene.overlays.tips);
 
     // "i": the location under the mouse, else a new one in edit mode, else nothing.
     log.clear();

@@ -39,64 +39,60 @@ rCateg categoryIn(const char* family, int points)
     return category;
 }
 
+// Every label the quick cache makes is the one the reference cache makes the slow way.
+void expectSameLabels(MapRenderCache& quick, MapRenderCache& reference, const rCateg& category,
+                      const std::string& what)
+{
+    const auto& lookA = quick.look(category, nullptr);
+    const auto& lookB = reference.look(category, nullptr);
+    int node = 0;
+    for (const std::string& name : labelNames()) {
+        const auto& a = quick.label(node, name, lookA);
+        const auto& b = reference.label(node, name, lookB);
+        ++node;
+        EXPECT_EQ(std::tie(a.dx, a.dy, a.width, a.height), std::tie(b.dx, b.dy, b.width, b.height)) << what << name;
+        EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << what << name;
+    }
+    quick.endFrame();
+    reference.endFrame();
+}
+
 } // namespace
 
 TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
 {
     for (const auto& [family, points, bold, italic] : std::vector<std::tuple<const char*, int, bool, bool>>{
-             {"Arial", 8, false, false}, {"Arial", 10, true, false}, {"Arial", 7, false, true}, {"Times New Roman", 12, false, false}}) {
+             {"Arial", 8, false, false}, {"Arial", 10, true, false}, {"Arial", 7, false, true},
+             {"Times New Roman", 12, false, false}}) {
         rCateg category = categoryIn(family, points);
         category.font.setBold(bold);
         category.font.setItalic(italic);
         MapRenderCache placed, laidOut;
         laidOut.fullLayoutOnly = true;
-        const auto& lookA = placed.look(category, nullptr);
-        const auto& lookB = laidOut.look(category, nullptr);
-        ASSERT_NE(lookA.glyphs, nullptr);
         // Plain names take the quick way (else this test would compare the layout with itself).
+        const auto& look = placed.look(category, nullptr);
+        ASSERT_NE(look.glyphs, nullptr);
         QGlyphRun run;
         double width = 0;
-        EXPECT_TRUE(lookA.glyphs->place("-Tour de l'Ouest", run, width)) << family;
+        EXPECT_TRUE(look.glyphs->place("-Tour de l'Ouest", run, width)) << family;
         EXPECT_GT(width, 40.0);
-        int node = 0;
-        for (const std::string& name : labelNames()) {
-            const auto& a = placed.label(node, name, lookA);
-            const auto& b = laidOut.label(node, name, lookB);
-            ++node;
-            const std::string what = std::string(family) + " " + std::to_string(points) + ": " + name;
-            EXPECT_EQ(std::tie(a.dx, a.dy, a.width, a.height), std::tie(b.dx, b.dy, b.width, b.height)) << what;
-            EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << what;
-        }
-        placed.endFrame();
-        laidOut.endFrame();
+        expectSameLabels(placed, laidOut, category, std::string(family) + " " + std::to_string(points) + ": ");
     }
 }
 
 TEST(LabelGlyphs, MasksPutTogetherFromGlyphsMatchThePainterDrawingTheRun)
 {
     for (const int points : {8, 11, 40}) { // 40 points: too large for glyph masks, drawn by the painter
-        rCateg category;
-        category.font = QFont("Arial");
-        category.font.setPointSize(points);
+        const rCateg category = categoryIn("Arial", points);
         MapRenderCache composed, painted;
         painted.painterGlyphs = true;
-        const auto& lookA = composed.look(category, nullptr);
-        const auto& lookB = painted.look(category, nullptr);
-        ASSERT_NE(lookA.glyphs, nullptr);
+        const auto& look = composed.look(category, nullptr);
+        ASSERT_NE(look.glyphs, nullptr);
         QGlyphRun run;
         double width = 0;
-        ASSERT_TRUE(lookA.glyphs->place("-A", run, width));
-        EXPECT_EQ(lookA.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, points < 40) << points;
-        int node = 0;
-        for (const std::string& name : labelNames()) {
-            const auto& a = composed.label(node, name, lookA);
-            const auto& b = painted.label(node, name, lookB);
-            ++node;
-            EXPECT_TRUE(a.dx == b.dx && a.dy == b.dy && a.width == b.width && a.height == b.height) << points << ": " << name;
-            EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << points << ": " << name;
-        }
-        composed.endFrame();
-        painted.endFrame();
+        ASSERT_TRUE(look.glyphs->place("-A", run, width));
+        EXPECT_EQ(look.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, points < 40) << points;
+        expectSameLabels(composed, painted, category, std::to_string(points) + ": ");
     }
 }
 

@@ -128,16 +128,4 @@ TEST_F(MarkersTest, LineJoinsBothMarkersEvenOutsideTheView)
     EXPECT_EQ(g.stipple[2] >> 24, 0u);
 }
 
-TEST_F(MarkersTest, CentringOnlyOnASetMarker)
-{
-    EXPECT_FALSE(center_on_marker(scene, scene.OtherPos));
-    EXPECT_EQ(repaints, 0);
-    SetPosition(scene.OtherPos, {1000, 2000}, nullptr); // no zone: no world point
-    EXPECT_EQ(std::tuple(scene.OtherPos.X, scene.OtherPos.WorldX, scene.OtherPos.WorldY), std::tuple(1000, 0, 0));
-    SetPosition(scene.OtherPos, {32767, 32767}, &b);
-    EXPECT_EQ(std::pair(scene.OtherPos.WorldX, scene.OtherPos.WorldY), std::pair(65535 + 32767, 32767));
-    EXPECT_TRUE(center_on_marker(scene, scene.OtherPos));
-    EXPECT_EQ(scene.view.world_to_screen({scene.OtherPos.WorldX, scene.OtherPos.WorldY}), QPoint(300, 200));
-}
-
 } // namespace
