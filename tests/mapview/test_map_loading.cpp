@@ -53,21 +53,21 @@ TEST_F(MapLoadingTest, MapSwitchLoadsOnceAndReportsTheZoneCountAsMaximum)
     f.herbs->iconsNow = 1;
     localize_data(f.scene, f.nw->treeNode, false);
     EXPECT_TRUE(f.herbs->iconsNow == 0 && f.towns->iconsNow == 1); // level of detail at zoom 100
-    EXPECT_EQ(f.scene.CurrentMapId, kMap1);
-    EXPECT_EQ(f.scene.CurrentMapNode, f.tree.parentOf(f.nw->treeNode));
+    EXPECT_EQ(std::pair(f.scene.CurrentMapId, f.scene.CurrentMapNode),
+              std::pair(int32_t(kMap1), f.tree.parentOf(f.nw->treeNode)));
     EXPECT_EQ(f.scene.DisplayedZones, (std::vector<pMap_info*>{f.nw, f.ne, f.sw, f.se}));
     std::vector<std::string> progress;
     std::copy_if(f.events.begin(), f.events.end(), std::back_inserter(progress),
                  [](const std::string& e) { return e.starts_with("progress"); });
-    EXPECT_EQ(progress, (std::vector<std::string>{"progressMaximum 4", "progressPosition 1", "progressPosition 2",
-                                                  "progressPosition 3", "progressPosition 4", "progressHide"}));
+    EXPECT_EQ(progress, (std::vector<std::string>{"progressMaximum 4", "progressPosition 1",
+                                                  "progressPosition 2", "progressPosition 3",
+                                                  "progressPosition 4", "progressHide"}));
     EXPECT_EQ(f.count("S"), 0u);
-    EXPECT_EQ(f.nw->image->size(), QSize(16, 16));
-    EXPECT_EQ(f.ne->image->pixel(0, 0), 0xFF00FF00u); // found as ZONE_NE.BMP
-    EXPECT_EQ(f.sw->image->size(), QSize(16, 16));    // found as Zone_SW.jpg
-    EXPECT_EQ(f.nw->tile->size(), QSize(1, 1));
-    EXPECT_EQ(f.nw->vectors->size(), 2u + 16u);
-    EXPECT_EQ(f.ne->vectors->size(), 0u);
+    // NE found as ZONE_NE.BMP, SW as Zone_SW.jpg; only NW has vectors, one block of two points.
+    EXPECT_EQ(std::tuple(f.nw->image->size(), f.sw->image->size(), f.nw->tile->size()),
+              std::tuple(QSize(16, 16), QSize(16, 16), QSize(1, 1)));
+    EXPECT_EQ(f.ne->image->pixel(0, 0), 0xFF00FF00u);
+    EXPECT_EQ(std::pair(f.nw->vectors->size(), f.ne->vectors->size()), std::pair(size_t(2 + 16), size_t(0)));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     // Another node of the same map: nothing is loaded again.
@@ -75,8 +75,7 @@ TEST_F(MapLoadingTest, MapSwitchLoadsOnceAndReportsTheZoneCountAsMaximum)
     f.events.clear();
     localize_data(f.scene, loc, true);
     localize_data(f.scene, f.se->treeNode, false);
-    EXPECT_EQ(f.count("progress"), 0u);
-    EXPECT_EQ(f.count("checkMapMenu 1"), 0u);
+    EXPECT_EQ(f.count("progress") + f.count("checkMapMenu"), 0u);
     EXPECT_EQ(f.nw->image.get(), before);
     EXPECT_EQ(f.count("repaintTree"), 2u);
 }
@@ -97,8 +96,7 @@ TEST_F(MapLoadingTest, CorruptAndMissingImagesAreReportedAndTheLoadGoesOn)
     EXPECT_EQ(f.nw->vectors->size(), 18u);
     EXPECT_EQ(f.se->image->size(), QSize(12, 12)); // the zones after them loaded
     EXPECT_EQ(f.count("S 53"), 1u); // once for the whole map
-    EXPECT_EQ(f.count("progressPosition 4"), 1u);
-    EXPECT_EQ(f.count("progressHide"), 1u);
+    EXPECT_EQ(f.count("progressPosition 4") + f.count("progressHide"), 2u);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     // One line per broken file, naming it, in zone order (the images decode on workers).
     std::vector<std::string> named;
@@ -130,22 +128,21 @@ TEST_F(MapLoadingTest, SwitchingMapsForgetsThePreviousOne)
     f.scene.view.ZoomBeforeDblClick = 250;
     f.events.clear();
     localize_data(f.scene, f.other->treeNode, false);
-    EXPECT_EQ(f.scene.CurrentMapId, kMap2);
-    EXPECT_EQ(f.scene.DisplayedZones, std::vector<pMap_info*>{f.other});
+    EXPECT_EQ(f.scene.DisplayedZones, std::vector{f.other});
     EXPECT_TRUE(!f.nw->image && !f.nw->tile && !f.nw->vectors) << "the zone data released";
     EXPECT_TRUE(!f.scene.MyPos.Zone && !f.scene.MyPos.Visible) << "the position forgotten";
     EXPECT_TRUE(f.scene.Waypoints.empty() && !f.scene.waypointMode);
     EXPECT_TRUE(f.scene.LinkLines.empty() && f.scene.RedirLines.empty() && f.scene.Paths.empty());
     EXPECT_EQ(f.scene.view.ZoomBeforeDblClick, 0);
+    EXPECT_EQ(f.scene.CurrentMapId, kMap2);
     EXPECT_EQ(f.count("progressMaximum 1"), 1u);
 }
 
 TEST_F(MapLoadingTest, ZoneNodeKeepCentreOrZoneCentre)
 {
     localize_data(f.scene, f.nw->treeNode, false, true, 5, 5); // keep: the view stays
-    EXPECT_EQ(f.scene.view.OffsetX, 7);
-    EXPECT_FALSE(f.scene.Target.Visible);
-    EXPECT_EQ(f.scene.SelectionChain[0], f.nw->treeNode);
+    EXPECT_EQ(std::tuple(f.scene.view.OffsetX, f.scene.Target.Visible, f.scene.SelectionChain[0]),
+              std::tuple(7, false, f.nw->treeNode));
     EXPECT_EQ(f.scene.SelectionZone, f.nw);
 
     localize_data(f.scene, f.se->treeNode, true, false, 1000, 2000);
@@ -164,9 +161,10 @@ TEST_F(MapLoadingTest, LocationNodeIsCheckedShownInTheInfoPanelAndCentredOnReque
     f.tree.setCheckState(loc, NodeCheck::Unchecked);
     localize_data(f.scene, loc, false);
     EXPECT_EQ(f.tree.checkState(loc), NodeCheck::Checked);
-    EXPECT_EQ(f.count("affiche_memoinfo " + std::to_string(loc) + " 2"), 1u);
-    EXPECT_EQ(f.count("build_ownpath " + std::to_string(loc)), 1u);
-    EXPECT_EQ(QPoint(f.scene.view.OffsetX, f.scene.view.OffsetY), QPoint(7, 9)); // centre unset: the view stays
+    EXPECT_EQ(std::pair(f.count("affiche_memoinfo " + std::to_string(loc) + " 2"),
+                        f.count("build_ownpath " + std::to_string(loc))), std::pair(size_t(1), size_t(1)));
+    // Centre unset: the view stays.
+    EXPECT_EQ(QPoint(f.scene.view.OffsetX, f.scene.view.OffsetY), QPoint(7, 9));
     localize_data(f.scene, loc, true);
     const QPoint world = MapViewport::worldmaptoworld(QPoint(1000, 2000), *f.nw);
     EXPECT_EQ(f.scene.view.world_to_screen(world), f.scene.view.view_center());
@@ -197,8 +195,7 @@ TEST_F(MapLoadingTest, SelectionChainAndZone)
     f.scene.OwnPath.points = {{1, 2}, {3, 4}};
     select_node(f.scene, kNoTreeNode);
     EXPECT_EQ(f.scene.SelectionChain[0], kNoTreeNode);
-    EXPECT_FALSE(f.scene.Target.Visible);
-    EXPECT_TRUE(f.scene.OwnPath.points.empty());
+    EXPECT_TRUE(!f.scene.Target.Visible && f.scene.OwnPath.points.empty());
 }
 
 TEST_F(MapLoadingTest, ZoneImageLookupJpegFirstThenBmp)
