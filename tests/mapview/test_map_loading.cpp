@@ -168,6 +168,8 @@ TEST_F(MapLoadingTest, LocationNodeIsCheckedShownInTheInfoPanelAndCentredOnReque
     localize_data(f.scene, loc, true);
     const QPoint world = MapViewport::worldmaptoworld(QPoint(1000, 2000), *f.nw);
     EXPECT_EQ(f.scene.view.world_to_screen(world), f.scene.view.view_center());
+    set_target_node(f.scene, *f.tree.nodeData(loc)); // as the info page sets it
+    EXPECT_EQ(QPoint(f.scene.Target.X, f.scene.Target.Y), world);
 }
 
 TEST_F(MapLoadingTest, HiddenNodesAndMapIdMinusOneDoNothing)
