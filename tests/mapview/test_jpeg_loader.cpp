@@ -129,14 +129,14 @@ TEST(JpegLoader, FailuresAndHostileInputRaiseWithActionFileAndCodeAndLeaveTheBit
         {"empty", {}, header, 0},
         {"not a jpeg", {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8}, header, 0},
         {"cut in the header", Bytes(good.begin(), good.begin() + 100), header, 0},
-        {"cut in the scan", Bytes(good.begin(), good.begin() + std::ptrdiff_t(good.size() / 2)), "reading", 0},
+        {"cut in the scan", Bytes(good.begin(), good.end() - std::ptrdiff_t(good.size() / 2)), "reading", 0},
         {"cut progressive", Bytes(progressive.begin(), progressive.end() - 300), "reading", 0},
         {"stray marker", marker, "reading", 0},
         {"too wide", withSize(small, 16385, 8), header, kJpegTooLarge},
         {"too high", withSize(small, 8, 65000), header, kJpegTooLarge},
         {"too many pixels", withSize(small, 16384, 4097), header, kJpegTooLarge},
         {"widest allowed", withSize(small, 16384, 2), "reading", 0},
-        {"two channels", EncodeJpeg(TilePattern(16, 16, 2), 16, 16, 2, JCS_UNKNOWN), header, kJpegBadChannels},
+        {"two channels", EncodeJpeg(TilePattern(8, 8, 2), 8, 8, 2, JCS_UNKNOWN), header, kJpegBadChannels},
     };
     for (const auto& [name, bytes, action, code] : cases) {
         image = QImage(3, 3, QImage::Format_RGB32);
@@ -145,8 +145,8 @@ TEST(JpegLoader, FailuresAndHostileInputRaiseWithActionFileAndCodeAndLeaveTheBit
         const auto error = loadError(bytes, image);
         ASSERT_TRUE(error.has_value()) << name;
         EXPECT_EQ(error->action(), action) << name;
-        EXPECT_TRUE(code ? error->errorCode() == code : error->errorCode() > 0 && !error->errorText().isEmpty())
-            << name;
+        const int got = error->errorCode();
+        EXPECT_TRUE(code ? got == code : got > 0 && !error->errorText().isEmpty()) << name << " " << got;
         EXPECT_EQ(image, before) << name;
     }
 }

@@ -50,7 +50,8 @@ void expectSameLabels(MapRenderCache& quick, MapRenderCache& reference, const rC
         const auto& a = quick.label(node, name, lookA);
         const auto& b = reference.label(node, name, lookB);
         ++node;
-        EXPECT_EQ(std::tie(a.dx, a.dy, a.width, a.height), std::tie(b.dx, b.dy, b.width, b.height)) << what << name;
+        EXPECT_EQ(std::tie(a.dx, a.dy, a.width, a.height), std::tie(b.dx, b.dy, b.width, b.height))
+            << what << name;
         EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << what << name;
     }
     quick.endFrame();
@@ -59,40 +60,35 @@ void expectSameLabels(MapRenderCache& quick, MapRenderCache& reference, const rC
 
 } // namespace
 
-TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
+// Against the full text layout: labels placed from the learnt glyph steps. Against the painter
+// drawing the glyph run: masks put together from the glyphs' own (40 points is too large for
+// glyph masks, so the painter draws those too).
+TEST(LabelGlyphs, QuickLabelsMatchTheFullLayoutAndThePainterDrawingTheRun)
 {
-    for (const auto& [family, points, bold, italic] : std::vector<std::tuple<const char*, int, bool, bool>>{
-             {"Arial", 8, false, false}, {"Arial", 10, true, false}, {"Arial", 7, false, true},
-             {"Times New Roman", 12, false, false}}) {
-        rCateg category = categoryIn(family, points);
-        category.font.setBold(bold);
-        category.font.setItalic(italic);
-        MapRenderCache placed, laidOut;
-        laidOut.fullLayoutOnly = true;
+    const struct {
+        const char* family;
+        int points;
+        bool bold, italic, againstPainter;
+    } rows[] = {{"Arial", 8, false, false, false},          {"Arial", 10, true, false, false},
+                {"Arial", 7, false, true, false},           {"Times New Roman", 12, false, false, false},
+                {"Arial", 8, false, false, true},           {"Arial", 11, false, false, true},
+                {"Arial", 40, false, false, true}};
+    for (const auto& r : rows) {
+        rCateg category = categoryIn(r.family, r.points);
+        category.font.setBold(r.bold);
+        category.font.setItalic(r.italic);
+        MapRenderCache quick, reference;
+        (r.againstPainter ? reference.painterGlyphs : reference.fullLayoutOnly) = true;
+        const std::string what = std::string(r.family) + " " + std::to_string(r.points) + ": ";
         // Plain names take the quick way (else this test would compare the layout with itself).
-        const auto& look = placed.look(category, nullptr);
+        const auto& look = quick.look(category, nullptr);
         ASSERT_NE(look.glyphs, nullptr);
         QGlyphRun run;
         double width = 0;
-        EXPECT_TRUE(look.glyphs->place("-Tour de l'Ouest", run, width)) << family;
+        ASSERT_TRUE(look.glyphs->place("-Tour de l'Ouest", run, width)) << what;
         EXPECT_GT(width, 40.0);
-        expectSameLabels(placed, laidOut, category, std::string(family) + " " + std::to_string(points) + ": ");
-    }
-}
-
-TEST(LabelGlyphs, MasksPutTogetherFromGlyphsMatchThePainterDrawingTheRun)
-{
-    for (const int points : {8, 11, 40}) { // 40 points: too large for glyph masks, drawn by the painter
-        const rCateg category = categoryIn("Arial", points);
-        MapRenderCache composed, painted;
-        painted.painterGlyphs = true;
-        const auto& look = composed.look(category, nullptr);
-        ASSERT_NE(look.glyphs, nullptr);
-        QGlyphRun run;
-        double width = 0;
-        ASSERT_TRUE(look.glyphs->place("-A", run, width));
-        EXPECT_EQ(look.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, points < 40) << points;
-        expectSameLabels(composed, painted, category, std::to_string(points) + ": ");
+        EXPECT_EQ(look.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, r.points < 40) << what;
+        expectSameLabels(quick, reference, category, what);
     }
 }
 

@@ -273,7 +273,7 @@ TEST_F(MapRendererTest, PaintOrderSpotChecks)
     // Redirect lines always, their end pixel left out; link lines only with the overview button.
     expectPixels(b, {{30, 40, 0xFF00FF00u}, {10, 40, 0xFF00FF00u}, {109, 40, 0xFF00FF00u}, {110, 40, 0xFF202020u},
                      {30, 50, 0xFF202020u}});
-    EXPECT_TRUE(near(b.pixel(60, 70), 0xFFFFFF00u, 8)) << std::hex << b.pixel(60, 70) << " waypoints over icons";
+    EXPECT_TRUE(near(b.pixel(60, 70), 0xFFFFFF00u, 8)) << std::hex << b.pixel(60, 70) << " waypoints on top";
     f.scene.overlays.overview = true;
     f.scene.Waypoints.clear();
     Preferences.MCUR = true;
@@ -411,7 +411,7 @@ TEST(MapBlit, RowsMatchTheBlendFormula)
                     EXPECT_NEAR(double((dst[size_t(i)] >> shift) & 0xFF), want, 1.01) << n << " " << i;
                 }
                 // No cover and full cover are exact.
-                EXPECT_TRUE(c % 255 != 0 || dst[size_t(i)] == (c ? colour : before[size_t(i)])) << n << " " << i;
+                EXPECT_TRUE(c % 255 || dst[size_t(i)] == (c ? colour : before[size_t(i)])) << n << " " << i;
             }
         }
         // Premultiplied source over, against Qt's own.
