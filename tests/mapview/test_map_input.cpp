@@ -105,12 +105,15 @@ TEST_F(MapInputTest, DragOnEmptyMapPansAndFreezesTheHover)
     log.clear();
     input.ImageMapMouseMove({150, 70}, false);
     EXPECT_EQ(QPoint(scene.view.OffsetX, scene.view.OffsetY), QPoint(130, 50));
+    EXPECT_EQ(scene.view.MouseWorld, QPoint(98302, 45874)); // with the offsets before the move
     EXPECT_EQ(scene.ZoneUnderMouse, &zone); // the hover state stays as before the drag
-    EXPECT_FALSE(logged("interact 150,70 0"));
+    EXPECT_EQ(log, (std::vector<std::string>{"focus", "repaint"})); // no hover asked for
+    input.ImageMapMouseMove({140, 75}, false); // from where the last move left the mouse
+    EXPECT_EQ(QPoint(scene.view.OffsetX, scene.view.OffsetY), QPoint(120, 55));
     input.ImageMapMouseUp();
     EXPECT_FALSE(scene.view.Dragging);
     input.ImageMapMouseMove({160, 80}, false);
-    EXPECT_EQ(scene.view.OffsetX, 130);
+    EXPECT_EQ(scene.view.OffsetX, 120);
 }
 
 TEST_F(MapInputTest, WheelStepsByWholeNotchesAndKeepsPartialDeltas)

@@ -144,17 +144,4 @@ TEST_F(ViewportTest, FitAndRestoreKeepTheZoomRange)
     EXPECT_EQ(view.Zoom, 3500);
 }
 
-TEST_F(ViewportTest, DragMovesTheOffsetsWithTheMouse)
-{
-    EXPECT_FALSE(view.dragTo({5, 5}));
-    view.beginDrag({10, 10});
-    EXPECT_TRUE(view.dragTo({15, 7}));
-    EXPECT_EQ(view.MouseWorld, QPoint(9830, 4587)); // with the offsets before the move
-    EXPECT_TRUE(view.dragTo({14, 7}));
-    EXPECT_EQ(QPoint(view.OffsetX, view.OffsetY), QPoint(4, -3));
-    EXPECT_EQ(events, (std::vector<std::string>{"repaint", "repaint"}));
-    view.endDrag();
-    EXPECT_FALSE(view.dragTo({0, 0}));
-}
-
 } // namespace
