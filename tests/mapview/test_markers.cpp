@@ -34,23 +34,14 @@ protected:
     int repaints = 0;
 };
 
-TEST(MarkerIcon, BrightnessBecomesAlphaOfTheMarkerColour)
-{
-    QImage icon(3, 1, QImage::Format_RGB32);
-    icon.setPixel(0, 0, 0xFFFFFFFF);
-    icon.setPixel(1, 0, 0xFF000000);
-    icon.setPixel(2, 0, 0xFF804020); // (61*128 + 174*64 + 21*32) div 256 = 76
-    const QImage m = TintMarkerIcon(icon, 0x80FFAA00);
-    EXPECT_EQ(m.pixel(0, 0), 0xFFFFAA00u);
-    EXPECT_EQ(m.pixel(1, 0), 0x00FFAA00u);
-    EXPECT_EQ(m.pixel(2, 0), 0x4CFFAA00u);
-}
-
-TEST(MarkerIcon, FilesLoadAndAMissingFileGivesAnEmptyMarker)
+TEST(MarkerIcon, FilesLoadTintedAndAMissingFileGivesAnEmptyMarker)
 {
     QTemporaryDir dir;
+    // The icon's brightness becomes the alpha of the marker's colour.
     QImage icon(5, 3, QImage::Format_RGB32);
     icon.fill(0xFFFFFFFF);
+    icon.setPixel(0, 0, 0xFF000000);
+    icon.setPixel(1, 0, 0xFF804020); // (61*128 + 174*64 + 21*32) div 256 = 76
     ASSERT_TRUE(icon.save(dir.filePath("boussole_cible.bmp"), "BMP"));
     MapScene scene;
     scene.Target.Visible = true;
@@ -61,7 +52,9 @@ TEST(MarkerIcon, FilesLoadAndAMissingFileGivesAnEmptyMarker)
     EXPECT_EQ(scene.Target.Colour, kTargetColour);
     EXPECT_EQ(scene.MyPos.Bitmap.size(), QSize(5, 3));
     EXPECT_EQ(scene.MyPos.Bitmap.pixel(2, 1), kMyPosColour);
-    EXPECT_EQ(scene.OtherPos.Bitmap.pixel(0, 0), kOtherPosColour);
+    EXPECT_EQ(scene.MyPos.Bitmap.pixel(0, 0), kMyPosColour & 0x00FFFFFFu);
+    EXPECT_EQ(scene.MyPos.Bitmap.pixel(1, 0), (kMyPosColour & 0x00FFFFFFu) | 0x4C000000u);
+    EXPECT_EQ(scene.OtherPos.Bitmap.pixel(2, 1), kOtherPosColour);
     EXPECT_EQ(scene.MyPos.Zone, nullptr);
 }
 
