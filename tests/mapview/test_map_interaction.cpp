@@ -193,7 +193,7 @@ TEST_F(InteractionTest, ClickJumpsOrShowsInfoPage)
     EXPECT_FALSE(mi->Interact_cellmap(300, 300, 2));
 }
 
-TEST_F(InteractionTest, JumpCommandFeedback)
+TEST_F(InteractionTest, JumpCommandFeedbackAndTheTypedTextFilter)
 {
     mi->jump_command("  hello ");
     mi->jump_command("J_1000G");
@@ -204,6 +204,12 @@ TEST_F(InteractionTest, JumpCommandFeedback)
     EXPECT_TRUE(calls.localized.empty());
     mi->jump_command(" j_1001400100020 ");
     EXPECT_EQ(calls.localized, (decltype(calls.localized){{fx.map.zones[2]->treeNode, true, false, 16, 32}}));
+
+    // The jump edit's filter of typed text.
+    EXPECT_EQ(filterJumpEditText("j1234567890abcdefg"), "J_234567890ABCD");
+    EXPECT_EQ(filterJumpEditText("J_9zz"), "J_###");
+    EXPECT_EQ(filterJumpEditText(""), "");
+    EXPECT_EQ(filterJumpEditText("x"), "J");
 }
 
 TEST_F(InteractionTest, ModifyOrCreateAtMousePoint)
@@ -267,10 +273,3 @@ TEST(RedirectNames, ReferenceSyntax)
     EXPECT_TRUE(popupRedirCaptions("  ").empty());
 }
 
-TEST(JumpEdit, FiltersTypedText)
-{
-    EXPECT_EQ(filterJumpEditText("j1234567890abcdefg"), "J_234567890ABCD");
-    EXPECT_EQ(filterJumpEditText("J_9zz"), "J_###");
-    EXPECT_EQ(filterJumpEditText(""), "");
-    EXPECT_EQ(filterJumpEditText("x"), "J");
-}

@@ -155,7 +155,7 @@ TEST_F(PathsFixture, ParseLinks)
 
 // ---- Hit test.
 
-TEST_F(PathsFixture, PathAtPicksTheEarlierPath)
+TEST_F(PathsFixture, PathAtPicksTheEarlierPathAndHitsCoverTheAntialiasedLineExactly)
 {
     // Zoom 1000: 65.535 world units per pixel. Both run along screen row 10.
     add("first", 10, 1, 0, 655, "V_0091FFDF0293");  // to (65503, 659)
@@ -172,10 +172,7 @@ TEST_F(PathsFixture, PathAtPicksTheEarlierPath)
     Preferences.WPSU = true;
     scene.overlays.paths = false;
     EXPECT_EQ(path_at(scene, s.x(), s.y()), kNoTreeNode);
-}
 
-TEST_F(PathsFixture, PathHitCoversTheAntialiasedLineExactly)
-{
     // A shallow and a steep segment at a zoom that rounds: every pixel of the window is
     // checked against the line's cover, so the early rejection never drops a hit.
     scene.view.restoreZoom(777);

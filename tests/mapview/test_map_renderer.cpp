@@ -328,26 +328,7 @@ TEST_F(MapRendererTest, LabelsFollowLegendAndCategoryColourMode)
     }
 }
 
-TEST_F(MapRendererTest, VectorStreamsAreNeverReadPastTheirEnd)
-{
-    QImage b(100, 100, QImage::Format_ARGB32_Premultiplied);
-    b.fill(Qt::black);
-    MemoryStream s;
-    const uint16_t zero = 0, two = 2, five = 5;
-    const float line[4] = {0.0f, 0.5f, 1.0f, 0.5f};
-    s.write(&zero, 2); // a block with no point is skipped, the next one still drawn
-    s.write(&two, 2);
-    s.write(line, sizeof line);
-    s.write(&five, 2); // truncated: five points announced, one given
-    s.write(line, 8);
-    QPainter p(&b);
-    draw_vectors(s, p, 0.0f, 0.0f, 100, 0xFFFFFFFF);
-    p.end();
-    EXPECT_EQ(b.pixel(50, 50), 0xFFFFFFFFu);
-    EXPECT_EQ(b.pixel(50, 49), 0xFF000000u);
-}
-
-TEST_F(MapRendererTest, LinesFromFarOffPointsAreClippedIntoView)
+TEST_F(MapRendererTest, LinesFromFarOffPointsAreClippedAndVectorStreamsNeverReadPastTheirEnd)
 {
     f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
     f.scene.RedirLines.push_back({-2000000000, 13107, 2000000000, 13107, 0x00FF00FF});
@@ -357,6 +338,23 @@ TEST_F(MapRendererTest, LinesFromFarOffPointsAreClippedIntoView)
     EXPECT_EQ(b.pixel(150, 40), 0xFFFF00FFu); // made opaque
     const uint32_t inside = b.pixel(150, 150);
     EXPECT_GT(int((inside >> 16) & 0xFF), int(inside & 0xFF) + 20) << std::hex << inside;
+
+    // Vector streams.
+    QImage v(100, 100, QImage::Format_ARGB32_Premultiplied);
+    v.fill(Qt::black);
+    MemoryStream s;
+    const uint16_t zero = 0, two = 2, five = 5;
+    const float line[4] = {0.0f, 0.5f, 1.0f, 0.5f};
+    s.write(&zero, 2); // a block with no point is skipped, the next one still drawn
+    s.write(&two, 2);
+    s.write(line, sizeof line);
+    s.write(&five, 2); // truncated: five points announced, one given
+    s.write(line, 8);
+    QPainter p(&v);
+    draw_vectors(s, p, 0.0f, 0.0f, 100, 0xFFFFFFFF);
+    p.end();
+    EXPECT_EQ(v.pixel(50, 50), 0xFFFFFFFFu);
+    EXPECT_EQ(v.pixel(50, 49), 0xFF000000u);
 }
 
 TEST_F(MapRendererTest, PathsAreDashedFourOnTwoOffAndTheCompassTwoOnOneOff)

@@ -58,7 +58,7 @@ TEST(MarkerIcon, FilesLoadTintedAndAMissingFileGivesAnEmptyMarker)
     EXPECT_EQ(scene.MyPos.Zone, nullptr);
 }
 
-TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZero)
+TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZeroTheMouseItsExactPoint)
 {
     PositionEdits e{"99", "", "7", "12", 1, "Bar", 2, "Foo"};
     apply_position_edits(scene, e);
@@ -71,10 +71,8 @@ TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZero)
     EXPECT_TRUE(scene.MyPos.Zone == nullptr && !scene.MyPos.Visible);
     // An index out of step with the text falls back to the first zone of that name.
     EXPECT_EQ(zone_of_combo(scene, 1, "Foo"), &a);
-}
 
-TEST_F(MarkersTest, PlacingAtTheMouseKeepsTheExactPoint)
-{
+    // Placed at the mouse: the exact point, shown in thousands.
     EXPECT_FALSE(place_marker_at_mouse(scene, scene.MyPos, {"Foo", "Bar", "Foo"}, 0));
     scene.ZoneUnderMouse = &a2;
     scene.MouseZonePoint = {12345, 999};
@@ -86,7 +84,7 @@ TEST_F(MarkersTest, PlacingAtTheMouseKeepsTheExactPoint)
     EXPECT_EQ(select_zone_in_combo(scene, {"Pas de region"}, 0), 0);
 }
 
-TEST_F(MarkersTest, CompassSwitchHidesAndShowsWithoutForgetting)
+TEST_F(MarkersTest, CompassSwitchHidesAndShowsAndTheLineJoinsBothMarkersOutsideTheView)
 {
     SetPosition(scene.MyPos, {32767, 32767}, &a);
     update_compass(scene);
@@ -103,17 +101,15 @@ TEST_F(MarkersTest, CompassSwitchHidesAndShowsWithoutForgetting)
 
     reset_compass(scene);
     EXPECT_TRUE(scene.MyPos.Zone == nullptr && !scene.MyPos.Visible);
-}
 
-TEST_F(MarkersTest, LineJoinsBothMarkersEvenOutsideTheView)
-{
+    // The line joins both markers even outside the view.
     QImage bmp(9, 7, QImage::Format_ARGB32);
     scene.MyPos.Bitmap = bmp;
     SetPosition(scene.MyPos, {32767, 32767}, &a); // screen (50, 50) at zoom 100
     SetPosition(scene.OtherPos, {32767, 32767}, &b); // far outside a 60 x 60 view
     scene.view.setViewSize(60, 60);
     update_compass(scene);
-    const CompassGeometry g = compass_geometry(scene);
+    g = compass_geometry(scene);
     EXPECT_TRUE(g.my.drawn && !g.other.drawn && g.lineDrawn);
     EXPECT_EQ(g.my.topLeft, QPoint(50 - 4, 50 - 3));
     EXPECT_EQ(std::pair(g.lineStart, g.lineEnd), std::pair(QPointF(50, 50), QPointF(150, 50)));

@@ -81,8 +81,19 @@ TEST_F(ViewportTest, ZonesAndPointsInViewAndUnderAPoint)
     EXPECT_FALSE(view.zone_in_view({601, 0, 700, 100}) || view.zone_in_view({-100, 10, -1, 20}));
 }
 
-TEST_F(ViewportTest, WheelStepsRoundTheExactProductAndStopAtTheLimits)
+TEST_F(ViewportTest, ZoomKeepsItsFixedPointAndWheelStepsRoundTheExactProductAndStopAtTheLimits)
 {
+    view.OffsetX = 37;
+    const QPoint p(123456, -7890), before = view.world_to_screen(p);
+    view.zoom_at(p, 733);
+    EXPECT_EQ(view.world_to_screen(p), before);
+    EXPECT_EQ(events, (std::vector<std::string>{"lod", "bar 733", "repaint"}));
+    const QPoint centre = view.screen_to_world(view.view_center());
+    view.zoomByKey(true);
+    EXPECT_EQ(view.Zoom, 806);
+    EXPECT_EQ(view.world_to_screen(centre), view.view_center());
+
+    // Wheel steps.
     EXPECT_EQ(wheel(100, true, 6), std::vector<int32_t>({110, 121, 133, 146, 161, 177}));
     EXPECT_EQ(wheel(100, false, 6), std::vector<int32_t>({90, 81, 73, 66, 59, 53}));
     EXPECT_EQ(wheel(3200, true, 1)[0], 3500);
@@ -98,19 +109,6 @@ TEST_F(ViewportTest, WheelStepsRoundTheExactProductAndStopAtTheLimits)
         EXPECT_EQ(std::pair(view.Zoom, view.OffsetX), std::pair(from, 7));
         EXPECT_TRUE(events.empty()) << "no repaint, no zoom bar";
     }
-}
-
-TEST_F(ViewportTest, ZoomKeepsItsFixedPointOnScreenAndTellsTheOwner)
-{
-    view.OffsetX = 37;
-    const QPoint p(123456, -7890), before = view.world_to_screen(p);
-    view.zoom_at(p, 733);
-    EXPECT_EQ(view.world_to_screen(p), before);
-    EXPECT_EQ(events, (std::vector<std::string>{"lod", "bar 733", "repaint"}));
-    const QPoint centre = view.screen_to_world(view.view_center());
-    view.zoomByKey(true);
-    EXPECT_EQ(view.Zoom, 806);
-    EXPECT_EQ(view.world_to_screen(centre), view.view_center());
 }
 
 TEST_F(ViewportTest, DoubleClickZoomTogglesAndCentres)
