@@ -15,7 +15,7 @@ struct Calls {
     std::vector<std::tuple<int, bool, bool, int32_t, int32_t>> localized;
     std::vector<int> selected, modified, targeted;
     std::vector<CreateLocationRequest> editorRuns;
-    int infoPages = 0, repaints = 0, refreshes = 0;
+    int infoPages = 0, repaints = 0;
     int editorResult = kNoTreeNode;
 };
 
@@ -44,7 +44,6 @@ struct InteractionTest : ::testing::Test {
         h.set_target_node = [this](int n) { calls.targeted.push_back(n); scene.Target.Visible = true; };
         h.showInfoPage = [this] { ++calls.infoPages; };
         h.repaint = [this] { ++calls.repaints; };
-        h.refresh_pathslinks = [this] { ++calls.refreshes; };
         h.runLocationEditor = [this](const CreateLocationRequest& r) {
             calls.editorRuns.push_back(r);
             return calls.editorResult;

@@ -1,6 +1,6 @@
 // Map loading and selection: the map switch with its progress and its faults (missing and
-// corrupt images), showing zone and location nodes, the selection chain, the view reset,
-// the zone image lookup and the splash.
+// corrupt images), showing zone and location nodes, the selection chain, the view reset
+// and the zone image lookup.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // The markers and the compass: icon tinting, positions from the map and from the edits,
-// visibility with the compass switch, centring, and the geometry the renderer draws.
+// visibility with the compass switch, and the geometry the renderer draws (centring on a
+// marker is tested through the window's positions page).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>

@@ -1,5 +1,6 @@
-// The map's coordinates, zoom and pan: conversions and their rounding, visibility,
-// the zoom operations with their factors and limits, double click, fit and drag.
+// The map's coordinates and zoom: conversions and their rounding, visibility, the zoom
+// operations with their factors and limits, double click and fit (the drag is tested with
+// the map's mouse input).
 #include <gtest/gtest.h>
 
 #include <string>
