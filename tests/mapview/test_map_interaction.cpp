@@ -107,15 +107,15 @@ TEST_F(InteractionTest, HoverFillsRichHintByCategoryKind)
               std::tuple("Monstres", true, "8", "12", "Gros\rVille  ->  nuit", 7));
     EXPECT_TRUE(HCaption.hasBody && HCaption.hasLinks && !HCaption.simple);
 
-    for (int x : {20, 30}) { // kinds 0 and 4: no levels, white boxes
+    // Kinds 0 and 4: no levels, white boxes; kind 2 shows levels.
+    for (auto [x, levels, minText, maxText] :
+         {std::tuple{20, false, "", ""}, {30, false, "", ""}, {40, true, "20", "30"}}) {
         EXPECT_TRUE(mi->Interact_cellmap(x, x, 0));
-        EXPECT_FALSE(HCaption.levelsShown || HCaption.hasBody || HCaption.hasLinks);
-        EXPECT_EQ(HCaption.levelMinText, "");
-        EXPECT_EQ(HCaption.levelMaxColour, kNoLevelColour);
+        EXPECT_EQ(std::tuple(HCaption.levelsShown, HCaption.levelMinText, HCaption.levelMaxText),
+                  std::tuple(levels, minText, maxText));
+        EXPECT_FALSE(HCaption.hasBody || HCaption.hasLinks);
+        EXPECT_TRUE(levels || HCaption.levelMaxColour == kNoLevelColour) << x;
     }
-    EXPECT_TRUE(mi->Interact_cellmap(40, 40, 0)); // kind 2 shows levels
-    EXPECT_TRUE(HCaption.levelsShown);
-    EXPECT_EQ(HCaption.levelMaxText, "30");
 
     // The same location again does nothing; leaving every location takes the hint down.
     const size_t before = calls.hints.size();

@@ -292,17 +292,14 @@ TEST_F(MapRendererTest, CoarseGridOnlyAtOrBelowLodv)
     f.showMap1(0xFF202020, 0xFF202020, 0xFF202020, 0xFF202020);
     f.scene.overlays.grid = true;
     f.scene.GridVec = horizontalLine(0.25f);
-    f.scene.BorderVec = horizontalLine(0.75f);
+    f.scene.BorderVec = horizontalLine(0.5f);
     f.scene.view.OffsetX = f.scene.view.OffsetY = 0;
-    f.scene.view.restoreZoom(Preferences.LODV); // 500: rows 125 and 375 of NW
-    f.scene.view.setViewSize(300, 400);
-    QImage buffer(300, 400, QImage::Format_ARGB32_Premultiplied);
-    paint_map_layer(f.scene, buffer);
-    EXPECT_EQ(buffer.pixel(50, 125), 0xFF202020u); // the grid left out, the border drawn
-    EXPECT_NE(buffer.pixel(50, 375), 0xFF202020u);
+    f.scene.view.restoreZoom(Preferences.LODV); // 500: rows 125 and 250 of NW
+    const QImage b = paint();
+    EXPECT_EQ(b.pixel(50, 125), 0xFF202020u); // the grid left out, the border drawn
+    EXPECT_NE(b.pixel(50, 250), 0xFF202020u);
     f.scene.view.restoreZoom(Preferences.LODV + 1);
-    paint_map_layer(f.scene, buffer);
-    EXPECT_NE(buffer.pixel(50, 125), 0xFF202020u);
+    EXPECT_NE(paint().pixel(50, 125), 0xFF202020u);
 }
 
 TEST_F(MapRendererTest, LabelsFollowLegendAndCategoryColourMode)
