@@ -2,20 +2,9 @@
 // sample folder with a second database (one map fewer) and a third without categories.
 #include <optional>
 
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QMenu>
-#include <QPushButton>
-#include <QSlider>
-#include <QToolButton>
-
-#include "database_globals.h"
 #include "demo_content.h"
 #include "main_window_fixture.h"
-#include "map_widget.h"
 #include "name_lookup.h"
-#include "preferences.h"
 #include "preferences_driver.h"
 #include "sample_writers.h"
 
@@ -91,13 +80,6 @@ void clickPref(TForm4& w, std::function<void(TForm3&)> steps = {})
     std::optional<PreferencesScript> script;
     if (steps) script.emplace(std::move(steps));
     QTest::mouseClick(w.but_pref, Qt::LeftButton, {}, QPoint(4, w.but_pref->height() / 2));
-}
-
-QString lastFeedback(const TForm4& w)
-{
-    for (auto it = w.FeedbackList.rbegin(); it != w.FeedbackList.rend(); ++it)
-        if (!it->text.empty()) return ToDisplay(it->text);
-    return {};
 }
 
 bool reloaded(TForm4& w)
