@@ -112,7 +112,7 @@ TEST_F(ViewportTest, ZoomKeepsItsFixedPointAndWheelStepsRoundTheExactProductAndS
     }
 }
 
-TEST_F(ViewportTest, DoubleClickZoomTogglesAndCentres)
+TEST_F(ViewportTest, DoubleClickTogglesAndCentresFitAndRestoreKeepTheZoomRange)
 {
     view.MouseWorld = {1000, 2000};
     EXPECT_FALSE(view.toggleDblClickZoom(false)); // no zone under the mouse
@@ -128,10 +128,8 @@ TEST_F(ViewportTest, DoubleClickZoomTogglesAndCentres)
     view.restoreZoom(20);
     view.zoomByWheel(false);
     EXPECT_EQ(view.ZoomBeforeDblClick, 0);
-}
 
-TEST_F(ViewportTest, FitAndRestoreKeepTheZoomRange)
-{
+    // Fitting a zone, and a restored zoom, stay in the zoom range.
     const pMap_info z = zone(65535, -65535);
     for (auto [size, expected] : {std::pair{QSize(600, 400), 400}, {QSize(4000, 3800), 3500}, {QSize(10, 10), 20}}) {
         view.setViewSize(size.width(), size.height());
