@@ -78,9 +78,10 @@ TEST(JpegLoader, DecodesEveryChannelLayoutUprightIntoOpaqueRgb32)
         ASSERT_EQ(image.size(), QSize(w, h)) << c.name;
         ASSERT_EQ(image.format(), QImage::Format_RGB32) << c.name;
         // Opaque in the stored bits too (pixel() would add the alpha): the map blends onto them.
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                ASSERT_EQ(reinterpret_cast<const uint32_t*>(image.constScanLine(y))[x] >> 24, 0xFFu) << c.name;
+        for (int y = 0; y < h; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
+            for (int x = 0; x < w; ++x) ASSERT_EQ(row[x] >> 24, 0xFFu) << c.name;
+        }
         // Tile centres, and the last pixel of the partial corner tile.
         std::vector<QPoint> probes{{w - 1, h - 1}};
         for (int y = 8; y < h; y += 16)
