@@ -73,17 +73,7 @@ struct FilterFixture : TreeFixture {
     }
 };
 
-// (row, row count) of every node in tree order, and the root's row count.
-std::vector<std::pair<int, int>> rows(const LocationTree& tree, const LocationTreeModel& m)
-{
-    std::vector<std::pair<int, int>> out;
-    tree.forEachNode([&](int n) {
-        const QModelIndex i = m.indexOf(n);
-        out.emplace_back(i.isValid() ? i.row() : -1, i.isValid() ? m.rowCount(i) : -1);
-    });
-    out.emplace_back(0, m.rowCount());
-    return out;
-}
+} // namespace
 
 TEST(FilterWalk, FollowsThePayloadsThroughFiltersAndEdits)
 {
@@ -102,10 +92,10 @@ TEST(FilterWalk, FollowsThePayloadsThroughFiltersAndEdits)
         std::vector<std::pair<int, int>> fresh;
         {
             LocationTreeModel built(f.tree);
-            fresh = rows(f.tree, built);
+            fresh = modelRows(f.tree, built);
         }
         f.tree.setObserver(&model);
-        EXPECT_EQ(rows(f.tree, model), fresh) << step;
+        EXPECT_EQ(modelRows(f.tree, model), fresh) << step;
     };
     for (LevelFilter other : {LevelFilter{false, 20, 30}, LevelFilter{true, 45, 45}, LevelFilter{true, 60, 10},
                               LevelFilter{true, 0, 99}, LevelFilter{true, 20, 30}}) {
@@ -168,5 +158,3 @@ TEST(FilterWalk, LevelColoursFollowEveryInputOfTheirPass)
     Preferences = saved;
     InitConColors();
 }
-
-} // namespace

@@ -141,3 +141,10 @@ inline QString lastFeedback(const TForm4& w)
         if (!it->text.empty()) return ToDisplay(it->text);
     return {};
 }
+
+// The map menu's items, one a map.
+inline QList<QAction*> mapItems(TForm4& w)
+{
+    QMenu* regions = w.findChild<QMenu*>("region1");
+    return regions ? regions->actions() : QList<QAction*>{};
+}

@@ -14,12 +14,6 @@
 
 namespace {
 
-QList<QAction*> mapItems(TForm4& w)
-{
-    QMenu* regions = w.findChild<QMenu*>("region1");
-    return regions ? regions->actions() : QList<QAction*>{};
-}
-
 // The zone images shown, each next to what a plain load of its file gives.
 void expectImagesOfAFirstLoad(const TForm4& w)
 {
