@@ -29,7 +29,9 @@
 struct ScriptedBoxes : RecordingBoxes {
     bool saw(const QString& text) const
     {
-        return shown.contains("info:" + text) || shown.contains("confirm:" + text) || shown.contains("plain:" + text);
+        for (const char* kind : {"info:", "confirm:", "plain:"})
+            if (shown.contains(kind + text)) return true;
+        return false;
     }
 };
 

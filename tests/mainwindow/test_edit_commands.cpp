@@ -48,7 +48,8 @@ TEST(EditCommands, CutPasteDeleteSaveAndReloadThroughTheMapMenu)
     const rItemdata& cut = e.item(db);
     // What a paste must carry over besides the name.
     const auto content = [](const rItemdata& it) {
-        return std::tuple(it.description, it.levelMin, it.levelMax, it.typeId, linkTextOf(it), it.attributes.w[0]);
+        return std::tuple(it.description, it.levelMin, it.levelMax, it.typeId, linkTextOf(it),
+                          it.attributes.w[0]);
     };
     const auto copied = content(cut);
     const QString idHex = QString("%1").arg(cut.id, 6, 16, QChar('0')).toUpper();
@@ -206,8 +207,8 @@ TEST(LocationEditor, CreateAtShiftClickChecksInOrderThenDefaultNamesAndLevelShap
         EXPECT_FALSE(ed.isVisible());
     };
     e.shiftClick(p);
-    EXPECT_EQ(order, (std::vector<QString>{"info:" + messageText(17), "info:" + messageText(62), "info:" + messageText(18),
-                                         "info:" + messageText(24)}));
+    EXPECT_EQ(order, (std::vector<QString>{"info:" + messageText(17), "info:" + messageText(62),
+                                           "info:" + messageText(18), "info:" + messageText(24)}));
     const std::vector<int> made = e.userMade("Camp");
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(e.item(made[0]).description, "first|second");
