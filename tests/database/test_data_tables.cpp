@@ -89,7 +89,6 @@ protected:
         Ressources.reset();
         Ressources.message.resize(23);
         Ressources.message[15] = "Aucune categorie";
-        Ressources.message[22] = "categpref.bin ne peut pas etre ecrit";
         Ressources.caption.resize(121);
         Ressources.caption[120] = "Couleur sans nom";
         SetLogSink([](const std::string&) {});
@@ -223,25 +222,6 @@ TEST_F(DataTablesTest, StyleCodesAndBitsIncludingUnderline)
     auto d = withCategories({{}});
     d->LoadCategoryPrefsBytes(out.data(), out.size());
     EXPECT_EQ(d->CategoryPrefsBytes(), out);
-}
-
-TEST_F(DataTablesTest, UnwritableDestinationShowsS22AndKeepsTheOldFile)
-{
-    const Bytes old = prefBytes({{3, 0x00123456, 1, 1, 1, "Old", 9}});
-    ASSERT_TRUE(writeBytes(prefPath(), asString(old)));
-    auto c = withCategories(withIds({3, 7, 9}));
-
-    EXPECT_FALSE(withFailingWrites([&] { return c->SaveCategoryPrefs(prefPath()); }));
-    EXPECT_EQ(boxes.shown, QStringList{"info:categpref.bin ne peut pas etre ecrit"});
-    EXPECT_EQ(readBytes(prefPath()), asString(old));
-    EXPECT_EQ(QDir(ExeDir).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
-
-    // A destination whose folder is a file: S22 again, from the destructor too.
-    ASSERT_TRUE(writeBytes(dir.filePath("plainfile"), "x"));
-    ExeDir = dir.filePath("plainfile") + "/";
-    c->savePrefsOnDestroy = true;
-    c.reset();
-    EXPECT_EQ(boxes.shown.size(), 2);
 }
 
 // ---- color.txt ----

@@ -95,18 +95,9 @@ TEST(LocationTreeModel, FollowsSmallChangesAsAFullRebuildWould)
     f.tree.setVisible(made[5], false);
     f.add("zzz", 20, 3);
 
-    auto rows = [&](const LocationTreeModel& m) {
-        std::vector<std::pair<int, int>> out; // (row, row count) of every node
-        f.tree.forEachNode([&](int n) {
-            const QModelIndex i = m.indexOf(n);
-            out.emplace_back(i.isValid() ? i.row() : -1, i.isValid() ? m.rowCount(i) : -1);
-        });
-        out.emplace_back(0, m.rowCount());
-        return out;
-    };
-    const auto incremental = rows(*following);
+    const auto incremental = modelRows(f.tree, *following);
     LocationTreeModel fresh(f.tree);
-    EXPECT_EQ(incremental, rows(fresh));
+    EXPECT_EQ(incremental, modelRows(f.tree, fresh));
 
     // A bulk load, a level filter pass, a removal, a check mark and a reload pass the tester too.
     f.tree.BeginUpdate();

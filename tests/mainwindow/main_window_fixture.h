@@ -22,26 +22,15 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "sample_folder.h"
+#include "test_util.h"
 #include "text_helpers.h"
 
-class ScriptedBoxes : public MessageBoxes {
-public:
-    std::vector<QString> shown;
-    std::vector<int> answers; // consumed in order; Cancel when none is left
-    void information(const QString& text) override { shown.push_back(text); }
-    int confirm(const QString& text) override
-    {
-        shown.push_back(text);
-        if (answers.empty()) return kAnswerCancel;
-        int a = answers.front();
-        answers.erase(answers.begin());
-        return a;
-    }
-    void plain(const QString& text) override { shown.push_back(text); }
+// The recording boxes, asked whether a text was shown in any kind of box.
+struct ScriptedBoxes : RecordingBoxes {
     bool saw(const QString& text) const
     {
-        for (const QString& s : shown)
-            if (s == text) return true;
+        for (const char* kind : {"info:", "confirm:", "plain:"})
+            if (shown.contains(kind + text)) return true;
         return false;
     }
 };
@@ -74,21 +63,14 @@ struct MainWindowFixture {
         exe = dir.path() + "/";
         sample::makeSampleFolder(exe, sampleOptions(locations, zones));
         if (writePrefs) this->writePrefs();
-        setMessageBoxes(&boxes);
     }
-    ~MainWindowFixture() { setMessageBoxes(nullptr); }
 
     std::string database() const
     {
         QDir db(exe + "database");
         return db.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toStdString();
     }
-    void writeFile(const QString& name, const std::string& bytes) const
-    {
-        QFile f(exe + name);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes.data(), qint64(bytes.size()));
-    }
+    void writeFile(const QString& name, const std::string& bytes) const { writeBytes(exe + name, bytes); }
     // pref.ini naming the sample's language and database, then the lines of `more`.
     void writePrefs(const std::string& more = {}) const
     {
@@ -160,4 +142,11 @@ inline QString lastFeedback(const TForm4& w)
     for (auto it = w.FeedbackList.rbegin(); it != w.FeedbackList.rend(); ++it)
         if (!it->text.empty()) return ToDisplay(it->text);
     return {};
+}
+
+// The map menu's items, one a map.
+inline QList<QAction*> mapItems(TForm4& w)
+{
+    QMenu* regions = w.findChild<QMenu*>("region1");
+    return regions ? regions->actions() : QList<QAction*>{};
 }

@@ -38,11 +38,20 @@ rCateg* categoryOfKind(uint8_t kind, const std::string& defaultName)
 TEST(EditCommands, CutPasteDeleteSaveAndReloadThroughTheMapMenu)
 {
     EditWindow e;
-    const int db = e.dbLocation();
+    const int db = e.findLocation([](const TNodeData& d) {
+        return d.item->id != 0 && d.item->fromMaster && d.item->command && !d.item->description.empty();
+    });
     ASSERT_NE(db, kNoTreeNode);
     const std::string name(40, 'W'), tomb = "@" + std::string(39, 'W'); // cut to a name's 40 characters
     e.tree().nodeData(db)->item->name = name;
+    SetSpec(e.tree().nodeData(db)->item->attributes, 5, true);
     const rItemdata& cut = e.item(db);
+    // What a paste must carry over besides the name.
+    const auto content = [](const rItemdata& it) {
+        return std::tuple(it.description, it.levelMin, it.levelMax, it.typeId, linkTextOf(it),
+                          it.attributes.w[0]);
+    };
+    const auto copied = content(cut);
     const QString idHex = QString("%1").arg(cut.id, 6, 16, QChar('0')).toUpper();
     const std::string fields = "||" + std::to_string(e.tree().nodeData(db)->zone->zoneId) + "|" +
                                std::to_string(e.tree().nodeData(db)->category->id) + "|" +
@@ -68,6 +77,8 @@ TEST(EditCommands, CutPasteDeleteSaveAndReloadThroughTheMapMenu)
     ASSERT_EQ(pasted.size(), 1u);
     EXPECT_EQ(QPoint(e.item(pasted[0]).x, e.item(pasted[0]).y), at);
     EXPECT_EQ(e.tree().nodeData(pasted[0])->zone, zone);
+    EXPECT_EQ(content(e.item(pasted[0])), copied);
+    EXPECT_EQ(e.item(pasted[0]).fromMaster + e.item(pasted[0]).locked, 0);
     EXPECT_EQ(e.w->scene.SelectionChain[0], pasted[0]);
 
     QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
@@ -196,7 +207,8 @@ TEST(LocationEditor, CreateAtShiftClickChecksInOrderThenDefaultNamesAndLevelShap
         EXPECT_FALSE(ed.isVisible());
     };
     e.shiftClick(p);
-    EXPECT_EQ(order, (std::vector<QString>{messageText(17), messageText(62), messageText(18), messageText(24)}));
+    EXPECT_EQ(order, (std::vector<QString>{"info:" + messageText(17), "info:" + messageText(62),
+                                           "info:" + messageText(18), "info:" + messageText(24)}));
     const std::vector<int> made = e.userMade("Camp");
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(e.item(made[0]).description, "first|second");

@@ -2,11 +2,9 @@
 // whatever is wrong with the database, the load and close keep every line of the additions
 // file; oversized text files do not stall the start.
 
-#include <csignal>
 #include <functional>
 #include <optional>
 #include <set>
-#include <sys/resource.h>
 
 #include "compressed.h"
 #include "file_io.h"
@@ -246,9 +244,12 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
 {
     MainWindowFixture f;
     const QString additions = f.additionsPath();
+    f.start().reset(); // a first run writes categpref.bin
     auto w = f.start();
     const QByteArray before = f.readFile(additions), prefBefore = f.readFile("pref.ini");
+    const QByteArray categBefore = f.readFile("categpref.bin");
     ASSERT_GT(before.size(), 64);
+    ASSERT_GT(categBefore.size(), 64);
 
     w->toggle_tagnew(true);
     f.boxes.answers = {kAnswerCancel};
@@ -257,25 +258,23 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
     f.boxes.answers = {kAnswerNo};
     EXPECT_TRUE(w->FormCloseQuery());
     EXPECT_EQ(f.readFile(additions), before);
-    {
-        // Yes, but every write fails past 64 bytes, as on a full disk.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 64;
-        setrlimit(RLIMIT_FSIZE, &small);
-        w->toggle_tagnew(true);
-        f.boxes.answers = {kAnswerYes};
-        EXPECT_FALSE(w->FormCloseQuery());
-        EXPECT_TRUE(w->AdditionsModified());
-        w.reset(); // writes pref.ini
-        setrlimit(RLIMIT_FSIZE, &old);
-    }
+    // Yes, but every write fails, as on a full disk: the window stays, the changes stay marked.
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerYes};
+    EXPECT_FALSE(withFailingWrites([&] { return w->FormCloseQuery(); }));
+    EXPECT_TRUE(w->AdditionsModified());
+    withFailingWrites([&] {
+        w.reset(); // writes pref.ini and categpref.bin
+        return true;
+    });
     EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
-    EXPECT_TRUE(f.boxes.saw(messageText(22)));
+    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2); // pref.ini and categpref.bin
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
+    EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
+    // No half-written temporary is left beside them.
+    EXPECT_EQ(QDir(f.exe + "ajouts").entryList(QDir::Files), QStringList{additions.mid(7)});
+    EXPECT_EQ(QDir(f.exe).entryList({"*pref.*"}, QDir::Files), (QStringList{"categpref.bin", "pref.ini"}));
 
     // Yes writes the file anew.
     w = f.start();

@@ -19,12 +19,6 @@ public:
     }
 };
 
-QList<QAction*> mapItems(TForm4& w)
-{
-    QMenu* regions = w.findChild<QMenu*>("region1");
-    return regions ? regions->actions() : QList<QAction*>{};
-}
-
 // Shows the first map and drags the zoom bar past [MAHD]: the frame comes at once, its
 // tiles are asked for.
 void zoomIn(TForm4& w)

@@ -189,20 +189,21 @@ TEST(Reload, SaveQuestionBeforeASwitchOrAnUpdate)
 
     // Cancel: the mark goes back, nothing reloads.
     clickFolder(w->Database1, "Second");
-    EXPECT_EQ(f.boxes.shown, std::vector<QString>{messageText(1, firstFile)});
+    EXPECT_EQ(f.boxes.shown, QStringList{"confirm:" + messageText(1, firstFile)});
     EXPECT_EQ(DatabaseLang, first);
     EXPECT_EQ(checkedFolder(w->Database1), first);
     EXPECT_FALSE(reloaded(*w));
 
     // No at the preferences' question keeps the edits; the reload the dialog asks for then
     // asks again, and Cancel brings the loaded names and marks back.
-    auto chooseSecond = [&](std::vector<int> answers) {
+    auto chooseSecond = [&](std::deque<int> answers) {
         f.boxes.shown.clear();
         f.boxes.answers = std::move(answers);
         clickPref(*w, pickAndOk(&TForm3::ListBox2, "Second"));
     };
     chooseSecond({kAnswerNo, kAnswerCancel});
-    EXPECT_EQ(f.boxes.shown, (std::vector<QString>{messageText(63, firstFile), messageText(1, firstFile)}));
+    EXPECT_EQ(f.boxes.shown,
+              (QStringList{"confirm:" + messageText(63, firstFile), "confirm:" + messageText(1, firstFile)}));
     EXPECT_EQ(DatabaseLang, first);
     EXPECT_EQ(checkedFolder(w->Database1), first);
     EXPECT_FALSE(reloaded(*w));

@@ -94,7 +94,8 @@ TEST(MapFastPaths, PreparedPicturesBlendAsTheirRows)
                 picture.setPixel(x, y, qPremultiply(alpha << 24 | (next() & 0xFFFFFF)));
             }
         const PreparedPicture prepared = preparePicture(picture);
-        QImage background = noise(40, 30, uint32_t(width)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage background =
+            noise(40, 30, uint32_t(width)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         for (const auto& [left, top] : {std::pair{0, 0}, {8, 5}, {24, -4}, {12, 25}}) {
             QImage fast = background, rows = background;
             QPainter painter(&fast);
@@ -132,11 +133,11 @@ TEST(MapFastPaths, LabelRowsBlendEveryStepWithOneFormula)
         const uint32_t colour = 0xFF000000u | (next() & 0xFFFFFF);
         want = dst;
         const int stepped = n / 8 * 8;
-        for (int i = 0; i < stepped; ++i)
+        for (size_t i = 0; i < size_t(stepped); ++i)
             for (int shift = 0; shift < 32; shift += 8) {
-                const int d = int(want[size_t(i)] >> shift & 0xFF), c = int(colour >> shift & 0xFF);
-                const int r = d + (((c - d) * (128 * cover[size_t(i)] + cover[size_t(i)] / 2) + 0x4000) >> 15);
-                want[size_t(i)] = (want[size_t(i)] & ~(0xFFu << shift)) | uint32_t(std::clamp(r, 0, 255)) << shift;
+                const int d = int(want[i] >> shift & 0xFF), c = int(colour >> shift & 0xFF), f = 128 * cover[i] + cover[i] / 2;
+                const int r = std::clamp(d + (((c - d) * f + 0x4000) >> 15), 0, 255);
+                want[i] = (want[i] & ~(0xFFu << shift)) | uint32_t(r) << shift;
             }
         blendCoverageRow4(want.data() + stepped, cover.data() + stepped, n - stepped, colour);
         blendCoverageRow(dst.data(), cover.data(), n, colour);
