@@ -135,7 +135,8 @@ TEST(MapFastPaths, LabelRowsBlendEveryStepWithOneFormula)
         const int stepped = n / 8 * 8;
         for (size_t i = 0; i < size_t(stepped); ++i)
             for (int shift = 0; shift < 32; shift += 8) {
-                const int d = int(want[i] >> shift & 0xFF), c = int(colour >> shift & 0xFF), f = 128 * cover[i] + cover[i] / 2;
+                const int d = int(want[i] >> shift & 0xFF), c = int(colour >> shift & 0xFF);
+                const int f = 128 * cover[i] + cover[i] / 2;
                 const int r = std::clamp(d + (((c - d) * f + 0x4000) >> 15), 0, 255);
                 want[i] = (want[i] & ~(0xFFu << shift)) | uint32_t(r) << shift;
             }
