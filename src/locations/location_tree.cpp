@@ -79,6 +79,8 @@ void LocationTree::clear()
     changedParents_.clear();
     nodes_.clear();
     visibleById_.clear();
+    visibilityKeys_.clear();
+    keysStale_ = false;
     roots_.clear();
     aliveCount_ = 0;
     locationCount_ = 0;
@@ -112,6 +114,8 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     std::vector<int>& siblings = parent == kNoTreeNode ? roots_ : nodes_[size_t(parent)].children;
     n.indexInParent = int(siblings.size());
     siblings.push_back(id);
+    // The payload is at hand: its visibility key costs next to nothing now.
+    if (visibilityKeys_.size() == size_t(id)) visibilityKeys_.push_back(keyOf(size_t(id)));
     ++aliveCount_;
     noteChildrenChange(parent);
     return id;
@@ -205,6 +209,7 @@ void LocationTree::reserveLocations(size_t count)
 {
     nodes_.reserve(nodes_.size() + count);
     visibleById_.reserve(nodes_.size() + count);
+    visibilityKeys_.reserve(nodes_.size() + count);
 }
 
 int LocationTree::find_map_masternode(int32_t zoneId) const
@@ -360,6 +365,7 @@ void LocationTree::destroynode(int node)
     noteChildrenChange(n.parent);
     n.alive = false;
     visibleById_[size_t(node)] = 0;
+    if (size_t(node) < visibilityKeys_.size()) visibilityKeys_[size_t(node)] = {};
     n.data.reset();
     n.children.clear();
     n.children.shrink_to_fit();
@@ -504,6 +510,34 @@ void LocationTree::sortAll()
     allUnsorted_ = false;
     rootsUnsorted_ = false;
     if (zoneListsMoved) rebuildCategoryIndex();
+}
+
+VisibilityKey LocationTree::keyOf(size_t id) const
+{
+    VisibilityKey key;
+    const TreeNode& n = nodes_[id];
+    if (!n.alive) return key;
+    if (n.level == levelCategory) {
+        key.rule = VisibilityKey::category;
+    } else if (n.level == levelLocation && n.data && n.data->item) {
+        const rItemdata& it = *n.data->item;
+        key.rule = VisibilityKey::location;
+        if (IsErasedName(it.name)) key.rule |= VisibilityKey::erased;
+        if (n.data->category && n.data->category->kind == kindCreature) key.rule |= VisibilityKey::creature;
+        key.levelMin = it.levelMin;
+        key.levelMax = it.levelMax;
+    }
+    return key;
+}
+
+const std::vector<VisibilityKey>& LocationTree::visibilityKeys()
+{
+    size_t from = visibilityKeys_.size();
+    if (keysStale_) from = 0;
+    keysStale_ = false;
+    visibilityKeys_.resize(nodes_.size());
+    for (size_t id = from; id < nodes_.size(); ++id) visibilityKeys_[id] = keyOf(id);
+    return visibilityKeys_;
 }
 
 void LocationTree::setVisible(int node, bool visible)

@@ -28,6 +28,15 @@ struct TreeNode {
     std::unique_ptr<TNodeData> data;
 };
 
+// Compact inputs of one node's visibility rule. Kept by node id next to the nodes, so a walk
+// over the whole tree reads one small array instead of each location's payload.
+struct VisibilityKey {
+    enum : uint8_t { none = 0, category = 1, location = 2, creature = 4, erased = 8 };
+    uint8_t rule = none; // none for maps, zones, removed nodes and locations without an item
+    uint8_t levelMin = 0;
+    uint8_t levelMax = 0;
+};
+
 // Told around every change of the tree's shape or visibility, so a view can follow.
 class TreeObserver {
 public:
@@ -125,7 +134,18 @@ public:
     // can tell they are stale. Whoever changes a location's name or note in place calls
     // contentChanged().
     uint64_t contentVersion() const { return contentVersion_; }
-    void contentChanged() { ++contentVersion_; }
+    void contentChanged()
+    {
+        ++contentVersion_;
+        keysStale_ = true;
+    }
+
+    // The visibility key of every node id below idLimit(), brought up to date first: nodes
+    // added since the last call get theirs, and all are read again after contentChanged().
+    const std::vector<VisibilityKey>& visibilityKeys();
+    // What the last pass of level colours ran with (kept by the visibility code): a pass
+    // with the same inputs would change no colour.
+    std::vector<uint64_t> levelColourInputs;
 
     TData_map* mapIndex() const { return mapIndex_; }
     TData_common* common() const { return common_; }
@@ -165,6 +185,9 @@ private:
     size_t generation_ = 0;
     uint64_t contentVersion_ = 0;
     std::vector<uint8_t> visibleById_; // TreeNode::visible of live nodes by id
+    VisibilityKey keyOf(size_t id) const;
+    std::vector<VisibilityKey> visibilityKeys_; // by node id, up to the last visibilityKeys()
+    bool keysStale_ = false;                    // a name or levels changed in place since
     bool everythingChanged_ = false;
     std::vector<int> changedParents_;
     static constexpr size_t kChangeLogLimit = 4096; // beyond it: everything changed

@@ -27,8 +27,47 @@ LocationTreeModel::~LocationTreeModel()
     tree_.setObserver(nullptr);
 }
 
+void LocationTreeModel::refreshChildLists()
+{
+    const size_t limit = tree_.idLimit();
+    if (kidsBuilt_ && kidsGeneration_ == tree_.generation() && kidsContent_ == tree_.contentVersion() &&
+        kidsIdLimit_ == limit)
+        return;
+    kidsFlat_.clear();
+    kidsFlat_.reserve(tree_.nodeCount());
+    kidsStart_.clear();
+    kidsCount_.clear();
+    // Breadth first from the roots down to the categories: the runs of the nodes above the
+    // locations, the lists read front to back once.
+    std::vector<int> queue(tree_.roots().begin(), tree_.roots().end());
+    for (size_t q = 0; q < queue.size(); ++q) {
+        const int id = queue[q];
+        const TreeNode& n = tree_.node(id);
+        if (n.children.empty()) continue;
+        if (kidsStart_.size() <= size_t(id)) {
+            kidsStart_.resize(size_t(id) + 1, 0);
+            kidsCount_.resize(size_t(id) + 1, 0);
+        }
+        kidsStart_[size_t(id)] = int(kidsFlat_.size());
+        kidsCount_[size_t(id)] = int(n.children.size());
+        kidsFlat_.insert(kidsFlat_.end(), n.children.begin(), n.children.end());
+        if (n.level + 1 < levelLocation) queue.insert(queue.end(), n.children.begin(), n.children.end());
+    }
+    kidsBuilt_ = true;
+    kidsGeneration_ = tree_.generation();
+    kidsContent_ = tree_.contentVersion();
+    kidsIdLimit_ = limit;
+}
+
+std::span<const int> LocationTreeModel::childrenOf(int node) const
+{
+    if (size_t(node) >= kidsCount_.size()) return {};
+    return std::span<const int>(kidsFlat_.data() + kidsStart_[size_t(node)], size_t(kidsCount_[size_t(node)]));
+}
+
 void LocationTreeModel::rebuildVisible()
 {
+    refreshChildLists();
     const size_t maxId = tree_.idLimit();
     visibleRoots_.clear();
     visibleFlat_.clear();
@@ -46,7 +85,7 @@ void LocationTreeModel::rebuildVisible()
     auto expand = [&](int id) {
         visibleStart_[size_t(id)] = int(visibleFlat_.size());
         int row = 0;
-        for (int child : tree_.node(id).children)
+        for (int child : childrenOf(id))
             if (tree_.isVisible(child)) {
                 visibleRow_[size_t(child)] = row++;
                 visibleFlat_.push_back(child);

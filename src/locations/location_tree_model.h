@@ -59,9 +59,17 @@ private:
     std::array<int, 4> selectionChain_{kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
     int currentMapId_ = -1;
     size_t generationAtStart_ = 0;
-    // The tree's versions the shown lists were built from: a bracket that changed neither
-    // shape nor visibility (colours, check marks) keeps them.
-    size_t builtGeneration_ = 0;
-    uint64_t builtContent_ = 0;
-    uint64_t builtVisibility_ = 0;
+    // Every node's children as the tree last had them, each node's run contiguous in one
+    // array (locations have none). While the tree's shape stays the same, a change of
+    // visibility alone (the level filter) rebuilds the shown lists from it instead of
+    // reading the tree's scattered child lists again.
+    void refreshChildLists();
+    std::span<const int> childrenOf(int node) const;
+    std::vector<int> kidsFlat_;
+    std::vector<int> kidsStart_; // by node id, below the last node with children
+    std::vector<int> kidsCount_;
+    bool kidsBuilt_ = false;
+    size_t kidsGeneration_ = 0;
+    uint64_t kidsContent_ = 0;
+    size_t kidsIdLimit_ = 0;
 };

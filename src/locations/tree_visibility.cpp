@@ -15,42 +15,58 @@ int check_real_mob_lvl(int levelMin, int levelMax)
 }
 
 namespace {
-// The visibility rule of one node; False for levels the rule leaves alone.
-bool ruledVisibility(const LocationTree& tree, int node, const LevelFilter& filter, bool& visible)
+// The visibility rule of one node from its key; false for nodes the rule leaves alone.
+bool ruledVisibility(const LocationTree& tree, int node, VisibilityKey key, const LevelFilter& filter, bool& visible)
 {
-    const TreeNode& n = tree.node(node);
-    if (n.level == levelCategory) {
-        visible = !n.children.empty();
+    if (key.rule & VisibilityKey::location) {
+        visible = !(key.rule & VisibilityKey::erased);
+        if (visible && filter.enabled && (key.rule & VisibilityKey::creature))
+            visible = key.levelMax >= filter.LevelMin && key.levelMin <= filter.LevelMax;
         return true;
     }
-    if (n.level != levelLocation || !n.data || !n.data->item) return false;
-    const rItemdata& it = *n.data->item;
-    visible = !IsErasedName(it.name);
-    if (visible && filter.enabled && n.data->category && n.data->category->kind == kindCreature)
-        visible = it.levelMax >= filter.LevelMin && it.levelMin <= filter.LevelMax;
-    return true;
+    if (key.rule == VisibilityKey::category) {
+        visible = !tree.node(node).children.empty();
+        return true;
+    }
+    return false;
+}
+
+// The rule over every node in storage order (a node's rule does not depend on the
+// visibility of others). Only the nodes whose visibility changes are touched.
+void applyRuleToAll(LocationTree& tree, const LevelFilter& filter)
+{
+    // Showing and hiding nodes leaves the keys alone: their array can be read through a
+    // pointer the compiler need not reload.
+    const std::vector<VisibilityKey>& keyList = tree.visibilityKeys();
+    const VisibilityKey* keys = keyList.data();
+    const size_t count = keyList.size();
+    bool visible;
+    for (size_t id = 0; id < count; ++id) {
+        const VisibilityKey key = keys[id];
+        if (key.rule != VisibilityKey::none && ruledVisibility(tree, int(id), key, filter, visible) &&
+            visible != tree.isVisible(int(id)))
+            tree.setVisibleInBracket(int(id), visible);
+    }
 }
 } // namespace
 
 void HideNodes(LocationTree& tree, int node, const LevelFilter& filter)
 {
+    if (!tree.isNode(node)) return;
     bool visible;
-    if (tree.isNode(node) && ruledVisibility(tree, node, filter, visible)) tree.setVisible(node, visible);
+    if (ruledVisibility(tree, node, tree.visibilityKeys()[size_t(node)], filter, visible)) tree.setVisible(node, visible);
 }
 
 void check_node_visibility(LocationTree& tree, int first, const LevelFilter& filter)
 {
     tree.BeginUpdate();
-    bool visible;
     if (!tree.roots().empty() && first == tree.roots().front()) {
-        // The whole tree: a category's rule does not depend on its children's visibility,
-        // so the nodes can be visited in storage order.
-        for (size_t id = 0; id < tree.idLimit(); ++id)
-            if (tree.isNode(int(id)) && ruledVisibility(tree, int(id), filter, visible))
-                tree.setVisibleInBracket(int(id), visible);
+        applyRuleToAll(tree, filter);
     } else {
+        const std::vector<VisibilityKey>& keys = tree.visibilityKeys();
+        bool visible;
         for (int n = first; n != kNoTreeNode; n = tree.nextNode(n))
-            if (ruledVisibility(tree, n, filter, visible)) tree.setVisibleInBracket(n, visible);
+            if (ruledVisibility(tree, n, keys[size_t(n)], filter, visible)) tree.setVisibleInBracket(n, visible);
     }
     tree.EndUpdate();
 }
@@ -87,6 +103,35 @@ const std::vector<rSpecColor>& specColoursOf(const LocationTree& tree)
     return tree.common() ? tree.common()->specColors : none;
 }
 
+// Everything a location's level colour is made of, besides its own levels and category:
+// a pass after one with the same inputs would change nothing, since every added, removed
+// or renamed node, and every level changed in place, moves the tree's content version.
+std::vector<uint64_t> levelColourInputs(const LocationTree& tree)
+{
+    std::vector<uint64_t> in{tree.generation(), tree.contentVersion(), uint64_t(uint32_t(Preferences.NIVP)),
+                             uint64_t(Preferences.CLVL)};
+    for (TColor c : ConColors) in.push_back(c);
+    if (tree.common())
+        for (const auto& c : tree.common()->categories) in.push_back(uint64_t(c->kind) << 32 | c->colour);
+    return in;
+}
+
+// Recolours the locations a pass covers, in storage order (the nodes, their payloads and
+// items lie in memory in the order they were added, so the walk reads them front to back
+// whatever the sort did). The changed nodes go to `changed` when given.
+void recolourLocations(LocationTree& tree, bool full, std::vector<int>* changed)
+{
+    std::vector<uint64_t> inputs = levelColourInputs(tree);
+    // Only the level colours follow a change of the player level: without a full recolour,
+    // a pass with the inputs of the last one has nothing to do.
+    if (!full && inputs == tree.levelColourInputs) return;
+    const std::vector<rSpecColor>& specColours = specColoursOf(tree);
+    for (size_t id = 0; id < tree.idLimit(); ++id)
+        if (tree.isNode(int(id)) && recolourNode(tree.node(int(id)), full, specColours) && changed)
+            changed->push_back(int(id));
+    tree.levelColourInputs = std::move(inputs);
+}
+
 } // namespace
 
 void update_concolors(LocationTree& tree, bool& recolourAll)
@@ -94,31 +139,19 @@ void update_concolors(LocationTree& tree, bool& recolourAll)
     const bool full = recolourAll;
     recolourAll = false;
     if (!tree.mapIndex()) return;
-    const std::vector<rSpecColor>& specColours = specColoursOf(tree);
-    // Storage order: the nodes, their payloads and items lie in memory in the order they
-    // were added, so the walk reads them front to back whatever the sort did.
     std::vector<int> changed;
-    for (size_t id = 0; id < tree.idLimit(); ++id)
-        if (tree.isNode(int(id)) && recolourNode(tree.node(int(id)), full, specColours)) changed.push_back(int(id));
+    recolourLocations(tree, full, &changed);
     tree.notifyNodesChanged(changed);
 }
 
 void update_node_visibility(LocationTree& tree, const LevelFilter& filter, bool& recolourAll)
 {
     tree.BeginUpdate();
-    // Colours and visibility in one walk in storage order: each node is read once. Inside
-    // the bracket colour changes reach the view with the bracket's end.
-    const bool recolour = tree.mapIndex() != nullptr;
+    // Inside the bracket colour changes reach the view with the bracket's end.
     const bool full = recolourAll;
     recolourAll = false;
-    const std::vector<rSpecColor>& specColours = specColoursOf(tree);
-    bool visible;
-    const size_t limit = tree.idLimit();
-    for (size_t id = 0; id < limit; ++id) {
-        if (!tree.isNode(int(id))) continue;
-        if (recolour) recolourNode(tree.node(int(id)), full, specColours);
-        if (ruledVisibility(tree, int(id), filter, visible)) tree.setVisibleInBracket(int(id), visible);
-    }
+    if (tree.mapIndex()) recolourLocations(tree, full, nullptr);
+    applyRuleToAll(tree, filter);
     tree.EndUpdate();
 }
 

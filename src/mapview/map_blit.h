@@ -7,6 +7,7 @@
 // are short and many.
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include <QImage>
 #include <QPainter>
@@ -138,6 +139,25 @@ inline void blendRow(uint32_t* dst, const uint32_t* src, int n)
 #endif
     for (; i < n; ++i) dst[i] = blendPixel(dst[i], src[i]);
 }
+
+// A premultiplied picture a multiple of 4 pixels wide made ready for blendRow's arithmetic at
+// every paint: its groups of four pixels that are not all clear, in row order, each with its
+// pixels and, unless all four are opaque (then copied), its inverse alphas.
+struct PreparedPicture {
+    struct Group {
+        uint16_t row = 0, column = 0; // column: a multiple of 4
+        bool opaque = false;
+        uint32_t pixels[4] = {};
+        uint16_t inverse[8] = {};     // 255 - alpha of each pixel, in both 16-bit halves
+    };
+    int width = 0, height = 0;
+    std::vector<Group> groups;
+};
+// picture: premultiplied ARGB, any width (the groups past it count as clear).
+PreparedPicture preparePicture(const QImage& picture);
+// The prepared picture at (left, top) over the buffer, rows outside the buffer left out;
+// the same pixels as blendRow over each row. Its columns must lie within the buffer.
+void blendPrepared(const Pixels& px, int left, int top, const PreparedPicture& picture);
 
 // An opaque colour (ARGB, alpha $FF) through n coverage bytes onto n destination pixels:
 // dst + (colour - dst) x c / 255 per channel (c = 255 gives the colour exactly). Eight

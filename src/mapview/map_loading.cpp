@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <future>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -64,25 +65,50 @@ std::string logName(const QString& path)
     return ToCp1252(path).value_or(path.toStdString());
 }
 
-// The zone images of a map decoding on a few worker threads. take(i) waits for zone i,
-// writes its log lines, and hands its image over, or throws what the decode threw.
+// The worker threads that decode zone images: at most four, kept between map switches.
+QThreadPool& zoneDecodePool()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+        return p;
+    }();
+    return *pool;
+}
+
+// The zone images of a map decoding on the worker threads. take(i) waits for zone i, writes
+// its log lines, and hands its image over, or throws what the decode threw. Zone i's decode
+// may write into the memory of spares[i] (an image of the map shown before); the spares left
+// over go back to the system on a worker once the decodes have started, off this thread.
+// A load that ends early still waits for the decodes it started.
 class ZoneDecodes {
 public:
-    explicit ZoneDecodes(const std::vector<pMap_info*>& zones)
+    ZoneDecodes(const std::vector<pMap_info*>& zones, std::vector<QImage> spares)
     {
-        pool_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+        QThreadPool& pool = zoneDecodePool();
         const QString mapsDir = MapsDir;
-        for (const pMap_info* zone : zones) {
-            auto task = std::make_shared<std::packaged_task<Decoded()>>([mapsDir, name = zone->fileName] {
-                Decoded d;
-                d.read = read_zone_image(mapsDir, QString(), name, d.image, d.logLines);
-                return d;
-            });
+        for (size_t i = 0; i < zones.size(); ++i) {
+            QImage spare = i < spares.size() ? std::move(spares[i]) : QImage();
+            auto task = std::make_shared<std::packaged_task<Decoded()>>(
+                [mapsDir, name = zones[i]->fileName, spare = std::move(spare)]() mutable {
+                    Decoded d;
+                    d.read = read_zone_image(mapsDir, QString(), name, d.image, d.logLines, std::move(spare));
+                    return d;
+                });
             results_.push_back(task->get_future());
-            pool_.start([task] { (*task)(); });
+            pool.start([task] { (*task)(); });
+        }
+        if (spares.size() > zones.size()) {
+            auto leftovers = std::make_shared<std::vector<QImage>>(std::make_move_iterator(spares.begin() + zones.size()),
+                                                                   std::make_move_iterator(spares.end()));
+            pool.start([leftovers] { leftovers->clear(); });
         }
     }
-    ~ZoneDecodes() { pool_.waitForDone(); }
+    ~ZoneDecodes()
+    {
+        for (auto& result : results_)
+            if (result.valid()) result.wait();
+    }
     ZoneDecodes(const ZoneDecodes&) = delete;
     ZoneDecodes& operator=(const ZoneDecodes&) = delete;
 
@@ -100,9 +126,19 @@ private:
         bool read = false;
         std::vector<std::string> logLines;
     };
-    QThreadPool pool_;
     std::vector<std::future<Decoded>> results_;
 };
+
+// Moves the images of the zones shown out of them, for the next map's decodes to reuse.
+std::vector<QImage> takeZoneImages(MapScene& scene)
+{
+    std::vector<QImage> images;
+    for (pMap_info* zone : scene.DisplayedZones)
+        if (zone && zone->image && !zone->image->isNull()) images.push_back(std::move(*zone->image));
+    return images;
+}
+
+void loadMapZones(MapScene& scene, std::vector<QImage> spares);
 
 } // namespace
 
@@ -114,10 +150,13 @@ void localize_data(MapScene& scene, int node, bool centre, bool keep, int32_t x,
     const int32_t mapId = nodeMapId(tree->nodeData(node), level);
     if (mapId == -1) return;
     if (mapId != scene.CurrentMapId) {
+        // The images of the map shown lend their memory to the new map's: taking fresh memory
+        // for each image and giving the old back costs about as much as decoding.
+        std::vector<QImage> spares = takeZoneImages(scene);
         scene.CurrentMapId = -1;
         clear_mapview(scene);
         scene.CurrentMapId = mapId;
-        load_map_zones(scene);
+        loadMapZones(scene, std::move(spares));
     }
     // Loading may run hooks that change the tree; read the node again.
     const TNodeData* data = tree->nodeData(node);
@@ -217,6 +256,13 @@ void clear_mapview(MapScene& scene)
 
 void load_map_zones(MapScene& scene)
 {
+    loadMapZones(scene, {});
+}
+
+namespace {
+
+void loadMapZones(MapScene& scene, std::vector<QImage> spares)
+{
     if (scene.CurrentMapId == -1) return;
     const MapHooks& hooks = scene.hooks;
     if (hooks.checkMapMenu) hooks.checkMapMenu(scene.CurrentMapId);
@@ -246,7 +292,7 @@ void load_map_zones(MapScene& scene)
         // decode one after the other would.
         std::optional<BusyCursor> busy;
         if (qGuiApp) busy.emplace();
-        ZoneDecodes decodes(scene.DisplayedZones);
+        ZoneDecodes decodes(scene.DisplayedZones, std::move(spares));
         for (size_t i = 0; i < scene.DisplayedZones.size(); ++i) {
             pMap_info& zone = *scene.DisplayedZones[i];
             zone.image = std::make_unique<QImage>();
@@ -278,13 +324,15 @@ void load_map_zones(MapScene& scene)
     repaintMap(scene);
 }
 
+} // namespace
+
 bool read_zone_image(const QString& mapsDir, const QString& folder, const std::string& baseName, QImage& bitmap,
-                     std::vector<std::string>& logLines)
+                     std::vector<std::string>& logLines, QImage spare)
 {
     const QString base = folder + FromCp1252(baseName);
     if (auto jpg = ResolveExistingPath(mapsDir, base + ".jpg")) {
         try {
-            LoadJPEGToBitmap32(&bitmap, *jpg);
+            LoadJPEGToBitmap32(&bitmap, *jpg, std::move(spare));
             return true;
         } catch (const EIJLError& e) {
             logLines.push_back("zone image cannot be read: " + logName(*jpg) + ": " + logName(e.errorText()));

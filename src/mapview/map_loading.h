@@ -45,8 +45,9 @@ bool load_zone_image(const QString& folder, const std::string& baseName, QImage&
 
 // What load_zone_image does but the cursor and the log, from the given maps folder, for a
 // decode on a worker thread: it touches nothing shared and hands back the log lines.
+// A JPEG is decoded into the memory of spare when it fits (see LoadJPEGToBitmap32).
 bool read_zone_image(const QString& mapsDir, const QString& folder, const std::string& baseName, QImage& bitmap,
-                     std::vector<std::string>& logLines);
+                     std::vector<std::string>& logLines, QImage spare = QImage());
 
 // Disposes every path record of scene.Paths.
 void free_paths(MapScene& scene);

@@ -49,6 +49,10 @@ void blendIcon(const Pixels& px, int left, int top, const MapRenderCache::Catego
     const int x0 = std::max(start, 0), x1 = std::min(start + icon.width(), px.width);
     const int y0 = std::max(top, 0), y1 = std::min(top + icon.height(), px.height);
     if (x0 >= x1) return;
+    if (x0 == start && x1 == start + icon.width()) { // not cut by the buffer's sides
+        blendPrepared(px, start, top, look.prepared[size_t(left - start)]);
+        return;
+    }
     for (int y = y0; y < y1; ++y)
         blendRow(px.row(y) + x0, reinterpret_cast<const uint32_t*>(icon.constScanLine(y - top)) + (x0 - start), x1 - x0);
 }
@@ -143,12 +147,14 @@ MapRenderCache::CategoryLook& MapRenderCache::look(const rCateg& category, const
             QImage& moved = look.shifted[size_t(shift)];
             if (look.icon.isNull()) {
                 moved = QImage();
+                look.prepared[size_t(shift)] = PreparedPicture();
                 continue;
             }
             moved = QImage((look.icon.width() + shift + 3) / 4 * 4, look.icon.height(), QImage::Format_ARGB32_Premultiplied);
             moved.fill(Qt::transparent);
             for (int y = 0; y < look.icon.height(); ++y)
                 std::memcpy(moved.scanLine(y) + 4 * shift, look.icon.constScanLine(y), size_t(look.icon.width()) * 4);
+            look.prepared[size_t(shift)] = preparePicture(moved);
         }
     }
     if (!look.hasFont || !(look.sourceFont == category.font)) {

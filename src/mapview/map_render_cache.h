@@ -18,9 +18,11 @@
 #include <QStaticText>
 
 #include "label_glyphs.h"
+#include "map_blit.h"
 #include "memory_stream.h"
 
 struct rCateg;
+class pMap_info;
 class LocationTree;
 struct MapScene;
 
@@ -33,6 +35,7 @@ struct MapRenderCache {
         // blends whole groups of four pixels that start on a multiple of 4, the same groups
         // for every picture of the frame (see blendIcon).
         std::array<QImage, 4> shifted;
+        std::array<PreparedPicture, 4> prepared; // the same, ready for blendPrepared
         bool hasFont = false;
         QFont sourceFont;     // the category's font it was made from
         QFont labelFont;      // the same in pixels: points x 96 / 72, as the original's screen
@@ -115,6 +118,32 @@ struct MapRenderCache {
 
     std::vector<std::pair<QFont, std::unique_ptr<LabelGlyphs>>> labelGlyphs; // by label font
     QGlyphRun glyphRun; // reused from label to label
+
+    // Zone pictures scaled down to the zoom once (nearest neighbour), copied at every paint
+    // instead of sampling the full picture again: premultiplied, clear where the scaled
+    // drawing leaves a pixel untouched, so the copy lands exactly as the scaled drawing.
+    struct ScaledPicture {
+        qint64 sourceKey = 0; // cacheKey of the picture it was made from
+        int32_t zoom = 0;
+        uint32_t frame = 0;   // the last zone paint that used it
+        QImage image;
+    };
+    // The picture drawn into a zoom x zoom square at (left, top): from its scaled copy when
+    // the zoom held since the previous zone paint (a zoom in motion pays no copy it would
+    // throw away) and the copy is no larger than the picture; otherwise scaled directly.
+    void drawZonePicture(QPainter& painter, const pMap_info* zone, int32_t left, int32_t top, int32_t zoom,
+                         const QImage& picture);
+    // Ends a zone paint: drops the copies it did not use.
+    void endZones(int32_t zoom);
+    std::unordered_map<const pMap_info*, ScaledPicture> scaledPictures;
+    size_t scaledBytes = 0;
+    size_t scaledByteCap = size_t(64) << 20;
+    uint32_t zoneFrame = 0;
+    static constexpr int kScaledPerPaint = 8;
+    static constexpr size_t kScaledBytesPerPaint = size_t(4) << 20;
+    int scaledMadeThisPaint = 0;
+    size_t scaledBytesThisPaint = 0;
+    int32_t lastZoneZoom = 0; // the zoom of the previous zone paint
 
     std::vector<std::string> tipsSource;
     std::vector<QStaticText> tips;

@@ -9,14 +9,6 @@
 
 namespace {
 
-// Zone pictures are drawn into a QRect of Zoom pixels; Qt's nearest-neighbour and bilinear
-// scaling stand for the original's two stretch filters.
-void drawZonePicture(QPainter& painter, const ViewRect& r, int32_t zoom, const QImage& picture)
-{
-    if (picture.isNull()) return; // a missing image paints nothing
-    painter.drawImage(QRect(r.left, r.top, zoom, zoom), picture);
-}
-
 void releaseTile(pMap_info& zone)
 {
     if (zone.tile && zone.tile->width() > 1) {
@@ -81,6 +73,68 @@ void paintInPlace(MapScene& scene, QImage& buffer)
 
 } // namespace
 
+// Zone pictures are drawn into a QRect of Zoom pixels; Qt's nearest-neighbour and bilinear
+// scaling stand for the original's two stretch filters.
+void MapRenderCache::drawZonePicture(QPainter& painter, const pMap_info* zone, int32_t left, int32_t top,
+                                     int32_t zoom, const QImage& picture)
+{
+    if (picture.isNull()) return; // a missing image paints nothing
+    const QRect square(left, top, zoom, zoom);
+    const bool downscaled = zoom > 0 && int64_t(zoom) * zoom <= int64_t(picture.width()) * picture.height() &&
+                            (zoom != picture.width() || zoom != picture.height());
+    // Nearest-neighbour samples depend only on the pixel's place in the square, wherever the
+    // square lies and however it is clipped; bilinear sampling is left to the painter.
+    const bool copyable = downscaled && zoom == lastZoneZoom && picture.format() == QImage::Format_RGB32 &&
+                          !painter.testRenderHint(QPainter::SmoothPixmapTransform) &&
+                          painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0;
+    if (!copyable) {
+        painter.drawImage(square, picture);
+        return;
+    }
+    ScaledPicture& scaled = scaledPictures[zone];
+    if (scaled.sourceKey != picture.cacheKey() || scaled.zoom != zoom) {
+        scaledBytes -= size_t(scaled.image.sizeInBytes());
+        scaled.image = QImage();
+        const size_t bytes = size_t(zoom) * size_t(zoom) * 4;
+        // A few copies per paint, so that the paint making them stays about as fast as one
+        // scaling every picture directly; the rest follow in the next paints.
+        const bool overBudget = scaledMadeThisPaint >= kScaledPerPaint ||
+                                (scaledMadeThisPaint > 0 && scaledBytesThisPaint + bytes > kScaledBytesPerPaint);
+        if (overBudget || scaledBytes + bytes > scaledByteCap) {
+            scaledPictures.erase(zone);
+            painter.drawImage(square, picture);
+            return;
+        }
+        scaled.image = QImage(zoom, zoom, QImage::Format_ARGB32_Premultiplied);
+        scaled.image.fill(Qt::transparent);
+        QPainter scaler(&scaled.image);
+        scaler.drawImage(QRect(0, 0, zoom, zoom), picture);
+        scaler.end();
+        scaled.sourceKey = picture.cacheKey();
+        scaled.zoom = zoom;
+        scaledBytes += size_t(scaled.image.sizeInBytes());
+        ++scaledMadeThisPaint;
+        scaledBytesThisPaint += bytes;
+    }
+    scaled.frame = zoneFrame;
+    painter.drawImage(left, top, scaled.image);
+}
+
+void MapRenderCache::endZones(int32_t zoom)
+{
+    lastZoneZoom = zoom;
+    scaledMadeThisPaint = 0;
+    scaledBytesThisPaint = 0;
+    for (auto it = scaledPictures.begin(); it != scaledPictures.end();) {
+        if (it->second.frame == zoneFrame) {
+            ++it;
+            continue;
+        }
+        scaledBytes -= size_t(it->second.image.sizeInBytes());
+        it = scaledPictures.erase(it);
+    }
+}
+
 LodTable lod_table(int32_t zoom)
 {
     LodTable t;
@@ -138,6 +192,8 @@ void draw_zones(MapScene& scene, QPainter& painter)
     const MapViewport& view = scene.view;
     const int32_t zoom = view.Zoom;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, view.StretchFilter == Qt::SmoothTransformation);
+    MapRenderCache& cache = renderCache(scene);
+    ++cache.zoneFrame;
     for (pMap_info* zone : scene.DisplayedZones) {
         if (!zone) continue;
         const ViewRect r = view.zoneScreenRect(*zone);
@@ -152,7 +208,7 @@ void draw_zones(MapScene& scene, QPainter& painter)
         } else if (const QImage* tile = tileOf(scene, *zone)) {
             picture = tile;
         }
-        if (picture) drawZonePicture(painter, r, zoom, *picture);
+        if (picture) cache.drawZonePicture(painter, zone, r.left, r.top, zoom, *picture);
 
         const float x0 = float(r.left), y0 = float(r.top);
         const bool fine = zoom > Preferences.LODV;
@@ -162,6 +218,7 @@ void draw_zones(MapScene& scene, QPainter& painter)
             draw_vectors(scene.BorderVec, painter, x0, y0, zoom, kCoarseGridColour);
         }
     }
+    cache.endZones(zoom);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 

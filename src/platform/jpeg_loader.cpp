@@ -4,7 +4,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
+#include <QColorSpace>
 #include <QFile>
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -153,11 +155,25 @@ bool decodePhase(Decoder& d, uchar* bits, qsizetype bytesPerLine, bool cmyk)
     return true;
 }
 
+// True when a width x height decode into spare's memory comes out as the image a fresh
+// decode makes: same size and format, pixels shared with no other image (a copy held
+// elsewhere must keep its pixels), and none of the metadata a file loaded from disk may carry.
+bool takesDecode(const QImage& spare, int64_t width, int64_t height)
+{
+    if (spare.width() != width || spare.height() != height || spare.format() != QImage::Format_RGB32 ||
+        !spare.isDetached())
+        return false;
+    const QImage fresh(1, 1, QImage::Format_RGB32);
+    return spare.dotsPerMeterX() == fresh.dotsPerMeterX() && spare.dotsPerMeterY() == fresh.dotsPerMeterY() &&
+           spare.offset() == fresh.offset() && spare.devicePixelRatio() == fresh.devicePixelRatio() &&
+           spare.colorSpace() == fresh.colorSpace() && spare.textKeys().isEmpty();
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-void decode(QImage* bitmap, std::FILE* file, const uint8_t* data, size_t size, const QString& name)
+void decode(QImage* bitmap, std::FILE* file, const uint8_t* data, size_t size, const QString& name, QImage spare)
 {
     if (!bitmap) throw std::runtime_error("Bitmap not initialised");
     Decoder d;
@@ -184,7 +200,12 @@ void decode(QImage* bitmap, std::FILE* file, const uint8_t* data, size_t size, c
                         QStringLiteral("Unsupported number of channels (%1)").arg(c.num_components), kJpegBadChannels);
     }
 
-    QImage image(int(width), int(height), QImage::Format_RGB32);
+    QImage image;
+    if (takesDecode(spare, width, height))
+        image = std::move(spare);
+    else
+        spare = QImage(); // its memory goes back before the new image takes its own
+    if (image.isNull()) image = QImage(int(width), int(height), QImage::Format_RGB32);
     if (image.isNull())
         throw EIJLError(kActionRead, name, QStringLiteral("Not enough memory for the image"), kJpegOutOfMemory);
     if (!decodePhase(d, image.bits(), image.bytesPerLine(), cmyk))
@@ -209,13 +230,18 @@ QString EIJLError::message() const
 
 void LoadJPEGToBitmap32(QImage* bitmap, const QString& fileName)
 {
+    LoadJPEGToBitmap32(bitmap, fileName, QImage());
+}
+
+void LoadJPEGToBitmap32(QImage* bitmap, const QString& fileName, QImage spare)
+{
     if (!bitmap) throw std::runtime_error("Bitmap not initialised");
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(QFile::encodeName(fileName).constData(), "rb"));
     if (!file) throw EIJLError(kActionParams, fileName, QStringLiteral("Cannot open the file"), kJpegCannotOpen);
-    decode(bitmap, file.get(), nullptr, 0, fileName);
+    decode(bitmap, file.get(), nullptr, 0, fileName, std::move(spare));
 }
 
 void LoadJPEGToBitmap32(QImage* bitmap, const uint8_t* data, size_t size, const QString& name)
 {
-    decode(bitmap, nullptr, data, size, name);
+    decode(bitmap, nullptr, data, size, name, QImage());
 }

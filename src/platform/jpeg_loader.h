@@ -47,5 +47,10 @@ constexpr int64_t kJpegMaxBytes = int64_t(256) << 20; // decoded bitmap, 4 bytes
 // EIJLError for every failure of the file or the decoding (corrupt or truncated data
 // included); the size and the channel count are checked before any pixel memory is taken.
 void LoadJPEGToBitmap32(QImage* bitmap, const QString& fileName);
+// The same, decoding into the pixel memory of spare when spare is a Format_RGB32 image of the
+// JPEG's size whose pixels no other image shares: every pixel is written, so the result is
+// the one fresh memory would give, without the cost of new memory faulted in page by page.
+// spare is let go either way (before any new memory is taken when it does not fit).
+void LoadJPEGToBitmap32(QImage* bitmap, const QString& fileName, QImage spare);
 // The same from bytes in memory; name is what the messages call the image.
 void LoadJPEGToBitmap32(QImage* bitmap, const uint8_t* data, size_t size, const QString& name);

@@ -53,8 +53,7 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Content-Type", "text/html")
         self.end_headers()
-        if self.command != "HEAD":
-            self.wfile.write(body)
+        self.wfile.write(body)
 
     def handle_any(self):
         length = int(self.headers.get("Content-Length") or 0)
@@ -120,7 +119,6 @@ class Handler(BaseHTTPRequestHandler):
 
     do_GET = handle_any
     do_POST = handle_any
-    do_HEAD = handle_any
 
 
 def main():

@@ -13,40 +13,32 @@ std::string bytesOf(const TMsMultiPartFormDataStream& s)
 const QDateTime kStamp(QDate(2024, 3, 9), QTime(7, 5, 4, 32));
 } // namespace
 
-TEST(MultipartBody, TextFieldsAndEndByteForByte)
+TEST(MultipartBody, BoundaryFromTheTimeFieldsByteForByteAndContentThatHoldsTheBoundary)
 {
+    const std::string now = TMsMultiPartFormDataStream().Boundary();
+    EXPECT_TRUE(std::regex_match(now, std::regex("^-{27}[0-9]{15}$"))) << now;
     TMsMultiPartFormDataStream body(kStamp);
     const std::string b = "---------------------------030924070504032";
     EXPECT_EQ(body.Boundary(), b);
     EXPECT_EQ(body.RequestContentType(), "multipart/form-data; boundary=" + b);
-    EXPECT_TRUE(body.FirstPart());
     body.AddFormField("a", "1");
-    EXPECT_FALSE(body.FirstPart());
     body.AddFormField("b", "2%d\xE9");
     body.PrepareStreamForDispatch();
     EXPECT_EQ(body.position, 0u);
-    EXPECT_TRUE(body.FirstPart());
     EXPECT_EQ(bytesOf(body), "--" + b + "\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n--" + b +
                                  "\r\nContent-Disposition: form-data; name=\"b\"\r\n\r\n2%d\xE9\r\n--" + b + "--\r\n");
-    // A file part: see the upload's form in the send tests.
-}
-
-TEST(MultipartBody, BoundaryShapeAndContentThatHoldsIt)
-{
-    const std::string now = TMsMultiPartFormDataStream().Boundary();
-    EXPECT_TRUE(std::regex_match(now, std::regex("^-{27}[0-9]{15}$"))) << now;
+    // (A file part: see the upload's form in the send tests.)
 
     // A file holding the boundary moves the boundary on by a millisecond, as often as needed.
-    const std::string first = TMsMultiPartFormDataStream::MakeBoundary(kStamp);
     const std::string second = TMsMultiPartFormDataStream::MakeBoundary(kStamp.addMSecs(1));
     const std::string third = TMsMultiPartFormDataStream::MakeBoundary(kStamp.addMSecs(2));
-    TMsMultiPartFormDataStream body(kStamp);
-    body.AddFormField("a", "1");
-    body.AddStream("file", "f", "x--" + first + "y--" + second + "z", "t/t");
-    body.PrepareStreamForDispatch();
-    EXPECT_EQ(body.Boundary(), third);
-    const std::string all = bytesOf(body);
+    TMsMultiPartFormDataStream held(kStamp);
+    held.AddFormField("a", "1");
+    held.AddStream("file", "f", "x--" + b + "y--" + second + "z", "t/t");
+    held.PrepareStreamForDispatch();
+    EXPECT_EQ(held.Boundary(), third);
+    const std::string all = bytesOf(held);
     EXPECT_EQ(all.rfind("--" + third + "\r\n", 0), 0u);
-    EXPECT_NE(all.find("x--" + first + "y--" + second + "z\r\n--" + third + "--\r\n"), std::string::npos);
-    EXPECT_EQ(body.RequestContentType(), "multipart/form-data; boundary=" + third);
+    EXPECT_NE(all.find("x--" + b + "y--" + second + "z\r\n--" + third + "--\r\n"), std::string::npos);
+    EXPECT_EQ(held.RequestContentType(), "multipart/form-data; boundary=" + third);
 }

@@ -1,4 +1,4 @@
-// Level-difference colours and route alphas.
+// Level-difference colours.
 #include <gtest/gtest.h>
 
 #include "con_colors.h"
@@ -22,13 +22,6 @@ TEST(ConColor, DocumentedCases)
     for (int P : {0, 30, 60})
         EXPECT_EQ(std::make_pair(ConColor(P, 0, kDefault, true), ConColor(P, P + 5, kDefault, false)),
                   std::make_pair(kDefault, kDefault));
-}
-
-TEST(ConColor, AlphaByIndexSetsTheTopByteOnly)
-{
-    const uint32_t alphas[] = {0x33, 0x55, 0x66, 0x88, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
-    for (int i = 0; i <= 8; ++i) EXPECT_EQ(AlphaByIndex(i), alphas[i] << 24) << i;
-    for (int i : {9, -1, 100}) EXPECT_EQ(AlphaByIndex(i), 0xFF000000u) << i;
 }
 
 } // namespace

@@ -1,11 +1,11 @@
-// Windows-1252 conversion, the byte reader and writer, the zone record, the path resolver.
+// Windows-1252 conversion, the byte reader and writer, the path resolver. (The zone record:
+// see the map index tests.)
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "byte_io.h"
 #include "cp1252.h"
 #include "path_resolver.h"
-#include "records.h"
 #include "test_util.h"
 
 namespace {
@@ -56,23 +56,6 @@ TEST(ByteIo, FieldsRoundTripLittleEndianAndReadsPastTheEndFail)
     ByteReader b(field.data(), 3);
     EXPECT_EQ(b.bytes(5), "\xC8" "ab");
     EXPECT_TRUE(b.failed());
-}
-
-TEST(Records, ZoneFromRecord)
-{
-    std::vector<uint8_t> rec;
-    ByteWriter w(rec);
-    w.u8(255); // length byte past the field: clamped to 30 characters
-    w.bytes(std::string(29, 'N') + "\xE9");
-    w.shortString("zone01", 16);
-    for (int16_t v : {-3, 7, 0x0904, -1}) w.i16(v); // zone id, region id, group 4 and icon 9, unread
-    for (int32_t v : {-100000, 200000, -1, -1}) w.i32(v); // origin x, y, then 8 bytes not read
-    ASSERT_EQ(rec.size(), kZoneRecordSize);
-    const pMap_info z(rec.data());
-    EXPECT_EQ(z.name + "/" + z.fileName, std::string(29, 'N') + "\xE9/zone01");
-    EXPECT_EQ(std::vector<int>({z.zoneId, z.regionId, z.group, z.icon, z.originX, z.originY, z.inView, z.treeNode}),
-              std::vector<int>({-3, 7, 4, 9, -100000, 200000, 1, kNoTreeNode}));
-    EXPECT_FALSE(z.image || z.tile || z.vectors);
 }
 
 TEST(PathResolver, MatchesCaseAndRefusesUnsafePaths)

@@ -5,6 +5,7 @@
 
 #include "con_colors.h"
 #include "link_codes.h"
+#include "location_editing.h"
 #include "tree_fixture.h"
 
 TEST(PlaceCode, WrittenReadAndFoundBySixteenBitZoneId)
@@ -65,6 +66,16 @@ TEST(RouteOptions, DigitsGiveFlagColourAndAlpha)
     EXPECT_FALSE(withRouteOptions("S_0000000100000002", o));
     EXPECT_EQ(routeCodeOptions("V_12910064012C")->colourIndex, 2);
     EXPECT_FALSE(routeCodeOptions("V_12"));
+
+    // The options dialog, with five colours: a colour beyond the list is item 0, a bad
+    // opacity is opaque; a code too short for its options gets the missing digits' defaults.
+    for (auto [text, back] : {std::pair{"0791", "0091"}, {"04Z1", "0491"}, {"0000", "0001"}})
+        EXPECT_EQ(routeOptionsOfForm(routeOptionsForm(text, 5)), back) << text;
+    for (auto [code, options] : {std::pair{"V_1201000A000B", "1201"}, {"V_1", "1091"}, {"V_", "0091"}})
+        EXPECT_EQ(routeOptionsOfCode(code), options) << code;
+    EXPECT_FALSE(routeMenuState("V_").enabled); // shorter than 3: off, caption kept
+    EXPECT_EQ(routeMenuState("V_").captionId, 0);
+    EXPECT_EQ(routeMenuState("J_1000C0000FFFF").captionId, 12);
 }
 
 TEST(RouteCode, BuiltFromWaypointsAndReadBackFromTheLocation)

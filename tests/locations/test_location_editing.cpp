@@ -1,14 +1,13 @@
 // The rules behind the editing commands and the two dialogs, on a small tree in memory.
 #include <gtest/gtest.h>
 
-#include "con_colors.h"
 #include "location_editing.h"
 #include "text_helpers.h"
 #include "tree_fixture.h"
 
 namespace {
 
-int addFull(TreeFixture& f, const std::string& name, int zone, int categ, uint32_t id, const std::string& link = {})
+int addFull(TreeFixture& f, const std::string& name, int zone, int categ, uint32_t id)
 {
     rnew_node r;
     r.name = name;
@@ -22,7 +21,6 @@ int addFull(TreeFixture& f, const std::string& name, int zone, int categ, uint32
     r.languageTag = 3;
     r.id = id;
     r.fromMaster = id ? 1 : 0;
-    r.linkText = link;
     r.hasItem = 1;
     return f.tree.addnode(r);
 }
@@ -36,27 +34,14 @@ std::vector<std::string> namesUnder(const LocationTree& tree, int parent)
 
 } // namespace
 
-TEST(CopyBuffer, PasteGivesANewUserLocationWithTheCopiedContent)
+TEST(CopyBuffer, FilledOnlyByALocation)
 {
+    // (What a paste carries over: see the window's cut and paste test.)
     TreeFixture f;
-    const int source = addFull(f, "Loup", 10, 1, 77, "V_00910010002000010001");
     TNodeData buffer;
     EXPECT_FALSE(copyBufferFilled(&buffer));
-    fillCopyBuffer(buffer, f.tree.nodeData(source));
+    fillCopyBuffer(buffer, f.tree.nodeData(addFull(f, "Loup", 10, 1, 77)));
     EXPECT_TRUE(copyBufferFilled(&buffer));
-
-    pMap_info& otherZone = *f.map.zones[3]; // Gamma, zone id 21
-    const int pasted = f.tree.addnode(pasteRecord(buffer, otherZone, 5, 6));
-    ASSERT_NE(pasted, kNoTreeNode);
-    const TNodeData& d = *f.tree.nodeData(pasted);
-    EXPECT_EQ(d.category->id, 1);
-    const rItemdata& it = *d.item;
-    EXPECT_EQ(it.description, "note|second");
-    EXPECT_EQ(it.levelMin + it.levelMax, 22);
-    EXPECT_TRUE(HasSpec(it.attributes, 5));
-    EXPECT_EQ(linkTextOf(it), "V_00910010002000010001");
-    EXPECT_EQ(it.id + it.fromMaster + it.locked, 0u);
-
     fillCopyBuffer(buffer, nullptr);
     EXPECT_FALSE(copyBufferFilled(&buffer));
 }
@@ -100,75 +85,18 @@ TEST(BulkChange, OnlyTheCheckedPartsOfSameNamedUnlockedLocationsOfTheCategory)
     EXPECT_EQ(namesUnder(f.tree, f.tree.parentOf(herb)), (std::vector<std::string>{"Absinthe", "Menthe"}));
 }
 
-TEST(TreeSort, ListsSortedSinceLoadStayAsAFullSortWouldLeaveThem)
+TEST(EditorRules, ADefaultNameGivesWayToTheNextCategorysOwn)
 {
-    TreeFixture incremental, full;
-    for (TreeFixture* f : {&incremental, &full})
-        for (const char* n : {"b", "A", "c", "a"}) f->add(n, 10, 1);
-    incremental.tree.sortAll();
-    for (TreeFixture* f : {&incremental, &full}) {
-        f->add("B", 10, 1);
-        f->add("aa", 10, 1);
-        f->add("z", 20, 2);
-    }
-    incremental.tree.sortAll();
-    full.tree.sortAll();
-    for (int zone : {0, 2}) {
-        const int zi = incremental.map.zones[size_t(zone)]->treeNode;
-        const int zf = full.map.zones[size_t(zone)]->treeNode;
-        ASSERT_EQ(namesUnder(incremental.tree, zi), namesUnder(full.tree, zf));
-        for (size_t c = 0; c < incremental.tree.children(zi).size(); ++c)
-            EXPECT_EQ(namesUnder(incremental.tree, incremental.tree.children(zi)[c]),
-                      namesUnder(full.tree, full.tree.children(zf)[c]));
-    }
-    EXPECT_EQ(namesUnder(incremental.tree, incremental.tree.children(incremental.map.zones[0]->treeNode)[1]),
-              (std::vector<std::string>{"A", "a", "aa", "b", "B", "c"}));
-}
-
-TEST(EditorRules, DefaultNamesFollowTheCategoryUnlessTheUserTypedOne)
-{
+    // (The placeholder, a typed name and a plain category: see the editor's window tests.)
     rCateg wolf, town, plain;
     wolf.defaultName = "Loup";
     wolf.defaultNameFlag = 1;
     town.defaultName = "Ville";
     town.defaultNameFlag = 1;
     plain.defaultName = "Unused";
-    plain.defaultNameFlag = 0;
     const std::vector<const rCateg*> all{&wolf, &town, &plain};
-    const std::string ph = "New location (Demo)";
-    // (The placeholder and a typed name are covered through the editor itself.)
-    EXPECT_EQ(nameAfterCategoryChange("", ph, wolf, all), "Loup");
-    EXPECT_EQ(nameAfterCategoryChange(" Loup ", ph, town, all), "Ville");
-    EXPECT_EQ(nameAfterCategoryChange("Unused", ph, plain, all), "Unused"); // a flag off is no default name
+    EXPECT_EQ(nameAfterCategoryChange(" Loup ", "placeholder", town, all), "Ville");
+    // A flag off is no default name.
+    EXPECT_EQ(nameAfterCategoryChange("Unused", "placeholder", plain, all), "Unused");
     EXPECT_EQ(categoryDescription("One%%two%"), "One\rtwo%");
-}
-
-TEST(EditorRules, ColourShapesSetTheLevelRangeOfTheirColour)
-{
-    InitConColors();
-    const std::pair<int, int> expected[7] = {{1, 35}, {36, 40}, {41, 45}, {46, 50}, {51, 55}, {56, 60}, {61, 99}};
-    for (int i = 0; i < 7; ++i) {
-        const LevelRange r = shapeLevelRange(i, 50, true);
-        EXPECT_EQ(std::make_pair(r.low, r.high), expected[i]) << "shape " << i;
-        const LevelRange off = shapeLevelRange(i, 50, false);
-        EXPECT_EQ(off.low + off.high, 0);
-    }
-    // Player level 1: nothing is grey or green, the purple range starts just above.
-    EXPECT_EQ(shapeLevelRange(0, 1, true).low, 0);
-    EXPECT_EQ(shapeLevelRange(6, 1, true).low, 4);
-}
-
-TEST(RouteOptions, TextsThatAreNotAsWrittenFallBackToTheDefaults)
-{
-    // With five colours: a colour beyond the list or not a digit is item 0; a bad opacity
-    // is opaque.
-    const std::pair<const char*, const char*> formRoundTrip[] = {
-        {"0791", "0091"}, {"0X91", "0091"}, {"04Z1", "0491"}, {"0000", "0001"}};
-    for (const auto& [text, back] : formRoundTrip) EXPECT_EQ(routeOptionsOfForm(routeOptionsForm(text, 5)), back) << text;
-    const std::pair<const char*, const char*> fromCode[] = {
-        {"V_1201000A000B", "1201"}, {"V_1", "1091"}, {"V_", "0091"}};
-    for (const auto& [code, options] : fromCode) EXPECT_EQ(routeOptionsOfCode(code), options) << code;
-    EXPECT_FALSE(routeMenuState("V_").enabled); // shorter than 3: off, caption kept
-    EXPECT_EQ(routeMenuState("V_").captionId, 0);
-    EXPECT_EQ(routeMenuState("J_1000C0000FFFF").captionId, 12);
 }

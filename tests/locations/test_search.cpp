@@ -39,32 +39,21 @@ int addFull(TreeFixture& f, const std::string& name, int zone, int categ, const 
 
 } // namespace
 
-TEST(SearchArea, CriteriaBecomeAttributeSets)
+TEST(SearchArea, CriteriaBecomeAttributeSetsAndAnyCriterionOnIsSomethingToSearchFor)
 {
     // (Level edits, their ranges and a blank text: see the window's search page tests.)
-    SearchPageValues page;
     // Criteria: state 1 neutral, 2 required; every other id is excluded, ids without node too.
-    page.text = "x";
-    page.criteria = {{3, 1}, {33, 2}, {40, 0}};
-    page.byType = true;
-    page.typeIndex = 4;
+    SearchPageValues page{.text = "x", .byType = true, .typeIndex = 4,
+                          .criteria = {{3, 1}, {33, 2}, {40, 0}}};
     auto area = buildSearchArea(page);
     ASSERT_TRUE(area);
     EXPECT_TRUE(area->byAttributes);
-    EXPECT_TRUE(HasSpec(area->neutral, 3));
-    EXPECT_TRUE(HasSpec(area->required, 33));
-    EXPECT_FALSE(HasSpec(area->excluded, 3));
-    EXPECT_FALSE(HasSpec(area->excluded, 33));
-    EXPECT_TRUE(HasSpec(area->excluded, 40));
-    EXPECT_TRUE(HasSpec(area->excluded, 5)); // no criteria node
+    EXPECT_TRUE(HasSpec(area->neutral, 3) && HasSpec(area->required, 33));
+    EXPECT_FALSE(HasSpec(area->excluded, 3) || HasSpec(area->excluded, 33));
+    EXPECT_TRUE(HasSpec(area->excluded, 40) && HasSpec(area->excluded, 5)); // 5: no criteria node
     EXPECT_EQ(area->itemType, 5);
-}
 
-TEST(SearchArea, NothingToSearchForUnlessSomeCriterionIsOn)
-{
-    SearchPageValues page;
-    page.text = "";
-    page.criteria = {{1, 1}, {2, 1}};
+    page = {.text = "", .criteria = {{1, 1}, {2, 1}}};
     EXPECT_FALSE(buildSearchArea(page)); // all neutral, every box off, "Traduc" grey
     for (auto set : std::vector<void (*)(SearchPageValues&)>{
              [](SearchPageValues& p) { p.byCategory = true; }, [](SearchPageValues& p) { p.byLevel = true; },
@@ -185,26 +174,65 @@ TEST(SearchWalk, FollowsTheTreeAfterChanges)
     EXPECT_TRUE(search.run(area, -1, kNoTreeNode).empty());
 }
 
-TEST(SearchNameLookup, AgreesWithTheTreeWalk)
+TEST(NameLookup, FirstInTreeOrderWholeTreeOrMapShownAndTheSearchAgrees)
 {
     TreeFixture f;
-    f.add("\xe9lan", 20, 1);
-    f.add("Elan", 11, 1);
-    f.add("Port", 20, 2);
+    const int south = f.add("\xe9lan", 20, 1); // élan
+    const int north = f.add("Elan", 11, 1);
+    const int port = f.add("Port", 20, 2);
     f.add("@Ours", 10, 2);
     const std::string long45(45, 'Q');
-    f.add(long45, 21, 3); // stored cut to 40
-    f.add("Tour", 21, 1);
+    const int cut = f.add(long45, 21, 3); // stored cut to 40
+    const int tour = f.add("Tour", 21, 1);
+    f.tree.setVisible(port, false); // hidden and unchecked locations count
+    f.tree.setCheckState(port, NodeCheck::Unchecked);
     LocationSearch search(f.tree);
-    const int nord = f.map.maps[0]->treeNode, sud = f.map.maps[1]->treeNode;
-    for (const std::string name : {"  elan\t", "port", "por", "@Ours", "ours", "TOUR", "", "PORT "}) {
-        for (auto [mapOnly, id, node] : {std::tuple{false, -1, kNoTreeNode}, std::tuple{true, 1, nord},
-                                         std::tuple{true, 2, sud}, std::tuple{true, -1, kNoTreeNode}}) {
-            EXPECT_EQ(search.findByName(name, mapOnly, id, node), find_node_byname(f.tree, name, mapOnly, id, node))
-                << name << " " << mapOnly << " " << id;
-        }
+    const int nord = f.map.maps[0]->treeNode, sud = f.map.maps[1]->treeNode, none = kNoTreeNode;
+    // The name; in the map shown only (its id and node, -1 for none) or in the whole tree.
+    const struct { std::string name; bool mapOnly; int32_t id; int node, found; } rows[] = {
+        {"  elan\t", false, -1, none, north}, {"port", false, -1, none, port}, {"por", false, -1, none, none},
+        {"@Ours", false, -1, none, none},      {"ours", false, -1, none, none}, {"", false, -1, none, none},
+        {"elan", true, 2, sud, south},          {"PORT ", true, 2, sud, port},
+        {"port", true, 1, nord, none}, // the walk ends at Beta
+        {"TOUR", true, 2, sud, tour},           {"port", true, -1, none, none}, // no map shown
+        {long45.substr(0, 40), false, -1, none, cut}, {long45, false, -1, none, none}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name + " in map " + std::to_string(r.id));
+        EXPECT_EQ(find_node_byname(f.tree, r.name, r.mapOnly, r.id, r.node), r.found);
+        EXPECT_EQ(search.findByName(r.name, r.mapOnly, r.id, r.node), r.found);
     }
-    EXPECT_EQ(search.findByName(long45.substr(0, 40), false, -1, kNoTreeNode), f.tree.children(
-        f.tree.children(f.map.zones[3]->treeNode)[2]).front());
-    EXPECT_EQ(search.findByName(long45, false, -1, kNoTreeNode), kNoTreeNode);
+}
+
+TEST(FindNodeByNameInZones, LinkableCategoriesOfTheZonesShown)
+{
+    TreeFixture f;
+    f.common.categories[0]->linkable = 1;
+    f.common.categories[2]->linkable = 1; // category 2 takes no links
+    pMap_info* zeta = f.map.zones[0].get();
+    pMap_info* alpha = f.map.zones[1].get();
+    // The walk per name and the lookup gathered once for the zones (what the map's link
+    // lines use) answer alike.
+    auto find = [&](const char* name, std::vector<pMap_info*> zones) {
+        const int walked = find_node_byname_inzones(f.tree, name, zones, 1);
+        EXPECT_EQ(LinkTargets(f.tree, zones, 1).find(name), walked) << name;
+        return walked;
+    };
+    f.add("Tour", 10, 2);
+    const int tour = f.add("Tour", 11, 3);
+    const int inZeta = f.add("Loup", 10, 3);
+    const int inAlpha = f.add("Loup", 11, 1);
+    const int source = f.add("Source", 10, 1);
+    f.add("Port", 20, 1);
+
+    EXPECT_EQ(find(" TOUR ", {zeta, alpha}), tour);
+    EXPECT_EQ(find("loup", {zeta, alpha}), inZeta); // zones in the order given
+    EXPECT_EQ(find("loup", {alpha, zeta}), inAlpha);
+    EXPECT_EQ(find("source", {alpha, zeta}), source);
+    // A zone's walk runs on through the later zones of its map, never into another map.
+    EXPECT_EQ(find("tour", {zeta}), tour);
+    EXPECT_EQ(find("port", {zeta, alpha}), kNoTreeNode);
+    EXPECT_EQ(find("loup", {alpha, zeta, alpha}), inAlpha); // a zone given twice
+    f.add("@Loup", 10, 1);
+    EXPECT_EQ(find("@loup", {zeta, alpha}), kNoTreeNode); // erased names are never found
+    EXPECT_EQ(find("", {zeta, alpha}), kNoTreeNode);
 }

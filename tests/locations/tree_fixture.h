@@ -2,9 +2,12 @@
 // A small database built in memory: two maps, four zones, three categories.
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "data_model.h"
 #include "location_tree.h"
+#include "location_tree_model.h"
 
 struct TreeFixture {
     TData_map map;
@@ -62,3 +65,16 @@ struct TreeFixture {
                              .levelMax = uint32_t(lmax), .attributes = {}, .linkText = {}, .hasItem = 1});
     }
 };
+
+// (row, row count) of every node in tree order, and the root's row count: equal for a
+// model that followed the changes and one built afresh.
+inline std::vector<std::pair<int, int>> modelRows(const LocationTree& tree, const LocationTreeModel& m)
+{
+    std::vector<std::pair<int, int>> out;
+    tree.forEachNode([&](int n) {
+        const QModelIndex i = m.indexOf(n);
+        out.emplace_back(i.isValid() ? i.row() : -1, i.isValid() ? m.rowCount(i) : -1);
+    });
+    out.emplace_back(0, m.rowCount());
+    return out;
+}

@@ -2,21 +2,13 @@
 // The main window shown offscreen in edit mode, with helpers that act as the user does on
 // the map (hover, right click and a menu item, Shift+click, keys), and a runner that
 // answers the location editor without a modal loop.
-#include <cstring>
 #include <functional>
 #include <memory>
-
-#include <QAction>
-#include <QMenu>
-#include <QTest>
-#include <QToolButton>
 
 #include "location_editor.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window_fixture.h"
-#include "map_interaction.h"
-#include "map_widget.h"
 
 struct EditWindow {
     MainWindowFixture f;
@@ -46,13 +38,6 @@ struct EditWindow {
         // Zoomed in with every category drawn.
         if (w->checkLod->isChecked()) QTest::mouseClick(w->checkLod, Qt::LeftButton);
         w->ZoomBar->setValue(1500);
-    }
-    // Closes the window without the save question and starts it again on the same folder.
-    void restart()
-    {
-        f.boxes.answers = {kAnswerNo};
-        w.reset();
-        start();
     }
 
     LocationTree& tree() { return w->MyTreeStore; }
@@ -91,27 +76,14 @@ struct EditWindow {
             if (item(n).id == 0) out.push_back(n);
         return out;
     }
-    // The hidden twins that record the erasing of a database location.
-    std::vector<int> tombsOf(const std::string& name) { return named(("@" + name).substr(0, 40)); }
 
     void paint() { w->ImageMapView->repaint(); }
-    // Where the last paint drew a node's icon; (-1, -1) when it did not.
-    QPoint iconOf(int node)
-    {
-        const ByteBuffer& d = w->scene.HitTestStream.data;
-        for (size_t i = 0; i + sizeof(HitTestRecord) <= d.size(); i += sizeof(HitTestRecord)) {
-            HitTestRecord r;
-            std::memcpy(&r, d.data() + i, sizeof r);
-            if (r.node == node) return QPoint(r.x, r.y);
-        }
-        return QPoint(-1, -1);
-    }
     // Shows the node's map centred on it and puts the mouse over its icon.
     QPoint hover(int node)
     {
         w->localize_data(node, true);
         paint();
-        QPoint p = iconOf(node);
+        QPoint p = iconOf(*w, node);
         // A point of its icon that no icon drawn before it covers.
         for (int dy = -3; dy <= 3; ++dy)
             for (int dx = -3; dx <= 3; ++dx) {
@@ -173,16 +145,5 @@ struct EditWindow {
         QTest::keyClick(w->ImageMapView, Qt::Key_I);
     }
     void shiftClick(QPoint p) { QTest::mouseClick(w->ImageMapView, Qt::LeftButton, Qt::ShiftModifier, p); }
-    QByteArray additionsFile()
-    {
-        return f.readFile("ajouts/" + MakeAdditionsFileName(QString::fromStdString(f.database())));
-    }
 };
 
-// Typing into a widget as the user does: focus, select all, type.
-inline void typeInto(QWidget* widget, const QString& text)
-{
-    widget->setFocus();
-    QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(widget, text);
-}

@@ -1,38 +1,36 @@
 #pragma once
 // A sample program folder in a temporary directory, scripted message boxes, and a main
-// window started on it the way the program starts.
+// window started on it the way the program starts. It brings Qt's widgets and test
+// library and the program's globals for the window tests that include it.
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <QtTest>
+#include <QtWidgets>
 
 #include "cp1252.h"
+#include "database_globals.h"
 #include "folders.h"
 #include "main_window.h"
+#include "map_interaction.h"
+#include "map_widget.h"
 #include "message_boxes.h"
+#include "preferences.h"
 #include "ressource.h"
 #include "sample_folder.h"
+#include "test_util.h"
+#include "text_helpers.h"
 
-class ScriptedBoxes : public MessageBoxes {
-public:
-    std::vector<QString> shown;
-    std::vector<int> answers; // consumed in order; Cancel when none is left
-    void information(const QString& text) override { shown.push_back(text); }
-    int confirm(const QString& text) override
-    {
-        shown.push_back(text);
-        if (answers.empty()) return kAnswerCancel;
-        int a = answers.front();
-        answers.erase(answers.begin());
-        return a;
-    }
-    void plain(const QString& text) override { shown.push_back(text); }
+// The recording boxes, asked whether a text was shown in any kind of box.
+struct ScriptedBoxes : RecordingBoxes {
     bool saw(const QString& text) const
     {
-        for (const QString& s : shown)
-            if (s == text) return true;
+        for (const char* kind : {"info:", "confirm:", "plain:"})
+            if (shown.contains(kind + text)) return true;
         return false;
     }
 };
@@ -64,21 +62,23 @@ struct MainWindowFixture {
     {
         exe = dir.path() + "/";
         sample::makeSampleFolder(exe, sampleOptions(locations, zones));
-        if (writePrefs) writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n");
-        setMessageBoxes(&boxes);
+        if (writePrefs) this->writePrefs();
     }
-    ~MainWindowFixture() { setMessageBoxes(nullptr); }
 
     std::string database() const
     {
         QDir db(exe + "database");
         return db.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toStdString();
     }
-    void writeFile(const QString& name, const std::string& bytes) const
+    void writeFile(const QString& name, const std::string& bytes) const { writeBytes(exe + name, bytes); }
+    // pref.ini naming the sample's language and database, then the lines of `more`.
+    void writePrefs(const std::string& more = {}) const
     {
-        QFile f(exe + name);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes.data(), qint64(bytes.size()));
+        writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n" + more);
+    }
+    QString additionsPath() const
+    {
+        return "ajouts/" + MakeAdditionsFileName(QString::fromStdString(database()));
     }
     QByteArray readFile(const QString& name) const
     {
@@ -104,4 +104,49 @@ struct MainWindowFixture {
         w->FormActivate();
         return w;
     }
+    // The started window at that size, on screen.
+    std::unique_ptr<TForm4> startShown(QSize size = {1000, 700})
+    {
+        auto w = start();
+        w->resize(size);
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        return w;
+    }
 };
+
+// Typing into a widget as the user does: focus, select all, type, and Return if asked.
+inline void typeInto(QWidget* widget, const QString& text, bool pressReturn = false)
+{
+    widget->setFocus();
+    QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(widget, text);
+    if (pressReturn) QTest::keyClick(widget, Qt::Key_Return);
+}
+
+// Where the window's last paint drew a node's icon; (-1, -1) when it did not.
+inline QPoint iconOf(const TForm4& w, int node)
+{
+    const ByteBuffer& d = w.scene.HitTestStream.data;
+    for (size_t i = 0; i + sizeof(HitTestRecord) <= d.size(); i += sizeof(HitTestRecord)) {
+        HitTestRecord r;
+        std::memcpy(&r, d.data() + i, sizeof r);
+        if (r.node == node) return QPoint(r.x, r.y);
+    }
+    return QPoint(-1, -1);
+}
+
+// The last non-empty line of the message panel.
+inline QString lastFeedback(const TForm4& w)
+{
+    for (auto it = w.FeedbackList.rbegin(); it != w.FeedbackList.rend(); ++it)
+        if (!it->text.empty()) return ToDisplay(it->text);
+    return {};
+}
+
+// The map menu's items, one a map.
+inline QList<QAction*> mapItems(TForm4& w)
+{
+    QMenu* regions = w.findChild<QMenu*>("region1");
+    return regions ? regions->actions() : QList<QAction*>{};
+}

@@ -1,35 +1,12 @@
 // The editing commands and the location editor through the real window: map menu, tree
 // menu, key "i", Shift+click, and the editor's own controls, on a sample program folder.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTextCursor>
-#include <QTreeWidget>
-
-#include "database_globals.h"
 #include "edit_window_fixture.h"
 #include "link_codes.h"
-#include "preferences.h"
-#include "text_helpers.h"
 
 namespace {
-
-std::string hex6(uint32_t v)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%06X", v);
-    return buf;
-}
 
 // Clicks a category of the editor's list.
 void pickCategory(TForm2& ed, const rCateg* c)
@@ -58,23 +35,36 @@ rCateg* categoryOfKind(uint8_t kind, const std::string& defaultName)
 
 } // namespace
 
-TEST(EditCommands, CutPasteSaveAndReloadThroughTheMapMenu)
+TEST(EditCommands, CutPasteDeleteSaveAndReloadThroughTheMapMenu)
 {
     EditWindow e;
-    const int db = e.dbLocation();
+    const int db = e.findLocation([](const TNodeData& d) {
+        return d.item->id != 0 && d.item->fromMaster && d.item->command && !d.item->description.empty();
+    });
     ASSERT_NE(db, kNoTreeNode);
-    const std::string name = e.item(db).name;
-    const uint32_t id = e.item(db).id;
-    const uint16_t x = e.item(db).x, y = e.item(db).y;
-    const int16_t zoneId = e.tree().nodeData(db)->zone->zoneId;
-    const int categoryId = e.tree().nodeData(db)->category->id;
+    const std::string name(40, 'W'), tomb = "@" + std::string(39, 'W'); // cut to a name's 40 characters
+    e.tree().nodeData(db)->item->name = name;
+    SetSpec(e.tree().nodeData(db)->item->attributes, 5, true);
+    const rItemdata& cut = e.item(db);
+    // What a paste must carry over besides the name.
+    const auto content = [](const rItemdata& it) {
+        return std::tuple(it.description, it.levelMin, it.levelMax, it.typeId, linkTextOf(it),
+                          it.attributes.w[0]);
+    };
+    const auto copied = content(cut);
+    const QString idHex = QString("%1").arg(cut.id, 6, 16, QChar('0')).toUpper();
+    const std::string fields = "||" + std::to_string(e.tree().nodeData(db)->zone->zoneId) + "|" +
+                               std::to_string(e.tree().nodeData(db)->category->id) + "|" +
+                               std::to_string(cut.x) + "|" + std::to_string(cut.y) +
+                               "|0|0||0|0||000000000000000000000000|" + idHex.toStdString() + "||\r\n";
+    const uint32_t id = cut.id;
 
     const QPoint p = e.hover(db);
     e.mapMenu(p, e.w->coupernode1);
     EXPECT_FALSE(e.tree().isNode(db));
     EXPECT_EQ(QApplication::clipboard()->text(), ToDisplay(name));
     EXPECT_TRUE(e.w->AdditionsModified());
-    const std::vector<int> twins = e.tombsOf(name); // its id and fields: in the saved line below
+    const std::vector<int> twins = e.named(tomb); // its id and fields: in the saved line below
     ASSERT_EQ(twins.size(), 1u);
     EXPECT_FALSE(e.tree().isVisible(twins[0]));
 
@@ -87,18 +77,20 @@ TEST(EditCommands, CutPasteSaveAndReloadThroughTheMapMenu)
     ASSERT_EQ(pasted.size(), 1u);
     EXPECT_EQ(QPoint(e.item(pasted[0]).x, e.item(pasted[0]).y), at);
     EXPECT_EQ(e.tree().nodeData(pasted[0])->zone, zone);
+    EXPECT_EQ(content(e.item(pasted[0])), copied);
+    EXPECT_EQ(e.item(pasted[0]).fromMaster + e.item(pasted[0]).locked, 0);
     EXPECT_EQ(e.w->scene.SelectionChain[0], pasted[0]);
 
     QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
     EXPECT_FALSE(e.w->AdditionsModified());
-    const QByteArray file = e.additionsFile();
-    const std::string eraseLine = ("@" + name).substr(0, 40) + "||" + std::to_string(zoneId) + "|" +
-                                  std::to_string(categoryId) + "|" + std::to_string(x) + "|" + std::to_string(y) +
-                                  "|0|0||0|0||000000000000000000000000|" + hex6(id) + "||\r\n";
-    EXPECT_TRUE(file.contains(QByteArray::fromStdString(eraseLine))) << eraseLine;
+    const QByteArray file = e.f.readFile(e.f.additionsPath());
+    EXPECT_TRUE(file.contains(QByteArray::fromStdString(tomb + fields))) << tomb + fields;
     EXPECT_TRUE(file.contains(QByteArray::fromStdString("\r\n" + name + "|")));
 
-    e.restart();
+    // Started again without the save question.
+    e.f.boxes.answers = {kAnswerNo};
+    e.w.reset();
+    e.start();
     pasted = e.userMade(name);
     ASSERT_EQ(pasted.size(), 1u);
     EXPECT_EQ(QPoint(e.item(pasted[0]).x, e.item(pasted[0]).y), at);
@@ -107,38 +99,25 @@ TEST(EditCommands, CutPasteSaveAndReloadThroughTheMapMenu)
         if (d.item->id == id && e.tree().isVisible(node)) ++visibleWithId;
     });
     EXPECT_EQ(visibleWithId, 0);
+
+    // The editor's delete: the user's own location goes without a trace, a database
+    // location leaves its tombstone.
+    e.inEditor = [](TForm2& ed) { QTest::mouseClick(ed.Button4, Qt::LeftButton); };
+    const size_t before = e.tree().locationCount();
+    e.keyI(pasted[0]);
+    EXPECT_FALSE(e.tree().isNode(pasted[0]));
+    EXPECT_EQ(e.tree().locationCount(), before - 1);
+    const int other = e.dbLocation();
+    const std::string otherName = e.item(other).name;
+    const uint32_t otherId = e.item(other).id;
+    e.mapMenu(e.hover(other), e.w->ajouter1);
+    EXPECT_FALSE(e.tree().isNode(other));
+    const std::vector<int> tombs = e.named(("@" + otherName).substr(0, 40));
+    ASSERT_EQ(tombs.size(), 1u);
+    EXPECT_EQ(e.item(tombs[0]).id, otherId);
 }
 
-TEST(EditCommands, LockedLocationsRefuseCutModifyAndReference)
-{
-    EditWindow e;
-    int locked = kNoTreeNode;
-    e.tree().forEachLocation([&](int node, const TNodeData& d) {
-        if (locked == kNoTreeNode && d.item->locked && e.tree().isVisible(node)) locked = node;
-    });
-    ASSERT_NE(locked, kNoTreeNode);
-    const std::string note = e.item(locked).description;
-
-    // Something in the copy buffer for the reference item.
-    e.mapMenu(e.hover(e.findLocation()), e.w->Copiernode1);
-
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"cut", [&] { e.mapMenu(e.hover(locked), e.w->coupernode1); }},
-        {"key i", [&] { e.keyI(locked); }},
-        {"reference", [&] { e.mapMenu(e.hover(locked), e.w->hyperlink1); }},
-    };
-    for (const auto& [what, command] : commands) {
-        e.f.boxes.shown.clear();
-        command();
-        EXPECT_TRUE(e.f.boxes.saw(messageText(45))) << what;
-    }
-    EXPECT_EQ(e.editorRuns, 0);
-    EXPECT_TRUE(e.tree().isNode(locked));
-    EXPECT_EQ(e.item(locked).description, note);
-    EXPECT_FALSE(e.w->AdditionsModified());
-}
-
-TEST(EditCommands, ReferenceDrawsTheLinkAndCuttingTheInfoPageLocationEmptiesIt)
+TEST(EditCommands, ReferenceDrawsTheLinkLockedOnesRefuseAndCuttingTheInfoPageLocationEmptiesIt)
 {
     EditWindow e;
     const int a = e.findLocation([](const TNodeData& d) { return d.category->linkable != 0; });
@@ -159,6 +138,29 @@ TEST(EditCommands, ReferenceDrawsTheLinkAndCuttingTheInfoPageLocationEmptiesIt)
     EXPECT_TRUE(e.w->AdditionsModified());
     EXPECT_EQ(e.w->scene.SelectionChain[0], b);
     EXPECT_GT(e.w->scene.LinkLines.size(), linesBefore);
+
+    // Locked locations refuse cut, key i and reference, and stay as they are.
+    int locked = kNoTreeNode;
+    e.tree().forEachLocation([&](int node, const TNodeData& d) {
+        if (locked == kNoTreeNode && d.item->locked && e.tree().isVisible(node)) locked = node;
+    });
+    ASSERT_NE(locked, kNoTreeNode);
+    const std::string lockedNote = e.item(locked).description;
+    QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"cut", [&] { e.mapMenu(e.hover(locked), e.w->coupernode1); }},
+        {"key i", [&] { e.keyI(locked); }},
+        {"reference", [&] { e.mapMenu(e.hover(locked), e.w->hyperlink1); }},
+    };
+    for (const auto& [what, command] : commands) {
+        e.f.boxes.shown.clear();
+        command();
+        EXPECT_TRUE(e.f.boxes.saw(messageText(45))) << what;
+    }
+    EXPECT_EQ(e.editorRuns, 0);
+    EXPECT_TRUE(e.tree().isNode(locked));
+    EXPECT_EQ(e.item(locked).description, lockedNote);
+    EXPECT_FALSE(e.w->AdditionsModified());
 
     // Cutting the location whose info page is shown takes its links away with it.
     QTest::mouseClick(e.w->ImageMapView, Qt::LeftButton, {}, e.hover(b)); // the info page
@@ -205,7 +207,8 @@ TEST(LocationEditor, CreateAtShiftClickChecksInOrderThenDefaultNamesAndLevelShap
         EXPECT_FALSE(ed.isVisible());
     };
     e.shiftClick(p);
-    EXPECT_EQ(order, (std::vector<QString>{messageText(17), messageText(62), messageText(18), messageText(24)}));
+    EXPECT_EQ(order, (std::vector<QString>{"info:" + messageText(17), "info:" + messageText(62),
+                                           "info:" + messageText(18), "info:" + messageText(24)}));
     const std::vector<int> made = e.userMade("Camp");
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(e.item(made[0]).description, "first|second");
@@ -249,33 +252,6 @@ TEST(LocationEditor, CreateAtShiftClickChecksInOrderThenDefaultNamesAndLevelShap
     EXPECT_EQ(e.item(bear[0]).levelMax, 30);
     EXPECT_EQ(Preferences.NIVP, 50);
     EXPECT_EQ(e.w->Editlvl->text(), "50");
-}
-
-TEST(LocationEditor, DeleteLeavesATombstoneOnlyForDatabaseLocations)
-{
-    EditWindow e;
-    const int db = e.dbLocation();
-    const std::string name(40, 'W');
-    e.tree().nodeData(db)->item->name = name;
-    const uint32_t id = e.item(db).id;
-    e.inEditor = [](TForm2& ed) { QTest::mouseClick(ed.Button4, Qt::LeftButton); };
-    const QPoint p = e.hover(db);
-    e.mapMenu(p, e.w->ajouter1);
-    EXPECT_FALSE(e.tree().isNode(db));
-    const std::vector<int> tombs = e.named("@" + std::string(39, 'W')); // cut to a name's 40 characters
-    ASSERT_EQ(tombs.size(), 1u);
-    EXPECT_EQ(e.item(tombs[0]).id, id);
-
-    // A location of the user's own (a paste) goes without a trace.
-    e.mapMenu(e.hover(e.findLocation()), e.w->Copiernode1);
-    const std::string copied = e.w->CopyData->item->name;
-    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1);
-    const std::vector<int> mine = e.userMade(copied);
-    ASSERT_EQ(mine.size(), 1u);
-    const size_t before = e.tree().locationCount();
-    e.keyI(mine[0]);
-    EXPECT_FALSE(e.tree().isNode(mine[0]));
-    EXPECT_EQ(e.tree().locationCount(), before - 1);
 }
 
 TEST(LocationEditor, RouteCodesFromTheWaypointsAndTheirOptions)
@@ -346,55 +322,7 @@ TEST(LocationEditor, RouteCodesFromTheWaypointsAndTheirOptions)
     EXPECT_FALSE(e.w->waypoint1->isChecked());
 }
 
-TEST(LocationEditor, BulkChangeCopiesTheLevelsOntoTheSameNamed)
-{
-    EditWindow e;
-    const int source = e.findLocation([](const TNodeData& d) { return d.category->kind == kindCreature; });
-    ASSERT_NE(source, kNoTreeNode);
-    const std::string name = e.item(source).name;
-    const QPoint p = e.hover(source);
-    e.mapMenu(p, e.w->Copiernode1);
-    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1); // at least one other of that name
-    // Every other unlocked location of that name and category follows (the locked ones
-    // stay as they are: see the widget-free bulk change test).
-    std::vector<int> followers;
-    e.tree().forEachLocation([&](int node, const TNodeData& d) {
-        if (node != source && !d.item->locked && d.category == e.tree().nodeData(source)->category &&
-            NormalizeText(d.item->name) == NormalizeText(name))
-            followers.push_back(node);
-    });
-    ASSERT_FALSE(followers.empty());
-
-    e.inEditor = [&](TForm2& ed) {
-        // The bulk options lie below the window's usual height: it grows to show them.
-        EXPECT_EQ(ed.height(), TForm2::kClientHeight);
-        QTest::mouseClick(ed.CheckBox2, Qt::LeftButton);
-        EXPECT_EQ(ed.height(), TForm2::kClientHeightBulk);
-        for (QCheckBox* c : {ed.CheckBox4, ed.CheckBox5, ed.CheckBox6, ed.CheckBox7}) {
-            c->setFocus();
-            QTest::keyClick(c, Qt::Key_Space);
-        }
-        EXPECT_FALSE(ed.CheckBox4->isChecked());
-        EXPECT_TRUE(ed.CheckBox7->isChecked());
-        typeInto(ed.Edit3, "40");
-        typeInto(ed.Edit4, "45");
-        QTest::mouseClick(ed.Button2, Qt::LeftButton);
-    };
-    e.keyI(source);
-    EXPECT_EQ(e.editorRuns, 1);
-    for (int n : followers) {
-        EXPECT_EQ(e.item(n).levelMin, 40);
-        EXPECT_EQ(e.item(n).levelMax, 45);
-        EXPECT_EQ(e.item(n).name, name);
-        EXPECT_EQ(e.item(n).fromMaster, 0);
-    }
-    const QString expected = messageText(65, std::to_string(followers.size() + 1)).section('\n', 0, 0);
-    EXPECT_TRUE(std::any_of(e.w->FeedbackList.begin(), e.w->FeedbackList.end(),
-                            [&](const auto& line) { return ToDisplay(line.text) == expected; }))
-        << expected.toStdString();
-}
-
-TEST(LocationEditor, TypedInputRulesOfTheNameNoteAndLanguageBoxes)
+TEST(LocationEditor, TypedInputRulesThenABulkChangeCopiesTheLevelsOntoTheSameNamed)
 {
     EditWindow e;
     const int db = e.findLocation([](const TNodeData& d) { return d.item->id != 0; });
@@ -444,6 +372,50 @@ TEST(LocationEditor, TypedInputRulesOfTheNameNoteAndLanguageBoxes)
     EXPECT_TRUE(e.tree().isNode(db));
     EXPECT_EQ(e.item(db).name, longName);
     EXPECT_FALSE(e.w->AdditionsModified());
+
+    const int source = e.findLocation([](const TNodeData& d) { return d.category->kind == kindCreature; });
+    ASSERT_NE(source, kNoTreeNode);
+    const std::string name = e.item(source).name;
+    const QPoint p = e.hover(source);
+    e.mapMenu(p, e.w->Copiernode1);
+    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1); // at least one other of that name
+    // Every other unlocked location of that name and category follows (the locked ones
+    // stay as they are: see the widget-free bulk change test).
+    std::vector<int> followers;
+    e.tree().forEachLocation([&](int node, const TNodeData& d) {
+        if (node != source && !d.item->locked && d.category == e.tree().nodeData(source)->category &&
+            NormalizeText(d.item->name) == NormalizeText(name))
+            followers.push_back(node);
+    });
+    ASSERT_FALSE(followers.empty());
+
+    e.inEditor = [&](TForm2& ed) {
+        // The bulk options lie below the window's usual height: it grows to show them.
+        EXPECT_EQ(ed.height(), TForm2::kClientHeight);
+        QTest::mouseClick(ed.CheckBox2, Qt::LeftButton);
+        EXPECT_EQ(ed.height(), TForm2::kClientHeightBulk);
+        for (QCheckBox* c : {ed.CheckBox4, ed.CheckBox5, ed.CheckBox6, ed.CheckBox7}) {
+            c->setFocus();
+            QTest::keyClick(c, Qt::Key_Space);
+        }
+        EXPECT_FALSE(ed.CheckBox4->isChecked());
+        EXPECT_TRUE(ed.CheckBox7->isChecked());
+        typeInto(ed.Edit3, "40");
+        typeInto(ed.Edit4, "45");
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.keyI(source);
+    EXPECT_EQ(e.editorRuns, 2);
+    for (int n : followers) {
+        EXPECT_EQ(e.item(n).levelMin, 40);
+        EXPECT_EQ(e.item(n).levelMax, 45);
+        EXPECT_EQ(e.item(n).name, name);
+        EXPECT_EQ(e.item(n).fromMaster, 0);
+    }
+    const QString expected = messageText(65, std::to_string(followers.size() + 1)).section('\n', 0, 0);
+    EXPECT_TRUE(std::any_of(e.w->FeedbackList.begin(), e.w->FeedbackList.end(),
+                            [&](const auto& line) { return ToDisplay(line.text) == expected; }))
+        << expected.toStdString();
 }
 
 TEST(EditCommands, TreeMenuCopyModifyAndCutWithThePlaceCodeButtons)

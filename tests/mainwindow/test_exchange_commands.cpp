@@ -1,32 +1,15 @@
 // The update and send buttons of the real main window, with the real dialogs driven by
 // mouse and key events, against the local HTTP fixture server.
-#include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QLabel>
-#include <QTabWidget>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QTreeWidget>
+#include <optional>
 
 #include "compressed.h"
-#include "database_globals.h"
 #include "delphi_conv.h"
 #include "desktop.h"
 #include "fake_mail_client.h"
 #include "http_client.h"
 #include "http_server.h"
 #include "main_window_fixture.h"
-#include "preferences.h"
 #include "send_additions.h"
 #include "send_dialog.h"
 #include "termination.h"
@@ -44,7 +27,7 @@ struct ExchangeFixture : MainWindowFixture {
     ExchangeFixture()
     {
         // Never at start: the tests press the update button themselves.
-        writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database() + "\r\n[DATU]=4\r\n");
+        writePrefs("[DATU]=4\r\n");
         const std::vector<uint8_t> urls =
             MakeUrlBin({"1", "cartes@example.org", server.url("/"), "files/", "liste.txt", server.url("/upload")});
         writeFile("database/" + QString::fromStdString(database()) + "/url.bin",
@@ -105,7 +88,7 @@ struct ExchangeFixture : MainWindowFixture {
 };
 } // namespace
 
-TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
+TEST(SendCommand, UploadsMailsOrRefusesTheAdditionsFile)
 {
     ExchangeFixture f;
     auto w = f.startHooked();
@@ -126,12 +109,57 @@ TEST(SendCommand, UploadsTheAdditionsFileAndThanks)
     EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
 
     // A refusal shows the server's answer, cut to 1,000 bytes, as plain text.
-    f.server.put("reply.txt", "<b>refus\xE9</b>" + std::string(2000, 'x'));
-    f.boxes.shown.clear();
+    const std::string refusal = "<b>refus\xE9</b>" + std::string(2000, 'x');
+    f.server.put("reply.txt", refusal);
     f.onSend([](Tmail_fic& d) { QTest::keyClick(d.Button1, Qt::Key_Space); });
     f.clickSend(*w);
-    const std::string cut = ("<b>refus\xE9</b>" + std::string(2000, 'x')).substr(0, 1000);
-    EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), cut)));
+    EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), refusal.substr(0, 1000))));
+
+    // Past 64,000 bytes the file goes by mail; the folder choice opens it silently.
+    const QString file = "ajouts/" + f.additionsName;
+    f.writeFile(file, f.additionsBytes + std::string(64001 - f.additionsBytes.size(), 'z'));
+    FakeMailClient mailClient(0);
+    f.onSend([&](Tmail_fic& d) {
+        EXPECT_FALSE(d.RadioButton1->isEnabled());
+        EXPECT_EQ(d.RadioButton1->text(), ToDisplay(GetCaptionText(166)));
+        EXPECT_TRUE(d.RadioButton2->isChecked());
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.boxes.shown.clear();
+    f.clickSend(*w);
+    const std::vector<std::string> argv = mailClient.argv();
+    ASSERT_EQ(argv.size(), 7u);
+    EXPECT_EQ(QString::fromUtf8(argv[1]), ToDisplay(FormatRessource(GetInfoText(18), f.nameBytes())));
+    EXPECT_EQ(QString::fromUtf8(argv[5]), f.exe + file);
+    EXPECT_EQ(argv[6], "cartes@example.org");
+    EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
+    EXPECT_EQ(f.server.requests().size(), 2u);
+    QString opened;
+    f.recordOpened(opened, true);
+    f.boxes.shown.clear();
+    f.onSend([](Tmail_fic& d) {
+        QTest::mouseClick(d.RadioButton3, Qt::LeftButton);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    f.clickSend(*w);
+    EXPECT_EQ(opened, f.exe + "ajouts/");
+    EXPECT_TRUE(f.boxes.shown.empty());
+
+    // A missing, empty or header-only file is reported before the dialog.
+    f.onSend([](Tmail_fic& d) { ADD_FAILURE() << "dialog shown"; d.close(); });
+    const std::string header = "#v250-id=111111-x\r\n#v2.52\r\n";
+    const std::pair<std::optional<std::string>, int> empty[] = {{"", 31}, {std::nullopt, 28}, {header, 31}};
+    for (const auto& [bytes, message] : empty) {
+        QFile::remove(f.exe + file);
+        if (bytes) f.writeFile(file, *bytes);
+        f.clickSend(*w);
+        EXPECT_EQ(lastFeedback(*w), messageText(message, f.nameBytes()).section('\n', -1)) << message;
+    }
+    // Five lines or fewer: asked first; No sends nothing.
+    f.writeFile(file, header + "a|\r\nb|\r\nc|\r\n");
+    f.boxes.answers = {kAnswerNo};
+    f.clickSend(*w);
+    EXPECT_TRUE(f.boxes.saw(messageText(61, f.nameBytes())));
 }
 
 TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
@@ -154,41 +182,6 @@ TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
     EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), "Read timed out")));
 }
 
-TEST(SendCommand, LargeFilesGoByMailAndTheFolderOpensSilently)
-{
-    ExchangeFixture f;
-    std::string big = f.additionsBytes + std::string(64001 - f.additionsBytes.size(), 'z');
-    f.writeFile("ajouts/" + f.additionsName, big);
-    auto w = f.startHooked();
-
-    FakeMailClient mailClient(0);
-    f.onSend([&](Tmail_fic& d) {
-        EXPECT_FALSE(d.RadioButton1->isEnabled());
-        EXPECT_EQ(d.RadioButton1->text(), ToDisplay(GetCaptionText(166)));
-        EXPECT_TRUE(d.RadioButton2->isChecked());
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-    });
-    f.clickSend(*w);
-    const std::vector<std::string> argv = mailClient.argv();
-    ASSERT_EQ(argv.size(), 7u);
-    EXPECT_EQ(QString::fromUtf8(argv[1]), ToDisplay(FormatRessource(GetInfoText(18), f.nameBytes())));
-    EXPECT_EQ(QString::fromUtf8(argv[5]), f.exe + "ajouts/" + f.additionsName);
-    EXPECT_EQ(argv[6], "cartes@example.org");
-    EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
-    EXPECT_TRUE(f.server.requests().empty());
-
-    QString opened;
-    f.recordOpened(opened, true);
-    f.boxes.shown.clear();
-    f.onSend([](Tmail_fic& d) {
-        QTest::mouseClick(d.RadioButton3, Qt::LeftButton);
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-    });
-    f.clickSend(*w);
-    EXPECT_EQ(opened, f.exe + "ajouts/");
-    EXPECT_TRUE(f.boxes.shown.empty());
-}
-
 namespace {
 std::string fileLine(const std::string& name, const std::string& folder, const std::string& content,
                      const std::string& url, const std::string& kind = "all", const std::string& restart = "0")
@@ -197,7 +190,7 @@ std::string fileLine(const std::string& name, const std::string& folder, const s
 }
 } // namespace
 
-TEST(UpdateCommand, ChecksDownloadsAndReloads)
+TEST(UpdateCommand, ProxyPortChecksDownloadsReloadsAndNoClosingDuringAFetch)
 {
     ExchangeFixture f;
     const std::string readme = "nouveau readme";
@@ -207,6 +200,27 @@ TEST(UpdateCommand, ChecksDownloadsAndReloads)
                                   fileLine("other.txt", "", "x", f.server.url("/files/x"), "bas_autre") +
                                   "EOF\r\n");
     auto w = f.startHooked();
+    // A bad proxy port sends nothing and keeps the dialog open until it is mended.
+    f.onUpdate([&](TForm_update& d) {
+        d.PageControl1->setCurrentIndex(1);
+        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
+        EXPECT_TRUE(d.proxyport_edit->isEnabled());
+        typeInto(d.proxyserver_edit, "127.0.0.1");
+        typeInto(d.proxyport_edit, "9x9999"); // the letter is refused
+        EXPECT_EQ(d.proxyport_edit->text(), "99999");
+        d.PageControl1->setCurrentIndex(0);
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(f.boxes.saw(messageText(16)));
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        EXPECT_TRUE(d.isVisible());
+        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible());
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    EXPECT_TRUE(f.server.requests().empty());
+    EXPECT_TRUE(Preferences.PRXS.empty());
+
     Preferences.DATU = 2;
     f.onUpdate([&](TForm_update& d) {
         QTest::mouseClick(d.Button3, Qt::LeftButton);
@@ -222,53 +236,18 @@ TEST(UpdateCommand, ChecksDownloadsAndReloads)
     });
     const double before = DateTimeToDays(QDateTime::currentDateTime());
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
-    ASSERT_EQ(f.dialogsShown, 1);
+    ASSERT_EQ(f.dialogsShown, 2);
     EXPECT_EQ(readBytes(f.exe + "readme.txt"), readme);
     EXPECT_TRUE(f.boxes.saw(messageText(14)));    // the restart flag
     EXPECT_GE(Preferences.DATW, before);          // closing stamps the date
     EXPECT_EQ(Preferences.DATU, 2);
     EXPECT_GT(w->MyTreeStore.locationCount(), 200u); // reloaded
     EXPECT_FALSE(w->NewVersionAccepted);
-}
 
-TEST(UpdateCommand, BadProxyPortSendsNothingAndKeepsTheDialogOpen)
-{
-    ExchangeFixture f;
-    f.server.put("liste.txt", "EOF\r\n");
-    auto w = f.startHooked();
-    f.onUpdate([&](TForm_update& d) {
-        d.PageControl1->setCurrentIndex(1);
-        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
-        EXPECT_TRUE(d.proxyport_edit->isEnabled());
-        QTest::mouseClick(d.proxyserver_edit, Qt::LeftButton);
-        QTest::keyClicks(d.proxyserver_edit, "127.0.0.1");
-        d.proxyport_edit->selectAll();
-        QTest::keyClicks(d.proxyport_edit, "9x9999"); // the letter is refused
-        EXPECT_EQ(d.proxyport_edit->text(), "99999");
-        d.PageControl1->setCurrentIndex(0);
-        QTest::mouseClick(d.Button3, Qt::LeftButton);
-        EXPECT_TRUE(f.boxes.saw(messageText(16)));
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-        EXPECT_TRUE(d.isVisible()); // the port must be mended first
-        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
-        QTest::mouseClick(d.Button1, Qt::LeftButton);
-        EXPECT_FALSE(d.isVisible());
-    });
-    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
-    EXPECT_EQ(f.dialogsShown, 1);
-    EXPECT_TRUE(f.server.requests().empty());
-    EXPECT_TRUE(Preferences.PRXS.empty());
-}
-
-TEST(UpdateCommand, NoClosingWhileTheListIsFetchedAndAFailedFetchShowsNothingOld)
-{
-    ExchangeFixture f;
-    f.server.put("liste.txt", "MESS=Bonjour\r\nEOF\r\n");
-    auto w = f.startHooked();
+    // While a list is fetched the dialog stays; a fetch that fails shows nothing of the last.
     f.onUpdate([&](TForm_update& d) {
         QTest::mouseClick(d.Button3, Qt::LeftButton);
         EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
-        // The second check's list never comes: the first list is not shown again.
         UrlList[urlUpdate2] = "slow";
         UrlList[urlUpdate3] = "";
         d.IdHTTP1.limits.idleTimeoutMs = 600;
@@ -289,6 +268,7 @@ TEST(UpdateCommand, NoClosingWhileTheListIsFetchedAndAFailedFetchShowsNothingOld
         EXPECT_FALSE(d.isVisible());
     });
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    EXPECT_EQ(f.dialogsShown, 3);
 }
 
 TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
@@ -318,16 +298,11 @@ TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
 
 TEST(UpdateCommand, StartUpFrequency)
 {
-    struct Case {
-        int datu;
-        double age;
-        int runs;
-    } cases[] = {{3, 6.5, 0}, {3, 7.0, 1}, {4, -1.0, 1}, {0, 0.0, 1}, {1, 0.5, 0}};
-    for (const Case& c : cases) {
+    // [DATU], the days since the last check, and whether the start checks.
+    for (auto [datu, age, expected] : {std::tuple{3, 6.5, 0}, {3, 7.0, 1}, {4, -1.0, 1}, {0, 0.0, 1}, {1, 0.5, 0}}) {
         MainWindowFixture f;
-        f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=" +
-                                    std::to_string(c.datu) + "\r\n[DATW]=" +
-                                    FloatToStrComma(DateTimeToDays(QDateTime::currentDateTime()) - c.age) + "\r\n");
+        const double when = DateTimeToDays(QDateTime::currentDateTime()) - age;
+        f.writePrefs("[DATU]=" + std::to_string(datu) + "\r\n[DATW]=" + FloatToStrComma(when) + "\r\n");
         int runs = 0;
         setUpdateRunner([&](TForm_update& d) {
             ++runs;
@@ -338,8 +313,7 @@ TEST(UpdateCommand, StartUpFrequency)
         d.update = [](QWidget* owner) { return run_update_dialog(owner); };
         TForm4 w(f.exe, d);
         setUpdateRunner({});
-        EXPECT_EQ(runs, c.runs) << c.datu << " " << c.age;
-        EXPECT_EQ(std::count(w.startupTrace.begin(), w.startupTrace.end(), "update"), c.runs);
+        EXPECT_EQ(runs, expected) << datu << " " << age;
     }
 }
 
@@ -382,7 +356,7 @@ TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
 {
     ExchangeFixture f;
     f.server.put("liste.txt", "VERS=v2.60\r\nEOF\r\n");
-    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() + "\r\n[DATU]=0\r\n");
+    f.writePrefs("[DATU]=0\r\n");
     QString opened;
     f.recordOpened(opened);
     f.boxes.answers = {kAnswerYes};
@@ -392,4 +366,37 @@ TEST(UpdateCommand, ANewVersionAcceptedAtStartOpensThePageInsteadOfLoading)
     EXPECT_EQ(w->MyTreeStore.locationCount(), 0u); // no database was loaded
     f.runUntilQuit();
     EXPECT_FALSE(w->isVisible());
+}
+
+TEST(UrlListFile, ReadsBackAndSurvivesBadFiles)
+{
+    QTemporaryDir dir;
+    DatabaseLangDir = dir.path() + "/";
+    struct Case {
+        const char* what;
+        std::optional<std::vector<uint8_t>> bytes; // none: no file
+        bool read;
+        int tag; // the language tag after the load
+        std::vector<std::string> entries;
+    };
+    const Case cases[] = {
+        {"whole", MakeUrlBin({"7", "mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}),
+         true, 7, {"mail@example.org", "http://127.0.0.1/", "a", "b", "http://127.0.0.1/up"}},
+        {"damaged: the tag stays", MakeUrlBin({"x", "mail"}), false, 7, {}},
+        {"the tag alone", MakeUrlBin({"3"}), true, 3, {}},
+        {"lone CR line ends", MakeUrlBin({"5\rmail\rhttp://127.0.0.1/"}), true, 5,
+         {"mail", "http://127.0.0.1/"}},
+        {"missing", std::nullopt, false, 5, {}},
+        {"not inflatable", std::vector<uint8_t>{1, 2, 3}, false, 5, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(DatabaseLangDir + "url.bin");
+        if (c.bytes) writeBytes(DatabaseLangDir + "url.bin", std::string(c.bytes->begin(), c.bytes->end()));
+        EXPECT_EQ(load_urllist(), c.read);
+        EXPECT_EQ(CurrentLangTag, c.tag);
+        EXPECT_EQ(UrlList, c.entries);
+        EXPECT_EQ(UrlEntryAt(urlUpload), c.entries.size() > 4 ? "http://127.0.0.1/up" : "");
+    }
+    DatabaseLangDir.clear();
 }

@@ -1,20 +1,9 @@
 // What the user waits for on the map: the progress bar while a map loads paints itself
 // only, never the map beneath, and in the map's cream colour; tiles decode off the UI
 // thread while the zone images stand in for them.
-#include <gtest/gtest.h>
 
-#include <QAction>
-#include <QElapsedTimer>
-#include <QEvent>
-#include <QMenu>
-#include <QSlider>
-#include <QTest>
-
-#include "database_globals.h"
 #include "main_window_fixture.h"
 #include "map_render_cache.h"
-#include "map_widget.h"
-#include "preferences.h"
 #include "progress_bar.h"
 #include "tile_loader.h"
 
@@ -29,22 +18,6 @@ public:
         return false;
     }
 };
-
-// The window at 1000 x 700, on screen.
-std::unique_ptr<TForm4> shownWindow(MainWindowFixture& f)
-{
-    auto w = f.start();
-    w->resize(1000, 700);
-    w->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    return w;
-}
-
-QList<QAction*> mapItems(TForm4& w)
-{
-    QMenu* regions = w.findChild<QMenu*>("region1");
-    return regions ? regions->actions() : QList<QAction*>{};
-}
 
 // Shows the first map and drags the zoom bar past [MAHD]: the frame comes at once, its
 // tiles are asked for.
@@ -74,7 +47,7 @@ void finishTiles(TForm4& w)
 TEST(MapProgress, LoadingAMapPaintsTheBarButNotTheMapBeneath)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     QCoreApplication::processEvents();
 
     PaintCounter mapPaints, barPaints;
@@ -84,16 +57,8 @@ TEST(MapProgress, LoadingAMapPaintsTheBarButNotTheMapBeneath)
     // runs inside the command, so every paint counted here is a paint while loading. The
     // bar's first paint flushes what the window had pending (the cleared map, once); the
     // steps after it paint the bar alone.
-    QAction* biggest = nullptr;
-    size_t most = 0;
-    for (QAction* a : mapItems(*w)) {
-        const int32_t mapId = RealmInfo->mapIndex->maps[size_t(-a->property("Tag").toInt())]->mapId;
-        size_t zones = 0;
-        for (const auto& z : RealmInfo->mapIndex->zones) zones += z && z->regionId == mapId;
-        if (zones > most) most = zones, biggest = a;
-    }
-    ASSERT_NE(biggest, nullptr);
-    biggest->trigger();
+    ASSERT_FALSE(mapItems(*w).isEmpty());
+    mapItems(*w).front()->trigger();
     ASSERT_GE(w->scene.DisplayedZones.size(), 2u);
     EXPECT_GE(barPaints.paints, 1);
     EXPECT_LE(mapPaints.paints, 1);
@@ -130,7 +95,6 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
     for (int i = 1; i <= 200; ++i) bar.SetPosition(i);
     const int during = paints.paints - before;
     EXPECT_LE(during, int(clock.elapsed() / TG32_ProgressBar::kMinPaintIntervalMs));
-    EXPECT_EQ(bar.Position(), 200);
     // ...the last step is painted when the loop runs, and a step after the interval at once.
     QCoreApplication::processEvents();
     if (during == 0) {
@@ -146,7 +110,7 @@ TEST(MapProgress, PositionRepaintsAtMostAboutThirtyTimesASecond)
 TEST(MapTiles, ZoomingInDrawsTheImageUntilTheTileArrivesThenTheSamePixels)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     ASSERT_NO_FATAL_FAILURE(zoomIn(*w));
     auto tilesIn = [&] {
         int n = 0;
@@ -172,7 +136,7 @@ TEST(MapTiles, ABrokenTileIsRememberedAndNotAskedForAgain)
     MainWindowFixture f(true, 300, 24);
     // Every tile of the folder is broken.
     for (const QString& name : QDir(f.exe + "maps/high").entryList(QDir::Files)) f.writeFile("maps/high/" + name, "not a JPEG");
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     ASSERT_NO_FATAL_FAILURE(zoomIn(*w));
     finishTiles(*w);
     EXPECT_FALSE(w->scene.TilesUnavailable.empty());
@@ -197,7 +161,7 @@ TEST(MapProgress, ShowingTheWindowLoadsTheDatabaseOnceItIsOnScreen)
 TEST(MapLabels, AMapShownAgainFindsItsLabelsPrepared)
 {
     MainWindowFixture f(true, 300, 24);
-    auto w = shownWindow(f);
+    auto w = f.startShown();
     const QList<QAction*> maps = mapItems(*w);
     ASSERT_GE(maps.size(), 2);
     auto show = [&](QAction* map) {

@@ -2,20 +2,9 @@
 // sample folder with a second database (one map fewer) and a third without categories.
 #include <optional>
 
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QMenu>
-#include <QPushButton>
-#include <QSlider>
-#include <QToolButton>
-
-#include "database_globals.h"
 #include "demo_content.h"
 #include "main_window_fixture.h"
-#include "map_widget.h"
 #include "name_lookup.h"
-#include "preferences.h"
 #include "preferences_driver.h"
 #include "sample_writers.h"
 
@@ -91,13 +80,6 @@ void clickPref(TForm4& w, std::function<void(TForm3&)> steps = {})
     std::optional<PreferencesScript> script;
     if (steps) script.emplace(std::move(steps));
     QTest::mouseClick(w.but_pref, Qt::LeftButton, {}, QPoint(4, w.but_pref->height() / 2));
-}
-
-QString lastFeedback(const TForm4& w)
-{
-    for (auto it = w.FeedbackList.rbegin(); it != w.FeedbackList.rend(); ++it)
-        if (!it->text.empty()) return ToDisplay(it->text);
-    return {};
 }
 
 bool reloaded(TForm4& w)
@@ -207,20 +189,21 @@ TEST(Reload, SaveQuestionBeforeASwitchOrAnUpdate)
 
     // Cancel: the mark goes back, nothing reloads.
     clickFolder(w->Database1, "Second");
-    EXPECT_EQ(f.boxes.shown, std::vector<QString>{messageText(1, firstFile)});
+    EXPECT_EQ(f.boxes.shown, QStringList{"confirm:" + messageText(1, firstFile)});
     EXPECT_EQ(DatabaseLang, first);
     EXPECT_EQ(checkedFolder(w->Database1), first);
     EXPECT_FALSE(reloaded(*w));
 
     // No at the preferences' question keeps the edits; the reload the dialog asks for then
     // asks again, and Cancel brings the loaded names and marks back.
-    auto chooseSecond = [&](std::vector<int> answers) {
+    auto chooseSecond = [&](std::deque<int> answers) {
         f.boxes.shown.clear();
         f.boxes.answers = std::move(answers);
         clickPref(*w, pickAndOk(&TForm3::ListBox2, "Second"));
     };
     chooseSecond({kAnswerNo, kAnswerCancel});
-    EXPECT_EQ(f.boxes.shown, (std::vector<QString>{messageText(63, firstFile), messageText(1, firstFile)}));
+    EXPECT_EQ(f.boxes.shown,
+              (QStringList{"confirm:" + messageText(63, firstFile), "confirm:" + messageText(1, firstFile)}));
     EXPECT_EQ(DatabaseLang, first);
     EXPECT_EQ(checkedFolder(w->Database1), first);
     EXPECT_FALSE(reloaded(*w));

@@ -1,36 +1,11 @@
 // The search page, the result list, the side panel pages and the redirect links, driven
 // through the real window with mouse and key events.
-#include <gtest/gtest.h>
-
-#include <cstring>
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QStatusBar>
-#include <QTest>
-#include <QToolButton>
-#include <QTreeView>
-#include <QTreeWidget>
 
 #include "image_control.h"
 #include "info_panel.h"
 #include "main_window_fixture.h"
-#include "map_interaction.h"
-#include "map_widget.h"
-#include "preferences.h"
 #include "search_result_model.h"
 #include "shape_control.h"
-#include "text_helpers.h"
 
 namespace {
 
@@ -39,19 +14,14 @@ struct Window {
     std::unique_ptr<TForm4> w;
     const TNodeData* sample = nullptr; // a location of the sample: its zone and a creature category
 
-    Window()
+    Window() : w(f.startShown({1100, 760}))
     {
-        w = f.start();
-        w->resize(1100, 760);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         QApplication::setActiveWindow(w.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
         w->MyTreeStore.forEachLocation([&](int, const TNodeData& d) {
             if (!sample && d.category && d.category->kind == kindCreature) sample = &d;
         });
     }
-    ~Window() { f.boxes.shown.clear(); }
 
     int add(const std::string& name, const std::string& note = {}, int dx = 0, int levelMin = 10, int levelMax = 12,
             const pMap_info* zone = nullptr)
@@ -75,28 +45,12 @@ struct Window {
     {
         w->localize_data(node, true);
         w->ImageMapView->repaint();
-        return iconOf(node);
-    }
-    QPoint iconOf(int node) const
-    {
-        const ByteBuffer& d = w->scene.HitTestStream.data;
-        for (size_t at = 0; at + 8 <= d.size(); at += 8) {
-            int16_t x, y;
-            int32_t n;
-            std::memcpy(&x, d.data() + at, 2);
-            std::memcpy(&y, d.data() + at + 2, 2);
-            std::memcpy(&n, d.data() + at + 4, 4);
-            if (n == node) return QPoint(x, y);
-        }
-        ADD_FAILURE() << "location " << node << " not drawn";
-        return {};
+        return iconOf(*w, node);
     }
     void search(const QString& text)
     {
         if (w->Pages->currentIndex() != 2 || !w->PanelDock->isVisible()) QTest::mouseClick(w->but_liste[2], Qt::LeftButton);
-        w->Edit1->clear();
-        QTest::keyClicks(w->Edit1, text);
-        QTest::keyClick(w->Edit1, Qt::Key_Return);
+        typeInto(w->Edit1, text, true);
     }
     QModelIndex row(int r, int column = SearchResultModel::colName) const
     {
@@ -152,11 +106,12 @@ QString i12(size_t count)
 
 } // namespace
 
-TEST(SearchPage, FindsByNameListsSortedAndShowsThePick)
+TEST(SearchPage, FindsListsSortedShowsThePickAndTakesDigitsOnlyForLevels)
 {
     Window t;
     const int b = t.add("Qwx Beta");
     const int a = t.add("qwx alpha", "", 3000);
+    t.add("Qwx deux", "", 0, 30, 40);
     t.add("Autre", "la note dit qwx");
     // The search page button gives the search text the focus, which checks "in name".
     t.w->CheckBox1->setChecked(false);
@@ -166,8 +121,8 @@ TEST(SearchPage, FindsByNameListsSortedAndShowsThePick)
     EXPECT_TRUE(t.w->CheckBox1->isChecked());
     t.w->CheckBox2->setChecked(false);
     t.search("QWX");
-    EXPECT_EQ(t.names(), (std::vector<QString>{"qwx alpha", "Qwx Beta"}));
-    EXPECT_EQ(t.w->Label6->text(), i12(2));
+    EXPECT_EQ(t.names(), (std::vector<QString>{"qwx alpha", "Qwx Beta", "Qwx deux"}));
+    EXPECT_EQ(t.w->Label6->text(), i12(3));
     QHeaderView* h = t.w->TreeResult->header();
     EXPECT_EQ(h->sortIndicatorSection(), int(SearchResultModel::colName));
     // Columns from the left: zone icon, category icon, name, zone name.
@@ -193,31 +148,23 @@ TEST(SearchPage, FindsByNameListsSortedAndShowsThePick)
     // In the note too; exact needs the whole name.
     t.w->CheckBox2->setChecked(true);
     t.search("qwx");
-    EXPECT_EQ(t.names().size(), 3u);
+    EXPECT_EQ(t.names().size(), 4u);
     t.w->CheckBox6->setChecked(true);
     t.search("qwx beta");
     EXPECT_EQ(t.names(), (std::vector<QString>{"Qwx Beta"}));
-}
+    t.w->CheckBox6->setChecked(false);
 
-TEST(SearchPage, NothingToSearchForKeepsTheResultsAndLevelEditsTakeDigitsOnly)
-{
-    Window t;
-    t.add("Qwx un", "", 0, 5, 8);
-    t.add("Qwx deux", "", 0, 30, 40);
-    t.search("qwx");
-    ASSERT_EQ(t.names().size(), 2u);
     // An empty text unchecks both text boxes; with nothing else on: S21, old results stay.
     t.w->Edit1->clear();
     QTest::mouseClick(t.w->Button1, Qt::LeftButton);
     EXPECT_TRUE(t.f.boxes.saw(messageText(21)));
     EXPECT_FALSE(t.w->CheckBox1->isChecked());
     EXPECT_FALSE(t.w->CheckBox2->isChecked());
-    EXPECT_EQ(t.names().size(), 2u);
+    EXPECT_EQ(t.names().size(), 1u);
 
     // Typed junk is swallowed, pasted junk is cleaned, three digits at most; a change
     // checks the level box.
-    t.w->Edit3->clear();
-    QTest::keyClicks(t.w->Edit3, "a3b5c");
+    typeInto(t.w->Edit3, "a3b5c");
     EXPECT_EQ(t.w->Edit3->text(), "35");
     EXPECT_TRUE(t.w->CheckBox4->isChecked());
     t.w->Edit2->clear();
@@ -226,9 +173,7 @@ TEST(SearchPage, NothingToSearchForKeepsTheResultsAndLevelEditsTakeDigitsOnly)
     EXPECT_EQ(t.w->Edit2->text(), "123");
     // A reversed range is corrected in the edit; Return in a level edit searches.
     QTest::keyClicks(t.w->Edit1, "qwx");
-    t.w->Edit2->clear();
-    QTest::keyClicks(t.w->Edit2, "20");
-    QTest::keyClick(t.w->Edit2, Qt::Key_Return);
+    typeInto(t.w->Edit2, "20", true);
     EXPECT_EQ(t.w->Edit2->text(), "35");
     EXPECT_EQ(t.names(), (std::vector<QString>{"Qwx deux"}));
     // Empty level edits count as 1.
@@ -237,9 +182,17 @@ TEST(SearchPage, NothingToSearchForKeepsTheResultsAndLevelEditsTakeDigitsOnly)
     QTest::mouseClick(t.w->Button1, Qt::LeftButton);
     EXPECT_EQ(t.w->Edit3->text(), "1");
     EXPECT_EQ(t.w->Edit2->text(), "1");
+
+    // Scope "displayed map" with no map shown finds nothing.
+    t.w->clear_mapview();
+    t.w->ComboBox6->setCurrentIndex(1);
+    t.search("a");
+    EXPECT_EQ(t.names().size(), 0u);
+    EXPECT_EQ(t.w->Label6->text(), i12(0));
+    EXPECT_EQ(t.w->TreeResult->header()->sortIndicatorSection(), -1);
 }
 
-TEST(SearchPage, CriteriaTreeCyclesAndScopeOfTheMapShown)
+TEST(SearchPage, CriteriaTreeCyclesAndResets)
 {
     Window t;
     ASSERT_GT(t.w->treebool_search->topLevelItemCount(), 0);
@@ -250,28 +203,19 @@ TEST(SearchPage, CriteriaTreeCyclesAndScopeOfTheMapShown)
     const QRect r = t.w->treebool_search->visualItemRect(first);
     const QPoint box(r.left() + 10, r.center().y());
     std::vector<Qt::CheckState> seen;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         QTest::mouseClick(t.w->treebool_search->viewport(), Qt::LeftButton, {}, box);
         seen.push_back(first->checkState(0));
     }
-    EXPECT_EQ(seen, (std::vector<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked}));
+    using S = Qt::CheckState;
+    EXPECT_EQ(seen, (std::vector<S>{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked, Qt::Checked}));
     // "reset" in the tree's popup menu brings every criterion back to neutral.
-    QTest::mouseClick(t.w->treebool_search->viewport(), Qt::LeftButton, {}, box);
-    ASSERT_EQ(first->checkState(0), Qt::Checked);
     QContextMenuEvent menu(QContextMenuEvent::Mouse, box, t.w->treebool_search->viewport()->mapToGlobal(box));
     QApplication::sendEvent(t.w->treebool_search->viewport(), &menu);
     ASSERT_TRUE(t.w->Popuptreesearch->isVisible());
     t.w->Popuptreesearch->actions().front()->trigger();
     t.w->Popuptreesearch->close();
     EXPECT_EQ(first->checkState(0), Qt::PartiallyChecked);
-
-    // Scope "displayed map" with no map shown finds nothing.
-    t.w->clear_mapview();
-    t.w->ComboBox6->setCurrentIndex(1);
-    t.search("a");
-    EXPECT_EQ(t.names().size(), 0u);
-    EXPECT_EQ(t.w->Label6->text(), i12(0));
-    EXPECT_EQ(t.w->TreeResult->header()->sortIndicatorSection(), -1);
 }
 
 TEST(ResultList, HeaderClicksSortAndHiddenRowsAreGrey)
@@ -298,10 +242,7 @@ TEST(ResultList, HeaderClicksSortAndHiddenRowsAreGrey)
     // The level filter hides one after the search: its row turns grey, Modif2 says S54.
     t.w->but_liste[0]->click();
     QTest::mouseClick(t.w->CheckBoxlvl, Qt::LeftButton);
-    QTest::mouseClick(t.w->Edit_lvl_max, Qt::LeftButton);
-    t.w->Edit_lvl_max->clear();
-    QTest::keyClicks(t.w->Edit_lvl_max, "40");
-    QTest::keyClick(t.w->Edit_lvl_max, Qt::Key_Return);
+    typeInto(t.w->Edit_lvl_max, "40", true);
     ASSERT_FALSE(t.w->MyTreeStore.isVisible(hidden));
     const int r = t.w->TreeResultModel->rowOf(hidden);
     EXPECT_EQ(t.row(r).data(Qt::ForegroundRole).value<QColor>(), QColor(0xCA, 0xC5, 0xBF));
@@ -335,7 +276,7 @@ TEST(ResultList, HeaderClicksSortAndHiddenRowsAreGrey)
     EXPECT_TRUE(t.f.boxes.saw(messageText(11)));
 }
 
-TEST(SidePanel, PagesMoveTheInfoHeaderAndHintsGoToTheStatusBar)
+TEST(SidePanel, PagesMoveTheInfoHeaderHintsGoToTheStatusBarAndPositionsCentre)
 {
     Window t;
     EXPECT_EQ(t.w->Panel6->parentWidget(), t.w->Pages->widget(0));
@@ -353,14 +294,40 @@ TEST(SidePanel, PagesMoveTheInfoHeaderAndHintsGoToTheStatusBar)
     QTest::mouseClick(t.w->but_liste[0], Qt::LeftButton);
     EXPECT_FALSE(t.w->PanelDock->isVisible());
 
-    // Tool hints: H7 without its marker in the status bar.
+    // Edit mode shows its commands and says so; tool hints: H7 without its marker in the
+    // status bar.
     QTest::mouseClick(t.w->but_editmode, Qt::LeftButton);
+    EXPECT_TRUE(t.w->ajouter1->isVisible());
+    const QString said = ToDisplay(t.w->FeedbackList[t.w->FeedbackList.size() - 2].text);
+    EXPECT_EQ(said, messageText(44).section('\n', -1));
     hover(t.w->but_sav, QPoint(5, 5));
     t.settle();
     EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(7).substr(1)));
     hover(t.w->but_liste[2], QPoint(6, 6));
     t.settle();
     EXPECT_EQ(t.w->statusBar()->currentMessage(), ToDisplay(GetHintText(22).substr(1)));
+    QTest::mouseClick(t.w->but_editmode, Qt::LeftButton);
+    EXPECT_FALSE(t.w->ajouter1->isVisible());
+
+    // The positions page: its captions, and the circles centre the map on their point.
+    for (auto [shown, caption] : {std::pair{t.w->GroupBox4->title(), 17}, {t.w->GroupBox7->title(), 19},
+                                  {t.w->GroupBox5->title(), 20}, {t.w->but_boussole->text(), 86}})
+        EXPECT_EQ(shown, ToDisplay(GetCaptionText(caption))) << caption;
+
+    t.showOnMap(t.add("Qwx Ici"));
+    QTest::mouseClick(t.w->but_liste[3], Qt::LeftButton);
+    auto centreWorld = [&] { return t.w->scene.view.screen_to_world(t.w->scene.view.view_center()); };
+    const QPoint before = centreWorld();
+    QTest::mouseClick(t.w->Shape_dest, Qt::LeftButton, {}, QPoint(8, 8)); // unset: nothing
+    EXPECT_EQ(centreWorld(), before);
+    typeInto(t.w->Edit_myX, "60", true);
+    typeInto(t.w->Edit_myY, "5", true);
+    ASSERT_NE(t.w->scene.MyPos.Zone, nullptr);
+    QTest::mouseClick(t.w->Shape_perso, Qt::LeftButton, {}, QPoint(8, 8));
+    const QPoint centre = centreWorld();
+    const int pixel = 65535 / t.w->scene.view.Zoom + 1; // world units of one screen pixel
+    EXPECT_NEAR(centre.x(), t.w->scene.MyPos.WorldX, pixel);
+    EXPECT_NEAR(centre.y(), t.w->scene.MyPos.WorldY, pixel);
 }
 
 TEST(RedirectLinks, MenuItemsFollowTheHoveredLocation)
@@ -382,9 +349,9 @@ TEST(RedirectLinks, MenuItemsFollowTheHoveredLocation)
     hover(t.w->ImageMapView, at);
     EXPECT_EQ(t.linkItems(), (std::vector<QString>{" qwx cible", "A&&B", "Nulle part", "-"}));
     // Another location replaces them: a note without braces gives the separator alone.
-    hover(t.w->ImageMapView, t.iconOf(plain));
+    hover(t.w->ImageMapView, iconOf(*t.w, plain));
     EXPECT_EQ(t.linkItems(), (std::vector<QString>{"-"}));
-    hover(t.w->ImageMapView, t.iconOf(bare));
+    hover(t.w->ImageMapView, iconOf(*t.w, bare));
     EXPECT_TRUE(t.linkItems().empty());
     hover(t.w->ImageMapView, at);
     EXPECT_EQ(t.linkItems().size(), 4u);
@@ -416,9 +383,7 @@ TEST(RedirectLinks, InfoPageListsLinksDrawsLinesAndFollows)
     const int far = t.add(q45, "", 0, 10, 12, elsewhere); // stored cut to 40
     const int source = t.add("Qwx Source", "voir {qwx cible} {" + q45 + "} {Nulle part}", 0, 10, 40);
     // Player level 10: the two level boxes differ in colour.
-    t.w->Editlvl->clear();
-    QTest::keyClicks(t.w->Editlvl, "10");
-    QTest::keyClick(t.w->Editlvl, Qt::Key_Return);
+    typeInto(t.w->Editlvl, "10", true);
     // A click on the location shows the info page.
     const QPoint at = t.showOnMap(source);
     t.w->select_node(kNoTreeNode);
@@ -451,32 +416,6 @@ TEST(RedirectLinks, InfoPageListsLinksDrawsLinesAndFollows)
     t.w->localize_data(source, true);
     t.clickLink(0);
     EXPECT_EQ(t.w->scene.SelectionChain[0], target);
-}
-
-TEST(PositionsPage, CaptionsAndCirclesThatCentre)
-{
-    Window t;
-    for (auto [shown, caption] : {std::pair{t.w->GroupBox4->title(), 17}, {t.w->GroupBox7->title(), 19},
-                                  {t.w->GroupBox5->title(), 20}, {t.w->but_boussole->text(), 86}})
-        EXPECT_EQ(shown, ToDisplay(GetCaptionText(caption))) << caption;
-
-    t.showOnMap(t.add("Qwx Ici"));
-    QTest::mouseClick(t.w->but_liste[3], Qt::LeftButton);
-    auto centreWorld = [&] { return t.w->scene.view.screen_to_world(t.w->scene.view.view_center()); };
-    const QPoint before = centreWorld();
-    QTest::mouseClick(t.w->Shape_dest, Qt::LeftButton, {}, QPoint(8, 8)); // unset: nothing
-    EXPECT_EQ(centreWorld(), before);
-    t.w->Edit_myX->setFocus();
-    QTest::keyClicks(t.w->Edit_myX, "60");
-    QTest::keyClick(t.w->Edit_myX, Qt::Key_Return);
-    QTest::keyClicks(t.w->Edit_myY, "5");
-    QTest::keyClick(t.w->Edit_myY, Qt::Key_Return);
-    ASSERT_NE(t.w->scene.MyPos.Zone, nullptr);
-    QTest::mouseClick(t.w->Shape_perso, Qt::LeftButton, {}, QPoint(8, 8));
-    const QPoint centre = centreWorld();
-    const int pixel = 65535 / t.w->scene.view.Zoom + 1; // world units of one screen pixel
-    EXPECT_NEAR(centre.x(), t.w->scene.MyPos.WorldX, pixel);
-    EXPECT_NEAR(centre.y(), t.w->scene.MyPos.WorldY, pixel);
 }
 
 TEST(TranslationMode, TheLanguageBoxIsAnnouncedAndDrivesTheFilter)

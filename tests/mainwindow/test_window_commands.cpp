@@ -1,53 +1,25 @@
 // The window's commands as a user gives them: mouse and keys on the real widgets of a shown
 // TForm4, and what the user then sees on the map, the side panel and the menus.
-#include <gtest/gtest.h>
 
-#include <cstring>
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QStackedWidget>
-#include <QTest>
-#include <QToolBar>
-#include <QToolButton>
-
-#include "database_globals.h"
+#include "demo_content.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window_fixture.h"
 #include "nickname_dialog.h"
 #include "termination.h"
-#include "map_interaction.h"
 #include "map_paths.h"
-#include "map_widget.h"
-#include "preferences.h"
-#include "text_helpers.h"
 
 namespace {
-
-std::vector<HitTestRecord> hitRecords(const MemoryStream& stream)
-{
-    std::vector<HitTestRecord> out(stream.size() / sizeof(HitTestRecord));
-    if (!out.empty()) std::memcpy(out.data(), stream.data.data(), out.size() * sizeof(HitTestRecord));
-    return out;
-}
 
 // A shown window with the map of the first zone that has location paths, at zoom 300.
 class WindowCommands : public ::testing::Test {
 protected:
     MainWindowFixture f{true, 600};
-    std::unique_ptr<TForm4> window = f.start();
+    std::unique_ptr<TForm4> window = f.startShown();
     TForm4& w = *window;
 
     WindowCommands()
     {
-        w.resize(1000, 700);
-        w.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
         bool found = false;
         for (const auto& z : RealmInfo->mapIndex->zones) {
             w.localize_data(z->treeNode, false);
@@ -69,12 +41,6 @@ protected:
     {
         QTest::mouseMove(w.ImageMapView, p);
         settle();
-    }
-    bool drawn(int node) const
-    {
-        for (const HitTestRecord& r : hitRecords(w.scene.HitTestStream))
-            if (r.node == node) return true;
-        return false;
     }
 };
 
@@ -98,7 +64,7 @@ TEST_F(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
     settle();
     ASSERT_EQ(w.MyTreeStore.checkState(category), NodeCheck::Unchecked);
     for (const rwpitem& p : w.scene.Paths) EXPECT_NE(w.MyTreeStore.parentOf(p.node), category);
-    for (int loc : w.MyTreeStore.children(category)) EXPECT_FALSE(drawn(loc));
+    for (int loc : w.MyTreeStore.children(category)) EXPECT_EQ(iconOf(w, loc), QPoint(-1, -1));
     EXPECT_FALSE(w.MyTreeStore.ChecksChanged);
 
     // The category filter keeps the routes of the chosen category only.
@@ -144,15 +110,9 @@ TEST_F(WindowCommands, RouteColoursFollowThePlayerLevel)
             if (p.node == node) return p.colour32;
         return 0u;
     };
-    auto typeLevel = [&](const char* level) {
-        QTest::mouseClick(w.Editlvl, Qt::LeftButton);
-        w.Editlvl->selectAll();
-        QTest::keyClicks(w.Editlvl, level);
-        QTest::keyClick(w.Editlvl, Qt::Key_Return);
-    };
-    typeLevel("1");
+    typeInto(w.Editlvl, "1", true);
     const uint32_t low = colourNow();
-    typeLevel("50");
+    typeInto(w.Editlvl, "50", true);
     EXPECT_NE(colourNow(), low);
 }
 
@@ -195,7 +155,7 @@ TEST_F(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
     EXPECT_TRUE(w.FeedbackList.empty());
 }
 
-TEST_F(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
+TEST_F(WindowCommands, MarkersKeepThePositionsPageOpenAndWaypointModeOffEmptiesTheList)
 {
     QTest::mouseClick(w.but_liste[3], Qt::LeftButton);
     ASSERT_TRUE(w.but_liste[3]->isChecked());
@@ -207,10 +167,8 @@ TEST_F(WindowCommands, PlacingAMarkerKeepsThePositionsPageOpen)
     }
     EXPECT_FALSE(w.Edit_myX->text().isEmpty());
     EXPECT_FALSE(w.Edit_otherX->text().isEmpty());
-}
 
-TEST_F(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
-{
+    // Waypoint mode off empties the list and the menu's count.
     QTest::mouseClick(w.but_editmode, Qt::LeftButton);
     w.waypoint1->trigger();
     ASSERT_TRUE(w.waypoint1->isChecked());
@@ -229,7 +187,7 @@ TEST_F(WindowCommands, WaypointModeOffEmptiesTheListAndItsMenu)
     EXPECT_FALSE(w.wpdefaire1->isEnabled());
 }
 
-TEST_F(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
+TEST_F(WindowCommands, ClickOnARouteShowsItsLocationAndBoxesOpenOverTheWindow)
 {
     Preferences.WPSU = true;
     ASSERT_TRUE(w.but_chemin->isChecked());
@@ -245,10 +203,7 @@ TEST_F(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
                 const QPoint q = a + (b - a) * t;
                 const int hit = path_at(w.scene, q.x(), q.y());
                 if (!w.ImageMapView->rect().contains(q) || hit == kNoTreeNode) continue;
-                bool nearIcon = false;
-                for (const HitTestRecord& r : hitRecords(w.scene.HitTestStream))
-                    nearIcon = nearIcon || (std::abs(r.x - q.x()) <= 4 && std::abs(r.y - q.y()) <= 4);
-                if (nearIcon) continue;
+                if (w.interaction->getmapnode(uint16_t(q.x()), uint16_t(q.y())) != kNoTreeNode) continue;
                 at = q;
                 owner = hit;
                 break;
@@ -260,10 +215,8 @@ TEST_F(WindowCommands, ClickOnARouteShowsItsLocationOnTheInfoPage)
     QTest::mouseClick(w.ImageMapView, Qt::LeftButton, {}, at);
     EXPECT_TRUE(pageShown(1));
     EXPECT_EQ(w.Label1->text(), ToDisplay(w.MyTreeStore.nodeData(owner)->item->name));
-}
 
-TEST_F(WindowCommands, BoxesOpenOverTheWindow)
-{
+    // Boxes open over the window: the tree's "modify" with nothing focused says so in a box.
     setMessageBoxes(nullptr); // Qt's own boxes
     QWidget* parent = nullptr;
     QTimer::singleShot(50, [&] {
@@ -272,14 +225,23 @@ TEST_F(WindowCommands, BoxesOpenOverTheWindow)
             box->close();
         }
     });
-    // The tree's "modify" with nothing focused says so in a box.
     w.MyTree->setCurrentIndex({});
     w.MyTree->Modif1->trigger();
     EXPECT_EQ(parent ? parent->window() : nullptr, &w);
 }
 
-TEST_F(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
+TEST_F(WindowCommands, SortedCombosToolBarsThatDragAndNarrowWindowsWithoutThePanel)
 {
+    // The sorted combos ignore case; the database icon shows.
+    for (QComboBox* combo : {w.Combocheck, w.ComboCateg}) {
+        ASSERT_GT(combo->count(), 2);
+        for (int i = 1; i < combo->count(); ++i)
+            EXPECT_LE(QString::compare(combo->itemText(i - 1), combo->itemText(i), Qt::CaseInsensitive), 0)
+                << combo->objectName().toStdString() << " " << i;
+    }
+    EXPECT_EQ(w.Combocheck->currentText(), ToDisplay(GetCaptionText(73)));
+    EXPECT_FALSE(w.Image1->pixmap().isNull());
+
     int drags = 0;
     w.windowDrag = [&](QWidget*) { return ++drags > 0; };
     // The page buttons stand at the right end of the top row; the free width before them drags.
@@ -304,26 +266,19 @@ TEST_F(WindowCommands, ToolBarsDragTheWindowAndNarrowWindowsHideThePanel)
     EXPECT_TRUE(pageShown(2));
 }
 
-TEST_F(WindowCommands, SortedCombosIgnoreCaseAndTheDatabaseIconShows)
-{
-    for (QComboBox* combo : {w.Combocheck, w.ComboCateg}) {
-        ASSERT_GT(combo->count(), 2);
-        for (int i = 1; i < combo->count(); ++i)
-            EXPECT_LE(QString::compare(combo->itemText(i - 1), combo->itemText(i), Qt::CaseInsensitive), 0)
-                << combo->objectName().toStdString() << " " << i;
-    }
-    EXPECT_EQ(w.Combocheck->currentText(), ToDisplay(GetCaptionText(73)));
-    EXPECT_FALSE(w.Image1->pixmap().isNull());
-}
-
-TEST(WindowPlacement, StartAndCloseKeepPrefIni)
+TEST(WindowPlacement, StartAndCloseKeepPrefIniAndShowTheSavedMap)
 {
     MainWindowFixture f;
-    f.writeFile("pref.ini", "#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + f.database() +
-                                "\r\n[MAPW]=640\r\n[MAPH]=480\r\n[MAPT]=70\r\n[MAPL]=90\r\n");
+    const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
+    const int32_t mapId = demo.mapIndex.maps.back().mapId;
+    f.writePrefs("[MAPW]=640\r\n[MAPH]=480\r\n[MAPT]=70\r\n[MAPL]=90\r\n[LOCR]=" + std::to_string(mapId) +
+                 "\r\n[LOCZ]=300\r\n");
     QByteArray first;
     for (int run = 0; run < 2; ++run) {
         auto w = f.start();
+        EXPECT_EQ(w->scene.CurrentMapId, mapId);
+        EXPECT_FALSE(w->scene.DisplayedZones.empty());
+        EXPECT_EQ(w->scene.view.Zoom, 300); // the saved zoom stays
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         w->close();
@@ -341,19 +296,8 @@ TEST(WindowTermination, OpenDialogClosesFirstThenTheWindowAfterItsLoop)
     w->show();
     TerminationHandler termination;
     termination.setWindow(w.get());
-    bool dialogReturned = false;
-    bool closedAfterDialog = false;
+    bool dialogReturned = false, shownWhenItReturned = false;
     std::string typed = "unset";
-    struct CloseSpy : QObject {
-        std::function<void()> onClose;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            if (e->type() == QEvent::Close) onClose();
-            return false;
-        }
-    } spy;
-    spy.onClose = [&] { closedAfterDialog = dialogReturned; };
-    w->installEventFilter(&spy);
     QEventLoop mainLoop;
     termination.quit = [&] { mainLoop.quit(); };
     QTimer::singleShot(0, [&] {
@@ -361,12 +305,13 @@ TEST(WindowTermination, OpenDialogClosesFirstThenTheWindowAfterItsLoop)
         QTimer::singleShot(100, [&] { termination.request(); }); // arrives inside the dialog's loop
         typed = ask_pseudo(w.get());
         dialogReturned = true;
+        shownWhenItReturned = w->isVisible(); // the window closes only after the dialog's loop
     });
     QTimer::singleShot(5000, &mainLoop, &QEventLoop::quit);
     mainLoop.exec();
     EXPECT_TRUE(dialogReturned);
     EXPECT_EQ(typed, "");
-    EXPECT_TRUE(closedAfterDialog);
+    EXPECT_TRUE(shownWhenItReturned);
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(termination.pending());
 }

@@ -29,11 +29,6 @@ inline QImage solidImage(int size, uint32_t argb)
     return image;
 }
 
-inline uint32_t pixel(const QImage& image, int x, int y)
-{
-    return image.pixel(x, y);
-}
-
 struct MapFixture {
     QTemporaryDir dir;
     std::unique_ptr<TRealm_info> realm;
@@ -74,39 +69,35 @@ struct MapFixture {
         wireHooks();
     }
 
+    // Every hook records its name and arguments in events.
     void wireHooks()
     {
+        auto named = [this](std::string name) { return [this, name] { events.push_back(name); }; };
+        auto withInt = [this](std::string name) {
+            return [this, name](int32_t n) { events.push_back(name + " " + std::to_string(n)); };
+        };
         MapHooks& h = scene.hooks;
-        h.build_paths = [this] { events.push_back("build_paths"); };
-        h.build_links = [this] { events.push_back("build_links"); };
-        h.build_ownpath = [this](int node) { events.push_back("build_ownpath " + std::to_string(node)); };
-        h.update_pathcolors = [this] { events.push_back("update_pathcolors"); };
-        h.erase_listWP = [this] { events.push_back("erase_listWP"); };
+        h.build_paths = named("build_paths");
+        h.build_links = named("build_links");
+        h.build_ownpath = withInt("build_ownpath");
+        h.update_pathcolors = named("update_pathcolors");
+        h.erase_listWP = named("erase_listWP");
         h.affiche_memoinfo = [this](int node, int mode) {
             events.push_back("affiche_memoinfo " + std::to_string(node) + " " + std::to_string(mode));
         };
-        h.repaintTree = [this] { events.push_back("repaintTree"); };
-        h.checkMapMenu = [this](int32_t id) { events.push_back("checkMapMenu " + std::to_string(id)); };
-        h.setZoneComboItems = [this](const std::vector<std::string>& names) {
-            std::string e = "combos";
-            for (const auto& n : names) e += " " + n;
-            events.push_back(e);
-        };
-        h.clearPositionEdits = [this] { events.push_back("clearPositionEdits"); };
-        h.update_compass = [this] { events.push_back("update_compass"); };
-        h.progressMaximum = [this](int32_t m) { events.push_back("progressMaximum " + std::to_string(m)); };
-        h.progressPosition = [this](int32_t p) { events.push_back("progressPosition " + std::to_string(p)); };
-        h.progressHide = [this] { events.push_back("progressHide"); };
-        h.showMessage = [this](int id) { events.push_back("S" + std::to_string(id)); };
+        h.repaintTree = named("repaintTree");
+        h.checkMapMenu = withInt("checkMapMenu");
+        h.setZoneComboItems = [this](const std::vector<std::string>&) { events.push_back("combos"); };
+        h.clearPositionEdits = named("clearPositionEdits");
+        h.update_compass = named("update_compass");
+        h.progressMaximum = withInt("progressMaximum");
+        h.progressPosition = withInt("progressPosition");
+        h.progressHide = named("progressHide");
+        h.showMessage = withInt("S");
     }
 
-    size_t count(const std::string& event) const
-    {
-        size_t n = 0;
-        for (const auto& e : events) n += e == event;
-        return n;
-    }
-    size_t countPrefix(const std::string& prefix) const
+    // How many events begin with this text.
+    size_t count(const std::string& prefix) const
     {
         size_t n = 0;
         for (const auto& e : events) n += e.rfind(prefix, 0) == 0;

@@ -15,7 +15,7 @@ struct Calls {
     std::vector<std::tuple<int, bool, bool, int32_t, int32_t>> localized;
     std::vector<int> selected, modified, targeted;
     std::vector<CreateLocationRequest> editorRuns;
-    int infoPages = 0, repaints = 0, refreshes = 0;
+    int infoPages = 0, repaints = 0;
     int editorResult = kNoTreeNode;
 };
 
@@ -44,8 +44,10 @@ struct InteractionTest : ::testing::Test {
         h.set_target_node = [this](int n) { calls.targeted.push_back(n); scene.Target.Visible = true; };
         h.showInfoPage = [this] { ++calls.infoPages; };
         h.repaint = [this] { ++calls.repaints; };
-        h.refresh_pathslinks = [this] { ++calls.refreshes; };
-        h.runLocationEditor = [this](const CreateLocationRequest& r) { calls.editorRuns.push_back(r); return calls.editorResult; };
+        h.runLocationEditor = [this](const CreateLocationRequest& r) {
+            calls.editorRuns.push_back(r);
+            return calls.editorResult;
+        };
         mi = std::make_unique<MapInteraction>(scene, std::move(h));
     }
     rItemdata& item(int node) { return *fx.tree.nodeData(node)->item; }
@@ -104,18 +106,16 @@ TEST_F(InteractionTest, HoverFillsRichHintByCategoryKind)
                          HCaption.body, HCaption.icon),
               std::tuple("Monstres", true, "8", "12", "Gros\rVille  ->  nuit", 7));
     EXPECT_TRUE(HCaption.hasBody && HCaption.hasLinks && !HCaption.simple);
-    EXPECT_EQ(mi->popupRedirItems(), (std::vector<std::string>{"Ville", "-"}));
 
-    for (int x : {20, 30}) { // kinds 0 and 4: no levels, white boxes
+    // Kinds 0 and 4: no levels, white boxes; kind 2 shows levels.
+    for (auto [x, levels, minText, maxText] :
+         {std::tuple{20, false, "", ""}, {30, false, "", ""}, {40, true, "20", "30"}}) {
         EXPECT_TRUE(mi->Interact_cellmap(x, x, 0));
-        EXPECT_FALSE(HCaption.levelsShown || HCaption.hasBody || HCaption.hasLinks);
-        EXPECT_EQ(HCaption.levelMinText, "");
-        EXPECT_EQ(HCaption.levelMaxColour, kNoLevelColour);
-        EXPECT_TRUE(mi->popupRedirItems().empty());
+        EXPECT_EQ(std::tuple(HCaption.levelsShown, HCaption.levelMinText, HCaption.levelMaxText),
+                  std::tuple(levels, minText, maxText));
+        EXPECT_FALSE(HCaption.hasBody || HCaption.hasLinks);
+        EXPECT_TRUE(levels || HCaption.levelMaxColour == kNoLevelColour) << x;
     }
-    EXPECT_TRUE(mi->Interact_cellmap(40, 40, 0)); // kind 2 shows levels
-    EXPECT_TRUE(HCaption.levelsShown);
-    EXPECT_EQ(HCaption.levelMaxText, "30");
 
     // The same location again does nothing; leaving every location takes the hint down.
     const size_t before = calls.hints.size();
@@ -157,8 +157,7 @@ TEST_F(InteractionTest, InfoPageContent)
     EXPECT_EQ(p.memoLines, (std::vector<std::string>{GetCaptionText(128) + " Caverne", "", "a",
                                                      "b puits noir Lointain Inconnu"}));
     EXPECT_TRUE(p.attributes[4] && !p.attributes[5] && p.descriptionIcon && p.linksIcon);
-    EXPECT_EQ(p.redirEntries, (std::vector<std::string>{"puits noir", "Lointain", "Inconnu"}));
-    // Only the reference on the map shown gets a line, from the location to it.
+    // The line to the reference on the map shown goes to that location.
     ASSERT_EQ(scene.RedirLines.size(), 1u);
     EXPECT_EQ(scene.RedirLines[0].x2, 65535 + 300);
     EXPECT_EQ(calls.targeted, std::vector<int>{shown});
@@ -193,7 +192,7 @@ TEST_F(InteractionTest, ClickJumpsOrShowsInfoPage)
     EXPECT_FALSE(mi->Interact_cellmap(300, 300, 2));
 }
 
-TEST_F(InteractionTest, JumpCommandFeedback)
+TEST_F(InteractionTest, JumpCommandFeedbackAndTheTypedTextFilter)
 {
     mi->jump_command("  hello ");
     mi->jump_command("J_1000G");
@@ -204,6 +203,12 @@ TEST_F(InteractionTest, JumpCommandFeedback)
     EXPECT_TRUE(calls.localized.empty());
     mi->jump_command(" j_1001400100020 ");
     EXPECT_EQ(calls.localized, (decltype(calls.localized){{fx.map.zones[2]->treeNode, true, false, 16, 32}}));
+
+    // The jump edit's filter of typed text.
+    EXPECT_EQ(filterJumpEditText("j1234567890abcdefg"), "J_234567890ABCD");
+    EXPECT_EQ(filterJumpEditText("J_9zz"), "J_###");
+    EXPECT_EQ(filterJumpEditText(""), "");
+    EXPECT_EQ(filterJumpEditText("x"), "J");
 }
 
 TEST_F(InteractionTest, ModifyOrCreateAtMousePoint)
@@ -217,15 +222,12 @@ TEST_F(InteractionTest, ModifyOrCreateAtMousePoint)
     EXPECT_FALSE(mi->Interact_cellmap(200, 200, 1));
     EXPECT_TRUE(calls.editorRuns.empty());
 
+    // In translation mode the new location is marked as in the database's language.
     scene.ZoneUnderMouse = fx.map.zones[0].get();
-    scene.MouseZonePoint = QPoint(1234, 65000);
     Preferences.TRAN = true;
     EXPECT_FALSE(mi->Interact_cellmap(200, 200, 1));
     ASSERT_EQ(calls.editorRuns.size(), 1u);
-    const CreateLocationRequest& r = calls.editorRuns[0];
-    EXPECT_EQ(r.zone, fx.map.zones[0].get());
-    EXPECT_EQ(r.xText + "," + r.yText, "1234,65000");
-    EXPECT_TRUE(r.languageMatches && r.languageMatchShown);
+    EXPECT_TRUE(calls.editorRuns[0].languageMatches && calls.editorRuns[0].languageMatchShown);
     EXPECT_TRUE(calls.localized.empty()); // cancelled
     EXPECT_EQ(calls.repaints, 1);
 
@@ -270,10 +272,3 @@ TEST(RedirectNames, ReferenceSyntax)
     EXPECT_TRUE(popupRedirCaptions("  ").empty());
 }
 
-TEST(JumpEdit, FiltersTypedText)
-{
-    EXPECT_EQ(filterJumpEditText("j1234567890abcdefg"), "J_234567890ABCD");
-    EXPECT_EQ(filterJumpEditText("J_9zz"), "J_###");
-    EXPECT_EQ(filterJumpEditText(""), "");
-    EXPECT_EQ(filterJumpEditText("x"), "J");
-}

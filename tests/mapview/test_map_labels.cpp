@@ -39,64 +39,56 @@ rCateg categoryIn(const char* family, int points)
     return category;
 }
 
-} // namespace
-
-TEST(LabelGlyphs, PlacedLabelsMatchTheFullLayout)
+// Every label the quick cache makes is the one the reference cache makes the slow way.
+void expectSameLabels(MapRenderCache& quick, MapRenderCache& reference, const rCateg& category,
+                      const std::string& what)
 {
-    for (const auto& [family, points, bold, italic] : std::vector<std::tuple<const char*, int, bool, bool>>{
-             {"Arial", 8, false, false}, {"Arial", 10, true, false}, {"Arial", 7, false, true}, {"Times New Roman", 12, false, false}}) {
-        rCateg category = categoryIn(family, points);
-        category.font.setBold(bold);
-        category.font.setItalic(italic);
-        MapRenderCache placed, laidOut;
-        laidOut.fullLayoutOnly = true;
-        const auto& lookA = placed.look(category, nullptr);
-        const auto& lookB = laidOut.look(category, nullptr);
-        ASSERT_NE(lookA.glyphs, nullptr);
-        // Plain names take the quick way (else this test would compare the layout with itself).
-        QGlyphRun run;
-        double width = 0;
-        EXPECT_TRUE(lookA.glyphs->place("-Tour de l'Ouest", run, width)) << family;
-        EXPECT_GT(width, 40.0);
-        int node = 0;
-        for (const std::string& name : labelNames()) {
-            const auto& a = placed.label(node, name, lookA);
-            const auto& b = laidOut.label(node, name, lookB);
-            ++node;
-            const std::string what = std::string(family) + " " + std::to_string(points) + ": " + name;
-            EXPECT_EQ(std::tie(a.dx, a.dy, a.width, a.height), std::tie(b.dx, b.dy, b.width, b.height)) << what;
-            EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << what;
-        }
-        placed.endFrame();
-        laidOut.endFrame();
+    const auto& lookA = quick.look(category, nullptr);
+    const auto& lookB = reference.look(category, nullptr);
+    int node = 0;
+    for (const std::string& name : labelNames()) {
+        const auto& a = quick.label(node, name, lookA);
+        const auto& b = reference.label(node, name, lookB);
+        ++node;
+        EXPECT_EQ(std::tie(a.dx, a.dy, a.width, a.height), std::tie(b.dx, b.dy, b.width, b.height))
+            << what << name;
+        EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << what << name;
     }
+    quick.endFrame();
+    reference.endFrame();
 }
 
-TEST(LabelGlyphs, MasksPutTogetherFromGlyphsMatchThePainterDrawingTheRun)
+} // namespace
+
+// Against the full text layout: labels placed from the learnt glyph steps. Against the painter
+// drawing the glyph run: masks put together from the glyphs' own (40 points is too large for
+// glyph masks, so the painter draws those too).
+TEST(LabelGlyphs, QuickLabelsMatchTheFullLayoutAndThePainterDrawingTheRun)
 {
-    for (const int points : {8, 11, 40}) { // 40 points: too large for glyph masks, drawn by the painter
-        rCateg category;
-        category.font = QFont("Arial");
-        category.font.setPointSize(points);
-        MapRenderCache composed, painted;
-        painted.painterGlyphs = true;
-        const auto& lookA = composed.look(category, nullptr);
-        const auto& lookB = painted.look(category, nullptr);
-        ASSERT_NE(lookA.glyphs, nullptr);
+    const struct {
+        const char* family;
+        int points;
+        bool bold, italic, againstPainter;
+    } rows[] = {{"Arial", 8, false, false, false},          {"Arial", 10, true, false, false},
+                {"Arial", 7, false, true, false},           {"Times New Roman", 12, false, false, false},
+                {"Arial", 8, false, false, true},           {"Arial", 11, false, false, true},
+                {"Arial", 40, false, false, true}};
+    for (const auto& r : rows) {
+        rCateg category = categoryIn(r.family, r.points);
+        category.font.setBold(r.bold);
+        category.font.setItalic(r.italic);
+        MapRenderCache quick, reference;
+        (r.againstPainter ? reference.painterGlyphs : reference.fullLayoutOnly) = true;
+        const std::string what = std::string(r.family) + " " + std::to_string(r.points) + ": ";
+        // Plain names take the quick way (else this test would compare the layout with itself).
+        const auto& look = quick.look(category, nullptr);
+        ASSERT_NE(look.glyphs, nullptr);
         QGlyphRun run;
         double width = 0;
-        ASSERT_TRUE(lookA.glyphs->place("-A", run, width));
-        EXPECT_EQ(lookA.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, points < 40) << points;
-        int node = 0;
-        for (const std::string& name : labelNames()) {
-            const auto& a = composed.label(node, name, lookA);
-            const auto& b = painted.label(node, name, lookB);
-            ++node;
-            EXPECT_TRUE(a.dx == b.dx && a.dy == b.dy && a.width == b.width && a.height == b.height) << points << ": " << name;
-            EXPECT_TRUE(a.coverage == b.coverage && a.ink == b.ink) << points << ": " << name;
-        }
-        composed.endFrame();
-        painted.endFrame();
+        ASSERT_TRUE(look.glyphs->place("-Tour de l'Ouest", run, width)) << what;
+        EXPECT_GT(width, 40.0);
+        EXPECT_EQ(look.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, r.points < 40) << what;
+        expectSameLabels(quick, reference, category, what);
     }
 }
 

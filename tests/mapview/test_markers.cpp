@@ -1,5 +1,6 @@
 // The markers and the compass: icon tinting, positions from the map and from the edits,
-// visibility with the compass switch, centring, and the geometry the renderer draws.
+// visibility with the compass switch, and the geometry the renderer draws (centring on a
+// marker is tested through the window's positions page).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -34,23 +35,14 @@ protected:
     int repaints = 0;
 };
 
-TEST(MarkerIcon, BrightnessBecomesAlphaOfTheMarkerColour)
-{
-    QImage icon(3, 1, QImage::Format_RGB32);
-    icon.setPixel(0, 0, 0xFFFFFFFF);
-    icon.setPixel(1, 0, 0xFF000000);
-    icon.setPixel(2, 0, 0xFF804020); // (61*128 + 174*64 + 21*32) div 256 = 76
-    const QImage m = TintMarkerIcon(icon, 0x80FFAA00);
-    EXPECT_EQ(m.pixel(0, 0), 0xFFFFAA00u);
-    EXPECT_EQ(m.pixel(1, 0), 0x00FFAA00u);
-    EXPECT_EQ(m.pixel(2, 0), 0x4CFFAA00u);
-}
-
-TEST(MarkerIcon, FilesLoadAndAMissingFileGivesAnEmptyMarker)
+TEST(MarkerIcon, FilesLoadTintedAndAMissingFileGivesAnEmptyMarker)
 {
     QTemporaryDir dir;
+    // The icon's brightness becomes the alpha of the marker's colour.
     QImage icon(5, 3, QImage::Format_RGB32);
     icon.fill(0xFFFFFFFF);
+    icon.setPixel(0, 0, 0xFF000000);
+    icon.setPixel(1, 0, 0xFF804020); // (61*128 + 174*64 + 21*32) div 256 = 76
     ASSERT_TRUE(icon.save(dir.filePath("boussole_cible.bmp"), "BMP"));
     MapScene scene;
     scene.Target.Visible = true;
@@ -61,11 +53,13 @@ TEST(MarkerIcon, FilesLoadAndAMissingFileGivesAnEmptyMarker)
     EXPECT_EQ(scene.Target.Colour, kTargetColour);
     EXPECT_EQ(scene.MyPos.Bitmap.size(), QSize(5, 3));
     EXPECT_EQ(scene.MyPos.Bitmap.pixel(2, 1), kMyPosColour);
-    EXPECT_EQ(scene.OtherPos.Bitmap.pixel(0, 0), kOtherPosColour);
+    EXPECT_EQ(scene.MyPos.Bitmap.pixel(0, 0), kMyPosColour & 0x00FFFFFFu);
+    EXPECT_EQ(scene.MyPos.Bitmap.pixel(1, 0), (kMyPosColour & 0x00FFFFFFu) | 0x4C000000u);
+    EXPECT_EQ(scene.OtherPos.Bitmap.pixel(2, 1), kOtherPosColour);
     EXPECT_EQ(scene.MyPos.Zone, nullptr);
 }
 
-TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZero)
+TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZeroTheMouseItsExactPoint)
 {
     PositionEdits e{"99", "", "7", "12", 1, "Bar", 2, "Foo"};
     apply_position_edits(scene, e);
@@ -78,10 +72,8 @@ TEST_F(MarkersTest, EditsGiveWholeThousandsClampedAndEmptyAsZero)
     EXPECT_TRUE(scene.MyPos.Zone == nullptr && !scene.MyPos.Visible);
     // An index out of step with the text falls back to the first zone of that name.
     EXPECT_EQ(zone_of_combo(scene, 1, "Foo"), &a);
-}
 
-TEST_F(MarkersTest, PlacingAtTheMouseKeepsTheExactPoint)
-{
+    // Placed at the mouse: the exact point, shown in thousands.
     EXPECT_FALSE(place_marker_at_mouse(scene, scene.MyPos, {"Foo", "Bar", "Foo"}, 0));
     scene.ZoneUnderMouse = &a2;
     scene.MouseZonePoint = {12345, 999};
@@ -93,7 +85,7 @@ TEST_F(MarkersTest, PlacingAtTheMouseKeepsTheExactPoint)
     EXPECT_EQ(select_zone_in_combo(scene, {"Pas de region"}, 0), 0);
 }
 
-TEST_F(MarkersTest, CompassSwitchHidesAndShowsWithoutForgetting)
+TEST_F(MarkersTest, CompassSwitchHidesAndShowsAndTheLineJoinsBothMarkersOutsideTheView)
 {
     SetPosition(scene.MyPos, {32767, 32767}, &a);
     update_compass(scene);
@@ -110,34 +102,20 @@ TEST_F(MarkersTest, CompassSwitchHidesAndShowsWithoutForgetting)
 
     reset_compass(scene);
     EXPECT_TRUE(scene.MyPos.Zone == nullptr && !scene.MyPos.Visible);
-}
 
-TEST_F(MarkersTest, LineJoinsBothMarkersEvenOutsideTheView)
-{
+    // The line joins both markers even outside the view.
     QImage bmp(9, 7, QImage::Format_ARGB32);
     scene.MyPos.Bitmap = bmp;
     SetPosition(scene.MyPos, {32767, 32767}, &a); // screen (50, 50) at zoom 100
     SetPosition(scene.OtherPos, {32767, 32767}, &b); // far outside a 60 x 60 view
     scene.view.setViewSize(60, 60);
     update_compass(scene);
-    const CompassGeometry g = compass_geometry(scene);
+    g = compass_geometry(scene);
     EXPECT_TRUE(g.my.drawn && !g.other.drawn && g.lineDrawn);
     EXPECT_EQ(g.my.topLeft, QPoint(50 - 4, 50 - 3));
     EXPECT_EQ(std::pair(g.lineStart, g.lineEnd), std::pair(QPointF(50, 50), QPointF(150, 50)));
     EXPECT_EQ(g.stippleStep, 1.0);
     EXPECT_EQ(g.stipple[2] >> 24, 0u);
-}
-
-TEST_F(MarkersTest, CentringOnlyOnASetMarker)
-{
-    EXPECT_FALSE(center_on_marker(scene, scene.OtherPos));
-    EXPECT_EQ(repaints, 0);
-    SetPosition(scene.OtherPos, {1000, 2000}, nullptr); // no zone: no world point
-    EXPECT_EQ(std::tuple(scene.OtherPos.X, scene.OtherPos.WorldX, scene.OtherPos.WorldY), std::tuple(1000, 0, 0));
-    SetPosition(scene.OtherPos, {32767, 32767}, &b);
-    EXPECT_EQ(std::pair(scene.OtherPos.WorldX, scene.OtherPos.WorldY), std::pair(65535 + 32767, 32767));
-    EXPECT_TRUE(center_on_marker(scene, scene.OtherPos));
-    EXPECT_EQ(scene.view.world_to_screen({scene.OtherPos.WorldX, scene.OtherPos.WorldY}), QPoint(300, 200));
 }
 
 } // namespace

@@ -45,7 +45,7 @@ protected:
     TG32_ProgressBar bar;
 };
 
-TEST_F(ProgressBarTest, HalfBarOnTheDefaultControl)
+TEST_F(ProgressBarTest, HalfEmptyFullAndOtherLooks)
 {
     bar.SetPosition(50);
     // Frame; darker top row of the background; no light edges while framed.
@@ -58,10 +58,8 @@ TEST_F(ProgressBarTest, HalfBarOnTheDefaultControl)
     expectPixels("bar", {{40, 1, rgb(230, 211, 193)}, {40, 5, rgb(166, 115, 64)}, {40, 8, rgb(153, 102, 51)},
                          {40, 14, rgb(86, 51, 16)}, {1, 5, rgb(223, 204, 186)}, {74, 5, rgb(113, 78, 44)},
                          {1, 1, rgb(230, 211, 193)}, {74, 1, rgb(230, 211, 193)}, {74, 14, rgb(86, 51, 16)}});
-}
 
-TEST_F(ProgressBarTest, EmptyFullAndOtherLooks)
-{
+    // Empty, full and the other looks.
     const auto noBar = {Probe{1, 8, kBackDark}, Probe{2, 8, kBack}, Probe{74, 8, kBack}, Probe{75, 8, kBack}};
     const std::pair<const char*, std::function<void()>> empty[] = {
         {"position at Min", [&] { bar.SetPosition(0); }},

@@ -1,5 +1,6 @@
-// The map's coordinates, zoom and pan: conversions and their rounding, visibility,
-// the zoom operations with their factors and limits, double click, fit and drag.
+// The map's coordinates and zoom: conversions and their rounding, visibility, the zoom
+// operations with their factors and limits, double click and fit (the drag is tested with
+// the map's mouse input).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,8 +82,19 @@ TEST_F(ViewportTest, ZonesAndPointsInViewAndUnderAPoint)
     EXPECT_FALSE(view.zone_in_view({601, 0, 700, 100}) || view.zone_in_view({-100, 10, -1, 20}));
 }
 
-TEST_F(ViewportTest, WheelStepsRoundTheExactProductAndStopAtTheLimits)
+TEST_F(ViewportTest, ZoomKeepsItsFixedPointAndWheelStepsRoundTheExactProductAndStopAtTheLimits)
 {
+    view.OffsetX = 37;
+    const QPoint p(123456, -7890), before = view.world_to_screen(p);
+    view.zoom_at(p, 733);
+    EXPECT_EQ(view.world_to_screen(p), before);
+    EXPECT_EQ(events, (std::vector<std::string>{"lod", "bar 733", "repaint"}));
+    const QPoint centre = view.screen_to_world(view.view_center());
+    view.zoomByKey(true);
+    EXPECT_EQ(view.Zoom, 806);
+    EXPECT_EQ(view.world_to_screen(centre), view.view_center());
+
+    // Wheel steps.
     EXPECT_EQ(wheel(100, true, 6), std::vector<int32_t>({110, 121, 133, 146, 161, 177}));
     EXPECT_EQ(wheel(100, false, 6), std::vector<int32_t>({90, 81, 73, 66, 59, 53}));
     EXPECT_EQ(wheel(3200, true, 1)[0], 3500);
@@ -100,20 +112,7 @@ TEST_F(ViewportTest, WheelStepsRoundTheExactProductAndStopAtTheLimits)
     }
 }
 
-TEST_F(ViewportTest, ZoomKeepsItsFixedPointOnScreenAndTellsTheOwner)
-{
-    view.OffsetX = 37;
-    const QPoint p(123456, -7890), before = view.world_to_screen(p);
-    view.zoom_at(p, 733);
-    EXPECT_EQ(view.world_to_screen(p), before);
-    EXPECT_EQ(events, (std::vector<std::string>{"lod", "bar 733", "repaint"}));
-    const QPoint centre = view.screen_to_world(view.view_center());
-    view.zoomByKey(true);
-    EXPECT_EQ(view.Zoom, 806);
-    EXPECT_EQ(view.world_to_screen(centre), view.view_center());
-}
-
-TEST_F(ViewportTest, DoubleClickZoomTogglesAndCentres)
+TEST_F(ViewportTest, DoubleClickTogglesAndCentresFitAndRestoreKeepTheZoomRange)
 {
     view.MouseWorld = {1000, 2000};
     EXPECT_FALSE(view.toggleDblClickZoom(false)); // no zone under the mouse
@@ -129,10 +128,8 @@ TEST_F(ViewportTest, DoubleClickZoomTogglesAndCentres)
     view.restoreZoom(20);
     view.zoomByWheel(false);
     EXPECT_EQ(view.ZoomBeforeDblClick, 0);
-}
 
-TEST_F(ViewportTest, FitAndRestoreKeepTheZoomRange)
-{
+    // Fitting a zone, and a restored zoom, stay in the zoom range.
     const pMap_info z = zone(65535, -65535);
     for (auto [size, expected] : {std::pair{QSize(600, 400), 400}, {QSize(4000, 3800), 3500}, {QSize(10, 10), 20}}) {
         view.setViewSize(size.width(), size.height());
@@ -142,19 +139,6 @@ TEST_F(ViewportTest, FitAndRestoreKeepTheZoomRange)
     }
     view.restoreZoom(100000);
     EXPECT_EQ(view.Zoom, 3500);
-}
-
-TEST_F(ViewportTest, DragMovesTheOffsetsWithTheMouse)
-{
-    EXPECT_FALSE(view.dragTo({5, 5}));
-    view.beginDrag({10, 10});
-    EXPECT_TRUE(view.dragTo({15, 7}));
-    EXPECT_EQ(view.MouseWorld, QPoint(9830, 4587)); // with the offsets before the move
-    EXPECT_TRUE(view.dragTo({14, 7}));
-    EXPECT_EQ(QPoint(view.OffsetX, view.OffsetY), QPoint(4, -3));
-    EXPECT_EQ(events, (std::vector<std::string>{"repaint", "repaint"}));
-    view.endDrag();
-    EXPECT_FALSE(view.dragTo({0, 0}));
 }
 
 } // namespace

@@ -65,7 +65,7 @@ using AboutBoxTest = DialogTest;
 using FirstStartTest = DialogTest;
 using NicknameTest = DialogTest;
 
-TEST_F(AboutBoxTest, ReadmeShowsItsLinesAfterTheFirstTwo)
+TEST_F(AboutBoxTest, ReadmeLinesAfterTheFirstTwoAndCreditsAfterTheirHeading)
 {
     const std::pair<std::string, QString> cases[] = {
         {"Title\r\nv2.52\r\nline 3\nline 4\rline \xE9 5\r\n", QString::fromUtf8("line 3\nline 4\nline é 5")},
@@ -75,26 +75,22 @@ TEST_F(AboutBoxTest, ReadmeShowsItsLinesAfterTheFirstTwo)
         TForm5 box;
         EXPECT_EQ(box.Memo1->toPlainText(), shown) << bytes;
     }
-    QFile::remove(ExeDir + "README.TXT");
-    TForm5 box;
-    EXPECT_EQ(box.Memo1->toPlainText(), "Pas de readme");
-}
-
-TEST_F(AboutBoxTest, CreditsBeginWithHeadingAndEmptyLine)
-{
+    // The credits begin with their heading and an empty line.
     const std::string text = "Alice\r\nBob \xE9\r\n";
     const auto deflated = DeflateBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     const std::string packed(deflated.begin(), deflated.end());
-    const std::pair<std::string, QString> cases[] = {
+    const std::pair<std::string, QString> credits[] = {
         {packed, QString::fromUtf8("Contributeurs :\n\nAlice\nBob é")},
         {packed.substr(0, packed.size() / 2), "Contributeurs :\n"}}; // a failed inflate keeps nothing
-    for (const auto& [bytes, shown] : cases) {
+    for (const auto& [bytes, shown] : credits) {
         ASSERT_TRUE(writeBytes(DatabaseLangDir + "creditlist.inf", bytes));
         TForm5 box;
         EXPECT_EQ(box.Memo2->toPlainText(), shown);
     }
     QFile::remove(DatabaseLangDir + "creditlist.inf");
+    QFile::remove(ExeDir + "README.TXT");
     TForm5 box(nullptr, true);
+    EXPECT_EQ(box.Memo1->toPlainText(), "Pas de readme");
     EXPECT_EQ(box.Memo2->toPlainText(), "");
     EXPECT_EQ(box.PageControl1->currentWidget(), box.TabSheet2);
     // The button through its Tag; the tab has none and is never translated.
@@ -148,7 +144,7 @@ TEST_F(FirstStartTest, EmptyFolderIsNamedAndNothingIsChosen)
     EXPECT_TRUE(DatabaseLang.isEmpty());
 }
 
-TEST_F(NicknameTest, ReturnsWindows1252BytesWhicheverWayClosed)
+TEST_F(NicknameTest, TakesWindows1252TextOnlyAndAnswersWhicheverWayClosed)
 {
     TForm6 form;
     EXPECT_EQ(QStringList({form.windowTitle(), form.Button1->text()}), QStringList({QString::fromUtf8("Pseudo à donner"), "Valider"}));
@@ -161,11 +157,9 @@ TEST_F(NicknameTest, ReturnsWindows1252BytesWhicheverWayClosed)
         f.reject(); // a cancelled dialog answers too
     });
     EXPECT_EQ(ask_pseudo(nullptr), "Zo\xE9 \x80");
-}
 
-TEST_F(NicknameTest, TextWithoutWindows1252FormIsRefused)
-{
-    // In the modal run: the refused text keeps the dialog open until it is corrected.
+    // In the modal run: a text without a Windows-1252 form keeps the dialog open until corrected.
+    setPseudoRunner(nullptr);
     bool stayedOpen = false;
     QTimer::singleShot(0, [&stayedOpen] {
         auto* f = qobject_cast<TForm6*>(QApplication::activeModalWidget());

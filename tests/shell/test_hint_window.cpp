@@ -14,10 +14,10 @@ QFont arial(int px, bool bold)
 }
 } // namespace
 
-TEST(HintWindow, SimpleHintsAreOneLine)
+TEST(HintWindow, SimpleHintsAreOneLineRichOnesGrowWithTitleAndBody)
 {
     rHCaption caption;
-    const QSize s = TCustomHint::hintSize("@Sauver", HintKind::Rich, caption); // "@" wins over the kind
+    QSize s = TCustomHint::hintSize("@Sauver", HintKind::Rich, caption); // "@" wins over the kind
     EXPECT_EQ(s.height(), 20);
     EXPECT_EQ(s.width(), QFontMetrics(arial(11, false)).horizontalAdvance("Sauver") + 10);
     TCustomHint hint;
@@ -25,13 +25,10 @@ TEST(HintWindow, SimpleHintsAreOneLine)
     EXPECT_EQ(hint.kind(), HintKind::Simple);
     EXPECT_EQ(hint.text(), "Sauver");
     EXPECT_TRUE(hint.isVisible());
-}
 
-TEST(HintWindow, RichHintSizes)
-{
-    rHCaption caption;
+    // Rich hints.
     caption.title = "Monstres";
-    QSize s = TCustomHint::hintSize("Loup", HintKind::Rich, caption);
+    s = TCustomHint::hintSize("Loup", HintKind::Rich, caption);
     EXPECT_EQ(s.height(), 34);
     const QFontMetrics bold(arial(11, true));
     EXPECT_EQ(s.width(), bold.horizontalAdvance("Monstres") + 60); // the title is the wider text

@@ -123,7 +123,7 @@ TEST_F(PrefFileTest, LineRules)
     EXPECT_EQ(prefs.NIVP, 20);
 }
 
-TEST_F(PrefFileTest, ValueForms)
+TEST_F(PrefFileTest, ValueFormsClampsAndTheNicknameLength)
 {
     for (const char* v : {"1", "true", "TRUE", "-3", "0,5"}) {
         prefs.AUTO = false;
@@ -138,10 +138,12 @@ TEST_F(PrefFileTest, ValueForms)
         EXPECT_FALSE(parse_prefline(line, prefs, window)) << line;
     EXPECT_TRUE(parse_prefline("[DATW]=39417,5", prefs, window));
     EXPECT_DOUBLE_EQ(prefs.DATW, 39417.5);
-}
-
-TEST_F(PrefFileTest, NicknameHoldsFortyCharacters)
-{
+    // Values that would break the program are clamped.
+    EXPECT_EQ(load(prefFile({"[LOCZ]=5", "[ALFV]=0", "[NIVP]=2147483647"})), PrefLoadResult::Loaded);
+    EXPECT_EQ(std::tuple(window.Zoom, prefs.ALFV, prefs.NIVP), std::tuple(20, 1, 50));
+    EXPECT_EQ(load(prefFile({"[LOCZ]=99999", "[ALFV]=256", "[NIVP]=-4"})), PrefLoadResult::Loaded);
+    EXPECT_EQ(std::tuple(window.Zoom, prefs.ALFV, prefs.NIVP), std::tuple(3500, 255, 1));
+    // The nickname holds forty characters, read or written.
     const std::string forty(40, 'a');
     ASSERT_TRUE(parse_prefline("[PSEU]=" + forty, prefs, window));
     EXPECT_EQ(prefs.PSEU, forty);
@@ -151,14 +153,6 @@ TEST_F(PrefFileTest, NicknameHoldsFortyCharacters)
     EXPECT_EQ(prefs.PSEU, forty);
     prefs.PSEU = forty + "bcdef"; // set longer by a caller: still written as 40
     EXPECT_EQ(PrefFileBytes(prefs, window), file);
-}
-
-TEST_F(PrefFileTest, ClampsValuesThatWouldBreakTheProgram)
-{
-    EXPECT_EQ(load(prefFile({"[LOCZ]=5", "[ALFV]=0", "[NIVP]=2147483647"})), PrefLoadResult::Loaded);
-    EXPECT_EQ(std::tuple(window.Zoom, prefs.ALFV, prefs.NIVP), std::tuple(20, 1, 50));
-    EXPECT_EQ(load(prefFile({"[LOCZ]=99999", "[ALFV]=256", "[NIVP]=-4"})), PrefLoadResult::Loaded);
-    EXPECT_EQ(std::tuple(window.Zoom, prefs.ALFV, prefs.NIVP), std::tuple(3500, 255, 1));
 }
 
 TEST_F(PrefFileTest, LineBreaksInsideTextsCannotAddLines)

