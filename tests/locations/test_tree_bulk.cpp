@@ -1,7 +1,6 @@
-// The location tree after a bulk load: its sort against a plain stable sort of the same
-// names, and the point lookup against a scan of the whole tree.
+// The location tree after a bulk load: the text order against a plain folded comparison,
+// and the point lookup against a scan of the whole tree.
 #include <algorithm>
-#include <map>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -48,46 +47,6 @@ TEST(TreeBulkLoad, CompareTextMatchesThePlainOrder)
         EXPECT_EQ(CompareText(a, b) < 0, plainLess(a, b)) << a << " / " << b;
         EXPECT_EQ(CompareText(a, b) == 0, !plainLess(a, b) && !plainLess(b, a)) << a << " / " << b;
     }
-}
-
-TEST(TreeBulkLoad, SortMatchesAPlainStableSortOfTheSameNames)
-{
-    std::mt19937 rng(20261206);
-    TreeFixture f;
-    // Zone 10 category 1 gets lists of every size in turn; the other lists a few names.
-    std::vector<std::pair<int, int>> lists{{10, 1}, {10, 2}, {11, 3}, {20, 1}, {21, 2}};
-    for (int i = 0; i < 1500; ++i) {
-        const auto [zone, categ] = lists[i < 700 ? 0 : size_t(rng() % lists.size())];
-        f.add(randomName(rng), zone, categ, int(rng() % 50), int(rng() % 50));
-    }
-    // A stable sort of each list as it stood before the sort: insertion order after a load.
-    std::map<int, std::vector<int>> before;
-    const auto remember = [&] { f.tree.forEachNode([&](int node) { before[node] = f.tree.children(node); }); };
-    const auto expectSorted = [&](const char* when) {
-        f.tree.forEachNode([&](int node) {
-            std::vector<int> plain = before[node];
-            std::stable_sort(plain.begin(), plain.end(), [&](int a, int b) {
-                return plainLess(f.tree.get_nodetext(a), f.tree.get_nodetext(b));
-            });
-            EXPECT_EQ(f.tree.children(node), plain) << when << " under node " << node;
-        });
-    };
-    remember();
-    f.tree.sortAll();
-    expectSorted("after the load");
-
-    // Renamed in place: only the marked lists are sorted again, by the same order.
-    int renamed = 0;
-    f.tree.forEachLocation([&](int node, const TNodeData& d) {
-        if (node % 7 != 0) return;
-        d.item->name = randomName(rng);
-        f.tree.markUnsorted(f.tree.parentOf(node));
-        ++renamed;
-    });
-    ASSERT_GT(renamed, 100);
-    remember();
-    f.tree.sortAll();
-    expectSorted("after renames");
 }
 
 TEST(TreeBulkLoad, LocationsAtMatchesAScanOfTheTree)
