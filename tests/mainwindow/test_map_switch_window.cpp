@@ -1,15 +1,15 @@
-// Switching maps through the map menu of the window, back and forth: each switch decodes
-// the new map's zone images into the memory of the previous map's, and the map shown must
-// be the one a first load shows.
+// Maps switched through the map menu and zoomed out with the zoom bar: each switch decodes
+// the new map's zone images into the memory of the previous map's, and repaints at a held
+// zoom copy the zone pictures' scaled copies. Both must show what a plain load and a paint
+// that scales every picture directly show.
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QMenu>
-#include <QTest>
+#include <QSlider>
 
-#include "database_globals.h"
 #include "main_window_fixture.h"
 #include "map_loading.h"
+#include "map_render_cache.h"
 #include "map_widget.h"
 
 namespace {
@@ -19,40 +19,49 @@ void expectImagesOfAFirstLoad(const TForm4& w)
 {
     ASSERT_FALSE(w.scene.DisplayedZones.empty());
     for (const pMap_info* zone : w.scene.DisplayedZones) {
-        SCOPED_TRACE(zone->fileName);
         QImage plain;
         ASSERT_TRUE(load_zone_image(QString(), zone->fileName, plain));
-        EXPECT_EQ(*zone->image, plain);
+        EXPECT_EQ(*zone->image, plain) << zone->fileName;
     }
 }
 
 } // namespace
 
-TEST(MapSwitchWindow, BackAndForthThroughTheMenuShowsWhatTheFirstLoadShowed)
+TEST(MapSwitchWindow, SwitchesAndHeldZoomShowWhatAPlainLoadAndPaintShow)
 {
-    MainWindowFixture f(true, 300, 12);
-    auto w = f.start();
-    w->resize(900, 700);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    MainWindowFixture f(true, 300, 24);
+    auto w = f.startShown();
     const QList<QAction*> items = mapItems(*w);
     ASSERT_GE(items.size(), 2);
+    MapWidget& map = *w->ImageMapView;
 
     items[0]->trigger();
     QCoreApplication::processEvents();
     const int32_t firstMap = w->scene.CurrentMapId;
-    const QImage firstLook = w->ImageMapView->grab().toImage();
+    const QImage firstLook = map.grab().toImage();
     expectImagesOfAFirstLoad(*w);
-
     items[1]->trigger();
     QCoreApplication::processEvents();
     EXPECT_NE(w->scene.CurrentMapId, firstMap);
     expectImagesOfAFirstLoad(*w);
-
     items[0]->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(w->scene.CurrentMapId, firstMap);
     expectImagesOfAFirstLoad(*w);
-    EXPECT_EQ(w->ImageMapView->grab().toImage(), firstLook);
+    EXPECT_EQ(map.grab().toImage(), firstLook);
     EXPECT_TRUE(f.boxes.shown.empty());
+
+    w->findChild<QSlider*>("ZoomBar")->setValue(40); // zones smaller than their pictures
+    ASSERT_EQ(w->scene.view.Zoom, 40);
+    for (int i = 0; i < 4; ++i) map.repaint(); // a few copies a paint
+    size_t inView = 0;
+    for (const pMap_info* z : w->scene.DisplayedZones) inView += z->inView;
+    MapRenderCache& cache = renderCache(w->scene);
+    EXPECT_GT(inView, 1u);
+    EXPECT_EQ(cache.scaledPictures.size(), inView);
+    const QImage shown = map.lastFrame().copy();
+    cache.lastZoneZoom = 0; // as right after a zoom: every picture scaled directly
+    QImage direct(shown.size(), shown.format());
+    map.paintLayer(direct);
+    EXPECT_TRUE(shown == direct);
 }
