@@ -1,11 +1,9 @@
-// The bulk load of a database: the master file's tag loop cut at every byte, the record
-// pools, and link texts taken over from the records they come in.
+// The bulk load of a database: the master file's tag loop cut at every byte, and link texts
+// taken over from the records they come in.
 #include <algorithm>
-#include <cstring>
 
 #include <gtest/gtest.h>
 
-#include "block_pool.h"
 #include "byte_io.h"
 #include "data_model.h"
 #include "fake_node_store.h"
@@ -65,31 +63,6 @@ TEST(MasterFileCuts, EveryCutKeepsTheRecordsReadBeforeItAndNothingAfter)
         }
     }
     EXPECT_EQ(boxes.shown.size(), 8u); // the magic cut short: message S35 for cuts 0..7
-}
-
-// Blocks of two sizes carved in turn over more than one slab, a third freed and asked for
-// again: every block keeps what was written into it, so no two blocks overlap.
-TEST(RecordPools, BlocksKeepTheirBytesThroughReuse)
-{
-    BlockPool pool;
-    std::vector<std::pair<uint8_t*, size_t>> blocks;
-    const auto fill = [&](size_t i) { std::memset(blocks[i].first, int(i * 7 % 251), blocks[i].second); };
-    for (size_t i = 0; i < 6000; ++i) {
-        const size_t size = i % 2 ? 100 : 36;
-        blocks.push_back({static_cast<uint8_t*>(pool.allocate(size)), size});
-        fill(i);
-    }
-    for (size_t i = 0; i < blocks.size(); i += 3) pool.deallocate(blocks[i].first, blocks[i].second);
-    for (size_t i = 0; i < blocks.size(); i += 3) {
-        blocks[i].first = static_cast<uint8_t*>(pool.allocate(blocks[i].second));
-        fill(i);
-    }
-    for (size_t i = 0; i < blocks.size(); ++i) {
-        const auto [p, size] = blocks[i];
-        ASSERT_EQ(std::count(p, p + size, uint8_t(i * 7 % 251)), std::ptrdiff_t(size)) << i;
-    }
-    for (auto [p, size] : blocks) pool.deallocate(p, size);
-    EXPECT_EQ(pool.bytesInUse(), 0u);
 }
 
 TEST(LinkTexts, ARecordsLinkTextIsDecodedAlikeWhetherCopiedOrTakenOver)

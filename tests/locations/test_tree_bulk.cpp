@@ -1,11 +1,10 @@
-// The location tree after a bulk load: the text order against a plain folded comparison,
-// and the point lookup against a scan of the whole tree.
+// The fast text comparison of the location tree against a plain folded comparison.
 #include <algorithm>
 #include <random>
 
 #include <gtest/gtest.h>
 
-#include "tree_fixture.h"
+#include "location_tree.h"
 
 namespace {
 
@@ -47,38 +46,6 @@ TEST(TreeBulkLoad, CompareTextMatchesThePlainOrder)
         EXPECT_EQ(CompareText(a, b) < 0, plainLess(a, b)) << a << " / " << b;
         EXPECT_EQ(CompareText(a, b) == 0, !plainLess(a, b) && !plainLess(b, a)) << a << " / " << b;
     }
-}
-
-TEST(TreeBulkLoad, LocationsAtMatchesAScanOfTheTree)
-{
-    std::mt19937 rng(7);
-    TreeFixture f;
-    const int zones[] = {10, 11, 20, 21};
-    std::vector<int> nodes;
-    for (int i = 0; i < 3000; ++i) {
-        const int category = 1 + int(rng() % 3);
-        nodes.push_back(f.add(randomName(rng), zones[rng() % 4], category, int(rng() % 8), int(rng() % 8)));
-    }
-    f.tree.sortAll();
-    const auto check = [&](const char* when) {
-        for (int zone : zones) {
-            const int zoneNode = f.tree.find_map_masternode(zone);
-            for (uint16_t x = 0; x < 9; ++x)
-                for (uint16_t y = 0; y < 9; ++y) {
-                    std::vector<int> scan;
-                    f.tree.forEachLocation([&](int node, const TNodeData& d) {
-                        const bool here = d.item->x == x && d.item->y == y;
-                        if (here && f.tree.parentOf(f.tree.parentOf(node)) == zoneNode) scan.push_back(node);
-                    });
-                    ASSERT_EQ(f.tree.locationsAt(zoneNode, x, y), scan) << when << zone << x << y;
-                }
-        }
-    };
-    check("first use");
-    for (size_t i = 0; i < nodes.size(); i += 5) f.tree.destroynode(nodes[i]);
-    for (int i = 0; i < 200; ++i) f.add(randomName(rng), zones[rng() % 4], 1, int(rng() % 8), int(rng() % 8));
-    f.tree.sortAll();
-    check("after removals and additions");
 }
 
 } // namespace
