@@ -92,6 +92,10 @@ void TForm4::destroynode(int node)
     const bool hovered = node == scene.InfoNode;
     const bool onInfoPage = interaction && node == interaction->infoPanel().node;
     MyTreeStore.destroynode(node);
+    // Its paths point at the item just freed: drop them before anything recolours or draws
+    // them (the selection change below recolours the paths).
+    std::erase_if(scene.Paths, [node](const rwpitem& p) { return p.node == node; });
+    if (scene.OwnPath.node == node) scene.OwnPath = rwpitem{};
     if (hovered && interaction) interaction->affiche_memoinfo(kNoTreeNode, 0);
     if (onInfoPage) {
         TreeRedir->clear();
