@@ -1,12 +1,12 @@
 #include "master_file.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
 #include <QElapsedTimer>
 
+#include "byte_io.h"
 #include "compressed.h"
 #include "data_model.h"
 #include "delphi_conv.h"
@@ -42,65 +42,13 @@ enum MasterTag : uint8_t {
     tagFileEnd = 255,
 };
 
-// The reader of the tag loop: the bounds checks and results of ByteReader (a read past the
-// end yields zeros, moves to the end and fails for good; bytes() keeps what is there), with
-// every read inline, since the loop makes about fifteen reads per location.
-class TagReader {
-public:
-    TagReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    size_t position() const { return pos_; }
-    bool atEnd() const { return pos_ >= size_; }
-    bool failed() const { return failed_; }
-
-    uint8_t u8() { return fits(1) ? data_[pos_++] : 0; }
-    uint16_t u16()
-    {
-        if (!fits(2)) return 0;
-        const uint8_t* p = data_ + pos_;
-        pos_ += 2;
-        return uint16_t(p[0] | p[1] << 8);
-    }
-    uint32_t u32()
-    {
-        if (!fits(4)) return 0;
-        const uint8_t* p = data_ + pos_;
-        pos_ += 4;
-        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-    }
-    double f64()
-    {
-        const uint64_t lo = u32();
-        const uint64_t hi = u32();
-        return std::bit_cast<double>(lo | hi << 32);
-    }
-    void skip(size_t n)
-    {
-        if (fits(n)) pos_ += n;
-    }
-    // A string payload: a u16 byte count, then the bytes (those there are, when cut short).
-    void string(std::string& out)
-    {
-        const size_t n = u16();
-        const size_t avail = std::min(n, size_ - pos_);
-        out.assign(reinterpret_cast<const char*>(data_ + pos_), avail);
-        pos_ += avail;
-        if (avail < n) failed_ = true;
-    }
-
-private:
-    bool fits(size_t n)
-    {
-        if (n <= size_ - pos_) return true;
-        pos_ = size_;
-        failed_ = true;
-        return false;
-    }
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-    bool failed_ = false;
-};
+// A string payload: a u16 byte count, then the bytes (those there are, when cut short),
+// read into the pending record's own string.
+void readString(ByteReader& in, std::string& out)
+{
+    const uint16_t n = in.u16();
+    in.bytesInto(n, out);
+}
 
 std::string infoLine(int id, const std::string& arg = {})
 {
@@ -173,7 +121,7 @@ bool MasterFileLoader::process_file(MemoryStream& stream)
 {
     if (hooks_.progressStart) hooks_.progressStart(int(stream.size() / 1024));
 
-    TagReader in(stream.data.data(), stream.data.size());
+    ByteReader in(stream.data.data(), stream.data.size());
     badMagic_ = stream.data.size() < kMasterMagicSize
                 || std::memcmp(stream.data.data(), kMasterMagic, kMasterMagicSize) != 0;
     if (badMagic_) {
@@ -194,7 +142,7 @@ bool MasterFileLoader::process_file(MemoryStream& stream)
         if (in.atEnd()) break;
         const uint8_t tag = in.u8();
         switch (tag) {
-        case tagName: in.string(pending.name); break;
+        case tagName: readString(in, pending.name); break;
         case tagZone: pending.zoneId = in.u16(); break;
         case tagCategory: pending.categoryId = in.u8(); break;
         case tagX: pending.x = in.u16(); break;
@@ -205,8 +153,8 @@ bool MasterFileLoader::process_file(MemoryStream& stream)
         case tagAttributes3: pending.attributes.w[2] = in.u32(); break;
         case tagAttributes1: pending.attributes.w[0] = in.u32(); break;
         case tagId: pending.id = in.u32(); break;
-        case tagDescription: in.string(pending.description); break;
-        case tagLinkText: in.string(pending.linkText); break;
+        case tagDescription: readString(in, pending.description); break;
+        case tagLinkText: readString(in, pending.linkText); break;
         case tagLocked: pending.locked = in.u8(); break;
         case tagTypeId: pending.typeId = in.u8(); break;
         case tagLanguage: pending.languageTag = in.u8(); break;

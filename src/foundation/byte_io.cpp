@@ -24,36 +24,6 @@ void ByteReader::skip(size_t n)
     }
 }
 
-const uint8_t* ByteReader::take(size_t n)
-{
-    if (n > remaining()) {
-        pos_ = size_;
-        failed_ = true;
-        return nullptr;
-    }
-    const uint8_t* p = data_ + pos_;
-    pos_ += n;
-    return p;
-}
-
-uint8_t ByteReader::u8()
-{
-    const uint8_t* p = take(1);
-    return p ? p[0] : 0;
-}
-
-uint16_t ByteReader::u16()
-{
-    const uint8_t* p = take(2);
-    return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
-}
-
-uint32_t ByteReader::u32()
-{
-    const uint8_t* p = take(4);
-    return p ? (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24) : 0;
-}
-
 float ByteReader::f32()
 {
     return std::bit_cast<float>(u32());
@@ -68,11 +38,17 @@ double ByteReader::f64()
 
 std::string ByteReader::bytes(size_t n)
 {
-    size_t avail = std::min(n, remaining());
-    std::string s(reinterpret_cast<const char*>(data_ + pos_), avail);
+    std::string s;
+    bytesInto(n, s);
+    return s;
+}
+
+void ByteReader::bytesInto(size_t n, std::string& out)
+{
+    const size_t avail = std::min(n, remaining());
+    out.assign(reinterpret_cast<const char*>(data_ + pos_), avail);
     pos_ += avail;
     if (avail < n) failed_ = true;
-    return s;
 }
 
 std::string ByteReader::shortString(size_t maxLen)

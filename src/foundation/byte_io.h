@@ -22,21 +22,46 @@ public:
     void seek(size_t pos);
     void skip(size_t n);
 
-    uint8_t u8();
-    uint16_t u16();
+    // The small reads are inline: bulk loads make about fifteen of them per record.
+    uint8_t u8()
+    {
+        const uint8_t* p = take(1);
+        return p ? p[0] : 0;
+    }
+    uint16_t u16()
+    {
+        const uint8_t* p = take(2);
+        return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
+    }
     int16_t i16() { return static_cast<int16_t>(u16()); }
-    uint32_t u32();
+    uint32_t u32()
+    {
+        const uint8_t* p = take(4);
+        return p ? (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24) : 0;
+    }
     int32_t i32() { return static_cast<int32_t>(u32()); }
     float f32();
     double f64();
     // Copies n bytes; when fewer remain, copies what is there and fails.
     std::string bytes(size_t n);
+    // The same into out, whose storage is reused.
+    void bytesInto(size_t n, std::string& out);
     // A short string field: a length byte then maxLen bytes, maxLen + 1 in all.
     // The length byte is clamped to maxLen; the whole field is consumed.
     std::string shortString(size_t maxLen);
 
 private:
-    const uint8_t* take(size_t n);
+    const uint8_t* take(size_t n)
+    {
+        if (n > remaining()) {
+            pos_ = size_;
+            failed_ = true;
+            return nullptr;
+        }
+        const uint8_t* p = data_ + pos_;
+        pos_ += n;
+        return p;
+    }
     const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;
