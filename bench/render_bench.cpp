@@ -7,7 +7,9 @@
 // the slowest, the frames over 16 ms, and the processor time of the median and slowest
 // frame, which leaves out the waits for a core on a busy machine), and for the location
 // frames their ratio to the median frame of the same zones alone (measured in the same
-// run, just before them). BM_ZoomFrames times the frames of a zoom in motion.
+// run, just before them). The view holds still, so a frame starts from the zone layer kept
+// from the frame before; the same frames with the view moving one pixel each (the zone
+// layer drawn every frame, as while the map is dragged) follow as moving_*. BM_ZoomFrames times the frames of a zoom in motion.
 // BM_NewLabels times the first frame after the labels were forgotten (a map switch, a pan
 // onto new ground) against the same frame with its labels ready, against the same first
 // frame with the glyph runs drawn by the painter and with every label through a full text
@@ -246,6 +248,17 @@ void BM_MapFrame(benchmark::State& state)
     }
     const double m = median(frames);
     frameCounters(state, frames, cpu);
+    // As many frames again with the view one pixel to the side and back, as while the map is
+    // dragged: the zone layer is drawn in each, where the frames above start from the one
+    // kept from the frame before.
+    std::vector<double> moving;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        bench.scene.view.OffsetX += i % 2 ? -1 : 1;
+        moving.push_back(bench.frameMs());
+    }
+    state.counters["moving_median_ms"] = median(moving);
+    state.counters["moving_max_ms"] = *std::max_element(moving.begin(), moving.end());
+    state.counters["moving_over_16ms"] = double(std::count_if(moving.begin(), moving.end(), [](double f) { return f > 16; }));
     state.counters["zones_ms"] = median(reference);
     if (mode != zonesOnly) state.counters["x_zones"] = m / median(reference);
     state.counters["in_view"] = double(bench.iconsInView());

@@ -145,6 +145,36 @@ struct MapRenderCache {
     size_t scaledBytesThisPaint = 0;
     int32_t lastZoneZoom = 0; // the zoom of the previous zone paint
 
+    // The zone layer (background, zone pictures, their vectors and the grids) depends only
+    // on what this key holds. A paint whose key is the previous paint's keeps a copy of the
+    // layer; a paint that finds the kept copy's key again starts from the copy instead of
+    // drawing the zones (a repaint over a still map: hover, selection, markers). A view in
+    // motion pays no copy.
+    struct ZonePlace {
+        const pMap_info* zone = nullptr;
+        int32_t left = 0, top = 0;
+        qint64 pictureKey = 0;   // cacheKey of the image or tile drawn; 0: none
+        uint64_t vectorHash = 0; // of the zone's vector bytes when they are drawn, else 0
+        bool operator==(const ZonePlace&) const = default;
+    };
+    struct ZoneLayerKey {
+        int width = 0, height = 0;
+        qsizetype bytesPerLine = 0;
+        QImage::Format format = QImage::Format_Invalid;
+        qreal pixelRatio = 1;
+        int32_t zoom = 0;
+        bool smooth = false;
+        uint64_t gridHash = 0, borderHash = 0; // of the grids' bytes when they are drawn, else 0
+        std::vector<ZonePlace> zones; // in drawing order, the zones in view only
+        bool operator==(const ZoneLayerKey&) const = default;
+    };
+    ZoneLayerKey zoneKey;     // this paint's
+    std::vector<const QImage*> zonePictures; // this paint's, by zoneKey.zones
+    ZoneLayerKey lastZoneKey; // the previous paint's
+    ZoneLayerKey keptZoneKey; // the kept copy's
+    QImage keptZones;         // null when none is kept
+    size_t zoneLayersReused = 0; // paints that started from the kept copy
+
     std::vector<std::string> tipsSource;
     std::vector<QStaticText> tips;
 };

@@ -1,5 +1,7 @@
 #include "map_renderer.h"
 
+#include <cstring>
+
 #include <QPainter>
 
 #include "map_loading.h"
@@ -43,12 +45,103 @@ bool isDirectFormat(QImage::Format f)
     return f == QImage::Format_ARGB32_Premultiplied || f == QImage::Format_RGB32;
 }
 
+// 64 bits of the bytes, never 0: four lanes of 8 bytes a step.
+uint64_t hashBytes(const ByteBuffer& bytes)
+{
+    constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
+    uint64_t lane[4] = {k, k ^ 1, k ^ 2, k ^ 3};
+    const uint8_t* p = bytes.data();
+    const size_t n = bytes.size();
+    size_t at = 0;
+    for (; at + 32 <= n; at += 32)
+        for (size_t i = 0; i < 4; ++i) {
+            uint64_t w;
+            std::memcpy(&w, p + at + 8 * i, 8);
+            lane[i] = (lane[i] ^ w) * k;
+            lane[i] ^= lane[i] >> 29;
+        }
+    uint64_t h = uint64_t(n) * k;
+    for (uint64_t l : lane) h = (h ^ l) * k, h ^= h >> 31;
+    for (; at < n; ++at) h = (h ^ p[at]) * k, h ^= h >> 31;
+    return h | 1;
+}
+
+// Where each zone in view is drawn and from which picture, into cache.zoneKey with what
+// else decides the zone layer's pixels. On the way, as the zone paint always did: marks
+// the zones in view, lets go the tiles of zones out of view (and of every zone at or below
+// [MAHD]) and fetches or asks for the tiles of the zones in view above it.
+void planZones(MapScene& scene, MapRenderCache& cache, const QImage& buffer)
+{
+    const MapViewport& view = scene.view;
+    const int32_t zoom = view.Zoom;
+    const bool fine = zoom > Preferences.LODV;
+    MapRenderCache::ZoneLayerKey& key = cache.zoneKey;
+    key.width = buffer.width();
+    key.height = buffer.height();
+    key.bytesPerLine = buffer.bytesPerLine();
+    key.format = buffer.format();
+    key.pixelRatio = buffer.devicePixelRatio();
+    key.zoom = zoom;
+    key.smooth = view.StretchFilter == Qt::SmoothTransformation;
+    key.gridHash = scene.overlays.grid && fine ? hashBytes(scene.GridVec.data) : 0;
+    key.borderHash = scene.overlays.grid ? hashBytes(scene.BorderVec.data) : 0;
+    key.zones.clear();
+    cache.zonePictures.clear();
+    for (pMap_info* zone : scene.DisplayedZones) {
+        if (!zone) continue;
+        const ViewRect r = view.zoneScreenRect(*zone);
+        zone->inView = view.zone_in_view(r);
+        if (!zone->inView) {
+            releaseTile(*zone);
+            continue;
+        }
+        const QImage* picture = zone->image.get();
+        if (zoom <= Preferences.MAHD) {
+            releaseTile(*zone);
+        } else if (const QImage* tile = tileOf(scene, *zone)) {
+            picture = tile;
+        }
+        MapRenderCache::ZonePlace place;
+        place.zone = zone;
+        place.left = r.left;
+        place.top = r.top;
+        place.pictureKey = picture && !picture->isNull() ? picture->cacheKey() : 0;
+        place.vectorHash = Preferences.AVCT && fine && zone->vectors ? hashBytes(zone->vectors->data) : 0;
+        key.zones.push_back(place);
+        cache.zonePictures.push_back(picture);
+    }
+}
+
+// The planned zones drawn: pictures, then their vectors and the grids.
+void drawPlannedZones(MapScene& scene, MapRenderCache& cache, QPainter& painter)
+{
+    const MapViewport& view = scene.view;
+    const int32_t zoom = view.Zoom;
+    const bool fine = zoom > Preferences.LODV;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, cache.zoneKey.smooth);
+    ++cache.zoneFrame;
+    for (size_t i = 0; i < cache.zoneKey.zones.size(); ++i) {
+        const MapRenderCache::ZonePlace& place = cache.zoneKey.zones[i];
+        const pMap_info* zone = place.zone;
+        if (const QImage* picture = cache.zonePictures[i]) cache.drawZonePicture(painter, zone, place.left, place.top, zoom, *picture);
+
+        const float x0 = float(place.left), y0 = float(place.top);
+        if (Preferences.AVCT && fine && zone->vectors) draw_vectors(*zone->vectors, painter, x0, y0, zoom, kZoneVectorColour);
+        if (scene.overlays.grid) {
+            if (fine) draw_vectors(scene.GridVec, painter, x0, y0, zoom, kFineGridColour);
+            draw_vectors(scene.BorderVec, painter, x0, y0, zoom, kCoarseGridColour);
+        }
+    }
+    cache.endZones(zoom);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
 void paintInPlace(MapScene& scene, QImage& buffer)
 {
     scene.HitTestStream.clear();
-    buffer.fill(QColor::fromRgba(kMapBackground));
-    QPainter painter(&buffer);
     if (scene.CurrentMapId == -1 || scene.FirstActivate) {
+        buffer.fill(QColor::fromRgba(kMapBackground));
+        QPainter painter(&buffer);
         if (!scene.Splash.isNull()) {
             const QPoint c = scene.view.view_center();
             painter.drawImage(c.x() - scene.Splash.width() / 2, c.y() - scene.Splash.height() / 2, scene.Splash);
@@ -56,7 +149,27 @@ void paintInPlace(MapScene& scene, QImage& buffer)
         if (scene.overlays.tips) draw_tips(scene, painter);
         return;
     }
-    draw_zones(scene, painter);
+    MapRenderCache& cache = renderCache(scene);
+    planZones(scene, cache, buffer);
+    const bool kept = !cache.keptZones.isNull() && cache.zoneKey == cache.keptZoneKey;
+    if (kept) {
+        std::memcpy(buffer.bits(), cache.keptZones.constBits(), size_t(buffer.sizeInBytes()));
+        ++cache.zoneLayersReused;
+    } else {
+        buffer.fill(QColor::fromRgba(kMapBackground));
+    }
+    QPainter painter(&buffer);
+    if (!kept) {
+        drawPlannedZones(scene, cache, painter);
+        if (cache.zoneKey == cache.lastZoneKey) { // the view held still: keep the layer
+            if (cache.keptZones.size() != buffer.size() || cache.keptZones.format() != buffer.format() ||
+                cache.keptZones.bytesPerLine() != buffer.bytesPerLine())
+                cache.keptZones = QImage(buffer.size(), buffer.format());
+            std::memcpy(cache.keptZones.bits(), buffer.constBits(), size_t(buffer.sizeInBytes()));
+            cache.keptZoneKey = cache.zoneKey;
+        }
+    }
+    std::swap(cache.lastZoneKey, cache.zoneKey);
     if (scene.overlays.subtitles) draw_veil(painter);
     if (scene.OwnPath.points.size() >= 2) draw_ownpath(scene, painter);
     draw_target(scene, painter);
@@ -189,37 +302,9 @@ void paint_map_layer(MapScene& scene, QImage& buffer)
 
 void draw_zones(MapScene& scene, QPainter& painter)
 {
-    const MapViewport& view = scene.view;
-    const int32_t zoom = view.Zoom;
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, view.StretchFilter == Qt::SmoothTransformation);
     MapRenderCache& cache = renderCache(scene);
-    ++cache.zoneFrame;
-    for (pMap_info* zone : scene.DisplayedZones) {
-        if (!zone) continue;
-        const ViewRect r = view.zoneScreenRect(*zone);
-        zone->inView = view.zone_in_view(r);
-        if (!zone->inView) {
-            releaseTile(*zone);
-            continue;
-        }
-        const QImage* picture = zone->image.get();
-        if (zoom <= Preferences.MAHD) {
-            releaseTile(*zone);
-        } else if (const QImage* tile = tileOf(scene, *zone)) {
-            picture = tile;
-        }
-        if (picture) cache.drawZonePicture(painter, zone, r.left, r.top, zoom, *picture);
-
-        const float x0 = float(r.left), y0 = float(r.top);
-        const bool fine = zoom > Preferences.LODV;
-        if (Preferences.AVCT && fine && zone->vectors) draw_vectors(*zone->vectors, painter, x0, y0, zoom, kZoneVectorColour);
-        if (scene.overlays.grid) {
-            if (fine) draw_vectors(scene.GridVec, painter, x0, y0, zoom, kFineGridColour);
-            draw_vectors(scene.BorderVec, painter, x0, y0, zoom, kCoarseGridColour);
-        }
-    }
-    cache.endZones(zoom);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    planZones(scene, cache, QImage());
+    drawPlannedZones(scene, cache, painter);
 }
 
 void draw_veil(QPainter& painter)

@@ -6,6 +6,9 @@
 
 #include <QAction>
 #include <QSlider>
+#include <QTest>
+
+#include <utility>
 
 #include "main_window_fixture.h"
 #include "map_loading.h"
@@ -56,9 +59,33 @@ TEST(MapSwitchWindow, SwitchesAndHeldZoomShowWhatAPlainLoadAndPaintShow)
     MapRenderCache& cache = renderCache(w->scene);
     EXPECT_GT(inView, 1u);
     EXPECT_EQ(cache.scaledPictures.size(), inView);
+    const int32_t offsetX = w->scene.view.OffsetX;
     const QImage shown = map.lastFrame().copy();
-    cache.lastZoneZoom = 0; // as right after a zoom: every picture scaled directly
-    QImage direct(shown.size(), shown.format());
-    map.paintLayer(direct);
-    EXPECT_TRUE(shown == direct);
+    // A paint with nothing kept from the frames before: every picture scaled directly.
+    auto paintAfresh = [&] {
+        const auto kept = std::exchange(w->scene.renderCache, nullptr);
+        QImage fresh(map.lastFrame().size(), map.lastFrame().format());
+        map.paintLayer(fresh);
+        w->scene.renderCache = kept;
+        return fresh;
+    };
+    EXPECT_TRUE(shown == paintAfresh());
+
+    // Held still, a repaint starts from the zone layer kept from the frame before; after the
+    // grid button and a drag of the map the frame is still the one a fresh paint gives.
+    const size_t reused = cache.zoneLayersReused;
+    map.repaint();
+    EXPECT_GT(cache.zoneLayersReused, reused);
+    QTest::mouseClick(w->but_grid, Qt::LeftButton);
+    map.repaint();
+    EXPECT_FALSE(map.lastFrame() == shown) << "the grid shows";
+    EXPECT_TRUE(map.lastFrame() == paintAfresh());
+    map.repaint();
+    map.repaint();
+    QTest::mousePress(&map, Qt::LeftButton, {}, QPoint(150, 150));
+    QTest::mouseMove(&map, QPoint(163, 141));
+    QTest::mouseRelease(&map, Qt::LeftButton, {}, QPoint(163, 141));
+    map.repaint();
+    EXPECT_EQ(w->scene.view.OffsetX, offsetX + 13);
+    EXPECT_TRUE(map.lastFrame() == paintAfresh());
 }

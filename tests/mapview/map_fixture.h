@@ -17,6 +17,7 @@
 #include "folders.h"
 #include "location_tree.h"
 #include "map_scene.h"
+#include "memory_stream.h"
 #include "preferences.h"
 
 constexpr int16_t kMap1 = 1, kMap2 = 2;
@@ -27,6 +28,17 @@ inline QImage solidImage(int size, uint32_t argb)
     QImage image(size, size, QImage::Format_RGB32);
     image.fill(QColor::fromRgba(argb));
     return image;
+}
+
+// A converted vector stream of one horizontal line across the zone at fraction fy.
+inline MemoryStream horizontalLine(float fy)
+{
+    MemoryStream s;
+    const uint16_t n = 2;
+    const float pts[4] = {0.0f, fy, 1.0f, fy};
+    s.write(&n, 2);
+    s.write(pts, sizeof pts);
+    return s;
 }
 
 struct MapFixture {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
+#include <utility>
 
 #include <QPainter>
 
@@ -67,6 +70,68 @@ TEST(MapFastPaths, ZoneCopiesLandExactlyAsTheScaledPictures)
     const QImage fresh = paint(f.scene);
     cache.lastZoneZoom = 0;
     EXPECT_EQ(fresh, paint(f.scene));
+}
+
+// The same stream moved to height fy in place: same length, same memory.
+void moveLine(MemoryStream& s, float fy)
+{
+    std::memcpy(s.data.data() + 2 + 4, &fy, 4);
+    std::memcpy(s.data.data() + 2 + 12, &fy, 4);
+}
+
+// A repaint over a still view starts from the zone layer kept from the frame before. After
+// any change to what that layer is drawn from, the next paint must be what a paint without
+// anything kept gives: the view moved or zoomed, a picture painted over in place, a tile
+// arrived, vectors and grids rewritten in place at the same length, grids, vectors or the
+// smooth filter switched, a zone gone, another buffer size.
+TEST(MapFastPaths, KeptZoneLayerFollowsEveryInput)
+{
+    MapFixture f;
+    f.showMap1();
+    uint32_t seed = 10;
+    for (pMap_info* z : f.scene.DisplayedZones) {
+        z->image = std::make_unique<QImage>(noise(256, 256, ++seed));
+        *z->vectors = horizontalLine(0.85f);
+    }
+    f.scene.overlays.grid = true;
+    f.scene.GridVec = horizontalLine(0.88f);
+    f.scene.BorderVec = horizontalLine(0.95f);
+    f.scene.view.restoreZoom(600); // vectors and tiles shown, every line in view
+    f.scene.view.OffsetX = f.scene.view.OffsetY = -450;
+    MapRenderCache& cache = renderCache(f.scene);
+    QSize size(300, 300);
+    auto paintNow = [&] {
+        QImage buffer(size, QImage::Format_ARGB32_Premultiplied);
+        paint_map_layer(f.scene, buffer);
+        return buffer;
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"pan", [&] { f.scene.view.OffsetX += 1; }},
+        {"zoom", [&] { f.scene.view.restoreZoom(1100), f.scene.view.OffsetX = f.scene.view.OffsetY = -900; }},
+        {"picture painted over", [&] { QPainter(f.nw->image.get()).fillRect(100, 100, 50, 50, Qt::white); }},
+        {"tile arrived", [&] { *f.ne->tile = noise(512, 512, 77); }},
+        {"zone vectors moved", [&] { moveLine(*f.nw->vectors, 0.9f); }},
+        {"grid moved", [&] { moveLine(f.scene.GridVec, 0.92f); }},
+        {"border moved", [&] { moveLine(f.scene.BorderVec, 0.97f); }},
+        {"vectors off", [&] { Preferences.AVCT = false; }},
+        {"grid off", [&] { f.scene.overlays.grid = false; }},
+        {"smooth", [&] { Preferences.LIAR = true, f.scene.view.update_stretchfilter(); }},
+        {"zone gone", [&] { f.scene.DisplayedZones.pop_back(); }},
+        {"buffer size", [&] { size = QSize(280, 300); }},
+    };
+    for (const auto& [what, change] : changes) {
+        paintNow();
+        paintNow();
+        const size_t reused = cache.zoneLayersReused;
+        paintNow();
+        ASSERT_EQ(cache.zoneLayersReused, reused + 1) << "before " << what << ": a still view reuses the layer";
+        change();
+        const QImage kept = paintNow();
+        auto saved = std::exchange(f.scene.renderCache, nullptr);
+        const QImage fresh = paintNow();
+        f.scene.renderCache = saved;
+        ASSERT_EQ(kept, fresh) << what;
+    }
 }
 
 // Prepared pictures give the pixels of blendRow over each of their rows: clear, opaque and

@@ -24,17 +24,6 @@ std::vector<HitTestRecord> hitRecords(const MemoryStream& stream)
     return out;
 }
 
-// A converted vector stream of one horizontal line across the zone at fraction fy.
-MemoryStream horizontalLine(float fy)
-{
-    MemoryStream s;
-    const uint16_t n = 2;
-    const float pts[4] = {0.0f, fy, 1.0f, fy};
-    s.write(&n, 2);
-    s.write(pts, sizeof pts);
-    return s;
-}
-
 struct Px {
     int x, y;
     uint32_t colour;
