@@ -9,7 +9,8 @@
 // frames their ratio to the median frame of the same zones alone (measured in the same
 // run, just before them). The view holds still, so a frame starts from the zone layer kept
 // from the frame before; the same frames with the view moving one pixel each (the zone
-// layer drawn every frame, as while the map is dragged) follow as moving_*. BM_ZoomFrames times the frames of a zoom in motion.
+// layer drawn every frame, as while the map is dragged) follow as moving_*.
+// BM_ZoomFrames times the frames of a zoom in motion.
 // BM_NewLabels times the first frame after the labels were forgotten (a map switch, a pan
 // onto new ground) against the same frame with its labels ready, against the same first
 // frame with the glyph runs drawn by the painter and with every label through a full text

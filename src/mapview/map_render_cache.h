@@ -1,8 +1,9 @@
 #pragma once
 // What the map paint keeps from one frame to the next: every category's icon converted
 // once for blitting and its label font, the labels of the locations laid out (QStaticText)
-// and rasterised once into coverage masks that the paint tints and blends, and the tips
-// laid out once. Private to the renderer's files.
+// and rasterised once into coverage masks that the paint tints and blends, the zone
+// pictures scaled to a held zoom, the zone layer of a still view, and the tips laid out
+// once. Private to the renderer's files.
 #include <array>
 #include <cstddef>
 #include <cstdint>
