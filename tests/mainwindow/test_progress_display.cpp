@@ -4,20 +4,11 @@
 
 #include "main_window_fixture.h"
 #include "map_render_cache.h"
+#include "paint_counter.h"
 #include "progress_bar.h"
 #include "tile_loader.h"
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
 
 // Shows the first map and drags the zoom bar past [MAHD]: the frame comes at once, its
 // tiles are asked for.
