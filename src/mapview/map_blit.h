@@ -160,8 +160,14 @@ PreparedPicture preparePicture(const QImage& picture);
 void blendPrepared(const Pixels& px, int left, int top, const PreparedPicture& picture);
 
 // An opaque colour (ARGB, alpha $FF) through n coverage bytes onto n destination pixels:
-// dst + (colour - dst) x c / 255 per channel (c = 255 gives the colour exactly). Eight
-// pixels at a time where the processor has AVX2 (chosen once at run time), else four.
-void blendCoverageRow(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour);
+// dst + (colour - dst) x c / 255 per channel (c = 255 gives the colour exactly). Sixteen
+// pixels at a time where the processor has AVX2 (chosen at the first call), else four.
+// Called once per label row: through a pointer, not a guarded local's first-use check.
+using CoverageRow = void (*)(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour);
+extern CoverageRow coverageRow;
+inline void blendCoverageRow(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour)
+{
+    coverageRow(dst, coverage, n, colour);
+}
 // The same four pixels at a time, whatever the processor (the rows' ends, and the tests).
 void blendCoverageRow4(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour);
