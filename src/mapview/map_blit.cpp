@@ -154,13 +154,14 @@ __attribute__((target("avx2"))) void coverageRowAvx2(uint32_t* dst, const uint8_
 // The first call chooses the row for the processor and runs it; later calls go straight to it.
 void chooseAndBlend(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour)
 {
-    coverageRow = blendCoverageRow4;
+    CoverageRow row = blendCoverageRow4;
 #if MAPBLIT_AVX2
-    if (__builtin_cpu_supports("avx2")) coverageRow = coverageRowAvx2;
+    if (__builtin_cpu_supports("avx2")) row = coverageRowAvx2;
 #endif
-    coverageRow(dst, coverage, n, colour);
+    coverageRow.store(row, std::memory_order_relaxed);
+    row(dst, coverage, n, colour);
 }
 
 } // namespace
 
-CoverageRow coverageRow = chooseAndBlend;
+std::atomic<CoverageRow> coverageRow{chooseAndBlend};

@@ -5,6 +5,7 @@
 // larger part. Four pixels at a time with SSE2 where the
 // compiler targets it; the same arithmetic one pixel at a time elsewhere. Inline: the rows
 // are short and many.
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -162,12 +163,13 @@ void blendPrepared(const Pixels& px, int left, int top, const PreparedPicture& p
 // An opaque colour (ARGB, alpha $FF) through n coverage bytes onto n destination pixels:
 // dst + (colour - dst) x c / 255 per channel (c = 255 gives the colour exactly). Sixteen
 // pixels at a time where the processor has AVX2 (chosen at the first call), else four.
-// Called once per label row: through a pointer, not a guarded local's first-use check.
+// Called once per label row: through a pointer, not a guarded local's first-use check (an
+// atomic whose relaxed load is a plain one, so that a first call on two threads is no race).
 using CoverageRow = void (*)(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour);
-extern CoverageRow coverageRow;
+extern std::atomic<CoverageRow> coverageRow;
 inline void blendCoverageRow(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour)
 {
-    coverageRow(dst, coverage, n, colour);
+    coverageRow.load(std::memory_order_relaxed)(dst, coverage, n, colour);
 }
 // The same four pixels at a time, whatever the processor (the rows' ends, and the tests).
 void blendCoverageRow4(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour);
