@@ -587,12 +587,8 @@ std::optional<std::string> TForm2::trimmedName() const
 
 uint8_t TForm2::languageTag() const
 {
-    if (CheckBox12->isChecked()) return CurrentLangTag;
-    // Unchecked: not in the database's language. A location already tagged with another
-    // language keeps its tag rather than losing it to 0.
-    const TNodeData* old = modifyMode ? owner_.MyTreeStore.nodeData(node) : nullptr;
-    if (old && old->item && old->item->languageTag != CurrentLangTag) return old->item->languageTag;
-    return 0;
+    // Checked: written in the database's language; unchecked: in none (tag 0).
+    return CheckBox12->isChecked() ? CurrentLangTag : 0;
 }
 
 void TForm2::allnode_modif(uint8_t tag)

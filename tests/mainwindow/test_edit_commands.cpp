@@ -418,6 +418,26 @@ TEST(LocationEditor, TypedInputRulesThenABulkChangeCopiesTheLevelsOntoTheSameNam
         << expected.toStdString();
 }
 
+TEST(LocationEditor, AnUncheckedLanguageBoxLeavesTheLocationWithoutLanguage)
+{
+    EditWindow e;
+    const int db = e.dbLocation();
+    ASSERT_NE(db, kNoTreeNode);
+    const uint32_t id = e.item(db).id;
+    e.tree().nodeData(db)->item->languageTag = uint8_t(CurrentLangTag + 1); // another language's
+    e.inEditor = [](TForm2& ed) {
+        EXPECT_FALSE(ed.CheckBox12->isChecked());
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.keyI(db);
+    ASSERT_EQ(e.editorRuns, 1);
+    const int edited = e.w->scene.SelectionChain[0];
+    ASSERT_TRUE(e.tree().isNode(edited));
+    EXPECT_EQ(e.item(edited).id, id);
+    EXPECT_EQ(e.item(edited).languageTag, 0);
+    EXPECT_TRUE(e.w->AdditionsModified());
+}
+
 TEST(EditCommands, TreeMenuCopyModifyAndCutWithThePlaceCodeButtons)
 {
     EditWindow e;
