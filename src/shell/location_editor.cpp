@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QToolButton>
@@ -545,6 +547,22 @@ void TForm2::Button11Click()
 void TForm2::setBulkHeight()
 {
     setFixedSize(kClientWidth, CheckBox2->isChecked() ? kClientHeightBulk : kClientHeight);
+}
+
+void TForm2::setBulkCaption(const QString& text)
+{
+    // The room left for text: the box's width less what the style adds around it (the
+    // indicator, the spacing and the margins).
+    QStyleOptionButton option;
+    option.initFrom(CheckBox2);
+    option.text = text;
+    const QFontMetrics metrics = CheckBox2->fontMetrics();
+    const QSize textSize = metrics.size(Qt::TextShowMnemonic, text);
+    const int chrome =
+        CheckBox2->style()->sizeFromContents(QStyle::CT_CheckBox, &option, textSize, CheckBox2).width() - textSize.width();
+    const int room = CheckBox2->width() - chrome;
+    CheckBox2->setText(metrics.elidedText(text, Qt::ElideRight, room));
+    CheckBox2->setToolTip(text);
 }
 
 void TForm2::CheckBox2Click()

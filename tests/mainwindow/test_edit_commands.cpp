@@ -331,6 +331,13 @@ TEST(LocationEditor, TypedInputRulesThenABulkChangeCopiesTheLevelsOntoTheSameNam
     Preferences.TRAN = true;
     e.mapMenu(e.hover(db), e.w->Copiernode1); // the copy buffer names the location
     e.inEditor = [&](TForm2& ed) {
+        // The bulk box's caption naming the location fits its box, cut with an ellipsis;
+        // its tool tip holds it whole.
+        const QString bulkCaption = ToDisplay(FormatRessource(GetInfoText(14), longName));
+        EXPECT_EQ(ed.CheckBox2->toolTip(), bulkCaption);
+        EXPECT_TRUE(ed.CheckBox2->text().endsWith(QChar(0x2026)));
+        EXPECT_LE(ed.CheckBox2->sizeHint().width(), ed.CheckBox2->width());
+        EXPECT_LE(ed.CheckBox2->geometry().right(), ed.width());
         // A longer name set by the program stays whole; typing cannot lengthen it.
         EXPECT_EQ(ed.Edit1->text().size(), 40);
         ed.Edit1->setFocus();
