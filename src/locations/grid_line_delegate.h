@@ -9,7 +9,6 @@ class GridLineDelegate : public QStyledItemDelegate {
 public:
     GridLineDelegate(QColor colour, QObject* parent) : QStyledItemDelegate(parent), colour_(colour) {}
 
-    QColor colour() const { return colour_; }
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
