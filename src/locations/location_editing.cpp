@@ -122,7 +122,7 @@ std::vector<int> applyBulkChange(LocationTree& tree, int edited, const std::stri
             it.attributes = change.attributes;
             it.typeId = change.typeId;
         }
-        if (change.levels && d.category->kind != kindNoLevel) {
+        if (change.levels) {
             it.levelMin = change.levelMin;
             it.levelMax = change.levelMax;
         }

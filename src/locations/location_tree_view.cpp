@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 
 #include "cp1252.h"
 #include "location_tree.h"
@@ -75,6 +76,37 @@ void LocationTreeView::paintEvent(QPaintEvent* event)
 {
     QTreeView::paintEvent(event);
     if (onAfterPaint) onAfterPaint();
+}
+
+void LocationTreeView::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const
+{
+    QTreeView::drawBranches(painter, rect, index); // background and the expand arrows
+    // One strip of indentation() pixels per level, the node's own strip rightmost. Its own
+    // strip: a line from the top to the middle, on down when a sibling follows, and a stub to
+    // the right; each ancestor's strip: a line through the row when that ancestor has a
+    // sibling below. The lines leave a gap around the arrow of a node with children.
+    const int indent = indentation();
+    if (indent <= 0 || !index.isValid()) return;
+    const QModelIndex node = index.siblingAtColumn(0);
+    const auto hasNextSibling = [this](const QModelIndex& i) { return i.row() + 1 < model()->rowCount(i.parent()); };
+    const int midY = rect.top() + rect.height() / 2;
+    const int gap = node.model()->hasChildren(node) ? 6 : 0;
+
+    painter->save();
+    painter->setPen(QPen(QColor::fromRgb(kLineColour), 1, Qt::SolidLine));
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    int stripLeft = rect.right() + 1 - indent;
+    int midX = stripLeft + indent / 2;
+    const bool firstOfAll = !node.parent().isValid() && node.row() == 0;
+    if (!firstOfAll) painter->drawLine(midX, rect.top(), midX, midY - gap);
+    if (hasNextSibling(node)) painter->drawLine(midX, midY + gap, midX, rect.bottom());
+    painter->drawLine(midX + gap, midY, stripLeft + indent - 1, midY);
+    for (QModelIndex ancestor = node.parent(); ancestor.isValid(); ancestor = ancestor.parent()) {
+        stripLeft -= indent;
+        midX = stripLeft + indent / 2;
+        if (hasNextSibling(ancestor)) painter->drawLine(midX, rect.top(), midX, rect.bottom());
+    }
+    painter->restore();
 }
 
 void LocationTreeView::translateMenu()

@@ -34,8 +34,12 @@ public:
     // Gives the menu items their captions from section M.
     void translateMenu();
 
+    // Colour of the solid lines that join each node to its parent and siblings (TColor 9013641).
+    static constexpr QRgb kLineColour = 0xFF898989;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
 
 private:
     // S8 when no node has the focus, S9 when it is not a location; else the node.

@@ -176,9 +176,9 @@ bool MapViewport::zoom_by_factor(QPoint world, double factor)
 void MapViewport::fit_zone(const pMap_info* zone)
 {
     if (!zone) return;
-    // The shorter side, kept within the zoom range so that a very large or a collapsed view
-    // leaves a zoom the other operations accept.
-    Zoom = clampZoom(height_ < width_ ? height_ : width_);
+    // The shorter side, even above the zoom range of the other operations (a view larger
+    // than 3500 pixels is filled); a collapsed view still gets the smallest zoom, never 0.
+    Zoom = int32_t(std::max<int64_t>(height_ < width_ ? height_ : width_, ZoomMin));
     levelOfDetail();
     if (onZoomBar) onZoomBar(Zoom);
     center_on(zone_center(*zone));

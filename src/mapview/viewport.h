@@ -44,8 +44,9 @@ public:
     // Invalidates the map control.
     std::function<void()> onRepaint;
 
-    // View state. Zoom stays within ZoomMin..ZoomMax through every operation here; assign it
-    // only through restoreZoom or the zoom operations.
+    // View state. Zoom stays within ZoomMin..ZoomMax through every operation here except
+    // fit_zone, which may exceed ZoomMax on a large view; assign it only through restoreZoom
+    // or the zoom operations.
     int32_t Zoom = ZoomDefault;  // on-screen size of one zone in pixels
     int32_t OffsetX = 0;         // screen position of world point (0, 0)
     int32_t OffsetY = 0;
@@ -88,8 +89,8 @@ public:
     // Round(Zoom x factor), brought into ZoomMin..ZoomMax, through zoom_at; False (and
     // nothing done, no repaint) when the zoom would not change.
     bool zoom_by_factor(QPoint world, double factor);
-    // Zoom := the view's shorter side (within ZoomMin..ZoomMax), centred on the zone; level of
-    // detail, zoom bar, repaint. Nothing for nullptr.
+    // Zoom := the view's shorter side (at least ZoomMin, no upper limit), centred on the zone;
+    // level of detail, zoom bar, repaint. Nothing for nullptr.
     void fit_zone(const pMap_info* zone);
     // Linear resampling above zoom 1000 when the setting LIAR is on, else nearest-neighbour.
     void update_stretchfilter();

@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QToolButton>
@@ -547,6 +549,22 @@ void TForm2::setBulkHeight()
     setFixedSize(kClientWidth, CheckBox2->isChecked() ? kClientHeightBulk : kClientHeight);
 }
 
+void TForm2::setBulkCaption(const QString& text)
+{
+    // The room left for text: the box's width less what the style adds around it (the
+    // indicator, the spacing and the margins).
+    QStyleOptionButton option;
+    option.initFrom(CheckBox2);
+    option.text = text;
+    const QFontMetrics metrics = CheckBox2->fontMetrics();
+    const QSize textSize = metrics.size(Qt::TextShowMnemonic, text);
+    const int chrome =
+        CheckBox2->style()->sizeFromContents(QStyle::CT_CheckBox, &option, textSize, CheckBox2).width() - textSize.width();
+    const int room = CheckBox2->width() - chrome;
+    CheckBox2->setText(metrics.elidedText(text, Qt::ElideRight, room));
+    CheckBox2->setToolTip(text);
+}
+
 void TForm2::CheckBox2Click()
 {
     setBulkHeight();
@@ -587,12 +605,8 @@ std::optional<std::string> TForm2::trimmedName() const
 
 uint8_t TForm2::languageTag() const
 {
-    if (CheckBox12->isChecked()) return CurrentLangTag;
-    // Unchecked: not in the database's language. A location already tagged with another
-    // language keeps its tag rather than losing it to 0.
-    const TNodeData* old = modifyMode ? owner_.MyTreeStore.nodeData(node) : nullptr;
-    if (old && old->item && old->item->languageTag != CurrentLangTag) return old->item->languageTag;
-    return 0;
+    // Checked: written in the database's language; unchecked: in none (tag 0).
+    return CheckBox12->isChecked() ? CurrentLangTag : 0;
 }
 
 void TForm2::allnode_modif(uint8_t tag)

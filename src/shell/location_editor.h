@@ -68,6 +68,9 @@ public:
     SpecSet get_flags();
     // Runs the route options dialog on an options text; returns the options it gives back.
     std::string edit_route_options(const std::string& options);
+    // The bulk check box's caption: cut with an ellipsis to the room the box has, whole in
+    // its tool tip (a long location name would otherwise run out of the box).
+    void setBulkCaption(const QString& text);
     // Focuses a category's node in Treecateg, which runs the category change.
     void focusCategory(const rCateg* c);
     // The route options dialog's runner (tests); empty runs it modally.

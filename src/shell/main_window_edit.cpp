@@ -235,7 +235,7 @@ void TForm4::Appelle_modifierNode(int node)
             editor.id = it.id;
             editor.category = d->category;
             editor.originalCategory = d->category;
-            editor.CheckBox2->setText(ToDisplay(FormatRessource(GetInfoText(14), it.name)));
+            editor.setBulkCaption(ToDisplay(FormatRessource(GetInfoText(14), it.name)));
             editor.CheckBox2->show();
             editor.setWindowTitle(ToDisplay(FormatRessource(GetInfoText(17), it.name, std::to_string(it.id))));
             editor.Edit5->setText(QString::number(it.x));

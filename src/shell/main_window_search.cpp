@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include "criteria_tree.h"
 #include "database_globals.h"
 #include "folders.h"
+#include "grid_line_delegate.h"
 #include "image_control.h"
 #include "info_panel.h"
 #include "location_tree_model.h"
@@ -324,6 +326,9 @@ void TForm4::buildSearchPage(QWidget* page)
     TreeResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TreeResult->setSelectionBehavior(QAbstractItemView::SelectRows);
     TreeResult->setStyleSheet("QTreeView { background: #808080; }");
+    // Solid grid lines between the cells, in the desktop's button face colour (the list's own
+    // palette has the grey background there).
+    TreeResult->setItemDelegate(new GridLineDelegate(QGuiApplication::palette().color(QPalette::Button), TreeResult));
     TreeResult->setContextMenuPolicy(Qt::CustomContextMenu);
     QHeaderView* header = TreeResult->header();
     header->setFixedHeight(15);

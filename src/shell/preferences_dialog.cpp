@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -39,6 +40,20 @@ PreferencesRunner& runner()
     static PreferencesRunner r;
     return r;
 }
+
+// Rows of one fixed height, whatever font an entry is painted in: a large legend font is
+// judged in the preview panel, not by a tree whose rows grow with it.
+class FixedRowHeightDelegate : public QStyledItemDelegate {
+public:
+    FixedRowHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+    }
+
+private:
+    int height_;
+};
 
 constexpr int kLodMin = 2, kLodMax = 175;
 constexpr int kHdMin = 512, kHdMax = 1024;
@@ -243,6 +258,8 @@ void TForm3::buildLegendPage()
     Tree_leg->setHeaderHidden(true);
     Tree_leg->setRootIsDecorated(false);
     Tree_leg->setIconSize(QSize(11, 11));
+    Tree_leg->setUniformRowHeights(true);
+    Tree_leg->setItemDelegate(new FixedRowHeightDelegate(kLegendRowHeight, Tree_leg));
     // Grey behind the entries, so that light colours stay readable.
     Tree_leg->setStyleSheet("QTreeWidget { background: #808080; }");
     page->addWidget(Tree_leg, 1);

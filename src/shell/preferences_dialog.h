@@ -62,6 +62,8 @@ struct PreferencesPickers {
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kLegendRowHeight = 16; // pixels per row of Tree_leg
+
     // categoryIcons: the main window's Listiconmap, shown as the legend's icons.
     TForm3(QWidget* owner, const std::vector<QImage>& categoryIcons, PreferencesPickers pickers = {});
     ~TForm3() override;

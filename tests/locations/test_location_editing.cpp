@@ -85,6 +85,22 @@ TEST(BulkChange, OnlyTheCheckedPartsOfSameNamedUnlockedLocationsOfTheCategory)
     EXPECT_EQ(namesUnder(f.tree, f.tree.parentOf(herb)), (std::vector<std::string>{"Absinthe", "Menthe"}));
 }
 
+TEST(BulkChange, TheLevelsBoxCopiesLevelsInACategoryWithoutLevelsToo)
+{
+    TreeFixture f;
+    const int edited = addFull(f, "Port", 10, 2, 1);
+    const int twin = addFull(f, "Port", 20, 2, 2);
+    f.tree.sortAll();
+    BulkChange change;
+    change.name = change.note = change.attributesAndType = false;
+    change.levels = true;
+    change.levelMin = 5;
+    change.levelMax = 7;
+    ASSERT_EQ(applyBulkChange(f.tree, edited, "Port", 2, change), std::vector<int>{twin});
+    const rItemdata& t = *f.tree.nodeData(twin)->item;
+    EXPECT_EQ(t.levelMin * 10 + t.levelMax, 57);
+}
+
 TEST(EditorRules, ADefaultNameGivesWayToTheNextCategorysOwn)
 {
     // (The placeholder, a typed name and a plain category: see the editor's window tests.)

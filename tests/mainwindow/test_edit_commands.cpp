@@ -331,6 +331,13 @@ TEST(LocationEditor, TypedInputRulesThenABulkChangeCopiesTheLevelsOntoTheSameNam
     Preferences.TRAN = true;
     e.mapMenu(e.hover(db), e.w->Copiernode1); // the copy buffer names the location
     e.inEditor = [&](TForm2& ed) {
+        // The bulk box's caption naming the location fits its box, cut with an ellipsis;
+        // its tool tip holds it whole.
+        const QString bulkCaption = ToDisplay(FormatRessource(GetInfoText(14), longName));
+        EXPECT_EQ(ed.CheckBox2->toolTip(), bulkCaption);
+        EXPECT_TRUE(ed.CheckBox2->text().endsWith(QChar(0x2026)));
+        EXPECT_LE(ed.CheckBox2->sizeHint().width(), ed.CheckBox2->width());
+        EXPECT_LE(ed.CheckBox2->geometry().right(), ed.width());
         // A longer name set by the program stays whole; typing cannot lengthen it.
         EXPECT_EQ(ed.Edit1->text().size(), 40);
         ed.Edit1->setFocus();
@@ -416,6 +423,26 @@ TEST(LocationEditor, TypedInputRulesThenABulkChangeCopiesTheLevelsOntoTheSameNam
     EXPECT_TRUE(std::any_of(e.w->FeedbackList.begin(), e.w->FeedbackList.end(),
                             [&](const auto& line) { return ToDisplay(line.text) == expected; }))
         << expected.toStdString();
+}
+
+TEST(LocationEditor, AnUncheckedLanguageBoxLeavesTheLocationWithoutLanguage)
+{
+    EditWindow e;
+    const int db = e.dbLocation();
+    ASSERT_NE(db, kNoTreeNode);
+    const uint32_t id = e.item(db).id;
+    e.tree().nodeData(db)->item->languageTag = uint8_t(CurrentLangTag + 1); // another language's
+    e.inEditor = [](TForm2& ed) {
+        EXPECT_FALSE(ed.CheckBox12->isChecked());
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.keyI(db);
+    ASSERT_EQ(e.editorRuns, 1);
+    const int edited = e.w->scene.SelectionChain[0];
+    ASSERT_TRUE(e.tree().isNode(edited));
+    EXPECT_EQ(e.item(edited).id, id);
+    EXPECT_EQ(e.item(edited).languageTag, 0);
+    EXPECT_TRUE(e.w->AdditionsModified());
 }
 
 TEST(EditCommands, TreeMenuCopyModifyAndCutWithThePlaceCodeButtons)

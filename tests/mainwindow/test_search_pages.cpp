@@ -3,6 +3,8 @@
 
 #include "image_control.h"
 #include "info_panel.h"
+#include "location_tree_model.h"
+#include "location_tree_view.h"
 #include "main_window_fixture.h"
 #include "search_result_model.h"
 #include "shape_control.h"
@@ -431,4 +433,45 @@ TEST(TranslationMode, TheLanguageBoxIsAnnouncedAndDrivesTheFilter)
     w->CheckBox17->setCheckState(Qt::Checked);
     EXPECT_EQ(w->scene.overlays.traduc, TraducCheck::Checked);
     EXPECT_EQ(w->CheckBox17->text(), ToDisplay(GetCaptionText(130)));
+}
+
+TEST(ResultList, SolidGridLinesRunAlongTheCellsOfTheRows)
+{
+    Window t;
+    t.add("Qwx a");
+    t.add("Qwx b");
+    t.search("qwx");
+    ASSERT_EQ(t.w->TreeResultModel->rowCount(), 2);
+    const QImage shot = t.w->TreeResult->viewport()->grab().toImage();
+    const QColor line = QGuiApplication::palette().color(QPalette::Button);
+    ASSERT_NE(line, QColor(0x80, 0x80, 0x80));
+    const QRect first = t.w->TreeResult->visualRect(t.row(0));
+    for (int x = first.left(); x <= first.right(); ++x) EXPECT_EQ(shot.pixelColor(x, first.bottom()), line) << x;
+    for (int y = first.top(); y <= first.bottom(); ++y) EXPECT_EQ(shot.pixelColor(first.right(), y), line) << y;
+    // Below the last row the list is bare.
+    const QRect last = t.w->TreeResult->visualRect(t.row(1));
+    EXPECT_EQ(shot.pixelColor(last.right(), last.bottom() + 3), QColor(0x80, 0x80, 0x80));
+}
+
+TEST(SidePanel, TheTreeJoinsNodesWithSolidLinesInItsLineColour)
+{
+    Window t;
+    QTest::mouseClick(t.w->but_liste[0], Qt::LeftButton);
+    LocationTreeView* tree = t.w->MyTree;
+    const LocationTreeModel& model = *t.w->MyTreeModel;
+    ASSERT_GT(model.rowCount(), 1);
+    const QModelIndex map = model.index(0, LocationTreeModel::TextColumn);
+    ASSERT_GT(model.rowCount(map), 0);
+    tree->setFocus();
+    tree->setCurrentIndex(map);
+    QTest::keyClick(tree, Qt::Key_Right); // expands the first map
+    ASSERT_TRUE(tree->isExpanded(map));
+    const QRect zone = tree->visualRect(model.index(0, LocationTreeModel::TextColumn, map));
+    const int indent = tree->indentation(), middle = zone.top() + zone.height() / 2;
+    const QImage shot = tree->viewport()->grab().toImage();
+    const QColor line = QColor::fromRgb(LocationTreeView::kLineColour);
+    // The map's line runs on past its zone to the next map; the zone's stub reaches its text.
+    for (int y = zone.top(); y <= zone.bottom(); ++y)
+        EXPECT_EQ(shot.pixelColor(zone.left() - 2 * indent + indent / 2, y), line) << y;
+    EXPECT_EQ(shot.pixelColor(zone.left() - 1, middle), line);
 }

@@ -259,3 +259,16 @@ TEST_F(PreferencesDialogTest, LegendFontColourAndReset)
 }
 
 } // namespace
+
+TEST_F(PreferencesDialogTest, LegendRowsStaySixteenPixelsHighInAnyFont)
+{
+    run([](TForm3& d) {
+        d.pickers.font = [](QWidget*, const QFont&) -> std::optional<QFont> { return QFont("Liberation Serif", 72); };
+        focusLegendRow(d, 0);
+        click(d.Button4);
+        ASSERT_EQ(d.Tree_leg->topLevelItem(0)->font(0).pointSize(), 72);
+        for (int i = 0; i < d.Tree_leg->topLevelItemCount(); ++i)
+            EXPECT_EQ(d.Tree_leg->visualItemRect(d.Tree_leg->topLevelItem(i)).height(), TForm3::kLegendRowHeight);
+        click(d.Button2); // cancel
+    });
+}
