@@ -380,17 +380,27 @@ void TForm4::buildSearchAndInfoPages()
     auto* infoLayout = new QVBoxLayout(info);
     Panel6 = buildInfoHeader(Pages->widget(0));
     static_cast<QVBoxLayout*>(Pages->widget(0)->layout())->insertWidget(0, Panel6);
+    // Each pane in a group whose caption is the text number in its Tag.
+    auto group = [info, infoLayout](const char* name, int tag, QWidget* pane) {
+        auto* box = new QGroupBox(info);
+        box->setObjectName(name);
+        box->setProperty("Tag", tag);
+        auto* boxLayout = new QVBoxLayout(box);
+        boxLayout->setContentsMargins(2, 2, 2, 2);
+        boxLayout->addWidget(pane);
+        infoLayout->addWidget(box);
+    };
     Memo2 = new QPlainTextEdit(info);
     Memo2->setObjectName("Memo2");
     Memo2->setReadOnly(true);
+    group("GroupBoxMemo2", 29, Memo2);
     TreeRedir = new QTreeWidget(info);
     TreeRedir->setObjectName("TreeRedir");
     setupTreeRedir();
-    infoLayout->addWidget(Memo2);
-    infoLayout->addWidget(TreeRedir);
+    group("GroupBoxTreeRedir", 37, TreeRedir);
     Treeitem = new QTreeWidget(info);
     Treeitem->setObjectName("Treeitem");
-    infoLayout->addWidget(Treeitem);
+    group("GroupBoxTreeitem", 33, Treeitem);
 
     buildSearchPage(Pages->widget(2));
 }

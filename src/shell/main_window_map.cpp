@@ -300,23 +300,27 @@ void TForm4::buildPositionsPage(QWidget* page)
     positions->addWidget(but_boussole);
     layout->addWidget(GroupBox4);
 
-    auto* jump = new QHBoxLayout();
-    EditJump = new QLineEdit("J_#############", page);
+    // The jump group: a place code and the button that goes there.
+    auto* jumpGroup = new QGroupBox(page);
+    jumpGroup->setObjectName("GroupBoxJump");
+    jumpGroup->setProperty("Tag", 83);
+    auto* jump = new QHBoxLayout(jumpGroup);
+    EditJump = new QLineEdit("J_#############", jumpGroup);
     EditJump->setObjectName("EditJump");
     EditJump->setMaxLength(15);
     connect(EditJump, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int caret = EditJump->cursorPosition();
         EditJump->setText(FromCp1252(filterJumpEditText(ToCp1252(text).value_or(""))));
-        EditJump->setCursorPosition(caret);
+        // The cleaned code is put back with the caret at its end (15, or a shorter code's end).
+        EditJump->setCursorPosition(15);
     });
-    Button2 = new QPushButton(page);
+    Button2 = new QPushButton(jumpGroup);
     Button2->setObjectName("Button2");
     Button2->setProperty("Tag", 16);
     connect(Button2, &QPushButton::clicked, this,
             [this] { interaction->jump_command(ToCp1252(EditJump->text()).value_or("")); });
     jump->addWidget(EditJump);
     jump->addWidget(Button2);
-    layout->addLayout(jump);
+    layout->addWidget(jumpGroup);
 
     Memo1 = new QPlainTextEdit(page);
     Memo1->setObjectName("Memo1");
