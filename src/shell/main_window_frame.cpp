@@ -51,6 +51,34 @@
 #include "send_additions.h"
 #include "widget_helpers.h"
 
+namespace {
+
+// Separators of the map menu. The separator under the link items of the location under the
+// mouse (Tag 255) always shows, also alone at the very top, where Qt would collapse it. The
+// menu's own separators show only between two visible items, none of them doubled, so the
+// items hidden outside edit mode leave no empty groups behind.
+void tidyMapMenuSeparators(QMenu* menu)
+{
+    QAction* pending = nullptr; // an own separator that shows if a visible item follows
+    bool itemBefore = false;
+    for (QAction* a : menu->actions()) {
+        if (!a->isSeparator()) {
+            if (!a->isVisible()) continue;
+            if (pending) pending->setVisible(true);
+            pending = nullptr;
+            itemBefore = true;
+        } else if (a->property("Tag").toInt() == 255) {
+            itemBefore = false;
+        } else {
+            a->setVisible(false);
+            if (itemBefore && !pending) pending = a;
+            itemBefore = false;
+        }
+    }
+}
+
+} // namespace
+
 QAction* TForm4::addMenuItem(QMenu* menu, const char* name, int tag)
 {
     QAction* a = menu->addAction(QString::fromLatin1(name));
@@ -98,6 +126,7 @@ void TForm4::buildControls()
                 action->setEnabled(text->enabled && scene.ZoneUnderMouse != nullptr);
             }
         }
+        tidyMapMenuSeparators(Menu_image);
         Menu_image->popup(ImageMapView->mapToGlobal(p));
     });
     ZoomBar = new QSlider(Qt::Horizontal, central);
@@ -221,6 +250,7 @@ void TForm4::buildMenus()
 
     Menu_image = new QMenu(this);
     Menu_image->setObjectName("Menu_image");
+    Menu_image->setSeparatorsCollapsible(false); // tidyMapMenuSeparators does it
     ajouter1 = addMenuItem(Menu_image, "ajouter1", 30);
     ajouter1->setEnabled(false);
     Menu_image->addSeparator();
