@@ -185,6 +185,11 @@ void TForm4::setupMap()
         repaintMap();
     };
     in.onClearFeedback = [this] { clear_feedback(); };
+    in.onIconsHidden = [this] {
+        // As when the mouse leaves the locations: no location under it, no hint, no link items.
+        interaction->affiche_memoinfo(kNoTreeNode, 0);
+        hints->hideHint();
+    };
     in.onSidePageKey = [this](int page) {
         if (page < 1 || page > 4) return;
         but_liste[size_t(page - 1)]->click();
