@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <tuple>
 
 #include "cp1252.h"
@@ -45,6 +46,28 @@
 #include "ressource.h"
 
 namespace {
+
+// Runs its action each time the watched control gives the focus to another control of its
+// window, whether or not its text changed (QLineEdit::editingFinished fires only after a
+// change). Switching to another window or opening a menu is not leaving the control.
+class FocusLeaveHook : public QObject {
+public:
+    FocusLeaveHook(std::function<void()> onLeave, QObject* parent) : QObject(parent), onLeave_(std::move(onLeave)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) onLeave_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onLeave_;
+};
+
 std::vector<std::string> comboItems(const QComboBox* combo)
 {
     std::vector<std::string> items;
@@ -274,7 +297,9 @@ void TForm4::buildPositionsPage(QWidget* page)
         edits[i]->setObjectName(names[i]);
         edits[i]->setMaxLength(2);
         edits[i]->setFixedWidth(30);
-        connect(edits[i], &QLineEdit::editingFinished, this, &TForm4::applyPositionEdits);
+        // Leaving an edit always applies the four of them, so a point placed from the map
+        // becomes the whole thousands the edits show even when no digit was typed.
+        edits[i]->installEventFilter(new FocusLeaveHook([this] { applyPositionEdits(); }, edits[i]));
         edits[i]->installEventFilter(new DigitKeyFilter([edits, i] {
             edits[next_position_edit(i)]->setFocus();
         }, edits[i]));
