@@ -22,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWidgetAction>
 
 #include <QTreeWidget>
 
@@ -54,21 +55,22 @@
 namespace {
 
 // Separators of the map menu. The separator under the link items of the location under the
-// mouse (Tag 255) always shows, also alone at the very top, where Qt would collapse it. The
-// menu's own separators show only between two visible items, none of them doubled, so the
-// items hidden outside edit mode leave no empty groups behind.
+// mouse (Tag 255) always shows, also alone at the very top, where Qt would collapse it (there
+// it is a line widget). The menu's own separators show only between two visible items, none
+// of them doubled, so the items hidden outside edit mode leave no empty groups behind.
 void tidyMapMenuSeparators(QMenu* menu)
 {
     QAction* pending = nullptr; // an own separator that shows if a visible item follows
     bool itemBefore = false;
     for (QAction* a : menu->actions()) {
-        if (!a->isSeparator()) {
+        if (a->property("Tag").toInt() == 255) {
+            // A link item, or the separator that ends them.
+            itemBefore = !a->isSeparator() && !qobject_cast<QWidgetAction*>(a);
+        } else if (!a->isSeparator()) {
             if (!a->isVisible()) continue;
             if (pending) pending->setVisible(true);
             pending = nullptr;
             itemBefore = true;
-        } else if (a->property("Tag").toInt() == 255) {
-            itemBefore = false;
         } else {
             a->setVisible(false);
             if (itemBefore && !pending) pending = a;
