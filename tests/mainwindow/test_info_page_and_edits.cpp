@@ -7,13 +7,6 @@
 
 namespace {
 
-// A mouse move without a button, as the window system delivers it.
-void hover(QWidget* widget, QPoint pos)
-{
-    QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
 // The group box around a control, and its caption.
 QString groupCaption(QWidget* control)
 {
@@ -120,80 +113,61 @@ TEST(PositionEdits, LeavingAnEditRoundsThePositionFromTheMapEvenWithoutTyping)
     QTest::mouseClick(e.w->but_liste[3], Qt::LeftButton);
     // Own position put at a point of the map that is no whole thousand.
     QPoint p = e.hover(e.findLocation());
-    for (int step = 1; step < 12; ++step) {
+    for (int step = 0; step < 12; ++step) {
         p += QPoint(3, 2);
-        hover(e.w->ImageMapView, p);
+        QTest::mouseMove(e.w->ImageMapView, p);
         const QPoint z = e.w->scene.MouseZonePoint;
         if (e.w->scene.ZoneUnderMouse && z.x() % 1000 && z.y() % 1000) break;
     }
-    ASSERT_NE(e.w->scene.ZoneUnderMouse, nullptr);
     const QPoint exact = e.w->scene.MouseZonePoint;
-    const QPoint rounded(exact.x() / 1000 * 1000, exact.y() / 1000 * 1000);
     auto myPos = [&] { return QPoint(e.w->scene.MyPos.X, e.w->scene.MyPos.Y); };
-    // Twice: the second time the edits' texts are the same as after the first.
-    for (int round = 0; round < 2; ++round) {
-        hover(e.w->ImageMapView, p);
+    // Into an edit and out again, with the mouse, then with Enter; no digit typed.
+    for (QLineEdit* edit : {e.w->Edit_myX, e.w->Edit_myY}) {
         e.mapMenu(p, e.w->BMy);
-        ASSERT_EQ(myPos(), exact) << round;
-        // Into the first edit and out again with the mouse; no digit typed.
-        QTest::mouseClick(e.w->Edit_myX, Qt::LeftButton);
-        QTest::mouseClick(e.w->Edit_otherY, Qt::LeftButton);
-        EXPECT_EQ(myPos(), rounded) << round;
-        // Enter goes to the next edit and leaves this one just the same.
-        hover(e.w->ImageMapView, p);
-        e.mapMenu(p, e.w->BMy);
-        e.w->Edit_myY->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(e.w->Edit_myY, Qt::Key_Return);
-        EXPECT_TRUE(e.w->Edit_otherX->hasFocus());
-        EXPECT_EQ(myPos(), rounded) << round;
+        ASSERT_EQ(myPos(), exact);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        if (edit == e.w->Edit_myX)
+            QTest::mouseClick(e.w->Edit_otherY, Qt::LeftButton);
+        else
+            QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(myPos(), QPoint(exact.x() / 1000 * 1000, exact.y() / 1000 * 1000));
     }
 }
 
 TEST(TextEditKeys, SelectAllCopyPasteCutAndUndoActOnTheFocusedEdit)
 {
     EditWindow e;
-    QTest::mouseClick(e.w->but_liste[0], Qt::LeftButton);
+    auto ctrl = [](QWidget* edit, Qt::Key key) { QTest::keyClick(edit, key, Qt::ControlModifier); };
     // The level filter: Ctrl+A then digits replace the range's ends.
-    if (!e.w->CheckBoxlvl->isChecked()) QTest::mouseClick(e.w->CheckBoxlvl, Qt::LeftButton);
-    QTest::mouseClick(e.w->Edit_lvl_min, Qt::LeftButton);
-    QTest::keyClick(e.w->Edit_lvl_min, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(e.w->Edit_lvl_min, "12");
-    QTest::mouseClick(e.w->Edit_lvl_max, Qt::LeftButton);
-    QTest::keyClick(e.w->Edit_lvl_max, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(e.w->Edit_lvl_max, "30");
+    QTest::mouseClick(e.w->but_liste[0], Qt::LeftButton);
+    QTest::mouseClick(e.w->CheckBoxlvl, Qt::LeftButton);
+    ASSERT_TRUE(e.w->CheckBoxlvl->isChecked());
+    for (auto [edit, digits] : {std::pair{e.w->Edit_lvl_min, "12"}, {e.w->Edit_lvl_max, "30"}}) {
+        QTest::mouseClick(edit, Qt::LeftButton);
+        ctrl(edit, Qt::Key_A);
+        QTest::keyClicks(edit, digits);
+    }
+    ctrl(e.w->Edit_lvl_max, Qt::Key_A);
+    ctrl(e.w->Edit_lvl_max, Qt::Key_C);
     QTest::mouseClick(e.w->Edit_lvl_min, Qt::LeftButton);
     EXPECT_EQ(e.w->levelFilter.LevelMin, 12);
     EXPECT_EQ(e.w->levelFilter.LevelMax, 30);
-
-    // Copy from the max edit, paste over the player level, cut it, undo the cut.
-    QLineEdit* player = e.w->Editlvl;
-    QTest::mouseClick(e.w->Edit_lvl_max, Qt::LeftButton);
-    QTest::keyClick(e.w->Edit_lvl_max, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(e.w->Edit_lvl_max, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "30");
-    QTest::mouseClick(player, Qt::LeftButton);
-    QTest::keyClick(player, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(player, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(player->text(), "30");
-    QTest::keyClick(player, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(player, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(player->text(), "");
-    QTest::keyClick(player, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(player->text(), "30");
 
-    // The search text and a position edit take the same keys; "a" with Ctrl leaves the icons.
+    // Paste over, cut, undo in the player level, the search text and a position edit; the
+    // A of Ctrl+A does not toggle the icons.
     const bool markers = e.w->scene.ShowMarkers;
-    for (QLineEdit* edit : {e.w->Edit1, e.w->Edit_myX}) {
-        QTest::mouseClick(e.w->but_liste[edit == e.w->Edit1 ? 2 : 3], Qt::LeftButton);
+    for (auto [edit, page] : {std::pair{e.w->Editlvl, 0}, {e.w->Edit1, 2}, {e.w->Edit_myX, 3}}) {
+        QTest::mouseClick(e.w->but_liste[page], Qt::LeftButton);
         QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(edit->text(), "30") << edit->objectName().toStdString();
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
-        EXPECT_EQ(edit->text(), "") << edit->objectName().toStdString();
-        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
-        EXPECT_EQ(edit->text(), "30") << edit->objectName().toStdString();
+        ctrl(edit, Qt::Key_A);
+        ctrl(edit, Qt::Key_V);
+        EXPECT_EQ(edit->text(), "30") << page;
+        ctrl(edit, Qt::Key_A);
+        ctrl(edit, Qt::Key_X);
+        EXPECT_EQ(edit->text(), "") << page;
+        ctrl(edit, Qt::Key_Z);
+        EXPECT_EQ(edit->text(), "30") << page;
     }
     EXPECT_EQ(e.w->scene.ShowMarkers, markers);
 }
