@@ -125,6 +125,7 @@ bool MapInput::FormKeyPress(char key, bool textEditHasFocus)
     case 'a':
         scene_.ShowMarkers = !scene_.ShowMarkers;
         levelOfDetailAndRepaint();
+        if (!scene_.ShowMarkers && hooks.onIconsHidden) hooks.onIconsHidden();
         return true;
     case 'f':
         // Fitting recomputes the level of detail and repaints when there is a zone.

@@ -41,6 +41,8 @@ struct MapInputHooks {
     std::function<void(int node)> onModifyNode;
     // "i" on empty map in edit mode: a new location at the mouse point.
     std::function<void()> onCreateLocation;
+    // "a" hid the location icons: nothing is under the mouse any more, so its hint goes.
+    std::function<void()> onIconsHidden;
 };
 
 class MapInput {

@@ -199,6 +199,13 @@ void MapInteraction::affiche_memoinfo(int node, int mode)
     call(hooks_.showInfoPanel, panel_);
 }
 
+void MapInteraction::clearInfoPanel()
+{
+    panel_ = InfoPanelContent{};
+    scene_.RedirLines.clear();
+    call(hooks_.showInfoPanel, panel_);
+}
+
 bool MapInteraction::fillTreeRedir(int node, const rItemdata& item)
 {
     scene_.RedirLines.clear();

@@ -113,6 +113,8 @@ public:
     const std::vector<std::string>& popupRedirItems() const { return popupRedir_; }
     // The content last given to the info page.
     const InfoPanelContent& infoPanel() const { return panel_; }
+    // Empties the info page and its redirect lines (its location is gone).
+    void clearInfoPanel();
 
 private:
     void vider_popup_redir();

@@ -97,10 +97,7 @@ void TForm4::destroynode(int node)
     std::erase_if(scene.Paths, [node](const rwpitem& p) { return p.node == node; });
     if (scene.OwnPath.node == node) scene.OwnPath = rwpitem{};
     if (hovered && interaction) interaction->affiche_memoinfo(kNoTreeNode, 0);
-    if (onInfoPage) {
-        TreeRedir->clear();
-        scene.RedirLines.clear();
-    }
+    if (onInfoPage) interaction->clearInfoPanel();
     select_node(kNoTreeNode);
     scene.HotNode = kNoTreeNode;
     scene.Target.Visible = false;

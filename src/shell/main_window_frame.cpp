@@ -22,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWidgetAction>
 
 #include <QTreeWidget>
 
@@ -50,6 +51,35 @@
 #include "ressource.h"
 #include "send_additions.h"
 #include "widget_helpers.h"
+
+namespace {
+
+// Separators of the map menu. The separator under the link items of the location under the
+// mouse (Tag 255) always shows, also alone at the very top, where Qt would collapse it (there
+// it is a line widget). The menu's own separators show only between two visible items, none
+// of them doubled, so the items hidden outside edit mode leave no empty groups behind.
+void tidyMapMenuSeparators(QMenu* menu)
+{
+    QAction* pending = nullptr; // an own separator that shows if a visible item follows
+    bool itemBefore = false;
+    for (QAction* a : menu->actions()) {
+        if (a->property("Tag").toInt() == 255) {
+            // A link item, or the separator that ends them.
+            itemBefore = !a->isSeparator() && !qobject_cast<QWidgetAction*>(a);
+        } else if (!a->isSeparator()) {
+            if (!a->isVisible()) continue;
+            if (pending) pending->setVisible(true);
+            pending = nullptr;
+            itemBefore = true;
+        } else {
+            a->setVisible(false);
+            if (itemBefore && !pending) pending = a;
+            itemBefore = false;
+        }
+    }
+}
+
+} // namespace
 
 QAction* TForm4::addMenuItem(QMenu* menu, const char* name, int tag)
 {
@@ -98,6 +128,7 @@ void TForm4::buildControls()
                 action->setEnabled(text->enabled && scene.ZoneUnderMouse != nullptr);
             }
         }
+        tidyMapMenuSeparators(Menu_image);
         Menu_image->popup(ImageMapView->mapToGlobal(p));
     });
     ZoomBar = new QSlider(Qt::Horizontal, central);
@@ -221,6 +252,7 @@ void TForm4::buildMenus()
 
     Menu_image = new QMenu(this);
     Menu_image->setObjectName("Menu_image");
+    Menu_image->setSeparatorsCollapsible(false); // tidyMapMenuSeparators does it
     ajouter1 = addMenuItem(Menu_image, "ajouter1", 30);
     ajouter1->setEnabled(false);
     Menu_image->addSeparator();
@@ -380,17 +412,27 @@ void TForm4::buildSearchAndInfoPages()
     auto* infoLayout = new QVBoxLayout(info);
     Panel6 = buildInfoHeader(Pages->widget(0));
     static_cast<QVBoxLayout*>(Pages->widget(0)->layout())->insertWidget(0, Panel6);
+    // Each pane in a group whose caption is the text number in its Tag.
+    auto group = [info, infoLayout](const char* name, int tag, QWidget* pane) {
+        auto* box = new QGroupBox(info);
+        box->setObjectName(name);
+        box->setProperty("Tag", tag);
+        auto* boxLayout = new QVBoxLayout(box);
+        boxLayout->setContentsMargins(2, 2, 2, 2);
+        boxLayout->addWidget(pane);
+        infoLayout->addWidget(box);
+    };
     Memo2 = new QPlainTextEdit(info);
     Memo2->setObjectName("Memo2");
     Memo2->setReadOnly(true);
+    group("GroupBoxMemo2", 29, Memo2);
     TreeRedir = new QTreeWidget(info);
     TreeRedir->setObjectName("TreeRedir");
     setupTreeRedir();
-    infoLayout->addWidget(Memo2);
-    infoLayout->addWidget(TreeRedir);
+    group("GroupBoxTreeRedir", 37, TreeRedir);
     Treeitem = new QTreeWidget(info);
     Treeitem->setObjectName("Treeitem");
-    infoLayout->addWidget(Treeitem);
+    group("GroupBoxTreeitem", 33, Treeitem);
 
     buildSearchPage(Pages->widget(2));
 }

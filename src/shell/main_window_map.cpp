@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <tuple>
 
 #include "cp1252.h"
@@ -45,6 +46,28 @@
 #include "ressource.h"
 
 namespace {
+
+// Runs its action each time the watched control gives the focus to another control of its
+// window, whether or not its text changed (QLineEdit::editingFinished fires only after a
+// change). Switching to another window or opening a menu is not leaving the control.
+class FocusLeaveHook : public QObject {
+public:
+    FocusLeaveHook(std::function<void()> onLeave, QObject* parent) : QObject(parent), onLeave_(std::move(onLeave)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) onLeave_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onLeave_;
+};
+
 std::vector<std::string> comboItems(const QComboBox* combo)
 {
     std::vector<std::string> items;
@@ -185,6 +208,11 @@ void TForm4::setupMap()
         repaintMap();
     };
     in.onClearFeedback = [this] { clear_feedback(); };
+    in.onIconsHidden = [this] {
+        // As when the mouse leaves the locations: no location under it, no hint, no link items.
+        interaction->affiche_memoinfo(kNoTreeNode, 0);
+        hints->hideHint();
+    };
     in.onSidePageKey = [this](int page) {
         if (page < 1 || page > 4) return;
         but_liste[size_t(page - 1)]->click();
@@ -269,7 +297,9 @@ void TForm4::buildPositionsPage(QWidget* page)
         edits[i]->setObjectName(names[i]);
         edits[i]->setMaxLength(2);
         edits[i]->setFixedWidth(30);
-        connect(edits[i], &QLineEdit::editingFinished, this, &TForm4::applyPositionEdits);
+        // Leaving an edit always applies the four of them, so a point placed from the map
+        // becomes the whole thousands the edits show even when no digit was typed.
+        edits[i]->installEventFilter(new FocusLeaveHook([this] { applyPositionEdits(); }, edits[i]));
         edits[i]->installEventFilter(new DigitKeyFilter([edits, i] {
             edits[next_position_edit(i)]->setFocus();
         }, edits[i]));
@@ -300,23 +330,27 @@ void TForm4::buildPositionsPage(QWidget* page)
     positions->addWidget(but_boussole);
     layout->addWidget(GroupBox4);
 
-    auto* jump = new QHBoxLayout();
-    EditJump = new QLineEdit("J_#############", page);
+    // The jump group: a place code and the button that goes there.
+    auto* jumpGroup = new QGroupBox(page);
+    jumpGroup->setObjectName("GroupBoxJump");
+    jumpGroup->setProperty("Tag", 83);
+    auto* jump = new QHBoxLayout(jumpGroup);
+    EditJump = new QLineEdit("J_#############", jumpGroup);
     EditJump->setObjectName("EditJump");
     EditJump->setMaxLength(15);
     connect(EditJump, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int caret = EditJump->cursorPosition();
         EditJump->setText(FromCp1252(filterJumpEditText(ToCp1252(text).value_or(""))));
-        EditJump->setCursorPosition(caret);
+        // The cleaned code is put back with the caret at its end (15, or a shorter code's end).
+        EditJump->setCursorPosition(15);
     });
-    Button2 = new QPushButton(page);
+    Button2 = new QPushButton(jumpGroup);
     Button2->setObjectName("Button2");
     Button2->setProperty("Tag", 16);
     connect(Button2, &QPushButton::clicked, this,
             [this] { interaction->jump_command(ToCp1252(EditJump->text()).value_or("")); });
     jump->addWidget(EditJump);
     jump->addWidget(Button2);
-    layout->addLayout(jump);
+    layout->addWidget(jumpGroup);
 
     Memo1 = new QPlainTextEdit(page);
     Memo1->setObjectName("Memo1");

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QPainter>
+#include <QStyleOptionMenuItem>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -20,6 +22,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWidgetAction>
 
 #include "cp1252.h"
 #include "criteria_tree.h"
@@ -60,6 +63,26 @@ QColor fromTColor(TColor c)
 {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
+
+// A menu separator, drawn by the style as the menu's own, with room above it so that it can
+// be seen at the very top of a menu (a plain separator there lies on the menu's border).
+class SeparatorLine : public QWidget {
+public:
+    SeparatorLine() { setFixedHeight(11); }
+    QSize sizeHint() const override { return {20, 11}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        QStyleOptionMenuItem option;
+        option.initFrom(this);
+        option.state &= ~QStyle::State_Enabled; // nothing to choose, but drawn as the others
+        option.menuItemType = QStyleOptionMenuItem::Separator;
+        option.rect = rect();
+        style()->drawControl(QStyle::CE_MenuItem, &option, &p, this);
+    }
+};
 
 constexpr int kRedirTag = 255; // menu items made for the location under the mouse
 constexpr int kRedirNameRole = Qt::UserRole + 1;
@@ -410,16 +433,25 @@ void TForm4::wireSearchAndPages()
     interaction->hooks().popupRedirChanged = [this] {
         vider_popup_redir();
         QAction* before = Menu_image->actions().value(0);
-        for (const std::string& caption : interaction->popupRedirItems()) {
-            auto* item = new QAction(Menu_image);
-            item->setProperty("Tag", kRedirTag);
-            if (caption == "-") {
-                item->setSeparator(true);
-            } else {
-                item->setText(ToDisplay(caption).replace('&', "&&"));
+        const std::vector<std::string>& captions = interaction->popupRedirItems();
+        for (const std::string& caption : captions) {
+            QAction* item = nullptr;
+            if (caption != "-") {
+                item = new QAction(ToDisplay(caption).replace('&', "&&"), Menu_image);
                 item->setData(QByteArray(caption.data(), qsizetype(caption.size())));
                 connect(item, &QAction::triggered, this, [this, item] { popupredir_click(item); });
+            } else if (&caption != &captions.front()) {
+                item = new QAction(Menu_image);
+                item->setSeparator(true);
+            } else {
+                // Alone at the top: a separator with room to be seen.
+                auto* line = new SeparatorLine();
+                auto* lineItem = new QWidgetAction(Menu_image);
+                lineItem->setDefaultWidget(line);
+                lineItem->setEnabled(false);
+                item = lineItem;
             }
+            item->setProperty("Tag", kRedirTag);
             Menu_image->insertAction(before, item);
         }
     };

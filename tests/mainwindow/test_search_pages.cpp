@@ -81,13 +81,14 @@ struct Window {
         for (int r = 0; r < w->TreeResultModel->rowCount(); ++r) out.push_back(row(r).data().toString());
         return out;
     }
-    // The captions of the Tag-255 items at the top of the map menu ("-" for the separator).
+    // The captions of the Tag-255 items at the top of the map menu ("-" for the separator,
+    // a line widget when it stands alone).
     std::vector<QString> linkItems() const
     {
         std::vector<QString> out;
         for (QAction* a : w->Menu_image->actions()) {
             if (a->property("Tag").toInt() != 255) break;
-            out.push_back(a->isSeparator() ? QString("-") : a->text());
+            out.push_back(a->isSeparator() || qobject_cast<QWidgetAction*>(a) ? QString("-") : a->text());
         }
         return out;
     }
