@@ -31,8 +31,7 @@ public:
 // Starts the window system's move loop for the window (not when it is maximized).
 // Returns whether a move was started.
 bool StartWindowDrag(QWidget* window);
-// Keeps the window above the others, or not. Qt replaces a shown window's native window
-// for this; the widget and its state stay.
+// Keeps the window above the others, or not; a shown window keeps its native window.
 void SetStayOnTop(QWidget* window, bool onTop);
 
 // The flags of a dialog with a title bar and no title-bar buttons: no system menu, no

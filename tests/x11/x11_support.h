@@ -91,6 +91,20 @@ inline bool managed(const QWidget* widget)
     return w != XCB_WINDOW_NONE && property32(w, "_NET_FRAME_EXTENTS").size() == 4;
 }
 
+// Where the window manager put the window's frame: the top left corner of the title bar
+// and border, read from the server, not from what Qt believes.
+inline QPoint frameOrigin(const QWidget* widget)
+{
+    xcb_connection_t* c = connection();
+    const xcb_window_t w = windowOf(widget);
+    const auto cookie = xcb_translate_coordinates(c, w, root(), 0, 0);
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
+        xcb_translate_coordinates_reply(c, cookie, nullptr), &std::free);
+    const std::vector<uint32_t> extents = property32(w, "_NET_FRAME_EXTENTS"); // left right top bottom
+    if (!reply || extents.size() != 4) return QPoint(-1, -1);
+    return QPoint(reply->dst_x - int(extents[0]), reply->dst_y - int(extents[2]));
+}
+
 inline bool waitManaged(const QWidget* widget)
 {
     return QTest::qWaitFor([widget] { return managed(widget); }, 5000);
