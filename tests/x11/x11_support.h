@@ -84,11 +84,17 @@ inline bool windowManagerRunning()
     return !property32(root(), "_NET_SUPPORTING_WM_CHECK").empty();
 }
 
-// True once the window manager manages the widget's window (it sets the frame's extents).
+// True once the window manager manages the widget's window and shows it: the window is in
+// the normal state (WM_STATE), with its frame's extents and the actions allowed on it set.
+// The extents alone are no sign: a window manager also answers Qt's request for them
+// before it manages the window.
 inline bool managed(const QWidget* widget)
 {
     const xcb_window_t w = windowOf(widget);
-    return w != XCB_WINDOW_NONE && property32(w, "_NET_FRAME_EXTENTS").size() == 4;
+    if (w == XCB_WINDOW_NONE) return false;
+    const std::vector<uint32_t> state = property32(w, "WM_STATE");
+    return !state.empty() && state[0] == 1 /* NormalState */ && property32(w, "_NET_FRAME_EXTENTS").size() == 4 &&
+           !property32(w, "_NET_WM_ALLOWED_ACTIONS").empty();
 }
 
 // Where the window manager put the window's frame: the top left corner of the title bar
