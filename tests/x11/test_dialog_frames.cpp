@@ -1,7 +1,5 @@
 // The dialogs that have a title bar and no title-bar buttons: what the window manager is
 // told (motif hints, and size hints that fix the size) and what it then allows.
-#include <functional>
-
 #include "about_dialog.h"
 #include "first_start_dialog.h"
 #include "main_window_fixture.h"
