@@ -1,11 +1,11 @@
 #include "native_window_watch.h"
 
-#include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #if __has_include(<xcb/xcb.h>)
 #include <xcb/xcb.h>
@@ -30,10 +30,7 @@ public:
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         if ((event->response_type & 0x7F) != XCB_DESTROY_NOTIFY) return false;
         const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
-        // Qt's own re-creation of a window (a changed stay-on-top flag) destroys the old id
-        // after the widget moved to a new one, so only the id in use counts.
-        const WId current = window_->internalWinId();
-        if (current == 0 || destroyed->window != xcb_window_t(current)) return false;
+        if (destroyed->window != xcb_window_t(liveWindowId())) return false;
         QTimer::singleShot(0, this, [this] {
             if (onGone_) onGone_();
         });
@@ -45,6 +42,18 @@ public:
     }
 
 private:
+    // The id of the native window the widget shows itself in right now; 0 when it has none.
+    // Qt replaces the native window when some flags change (stay on top) and destroys the old
+    // one itself; the notice of that destruction arrives later, when the window in use is
+    // already the new one. The widget's own internalWinId() can still name the old window
+    // then, so the id is read from the platform window that exists now.
+    WId liveWindowId() const
+    {
+        const QWindow* handle = window_->windowHandle();
+        if (!handle || !handle->handle()) return 0;
+        return handle->winId();
+    }
+
     QPointer<QWidget> window_;
     std::function<void()> onGone_;
 };

@@ -15,6 +15,7 @@
 
 #include "compressed.h"
 #include "cp1252.h"
+#include "desktop.h"
 #include "file_io.h"
 #include "folders.h"
 #include "log.h"
@@ -73,7 +74,7 @@ void centreOnScreen(QWidget* dialog, QWidget* owner)
 } // namespace
 
 TForm5::TForm5(QWidget* owner, bool creditsPage)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(owner, kTitleOnlyDialog)
 {
     setObjectName("Form5");
     setFixedSize(442, 419);

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "desktop.h"
 #include "folders.h"
 #include "message_boxes.h"
 #include "widget_helpers.h"
@@ -28,7 +29,7 @@ void storeSelection(const QListWidget* list, QString& target)
 } // namespace
 
 TForm1::TForm1(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(owner, kTitleOnlyDialog)
 {
     setObjectName("Form1");
     // No language is loaded yet: these texts are the same in every language.

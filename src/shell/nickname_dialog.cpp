@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "cp1252.h"
+#include "desktop.h"
 #include "ressource.h"
 
 namespace {
@@ -29,7 +30,7 @@ void centreOnScreen(QWidget* dialog, QWidget* owner)
 } // namespace
 
 TForm6::TForm6(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(owner, kTitleOnlyDialog)
 {
     setObjectName("Form6");
     setFixedSize(312, 70);

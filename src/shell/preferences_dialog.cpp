@@ -28,6 +28,7 @@
 #include "cp1252.h"
 #include "data_model.h"
 #include "database_globals.h"
+#include "desktop.h"
 #include "folders.h"
 #include "preferences.h"
 #include "ressource.h"
@@ -149,7 +150,7 @@ void ttreeinfo::apply() const
 // TForm3
 
 TForm3::TForm3(QWidget* owner, const std::vector<QImage>& categoryIcons, PreferencesPickers pickers_in)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), pickers(std::move(pickers_in)),
+    : QDialog(owner, kTitleOnlyDialog), pickers(std::move(pickers_in)),
       icons_(categoryIcons)
 {
     setObjectName("Form3");

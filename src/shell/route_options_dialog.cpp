@@ -10,11 +10,12 @@
 #include <QSpinBox>
 
 #include "cp1252.h"
+#include "desktop.h"
 #include "location_editing.h"
 #include "ressource.h"
 
 TForm_wpoptions::TForm_wpoptions(const std::vector<std::string>& colourNames, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, kTitleOnlyDialog)
 {
     setObjectName("Form_wpoptions");
     setFixedSize(233, 136);
