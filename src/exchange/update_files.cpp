@@ -23,7 +23,11 @@ std::optional<QString> EntryTargetPath(const QString& exeDir, const ttreeup& ent
     // The user's own additions are never replaced by a download.
     const std::optional<QStringList> parts = SplitDataPath(relative);
     if (parts && parts->size() > 1 && parts->front().compare("ajouts", Qt::CaseInsensitive) == 0) return std::nullopt;
-    return ResolveDataPath(exeDir, relative);
+    std::optional<QString> target = ResolveDataPath(exeDir, relative);
+    // A symbolic link in the folder or as the file itself may lead outside the program
+    // folder: the download would then write, create or rename there.
+    if (target && !StaysInsideFolder(exeDir, *target)) return std::nullopt;
+    return target;
 }
 
 CompareOutcome compare_files(std::vector<ttreeup>& entries, const QString& exeDir, bool filter,

@@ -15,7 +15,8 @@ class HttpClient;
 
 // The entry's file below exeDir (matched ignoring letter case, so a differently written
 // name finds the existing file), or nothing when the folder or the file name would reach
-// outside it, is not a plain name, or lies in the user's additions folder (ajouts).
+// outside it (also through a symbolic link), is not a plain name, or lies in the user's
+// additions folder (ajouts).
 std::optional<QString> EntryTargetPath(const QString& exeDir, const ttreeup& entry);
 
 struct CompareOutcome {

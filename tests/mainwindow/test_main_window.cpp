@@ -9,6 +9,7 @@
 #include "compressed.h"
 #include "file_io.h"
 #include "main_window_fixture.h"
+#include "pref_file.h"
 #include "sample_writers.h"
 
 namespace {
@@ -316,4 +317,81 @@ TEST(MainWindowStart, KillListAndStaleTemporariesGoInsideTheProgramFolderOnly)
               userFiles.size()); // the user's own files are never the kill list's
     for (const QString& name : gone) EXPECT_FALSE(QFile::exists(f.exe + name)) << name.toStdString();
     for (const QString& name : kept) EXPECT_TRUE(QFile::exists(f.exe + name)) << name.toStdString();
+}
+
+TEST(MainWindowStart, ExtremePlacementAndPanValuesAreHeldToWhatFitsAndWrittenBackAsUsed)
+{
+    for (const std::string v : {"2147483647", "-2147483648"}) {
+        MainWindowFixture f;
+        std::string lines;
+        for (const char* key : {"MAPW", "MAPH", "MAPT", "MAPL", "LOCX", "LOCY"})
+            lines += std::string("[") + key + "]=" + v + "\r\n";
+        f.writePrefs(lines);
+        int32_t offsetX = 0, offsetY = 0;
+        {
+            auto w = f.start();
+            w->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+            w->grab(); // paints the map, its markers and compass
+            offsetX = w->scene.view.OffsetX;
+            offsetY = w->scene.view.OffsetY;
+        }
+        rPreference prefs;
+        WindowSettings back;
+        const QByteArray written = f.readFile("pref.ini");
+        ASSERT_EQ(LoadPrefBytes(written.toStdString(), prefs, back), PrefLoadResult::Loaded) << v;
+        EXPECT_EQ(std::pair(back.OffsetX, back.OffsetY), std::pair(offsetX, offsetY)) << v;
+        EXPECT_LE(std::abs(int64_t(offsetX)), int64_t(1) << 27) << v;
+        for (int32_t placed : {back.MAPW, back.MAPH, back.MAPT, back.MAPL}) {
+            EXPECT_GE(placed, -32768) << v;
+            EXPECT_LE(placed, 32767) << v;
+        }
+        EXPECT_GT(back.MAPW, 0) << v;
+        EXPECT_GT(back.MAPH, 0) << v;
+    }
+}
+
+TEST(MainWindowStart, TheKillListDeletesNothingThroughALinkLeadingOutside)
+{
+    QTemporaryDir outside;
+    MainWindowFixture f;
+    writeBytes(outside.path() + "/victim.txt", "outside");
+    ASSERT_TRUE(QFile::link(outside.path(), f.exe + "old"));                              // folder link
+    ASSERT_TRUE(QFile::link(outside.path() + "/victim.txt", f.exe + "data/victim.txt")); // file link
+    f.writeFile("data/kill", "old\\victim.txt\r\ndata\\victim.txt\r\n");
+    auto w = f.start();
+    EXPECT_EQ(readBytes(outside.path() + "/victim.txt"), "outside");
+    EXPECT_TRUE(QFileInfo(f.exe + "data/victim.txt").isSymLink());
+}
+
+TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
+{
+    QTemporaryDir outsideDir;
+    const QString outside = outsideDir.path() + "/";
+    MainWindowFixture f;
+    const QString additions = f.additionsPath();
+    f.start().reset(); // a first run writes categpref.bin
+    // The user's files moved out of the program folder, links left in their place: they
+    // are read through the links, but never written through them.
+    QDir(f.exe).rename("ajouts", outside + "ajouts");
+    QDir().rename(f.exe + "pref.ini", outside + "pref.ini");
+    QDir().rename(f.exe + "categpref.bin", outside + "categpref.bin");
+    ASSERT_TRUE(QFile::link(outside + "ajouts", f.exe + "ajouts"));
+    ASSERT_TRUE(QFile::link(outside + "pref.ini", f.exe + "pref.ini"));
+    ASSERT_TRUE(QFile::link(outside + "categpref.bin", f.exe + "categpref.bin"));
+    const QByteArray before = f.readFile(additions), prefBefore = f.readFile("pref.ini");
+    const QByteArray categBefore = f.readFile("categpref.bin");
+    ASSERT_GT(before.size(), 64);
+
+    auto w = f.start();
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerYes};
+    EXPECT_FALSE(w->FormCloseQuery());
+    w.reset(); // writes pref.ini and categpref.bin
+    EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
+    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2);
+    EXPECT_EQ(f.readFile(additions), before);
+    EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
+    EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
+    EXPECT_EQ(QDir(outside + "ajouts").entryList(QDir::Files), QStringList{additions.mid(7)});
 }
