@@ -155,3 +155,14 @@ put("kill_list_fuzz", "kill", b"old\\obsolete.dll\r\nPREF.INI\r\n../outside/sent
 # declares a strip 524321 pixels wide (it once took a second to cut into icons).
 put("bitmap_fuzz", "wide.bmp", b"BM" + struct.pack("<IHHI", 1154, 0, 0, 54)
     + struct.pack("<IiiHHIIiiII", 40, 524321, 11, 1, 24, 0, 1100, 3780, 3780, 0, 0) + b"\0" * 41)
+# image_files_fuzz: its seeds are a JPEG and a BMP behind a byte that picks the file, so the
+# target writes them itself, like jpeg_fuzz.
+os.makedirs(os.path.join(out, "image_files_fuzz"), exist_ok=True)
+# update_replace_fuzz: a flags byte (1 compressed, 2 a new file, 4 through a link leading
+# out of the folder, 8 a digest that does not match, 16 a failed transfer), then the body.
+put("update_replace_fuzz", "plain", b"\x00new zone image")
+put("update_replace_fuzz", "packed", b"\x01" + zlib.compress(b"new zone image" * 40))
+put("update_replace_fuzz", "new-file", b"\x03" + zlib.compress(b"a new file"))
+put("update_replace_fuzz", "escape", b"\x04through the link")
+put("update_replace_fuzz", "mismatch", b"\x09" + zlib.compress(b"other"))
+put("update_replace_fuzz", "cut", b"\x10half a transfer")
