@@ -2,12 +2,16 @@
 // whatever is wrong with the database, the load and close keep every line of the additions
 // file; oversized text files do not stall the start.
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <set>
 
 #include "compressed.h"
 #include "file_io.h"
+#include "log.h"
 #include "main_window_fixture.h"
 #include "pref_file.h"
 #include "sample_writers.h"
@@ -326,7 +330,8 @@ TEST(MainWindowStart, ExtremePlacementAndPanValuesAreHeldToWhatFitsAndWrittenBac
         std::string lines;
         for (const char* key : {"MAPW", "MAPH", "MAPT", "MAPL", "LOCX", "LOCY"})
             lines += std::string("[") + key + "]=" + v + "\r\n";
-        f.writePrefs(lines);
+        const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
+        f.writePrefs(lines + "[LOCR]=" + std::to_string(demo.mapIndex.maps.front().mapId) + "\r\n");
         int32_t offsetX = 0, offsetY = 0;
         {
             auto w = f.start();
@@ -394,4 +399,42 @@ TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
     EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
     EXPECT_EQ(QDir(outside + "ajouts").entryList(QDir::Files), QStringList{additions.mid(7)});
+}
+
+TEST(MainWindowStart, OnlyRegularFilesAreReadSoNoFileStallsTheStart)
+{
+    MainWindowFixture f;
+    // Every zone's vector file becomes a FIFO or a link to an endless device, every zone
+    // image a FIFO: the start must neither block nor read without end.
+    const QStringList vectors = QDir(f.exe + "maps").entryList({"*.vec"}, QDir::Files);
+    const QStringList images = QDir(f.exe + "maps").entryList({"*.jpg"}, QDir::Files);
+    ASSERT_GE(vectors.size(), 2);
+    ASSERT_FALSE(images.isEmpty());
+    for (int i = 0; i < vectors.size(); ++i) {
+        const QString path = f.exe + "maps/" + vectors[i];
+        QFile::remove(path);
+        if (i % 2 == 0)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(QFile::link("/dev/zero", path));
+    }
+    for (const QString& image : images) {
+        const QString path = f.exe + "maps/" + image;
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
+    f.writePrefs("[LOCR]=" + std::to_string(demo.mapIndex.maps.front().mapId) + "\r\n");
+    std::vector<std::string> log;
+    SetLogSink([&log](const std::string& line) { log.push_back(line); });
+    auto w = f.startShown();
+    SetLogSink({});
+    EXPECT_TRUE(f.boxes.saw(messageText(53))); // zone images missing
+    const auto logged = [&log](const QString& name) {
+        return std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+            return l.find("not a regular file") != std::string::npos && l.find(name.toStdString()) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(std::any_of(vectors.begin(), vectors.end(), logged));
+    EXPECT_TRUE(std::any_of(images.begin(), images.end(), logged));
 }
