@@ -438,3 +438,23 @@ TEST(MainWindowStart, OnlyRegularFilesAreReadSoNoFileStallsTheStart)
     EXPECT_TRUE(std::any_of(vectors.begin(), vectors.end(), logged));
     EXPECT_TRUE(std::any_of(images.begin(), images.end(), logged));
 }
+
+TEST(MainWindowStart, AnAdditionsFilePastItsSizeIsNamedAndLeftAsItIs)
+{
+    MainWindowFixture f;
+    const QString additions = f.exe + f.additionsPath();
+    ASSERT_TRUE(QFile::resize(additions, kAdditionsFileCap + 1)); // sparse: no disk used
+    std::vector<std::string> log;
+    SetLogSink([&log](const std::string& line) { log.push_back(line); });
+    {
+        auto w = f.start();
+        w->toggle_tagnew(true);
+        f.boxes.answers = {kAnswerYes};
+        w->FormCloseQuery();
+    }
+    SetLogSink({});
+    EXPECT_EQ(QFileInfo(additions).size(), kAdditionsFileCap + 1);
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+        return l.find("larger than") != std::string::npos && l.find(additions.toStdString()) != std::string::npos;
+    }));
+}
