@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "image_helpers.h"
 #include "log.h"
 #include "records.h"
 #include "text_helpers.h"
@@ -28,7 +29,7 @@ QImage TintMarkerIcon(const QImage& icon, uint32_t colour)
 
 void InitMarker(tCible& marker, const QString& iconFile, uint32_t colour)
 {
-    const QImage icon(iconFile);
+    const QImage icon = ReadImageFile(iconFile);
     if (icon.isNull()) LogLine("marker icon cannot be read: " + iconFile.toStdString());
     marker.Bitmap = TintMarkerIcon(icon, colour);
     marker.Colour = colour;

@@ -423,6 +423,11 @@ TEST(MainWindowStart, OnlyRegularFilesAreReadSoNoFileStallsTheStart)
         QFile::remove(path);
         ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     }
+    // The marker and splash bitmaps likewise.
+    QFile::remove(f.exe + "data/cible.bmp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(f.exe + "data/cible.bmp").constData(), 0600), 0);
+    QFile::remove(f.exe + "data/vmar.bmp");
+    ASSERT_TRUE(QFile::link("/dev/zero", f.exe + "data/vmar.bmp"));
     const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
     f.writePrefs("[LOCR]=" + std::to_string(demo.mapIndex.maps.front().mapId) + "\r\n");
     std::vector<std::string> log;
@@ -437,6 +442,9 @@ TEST(MainWindowStart, OnlyRegularFilesAreReadSoNoFileStallsTheStart)
     };
     EXPECT_TRUE(std::any_of(vectors.begin(), vectors.end(), logged));
     EXPECT_TRUE(std::any_of(images.begin(), images.end(), logged));
+    EXPECT_TRUE(logged("data/cible.bmp"));
+    EXPECT_TRUE(logged("data/vmar.bmp"));
+    EXPECT_TRUE(w->scene.Splash.isNull());
 }
 
 TEST(MainWindowStart, AnAdditionsFilePastItsSizeIsNamedAndLeftAsItIs)
