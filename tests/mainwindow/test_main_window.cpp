@@ -387,6 +387,14 @@ TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
     const QByteArray before = f.readFile(additions), prefBefore = f.readFile("pref.ini");
     const QByteArray categBefore = f.readFile("categpref.bin");
     ASSERT_GT(before.size(), 64);
+    // An old temporary beside the additions file out there is not this folder's to clean.
+    const QString temporary = outside + "ajouts/" + additions.mid(7) + ".Ab12Cd";
+    writeBytes(temporary, "x");
+    {
+        QFile file(temporary);
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
+    }
 
     auto w = f.start();
     w->toggle_tagnew(true);
@@ -398,7 +406,8 @@ TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
     EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
-    EXPECT_EQ(QDir(outside + "ajouts").entryList(QDir::Files), QStringList{additions.mid(7)});
+    EXPECT_EQ(QDir(outside + "ajouts").entryList(QDir::Files),
+              (QStringList{additions.mid(7), QFileInfo(temporary).fileName()}));
 }
 
 TEST(MainWindowStart, OnlyRegularFilesAreReadSoNoFileStallsTheStart)
