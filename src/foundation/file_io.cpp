@@ -34,21 +34,27 @@ private:
     int fd_;
 };
 
-std::string logPath(const QString& path)
+// Says why a file is not read: into why when given (a worker thread hands its lines back),
+// else into the log.
+void refuse(const std::string& reason, const QString& path, std::string* why)
 {
-    return path.toStdString();
+    const std::string line = reason + ", not read: " + path.toStdString();
+    if (why)
+        *why = line;
+    else
+        LogLine(line);
 }
 
 // Opens path for reading when it is a regular file (links followed) of at most cap bytes.
 // A FIFO, a device or a folder is never opened for reading, so nothing blocks or runs on
-// without end; a refused file is named in the log. -1 when refused or missing.
-int openRegular(const QString& path, int64_t cap, int64_t& size)
+// without end; a refused file is named (see refuse). -1 when refused or missing.
+int openRegular(const QString& path, int64_t cap, int64_t& size, std::string* why)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0) return -1;
     if (!S_ISREG(st.st_mode)) {
-        LogLine("not a regular file, not read: " + logPath(path));
+        refuse("not a regular file", path, why);
         return -1;
     }
     // Non-blocking, so that a FIFO put in its place after the check cannot stall the open.
@@ -56,12 +62,12 @@ int openRegular(const QString& path, int64_t cap, int64_t& size)
     if (fd < 0) return -1;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        LogLine("not a regular file, not read: " + logPath(path));
+        refuse("not a regular file", path, why);
         return -1;
     }
     if (int64_t(st.st_size) > cap) {
         ::close(fd);
-        LogLine("file larger than " + std::to_string(cap) + " bytes, not read: " + logPath(path));
+        refuse("file larger than " + std::to_string(cap) + " bytes", path, why);
         return -1;
     }
     size = int64_t(st.st_size);
@@ -83,10 +89,10 @@ int64_t readUpTo(int fd, uint8_t* data, int64_t want)
 }
 
 template <class Buffer>
-bool readWhole(const QString& path, Buffer& out, int64_t cap)
+bool readWhole(const QString& path, Buffer& out, int64_t cap, std::string* why)
 {
     int64_t size = 0;
-    const FileDescriptor fd(openRegular(path, cap, size));
+    const FileDescriptor fd(openRegular(path, cap, size, why));
     if (fd.get() < 0) return false;
     Buffer buf;
     buf.resize(size_t(size));
@@ -99,8 +105,14 @@ bool readWhole(const QString& path, Buffer& out, int64_t cap)
 }
 } // namespace
 
-bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out, int64_t cap) { return readWhole(path, out, cap); }
-bool ReadWholeFile(const QString& path, ByteBuffer& out, int64_t cap) { return readWhole(path, out, cap); }
+bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out, int64_t cap, std::string* why)
+{
+    return readWhole(path, out, cap, why);
+}
+bool ReadWholeFile(const QString& path, ByteBuffer& out, int64_t cap, std::string* why)
+{
+    return readWhole(path, out, cap, why);
+}
 
 bool IsRegularFile(const QString& path)
 {
@@ -108,10 +120,10 @@ bool IsRegularFile(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool IsReadableRegularFile(const QString& path, int64_t cap)
+bool IsReadableRegularFile(const QString& path, int64_t cap, std::string* why)
 {
     int64_t size = 0;
-    const FileDescriptor fd(openRegular(path, cap, size));
+    const FileDescriptor fd(openRegular(path, cap, size, why));
     return fd.get() >= 0;
 }
 
@@ -119,7 +131,7 @@ bool ReadTextFileCapped(const QString& path, std::string& out, int64_t cap)
 {
     // Only a regular file is opened; its size does not matter, as only the head is read.
     int64_t size = 0;
-    const FileDescriptor fd(openRegular(path, std::numeric_limits<int64_t>::max(), size));
+    const FileDescriptor fd(openRegular(path, std::numeric_limits<int64_t>::max(), size, nullptr));
     if (fd.get() < 0) return false;
     std::string text(size_t(std::min(size, cap + 1)), '\0');
     const int64_t got = readUpTo(fd.get(), reinterpret_cast<uint8_t*>(text.data()), int64_t(text.size()));

@@ -13,17 +13,18 @@ constexpr int64_t kWholeFileCap = int64_t(1) << 30;
 // Reads the whole file when it is a regular file (links followed) of at most cap bytes;
 // False when it is missing, cannot be read, is anything else (a FIFO, a device, a folder:
 // never opened for reading, so nothing blocks) or is larger; a refused file is named in
-// the log.
-bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out, int64_t cap = kWholeFileCap);
-bool ReadWholeFile(const QString& path, ByteBuffer& out, int64_t cap = kWholeFileCap);
+// the log, or in why when given (for a worker thread, which leaves the log alone).
+bool ReadWholeFile(const QString& path, std::vector<uint8_t>& out, int64_t cap = kWholeFileCap,
+                   std::string* why = nullptr);
+bool ReadWholeFile(const QString& path, ByteBuffer& out, int64_t cap = kWholeFileCap, std::string* why = nullptr);
 // The user's additions file is read up to this size: thousands of times any real one, so
 // that a file grown without end is refused (and left as it is) rather than exhausting memory.
 constexpr int64_t kAdditionsFileCap = int64_t(256) << 20;
 // True when path is a regular file, links followed.
 bool IsRegularFile(const QString& path);
 // True when path is a regular file of at most cap bytes that opens for reading, for readers
-// that open the file themselves; what is refused is named in the log, as ReadWholeFile does.
-bool IsReadableRegularFile(const QString& path, int64_t cap);
+// that open the file themselves; what is refused is named as ReadWholeFile names it.
+bool IsReadableRegularFile(const QString& path, int64_t cap, std::string* why = nullptr);
 // The small text files of a program folder (web links, tips, readme, colours, types) are
 // read up to this size; the rest is ignored, so no file can stall the start.
 constexpr int64_t kSmallTextCap = int64_t(1) << 20;

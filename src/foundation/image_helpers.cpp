@@ -49,10 +49,10 @@ QImage LoadStripIcon(const QString& path, int size, int index)
     return icon;
 }
 
-QImage ReadImageFile(const QString& path, const char* format)
+QImage ReadImageFile(const QString& path, const char* format, std::string* why)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, kImageFileCap)) return QImage();
+    if (!ReadWholeFile(path, bytes, kImageFileCap, why)) return QImage();
     return QImage::fromData(bytes.data(), int(bytes.size()), format);
 }
 

@@ -332,9 +332,12 @@ bool read_zone_image(const QString& mapsDir, const QString& folder, const std::s
                      std::vector<std::string>& logLines, QImage spare)
 {
     const QString base = folder + FromCp1252(baseName);
-    // Only regular files are opened: a FIFO would block the load, a device never end.
-    if (auto jpg = ResolveExistingPath(mapsDir, base + ".jpg"); jpg && !IsReadableRegularFile(*jpg, kImageFileCap)) {
-        logLines.push_back("zone image cannot be read: " + logName(*jpg) + ": not a regular file or too large");
+    // Only regular files are opened: a FIFO would block the load, a device never end. This
+    // may run on a worker thread, so what is refused comes back as a log line.
+    std::string refused;
+    const std::optional<QString> jpg = ResolveExistingPath(mapsDir, base + ".jpg");
+    if (jpg && !IsReadableRegularFile(*jpg, kImageFileCap, &refused)) {
+        logLines.push_back("zone image cannot be read: " + refused);
     } else if (jpg) {
         try {
             LoadJPEGToBitmap32(&bitmap, *jpg, std::move(spare));
@@ -346,7 +349,8 @@ bool read_zone_image(const QString& mapsDir, const QString& folder, const std::s
         }
     }
     if (auto bmp = ResolveExistingPath(mapsDir, base + ".bmp")) {
-        const QImage read = ReadImageFile(*bmp, "BMP");
+        refused.clear();
+        const QImage read = ReadImageFile(*bmp, "BMP", &refused);
         if (!read.isNull()) {
             QImage opaque = read.convertToFormat(QImage::Format_RGB32);
             if (!opaque.isNull()) {
@@ -354,7 +358,7 @@ bool read_zone_image(const QString& mapsDir, const QString& folder, const std::s
                 return true;
             }
         }
-        logLines.push_back("zone image cannot be read: " + logName(*bmp));
+        logLines.push_back("zone image cannot be read: " + (refused.empty() ? logName(*bmp) : refused));
     }
     return false;
 }
