@@ -31,8 +31,9 @@ constexpr int64_t kSmallTextCap = int64_t(1) << 20;
 // Lines of a small text file that become one widget or one painted line each (web links,
 // tips); the rest is ignored with a log line.
 constexpr size_t kSmallTextLines = 256;
-// Reads a regular text file up to cap bytes; a longer file is cut after its last line break within
-// the cap and logged. False when it cannot be opened or read.
+// Reads a regular text file up to cap bytes; a longer file is cut after its last line
+// break within the cap and logged. False when it cannot be opened or read, or is not a
+// regular file.
 bool ReadTextFileCapped(const QString& path, std::string& out, int64_t cap = kSmallTextCap);
 // False when `path` lies in the program folder (ExeDir) but a symbolic link on it leads
 // outside; True for every other path.
