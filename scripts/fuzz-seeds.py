@@ -28,6 +28,9 @@ put("pref_fuzz", "pref.ini",
     b"#fichier autog\xe9n\xe9r\xe9, de pas \xe9diter.\r\n[VERS]=1\r\n[LANG]=fran\xe7ais\r\n[TRAN]=False\r\n"
     b"[GPAT]=\r\n[DBDB]=Europe\r\n[LGNA]=True\r\n[LOCR]=3\r\n[LOCX]=-120\r\n[LOCY]=40\r\n[LOCZ]=abc\r\n"
     b"[LOCA]=1\r\n[EDIT]=false\r\n[DATW]=39417,5\r\n[MINN]=\r\n[MAXN]=\r\n[ALFV]=0\r\n[PSEU]=" + b"n" * 45 + b"\r\n")
+put("pref_fuzz", "extremes.ini",
+    b"#\r\n[VERS]=1\r\n[MAPW]=2147483647\r\n[MAPH]=-2147483648\r\n[MAPT]=2147483647\r\n"
+    b"[MAPL]=-2147483648\r\n[LOCX]=-2147483648\r\n[LOCY]=2147483647\r\n")
 
 
 def short(text, size):
