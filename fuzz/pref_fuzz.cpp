@@ -25,6 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     LoadPrefBytes(std::string(reinterpret_cast<const char*>(data), size), prefs, window);
     if (window.Zoom < 20 || window.Zoom > 3500 || prefs.ALFV < 1 || prefs.ALFV > 255) __builtin_trap();
     if (prefs.NIVP < 1 || prefs.NIVP > 50 || prefs.PSEU.size() > kPseudoMax) __builtin_trap();
+    // Window placement within 16-bit screen coordinates, pan offsets within the world.
+    for (const int32_t v : {window.MAPT, window.MAPL, window.MAPW, window.MAPH})
+        if (v < -32768 || v > 32767) __builtin_trap();
+    if (window.MAPW < 0 || window.MAPH < 0) __builtin_trap();
+    for (const int32_t v : {window.OffsetX, window.OffsetY})
+        if (v < -(1 << 27) || v > (1 << 27)) __builtin_trap();
 
     const std::string second = rewrite(PrefFileBytes(prefs, window));
     if (rewrite(second) != second) __builtin_trap();

@@ -28,6 +28,9 @@ put("pref_fuzz", "pref.ini",
     b"#fichier autog\xe9n\xe9r\xe9, de pas \xe9diter.\r\n[VERS]=1\r\n[LANG]=fran\xe7ais\r\n[TRAN]=False\r\n"
     b"[GPAT]=\r\n[DBDB]=Europe\r\n[LGNA]=True\r\n[LOCR]=3\r\n[LOCX]=-120\r\n[LOCY]=40\r\n[LOCZ]=abc\r\n"
     b"[LOCA]=1\r\n[EDIT]=false\r\n[DATW]=39417,5\r\n[MINN]=\r\n[MAXN]=\r\n[ALFV]=0\r\n[PSEU]=" + b"n" * 45 + b"\r\n")
+put("pref_fuzz", "extremes.ini",
+    b"#\r\n[VERS]=1\r\n[MAPW]=2147483647\r\n[MAPH]=-2147483648\r\n[MAPT]=2147483647\r\n"
+    b"[MAPL]=-2147483648\r\n[LOCX]=-2147483648\r\n[LOCY]=2147483647\r\n")
 
 
 def short(text, size):
@@ -155,3 +158,14 @@ put("kill_list_fuzz", "kill", b"old\\obsolete.dll\r\nPREF.INI\r\n../outside/sent
 # declares a strip 524321 pixels wide (it once took a second to cut into icons).
 put("bitmap_fuzz", "wide.bmp", b"BM" + struct.pack("<IHHI", 1154, 0, 0, 54)
     + struct.pack("<IiiHHIIiiII", 40, 524321, 11, 1, 24, 0, 1100, 3780, 3780, 0, 0) + b"\0" * 41)
+# image_files_fuzz: its seeds are a JPEG and a BMP behind a byte that picks the file, so the
+# target writes them itself, like jpeg_fuzz.
+os.makedirs(os.path.join(out, "image_files_fuzz"), exist_ok=True)
+# update_replace_fuzz: a flags byte (1 compressed, 2 a new file, 4 through a link leading
+# out of the folder, 8 a digest that does not match, 16 a failed transfer), then the body.
+put("update_replace_fuzz", "plain", b"\x00new zone image")
+put("update_replace_fuzz", "packed", b"\x01" + zlib.compress(b"new zone image" * 40))
+put("update_replace_fuzz", "new-file", b"\x03" + zlib.compress(b"a new file"))
+put("update_replace_fuzz", "escape", b"\x04through the link")
+put("update_replace_fuzz", "mismatch", b"\x09" + zlib.compress(b"other"))
+put("update_replace_fuzz", "cut", b"\x10half a transfer")

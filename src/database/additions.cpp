@@ -400,9 +400,10 @@ bool AdditionsFile::readAdditions(const QString& path, std::string& bytes)
 {
     if (!QFileInfo::exists(path)) return false;
     std::vector<uint8_t> raw;
-    if (!ReadWholeFile(path, raw)) {
+    if (!ReadWholeFile(path, raw, kAdditionsFileCap)) {
         // What cannot be read cannot be kept: the file is never written over.
-        host_.log("additions file cannot be read: " + toText(path));
+        host_.log("additions file cannot be read (not a regular file, or larger than "
+                  + std::to_string(kAdditionsFileCap >> 20) + " MB), it is left as it is: " + toText(path));
         protect(path);
         return false;
     }

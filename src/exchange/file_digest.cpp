@@ -5,9 +5,15 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+
+#include "file_io.h"
 
 std::string FileMd5Hex(const QString& path, const std::function<void()>& pump)
 {
+    // Something other than a regular file (a FIFO would block, a device never end) has no
+    // digest that a listed one can match.
+    if (QFileInfo::exists(path) && !IsRegularFile(path)) return std::string();
     QCryptographicHash hash(QCryptographicHash::Md5);
     QFile f(path);
     if (f.open(QIODevice::ReadOnly)) {

@@ -6,5 +6,6 @@
 #include <QString>
 
 // 32 lower-case hexadecimal digits. A missing or unreadable file is digested as empty
-// input. pump, when given, is called between pieces at most every 50 ms.
+// input; something other than a regular file gives an empty string. pump, when given, is
+// called between pieces at most every 50 ms.
 std::string FileMd5Hex(const QString& path, const std::function<void()>& pump = {});

@@ -56,7 +56,7 @@ bool TMsMultiPartFormDataStream::AddFile(const std::string& fieldName, const QSt
                                          const std::string& fileName, const std::string& contentType, QString* error)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(filePath, bytes)) {
+    if (!ReadWholeFile(filePath, bytes, kAdditionsFileCap)) {
         if (error) *error = "Cannot open file \"" + filePath + "\"";
         return false;
     }

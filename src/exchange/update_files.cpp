@@ -23,7 +23,11 @@ std::optional<QString> EntryTargetPath(const QString& exeDir, const ttreeup& ent
     // The user's own additions are never replaced by a download.
     const std::optional<QStringList> parts = SplitDataPath(relative);
     if (parts && parts->size() > 1 && parts->front().compare("ajouts", Qt::CaseInsensitive) == 0) return std::nullopt;
-    return ResolveDataPath(exeDir, relative);
+    std::optional<QString> target = ResolveDataPath(exeDir, relative);
+    // A symbolic link in the folder or as the file itself may lead outside the program
+    // folder: the download would then write, create or rename there.
+    if (target && !StaysInsideFolder(exeDir, *target)) return std::nullopt;
+    return target;
 }
 
 CompareOutcome compare_files(std::vector<ttreeup>& entries, const QString& exeDir, bool filter,
@@ -70,15 +74,11 @@ std::unique_ptr<QTemporaryFile> makeTemp(const QString& folder)
     return f;
 }
 
-// GETs the address into the file; False with the transfer's text in error.
-bool downloadfile(HttpClient& http, const std::string& url, QTemporaryFile& file, std::string& error)
+// Receives the download into the file; False with the transfer's text in error.
+bool downloadfile(const EntryDownload& download, QTemporaryFile& file, std::string& error)
 {
     const HttpSink sink = [&file](const char* d, size_t n) { return file.write(d, qint64(n)) == qint64(n); };
-    const HttpResult r = http.get(url, sink);
-    if (!r.ok) {
-        error = r.error;
-        return false;
-    }
+    if (!download(sink, error)) return false;
     if (!file.flush()) {
         error = file.errorString().toStdString();
         return false;
@@ -107,6 +107,17 @@ bool replace_fic(QTemporaryFile& fresh, const QString& target, const std::string
 
 FetchResult FetchEntry(HttpClient& http, const QString& exeDir, const ttreeup& entry, std::string& error)
 {
+    const EntryDownload download = [&http, &entry](const HttpSink& sink, std::string& failure) {
+        const HttpResult r = http.get(entry.Url, sink);
+        if (!r.ok) failure = r.error;
+        return r.ok;
+    };
+    return ReplaceEntry(exeDir, entry, download, error);
+}
+
+FetchResult ReplaceEntry(const QString& exeDir, const ttreeup& entry, const EntryDownload& download,
+                         std::string& error)
+{
     const std::optional<QString> target = EntryTargetPath(exeDir, entry);
     if (!target) return FetchResult::VerifyFailed;
     const QString folder = QFileInfo(*target).path();
@@ -121,7 +132,7 @@ FetchResult FetchEntry(HttpClient& http, const QString& exeDir, const ttreeup& e
             error = "Cannot create a temporary file in " + exeDir.toStdString();
             return FetchResult::DownloadFailed;
         }
-        if (!downloadfile(http, entry.Url, *packed, error)) return FetchResult::DownloadFailed;
+        if (!downloadfile(download, *packed, error)) return FetchResult::DownloadFailed;
         ByteBuffer bytes, plain;
         if (!ReadWholeFile(packed->fileName(), bytes) || !InflateBytes(bytes.data(), bytes.size(), plain))
             return FetchResult::VerifyFailed;
@@ -130,7 +141,7 @@ FetchResult FetchEntry(HttpClient& http, const QString& exeDir, const ttreeup& e
             error = fresh->errorString().toStdString();
             return FetchResult::DownloadFailed;
         }
-    } else if (!downloadfile(http, entry.Url, *fresh, error)) {
+    } else if (!downloadfile(download, *fresh, error)) {
         return FetchResult::DownloadFailed;
     }
     return replace_fic(*fresh, *target, entry.Md5) ? FetchResult::Replaced : FetchResult::VerifyFailed;

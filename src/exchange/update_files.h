@@ -9,13 +9,13 @@
 
 #include <QString>
 
+#include "http_client.h"
 #include "update_list.h"
-
-class HttpClient;
 
 // The entry's file below exeDir (matched ignoring letter case, so a differently written
 // name finds the existing file), or nothing when the folder or the file name would reach
-// outside it, is not a plain name, or lies in the user's additions folder (ajouts).
+// outside it (also through a symbolic link), is not a plain name, or lies in the user's
+// additions folder (ajouts).
 std::optional<QString> EntryTargetPath(const QString& exeDir, const ttreeup& entry);
 
 struct CompareOutcome {
@@ -38,3 +38,10 @@ enum class FetchResult { Replaced, DownloadFailed, VerifyFailed };
 // failure the old file stays and no temporary file is left. error gets the transfer's text
 // when the download failed.
 FetchResult FetchEntry(HttpClient& http, const QString& exeDir, const ttreeup& entry, std::string& error);
+
+// Sends an entry's content, as the server gives it, into the sink; False with the
+// transfer's text in error.
+using EntryDownload = std::function<bool(const HttpSink& sink, std::string& error)>;
+// FetchEntry with the content from download instead of the entry's address.
+FetchResult ReplaceEntry(const QString& exeDir, const ttreeup& entry, const EntryDownload& download,
+                         std::string& error);

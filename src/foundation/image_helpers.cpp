@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "file_io.h"
 #include "log.h"
 
 uint32_t ColorToColor32(TColor c, uint32_t alpha)
@@ -28,7 +29,7 @@ QImage LoadStripIcon(const QString& path, int size, int index)
     if (size <= 0) size = 1;
     QImage icon(size, size, QImage::Format_ARGB32);
     icon.fill(0);
-    QImage strip(path);
+    QImage strip = ReadImageFile(path);
     if (strip.isNull()) {
         LogLine("icon strip cannot be read: " + path.toStdString());
         return icon;
@@ -48,10 +49,17 @@ QImage LoadStripIcon(const QString& path, int size, int index)
     return icon;
 }
 
+QImage ReadImageFile(const QString& path, const char* format, std::string* why)
+{
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes, kImageFileCap, why)) return QImage();
+    return QImage::fromData(bytes.data(), int(bytes.size()), format);
+}
+
 bool LoadIconStrip(const QString& path, QSize iconSize, std::vector<QImage>& out)
 {
-    QImage strip;
-    if (!strip.load(path) || iconSize.width() <= 0 || iconSize.height() <= 0) return false;
+    QImage strip = ReadImageFile(path);
+    if (strip.isNull() || iconSize.width() <= 0 || iconSize.height() <= 0) return false;
     strip = strip.convertToFormat(QImage::Format_ARGB32);
     MakeColorTransparent(strip, 0xFFFFFF);
     const int w = iconSize.width(), h = iconSize.height();

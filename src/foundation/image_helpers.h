@@ -14,6 +14,13 @@ uint32_t ColorToColor32(TColor c, uint32_t alpha);
 // Every pixel whose red, green and blue equal the colour's gets alpha 0 (colour bits kept).
 // The image must be QImage::Format_ARGB32 (it is converted when it is not).
 void MakeColorTransparent(QImage& image, TColor colour);
+// Image files (zone images, icon strips, the splash) are read up to this size, far beyond
+// any real one.
+constexpr int64_t kImageFileCap = int64_t(256) << 20;
+// The image of a regular file of at most kImageFileCap bytes in the given format (nullptr:
+// found from the content); a null image when the file is anything else or does not decode.
+// A refused file is named in the log, or in why when given (see ReadWholeFile).
+QImage ReadImageFile(const QString& path, const char* format = nullptr, std::string* why = nullptr);
 // Icon number index of a horizontal strip of size x size icons, white made transparent.
 // A missing strip or an index past its end gives a transparent icon (and a log line).
 QImage LoadStripIcon(const QString& path, int size, int index);

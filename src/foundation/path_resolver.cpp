@@ -67,3 +67,27 @@ std::optional<QString> ResolveExistingPath(const QString& base, const QString& r
     if (!p || !QFileInfo::exists(*p)) return std::nullopt;
     return p;
 }
+
+bool StaysInsideFolder(const QString& root, const QString& path)
+{
+    const QString realRoot = QFileInfo(root).canonicalFilePath();
+    if (realRoot.isEmpty()) return false;
+    // Walk up to the deepest part of the path that exists; the parts below it do not exist
+    // yet, so they hold no link, and are appended as written.
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString rest;
+    for (;;) {
+        const QFileInfo info(existing);
+        if (info.exists()) break;
+        // A dangling link would be created wherever it points.
+        if (info.isSymLink()) return false;
+        const QString parent = info.path();
+        if (parent == existing) return false;
+        rest = rest.isEmpty() ? info.fileName() : info.fileName() + '/' + rest;
+        existing = parent;
+    }
+    QString real = QFileInfo(existing).canonicalFilePath();
+    if (real.isEmpty()) return false;
+    if (!rest.isEmpty()) real += '/' + rest;
+    return real == realRoot || real.startsWith(realRoot.endsWith('/') ? realRoot : realRoot + '/');
+}

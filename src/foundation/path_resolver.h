@@ -24,3 +24,9 @@ std::optional<QString> FindFolderNormalized(const QString& dir, const QString& n
 std::optional<QString> ResolveDataPath(const QString& base, const QString& relative);
 // Same, but only when the whole path exists.
 std::optional<QString> ResolveExistingPath(const QString& base, const QString& relative);
+
+// True when `path`, with every symbolic link on it followed (the last component too, when
+// it exists or is a dangling link), stays inside the folder `root` (itself followed to its
+// real place). Whatever writes, creates, renames or deletes files of a program folder asks
+// this first: reading may follow a link to another disk, writing never leaves the folder.
+bool StaysInsideFolder(const QString& root, const QString& path);

@@ -1,13 +1,16 @@
 #include "ressource.h"
 
-#include <QFile>
 
 #include "cp1252.h"
 #include "delphi_conv.h"
+#include "file_io.h"
 #include "folders.h"
 #include "log.h"
 #include "message_boxes.h"
 #include "path_resolver.h"
+
+// A language file holds a few hundred lines; anything past this size is not one.
+constexpr int64_t kRessourceFileCap = int64_t(16) << 20;
 
 RessourceLists Ressources;
 
@@ -104,19 +107,14 @@ bool LoadRessources()
         messageBoxes().plain(kRessourceError);
         return false;
     }
-    QFile f(*path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        LogLine("cannot open " + path->toStdString() + ": " + f.errorString().toStdString());
+    // Only a regular file of a text's size is read: a FIFO or a device must not stall the start.
+    std::vector<uint8_t> all;
+    if (!ReadWholeFile(*path, all, kRessourceFileCap)) {
+        LogLine("cannot read " + path->toStdString());
         messageBoxes().plain(kRessourceError);
         return false;
     }
-    QByteArray all = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        LogLine("cannot read " + path->toStdString() + ": " + f.errorString().toStdString());
-        messageBoxes().plain(kRessourceError);
-        return false;
-    }
-    ParseRessourceText(std::string(all.constData(), size_t(all.size())), Ressources);
+    ParseRessourceText(std::string(all.begin(), all.end()), Ressources);
     return true;
 }
 

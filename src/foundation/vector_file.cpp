@@ -63,6 +63,6 @@ size_t ConvertVectorBytes(const uint8_t* data, size_t size, MemoryStream& out)
 void LoadVectorFile(const QString& path, MemoryStream& stream)
 {
     ByteBuffer raw;
-    if (!ReadWholeFile(path, raw)) return;
+    if (!ReadWholeFile(path, raw, kVectorFileCap)) return;
     ConvertVectorBytes(raw.data(), raw.size(), stream);
 }

@@ -13,5 +13,8 @@
 // and a truncated last block are dropped; a trailing odd byte is ignored.
 // Returns the number of blocks written.
 size_t ConvertVectorBytes(const uint8_t* data, size_t size, MemoryStream& out);
-// Converts a vector file into the stream; nothing happens when the file cannot be read.
+// The largest vector file read: about eight million points, far more than a zone's lines.
+constexpr int64_t kVectorFileCap = int64_t(32) << 20;
+// Converts a vector file into the stream; nothing happens when the file cannot be read,
+// is not a regular file or is larger than kVectorFileCap (the log names it).
 void LoadVectorFile(const QString& path, MemoryStream& stream);

@@ -16,6 +16,8 @@
 #include "desktop.h"
 #include "folders.h"
 #include "jpeg_loader.h"
+#include "file_io.h"
+#include "image_helpers.h"
 #include "log.h"
 #include "map_renderer.h"
 #include "markers.h"
@@ -330,7 +332,13 @@ bool read_zone_image(const QString& mapsDir, const QString& folder, const std::s
                      std::vector<std::string>& logLines, QImage spare)
 {
     const QString base = folder + FromCp1252(baseName);
-    if (auto jpg = ResolveExistingPath(mapsDir, base + ".jpg")) {
+    // Only regular files are opened: a FIFO would block the load, a device never end. This
+    // may run on a worker thread, so what is refused comes back as a log line.
+    std::string refused;
+    const std::optional<QString> jpg = ResolveExistingPath(mapsDir, base + ".jpg");
+    if (jpg && !IsReadableRegularFile(*jpg, kImageFileCap, &refused)) {
+        logLines.push_back("zone image cannot be read: " + refused);
+    } else if (jpg) {
         try {
             LoadJPEGToBitmap32(&bitmap, *jpg, std::move(spare));
             return true;
@@ -341,15 +349,16 @@ bool read_zone_image(const QString& mapsDir, const QString& folder, const std::s
         }
     }
     if (auto bmp = ResolveExistingPath(mapsDir, base + ".bmp")) {
-        QImage read;
-        if (read.load(*bmp, "BMP")) {
+        refused.clear();
+        const QImage read = ReadImageFile(*bmp, "BMP", &refused);
+        if (!read.isNull()) {
             QImage opaque = read.convertToFormat(QImage::Format_RGB32);
             if (!opaque.isNull()) {
                 bitmap = std::move(opaque);
                 return true;
             }
         }
-        logLines.push_back("zone image cannot be read: " + logName(*bmp));
+        logLines.push_back("zone image cannot be read: " + (refused.empty() ? logName(*bmp) : refused));
     }
     return false;
 }
@@ -373,8 +382,8 @@ void init_imagemap(MapScene& scene)
 {
     scene.Splash = QImage();
     if (auto splash = ResolveExistingPath(DataDir, "vmar.bmp")) {
-        QImage read;
-        if (read.load(*splash, "BMP"))
+        const QImage read = ReadImageFile(*splash, "BMP");
+        if (!read.isNull())
             scene.Splash = read.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         else
             LogLine("splash cannot be read: " + logName(*splash));

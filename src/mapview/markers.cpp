@@ -1,5 +1,9 @@
 #include "markers.h"
 
+#include <algorithm>
+#include <limits>
+
+#include "image_helpers.h"
 #include "log.h"
 #include "records.h"
 #include "text_helpers.h"
@@ -25,7 +29,7 @@ QImage TintMarkerIcon(const QImage& icon, uint32_t colour)
 
 void InitMarker(tCible& marker, const QString& iconFile, uint32_t colour)
 {
-    const QImage icon(iconFile);
+    const QImage icon = ReadImageFile(iconFile);
     if (icon.isNull()) LogLine("marker icon cannot be read: " + iconFile.toStdString());
     marker.Bitmap = TintMarkerIcon(icon, colour);
     marker.Colour = colour;
@@ -146,7 +150,12 @@ MarkerSprite marker_sprite(const MapViewport& view, const tCible& marker, QPoint
 {
     MarkerSprite s;
     s.screen = view.world_to_screen(world);
-    s.topLeft = {s.screen.x() - marker.Bitmap.width() / 2, s.screen.y() - marker.Bitmap.height() / 2};
+    // The screen point saturates far outside the view; the corner must not wrap around.
+    const auto corner = [](int32_t centre, int32_t extent) {
+        return int32_t(std::clamp<int64_t>(int64_t(centre) - extent / 2, std::numeric_limits<int32_t>::min(),
+                                           std::numeric_limits<int32_t>::max()));
+    };
+    s.topLeft = {corner(s.screen.x(), marker.Bitmap.width()), corner(s.screen.y(), marker.Bitmap.height())};
     s.drawn = marker.Visible && view.point_in_view(s.screen);
     return s;
 }

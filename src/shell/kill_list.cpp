@@ -6,16 +6,11 @@
 
 #include "cp1252.h"
 #include "delphi_conv.h"
+#include "file_io.h"
 #include "log.h"
 #include "path_resolver.h"
 
 namespace {
-bool insideFolder(const QString& path, const QString& folder)
-{
-    const QString root = QFileInfo(folder).canonicalFilePath();
-    const QString dir = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
-    return !root.isEmpty() && !dir.isEmpty() && (dir == root || dir.startsWith(root + '/'));
-}
 // The user's own files: the additions folder, the settings and the category preferences.
 bool isUserFile(const QString& path, const QString& exeDir)
 {
@@ -30,11 +25,14 @@ bool isUserFile(const QString& path, const QString& exeDir)
 QStringList apply_killlist(const QString& exeDir, const QString& killListPath)
 {
     QStringList deleted;
-    QFile f(killListPath);
-    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return deleted;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    for (const QByteArray& raw : lines) {
-        const std::string line = DelphiTrim(std::string(raw.constData(), size_t(raw.size())));
+    std::string text;
+    if (!QFileInfo::exists(killListPath) || !ReadTextFileCapped(killListPath, text)) return deleted;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = DelphiTrim(text.substr(start, end - start));
+        start = end + 1;
         if (line.empty()) continue;
         const QString name = FromCp1252(line);
         const auto path = ResolveExistingPath(exeDir, name);
@@ -44,7 +42,7 @@ QStringList apply_killlist(const QString& exeDir, const QString& killListPath)
         }
         if (!path) continue; // nothing there: the line is skipped
         const QFileInfo info(*path);
-        if (!info.isFile() || !insideFolder(*path, exeDir) || isUserFile(*path, exeDir)) {
+        if (!info.isFile() || !StaysInsideFolder(exeDir, *path) || isUserFile(*path, exeDir)) {
             LogLine("kill list: not a program file, left alone: " + line);
             continue;
         }

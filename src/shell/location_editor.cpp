@@ -33,6 +33,7 @@
 #include "database_globals.h"
 #include "delphi_conv.h"
 #include "folders.h"
+#include "image_helpers.h"
 #include "link_codes.h"
 #include "main_window.h"
 #include "map_paths.h"
@@ -340,7 +341,7 @@ void TForm2::showEvent(QShowEvent* event)
     // The caller has set the flags: from now on a change is the user's.
     connect(treebool, &QTreeWidget::itemChanged, this, [this] { flagsTouched_ = true; });
     if (const auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
-        QPixmap pixmap(*ico);
+        const QPixmap pixmap = QPixmap::fromImage(ReadImageFile(*ico));
         if (!pixmap.isNull()) Image1->setPixmap(pixmap.scaled(Image1->size(), Qt::KeepAspectRatio));
     }
     Edit1->setFocus();

@@ -19,6 +19,7 @@
 #include "delphi_conv.h"
 #include "folders.h"
 #include "hint_window.h"
+#include "image_helpers.h"
 #include "log.h"
 #include "map_input.h"
 #include "map_widget.h"
@@ -137,8 +138,8 @@ void TForm4::load_database()
                             && CommonData->categoriesWhole);
         trace("loadref");
         if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
-            QPixmap picture;
-            if (picture.load(*ico)) Image1->setPixmap(picture);
+            const QImage picture = ReadImageFile(*ico);
+            if (!picture.isNull()) Image1->setPixmap(QPixmap::fromImage(picture));
             listmenu.clear();
             assign_icon(listmenu, QSize(16, 16), *ico);
         }

@@ -26,6 +26,12 @@ constexpr size_t kKeyLength = 7; // "[" + four capitals + "]="
 // level-colour arithmetic, which must not overflow.
 constexpr int32_t kZoomMin = 20, kZoomMax = 3500;
 constexpr int32_t kAlphaMin = 1, kAlphaMax = 255;
+// Window positions and sizes: what a desktop's 16-bit coordinates can hold, so that no
+// arithmetic on the placement overflows.
+constexpr int32_t kScreenCoordMin = -32768, kScreenCoordMax = 32767;
+// Pan offsets in pixels: the whole world (32-bit world units, 65535 to a zone) at the
+// largest zoom spans about 115 million pixels each way; beyond that nothing is shown.
+constexpr int32_t kPanOffsetMax = int32_t(1) << 27;
 constexpr int32_t kPlayerLevelMin = 1, kPlayerLevelMax = 50;
 
 // Walks the lines of a text; a line ends at LF, CR LF or a lone CR.
@@ -184,10 +190,10 @@ bool parse_prefline(const std::string& line, rPreference& prefs, WindowSettings&
     if (key == "[AUTO]=") return toBool(value, prefs.AUTO);
     if (key == "[NIVP]=") return toIntClamped(value, prefs.NIVP, kPlayerLevelMin, kPlayerLevelMax);
     if (key == "[MASL]=") return toBool(value, window.MasterListShown);
-    if (key == "[MAPW]=") return toInt(value, window.MAPW);
-    if (key == "[MAPH]=") return toInt(value, window.MAPH);
-    if (key == "[MAPT]=") return toInt(value, window.MAPT);
-    if (key == "[MAPL]=") return toInt(value, window.MAPL);
+    if (key == "[MAPW]=") return toIntClamped(value, window.MAPW, 0, kScreenCoordMax);
+    if (key == "[MAPH]=") return toIntClamped(value, window.MAPH, 0, kScreenCoordMax);
+    if (key == "[MAPT]=") return toIntClamped(value, window.MAPT, kScreenCoordMin, kScreenCoordMax);
+    if (key == "[MAPL]=") return toIntClamped(value, window.MAPL, kScreenCoordMin, kScreenCoordMax);
     // The level filter edits may be saved empty.
     if (key == "[MINN]=") return toInt(value.empty() ? "0" : value, prefs.MINN);
     if (key == "[MAXN]=") return toInt(value.empty() ? "99" : value, prefs.MAXN);
@@ -203,8 +209,8 @@ bool parse_prefline(const std::string& line, rPreference& prefs, WindowSettings&
     if (key == "[HTTP]=") return toInt(value, prefs.HTTP);
     if (key == "[PSEU]=") { prefs.PSEU = value.substr(0, kPseudoMax); return true; }
     if (key == "[LOCR]=") return toInt(value, prefs.LOCR);
-    if (key == "[LOCX]=") return toInt(value, window.OffsetX);
-    if (key == "[LOCY]=") return toInt(value, window.OffsetY);
+    if (key == "[LOCX]=") return toIntClamped(value, window.OffsetX, -kPanOffsetMax, kPanOffsetMax);
+    if (key == "[LOCY]=") return toIntClamped(value, window.OffsetY, -kPanOffsetMax, kPanOffsetMax);
     if (key == "[LOCZ]=") return toIntClamped(value, window.Zoom, kZoomMin, kZoomMax);
     if (key == "[LOCA]=") return toBool(value, prefs.LOCA);
     return true; // [TRAN] and unknown keys are not read
@@ -227,7 +233,7 @@ void load_prefs(const QString& path, rPreference& prefs, WindowSettings& window)
     // A folder in place of the file counts as no file.
     if (!QFileInfo(path).isFile()) return;
     std::vector<uint8_t> raw;
-    if (!ReadWholeFile(path, raw)) {
+    if (!ReadWholeFile(path, raw, kSmallTextCap)) {
         messageBoxes().information(QString::fromLatin1(kPrefsError));
         return;
     }

@@ -11,6 +11,7 @@
 #include "cp1252.h"
 #include "desktop.h"
 #include "folders.h"
+#include "image_helpers.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "send_additions.h"
@@ -89,7 +90,7 @@ void Tmail_fic::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     const QString icon = DatabaseLangDir + "ico.bmp";
-    if (!DatabaseLangDir.isEmpty() && QFileInfo::exists(icon)) Image1->setPixmap(QPixmap(icon));
+    if (!DatabaseLangDir.isEmpty() && QFileInfo::exists(icon)) Image1->setPixmap(QPixmap::fromImage(ReadImageFile(icon)));
     if (!UploadAllowed) {
         RadioButton1->setText(ToDisplay(caption(166)));
         RadioButton1->setEnabled(false);

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "log.h"
+#include "path_resolver.h"
 
 namespace {
 
@@ -34,8 +35,10 @@ QStringList RemoveStaleSaveTemporaries(const QString& exeDir, const QString& ajo
     removeMatching(exeDir, QRegularExpression("^(pref\\.ini|categpref\\.bin)\\.[A-Za-z0-9]{6}$",
                                               QRegularExpression::CaseInsensitiveOption),
                    removed);
-    removeMatching(ajoutsDir, QRegularExpression("^Vmar_ajouts_.*\\.txt(\\.bak)?\\.[A-Za-z0-9]{6}$",
-                                                 QRegularExpression::CaseInsensitiveOption),
-                   removed);
+    // The additions folder may be a link to a folder elsewhere: nothing is deleted there.
+    if (StaysInsideFolder(exeDir, ajoutsDir))
+        removeMatching(ajoutsDir, QRegularExpression("^Vmar_ajouts_.*\\.txt(\\.bak)?\\.[A-Za-z0-9]{6}$",
+                                                     QRegularExpression::CaseInsensitiveOption),
+                       removed);
     return removed;
 }

@@ -169,3 +169,51 @@ TEST(UpdateFiles, ARunningProgramIsRenamedOver)
     running.kill();
     running.waitForFinished();
 }
+
+TEST(UpdateFiles, SymbolicLinksLeadingOutsideAreNeverWrittenThrough)
+{
+    UpdateFolder f;
+    QTemporaryDir outsideDir;
+    const QString outside = outsideDir.path() + "/";
+    writeBytes(outside + "zone.jpg", "outside zone");
+    writeBytes(outside + "readme_outside.txt", "outside readme");
+    QDir().mkpath(f.exe + "real");
+    writeBytes(f.exe + "real/inner.txt", "inner");
+    ASSERT_TRUE(QFile::link(outside, f.exe + "maps_link"));                       // folder link out
+    ASSERT_TRUE(QFile::link(outside + "readme_outside.txt", f.exe + "notes.txt")); // file link out
+    ASSERT_TRUE(QFile::link(outside + "gone.txt", f.exe + "dangling.txt"));        // would be created out
+    ASSERT_TRUE(QFile::link(f.exe + "real", f.exe + "inner_link"));                // link that stays inside
+
+    std::vector<ttreeup> list{
+        entry("zone.jpg", "maps_link\\", "1"),       // through the folder link
+        entry("fresh.jpg", "maps_link\\sub\\", "1"), // a missing folder behind the link
+        entry("notes.txt", "", "1"),                 // the target itself is a link out
+        entry("dangling.txt", "", "1"),
+        entry("inner.txt", "inner_link\\", "1"), // stays inside: fetched as usual
+    };
+    const CompareOutcome out = compare_files(list, f.exe, false, "Francais", "Demo", "refused");
+    EXPECT_EQ(out.selected, 5);
+    EXPECT_TRUE(out.folderFailed);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_FALSE(list[i].Fetchable) << i;
+        EXPECT_EQ(list[i].StatusText, "refused") << i;
+    }
+    EXPECT_TRUE(list[4].Fetchable);
+    EXPECT_FALSE(QFileInfo::exists(outside + "sub"));
+
+    HttpServer server;
+    server.put("new.txt", "new");
+    HttpClient http;
+    std::string error;
+    for (ttreeup e : list) {
+        e.Md5 = Md5Hex("new");
+        e.Url = server.url("/files/new.txt");
+        const FetchResult want = e.FileName == "inner.txt" ? FetchResult::Replaced : FetchResult::VerifyFailed;
+        EXPECT_EQ(FetchEntry(http, f.exe, e, error), want) << e.FileName;
+    }
+    EXPECT_EQ(readBytes(outside + "zone.jpg"), "outside zone");
+    EXPECT_EQ(readBytes(outside + "readme_outside.txt"), "outside readme");
+    EXPECT_EQ(QDir(outside).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"readme_outside.txt", "zone.jpg"}));
+    EXPECT_EQ(readBytes(f.exe + "real/inner.txt"), "new");
+}

@@ -64,3 +64,4 @@ TEST_F(VectorFileTest, EmptyAndBrokenBlocksAreDropped)
 }
 
 } // namespace
+

@@ -400,3 +400,30 @@ TEST(UrlListFile, ReadsBackAndSurvivesBadFiles)
     }
     DatabaseLangDir.clear();
 }
+
+TEST(UpdateCommand, ARowThroughASymbolicLinkLeadingOutsideIsRefusedAndNeverFetched)
+{
+    ExchangeFixture f;
+    QTemporaryDir outsideDir;
+    const QString outside = outsideDir.path() + "/";
+    writeBytes(outside + "zone.jpg", "outside");
+    ASSERT_TRUE(QFile::link(outside, f.exe + "maps_link"));
+    f.server.put("zone.jpg", "new zone");
+    f.server.put("liste.txt", "MESS=Bonjour\r\nVERS=v2.52\r\n" +
+                                  fileLine("zone.jpg", "maps_link\\", "new zone", f.server.url("/files/zone.jpg")) +
+                                  fileLine("fresh.jpg", "maps_link\\sub\\", "new zone", f.server.url("/files/zone.jpg")) +
+                                  "EOF\r\n");
+    auto w = f.startHooked();
+    f.onUpdate([&](TForm_update& d) {
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        ASSERT_EQ(d.UpdateTree->topLevelItemCount(), 2);
+        for (int row = 0; row < 2; ++row)
+            EXPECT_EQ(d.UpdateTree->topLevelItem(row)->text(1), ToDisplay(GetCaptionText(145))) << row;
+        EXPECT_TRUE(f.boxes.saw(messageText(58)));
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    ASSERT_EQ(f.dialogsShown, 1);
+    EXPECT_EQ(readBytes(outside + "zone.jpg"), "outside");
+    EXPECT_EQ(QDir(outside).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"zone.jpg"});
+}

@@ -2,13 +2,18 @@
 // whatever is wrong with the database, the load and close keep every line of the additions
 // file; oversized text files do not stall the start.
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <set>
 
 #include "compressed.h"
 #include "file_io.h"
+#include "log.h"
 #include "main_window_fixture.h"
+#include "pref_file.h"
 #include "sample_writers.h"
 
 namespace {
@@ -316,4 +321,157 @@ TEST(MainWindowStart, KillListAndStaleTemporariesGoInsideTheProgramFolderOnly)
               userFiles.size()); // the user's own files are never the kill list's
     for (const QString& name : gone) EXPECT_FALSE(QFile::exists(f.exe + name)) << name.toStdString();
     for (const QString& name : kept) EXPECT_TRUE(QFile::exists(f.exe + name)) << name.toStdString();
+}
+
+TEST(MainWindowStart, ExtremePlacementAndPanValuesAreHeldToWhatFitsAndWrittenBackAsUsed)
+{
+    for (const std::string v : {"2147483647", "-2147483648"}) {
+        MainWindowFixture f;
+        std::string lines;
+        for (const char* key : {"MAPW", "MAPH", "MAPT", "MAPL", "LOCX", "LOCY"})
+            lines += std::string("[") + key + "]=" + v + "\r\n";
+        const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
+        f.writePrefs(lines + "[LOCR]=" + std::to_string(demo.mapIndex.maps.front().mapId) + "\r\n");
+        int32_t offsetX = 0, offsetY = 0;
+        {
+            auto w = f.start();
+            w->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+            w->grab(); // paints the map, its markers and compass
+            offsetX = w->scene.view.OffsetX;
+            offsetY = w->scene.view.OffsetY;
+        }
+        rPreference prefs;
+        WindowSettings back;
+        const QByteArray written = f.readFile("pref.ini");
+        ASSERT_EQ(LoadPrefBytes(written.toStdString(), prefs, back), PrefLoadResult::Loaded) << v;
+        EXPECT_EQ(std::pair(back.OffsetX, back.OffsetY), std::pair(offsetX, offsetY)) << v;
+        EXPECT_LE(std::abs(int64_t(offsetX)), int64_t(1) << 27) << v;
+        for (int32_t placed : {back.MAPW, back.MAPH, back.MAPT, back.MAPL}) {
+            EXPECT_GE(placed, -32768) << v;
+            EXPECT_LE(placed, 32767) << v;
+        }
+        EXPECT_GT(back.MAPW, 0) << v;
+        EXPECT_GT(back.MAPH, 0) << v;
+    }
+}
+
+TEST(MainWindowStart, TheKillListDeletesNothingThroughALinkLeadingOutside)
+{
+    QTemporaryDir outside;
+    MainWindowFixture f;
+    writeBytes(outside.path() + "/victim.txt", "outside");
+    ASSERT_TRUE(QFile::link(outside.path(), f.exe + "old"));                              // folder link
+    ASSERT_TRUE(QFile::link(outside.path() + "/victim.txt", f.exe + "data/victim.txt")); // file link
+    f.writeFile("data/kill", "old\\victim.txt\r\ndata\\victim.txt\r\n");
+    auto w = f.start();
+    EXPECT_EQ(readBytes(outside.path() + "/victim.txt"), "outside");
+    EXPECT_TRUE(QFileInfo(f.exe + "data/victim.txt").isSymLink());
+}
+
+TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
+{
+    QTemporaryDir outsideDir;
+    const QString outside = outsideDir.path() + "/";
+    MainWindowFixture f;
+    const QString additions = f.additionsPath();
+    f.start().reset(); // a first run writes categpref.bin
+    // The user's files moved out of the program folder, links left in their place: they
+    // are read through the links, but never written through them.
+    QDir(f.exe).rename("ajouts", outside + "ajouts");
+    QDir().rename(f.exe + "pref.ini", outside + "pref.ini");
+    QDir().rename(f.exe + "categpref.bin", outside + "categpref.bin");
+    ASSERT_TRUE(QFile::link(outside + "ajouts", f.exe + "ajouts"));
+    ASSERT_TRUE(QFile::link(outside + "pref.ini", f.exe + "pref.ini"));
+    ASSERT_TRUE(QFile::link(outside + "categpref.bin", f.exe + "categpref.bin"));
+    const QByteArray before = f.readFile(additions), prefBefore = f.readFile("pref.ini");
+    const QByteArray categBefore = f.readFile("categpref.bin");
+    ASSERT_GT(before.size(), 64);
+    // An old temporary beside the additions file out there is not this folder's to clean.
+    const QString temporary = outside + "ajouts/" + additions.mid(7) + ".Ab12Cd";
+    writeBytes(temporary, "x");
+    {
+        QFile file(temporary);
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
+    }
+
+    auto w = f.start();
+    w->toggle_tagnew(true);
+    f.boxes.answers = {kAnswerYes};
+    EXPECT_FALSE(w->FormCloseQuery());
+    w.reset(); // writes pref.ini and categpref.bin
+    EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
+    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2);
+    EXPECT_EQ(f.readFile(additions), before);
+    EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
+    EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
+    EXPECT_EQ(QDir(outside + "ajouts").entryList(QDir::Files),
+              (QStringList{additions.mid(7), QFileInfo(temporary).fileName()}));
+}
+
+TEST(MainWindowStart, OnlyRegularFilesAreReadSoNoFileStallsTheStart)
+{
+    MainWindowFixture f;
+    // Every zone's vector file becomes a FIFO or a link to an endless device, every zone
+    // image a FIFO: the start must neither block nor read without end.
+    const QStringList vectors = QDir(f.exe + "maps").entryList({"*.vec"}, QDir::Files);
+    const QStringList images = QDir(f.exe + "maps").entryList({"*.jpg"}, QDir::Files);
+    ASSERT_GE(vectors.size(), 2);
+    ASSERT_FALSE(images.isEmpty());
+    for (int i = 0; i < vectors.size(); ++i) {
+        const QString path = f.exe + "maps/" + vectors[i];
+        QFile::remove(path);
+        if (i % 2 == 0)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(QFile::link("/dev/zero", path));
+    }
+    for (const QString& image : images) {
+        const QString path = f.exe + "maps/" + image;
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    // The marker and splash bitmaps likewise.
+    QFile::remove(f.exe + "data/cible.bmp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(f.exe + "data/cible.bmp").constData(), 0600), 0);
+    QFile::remove(f.exe + "data/vmar.bmp");
+    ASSERT_TRUE(QFile::link("/dev/zero", f.exe + "data/vmar.bmp"));
+    const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
+    f.writePrefs("[LOCR]=" + std::to_string(demo.mapIndex.maps.front().mapId) + "\r\n");
+    std::vector<std::string> log;
+    SetLogSink([&log](const std::string& line) { log.push_back(line); });
+    auto w = f.startShown();
+    SetLogSink({});
+    EXPECT_TRUE(f.boxes.saw(messageText(53))); // zone images missing
+    const auto logged = [&log](const QString& name) {
+        return std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+            return l.find("not a regular file") != std::string::npos && l.find(name.toStdString()) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(std::any_of(vectors.begin(), vectors.end(), logged));
+    EXPECT_TRUE(std::any_of(images.begin(), images.end(), logged));
+    EXPECT_TRUE(logged("data/cible.bmp"));
+    EXPECT_TRUE(logged("data/vmar.bmp"));
+    EXPECT_TRUE(w->scene.Splash.isNull());
+}
+
+TEST(MainWindowStart, AnAdditionsFilePastItsSizeIsNamedAndLeftAsItIs)
+{
+    MainWindowFixture f;
+    const QString additions = f.exe + f.additionsPath();
+    ASSERT_TRUE(QFile::resize(additions, kAdditionsFileCap + 1)); // sparse: no disk used
+    std::vector<std::string> log;
+    SetLogSink([&log](const std::string& line) { log.push_back(line); });
+    {
+        auto w = f.start();
+        w->toggle_tagnew(true);
+        f.boxes.answers = {kAnswerYes};
+        w->FormCloseQuery();
+    }
+    SetLogSink({});
+    EXPECT_EQ(QFileInfo(additions).size(), kAdditionsFileCap + 1);
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+        return l.find("larger than") != std::string::npos && l.find(additions.toStdString()) != std::string::npos;
+    }));
 }

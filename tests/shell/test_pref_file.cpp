@@ -187,3 +187,17 @@ TEST_F(PrefFileTest, KeepsAnotherVersionsFileAsBak)
 }
 
 } // namespace
+
+TEST_F(PrefFileTest, PlacementAndPanValuesAreHeldToWhatFits)
+{
+    const std::string top = "2147483647", bottom = "-2147483648";
+    for (const std::string& v : {top, bottom}) {
+        ASSERT_EQ(load(prefFile({"[MAPW]=" + v, "[MAPH]=" + v, "[MAPT]=" + v, "[MAPL]=" + v, "[LOCX]=" + v,
+                                 "[LOCY]=" + v})),
+                  PrefLoadResult::Loaded);
+        const int32_t size = v == top ? 32767 : 0, place = v == top ? 32767 : -32768;
+        const int32_t pan = v == top ? (1 << 27) : -(1 << 27);
+        EXPECT_EQ(std::tuple(window.MAPW, window.MAPH, window.MAPT, window.MAPL, window.OffsetX, window.OffsetY),
+                  std::tuple(size, size, place, place, pan, pan));
+    }
+}
