@@ -85,8 +85,14 @@ TEST(AdditionsUnderFaults, NoFaultLosesALine)
              return bytesOf(sample::writeItemCategories(fewer));
          }, {}, true},
         {"map index missing", "vmarmap.bin", removed},
-        {"map index cut", "vmarmap.bin",
-         [](auto& db) { const auto p = sample::mapIndexPayload(db.mapIndex); return deflated(p, p.size() - 30); }},
+        {"map index ending in a partial zone record", "vmarmap.bin",
+         [](auto& db) { const auto p = sample::mapIndexPayload(db.mapIndex); return deflated(p, p.size() - 30); },
+         {}, true},
+        {"map index cut inside its maps", "vmarmap.bin",
+         [](auto& db) {
+             const auto p = sample::mapIndexPayload(db.mapIndex);
+             return deflated(p, 8 + 43 * db.mapIndex.realms.size() + 56 + 20);
+         }},
         {"master file missing", "master_vmar.loc", removed},
         {"master file cut in half", "master_vmar.loc",
          [](auto& db) { const auto p = sample::masterPayload(db.master); return deflated(p, p.size() / 2); }},
