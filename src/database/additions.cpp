@@ -17,6 +17,7 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
+#include "utf8_text.h"
 
 namespace {
 
@@ -255,32 +256,6 @@ std::string toText(const QString& s)
     return ToCp1252(s).value_or(s.toStdString());
 }
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-// One line of UTF-8 text as Windows-1252; a character without a Windows-1252 form (or a
-// byte that is not UTF-8) becomes "?". False when that happened.
-bool utf8LineToCp1252(std::string_view line, std::string& out)
-{
-    const QString text = QString::fromUtf8(line.data(), qsizetype(line.size()));
-    if (std::optional<std::string> whole = ToCp1252(text)) {
-        out += *whole;
-        return true;
-    }
-    bool clean = true;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const std::optional<std::string> one = ToCp1252(text.mid(i, length));
-        if (one) {
-            out += *one;
-        } else {
-            out += '?';
-            clean = false;
-        }
-        i += length - 1;
-    }
-    return clean;
-}
-
 QString targetPath(const QString& path)
 {
     const QFileInfo info(path);
@@ -479,24 +454,17 @@ bool AdditionsFile::LoadRef_AddBytes(const std::string& bytes)
 std::string AdditionsFile::fromUtf8File(const std::string& bytes)
 {
     backupBytes_ = bytes;
-    std::string text;
-    text.reserve(bytes.size());
-    size_t number = 0;
-    const std::string rest = bytes.substr(kUtf8Mark.size());
-    forEachLine(rest, [&](std::string_view line) {
-        ++number;
-        if (!utf8LineToCp1252(line, text))
-            host_.log("additions file, line " + std::to_string(number)
-                      + ": characters with no Windows-1252 form read as \"?\"");
-        text += kLineEnd;
-        return true;
-    });
+    std::vector<size_t> lossy;
+    std::string text = Utf8TextToCp1252(bytes, lossy);
+    for (const size_t line : lossy)
+        host_.log("additions file, line " + std::to_string(line)
+                  + ": characters with no Windows-1252 form read as \"?\"");
     return text;
 }
 
 bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
 {
-    const bool utf8 = std::string_view(fileBytes).starts_with(kUtf8Mark);
+    const bool utf8 = HasUtf8Mark(fileBytes);
     const std::string converted = utf8 ? fromUtf8File(fileBytes) : std::string();
     const std::string& bytes = utf8 ? converted : fileBytes;
     fileBytes_ = &fileBytes;
