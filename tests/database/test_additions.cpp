@@ -305,33 +305,6 @@ TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
     EXPECT_TRUE(emptyFile.file.SaveRef_add(path));
 }
 
-TEST_F(AdditionsTest, IncompleteDatabaseMergesWhatItCanAndDropsNothing)
-{
-    const std::string mine = line("Mine", "7|1|5|5"), change = line("Loup", "7|1|100|200", "000298", "new"),
-                      twin = line("Twin", "7|1|5|5"), gone = line("Far", "7|1|9|9", "000777", "moved"),
-                      erased = line("@Nothing", "7|1|8|8"), locked = line("Garde", "7|1|300|300", "000300", "x");
-    const std::string file = header + mine + "\r\n" + change + "\r\n" + twin + "\r\n" + gone + "\r\n" + erased
-                             + "\r\n" + locked + "\r\n# note\r\n";
-    writeBytes(path, file);
-    World w;
-    w.file.Loadref(false);
-    // The new location and the change are in the tree; the database location was replaced.
-    std::vector<std::string> names;
-    for (const rItemdata* it : w.store.items()) names.push_back(it->name + "/" + it->description);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Garde/d", "Loup/new", "Mine/"}));
-    EXPECT_EQ(w.realm.mergeCount, 2);
-    // What a whole database would drop stays, as it stood, and the file is not rewritten.
-    EXPECT_EQ(w.file.KeptLines, (std::vector<std::string>{twin, gone, erased, locked, "# note"}));
-    EXPECT_EQ(w.file.DroppedAdditions, 0);
-    EXPECT_EQ(readBytes(path), file);
-    EXPECT_FALSE(QFile::exists(path + ".bak"));
-    ASSERT_TRUE(w.file.SaveRef_add(path));
-    const auto lines = fileLines(path);
-    EXPECT_EQ(std::vector(lines.begin() + 2, lines.end()),
-              (std::vector<std::string>{mine, change, twin, gone, erased, locked, "# note"}));
-}
-
 TEST_F(AdditionsTest, SecondLineIsSkippedOnlyWhenItNamesAVersion)
 {
     for (const char* version : {"#v2.52", "#v2.40", " #v3 "}) EXPECT_TRUE(IsAdditionsVersionLine(version)) << version;

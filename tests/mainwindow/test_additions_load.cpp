@@ -56,7 +56,8 @@ struct AdditionsLoad : MainWindowFixture {
     static bool masterLocationShown(TForm4& w, uint32_t id)
     {
         bool found = false;
-        w.MyTreeStore.forEachLocation([&](int, const TNodeData& d) { found |= d.item->fromMaster && d.item->id == id; });
+        w.MyTreeStore.forEachLocation(
+            [&](int, const TNodeData& d) { found |= d.item->fromMaster && d.item->id == id; });
         return found;
     }
 };
@@ -66,7 +67,8 @@ struct AdditionsLoad : MainWindowFixture {
 TEST(AdditionsLoad, TablesEndingWithAPartialRecordAreWhole)
 {
     AdditionsLoad f;
-    std::vector<uint8_t> index = sample::mapIndexPayload(f.db.mapIndex), categories = sample::itemCategoriesPayload(f.db.categories);
+    std::vector<uint8_t> index = sample::mapIndexPayload(f.db.mapIndex);
+    std::vector<uint8_t> categories = sample::itemCategoriesPayload(f.db.categories);
     index.insert(index.end(), 71, 'z');
     categories.insert(categories.end(), 83, 'c');
     f.writeFile(f.dbFile("vmarmap.bin"), deflated(index));
@@ -166,7 +168,8 @@ TEST(AdditionsLoad, FileSavedAsUtf8WithACommentAndALongName)
     r.name = "NAME";
     QString utf8Line = FromCp1252(sample::additionsLine(r));
     utf8Line.replace(0, 4, longName);
-    const std::string bytes = "\xEF\xBB\xBF#v250-id=123456-Testeur\r\n# \xC3\xA0 v\xC3\xA9rifier\r\n" + utf8Line.toUtf8().toStdString() + "\r\n";
+    const std::string bytes = "\xEF\xBB\xBF#v250-id=123456-Testeur\r\n# \xC3\xA0 v\xC3\xA9rifier\r\n"
+                              + utf8Line.toUtf8().toStdString() + "\r\n";
     f.writeFile(f.additionsPath(), bytes);
 
     auto w = f.startShown();
