@@ -11,6 +11,7 @@
 #include "fake_node_store.h"
 #include "fuzz_qt.h"
 #include "message_boxes.h"
+#include "utf8_text.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     World a;
     if (!a.file.LoadRef_AddBytes(bytes)) return 0;
+    // A file with a UTF-8 byte-order mark is read converted: its raw lines are not what merged.
+    if (HasUtf8Mark(bytes)) return 0;
 
     // The same lines one by one.
     const std::vector<std::string> lines = splitLines(bytes);
@@ -88,11 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     World b;
     int added = 0, dropped = 0, kept = 0;
     for (size_t i = 1; i < lines.size(); ++i) {
-        if (i == 1) { // the version line, a "#" line right after the header, is not kept
-            size_t first = 0; // blanks and control characters are trimmed
-            while (first < lines[i].size() && static_cast<unsigned char>(lines[i][first]) <= ' ') ++first;
-            if (first < lines[i].size() && lines[i][first] == '#') continue;
-        }
+        if (i == 1 && IsAdditionsVersionLine(lines[i])) continue; // rewritten, not kept
         switch (b.file.AnalyseStringComp(lines[i], is250)) {
         case MergeOutcome::Added:
         case MergeOutcome::Replaced: ++added; break;

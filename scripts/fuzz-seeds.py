@@ -119,6 +119,10 @@ put("additions_fuzz", "v250.txt",
     b"Mauvais||7|256|5|5||\n# note\r\n\r\n")
 put("additions_fuzz", "v200.txt",
     b"#v200\r\nVieux||7|1|100|200|1|2||0|0||||garbage||ancien\rAutre||300|1|65535|65535|0|0||0|0|||||\n")
+put("additions_fuzz", "comment-long-name.txt",
+    b"#v250-id=1-x\r\n# mes notes\r\n" + b"N" * 45 + b"||7|1|5|5|1|2||0|0||||\r\n")
+put("additions_fuzz", "utf8-mark.txt",
+    b"\xef\xbb\xbf#v250-id=1-x\r\n#v2.52\r\n\xc3\x89t\xc3\xa9 \xe2\x98\x83||7|1|5|5|1|2||0|0||||\xff\r\n")
 put("link_codes_fuzz", "place.txt", b"  j_1000c0000ffff ")
 put("link_codes_fuzz", "place-short.txt", b"J_1000C0000F")
 put("link_codes_fuzz", "route.txt", b"V_12910064012CFFFFFFFF00870000")

@@ -17,6 +17,7 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
+#include "utf8_text.h"
 
 namespace {
 
@@ -265,6 +266,13 @@ QString targetPath(const QString& path)
 
 } // namespace
 
+bool IsAdditionsVersionLine(std::string_view line)
+{
+    const std::string_view t = trimmed(line);
+    if (t.size() < 3 || t.substr(0, 2) != "#v" || t[2] < '0' || t[2] > '9') return false;
+    return t.find_first_not_of("0123456789.", 2) == std::string_view::npos;
+}
+
 QString MakeAdditionsFileName(const QString& databaseLang)
 {
     return "Vmar_ajouts_" + databaseLang + ".txt";
@@ -340,8 +348,18 @@ bool AdditionsFile::SaveRef_add(const QString& path)
         host_.show_feedback(6, 6, fileNameText(), {});
         return false;
     }
-    const std::string text = additionsText(RandomSaveId(), Preferences.PSEU);
     QString error;
+    if (!backupBytes_.empty()) {
+        // This save changes what the file said (its encoding, a name cut to its limit): the
+        // file as it was is kept next to it first.
+        if (!WriteFileAtomic(path + ".bak", backupBytes_, &error)) {
+            host_.log("no backup of the additions file, not saved: " + toText(error));
+            ShowRessourceMessage(6, false, fileNameText());
+            return false;
+        }
+        backupBytes_.clear();
+    }
+    const std::string text = additionsText(RandomSaveId(), Preferences.PSEU);
     if (!WriteFileAtomic(path, text, &error)) {
         host_.log("additions file cannot be written to " + toText(path) + ": " + toText(error));
         ShowRessourceMessage(6, false, fileNameText());
@@ -370,20 +388,28 @@ bool AdditionsFile::SaveRef(const QString& path)
 void AdditionsFile::Loadref(bool databaseWhole)
 {
     const QString path = additionsPath();
-    // Lines are dropped, and the file rewritten without them, only when they were compared
-    // with a whole database: a missing category or a cut master file would make good lines
-    // look like changes without a target.
-    const bool merge = realm_.headerValue != 0 && databaseWhole;
     DroppedAdditions = 0;
     std::string bytes;
     if (!readAdditions(path, bytes)) return;
-    if (!merge) {
+    if (realm_.headerValue == 0) {
         readText(bytes, false);
-        host_.log("additions file not merged in this load, its " + std::to_string(KeptLines.size())
-                  + " lines are kept as they stand: " + toText(path));
+        host_.log("additions file not merged, the master file gives no header value; its "
+                  + std::to_string(KeptLines.size()) + " lines are kept as they stand: " + toText(path));
         return;
     }
+    // Every line is merged; lines are dropped, and the file rewritten without them, only
+    // when they were compared with a whole database: a missing location of a cut master
+    // file would make a good line look like a change without a target.
+    dropAllowed_ = databaseWhole;
     readText(bytes, true);
+    dropAllowed_ = true;
+    if (!databaseWhole) {
+        if (keptUndropped_ > 0)
+            host_.log("database not loaded whole: " + std::to_string(keptUndropped_)
+                      + " additions lines that match no location are kept as they stand");
+        keptUndropped_ = 0;
+        return;
+    }
     if (DroppedAdditions == 0) return;
     QString error;
     if (!WriteFileAtomic(path + ".bak", bytes, &error)) {
@@ -393,6 +419,7 @@ void AdditionsFile::Loadref(bool databaseWhole)
         DroppedAdditions = 0;
         return;
     }
+    backupBytes_.clear(); // the backup just written holds the file as it was
     SaveRef(path);
 }
 
@@ -422,13 +449,32 @@ bool AdditionsFile::LoadRef_AddBytes(const std::string& bytes)
     return readText(bytes, true);
 }
 
-bool AdditionsFile::readText(const std::string& bytes, bool merge)
+// A file an editor saved as UTF-8 with a byte-order mark: its text as Windows-1252, like
+// every other line the program holds. The next save writes it in Windows-1252, so the file
+// as it was is kept for a backup.
+std::string AdditionsFile::fromUtf8File(const std::string& bytes)
 {
+    backupBytes_ = bytes;
+    std::vector<size_t> lossy;
+    std::string text = Utf8TextToCp1252(bytes, lossy);
+    for (const size_t line : lossy)
+        host_.log("additions file, line " + std::to_string(line)
+                  + ": characters with no Windows-1252 form read as \"?\"");
+    return text;
+}
+
+bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
+{
+    const bool utf8 = HasUtf8Mark(fileBytes);
+    const std::string converted = utf8 ? fromUtf8File(fileBytes) : std::string();
+    const std::string& bytes = utf8 ? converted : fileBytes;
+    fileBytes_ = &fileBytes;
     size_t index = 0;
     bool known = false;
     bool is250 = true;
     forEachLine(bytes, [&](std::string_view line) {
         const size_t i = index++;
+        lineNumber_ = i + 1;
         if (i == 0) {
             const std::string_view tag = line.substr(0, 5);
             known = tag == kAdditionsHeader250 || tag == kAdditionsHeader200;
@@ -437,13 +483,15 @@ bool AdditionsFile::readText(const std::string& bytes, bool merge)
             return true;
         }
         const std::string_view t = trimmed(line);
-        if (i == 1 && known && !t.empty() && t[0] == '#') return true; // the version line
+        if (i == 1 && known && IsAdditionsVersionLine(t)) return true; // rewritten at every save
         if (merge && known)
             AnalyseStringComp(std::string(line), is250);
         else if (!t.empty())
             keepLine(std::string(line), is250);
         return true;
     });
+    lineNumber_ = 0;
+    fileBytes_ = nullptr;
     if (!merge) return known;
     if (!known) {
         ShowRessourceMessage(37, false);
@@ -486,6 +534,9 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
     if (!convertFields(fields, is250, r)) return keep();
     r.name.assign(fields.f[0]);
     if (r.name.empty()) return keep();
+    // The tree holds names up to the format's limit: the merge compares and adds the cut name.
+    const bool nameCut = r.name.size() > kItemNameMax;
+    if (nameCut) r.name.resize(kItemNameMax);
     r.linkText.assign(fields.f[14]);
     r.description.assign(fields.f[15]);
     r.fromMaster = 0;
@@ -520,6 +571,10 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
     if (r.id != 0 && target == kNoTreeNode) add = false; // its database location is gone or unchanged
     if (r.id == 0 && IsErasedName(r.name)) add = false; // an erasure without a target
 
+    if (!add && !dropAllowed_) { // kept until it is compared with a whole database
+        ++keptUndropped_;
+        return keep();
+    }
     if (!add) {
         if (target != kNoTreeNode) store_.destroynode(target);
         ++DroppedAdditions;
@@ -529,8 +584,16 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
     if (IsErasedName(r.name)) weight = 0.0f;
     // Added before the replaced location goes, so a category that has no node in the zone
     // leaves the tree as it was and the line is kept.
+    const std::string placedName = r.name;
     if (store_.addnode(r) == kNoTreeNode) return keep();
     if (target != kNoTreeNode) store_.destroynode(target);
+    if (nameCut) {
+        // The next save writes the cut name: the file as it was is kept for a backup then.
+        if (backupBytes_.empty()) backupBytes_ = fileBytes_ ? *fileBytes_ : std::string();
+        host_.log("additions file" + (lineNumber_ ? ", line " + std::to_string(lineNumber_) : std::string())
+                  + ": name longer than " + std::to_string(kItemNameMax) + " characters cut to \"" + placedName
+                  + "\"");
+    }
     ++realm_.mergeCount;
     realm_.mergeWeight += weight;
     return target != kNoTreeNode ? MergeOutcome::Replaced : MergeOutcome::Added;

@@ -4,13 +4,16 @@
 // from the location tree and merged back into it at every load.
 //
 // Nothing the file holds is ever lost by the program: lines that cannot be read or placed,
-// comments, lines aimed at locked locations and every line of a file that was not merged
-// in this load (database not loaded whole, header value 0, unknown header) are kept as
-// they stand and written back after the tree's lines. Lines are dropped only after a merge
-// against a whole database, and the file is then backed up as "<name>.bak" first. A file
-// that cannot be read is never written over.
+// comments, lines aimed at locked locations, lines that would be dropped while the
+// database is not loaded whole, and every line of a file that was not merged (header
+// value 0, unknown header) are kept as they stand and written back after the tree's lines.
+// Lines are dropped only after a merge against a whole database, and the file is then
+// backed up as "<name>.bak" first; so is a file whose next save changes it otherwise (a
+// file saved as UTF-8 with a byte-order mark, a name cut to 40 characters). A file that
+// cannot be read is never written over.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QString>
@@ -48,6 +51,10 @@ enum class MergeOutcome {
     Kept,     // comment, unreadable or unplaceable: kept as it stands and written back
 };
 
+// The second line of the file that names the writer's version ("#v2.52"): "#v" and a
+// number with dots. Any other "#" line there is a comment of the user's.
+bool IsAdditionsVersionLine(std::string_view line);
+
 // "Vmar_ajouts_" + database + ".txt"
 QString MakeAdditionsFileName(const QString& databaseLang);
 
@@ -70,9 +77,10 @@ public:
     // because the file was not merged in this load.
     bool SaveRef_add(const QString& path);
     void toggle_tagnew(bool modified);
-    // Merges the additions file when the master file gave a header value and the database
-    // (map index, categories, master file) loaded whole; rewrites it, after a backup, when
-    // lines were dropped. Otherwise every line is kept for the next save.
+    // Merges the additions file when the master file gave a header value. Lines that would
+    // be dropped are dropped only when the database (map index, categories, master file)
+    // loaded whole, the file then being rewritten after a backup; otherwise they are kept
+    // as they stand, like every line of a file that is not merged.
     void Loadref(bool databaseWhole);
     void LoadRef_Add(const QString& path);
     // The same on the file's bytes; False (after message S37) when the header is unknown.
@@ -100,6 +108,7 @@ private:
     // header is unknown, the whole file then being kept.
     bool readText(const std::string& bytes, bool merge);
     MergeOutcome keepLine(std::string line, bool is250);
+    std::string fromUtf8File(const std::string& bytes);
     std::string fileNameText() const;
 
     NodeStore& store_;
@@ -107,4 +116,11 @@ private:
     AdditionsHost& host_;
     QString protectedPath_; // absolute path of a file that could not be read; empty when none
     std::vector<std::string> droppedLines_; // put back when the backup cannot be written
+    bool dropAllowed_ = true;                // False while merging against an incomplete database
+    int keptUndropped_ = 0;                  // lines kept because dropping was not allowed
+    size_t lineNumber_ = 0;                  // 1-based line of the file being merged; 0 outside a read
+    const std::string* fileBytes_ = nullptr; // the file being read, as it stands on disk
+    // The file as it was, written to "<name>.bak" by the next save, which changes it (its
+    // encoding, a name cut); empty when no such save is due.
+    std::string backupBytes_;
 };

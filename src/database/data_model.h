@@ -106,7 +106,7 @@ std::string ConvertPCommandToS(const std::string& text, int16_t regionId);
 class TData_map {
 public:
     TData_map() = default;
-    // Loads DatabaseLangDir + "vmarmap.bin" (S12 when missing), then sorts the zones.
+    // Loads DatabaseLangDir + "vmarmap.bin" (S12 when missing or damaged), then sorts the zones.
     static std::unique_ptr<TData_map> Create();
     // Fills the three lists from a file; stops cleanly at damaged or truncated data.
     void LoadMapIndex(const QString& path);
@@ -118,7 +118,8 @@ public:
     std::vector<std::unique_ptr<pMap_info>> zones;
     std::vector<std::unique_ptr<rRegion>> maps;
     std::vector<rRealm> realms;
-    // The file was found and read to its end without a missing or partial record.
+    // The file was found, inflated and held every realm and map it counts (a trailing
+    // partial zone record is ignored).
     bool loadedWhole = false;
 };
 
@@ -166,7 +167,8 @@ public:
     std::vector<rColor> colors;
     std::vector<std::string> typeNames;
 
-    // itemcateg.bin was found, inflated and held whole records only, at least one.
+    // itemcateg.bin was found, inflated and held at least one whole record (a trailing
+    // partial record is ignored).
     bool categoriesWhole = false;
     bool savePrefsOnDestroy = true;
     // categpref.bin records whose id no loaded category has, kept to be written back

@@ -133,7 +133,8 @@ void TData_common::LoadItemCategoriesBytes(const uint8_t* data, size_t size)
     // Whole records only; a trailing piece is ignored.
     for (size_t at = 0; size - at >= kCategRecordSize; at += kCategRecordSize)
         categories.push_back(readCategory(data + at));
-    categoriesWhole = size > 0 && size % kCategRecordSize == 0;
+    // A trailing piece shorter than a record is how such files may end, not damage.
+    categoriesWhole = !categories.empty();
 }
 
 void TData_common::LoadCategoryPrefs(const QString& path)

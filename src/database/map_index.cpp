@@ -57,10 +57,10 @@ std::unique_ptr<TData_map> TData_map::Create()
     auto map = std::make_unique<TData_map>();
     std::optional<QString> file;
     if (!DatabaseLangDir.isEmpty()) file = FindEntryNoCase(DatabaseLangDir, "vmarmap.bin");
-    if (file)
-        map->LoadMapIndex(DatabaseLangDir + *file);
-    else
-        ShowRessourceMessage(12, false, "vmar");
+    if (file) map->LoadMapIndex(DatabaseLangDir + *file);
+    // A file that is missing, does not inflate or stops inside its counted realms or maps
+    // gives no usable maps: the user is told the same way in every case.
+    if (!file || !map->loadedWhole) ShowRessourceMessage(12, false, "vmar");
     map->SortZones();
     return map;
 }
@@ -121,8 +121,9 @@ void TData_map::LoadMapIndexBytes(const uint8_t* data, size_t size)
         r.skip(kZoneRecordSize);
         zones.push_back(std::make_unique<pMap_info>(rec));
     }
-    // Every counted realm and map was there and no piece of a zone is left over.
-    loadedWhole = !r.failed() && r.remaining() == 0 && realms.size() == size_t(std::max(realmCount, 0))
+    // Every counted realm and map was there. A trailing piece shorter than a zone record is
+    // how such files may end and takes nothing away.
+    loadedWhole = !r.failed() && realms.size() == size_t(std::max(realmCount, 0))
                   && maps.size() == size_t(std::max(mapCount, 0));
 }
 

@@ -261,7 +261,6 @@ TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
     };
     const std::vector<Case> cases = {
         {"header value 0", header + mine + "\r\n" + change + "\r\n# note\r\n", 0, true, {mine, change, "# note"}},
-        {"database not whole", header + mine + "\r\n\r\n" + change, 1, false, {mine, change}},
         {"older format", "#v200\r\n" + line("Old", "7|1|5|5", "AB"), 0, true, {line("Old", "7|1|5|5")}},
         {"unknown header", "#v300-x\r\n" + mine, 1, true, {"#v300-x", mine}},
     };
@@ -304,6 +303,18 @@ TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
     World emptyFile;
     emptyFile.file.Loadref(true);
     EXPECT_TRUE(emptyFile.file.SaveRef_add(path));
+}
+
+TEST_F(AdditionsTest, SecondLineIsSkippedOnlyWhenItNamesAVersion)
+{
+    for (const char* version : {"#v2.52", "#v2.40", " #v3 "}) EXPECT_TRUE(IsAdditionsVersionLine(version)) << version;
+    for (const char* comment : {"# v2.52", "#note", "#v", "#vieux", "#v2.52 mine"})
+        EXPECT_FALSE(IsAdditionsVersionLine(comment)) << comment;
+    writeBytes(path, "#v250-id=1-x\r\n#to check in game\r\n" + line("Mine", "7|1|5|5") + "\r\n");
+    World w;
+    w.file.Loadref(true);
+    EXPECT_EQ(w.file.KeptLines, std::vector<std::string>{"#to check in game"});
+    EXPECT_EQ(w.realm.mergeCount, 1);
 }
 
 TEST_F(AdditionsTest, QuestionWhenSendingOrSwitching)

@@ -134,6 +134,7 @@ TEST_F(DataTablesTest, ItemCategoriesFieldsIconsAndTrailingPiece)
     c.savePrefsOnDestroy = false;
     c.LoadItemCategoriesBytes(b.data(), b.size());
     ASSERT_EQ(c.categories.size(), 2u);
+    EXPECT_TRUE(c.categoriesWhole); // the trailing piece is no damage
     const rCateg& k = *c.categories[0];
     EXPECT_EQ(std::tuple(k.name, k.kind, k.colour, k.defaultName, k.detailClass, k.font.family(), k.font.pointSize()),
               std::tuple("Monstres", 4, 0x00336699u, "Nouveau", 3, "Times New Roman", 14));

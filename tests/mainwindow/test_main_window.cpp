@@ -77,8 +77,12 @@ TEST(AdditionsUnderFaults, NoFaultLosesALine)
         {"categories missing", "itemcateg.bin", removed},
         {"categories empty", "itemcateg.bin", [](auto&) { return std::string(); }},
         {"categories garbage", "itemcateg.bin", [](auto&) { return std::string(500, 'x'); }},
-        {"categories cut inside a record", "itemcateg.bin",
-         [](auto& db) { const auto p = sample::itemCategoriesPayload(db.categories); return deflated(p, p.size() - 10); }},
+        {"categories ending in a partial record", "itemcateg.bin",
+         [](auto& db) {
+             auto p = sample::itemCategoriesPayload(db.categories);
+             p.insert(p.end(), 40, 'x');
+             return deflated(p, p.size());
+         }, {}, true},
         {"a category the lines use is missing", "itemcateg.bin",
          [](auto& db) {
              uint32_t gone = 0; // the category of a change to a database location
@@ -90,8 +94,17 @@ TEST(AdditionsUnderFaults, NoFaultLosesALine)
              return bytesOf(sample::writeItemCategories(fewer));
          }, {}, true},
         {"map index missing", "vmarmap.bin", removed},
-        {"map index cut", "vmarmap.bin",
-         [](auto& db) { const auto p = sample::mapIndexPayload(db.mapIndex); return deflated(p, p.size() - 30); }},
+        {"map index ending in a partial zone record", "vmarmap.bin",
+         [](auto& db) {
+             auto p = sample::mapIndexPayload(db.mapIndex);
+             p.insert(p.end(), 30, 'x');
+             return deflated(p, p.size());
+         }, {}, true},
+        {"map index cut inside its maps", "vmarmap.bin",
+         [](auto& db) {
+             const auto p = sample::mapIndexPayload(db.mapIndex);
+             return deflated(p, 8 + 43 * db.mapIndex.realms.size() + 56 + 20);
+         }},
         {"master file missing", "master_vmar.loc", removed},
         {"master file cut in half", "master_vmar.loc",
          [](auto& db) { const auto p = sample::masterPayload(db.master); return deflated(p, p.size() / 2); }},
