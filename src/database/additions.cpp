@@ -432,6 +432,7 @@ bool AdditionsFile::readAdditions(const QString& path, std::string& bytes)
         host_.log("additions file cannot be read (not a regular file, or larger than "
                   + std::to_string(kAdditionsFileCap >> 20) + " MB), it is left as it is: " + toText(path));
         protect(path);
+        ShowRessourceMessage(38, false, fileNameText()); // the user learns why their additions are missing
         return false;
     }
     bytes.assign(raw.begin(), raw.end());

@@ -483,6 +483,7 @@ TEST(MainWindowStart, AnAdditionsFilePastItsSizeIsNamedAndLeftAsItIs)
         w->FormCloseQuery();
     }
     SetLogSink({});
+    EXPECT_TRUE(f.boxes.saw(messageText(38, QFileInfo(additions).fileName().toStdString())));
     EXPECT_EQ(QFileInfo(additions).size(), kAdditionsFileCap + 1);
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& l) {
         return l.find("larger than") != std::string::npos && l.find(additions.toStdString()) != std::string::npos;
