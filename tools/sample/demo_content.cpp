@@ -385,7 +385,10 @@ AdditionsFile makeAdditions(DemoRandom& rng, DemoDatabase& db, LocationMaker& ma
         const int kind = i % 5; // two new, two changed, one erased
         const rnew_node* target = kind >= 2 ? pickUnlocked() : nullptr;
         if (!target) {
-            rnew_node r = maker.make(maker.pickCategory(), maker.pickZone(), false);
+            // One draw after the other in a fixed order, so every compiler makes the same folder.
+            const size_t zone = maker.pickZone();
+            const size_t category = maker.pickCategory();
+            rnew_node r = maker.make(category, zone, false);
             r.description = rng.pick(n.additionNew);
             r.languageTag = kDatabaseLangTag;
             file.locations.push_back(r);
@@ -438,7 +441,9 @@ DemoDatabase buildDemoDatabase(const SampleOptions& requested)
     db.master.records.reserve(size_t(options.locations));
     for (int i = 0; i < options.locations; ++i) {
         MasterRecord rec;
-        rec.node = maker.make(maker.pickCategory(), maker.pickZone(), true);
+        const size_t zone = maker.pickZone(); // draws in a fixed order, as above
+        const size_t category = maker.pickCategory();
+        rec.node = maker.make(category, zone, true);
         rec.node.id = kFirstLocationId + uint32_t(i);
         rec.fields = usedMasterFields(rec.node);
         db.master.records.push_back(std::move(rec));
