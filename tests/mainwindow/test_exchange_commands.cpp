@@ -346,6 +346,36 @@ TEST(UpdateCommand, AListBehindTwoRedirectsThroughAProxyThatAsksForAPassword)
     EXPECT_FALSE(Preferences.PRXB);
 }
 
+// A stored frequency that is none of the choices shows none and stays as it is when the
+// dialog closes without a choice; a choice replaces it.
+TEST(UpdateCommand, AFrequencyOutsideTheChoicesStaysUntilOneIsChosen)
+{
+    ExchangeFixture f;
+    f.writePrefs("[DATU]=7\r\n");
+    auto w = f.startHooked();
+    EXPECT_EQ(f.dialogsShown, 0); // not at start
+    f.onUpdate([](TForm_update& d) {
+        EXPECT_EQ(d.ComboBox1->currentIndex(), -1);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    ASSERT_EQ(f.dialogsShown, 1);
+    EXPECT_EQ(Preferences.DATU, 7);
+    w.reset();
+    EXPECT_TRUE(f.readFile("pref.ini").contains("[DATU]=7\r\n"));
+
+    w = f.startHooked();
+    f.onUpdate([](TForm_update& d) {
+        d.ComboBox1->setFocus();
+        QTest::keyClick(d.ComboBox1, Qt::Key_Down);
+        EXPECT_EQ(d.ComboBox1->currentIndex(), 0);
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    ASSERT_EQ(f.dialogsShown, 2);
+    EXPECT_EQ(Preferences.DATU, 0);
+}
+
 TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)
 {
     ExchangeFixture f;
