@@ -1,6 +1,9 @@
 #include "http_client.h"
 
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include <QCoreApplication>
@@ -30,6 +33,10 @@ struct Transfer {
     std::function<void(const std::string&)>* onStatus = nullptr;
     bool connected = false;
     std::string statusLine;
+    // The answer whose header lines arrive: its status and whether it names a new address.
+    long headerStatus = 0;
+    bool headerLocation = false;
+    int redirects = 0; // answers that sent the request to a new address
     std::string failure; // set by a callback that stopped the transfer
     size_t received = 0;
     curl_off_t lastDown = -1, lastUp = -1;
@@ -42,18 +49,44 @@ bool httpFailure(long status, int maxRedirects)
     return status >= 400 || (maxRedirects == 0 && status >= 300 && status < 400);
 }
 
+// Whether a header line holds the named header (its name in lower case, with the colon).
+bool isHeader(const std::string& line, const char* name)
+{
+    const size_t n = std::strlen(name);
+    if (line.size() < n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(line[i])) != name[i]) return false;
+    return true;
+}
+
 size_t onHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* t = static_cast<Transfer*>(user);
     const size_t n = size * count;
     std::string line(data, n);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    t->lastActivity = Clock::now();
     if (line.rfind("HTTP/", 0) == 0) {
         t->statusLine = line;
+        const size_t blank = line.find(' ');
+        t->headerStatus = blank == std::string::npos ? 0 : std::strtol(line.c_str() + blank + 1, nullptr, 10);
+        t->headerLocation = false;
         if (!t->connected && *t->onStatus) (*t->onStatus)("Connected.");
         t->connected = true;
+    } else if (isHeader(line, "location:")) {
+        t->headerLocation = line.find_first_not_of(" \t", 9) != std::string::npos;
+    } else if (line.empty()) {
+        // The end of one answer's header. Only a 3xx with a new address counts against the
+        // redirect limit: the proxy's 407 and the request sent again with its credentials
+        // are one request, not a redirect, though libcurl's own count takes them for one.
+        // With no redirect allowed libcurl follows none, and the 3xx fails as an HTTP error.
+        const bool redirect = t->headerStatus >= 300 && t->headerStatus < 400 && t->headerLocation;
+        const int allowed = t->limits->maxRedirects;
+        if (redirect && allowed > 0 && ++t->redirects > allowed) {
+            t->failure = "Maximum (" + std::to_string(allowed) + ") redirects followed";
+            return 0;
+        }
     }
-    t->lastActivity = Clock::now();
     return n;
 }
 
@@ -194,8 +227,9 @@ HttpResult HttpClient::perform(const std::string& url, const HttpSink& sink, con
     curl_easy_setopt(e, CURLOPT_URL, url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Redirects are counted in onHeader; with no redirect allowed a 3xx answer is the failure.
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, limits.maxRedirects > 0 ? 1L : 0L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, long(limits.maxRedirects));
+    curl_easy_setopt(e, CURLOPT_MAXREDIRS, -1L);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeoutMs));

@@ -60,16 +60,34 @@ void blendPrepared(const Pixels& px, int left, int top, const PreparedPicture& p
 namespace {
 
 #if defined(__SSE2__)
-// Four pixels of blendCoverageRow4, whose coverage bytes are not all 0.
-inline void coverageGroup4(uint32_t* dst, uint32_t four, __m128i c)
+// (a x b + 0x4000) >> 15 per signed 16-bit lane, as the processors with SSSE3 round it: two
+// times the high half of the product, plus the low half's rounding carry (0, 1 or 2).
+inline __m128i mulhrs16(__m128i a, __m128i b)
 {
-    using mapblit::byteMul4;
-    using mapblit::spread;
+    const __m128i lo = _mm_mullo_epi16(a, b), hi = _mm_mulhi_epi16(a, b);
+    const __m128i carry = _mm_srli_epi16(_mm_add_epi16(_mm_srli_epi16(lo, 14), _mm_set1_epi16(1)), 1);
+    return _mm_add_epi16(_mm_slli_epi16(hi, 1), carry);
+}
+
+// Four pixels of blendCoverageRow4, whose coverage bytes are not all 0; colour16 holds the
+// colour's channels unpacked to 16 bits, twice.
+inline void coverageGroup4(uint32_t* dst, uint32_t four, __m128i colour16)
+{
     const __m128i zero = _mm_setzero_si128();
-    const __m128i cover = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(four)), zero), zero);
+    // c0..c3 one per 32 bits, made f = 128.5 c, then in both halves of its 32 bits.
+    __m128i f = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(four)), zero), zero);
+    f = _mm_add_epi32(_mm_slli_epi32(f, 7), _mm_srli_epi32(f, 1));
+    f = _mm_or_si128(f, _mm_slli_epi32(f, 16));
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
-    const __m128i inverse = _mm_sub_epi32(_mm_set1_epi32(255), cover);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_add_epi32(byteMul4(c, spread(cover)), byteMul4(d, spread(inverse))));
+    __m128i lo = _mm_unpacklo_epi8(d, zero), hi = _mm_unpackhi_epi8(d, zero);
+    lo = _mm_add_epi16(lo, mulhrs16(_mm_sub_epi16(colour16, lo), _mm_unpacklo_epi32(f, f)));
+    hi = _mm_add_epi16(hi, mulhrs16(_mm_sub_epi16(colour16, hi), _mm_unpackhi_epi32(f, f)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(lo, hi));
+}
+
+inline __m128i colourLanes(uint32_t colour)
+{
+    return _mm_unpacklo_epi8(_mm_set1_epi32(int(colour)), _mm_setzero_si128());
 }
 #endif
 
@@ -79,7 +97,7 @@ void blendCoverageRow4(uint32_t* dst, const uint8_t* coverage, int n, uint32_t c
 {
     int i = 0;
 #if defined(__SSE2__)
-    const __m128i c = _mm_set1_epi32(int(colour));
+    const __m128i c = colourLanes(colour);
     for (; i + 4 <= n; i += 4) {
         uint32_t four;
         std::memcpy(&four, coverage + i, 4);
@@ -92,8 +110,7 @@ void blendCoverageRow4(uint32_t* dst, const uint8_t* coverage, int n, uint32_t c
 namespace {
 
 #if MAPBLIT_AVX2
-// dst + (colour - dst) x c / 255 per channel in signed 16 bits: the difference times
-// f = 128.5 c (32767 for c = 255), rounded, over 32768.
+// mapblit::coveragePixel's arithmetic, sixteen pixels a step.
 __attribute__((target("avx2"))) void coverageRowAvx2(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour)
 {
     int i = 0;
@@ -144,7 +161,7 @@ __attribute__((target("avx2"))) void coverageRowAvx2(uint32_t* dst, const uint8_
     if (i + 4 <= n) {
         uint32_t four;
         std::memcpy(&four, coverage + i, 4);
-        if (four != 0) coverageGroup4(dst + i, four, _mm_set1_epi32(int(colour)));
+        if (four != 0) coverageGroup4(dst + i, four, colourLanes(colour));
         i += 4;
     }
     for (; i < n; ++i) dst[i] = mapblit::coveragePixel(dst[i], colour, coverage[i]);
@@ -154,14 +171,20 @@ __attribute__((target("avx2"))) void coverageRowAvx2(uint32_t* dst, const uint8_
 // The first call chooses the row for the processor and runs it; later calls go straight to it.
 void chooseAndBlend(uint32_t* dst, const uint8_t* coverage, int n, uint32_t colour)
 {
-    CoverageRow row = blendCoverageRow4;
-#if MAPBLIT_AVX2
-    if (__builtin_cpu_supports("avx2")) row = coverageRowAvx2;
-#endif
+    CoverageRow row = avx2CoverageRow();
+    if (!row) row = blendCoverageRow4;
     coverageRow.store(row, std::memory_order_relaxed);
     row(dst, coverage, n, colour);
 }
 
 } // namespace
+
+CoverageRow avx2CoverageRow()
+{
+#if MAPBLIT_AVX2
+    if (__builtin_cpu_supports("avx2")) return coverageRowAvx2;
+#endif
+    return nullptr;
+}
 
 std::atomic<CoverageRow> coverageRow{chooseAndBlend};

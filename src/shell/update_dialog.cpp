@@ -192,7 +192,7 @@ TForm_update::TForm_update(QWidget* owner) : QDialog(owner)
     Memo1->appendPlainText(caption(101) + " " + DatabaseLang);
     setWindowTitle("Vmar Plotterwerk " + caption(61));
     for (int id = 44; id <= 48; ++id) ComboBox1->addItem(caption(id));
-    // A value outside the choices selects none and is kept as "never" when the dialog closes.
+    // A value outside the choices selects none; it stays as it is unless the user chooses.
     ComboBox1->setCurrentIndex(Preferences.DATU >= 0 && Preferences.DATU <= 4 ? Preferences.DATU : -1);
     Label1->setText(caption(49));
     Button1->setText(caption(30));
@@ -451,7 +451,7 @@ bool TForm_update::FormClose()
     const bool ending = IdHTTP1.wasAborted();
     if (!validproxy(!ending) && !ending) return false;
     Preferences.DATW = DateTimeToDays(QDateTime::currentDateTime());
-    Preferences.DATU = ComboBox1->currentIndex();
+    if (ComboBox1->currentIndex() >= 0) Preferences.DATU = ComboBox1->currentIndex();
     ListLines.clear();
     if (RestartNeeded && !ending) ShowRessourceMessage(14, false);
     return true;

@@ -16,9 +16,13 @@ until it is killed. Every request is appended to DIR/requests.log as one JSON li
 
 With --proxy USER:PASS, requests for an absolute address are proxy requests: without the
 right Basic Proxy-Authorization they get 407, otherwise they are served from this server.
+With --forward as well, the server is a proxy alone: an authorised request is sent on to
+the server it names and that server's answer comes back as it is (redirects included);
+any other request gets 400.
 """
 import argparse
 import base64
+import http.client
 import json
 import os
 import sys
@@ -55,6 +59,29 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def forward(self, body):
+        target = urlsplit(self.path)
+        path = target.path + ("?" + target.query if target.query else "")
+        skip = {"proxy-authorization", "proxy-connection", "connection", "keep-alive", "host"}
+        headers = {k: v for k, v in self.headers.items() if k.lower() not in skip}
+        upstream = http.client.HTTPConnection(target.hostname, target.port or 80, timeout=30)
+        try:
+            upstream.request(self.command, path, body=body or None, headers=headers)
+            answer = upstream.getresponse()
+            data = answer.read()
+            passed = [(k, v) for k, v in answer.getheaders()
+                      if k.lower() not in ("connection", "keep-alive", "transfer-encoding", "content-length",
+                                           "content-type", "server", "date")]
+            self.send_response(answer.status, answer.reason)
+            for k, v in passed:
+                self.send_header(k, v)
+            self.send_header("Content-Type", answer.getheader("Content-Type", "text/html"))
+            self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            self.wfile.write(data)
+        finally:
+            upstream.close()
+
     def handle_any(self):
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length else b""
@@ -67,7 +94,11 @@ class Handler(BaseHTTPRequestHandler):
             if self.headers.get("Proxy-Authorization") != want:
                 return self.reply(407, b"<html>proxy authentication required</html>",
                                   [("Proxy-Authenticate", 'Basic realm="fixture"')])
+            if ARGS.forward:
+                return self.forward(body)
             path = urlsplit(path).path
+        elif ARGS.forward:
+            return self.reply(400, b"<html>a proxy takes absolute addresses</html>")
         parts = [p for p in path.split("/") if p]
         if not parts:
             return self.reply(404, b"<html>nothing here</html>")
@@ -126,6 +157,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
     parser.add_argument("--proxy", default="")
+    parser.add_argument("--forward", action="store_true")
     ARGS = parser.parse_args()
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True

@@ -30,10 +30,13 @@ public:
     QTemporaryDir root;
     int port = 0;
 
-    explicit HttpServer(const QString& proxyCredentials = {})
+    // With credentials ("user:password") the server also answers proxy requests that carry
+    // them; forwarding, it is only a proxy and sends those requests on to the server named.
+    explicit HttpServer(const QString& proxyCredentials = {}, bool forwarding = false)
     {
         QStringList args{VMAR_HTTP_FIXTURE, "--root", root.path()};
         if (!proxyCredentials.isEmpty()) args << "--proxy" << proxyCredentials;
+        if (forwarding) args << "--forward";
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start("python3", args);
         if (process_.waitForStarted(10000) && process_.waitForReadyRead(10000))

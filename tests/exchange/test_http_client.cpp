@@ -123,6 +123,34 @@ TEST(HttpClient, ProxyBasicAuthenticationFirstOrAfterA407)
     EXPECT_EQ(server.requests().size(), before);
 }
 
+// Through a proxy that asks for a password, the request sent again with the credentials
+// after its 407 is no redirect, while real redirects still count against the limit. A new
+// client for each limit: only a client's first request meets the 407.
+TEST(HttpClient, TheProxysPasswordRoundIsNoRedirect)
+{
+    HttpServer server;
+    HttpServer proxy("user:secret", true);
+    ASSERT_GT(proxy.port, 0);
+    server.put("a.txt", "A");
+    for (bool basicFirst : {false, true}) {
+        SCOPED_TRACE(basicFirst ? "Basic first" : "Basic after a 407");
+        std::string reply;
+        HttpClient upload;
+        upload.settings = {"127.0.0.1", proxy.port, "user", "secret", basicFirst, true};
+        upload.limits.maxRedirects = 0;
+        EXPECT_TRUE(upload.post(server.url("/upload"), "x", "text/plain", reply).ok);
+        EXPECT_EQ(upload.post(server.url("/redirect-upload"), "x", "text/plain", reply).error, "HTTP/1.1 302 Found");
+        HttpClient list;
+        list.settings = upload.settings;
+        EXPECT_TRUE(list.get(server.url("/redirect/2/files/a.txt"), reply).ok);
+        EXPECT_EQ(reply, "A");
+        EXPECT_EQ(list.get(server.url("/redirect/3/files/a.txt"), reply).error, "Maximum (2) redirects followed");
+    }
+    const auto asked = proxy.requests();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.front().header("Proxy-Authorization"), "<none>");
+}
+
 TEST(HttpClient, AbortEndsTheTransferAndRefusesTheNext)
 {
     HttpServer server;

@@ -182,6 +182,35 @@ TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
     EXPECT_TRUE(f.boxes.saw(messageText(27, f.nameBytes(), "Read timed out")));
 }
 
+// Through a proxy that asks for a password, with Basic sent only after its 407 (the
+// default) and sent at once: the upload, which allows no redirect, arrives each time.
+TEST(SendCommand, UploadsThroughAProxyThatAsksForAPassword)
+{
+    ExchangeFixture f;
+    HttpServer proxy("user:secret", true);
+    ASSERT_GT(proxy.port, 0);
+    f.writePrefs("[DATU]=4\r\n[PRXS]=127.0.0.1\r\n[PRXP]=" + std::to_string(proxy.port) +
+                 "\r\n[PRXN]=user\r\n[PRXM]=secret\r\n[PRXB]=False\r\n");
+    auto w = f.startHooked();
+    for (bool basicFirst : {false, true}) {
+        Preferences.PRXB = basicFirst;
+        f.boxes.shown.clear();
+        f.onSend([](Tmail_fic& d) { QTest::mouseClick(d.Button1, Qt::LeftButton); });
+        f.clickSend(*w);
+        EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes()))) << basicFirst;
+        EXPECT_FALSE(f.boxes.saw(messageText(27, f.nameBytes(), "Maximum (0) redirects followed"))) << basicFirst;
+    }
+    const auto uploads = f.server.requests();
+    ASSERT_EQ(uploads.size(), 2u);
+    for (const RecordedRequest& r : uploads) EXPECT_NE(r.body.find(f.additionsBytes), std::string::npos);
+    // The first upload asked the proxy without the password, then with it; the second sent it at once.
+    const auto asked = proxy.requests();
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].header("Proxy-Authorization"), "<none>");
+    EXPECT_EQ(asked[1].header("Proxy-Authorization"), "Basic dXNlcjpzZWNyZXQ=");
+    EXPECT_EQ(asked[2].header("Proxy-Authorization"), "Basic dXNlcjpzZWNyZXQ=");
+}
+
 namespace {
 std::string fileLine(const std::string& name, const std::string& folder, const std::string& content,
                      const std::string& url, const std::string& kind = "all", const std::string& restart = "0")
@@ -269,6 +298,82 @@ TEST(UpdateCommand, ProxyPortChecksDownloadsReloadsAndNoClosingDuringAFetch)
     });
     QTest::mouseClick(w->but_autoup, Qt::LeftButton);
     EXPECT_EQ(f.dialogsShown, 3);
+}
+
+// An update list behind two redirects, through a proxy that asks for a password, set up
+// on the dialog's options page with Basic left off: the list and the file it names arrive.
+TEST(UpdateCommand, AListBehindTwoRedirectsThroughAProxyThatAsksForAPassword)
+{
+    ExchangeFixture f;
+    HttpServer proxy("user:secret", true);
+    ASSERT_GT(proxy.port, 0);
+    const std::string readme = "par le proxy";
+    f.server.put("readme.txt", readme);
+    f.server.put("liste.txt", "MESS=Bonjour\r\n" +
+                                  fileLine("readme.txt", "", readme, f.server.url("/redirect/1/files/readme.txt")) +
+                                  "EOF\r\n");
+    auto w = f.startHooked();
+    UrlList[urlUpdate2] = "redirect/2/files/";
+    f.onUpdate([&](TForm_update& d) {
+        d.PageControl1->setCurrentIndex(1);
+        QTest::mouseClick(d.checkbox5, Qt::LeftButton);
+        typeInto(d.proxyserver_edit, "127.0.0.1");
+        typeInto(d.proxyport_edit, QString::number(proxy.port));
+        QTest::mouseClick(d.CheckBox6, Qt::LeftButton);
+        typeInto(d.proxyname_edit, "user");
+        typeInto(d.proxypass_edit, "secret");
+        EXPECT_FALSE(d.CheckBox7->isChecked());
+        d.PageControl1->setCurrentIndex(0);
+        QTest::mouseClick(d.Button3, Qt::LeftButton);
+        EXPECT_TRUE(d.Memo1->toPlainText().contains("Bonjour"));
+        ASSERT_EQ(d.UpdateTree->topLevelItemCount(), 1);
+        EXPECT_EQ(d.UpdateTree->topLevelItem(0)->text(1), ToDisplay(GetCaptionText(52)));
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    ASSERT_EQ(f.dialogsShown, 1);
+    EXPECT_TRUE(f.boxes.shown.empty());
+    EXPECT_EQ(readBytes(f.exe + "readme.txt"), readme);
+    std::vector<std::string> lines;
+    for (const RecordedRequest& r : f.server.requests()) lines.push_back(r.line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"GET /redirect/2/files/liste.txt HTTP/1.1",
+                                               "GET /redirect/1/files/liste.txt HTTP/1.1", "GET /files/liste.txt HTTP/1.1",
+                                               "GET /redirect/1/files/readme.txt HTTP/1.1", "GET /files/readme.txt HTTP/1.1"}));
+    const auto asked = proxy.requests();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked[0].header("Proxy-Authorization"), "<none>");
+    EXPECT_EQ(Preferences.PRXN, "user");
+    EXPECT_FALSE(Preferences.PRXB);
+}
+
+// A stored frequency that is none of the choices shows none and stays as it is when the
+// dialog closes without a choice; a choice replaces it.
+TEST(UpdateCommand, AFrequencyOutsideTheChoicesStaysUntilOneIsChosen)
+{
+    ExchangeFixture f;
+    f.writePrefs("[DATU]=7\r\n");
+    auto w = f.startHooked();
+    EXPECT_EQ(f.dialogsShown, 0); // not at start
+    f.onUpdate([](TForm_update& d) {
+        EXPECT_EQ(d.ComboBox1->currentIndex(), -1);
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    ASSERT_EQ(f.dialogsShown, 1);
+    EXPECT_EQ(Preferences.DATU, 7);
+    w.reset();
+    EXPECT_TRUE(f.readFile("pref.ini").contains("[DATU]=7\r\n"));
+
+    w = f.startHooked();
+    f.onUpdate([](TForm_update& d) {
+        d.ComboBox1->setFocus();
+        QTest::keyClick(d.ComboBox1, Qt::Key_Down);
+        EXPECT_EQ(d.ComboBox1->currentIndex(), 0);
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    QTest::mouseClick(w->but_autoup, Qt::LeftButton);
+    ASSERT_EQ(f.dialogsShown, 2);
+    EXPECT_EQ(Preferences.DATU, 0);
 }
 
 TEST(UpdateCommand, ANewVersionOpensItsPageAndEndsTheProgram)

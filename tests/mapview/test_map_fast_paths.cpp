@@ -1,12 +1,13 @@
 // The painter's shortcuts against the plain drawing they stand for: zone pictures copied
 // from their scaled copy, category icons blended from their prepared groups of pixels. The
-// label rows' steps are checked against the blend formula with the other row blends.
+// label rows' every path gives the one-pixel blend exactly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include <QPainter>
 
@@ -162,6 +163,48 @@ TEST(MapFastPaths, PreparedPicturesBlendAsTheirRows)
             EXPECT_EQ(fast, rows) << width << " at " << left << "," << top;
         }
     }
+}
+
+
+// Every way a label row is blended gives the pixels of the one-pixel formula, exactly: each
+// channel meets every colour, background and coverage value, and the rows are cut into
+// pieces of every length up to 40 at every alignment, so the sixteen- and eight-pixel steps,
+// the groups of four and the single pixels at the ends all take part.
+TEST(MapFastPaths, LabelRowsGiveTheOnePixelBlendOnEveryPath)
+{
+    std::vector<std::pair<const char*, CoverageRow>> paths{{"four", blendCoverageRow4}, {"chosen", blendCoverageRow}};
+    if (CoverageRow avx2 = avx2CoverageRow()) paths.emplace_back("avx2", avx2);
+    // Channel values as bijections of one byte, different for each channel.
+    auto spread = [](uint32_t v) { return (v ^ 0x5Au) << 24 | (255u - v) << 16 | ((v * 7u) & 0xFFu) << 8 | v; };
+    constexpr int kRow = 256, kGuard = 4;
+    std::vector<uint32_t> background(kRow + kGuard, 0x12345678u), expected, got;
+    std::vector<uint8_t> coverage(kRow);
+    std::vector<size_t> mismatches(paths.size());
+    uint32_t seed = 99;
+    for (uint32_t k = 0; k < 256; ++k) {
+        const uint32_t colour = 0xFF000000u | (spread(k) & 0xFFFFFF);
+        for (int r = 0; r < kRow; ++r) {
+            // Over the 256 rows, each pixel position pairs every background with every coverage.
+            for (int i = 0; i < kRow; ++i) {
+                background[size_t(i)] = spread(uint32_t(i * 29 + k) & 0xFF);
+                coverage[size_t(i)] = uint8_t(i + r);
+            }
+            expected = background; // the guard pixels past the row stay
+            for (int i = 0; i < kRow; ++i)
+                expected[size_t(i)] = mapblit::coveragePixel(background[size_t(i)], colour, coverage[size_t(i)]);
+            for (size_t p = 0; p < paths.size(); ++p) {
+                got = background;
+                for (int start = 0; start < kRow;) {
+                    seed = seed * 1103515245u + 12345u;
+                    const int length = std::min(int(seed >> 16) % 41, kRow - start);
+                    paths[p].second(got.data() + start, coverage.data() + start, length, colour);
+                    start += length;
+                }
+                mismatches[p] += got != expected;
+            }
+        }
+    }
+    for (size_t p = 0; p < paths.size(); ++p) EXPECT_EQ(mismatches[p], 0u) << paths[p].first;
 }
 
 } // namespace
