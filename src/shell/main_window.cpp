@@ -72,6 +72,10 @@ TForm4::~TForm4()
     // going (an edit losing the focus finishes its editing) must not reach it.
     qApp->removeEventFilter(this);
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+    // The tree model observes MyTreeStore, a member gone before QObject's destructor deletes
+    // the children: the model goes first.
+    delete MyTreeModel;
+    MyTreeModel = nullptr;
 }
 
 void TForm4::check_folder(const QString& path)
