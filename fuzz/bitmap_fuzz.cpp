@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "fuzz_qt.h"
+#include "fuzz_seeds.h"
 #include "image_helpers.h"
 #include "markers.h"
 
@@ -37,13 +38,7 @@ void writeSeeds(const QDir& dir)
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     StartQuietFuzzQt();
-    for (int i = 1; i < *argc; ++i) {
-        const char* arg = (*argv)[i];
-        if (arg[0] == '-') continue;
-        const QDir dir(QFile::decodeName(arg));
-        if (dir.exists() && !dir.exists("strip0.bmp")) writeSeeds(dir);
-        break; // only the first folder: the one libFuzzer adds new inputs to
-    }
+    SeedFirstCorpusFolder(*argc, *argv, writeSeeds, [](const QDir& dir) { return !dir.exists("strip0.bmp"); });
     return 0;
 }
 

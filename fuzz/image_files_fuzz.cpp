@@ -16,6 +16,7 @@
 
 #include "folders.h"
 #include "fuzz_qt.h"
+#include "fuzz_seeds.h"
 #include "image_helpers.h"
 #include "jpeg_writer.h"
 #include "map_loading.h"
@@ -66,13 +67,7 @@ void writeFile(const QString& path, const uint8_t* data, size_t size)
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     StartQuietFuzzQt();
-    for (int i = 1; i < *argc; ++i) {
-        const char* arg = (*argv)[i];
-        if (arg[0] == '-') continue;
-        const QDir dir(QFile::decodeName(arg));
-        if (dir.exists() && dir.isEmpty()) writeSeeds(dir);
-        break; // only the first folder: the one libFuzzer adds new inputs to
-    }
+    SeedFirstCorpusFolder(*argc, *argv, writeSeeds, [](const QDir& dir) { return dir.isEmpty(); });
     return 0;
 }
 

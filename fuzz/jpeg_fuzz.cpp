@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "fuzz_seeds.h"
 #include "jpeg_loader.h"
 #include "jpeg_writer.h"
 
@@ -38,13 +39,7 @@ void writeSeeds(const QDir& dir)
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    for (int i = 1; i < *argc; ++i) {
-        const char* arg = (*argv)[i];
-        if (arg[0] == '-') continue;
-        const QDir dir(QFile::decodeName(arg));
-        if (dir.exists() && dir.isEmpty()) writeSeeds(dir);
-        break; // only the first folder: the one libFuzzer adds new inputs to
-    }
+    SeedFirstCorpusFolder(*argc, *argv, writeSeeds, [](const QDir& dir) { return dir.isEmpty(); });
     return 0;
 }
 
