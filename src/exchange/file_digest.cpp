@@ -43,7 +43,8 @@ std::string FileMd5Hex(const QString& path, const std::function<void()>& pump)
     // Unbuffered: each piece goes from the page cache straight into piece, not through
     // QFile's own buffer first.
     if (f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        std::vector<char> piece(size_t(1) << 20);
+        // Pieces small enough to stay in the processor's cache between the copy and the digest.
+        std::vector<char> piece(size_t(128) << 10);
         QElapsedTimer sincePump;
         sincePump.start();
         for (;;) {

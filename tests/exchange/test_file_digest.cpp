@@ -33,9 +33,9 @@ TEST(FileDigest, KnownDigestsAndEveryPieceBoundary)
 
     // Files read in several pieces, cut just before, on and after a piece's end, give the
     // digest of the whole content.
-    const size_t piece = size_t(1) << 20;
-    const std::string content = pseudoRandom(3 * piece + 5);
-    for (size_t size : {piece - 1, piece, piece + 1, 3 * piece + 5}) {
+    const size_t piece = size_t(128) << 10;
+    const std::string content = pseudoRandom(9 * piece + 5);
+    for (size_t size : {piece - 1, piece, piece + 1, 8 * piece, 9 * piece + 5}) {
         const std::string part = content.substr(0, size);
         ASSERT_TRUE(writeBytes(path, part));
         EXPECT_EQ(FileMd5Hex(path), Md5Hex(part)) << size;
