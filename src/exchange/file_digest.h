@@ -1,5 +1,5 @@
 #pragma once
-// MD5 of a whole file, read in 1 MiB pieces so memory stays flat whatever the size.
+// MD5 of a whole file, read in 128 KiB pieces so memory stays flat whatever the size.
 #include <functional>
 #include <string>
 
