@@ -10,6 +10,10 @@
 
 #include "cp1252.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 LabelGlyphs::LabelGlyphs(const QFont& font) : font_(font), pairs_(256 * 256)
 {
     // Every label starts with "-": its layout names the font engine and the baseline.
@@ -102,6 +106,20 @@ bool LabelGlyphs::place(const std::string& text, QGlyphRun& run, double& width)
 
 namespace {
 
+// Whether the n pixels of a row are all clear (zero).
+bool clearRow(const quint32* row, int n)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    __m128i any = _mm_setzero_si128();
+    for (; x + 4 <= n; x += 4) any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) return false;
+#endif
+    for (; x < n; ++x)
+        if (row[x]) return false;
+    return true;
+}
+
 bool sameMask(const LabelGlyphs::Mask& a, const LabelGlyphs::Mask& b)
 {
     return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height && a.alpha == b.alpha;
@@ -193,14 +211,14 @@ void LabelGlyphs::capture(quint32 index, int sixtyfourths, int top, Mask& m)
         run.setRawData(&index, &position, 1);
         painter.drawGlyphRun(QPointF(origin, top), run);
     }
-    // A clear premultiplied pixel is all zero and an inked one is not: rows are searched
-    // for non-zero words from both ends.
+    // A clear premultiplied pixel is all zero and an inked one is not: a row is first tested
+    // whole, and only inked rows are searched from both ends.
     int minX = capture_.width(), minY = capture_.height(), maxX = -1, maxY = -1;
     for (int y = 0; y < capture_.height(); ++y) {
         const quint32* row = reinterpret_cast<const quint32*>(capture_.constScanLine(y));
+        if (clearRow(row, capture_.width())) continue;
         int first = 0, past = capture_.width();
-        while (first < past && !row[first]) ++first;
-        if (first == past) continue;
+        while (!row[first]) ++first;
         while (!row[past - 1]) --past;
         minX = std::min(minX, first);
         maxX = std::max(maxX, past - 1);
