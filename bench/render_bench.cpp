@@ -15,7 +15,7 @@
 // onto new ground) against the same frame with its labels ready, against the same first
 // frame with the glyph runs drawn by the painter and with every label through a full text
 // layout, and against one plain QPainter::drawText pass of the same label texts, all in the
-// same run; BM_PanLabels times the frame after a pan onto new ground, all its labels new;
+// same run, with the labels in one font and in 30; BM_PanLabels times the frame after a pan onto new ground, all its labels new;
 // BM_ManyLabels holds a steady frame with 70,000 labels in view and counts the labels a
 // frame makes anew.
 #include <benchmark/benchmark.h>
@@ -345,10 +345,10 @@ size_t labelsHeld(MapScene& scene)
 
 // The first frame with every label new, the same frame with them ready, and one plain
 // drawText pass of the same texts in the labels' fonts onto the same buffer; the labels in
-// one font or spread over 30 categories in 30 fonts. Also the very first frame, which learns
-// the fonts' glyph steps and masks (as the first map shown after start), against a plain
-// drawText pass of the same labels in the same fonts not drawn before (of another scene:
-// the fonts' glyph caches are then new to the painter as well).
+// one font or spread over 30 categories in 30 fonts (face, size, bold, italic); wall and
+// processor times. Also the very first frame, which learns the fonts' glyph steps and masks
+// as the first map shown after start does (its fonts are new to the process only in the
+// first case a process runs: filter one case to see that).
 void BM_NewLabels(benchmark::State& state)
 {
     const bool manyFonts = state.range(1) > 1;
