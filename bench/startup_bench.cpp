@@ -2,9 +2,10 @@
 // database is loaded, the tree shown and the event loop idle; then the resident memory.
 // Prints "startup_ms=<n> rss_mb=<n> locations=<n> map_paints=<n>" and exits; map_paints
 // counts the paints of the map control from start to idle.
-//   startup_bench FOLDER [--progress-off]
+//   startup_bench FOLDER [--progress-off] [--map-off]
 // --progress-off keeps the progress bar from painting, the baseline of what showing
-// progress costs.
+// progress costs; --map-off keeps the map from painting, the baseline of what drawing the
+// first map (its zones, icons and labels) costs.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -48,12 +49,15 @@ long residentKb()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: startup_bench FOLDER [--progress-off]\n");
+        std::fprintf(stderr, "usage: startup_bench FOLDER [--progress-off] [--map-off]\n");
         return 2;
     }
     QApplication app(argc, argv);
     TForm4 window(QString::fromLocal8Bit(argv[1]));
-    if (argc > 2 && std::string(argv[2]) == "--progress-off") window.G32_ProgressBar1->setUpdatesEnabled(false);
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--progress-off") window.G32_ProgressBar1->setUpdatesEnabled(false);
+        if (std::string(argv[i]) == "--map-off") window.ImageMapView->setUpdatesEnabled(false);
+    }
     PaintCounter mapPaints;
     window.ImageMapView->installEventFilter(&mapPaints);
     window.show();

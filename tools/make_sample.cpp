@@ -17,8 +17,9 @@ void usage()
 {
     std::fprintf(stderr,
                  "usage: make_sample --out DIR [--seed N] [--locations N] [--zones N] [--categories N]\n"
-                 "                   [--image-size PIXELS]\n"
-                 "defaults: seed 1, 2000 locations, 24 zones, 16 categories, image size by zone count\n");
+                 "                   [--image-size PIXELS] [--fonts N]\n"
+                 "defaults: seed 1, 2000 locations, 24 zones, 16 categories, image size by zone count;\n"
+                 "--fonts N gives the categories N distinct fonts (face, size, style) in turn\n");
 }
 
 bool parseNumber(const char* text, long long& value)
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
         else if (std::strcmp(arg, "--zones") == 0) options.zones = int(std::min(n, 100000LL));
         else if (std::strcmp(arg, "--categories") == 0) options.categories = int(std::min(n, 1000LL));
         else if (std::strcmp(arg, "--image-size") == 0) options.imageSize = int(std::min(n, 100000LL));
+        else if (std::strcmp(arg, "--fonts") == 0) options.fonts = int(std::min(n, 1000LL));
         else {
             usage();
             return 2;

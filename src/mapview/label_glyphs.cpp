@@ -1,11 +1,18 @@
 #include "label_glyphs.h"
 
 #include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include <QPainter>
 #include <QTextLayout>
 
 #include "cp1252.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 LabelGlyphs::LabelGlyphs(const QFont& font) : font_(font), pairs_(256 * 256)
 {
@@ -97,6 +104,80 @@ bool LabelGlyphs::place(const std::string& text, QGlyphRun& run, double& width)
     return true;
 }
 
+namespace {
+
+// Whether the n pixels of a row are all clear (zero).
+bool clearRow(const quint32* row, int n)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    __m128i any = _mm_setzero_si128();
+    for (; x + 4 <= n; x += 4) any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) return false;
+#endif
+    for (; x < n; ++x)
+        if (row[x]) return false;
+    return true;
+}
+
+bool sameMask(const LabelGlyphs::Mask& a, const LabelGlyphs::Mask& b)
+{
+    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height && a.alpha == b.alpha;
+}
+
+} // namespace
+
+int LabelGlyphs::positionClass(int sixtyfourths) const
+{
+    // The painter keeps q images of a glyph across a pixel: the one for a glyph at
+    // n + f / 64 is image (f + 1) x q / 64, the last (f = 63) being the glyph a whole pixel
+    // on; with one image per glyph, every position draws it.
+    if (positionsPerPixel_ <= 1) return 0;
+    return (sixtyfourths + 1) * positionsPerPixel_ / 64;
+}
+
+void LabelGlyphs::learnPositions(int top)
+{
+    // Two glyphs with strokes at several slants, drawn at the ends and the middle of each
+    // step of a grid: the coarsest grid whose steps each draw the same pixels is the
+    // painter's (a finer grid would move the strokes between a step's ends). When none fits,
+    // every position keeps its own mask.
+    positionsPerPixel_ = 64;
+    std::vector<std::pair<quint32, std::vector<std::unique_ptr<Mask>>>> probes;
+    for (const char c : {'W', 'o'}) {
+        const Glyph& g = glyph(uint8_t(c));
+        if (g.simple) probes.emplace_back(g.index, std::vector<std::unique_ptr<Mask>>(64));
+    }
+    if (probes.size() < 2) return;
+    const auto at = [&](auto& probe, int f) -> const Mask& {
+        auto& m = probe.second[size_t(f)];
+        if (!m) {
+            m = std::make_unique<Mask>();
+            capture(probe.first, f, top, *m);
+        }
+        return *m;
+    };
+    for (const int q : {1, 2, 4, 8, 16, 32}) {
+        positionsPerPixel_ = q;
+        bool same = true;
+        for (int first = 0; first < 64 && same;) {
+            int last = first;
+            while (last + 1 < 64 && positionClass(last + 1) == positionClass(first)) ++last;
+            for (auto& probe : probes)
+                same = same && (first == last || (sameMask(at(probe, first), at(probe, last)) &&
+                                                  sameMask(at(probe, first), at(probe, (first + last) / 2))));
+            first = last + 1;
+        }
+        if (same) break;
+        positionsPerPixel_ = 64;
+    }
+    // The probes' masks are kept: their glyphs are as likely in a name as any other.
+    for (auto& probe : probes)
+        for (int f = 0; f < 64; ++f)
+            if (probe.second[size_t(f)])
+                masks_.try_emplace(quint64(probe.first) * 65 + quint64(positionClass(f)), std::move(*probe.second[size_t(f)]));
+}
+
 const LabelGlyphs::Mask* LabelGlyphs::mask(quint32 index, int sixtyfourths, int top)
 {
     // Larger glyphs are filled as outlines, all of a run at once: no mask per glyph.
@@ -106,8 +187,16 @@ const LabelGlyphs::Mask* LabelGlyphs::mask(quint32 index, int sixtyfourths, int 
         masks_.clear();
         maskTop_ = top;
     }
-    const quint64 key = quint64(index) * 64 + quint64(sixtyfourths);
+    if (positionsPerPixel_ == 0) learnPositions(top);
+    const quint64 key = quint64(index) * 65 + quint64(positionClass(sixtyfourths));
     if (auto it = masks_.find(key); it != masks_.end()) return &it->second;
+    Mask& m = masks_[key];
+    capture(index, sixtyfourths, top, m);
+    return &m;
+}
+
+void LabelGlyphs::capture(quint32 index, int sixtyfourths, int top, Mask& m)
+{
     // The glyph alone, its origin well inside the image, in the labels' rows.
     const int side = 4 * int(std::ceil(height_)) + 16, origin = side / 4;
     const QSize size(side, side + std::max(top, 0));
@@ -122,19 +211,21 @@ const LabelGlyphs::Mask* LabelGlyphs::mask(quint32 index, int sixtyfourths, int 
         run.setRawData(&index, &position, 1);
         painter.drawGlyphRun(QPointF(origin, top), run);
     }
-    Mask& m = masks_[key];
+    // A clear premultiplied pixel is all zero and an inked one is not: a row is first tested
+    // whole, and only inked rows are searched from both ends.
     int minX = capture_.width(), minY = capture_.height(), maxX = -1, maxY = -1;
     for (int y = 0; y < capture_.height(); ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(capture_.constScanLine(y));
-        for (int x = 0; x < capture_.width(); ++x)
-            if (qAlpha(row[x])) {
-                minX = std::min(minX, x);
-                maxX = std::max(maxX, x);
-                minY = std::min(minY, y);
-                maxY = y;
-            }
+        const quint32* row = reinterpret_cast<const quint32*>(capture_.constScanLine(y));
+        if (clearRow(row, capture_.width())) continue;
+        int first = 0, past = capture_.width();
+        while (!row[first]) ++first;
+        while (!row[past - 1]) --past;
+        minX = std::min(minX, first);
+        maxX = std::max(maxX, past - 1);
+        minY = std::min(minY, y);
+        maxY = y;
     }
-    if (maxX < 0) return &m; // a blank
+    if (maxX < 0) return; // a blank
     m.left = minX - origin;
     m.top = minY;
     m.width = maxX - minX + 1;
@@ -145,5 +236,4 @@ const LabelGlyphs::Mask* LabelGlyphs::mask(quint32 index, int sixtyfourths, int 
         const QRgb* row = reinterpret_cast<const QRgb*>(capture_.constScanLine(minY + y)) + minX;
         for (int x = 0; x < m.width; ++x) m.alpha[size_t(y) * size_t(m.stride) + size_t(x)] = uint8_t(qAlpha(row[x]));
     }
-    return &m;
 }

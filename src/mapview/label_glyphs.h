@@ -45,6 +45,9 @@ public:
     // is drawn as outlines (too large for the painter's glyph images), where glyphs that
     // overlap do not add up one after another.
     const Mask* mask(quint32 index, int sixtyfourths, int top);
+    // How many masks the painter keeps per glyph across a pixel (learnt on the first mask);
+    // 64 when no coarser grid reproduced its glyphs.
+    int positionsPerPixel() const { return positionsPerPixel_; }
 
 private:
     struct Glyph {
@@ -66,6 +69,9 @@ private:
     Shaped shape(const QString& text);
     const Glyph& glyph(uint8_t c);
     const Pair& pair(uint8_t a, uint8_t b);
+    void capture(quint32 index, int sixtyfourths, int top, Mask& m);
+    void learnPositions(int top);
+    int positionClass(int sixtyfourths) const;
 
     QFont font_;
     QRawFont raw_;      // the font engine the layout draws these labels with
@@ -75,8 +81,9 @@ private:
     std::vector<Pair> pairs_; // 256 x 256, by left byte then right byte
     QList<quint32> indexes_;
     QList<QPointF> positions_;
-    // Masks by glyph index x 64 + sixty-fourths, for the one top the labels use.
+    // Masks by glyph index x 65 + position class, for the one top the labels use.
     std::unordered_map<quint64, Mask> masks_;
+    int positionsPerPixel_ = 0; // 0 until learnt
     int maskTop_ = INT_MIN;
     QImage capture_; // where a glyph is drawn alone to learn its mask
 };

@@ -9,10 +9,12 @@
 #include <tuple>
 #include <vector>
 
+#include <QGlyphRun>
 #include <QPainter>
 #include <QStaticText>
 
 #include "data_model.h"
+#include "label_glyphs.h"
 #include "map_render_cache.h"
 
 namespace {
@@ -89,6 +91,63 @@ TEST(LabelGlyphs, QuickLabelsMatchTheFullLayoutAndThePainterDrawingTheRun)
         EXPECT_GT(width, 40.0);
         EXPECT_EQ(look.glyphs->mask(run.glyphIndexes()[1], 0, 4) != nullptr, r.points < 40) << what;
         expectSameLabels(quick, reference, category, what);
+    }
+}
+
+// A glyph's mask at each of the 64 positions across a pixel is what the painter draws there,
+// in faces, sizes and styles of every kind, though masks are kept only on the painter's
+// coarser grid.
+TEST(LabelGlyphs, GlyphMaskAtEverySixtyFourthIsWhatThePainterDraws)
+{
+    const struct {
+        const char* family;
+        int pixels;
+        bool bold, italic;
+    } rows[] = {{"Arial", 9, false, false},    {"Arial", 11, true, false},          {"Arial", 13, false, true},
+                {"Arial", 15, true, true},     {"Times New Roman", 12, false, false}, {"Courier New", 12, false, true},
+                {"Verdana", 16, true, false},  {"DejaVu Serif", 21, false, false}};
+    constexpr int top = 4;
+    for (const auto& r : rows) {
+        QFont font(r.family);
+        font.setPixelSize(r.pixels);
+        font.setBold(r.bold);
+        font.setItalic(r.italic);
+        LabelGlyphs glyphs(font);
+        QGlyphRun run;
+        double width = 0;
+        const std::string text = "-AWgijlo1%,";
+        ASSERT_TRUE(glyphs.place(text, run, width)) << r.family;
+        const QList<quint32> indexes = run.glyphIndexes();
+        const double baseline = run.positions()[0].y();
+        const std::string what = std::string(r.family) + " " + std::to_string(r.pixels) + "px ";
+        QImage drawn(80, 80 + top, QImage::Format_ARGB32_Premultiplied);
+        for (qsizetype g = 0; g < indexes.size(); ++g)
+            for (int f = 0; f < 64; ++f) {
+                const LabelGlyphs::Mask* m = glyphs.mask(indexes[g], f, top);
+                ASSERT_NE(m, nullptr);
+                drawn.fill(Qt::transparent);
+                {
+                    QPainter p(&drawn);
+                    p.setPen(Qt::white);
+                    const quint32 index = indexes[g];
+                    const QPointF position(f / 64.0, baseline);
+                    QGlyphRun one;
+                    one.setRawFont(run.rawFont());
+                    one.setRawData(&index, &position, 1);
+                    p.drawGlyphRun(QPointF(20, top), one);
+                }
+                int mismatches = 0;
+                for (int y = 0; y < drawn.height(); ++y)
+                    for (int x = 0; x < drawn.width(); ++x) {
+                        const int mx = x - 20 - m->left, my = y - m->top;
+                        const bool inside = mx >= 0 && my >= 0 && mx < m->width && my < m->height;
+                        const int got = inside ? m->alpha[size_t(my) * size_t(m->stride) + size_t(mx)] : 0;
+                        mismatches += got != qAlpha(drawn.pixel(x, y));
+                    }
+                ASSERT_EQ(mismatches, 0) << what << "glyph " << g << " at " << f << "/64";
+            }
+        // The coarser grid was found: fewer masks than positions.
+        EXPECT_LT(glyphs.positionsPerPixel(), 64) << what;
     }
 }
 

@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 #include "demo_content.h"
 #include "sample_folder.h"
 
@@ -86,4 +89,19 @@ TEST(SampleFolder, ReportsAFolderItCannotWrite)
     const SampleReport report = makeSampleFolder(dir.path() + "/blocked", smallOptions(1));
     EXPECT_FALSE(report.ok);
     EXPECT_FALSE(report.error.isEmpty());
+}
+
+// Asked for 30 fonts, 30 categories each get their own face, size and style.
+TEST(SampleFolder, GivesTheCategoriesAsManyDistinctFontsAsAsked)
+{
+    SampleOptions o = smallOptions(5);
+    o.categories = 30;
+    o.fonts = 30;
+    std::set<std::tuple<QString, int, bool, bool>> fonts;
+    for (const rCateg& c : buildDemoDatabase(o).categories) {
+        fonts.emplace(c.font.family(), c.font.pointSize(), c.font.bold(), c.font.italic());
+        EXPECT_EQ(c.defaultFontName, c.font.family().toStdString());
+        EXPECT_EQ(c.defaultFontSize, c.font.pointSize());
+    }
+    EXPECT_EQ(fonts.size(), 30u);
 }

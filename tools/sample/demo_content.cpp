@@ -322,7 +322,18 @@ rnew_node LocationMaker::make(size_t category, size_t zone, bool fromMaster)
     return r;
 }
 
-rCateg makeCategory(int index, std::vector<Role>& roles)
+// Font number k of a sample whose categories use many fonts: five faces, six sizes from 7
+// points, and the styles in turn, distinct for k below 30.
+void setVariedFont(QFont& font, int k)
+{
+    static const char* const faces[] = {"Arial", "Times New Roman", "Courier New", "Verdana", "Georgia"};
+    font.setFamily(faces[k % 5]);
+    font.setPointSize(7 + k / 5 % 6);
+    font.setBold(k % 3 == 1);
+    font.setItalic(k % 4 == 2);
+}
+
+rCateg makeCategory(int index, int fonts, std::vector<Role>& roles)
 {
     const DemoNames& n = demoNames();
     rCateg c;
@@ -354,6 +365,7 @@ rCateg makeCategory(int index, std::vector<Role>& roles)
         c.font.setFamily("Arial");
         roles.push_back(roleOther);
     }
+    if (fonts > 0) setVariedFont(c.font, index % fonts);
     c.defaultNameFlag = c.defaultName.empty() ? 0 : 1;
     c.defaultFontName = c.font.family().toStdString();
     c.defaultFontSize = c.font.pointSize();
@@ -414,6 +426,7 @@ SampleOptions clampedOptions(const SampleOptions& o)
     c.categories = std::clamp(o.categories, 1, kMaxCategories);
     c.locations = std::clamp(o.locations, 0, kMaxLocations);
     c.imageSize = o.imageSize <= 0 ? 0 : std::clamp(o.imageSize, 16, 2048);
+    c.fonts = std::clamp(o.fonts, 0, kMaxCategories);
     return c;
 }
 
@@ -427,7 +440,7 @@ DemoDatabase buildDemoDatabase(const SampleOptions& requested)
     buildWorld(options, rng, db);
 
     std::vector<Role> roles;
-    for (int i = 0; i < options.categories; ++i) db.categories.push_back(makeCategory(i, roles));
+    for (int i = 0; i < options.categories; ++i) db.categories.push_back(makeCategory(i, options.fonts, roles));
     db.typeNames = n.types;
     for (const DemoAttribute& a : n.attributes) {
         db.specs.emplace_back(uint8_t(a.id), uint8_t(a.parent), a.name);

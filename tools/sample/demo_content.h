@@ -17,6 +17,7 @@ struct SampleOptions {
     int zones = 24;
     int categories = 16;
     int imageSize = 0; // side of a zone image in pixels (tiles are twice as large); 0: by zone count
+    int fonts = 0;     // categories drawn in this many distinct fonts (face, size, style) in turn; 0: the usual ones
 };
 
 // The largest values the maker accepts: zone ids must stay below 32768 (place codes read
