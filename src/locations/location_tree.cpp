@@ -90,6 +90,7 @@ void LocationTree::clear()
     pointIndex_.shrink_to_fit();
     pointIndexAdded_.clear();
     pointIndexBuilt_ = false;
+    userNodes_.clear();
     firstZoneById_.clear();
     lastZoneByRegion_.clear();
     mapIndex_ = nullptr;
@@ -247,7 +248,9 @@ int LocationTree::addnodeMove(rnew_node&& record)
             const bool erased = IsErasedName(r.name);
             const uint16_t x = uint16_t(r.x), y = uint16_t(r.y);
             auto data = std::make_unique<TNodeData>(std::move(r), common_ ? &common_->specColors : nullptr);
+            const bool user = data->item && data->item->fromMaster == 0;
             result = newNode(categNode, levelLocation, std::move(data));
+            if (user) userNodes_.push_back(result);
             nodes_[size_t(result)].visible = !erased;
             visibleById_[size_t(result)] = !erased;
             setVisibleInBracket(categNode, true);
@@ -402,6 +405,45 @@ void LocationTree::forEachLocation(const std::function<void(int node, const TNod
         const TreeNode& n = nodes_[size_t(id)];
         if (n.level == levelLocation && n.data) visit(id, *n.data);
     });
+}
+
+void LocationTree::markUserLocation(int node)
+{
+    TNodeData* d = levelOf(node) == levelLocation ? nodes_[size_t(node)].data.get() : nullptr;
+    if (!d || !d->item) return;
+    if (d->item->fromMaster != 0) userNodes_.push_back(node);
+    d->item->fromMaster = 0;
+}
+
+void LocationTree::forEachUserLocation(const std::function<void(int node, const TNodeData& data)>& visit) const
+{
+    // Tree order is the order of the positions on the path from the root: map, zone,
+    // category, location.
+    struct Entry {
+        std::array<int, 4> path;
+        int node;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(userNodes_.size());
+    for (const int id : userNodes_) {
+        if (!isNode(id)) continue;
+        const TreeNode& n = nodes_[size_t(id)];
+        if (n.level != levelLocation || !n.data || !n.data->item || n.data->item->fromMaster != 0) continue;
+        Entry e{{0, 0, 0, n.indexInParent}, id};
+        int up = n.parent;
+        for (int level = 2; level >= 0 && up != kNoTreeNode; --level) {
+            e.path[size_t(level)] = nodes_[size_t(up)].indexInParent;
+            up = nodes_[size_t(up)].parent;
+        }
+        entries.push_back(e);
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    // A node marked twice sorts next to itself.
+    entries.erase(std::unique(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.node == b.node; }),
+                  entries.end());
+    userNodes_.clear();
+    for (const Entry& e : entries) userNodes_.push_back(e.node);
+    for (const Entry& e : entries) visit(e.node, *nodes_[size_t(e.node)].data);
 }
 
 int LocationTree::nextNode(int node) const

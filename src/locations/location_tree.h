@@ -72,6 +72,10 @@ public:
     TNodeData* nodeData(int node) const override;
     void destroynode(int node) override;
     void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const override;
+    void forEachUserLocation(const std::function<void(int node, const TNodeData& data)>& visit) const override;
+    // A location read from the master file becomes the user's (its fromMaster goes to 0):
+    // the additions file carries it from now on.
+    void markUserLocation(int node);
     void reserveLocations(size_t count) override;
 
     // The node of the last zone whose region id (16 bits) matches; kNoTreeNode for -1 or none.
@@ -210,6 +214,10 @@ private:
     mutable std::vector<std::pair<uint64_t, int>> pointIndex_;
     mutable std::unordered_multimap<uint64_t, int> pointIndexAdded_;
     mutable bool pointIndexBuilt_ = false;
+    // Ids of the location nodes added with fromMaster 0 or marked the user's since, so the
+    // save finds them without a walk over the tree. Removed nodes and repeats are dropped
+    // at the next forEachUserLocation.
+    mutable std::vector<int> userNodes_;
 };
 
 // ASCII case-insensitive comparison of Windows-1252 texts (only a..z fold), <0, 0, >0.
