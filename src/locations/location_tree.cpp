@@ -430,6 +430,24 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
         std::array<int, 4> path;
         int node;
     };
+    // In a large tree the user's nodes, their payloads and their parents lie far apart: the
+    // loads of each step are started for every node before the next step reads them, so
+    // that the misses overlap instead of following one another.
+    for (const int id : userNodes_)
+        if (isNode(id)) __builtin_prefetch(&nodes_[size_t(id)]);
+    for (const int id : userNodes_) {
+        if (!isNode(id)) continue;
+        const TreeNode& n = nodes_[size_t(id)];
+        __builtin_prefetch(n.data.get());
+        __builtin_prefetch(n.data.get() + 1); // the item follows its payload
+        if (n.parent != kNoTreeNode) __builtin_prefetch(&nodes_[size_t(n.parent)]);
+    }
+    for (const int id : userNodes_) {
+        if (!isNode(id)) continue;
+        const int category = nodes_[size_t(id)].parent;
+        if (category != kNoTreeNode && nodes_[size_t(category)].parent != kNoTreeNode)
+            __builtin_prefetch(&nodes_[size_t(nodes_[size_t(category)].parent)]);
+    }
     std::vector<Entry> entries;
     entries.reserve(userNodes_.size());
     for (const int id : userNodes_) {
@@ -450,7 +468,15 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
                   entries.end());
     userNodes_.clear();
     for (const Entry& e : entries) userNodes_.push_back(e.node);
-    for (const Entry& e : entries) visit(e.node, *nodes_[size_t(e.node)].data);
+    constexpr size_t kAhead = 4;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i + kAhead < entries.size()) {
+            const rItemdata& ahead = *nodes_[size_t(entries[i + kAhead].node)].data->item;
+            __builtin_prefetch(ahead.name.data());
+            __builtin_prefetch(ahead.description.data());
+        }
+        visit(entries[i].node, *nodes_[size_t(entries[i].node)].data);
+    }
 }
 
 int LocationTree::nextNode(int node) const
