@@ -2,9 +2,8 @@
 // VMAR_BENCH_LOCATIONS sets another count, e.g. 1000000):
 //   master file to sorted tree against a plain inflate of the same file,
 //   memory per location (heap with its mmap'd blocks, and the resident set's growth),
-//   the merge of 5,000 additions lines and the save of the additions file, both on the real
-//   tree with its Qt model and tree view attached, and a level-filter change over the whole
-//   tree with the model and view following it.
+//   and a level-filter change over the whole tree with the model and view following it.
+// The merge and the save of the additions file are measured by additions_bench.
 #include <benchmark/benchmark.h>
 
 #include "qt_bench_main.h"
@@ -19,7 +18,6 @@
 #include <QTemporaryDir>
 #include <zlib.h>
 
-#include "additions.h"
 #include "block_pool.h"
 #include "compressed.h"
 #include "file_io.h"
@@ -32,15 +30,6 @@
 #include "tree_visibility.h"
 
 namespace {
-
-class NullHost : public AdditionsHost {
-public:
-    std::string ask_pseudo() override { return "bench"; }
-    void show_feedback(int, int, const std::string&, const std::string&) override {}
-    void setAutosaveTimer(bool) override {}
-    void setSaveControlsEnabled(bool) override {}
-    void log(const std::string&) override {}
-};
 
 struct Sample {
     QTemporaryDir dir;
@@ -178,82 +167,6 @@ void BM_MemoryPerLocation(benchmark::State& state)
     state.counters["rss_bytes_per_location"] = residentPerLocation;
 }
 BENCHMARK(BM_MemoryPerLocation)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// 5,000 additions lines: a third duplicates (new locations on occupied points), a third
-// replacements of database locations, a third new locations.
-std::string additionsText(const LocationTree& tree)
-{
-    std::string text = "#v250-id=123456-bench\r\n#v2.52\r\n";
-    int i = 0;
-    tree.forEachLocation([&](int node, const TNodeData& d) {
-        if (i >= 5000 || node % 17 != 0 || !d.item || !d.zone || !d.category) return;
-        const rItemdata& it = *d.item;
-        char id[16] = "";
-        int x = it.x, y = it.y;
-        std::string desc = it.description;
-        switch (i % 3) {
-        case 0: break;                                                  // duplicate
-        case 1: std::snprintf(id, sizeof id, "%06X", it.id); desc += " (revu)"; break; // replacement
-        default: x = (x + 7919) % 65536; y = (y + 104729) % 65536; break;               // new
-        }
-        text += it.name + "||" + std::to_string(d.zone->zoneId) + '|' + std::to_string(d.category->id) + '|' +
-                std::to_string(x) + '|' + std::to_string(y) + '|' + std::to_string(it.levelMin) + '|' +
-                std::to_string(it.levelMax) + "||" + std::to_string(it.typeId) + '|' +
-                std::to_string(it.languageTag) + "||" + "|" + id + "||" + desc + "\r\n";
-        ++i;
-    });
-    return text;
-}
-
-void BM_MergeFiveThousandAdditions(benchmark::State& state)
-{
-    NullHost host;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto loaded = std::make_unique<Loaded>();
-        loaded->realm->headerValue = 1;
-        const std::string text = additionsText(loaded->tree);
-        AdditionsFile additions(loaded->tree, *loaded->realm, host, "bench.txt");
-        LocationTreeModel model(loaded->tree);
-        LocationTreeView view(loaded->tree, model);
-        view.resize(300, 800);
-        state.ResumeTiming();
-        loaded->tree.BeginUpdate();
-        additions.LoadRef_AddBytes(text);
-        loaded->tree.EndUpdate();
-        QCoreApplication::processEvents(); // the view catches up with the model
-        state.PauseTiming();
-        state.counters["merged"] = double(loaded->realm->mergeCount);
-        state.counters["dropped"] = double(additions.DroppedAdditions);
-        loaded.reset();
-        state.ResumeTiming();
-    }
-}
-BENCHMARK(BM_MergeFiveThousandAdditions)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-// The save of the additions file after that merge (the user locations, through the atomic
-// write), the model and view attached.
-void BM_SaveAdditions(benchmark::State& state)
-{
-    NullHost host;
-    static QTemporaryDir dir;
-    Loaded loaded;
-    loaded.realm->headerValue = 1;
-    AjoutsDir = dir.path() + "/";
-    AdditionsFile additions(loaded.tree, *loaded.realm, host, "bench.txt");
-    LocationTreeModel model(loaded.tree);
-    LocationTreeView view(loaded.tree, model);
-    loaded.tree.BeginUpdate();
-    additions.LoadRef_AddBytes(additionsText(loaded.tree));
-    loaded.tree.EndUpdate();
-    size_t userLocations = 0;
-    loaded.tree.forEachLocation([&](int, const TNodeData& d) { userLocations += d.item && d.item->fromMaster == 0; });
-    const QString path = additions.additionsPath();
-    for (auto _ : state)
-        if (!additions.SaveRef_add(path)) state.SkipWithError("the additions file was not written");
-    state.counters["locations"] = double(userLocations);
-}
-BENCHMARK(BM_SaveAdditions)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void BM_LevelFilterChangeWithModel(benchmark::State& state)
 {

@@ -330,9 +330,7 @@ std::string AdditionsFile::additionsText(const std::string& saveId, const std::s
     out += kLineEnd;
     out += kAdditionsVersionLine;
     out += kLineEnd;
-    store_.forEachLocation([&out](int, const TNodeData& d) {
-        if (d.item && d.item->fromMaster == 0) appendLocationLine(out, d);
-    });
+    store_.forEachUserLocation([&out](int, const TNodeData& d) { appendLocationLine(out, d); });
     for (const std::string& line : KeptLines) {
         out += line;
         out += kLineEnd;

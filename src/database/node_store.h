@@ -28,4 +28,12 @@ public:
     virtual void reserveLocations(size_t /*count*/) {}
     // Every location node in tree order, hidden ones included.
     virtual void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const = 0;
+    // The user's locations (fromMaster 0, erased ones included) in tree order. A store that
+    // keeps them apart finds them without walking every location.
+    virtual void forEachUserLocation(const std::function<void(int node, const TNodeData& data)>& visit) const
+    {
+        forEachLocation([&visit](int node, const TNodeData& d) {
+            if (d.item && d.item->fromMaster == 0) visit(node, d);
+        });
+    }
 };

@@ -127,7 +127,7 @@ std::vector<int> applyBulkChange(LocationTree& tree, int edited, const std::stri
             it.levelMax = change.levelMax;
         }
         it.languageTag = change.languageTag;
-        it.fromMaster = 0;
+        tree.markUserLocation(node);
         it.colour = locationColour(d, colours);
     }
     // Names and notes changed in place: indexes over the tree are stale.

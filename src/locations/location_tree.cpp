@@ -63,9 +63,15 @@ void LocationTree::noteChildrenChange(int parent)
 {
     if (everythingChanged_) return;
     if (changedParents_.size() >= kChangeLogLimit) {
-        everythingChanged_ = true;
-        changedParents_.clear();
-        return;
+        // A batch of edits names the same lists again and again: the log keeps each once,
+        // and only a batch that reaches far more lists than that makes everything changed.
+        std::sort(changedParents_.begin(), changedParents_.end());
+        changedParents_.erase(std::unique(changedParents_.begin(), changedParents_.end()), changedParents_.end());
+        if (changedParents_.size() > kChangeLogLimit - kChangeLogLimit / 8) {
+            everythingChanged_ = true;
+            changedParents_.clear();
+            return;
+        }
     }
     changedParents_.push_back(parent);
 }
@@ -86,10 +92,10 @@ void LocationTree::clear()
     locationCount_ = 0;
     categoryIndex_.clear();
     categoryTableOf_.clear();
-    pointIndex_.clear();
-    pointIndex_.shrink_to_fit();
-    pointIndexAdded_.clear();
-    pointIndexBuilt_ = false;
+    pointSlots_ = {};
+    pointUsed_ = 0;
+    pointRemoved_ = 0;
+    userNodes_.clear();
     firstZoneById_.clear();
     lastZoneByRegion_.clear();
     mapIndex_ = nullptr;
@@ -210,6 +216,9 @@ void LocationTree::reserveLocations(size_t count)
     nodes_.reserve(nodes_.size() + count);
     visibleById_.reserve(nodes_.size() + count);
     visibilityKeys_.reserve(nodes_.size() + count);
+    size_t capacity = std::max<size_t>(pointSlots_.size(), 1024);
+    while ((locationCount_ + count) * 2 > capacity) capacity *= 2;
+    if (capacity > pointSlots_.size()) resizePointIndex(capacity);
 }
 
 int LocationTree::find_map_masternode(int32_t zoneId) const
@@ -247,12 +256,14 @@ int LocationTree::addnodeMove(rnew_node&& record)
             const bool erased = IsErasedName(r.name);
             const uint16_t x = uint16_t(r.x), y = uint16_t(r.y);
             auto data = std::make_unique<TNodeData>(std::move(r), common_ ? &common_->specColors : nullptr);
+            const bool user = data->item && data->item->fromMaster == 0;
             result = newNode(categNode, levelLocation, std::move(data));
+            if (user) userNodes_.push_back(result);
             nodes_[size_t(result)].visible = !erased;
             visibleById_[size_t(result)] = !erased;
             setVisibleInBracket(categNode, true);
             markUnsorted(categNode);
-            if (pointIndexBuilt_) addToPointIndex(pointKey(zoneNode, x, y), result);
+            addToPointIndex(pointKey(zoneNode, x, y), result);
             ++locationCount_;
         }
     }
@@ -260,69 +271,69 @@ int LocationTree::addnodeMove(rnew_node&& record)
     return result;
 }
 
-void LocationTree::buildPointIndex() const
+uint32_t LocationTree::pointTag(uint64_t key)
 {
-    pointIndex_.clear();
-    pointIndexAdded_.clear();
-    pointIndex_.reserve(locationCount_);
-    // The zone node is the high part of the key: zone by zone in id order, each zone's
-    // entries sorted on their own, gives the order of one sort over all of them in far
-    // fewer steps (the segments fit the cache).
-    for (size_t zone = 0; zone < nodes_.size(); ++zone) {
-        const TreeNode& z = nodes_[zone];
-        if (!z.alive || z.level != levelZone) continue;
-        const size_t first = pointIndex_.size();
-        for (int category : z.children)
-            for (int id : nodes_[size_t(category)].children) {
-                const TreeNode& n = nodes_[size_t(id)];
-                if (n.level != levelLocation || !n.data || !n.data->item) continue;
-                pointIndex_.emplace_back(pointKey(int(zone), n.data->item->x, n.data->item->y), id);
-            }
-        std::sort(pointIndex_.begin() + std::ptrdiff_t(first), pointIndex_.end());
+    // The 64-bit finaliser of splitmix64: neighbouring points land far apart.
+    key ^= key >> 30;
+    key *= 0xbf58476d1ce4e5b9ull;
+    key ^= key >> 27;
+    key *= 0x94d049bb133111ebull;
+    key ^= key >> 31;
+    return uint32_t(key);
+}
+
+void LocationTree::resizePointIndex(size_t capacity)
+{
+    std::vector<PointSlot> old;
+    old.swap(pointSlots_);
+    pointSlots_.assign(capacity, PointSlot{});
+    const size_t mask = capacity - 1;
+    const bool dropRemoved = pointRemoved_ > 0;
+    pointUsed_ = 0;
+    pointRemoved_ = 0;
+    for (const PointSlot& slot : old) {
+        if (slot.node == kNoTreeNode) continue;
+        if (dropRemoved && !isNode(slot.node)) continue;
+        size_t i = slot.tag & mask;
+        while (pointSlots_[i].node != kNoTreeNode) i = (i + 1) & mask;
+        pointSlots_[i] = slot;
+        ++pointUsed_;
     }
-    pointIndexBuilt_ = true;
 }
 
 void LocationTree::addToPointIndex(uint64_t key, int node)
 {
-    pointIndexAdded_.emplace(key, node);
-    // Past a quarter of the bulk, the next lookup sorts everything in again.
-    if (pointIndexAdded_.size() > pointIndex_.size() / 4 + 1024) {
-        pointIndexBuilt_ = false;
-        pointIndex_.clear();
-        pointIndexAdded_.clear();
+    // At most three quarters full; a table that filled up with removed nodes is rebuilt
+    // at its size, one that filled up with live ones at twice its size.
+    if ((pointUsed_ + 1) * 4 > pointSlots_.size() * 3) {
+        const size_t live = pointUsed_ - pointRemoved_ + 1;
+        size_t capacity = std::max<size_t>(pointSlots_.size(), 1024);
+        while (live * 2 > capacity) capacity *= 2;
+        resizePointIndex(capacity);
     }
-}
-
-void LocationTree::removeFromPointIndex(uint64_t key, int node)
-{
-    auto range = pointIndexAdded_.equal_range(key);
-    for (auto it = range.first; it != range.second; ++it)
-        if (it->second == node) {
-            pointIndexAdded_.erase(it);
-            return;
-        }
-    // By key alone: a removed entry no longer sorts by its node.
-    auto it = std::lower_bound(pointIndex_.begin(), pointIndex_.end(), key,
-                               [](const std::pair<uint64_t, int>& e, uint64_t k) { return e.first < k; });
-    for (; it != pointIndex_.end() && it->first == key; ++it)
-        if (it->second == node) {
-            it->second = kNoTreeNode;
-            return;
-        }
+    const uint32_t tag = pointTag(key);
+    const size_t mask = pointSlots_.size() - 1;
+    size_t i = tag & mask;
+    while (pointSlots_[i].node != kNoTreeNode) i = (i + 1) & mask;
+    pointSlots_[i] = PointSlot{int32_t(node), tag};
+    ++pointUsed_;
 }
 
 std::vector<int> LocationTree::locationsAt(int zoneNode, uint16_t x, uint16_t y) const
 {
-    if (!pointIndexBuilt_) buildPointIndex();
     std::vector<int> found;
+    if (pointSlots_.empty()) return found;
     const uint64_t key = pointKey(zoneNode, x, y);
-    auto first = std::lower_bound(pointIndex_.begin(), pointIndex_.end(), key,
-                                  [](const std::pair<uint64_t, int>& e, uint64_t k) { return e.first < k; });
-    for (auto it = first; it != pointIndex_.end() && it->first == key; ++it)
-        if (it->second != kNoTreeNode) found.push_back(it->second);
-    auto range = pointIndexAdded_.equal_range(key);
-    for (auto it = range.first; it != range.second; ++it) found.push_back(it->second);
+    const uint32_t tag = pointTag(key);
+    const size_t mask = pointSlots_.size() - 1;
+    for (size_t i = tag & mask; pointSlots_[i].node != kNoTreeNode; i = (i + 1) & mask) {
+        const PointSlot& slot = pointSlots_[i];
+        if (slot.tag != tag || !isNode(slot.node)) continue;
+        const TreeNode& n = nodes_[size_t(slot.node)];
+        if (!n.data || !n.data->item) continue;
+        const int zone = nodes_[size_t(n.parent)].parent;
+        if (pointKey(zone, n.data->item->x, n.data->item->y) == key) found.push_back(slot.node);
+    }
     // Tree order: category position under the zone, then position in the category.
     std::sort(found.begin(), found.end(), [this](int a, int b) {
         const TreeNode& na = nodes_[size_t(a)];
@@ -354,11 +365,10 @@ void LocationTree::destroynode(int node)
     std::vector<int> kids = nodes_[size_t(node)].children;
     for (int k : kids) destroynode(k);
     TreeNode& n = nodes_[size_t(node)];
-    if (n.level == levelLocation && n.data && n.data->item && pointIndexBuilt_) {
-        const int zoneNode = nodes_[size_t(n.parent)].parent;
-        removeFromPointIndex(pointKey(zoneNode, n.data->item->x, n.data->item->y), node);
+    if (n.level == levelLocation) {
+        --locationCount_;
+        ++pointRemoved_; // its slot in the point index stays until the next growth
     }
-    if (n.level == levelLocation) --locationCount_;
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
     siblings.erase(siblings.begin() + n.indexInParent);
     renumberChildren(n.parent);
@@ -402,6 +412,71 @@ void LocationTree::forEachLocation(const std::function<void(int node, const TNod
         const TreeNode& n = nodes_[size_t(id)];
         if (n.level == levelLocation && n.data) visit(id, *n.data);
     });
+}
+
+void LocationTree::markUserLocation(int node)
+{
+    TNodeData* d = levelOf(node) == levelLocation ? nodes_[size_t(node)].data.get() : nullptr;
+    if (!d || !d->item) return;
+    if (d->item->fromMaster != 0) userNodes_.push_back(node);
+    d->item->fromMaster = 0;
+}
+
+void LocationTree::forEachUserLocation(const std::function<void(int node, const TNodeData& data)>& visit) const
+{
+    // Tree order is the order of the positions on the path from the root: map, zone,
+    // category, location.
+    struct Entry {
+        std::array<int, 4> path;
+        int node;
+    };
+    // In a large tree the user's nodes, their payloads and their parents lie far apart: the
+    // loads of each step are started for every node before the next step reads them, so
+    // that the misses overlap instead of following one another.
+    for (const int id : userNodes_)
+        if (isNode(id)) __builtin_prefetch(&nodes_[size_t(id)]);
+    for (const int id : userNodes_) {
+        if (!isNode(id)) continue;
+        const TreeNode& n = nodes_[size_t(id)];
+        __builtin_prefetch(n.data.get());
+        __builtin_prefetch(n.data.get() + 1); // the item follows its payload
+        if (n.parent != kNoTreeNode) __builtin_prefetch(&nodes_[size_t(n.parent)]);
+    }
+    for (const int id : userNodes_) {
+        if (!isNode(id)) continue;
+        const int category = nodes_[size_t(id)].parent;
+        if (category != kNoTreeNode && nodes_[size_t(category)].parent != kNoTreeNode)
+            __builtin_prefetch(&nodes_[size_t(nodes_[size_t(category)].parent)]);
+    }
+    std::vector<Entry> entries;
+    entries.reserve(userNodes_.size());
+    for (const int id : userNodes_) {
+        if (!isNode(id)) continue;
+        const TreeNode& n = nodes_[size_t(id)];
+        if (n.level != levelLocation || !n.data || !n.data->item || n.data->item->fromMaster != 0) continue;
+        Entry e{{0, 0, 0, n.indexInParent}, id};
+        int up = n.parent;
+        for (int level = 2; level >= 0 && up != kNoTreeNode; --level) {
+            e.path[size_t(level)] = nodes_[size_t(up)].indexInParent;
+            up = nodes_[size_t(up)].parent;
+        }
+        entries.push_back(e);
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    // A node marked twice sorts next to itself.
+    entries.erase(std::unique(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.node == b.node; }),
+                  entries.end());
+    userNodes_.clear();
+    for (const Entry& e : entries) userNodes_.push_back(e.node);
+    constexpr size_t kAhead = 4;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i + kAhead < entries.size()) {
+            const rItemdata& ahead = *nodes_[size_t(entries[i + kAhead].node)].data->item;
+            __builtin_prefetch(ahead.name.data());
+            __builtin_prefetch(ahead.description.data());
+        }
+        visit(entries[i].node, *nodes_[size_t(entries[i].node)].data);
+    }
 }
 
 int LocationTree::nextNode(int node) const

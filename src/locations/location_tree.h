@@ -72,6 +72,10 @@ public:
     TNodeData* nodeData(int node) const override;
     void destroynode(int node) override;
     void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const override;
+    void forEachUserLocation(const std::function<void(int node, const TNodeData& data)>& visit) const override;
+    // A location read from the master file becomes the user's (its fromMaster goes to 0):
+    // the additions file carries it from now on.
+    void markUserLocation(int node);
     void reserveLocations(size_t count) override;
 
     // The node of the last zone whose region id (16 bits) matches; kNoTreeNode for -1 or none.
@@ -202,14 +206,25 @@ private:
     // Per zone node, the first category node of each category id under it, in current order.
     std::vector<std::array<int, 256>> categoryIndex_;
     std::vector<int> categoryTableOf_; // by node id: index into categoryIndex_, -1 for none
-    // (zone node, x, y) -> location nodes at that point; built on first use, so a bulk
-    // load does not pay for it, and kept up to date from then on.
-    void buildPointIndex() const;
+    // (zone node, x, y) -> location nodes at that point: an open-addressing table kept by
+    // every add, so a lookup costs the same whatever the size of the tree. A slot holds a
+    // node id and 32 bits of its point's hash (the slot index comes from them, so the table
+    // grows without reading a node). Removed nodes stay in their slots until the next growth
+    // (ids are never reused): lookups skip them.
+    struct PointSlot {
+        int32_t node = kNoTreeNode; // kNoTreeNode: empty
+        uint32_t tag = 0;
+    };
+    static uint32_t pointTag(uint64_t key);
     void addToPointIndex(uint64_t key, int node);
-    void removeFromPointIndex(uint64_t key, int node);
-    mutable std::vector<std::pair<uint64_t, int>> pointIndex_;
-    mutable std::unordered_multimap<uint64_t, int> pointIndexAdded_;
-    mutable bool pointIndexBuilt_ = false;
+    void resizePointIndex(size_t capacity);
+    std::vector<PointSlot> pointSlots_; // power-of-two size, or empty
+    size_t pointUsed_ = 0;              // slots holding a node, removed ones included
+    size_t pointRemoved_ = 0;           // of those, nodes removed since
+    // Ids of the location nodes added with fromMaster 0 or marked the user's since, so the
+    // save finds them without a walk over the tree. Removed nodes and repeats are dropped
+    // at the next forEachUserLocation.
+    mutable std::vector<int> userNodes_;
 };
 
 // ASCII case-insensitive comparison of Windows-1252 texts (only a..z fold), <0, 0, >0.

@@ -249,10 +249,11 @@ void LocationTreeModel::updateVisible()
     visibleStart_.resize(maxId, 0);
     visibleCount_.resize(maxId, 0);
     visibleRow_.resize(maxId, -1);
-    std::vector<int> done;
-    for (int parent : changed) {
-        if (std::find(done.begin(), done.end(), parent) != done.end()) continue;
-        done.push_back(parent);
+    // Each list once, however often the batch named it.
+    std::vector<int> lists(changed.begin(), changed.end());
+    std::sort(lists.begin(), lists.end());
+    lists.erase(std::unique(lists.begin(), lists.end()), lists.end());
+    for (int parent : lists) {
         if (parent == kNoTreeNode) {
             for (int id : visibleRoots_)
                 if (size_t(id) < maxId) visibleRow_[size_t(id)] = -1;

@@ -195,7 +195,7 @@ void TForm4::hyperlink1Click()
         return;
     }
     d->item->description = noteWithReference(d->item->description, CopyData->item->name);
-    d->item->fromMaster = 0;
+    MyTreeStore.markUserLocation(node);
     MyTreeStore.contentChanged(); // the note changed in place
     toggle_tagnew(true);
     refreshAfterEdit(node);

@@ -503,3 +503,28 @@ TEST(EditCommands, TreeMenuCopyModifyAndCutWithThePlaceCodeButtons)
     EXPECT_FALSE(e.tree().isNode(renamed[0]));
     EXPECT_EQ(QApplication::clipboard()->text(), "Renamed place");
 }
+
+// A database location changed in place (a reference added to its note) becomes the user's:
+// the save writes its line, and the one after it too.
+TEST(EditCommands, ADatabaseLocationGivenAReferenceIsSaved)
+{
+    EditWindow e;
+    const int a = e.findLocation([](const TNodeData& d) { return d.category->linkable != 0; });
+    ASSERT_NE(a, kNoTreeNode);
+    const pMap_info* zone = e.tree().nodeData(a)->zone;
+    const int b = e.findLocation([&](const TNodeData& d) {
+        return d.zone == zone && d.category->linkable && d.item->fromMaster && d.item->name != e.item(a).name
+               && d.item->description.find('{') == std::string::npos;
+    });
+    ASSERT_NE(b, kNoTreeNode);
+    e.mapMenu(e.hover(a), e.w->Copiernode1);
+    const std::string line = e.item(b).name + "||" + std::to_string(zone->zoneId) + "|";
+    for (int save = 0; save < 2; ++save) {
+        e.mapMenu(e.hover(b), e.w->hyperlink1); // once more before the second save
+        const std::string note = e.item(b).description;
+        QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
+        const QByteArray file = e.f.readFile(e.f.additionsPath());
+        EXPECT_TRUE(file.contains(QByteArray::fromStdString("\r\n" + line))) << line;
+        EXPECT_TRUE(file.contains(QByteArray::fromStdString("|" + note + "\r\n"))) << note;
+    }
+}

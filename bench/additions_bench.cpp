@@ -1,0 +1,210 @@
+// The additions file against the size of the database: the merge of the same 5,000 lines
+// and the save of the same ~3,300 user locations, on the real tree with its Qt model and
+// tree view attached, at 10,000 locations (the baseline) and at 1,000,000, in one run
+// (1,000 zones, 50 categories). VMAR_BENCH_LOCATIONS sets the large count.
+//
+// Each merge runs on a freshly loaded tree; a save is the one the menu item and the
+// autosave run (SaveRef_add, through the atomic write), timed on the wall and on the CPU,
+// its text apart. Medians; the ratio of the large to the small in the same run.
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include "additions.h"
+#include "folders.h"
+#include "location_tree.h"
+#include "location_tree_model.h"
+#include "location_tree_view.h"
+#include "master_file.h"
+#include "preferences.h"
+#include "sample_folder.h"
+
+namespace {
+
+class NullHost : public AdditionsHost {
+public:
+    std::string ask_pseudo() override { return "bench"; }
+    void show_feedback(int, int, const std::string&, const std::string&) override {}
+    void setAutosaveTimer(bool) override {}
+    void setSaveControlsEnabled(bool) override {}
+    void log(const std::string&) override {}
+};
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// One sample database, its folders made current.
+struct Database {
+    QTemporaryDir dir;
+    std::unique_ptr<TData_common> common;
+    explicit Database(int locations)
+    {
+        sample::SampleOptions o;
+        o.locations = locations;
+        o.zones = 1000;
+        o.categories = 50;
+        sample::makeSampleFolder(dir.path(), o);
+        SetProgramFolder(dir.path());
+        InterfaceLang = "Francais";
+        DatabaseLang = QDir(DatabaseDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
+        DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
+        AjoutsDir = dir.path() + "/";
+        common = TData_common::Create();
+        common->savePrefsOnDestroy = false;
+    }
+};
+
+// The master file loaded into a fresh, sorted tree with the model and view following it.
+struct Loaded {
+    std::unique_ptr<TRealm_info> realm = std::make_unique<TRealm_info>();
+    LocationTree tree;
+    std::unique_ptr<LocationTreeModel> model;
+    std::unique_ptr<LocationTreeView> view;
+    explicit Loaded(TData_common& common)
+    {
+        tree.init_tree(*realm->mapIndex, common);
+        tree.BeginUpdate();
+        MasterFileLoader master(tree, *realm);
+        master.loadmaster2();
+        tree.sortAll();
+        tree.EndUpdate();
+        realm->headerValue = 1;
+        model = std::make_unique<LocationTreeModel>(tree);
+        view = std::make_unique<LocationTreeView>(tree, *model);
+        view->resize(300, 800);
+        QCoreApplication::processEvents();
+    }
+    ~Loaded()
+    {
+        view.reset(); // the view and the model go before the tree they observe
+        model.reset();
+    }
+};
+
+// 5,000 lines over locations spread evenly through the tree, whatever its size: a third
+// duplicates (new locations on occupied points), a third replacements of database
+// locations, a third new locations.
+std::string additionsLines(const LocationTree& tree)
+{
+    constexpr size_t kLines = 5000;
+    const size_t step = std::max<size_t>(1, tree.locationCount() / kLines);
+    std::string text = "#v250-id=123456-bench\r\n#v2.52\r\n";
+    size_t seen = 0, i = 0;
+    tree.forEachLocation([&](int, const TNodeData& d) {
+        if (i >= kLines || seen++ % step != 0 || !d.item || !d.zone || !d.category) return;
+        const rItemdata& it = *d.item;
+        char id[16] = "";
+        int x = it.x, y = it.y;
+        std::string desc = it.description;
+        switch (i % 3) {
+        case 0: break;                                                                        // duplicate
+        case 1: std::snprintf(id, sizeof id, "%06X", it.id); desc += " (revu)"; break;      // replacement
+        default: x = (x + 7919) % 65536; y = (y + 104729) % 65536; break;                     // new
+        }
+        text += it.name + "||" + std::to_string(d.zone->zoneId) + '|' + std::to_string(d.category->id) + '|'
+                + std::to_string(x) + '|' + std::to_string(y) + '|' + std::to_string(it.levelMin) + '|'
+                + std::to_string(it.levelMax) + "||" + std::to_string(it.typeId) + '|'
+                + std::to_string(it.languageTag) + "||" + "|" + id + "||" + desc + "\r\n";
+        ++i;
+    });
+    return text;
+}
+
+struct Figures {
+    size_t locations = 0, merged = 0, userLocations = 0;
+    double mergeMs = 0, mergeLinesMs = 0, mergeCpuMs = 0, saveMs = 0, saveCpuMs = 0, textMs = 0;
+};
+
+Figures measure(int locations, int mergeRuns, int saveRuns)
+{
+    Database db(locations);
+    NullHost host;
+    Figures f;
+    std::vector<double> merge, mergeLines, mergeCpu, save, saveCpu, text;
+    for (int run = 0; run < mergeRuns; ++run) {
+        Loaded loaded(*db.common);
+        const std::string lines = additionsLines(loaded.tree);
+        AdditionsFile additions(loaded.tree, *loaded.realm, host, "bench.txt");
+        QElapsedTimer t;
+        const double c0 = cpuMs();
+        t.start();
+        loaded.tree.BeginUpdate();
+        additions.LoadRef_AddBytes(lines);
+        const qint64 lineNs = t.nsecsElapsed();
+        loaded.tree.EndUpdate();
+        QCoreApplication::processEvents(); // the view catches up with the model
+        merge.push_back(double(t.nsecsElapsed()) / 1e6);
+        mergeLines.push_back(double(lineNs) / 1e6);
+        mergeCpu.push_back(cpuMs() - c0);
+        f.locations = loaded.tree.locationCount();
+        f.merged = size_t(loaded.realm->mergeCount);
+        if (run + 1 < mergeRuns) continue;
+
+        // The saves, on the tree of the last merge.
+        const QString path = additions.additionsPath();
+        for (int s = 0; s < saveRuns; ++s) {
+            const double s0 = cpuMs();
+            t.restart();
+            if (!additions.SaveRef_add(path)) std::fprintf(stderr, "the additions file was not written\n");
+            save.push_back(double(t.nsecsElapsed()) / 1e6);
+            saveCpu.push_back(cpuMs() - s0);
+            t.restart();
+            const std::string out = additions.additionsText("123456", Preferences.PSEU);
+            text.push_back(double(t.nsecsElapsed()) / 1e6);
+            f.userLocations = size_t(std::count(out.begin(), out.end(), '\n')) - 2 - additions.KeptLines.size();
+        }
+    }
+    f.mergeMs = median(merge);
+    f.mergeCpuMs = median(mergeCpu);
+    f.mergeLinesMs = median(mergeLines);
+    f.saveMs = median(save);
+    f.saveCpuMs = median(saveCpu);
+    f.textMs = median(text);
+    return f;
+}
+
+void print(const char* what, const Figures& f)
+{
+    std::printf("%-9s locations=%zu  merge of 5,000 lines (%zu merged): %.2f ms wall, %.2f ms CPU (lines into the "
+                "tree %.2f ms, model and view following %.2f ms)  |  save of %zu user locations: %.2f ms wall, "
+                "%.2f ms CPU, text %.2f ms\n",
+                what, f.locations, f.merged, f.mergeMs, f.mergeCpuMs, f.mergeLinesMs, f.mergeMs - f.mergeLinesMs,
+                f.userLocations, f.saveMs, f.saveCpuMs, f.textMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Preferences.PSEU = "bench";
+    int large = qEnvironmentVariableIntValue("VMAR_BENCH_LOCATIONS");
+    if (large <= 0) large = 1000000;
+    const Figures small = measure(10000, 9, 41);
+    const Figures big = measure(large, 5, 41);
+    print("baseline", small);
+    print("large", big);
+    std::printf("ratio large / baseline: merge %.2fx wall, %.2fx CPU (lines into the tree %.2fx); save %.2fx wall, "
+                "%.2fx CPU, text %.2fx\n",
+                big.mergeMs / small.mergeMs, big.mergeCpuMs / small.mergeCpuMs, big.mergeLinesMs / small.mergeLinesMs,
+                big.saveMs / small.saveMs, big.saveCpuMs / small.saveCpuMs, big.textMs / small.textMs);
+    return 0;
+}
