@@ -1,5 +1,6 @@
 #include "block_pool.h"
 
+#include <mutex>
 #include <new>
 
 #include "records.h"
@@ -49,7 +50,7 @@ BlockPool::SizeList* BlockPool::listFor(size_t size)
 void* BlockPool::allocate(size_t size)
 {
     size = rounded(size);
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(lock_);
     SizeList* list = listFor(size);
     if (!list) {
         void* p = ::operator new(size);
@@ -90,7 +91,7 @@ void BlockPool::deallocate(void* block, size_t size) noexcept
         ::operator delete(block); // a size the pool keeps no list for
         return;
     }
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(lock_);
     inUse_ -= size;
     SizeList* list = listFor(size);
     if (!list) {
@@ -114,7 +115,7 @@ void BlockPool::rewindIfEmpty()
 BlockPool::GatheredFrees::GatheredFrees(BlockPool& pool) : pool_(pool)
 {
     {
-        const std::lock_guard lock(pool.mutex_);
+        const std::lock_guard lock(pool.lock_);
         // Slots are taken once and keep their size: the blocks freed here, allocated before,
         // belong to lists already in this copy.
         for (size_t i = 0; i < sizes_.size(); ++i) sizes_[i] = kPassThrough ? 0 : pool.lists_[i].size;
@@ -125,7 +126,7 @@ BlockPool::GatheredFrees::GatheredFrees(BlockPool& pool) : pool_(pool)
 BlockPool::GatheredFrees::~GatheredFrees()
 {
     gathering = nullptr;
-    const std::lock_guard lock(pool_.mutex_);
+    const std::lock_guard lock(pool_.lock_);
     pool_.inUse_ -= bytes_;
     for (size_t i = 0; i < sizes_.size(); ++i) {
         if (!heads_[i]) continue;
@@ -137,13 +138,13 @@ BlockPool::GatheredFrees::~GatheredFrees()
 
 size_t BlockPool::bytesInUse() const
 {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(lock_);
     return inUse_;
 }
 
 size_t BlockPool::slabBytes() const
 {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(lock_);
     return slabs_.size() * kSlabBytes;
 }
 

@@ -11,7 +11,8 @@
 // sanitizer still sees each one's use after free.
 #include <array>
 #include <cstddef>
-#include <mutex>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 class BlockPool {
@@ -66,7 +67,23 @@ private:
     // first slab. Called with the lock held.
     void rewindIfEmpty();
 
-    mutable std::mutex mutex_;
+    // A spin lock: held for a few instructions, almost never by two threads at once (a
+    // loading thread and the release thread handing back a whole tree in one step), it
+    // costs a load a fraction of what a mutex does, two million times over.
+    class SpinLock {
+    public:
+        void lock() noexcept
+        {
+            while (flag_.test_and_set(std::memory_order_acquire))
+                for (int spins = 0; flag_.test(std::memory_order_relaxed); ++spins)
+                    if (spins > 64) std::this_thread::yield(); // the holder may have been descheduled
+        }
+        void unlock() noexcept { flag_.clear(std::memory_order_release); }
+
+    private:
+        std::atomic_flag flag_;
+    };
+    mutable SpinLock lock_;
     std::array<SizeList, 4> lists_;
     char* bump_ = nullptr; // the unused end of the newest slab
     char* bumpEnd_ = nullptr;
