@@ -57,18 +57,4 @@ TEST(TreeRelease, ClearReturnsBeforeTheRecordsAreFreedAndTheTreeServesAgain)
     EXPECT_EQ(RecordPool().bytesInUse(), before);
 }
 
-TEST(TreeRelease, ASmallTreeIsFreedOnTheSpot)
-{
-    WaitForBackgroundReleases();
-    TreeFixture f;
-    const size_t before = RecordPool().bytesInUse();
-    fill(f, 50);
-    std::promise<void> go;
-    ReleaseInBackground([wait = go.get_future().share()] { wait.wait(); });
-    f.tree.clear();
-    EXPECT_LT(RecordPool().bytesInUse(), before);
-    go.set_value();
-    WaitForBackgroundReleases();
-}
-
 } // namespace
