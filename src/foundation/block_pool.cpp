@@ -1,5 +1,6 @@
 #include "block_pool.h"
 
+#include <mutex>
 #include <new>
 
 #include "records.h"
@@ -22,6 +23,9 @@ size_t rounded(size_t size)
 {
     return size < 8 ? 8 : (size + 7) / 8 * 8;
 }
+
+// The gathering of this thread's frees, if one is open.
+thread_local BlockPool::GatheredFrees* gathering = nullptr;
 
 } // namespace
 
@@ -46,7 +50,7 @@ BlockPool::SizeList* BlockPool::listFor(size_t size)
 void* BlockPool::allocate(size_t size)
 {
     size = rounded(size);
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(lock_);
     SizeList* list = listFor(size);
     if (!list) {
         void* p = ::operator new(size);
@@ -59,9 +63,9 @@ void* BlockPool::allocate(size_t size)
         list->head = list->head->next;
     } else {
         if (size_t(bumpEnd_ - bump_) < size) {
-            bump_ = static_cast<char*>(::operator new(kSlabBytes));
+            if (nextSlab_ == slabs_.size()) slabs_.push_back(::operator new(kSlabBytes));
+            bump_ = static_cast<char*>(slabs_[nextSlab_++]);
             bumpEnd_ = bump_ + kSlabBytes;
-            slabs_.push_back(bump_);
         }
         block = bump_;
         bump_ += size;
@@ -74,27 +78,73 @@ void BlockPool::deallocate(void* block, size_t size) noexcept
 {
     if (!block) return;
     size = rounded(size);
-    const std::lock_guard lock(mutex_);
+    if (GatheredFrees* g = gathering; g && &g->pool_ == this) {
+        g->bytes_ += size;
+        for (size_t i = 0; i < g->sizes_.size(); ++i) {
+            if (g->sizes_[i] != size) continue;
+            auto* b = static_cast<FreeBlock*>(block);
+            b->next = static_cast<FreeBlock*>(g->heads_[i]);
+            g->heads_[i] = b;
+            if (!g->tails_[i]) g->tails_[i] = b;
+            return;
+        }
+        ::operator delete(block); // a size the pool keeps no list for
+        return;
+    }
+    const std::lock_guard lock(lock_);
     inUse_ -= size;
     SizeList* list = listFor(size);
     if (!list) {
         ::operator delete(block);
-        return;
+    } else {
+        auto* b = static_cast<FreeBlock*>(block);
+        b->next = list->head;
+        list->head = b;
     }
-    auto* b = static_cast<FreeBlock*>(block);
-    b->next = list->head;
-    list->head = b;
+    rewindIfEmpty();
+}
+
+void BlockPool::rewindIfEmpty()
+{
+    if (inUse_ != 0) return;
+    for (SizeList& l : lists_) l.head = nullptr;
+    bump_ = bumpEnd_ = nullptr;
+    nextSlab_ = 0;
+}
+
+BlockPool::GatheredFrees::GatheredFrees(BlockPool& pool) : pool_(pool)
+{
+    {
+        const std::lock_guard lock(pool.lock_);
+        // Slots are taken once and keep their size: the blocks freed here, allocated before,
+        // belong to lists already in this copy.
+        for (size_t i = 0; i < sizes_.size(); ++i) sizes_[i] = kPassThrough ? 0 : pool.lists_[i].size;
+    }
+    gathering = this;
+}
+
+BlockPool::GatheredFrees::~GatheredFrees()
+{
+    gathering = nullptr;
+    const std::lock_guard lock(pool_.lock_);
+    pool_.inUse_ -= bytes_;
+    for (size_t i = 0; i < sizes_.size(); ++i) {
+        if (!heads_[i]) continue;
+        static_cast<FreeBlock*>(tails_[i])->next = pool_.lists_[i].head;
+        pool_.lists_[i].head = static_cast<FreeBlock*>(heads_[i]);
+    }
+    pool_.rewindIfEmpty();
 }
 
 size_t BlockPool::bytesInUse() const
 {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(lock_);
     return inUse_;
 }
 
 size_t BlockPool::slabBytes() const
 {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(lock_);
     return slabs_.size() * kSlabBytes;
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
+#include "background_release.h"
 #include "text_helpers.h"
 
 namespace {
@@ -19,6 +21,20 @@ unsigned char asciiUpper(unsigned char c)
 }
 
 const std::string kEmpty;
+
+// Below this many nodes a tree is freed on the spot: handing it over costs more than it saves.
+constexpr size_t kBackgroundReleaseFrom = 16384;
+
+// Empties `nodes`. A large tree's nodes, each with its payload, item and texts, are taken
+// apart on the release thread: a reload or the end of the program does not wait for it.
+void releaseNodes(std::vector<TreeNode>& nodes)
+{
+    if (nodes.size() < kBackgroundReleaseFrom) {
+        nodes.clear();
+        return;
+    }
+    DestroyInBackground(std::exchange(nodes, {}));
+}
 
 } // namespace
 
@@ -43,7 +59,10 @@ int CompareText(const std::string& a, const std::string& b)
 }
 
 LocationTree::LocationTree() = default;
-LocationTree::~LocationTree() = default;
+LocationTree::~LocationTree()
+{
+    releaseNodes(nodes_);
+}
 
 void LocationTree::BeginUpdate()
 {
@@ -83,7 +102,7 @@ void LocationTree::clear()
     ++contentVersion_;
     everythingChanged_ = true;
     changedParents_.clear();
-    nodes_.clear();
+    releaseNodes(nodes_);
     visibleById_.clear();
     visibilityKeys_.clear();
     keysStale_ = false;

@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "background_release.h"
 #include "con_colors.h"
 #include "cp1252.h"
 #include "database_globals.h"
@@ -381,10 +382,14 @@ void TForm4::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (FormCloseQuery())
-        event->accept();
-    else
+    if (!FormCloseQuery()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // The program's window is deleted on close and the program ends with it: the location
+    // tree it leaves behind is not taken apart, the system takes the memory back at exit.
+    if (testAttribute(Qt::WA_DeleteOnClose)) LeaveReleasesToProcessExit();
 }
 
 void TForm4::nativeWindowGone()
