@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include "name_lookup.h"
 #include "search.h"
+#include "search_result_model.h"
 #include "text_helpers.h"
 #include "tree_fixture.h"
 
@@ -307,4 +309,41 @@ TEST(SearchWalk, LargeTreeGivesWhatAWalkInTreeOrderGives)
             }
         EXPECT_EQ(search.findByName(name, false, -1, kNoTreeNode), first);
     }
+}
+
+TEST(SearchResults, LargeListSortsAsAStableSortOnTheNamesOrZones)
+{
+    // Rows in a shuffled order, names with equal folded forms (the sort must keep their row
+    // order), accents and bytes past 'z': as a stable sort with CompareText gives them.
+    TreeFixture f;
+    std::mt19937 rng(9);
+    const int zones[] = {10, 11, 20, 21};
+    const char* stems[] = {"abri", "ABRI", "Abri ", "\xe9tang", "Etang", "zone{", "Zone", "b", "B"};
+    std::vector<int> rows;
+    for (int i = 0; i < 4000; ++i)
+        rows.push_back(f.add(std::string(stems[rng() % 9]) + char('a' + rng() % 3), zones[rng() % 4], int(1 + rng() % 3)));
+    f.tree.sortAll();
+    std::shuffle(rows.begin(), rows.end(), rng);
+    SearchResultModel model(f.tree);
+    auto nameOf = [&](int node) { return f.tree.nodeData(node)->item->name; };
+    auto zoneOf = [&](int node) { return int16_t(f.tree.nodeData(node)->zone->zoneId); };
+    auto sorted = [&](int column, Qt::SortOrder order) {
+        model.setResults(rows);
+        model.sortBy(column, order);
+        std::vector<int> got;
+        for (int r = 0; r < model.count(); ++r) got.push_back(model.nodeAt(r));
+        return got;
+    };
+
+    std::vector<int> expected = rows;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return CompareText(nameOf(a), nameOf(b)) < 0; });
+    EXPECT_EQ(sorted(SearchResultModel::colName, Qt::AscendingOrder), expected);
+    expected = rows;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return CompareText(nameOf(b), nameOf(a)) < 0; });
+    EXPECT_EQ(sorted(SearchResultModel::colName, Qt::DescendingOrder), expected);
+    expected = rows;
+    std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return zoneOf(a) > zoneOf(b); });
+    EXPECT_EQ(sorted(SearchResultModel::colZone, Qt::DescendingOrder), expected);
 }
