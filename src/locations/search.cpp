@@ -164,6 +164,24 @@ void LocationSearch::refresh()
     entries_.reserve(treeOrder_.size());
     nameStarts_.reserve(treeOrder_.size());
     noteStarts_.reserve(treeOrder_.size());
+    // The text buffers are sized from a sample of the locations, so that a first build does
+    // not copy them over and over as they grow; a wrong guess only costs that growth.
+    if (!treeOrder_.empty()) {
+        const size_t step = std::max<size_t>(1, treeOrder_.size() / 512);
+        size_t sampled = 0, nameBytes = 0, noteBytes = 0;
+        for (size_t i = 0; i < treeOrder_.size(); i += step) {
+            const TNodeData* d = tree_.nodeData(treeOrder_[i]);
+            if (!d || !d->item) continue;
+            ++sampled;
+            nameBytes += d->item->name.size() + 1;
+            noteBytes += d->item->description.size() + 1;
+        }
+        if (sampled > 0) {
+            const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
+            names_.reserve(size_t(double(nameBytes) * scale));
+            notes_.reserve(size_t(double(noteBytes) * scale));
+        }
+    }
     auto append = [](std::string& buffer, const std::string& text) {
         const size_t at = buffer.size();
         if (buffer.capacity() < at + text.size() + 1) buffer.reserve(std::max(buffer.capacity() * 2, at + text.size() + 1));
