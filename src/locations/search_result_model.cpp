@@ -78,67 +78,51 @@ void SearchResultModel::sortBy(int column, Qt::SortOrder order)
         // a..z to capitals, a shorter name first when it is the other's beginning.
         struct Keyed {
             std::string_view name;
-            uint64_t head; // the name's first eight bytes, big-endian, zero-padded
             int32_t number;
             int node;
         };
-        // The keys are read in node id order, the order the records were made in and lie in
-        // memory: read in row order they would be scattered over the whole tree.
-        const size_t n = rows_.size();
-        std::vector<std::pair<int, uint32_t>> byId(n); // (node, row)
-        for (size_t i = 0; i < n; ++i) byId[i] = {rows_[i], uint32_t(i)};
-        std::sort(byId.begin(), byId.end());
         std::string folded;
-        if (column == colName) folded.reserve(n * 24);
-        std::vector<Keyed> keyed(n);
-        std::vector<std::pair<size_t, size_t>> spans(column == colName ? n : 0);
-        auto dataOf = [this, &byId](size_t k) -> const TNodeData* {
-            const int node = byId[k].first;
-            return node >= 0 && size_t(node) < tree_.idLimit() ? tree_.node(node).data.get() : nullptr;
-        };
-        for (size_t k = 0; k < n; ++k) {
-            // Fetch the texts of later rows ahead, each link one step further than the next.
-            // Each step waits on memory far away: a wide distance between the steps.
-            if (k + 48 < n && byId[k + 48].first >= 0 && size_t(byId[k + 48].first) < tree_.idLimit())
-                __builtin_prefetch(&tree_.node(byId[k + 48].first));
-            if (k + 32 < n)
-                if (const TNodeData* d = dataOf(k + 32)) __builtin_prefetch(d);
-            if (k + 16 < n)
-                if (const TNodeData* d = dataOf(k + 16); d && d->item) {
-                    __builtin_prefetch(d->item.get());
-                    if (column != colName && d->zone) __builtin_prefetch(d->zone);
-                }
-            if (k + 8 < n)
-                if (const TNodeData* d = dataOf(k + 8); d && d->item) __builtin_prefetch(d->item->name.data());
-            const auto [node, row] = byId[k];
+        if (column == colName) folded.reserve(rows_.size() * 24);
+        std::vector<Keyed> keyed;
+        keyed.reserve(rows_.size());
+        std::vector<std::pair<size_t, size_t>> spans;
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            // Fetch the texts of later rows ahead (see LocationSearch::refresh).
+            auto dataOf = [this](size_t k) -> const TNodeData* {
+                return size_t(rows_[k]) < tree_.idLimit() ? tree_.node(rows_[k]).data.get() : nullptr;
+            };
+            const size_t n = rows_.size();
+            if (i + 24 < n && size_t(rows_[i + 24]) < tree_.idLimit()) __builtin_prefetch(&tree_.node(rows_[i + 24]));
+            if (i + 16 < n)
+                if (const TNodeData* d = dataOf(i + 16)) __builtin_prefetch(d);
+            if (i + 8 < n)
+                if (const TNodeData* d = dataOf(i + 8); d && d->item) __builtin_prefetch(d->item.get());
+            if (i + 4 < n)
+                if (const TNodeData* d = dataOf(i + 4); d && d->item) __builtin_prefetch(d->item->name.data());
+            const int node = rows_[i];
             const TNodeData* d = location(node);
-            Keyed& key = keyed[row];
-            key = {{}, 0, 0, node};
-            if (column == colName) {
-                const size_t at = folded.size();
-                if (d)
+            Keyed k{{}, 0, node};
+            if (d) {
+                if (column == colName) {
+                    const size_t at = folded.size();
                     for (char c : d->item->name) folded += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-                spans[row] = {at, folded.size() - at};
-            } else if (d) {
-                if (column == colZone) key.number = d->zone ? int16_t(d->zone->zoneId) : 0;
-                else if (column == colCategory) key.number = d->category ? d->category->id : 0;
-                else key.number = d->zone ? d->zone->group : 0;
+                    spans.emplace_back(at, d->item->name.size());
+                } else if (column == colZone) {
+                    k.number = d->zone ? int16_t(d->zone->zoneId) : 0;
+                } else if (column == colCategory) {
+                    k.number = d->category ? d->category->id : 0;
+                } else {
+                    k.number = d->zone ? d->zone->group : 0;
+                }
             }
+            if (column == colName && !d) spans.emplace_back(folded.size(), 0);
+            keyed.push_back(k);
         }
-        for (size_t i = 0; i < spans.size(); ++i) {
-            Keyed& key = keyed[i];
-            key.name = std::string_view(folded).substr(spans[i].first, spans[i].second);
-            // Most comparisons are decided by the first bytes: compared as one number they
-            // need no trip to the name. Equal heads (a 0 byte or padding) fall back to it.
-            key.head = 0;
-            for (size_t b = 0; b < 8; ++b)
-                key.head = key.head << 8 | (b < key.name.size() ? uint8_t(key.name[b]) : 0u);
-        }
-        auto nameLess = [](const Keyed& a, const Keyed& b) { return a.head != b.head ? a.head < b.head : a.name < b.name; };
+        for (size_t i = 0; i < spans.size(); ++i) keyed[i].name = std::string_view(folded).substr(spans[i].first, spans[i].second);
         const bool up = order == Qt::AscendingOrder;
         if (column == colName)
-            std::stable_sort(keyed.begin(), keyed.end(), [up, nameLess](const Keyed& a, const Keyed& b) {
-                return up ? nameLess(a, b) : nameLess(b, a);
+            std::stable_sort(keyed.begin(), keyed.end(), [up](const Keyed& a, const Keyed& b) {
+                return up ? a.name < b.name : b.name < a.name;
             });
         else
             std::stable_sort(keyed.begin(), keyed.end(), [up](const Keyed& a, const Keyed& b) {
