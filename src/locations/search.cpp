@@ -298,7 +298,7 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
         }
     }
     // The tests run slot by slot, through the entries as they lie; the passes are then
-    // marked by node id and collected in tree order.
+    // marked by tree position and collected in that order.
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
         uint8_t& pass = marks_[i];
@@ -318,12 +318,12 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
         }
         pass = 1;
     }
-    passed_.assign(tree_.idLimit(), 0);
+    passed_.assign(treeOrder_.size(), 0);
     for (size_t i = 0; i < entries_.size(); ++i)
-        if (marks_[i]) passed_[size_t(entries_[i].node)] = 1;
+        if (marks_[i]) passed_[size_t(entries_[i].position)] = 1;
     // Locations without an entry (erased names, no record) never pass.
-    for (int node : treeOrder_)
-        if (passed_[size_t(node)]) found.push_back(node);
+    for (size_t p = 0; p < passed_.size(); ++p)
+        if (passed_[p]) found.push_back(treeOrder_[p]);
     return found;
 }
 

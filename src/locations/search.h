@@ -122,5 +122,5 @@ private:
     std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
     std::vector<int32_t> position_;                 // by node id: tree position, -1 for none
     std::vector<uint8_t> marks_;                    // by slot
-    std::vector<uint8_t> passed_;                   // by node id
+    std::vector<uint8_t> passed_;                   // by tree position
 };
