@@ -216,7 +216,6 @@ void LocationSearch::refresh()
                                                  [](int32_t p, const MapRange& m) { return p < m.first; }) - 1);
         Entry e;
         e.node = int32_t(id);
-        e.position = at;
         e.nameStart = append(names_, item.name);
         e.nameLength = uint32_t(item.name.size());
         e.noteStart = append(notes_, item.description);
@@ -297,13 +296,12 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
             if (area.inNote) markContaining(notes_, false, needle, marks_);
         }
     }
-    // The tests run slot by slot, through the entries as they lie; the passes are then
-    // marked by tree position and collected in that order.
+    // The tests run slot by slot, through the entries as they lie; the passes are marked
+    // by tree position and collected in that order.
+    passed_.assign(treeOrder_.size(), 0);
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
-        uint8_t& pass = marks_[i];
-        if (byText && !pass) continue;
-        pass = 0;
+        if (byText && !marks_[i]) continue;
         if (!inScope(e, area.scope, currentMapId, currentMapNode)) continue;
         if (area.byCategory && int32_t(e.categoryId) != area.categoryId) continue;
         if (area.byLevel && !(int32_t(e.levelMin) <= area.levelHigh && int32_t(e.levelMax) >= area.levelLow)) continue;
@@ -316,11 +314,8 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
             }
             if (!ok) continue;
         }
-        pass = 1;
+        passed_[size_t(position_[size_t(e.node)])] = 1;
     }
-    passed_.assign(treeOrder_.size(), 0);
-    for (size_t i = 0; i < entries_.size(); ++i)
-        if (marks_[i]) passed_[size_t(entries_[i].position)] = 1;
     // Locations without an entry (erased names, no record) never pass.
     for (size_t p = 0; p < passed_.size(); ++p)
         if (passed_[p]) found.push_back(treeOrder_[p]);
@@ -337,7 +332,7 @@ int LocationSearch::findByName(const std::string& name, bool currentMapOnly, int
     for (const Entry& e : entries_) {
         if (e.nameLength != needle.size()) continue;
         if (currentMapOnly && !inScope(e, 1, currentMapId, currentMapNode)) continue;
-        if (first && first->position < e.position) continue;
+        if (first && position_[size_t(first->node)] < position_[size_t(e.node)]) continue;
         if (std::memcmp(names_.data() + e.nameStart, needle.data(), needle.size()) == 0) first = &e;
     }
     return first ? first->node : kNoTreeNode;

@@ -92,7 +92,6 @@ public:
 private:
     struct Entry {
         int32_t node;
-        int32_t position;     // its place in tree order
         uint32_t nameStart;
         uint32_t nameLength;
         uint32_t noteStart;
@@ -121,6 +120,7 @@ private:
     std::string notes_; // folded notes, in the same slots
     std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
     std::vector<int32_t> position_;                 // by node id: tree position, -1 for none
+                                                    // (kept small: the entries are scanned whole)
     std::vector<uint8_t> marks_;                    // by slot
     std::vector<uint8_t> passed_;                   // by tree position
 };
