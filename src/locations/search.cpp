@@ -1,6 +1,7 @@
 #include "search.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -21,7 +22,44 @@ int levelOf(std::string& text)
     return std::stoi(text); // at most three digits
 }
 
+// UpCaseNoAccent of every byte value, made on first use (its own table is another file's
+// static, not ready before main).
+const std::array<char, 256>& foldTable()
+{
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t{};
+        for (int i = 0; i < 256; ++i) t[size_t(i)] = UpCaseNoAccent(char(i));
+        return t;
+    }();
+    return table;
+}
+
 } // namespace
+
+void FoldText(const char* src, size_t n, char* dst)
+{
+    const std::array<char, 256>& fold = foldTable();
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, src + i, 8);
+        if (w & kHigh) {
+            for (size_t k = i; k < i + 8; ++k) dst[k] = fold[static_cast<unsigned char>(src[k])];
+            continue;
+        }
+        // Eight bytes below 0x80: a..z lose their 0x20, nothing else changes. A byte's
+        // high bit after adding 0x1F says it is at least 'a', after adding 0x05 that it is
+        // past 'z'; no sum carries into the next byte.
+        const uint64_t atLeastA = w + kOnes * (0x80 - 'a');
+        const uint64_t pastZ = w + kOnes * (0x80 - 'z' - 1);
+        const uint64_t lower = atLeastA & ~pastZ & kHigh;
+        w -= lower >> 2;
+        std::memcpy(dst + i, &w, 8);
+    }
+    for (; i < n; ++i) dst[i] = fold[static_cast<unsigned char>(src[i])];
+}
 
 std::string levelEditText(const std::string& text)
 {
@@ -81,76 +119,110 @@ void LocationSearch::refresh()
     built_ = true;
     builtGeneration_ = tree_.generation();
     builtVersion_ = tree_.contentVersion();
+
+    // Tree order (map > zone > category > location, each level in its current order) comes
+    // from the child lists alone: every location's place in it. A map's locations follow
+    // one another, so a short list of where each map begins gives a place its map.
+    struct MapRange {
+        int32_t first; // tree position of the map's first location
+        int32_t map;
+        uint8_t realm;
+    };
+    std::vector<MapRange> maps;
+    const size_t idLimit = tree_.idLimit();
+    position_.assign(idLimit, -1);
+    treeOrder_.clear();
+    treeOrder_.reserve(tree_.locationCount());
+    for (int map : tree_.roots()) {
+        const TNodeData* md = tree_.nodeData(map);
+        maps.push_back({int32_t(treeOrder_.size()), map, uint8_t(md && md->region ? md->region->realm : 0)});
+        for (int zone : tree_.children(map)) {
+            const std::vector<int>& categs = tree_.children(zone);
+            for (size_t c = 0; c < categs.size(); ++c) {
+                // Category nodes lie scattered: fetch the next ones' child lists ahead.
+                if (c + 8 < categs.size()) __builtin_prefetch(&tree_.node(categs[c + 8]));
+                if (c + 4 < categs.size()) __builtin_prefetch(tree_.node(categs[c + 4]).children.data());
+                for (int loc : tree_.children(categs[c])) {
+                    // The node itself is read below, in id order (its level checked there).
+                    position_[size_t(loc)] = int32_t(treeOrder_.size());
+                    treeOrder_.push_back(loc);
+                }
+            }
+        }
+    }
+
+    // The texts are read in id order, the order the locations were made in and so the order
+    // their records lie in memory: the walk streams through them instead of waiting on a
+    // scattered node, record and string at every step, which at a million locations cost
+    // far more than the copying. Entries and folded texts are laid out in that order too,
+    // one slot each.
     entries_.clear();
     names_.clear();
     notes_.clear();
     nameStarts_.clear();
     noteStarts_.clear();
-    entries_.reserve(tree_.locationCount());
-    nameStarts_.reserve(tree_.locationCount());
-    noteStarts_.reserve(tree_.locationCount());
-
+    entries_.reserve(treeOrder_.size());
+    nameStarts_.reserve(treeOrder_.size());
+    noteStarts_.reserve(treeOrder_.size());
+    // The text buffers are sized from a sample of the locations, so that a first build does
+    // not copy them over and over as they grow; a wrong guess only costs that growth.
+    if (!treeOrder_.empty()) {
+        const size_t step = std::max<size_t>(1, treeOrder_.size() / 512);
+        size_t sampled = 0, nameBytes = 0, noteBytes = 0;
+        for (size_t i = 0; i < treeOrder_.size(); i += step) {
+            const TNodeData* d = tree_.nodeData(treeOrder_[i]);
+            if (!d || !d->item) continue;
+            ++sampled;
+            nameBytes += d->item->name.size() + 1;
+            noteBytes += d->item->description.size() + 1;
+        }
+        if (sampled > 0) {
+            const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
+            names_.reserve(size_t(double(nameBytes) * scale));
+            notes_.reserve(size_t(double(noteBytes) * scale));
+        }
+    }
     auto append = [](std::string& buffer, const std::string& text) {
         const size_t at = buffer.size();
-        buffer.resize(at + text.size() + 1);
-        NormalizeInto(text.data(), text.size(), buffer.data() + at);
-        buffer[at + text.size()] = '\0';
+        if (buffer.capacity() < at + text.size() + 1) buffer.reserve(std::max(buffer.capacity() * 2, at + text.size() + 1));
+        buffer.append(text.size() + 1, '\0');
+        FoldText(text.data(), text.size(), buffer.data() + at);
         return uint32_t(at);
     };
-    // Map > zone > category > location, each level in its current order: tree order.
-    struct Place {
-        int map;
-        uint8_t realm;
-    };
-    std::vector<int> order;
-    std::vector<Place> places;
-    order.reserve(tree_.locationCount());
-    places.reserve(tree_.locationCount());
-    for (int map : tree_.roots()) {
-        const TNodeData* md = tree_.nodeData(map);
-        const uint8_t realm = md && md->region ? md->region->realm : 0;
-        for (int zone : tree_.children(map))
-            for (int categ : tree_.children(zone))
-                for (int loc : tree_.children(categ)) {
-                    order.push_back(loc);
-                    places.push_back({map, realm});
-                }
-    }
-    for (size_t i = 0; i < order.size(); ++i) {
-        // Every location's texts lie behind three dependent pointers (tree node, node data,
-        // item, strings): a walk that reads them one after the other waits on memory at
-        // every step. Fetch the later locations' links ahead, one step further for each
-        // link of the chain, so the walk finds them in the cache.
-        auto dataOf = [this](int at) { return tree_.node(at).data.get(); };
-        const size_t n = order.size();
-        if (i + 24 < n) __builtin_prefetch(&tree_.node(order[i + 24]));
-        if (i + 16 < n)
-            if (const TNodeData* d = dataOf(order[i + 16])) __builtin_prefetch(d);
-        if (i + 8 < n)
-            if (const TNodeData* d = dataOf(order[i + 8]); d && d->item) {
+    auto dataOf = [this](size_t id) { return tree_.node(int(id)).data.get(); };
+    for (size_t id = 0; id < idLimit; ++id) {
+        // Records made later (a user's additions) and removed ones break the streaming:
+        // fetch a few steps ahead, each link of the chain to the texts one step further
+        // than the next.
+        if (id + 16 < idLimit && position_[id + 16] >= 0)
+            if (const TNodeData* d = dataOf(id + 16)) __builtin_prefetch(d);
+        if (id + 8 < idLimit && position_[id + 8] >= 0)
+            if (const TNodeData* d = dataOf(id + 8); d && d->item) {
+                if (d->zone) __builtin_prefetch(&d->zone->regionId);
                 __builtin_prefetch(d->item.get());
                 __builtin_prefetch(reinterpret_cast<const char*>(d->item.get()) + 64);
             }
-        if (i + 4 < n)
-            if (const TNodeData* d = dataOf(order[i + 4]); d && d->item) {
+        if (id + 4 < idLimit && position_[id + 4] >= 0)
+            if (const TNodeData* d = dataOf(id + 4); d && d->item) {
                 __builtin_prefetch(d->item->name.data());
                 __builtin_prefetch(d->item->description.data());
             }
-        const int node = order[i];
-        const Place& place = places[i];
-        if (tree_.levelOf(node) != levelLocation) continue;
-        const TNodeData* d = tree_.node(node).data.get();
+        const int32_t at = position_[id];
+        if (at < 0 || tree_.levelOf(int(id)) != levelLocation) continue;
+        const TNodeData* d = dataOf(id);
         if (!d || !d->item || IsErasedName(d->item->name)) continue;
         const rItemdata& item = *d->item;
+        const MapRange& map = *(std::upper_bound(maps.begin(), maps.end(), at,
+                                                 [](int32_t p, const MapRange& m) { return p < m.first; }) - 1);
         Entry e;
-        e.node = node;
+        e.node = int32_t(id);
         e.nameStart = append(names_, item.name);
         e.nameLength = uint32_t(item.name.size());
         e.noteStart = append(notes_, item.description);
         e.noteLength = uint32_t(item.description.size());
-        e.mapNode = place.map;
+        e.mapNode = map.map;
         e.regionId = d->zone ? d->zone->regionId : 0;
-        e.realm = place.realm;
+        e.realm = map.realm;
         e.categoryId = d->category ? d->category->id : 0;
         e.levelMin = item.levelMin;
         e.levelMax = item.levelMax;
@@ -173,6 +245,7 @@ void LocationSearch::markContaining(const std::string& buffer, bool names, const
                                     std::vector<uint8_t>& marks) const
 {
     const std::vector<uint32_t>& starts = names ? nameStarts_ : noteStarts_;
+    // Marks are by slot, as the buffers are laid out.
     if (needle.find('\0') != std::string::npos) {
         // A needle with a 0 byte could span two texts of the buffer: test each text alone.
         for (size_t i = 0; i < entries_.size(); ++i) {
@@ -185,17 +258,17 @@ void LocationSearch::markContaining(const std::string& buffer, bool names, const
     }
     const char* base = buffer.data();
     size_t from = 0;
-    size_t entry = 0;
+    size_t slot = 0;
     while (from < buffer.size()) {
         const void* hit = memmem(base + from, buffer.size() - from, needle.data(), needle.size());
         if (!hit) break;
         const uint32_t at = uint32_t(static_cast<const char*>(hit) - base);
         // The text holding the hit: the last one starting at or before it.
-        entry = size_t(std::upper_bound(starts.begin() + ptrdiff_t(entry), starts.end(), at) - starts.begin()) - 1;
-        marks[entry] = 1;
+        slot = size_t(std::upper_bound(starts.begin() + ptrdiff_t(slot), starts.end(), at) - starts.begin()) - 1;
+        marks[slot] = 1;
         // Go on with the next text: one hit is enough for this one.
-        if (++entry >= starts.size()) break;
-        from = starts[entry];
+        if (++slot >= starts.size()) break;
+        from = starts[slot];
     }
 }
 
@@ -223,23 +296,29 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
             if (area.inNote) markContaining(notes_, false, needle, marks_);
         }
     }
+    // The tests run slot by slot, through the entries as they lie; the passes are marked
+    // by tree position and collected in that order.
+    passed_.assign(treeOrder_.size(), 0);
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
-        if (!inScope(e, area.scope, currentMapId, currentMapNode)) continue;
         if (byText && !marks_[i]) continue;
+        if (!inScope(e, area.scope, currentMapId, currentMapNode)) continue;
         if (area.byCategory && int32_t(e.categoryId) != area.categoryId) continue;
         if (area.byLevel && !(int32_t(e.levelMin) <= area.levelHigh && int32_t(e.levelMax) >= area.levelLow)) continue;
         if (area.itemType > 0 && int32_t(e.typeId) != area.itemType) continue;
         if (area.byAttributes) {
-            bool pass = true;
-            for (int w = 0; w < 3 && pass; ++w) {
+            bool ok = true;
+            for (int w = 0; w < 3 && ok; ++w) {
                 const uint32_t v = e.attributes.w[w] | area.neutral.w[w];
-                pass = (v & area.required.w[w]) == area.required.w[w] && ~v == area.excluded.w[w];
+                ok = (v & area.required.w[w]) == area.required.w[w] && ~v == area.excluded.w[w];
             }
-            if (!pass) continue;
+            if (!ok) continue;
         }
-        found.push_back(e.node);
+        passed_[size_t(position_[size_t(e.node)])] = 1;
     }
+    // Locations without an entry (erased names, no record) never pass.
+    for (size_t p = 0; p < passed_.size(); ++p)
+        if (passed_[p]) found.push_back(treeOrder_[p]);
     return found;
 }
 
@@ -248,10 +327,13 @@ int LocationSearch::findByName(const std::string& name, bool currentMapOnly, int
     refresh();
     if (currentMapOnly && !tree_.isNode(currentMapNode)) return kNoTreeNode;
     const std::string needle = NormalizeText(DelphiTrim(name));
+    // Entries lie in slot order: of the matches, the one first in tree order.
+    const Entry* first = nullptr;
     for (const Entry& e : entries_) {
         if (e.nameLength != needle.size()) continue;
         if (currentMapOnly && !inScope(e, 1, currentMapId, currentMapNode)) continue;
-        if (std::memcmp(names_.data() + e.nameStart, needle.data(), needle.size()) == 0) return e.node;
+        if (first && position_[size_t(first->node)] < position_[size_t(e.node)]) continue;
+        if (std::memcmp(names_.data() + e.nameStart, needle.data(), needle.size()) == 0) first = &e;
     }
-    return kNoTreeNode;
+    return first ? first->node : kNoTreeNode;
 }

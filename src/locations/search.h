@@ -3,8 +3,10 @@
 // against every location of the tree, hidden and unchecked ones included, in tree order.
 //
 // Names and notes are matched through a folded copy (NormalizeText) of all of them, laid
-// out in tree order in two contiguous buffers and rebuilt only when the tree changes: a
-// search then scans two buffers instead of two hundred thousand scattered strings.
+// out in two contiguous buffers (in the order the locations were made) and rebuilt only
+// when the tree changes: a search then scans two buffers instead of two hundred thousand
+// scattered strings. The entries that describe the locations lie in the same order, and a
+// list of the location nodes in tree order gives the results their order.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,6 +61,10 @@ struct SearchPageValues {
     std::vector<std::pair<int, int>> criteria;
 };
 
+// NormalizeInto's folding (UpCaseNoAccent of every byte), eight bytes at a time where
+// they are plain ASCII: the index folds every name and note of the tree with it.
+void FoldText(const char* src, size_t n, char* dst);
+
 // A level edit's text as the edit may hold it: digits only, at most three of them.
 std::string levelEditText(const std::string& text);
 
@@ -108,9 +114,13 @@ private:
     bool built_ = false;
     size_t builtGeneration_ = 0;
     uint64_t builtVersion_ = 0;
-    std::vector<Entry> entries_;
-    std::string names_; // folded names in tree order, each followed by a 0 byte
-    std::string notes_; // folded notes likewise
-    std::vector<uint32_t> nameStarts_, noteStarts_;
-    std::vector<uint8_t> marks_;
+    std::vector<Entry> entries_;   // one per slot
+    std::vector<int32_t> treeOrder_; // every location node in tree order
+    std::string names_; // folded names, one text slot per entry, each followed by a 0 byte
+    std::string notes_; // folded notes, in the same slots
+    std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
+    std::vector<int32_t> position_;                 // by node id: tree position, -1 for none
+                                                    // (kept small: the entries are scanned whole)
+    std::vector<uint8_t> marks_;                    // by slot
+    std::vector<uint8_t> passed_;                   // by tree position
 };

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "name_lookup.h"
 #include "search.h"
+#include "search_result_model.h"
+#include "text_helpers.h"
 #include "tree_fixture.h"
 
 // Tree order of the fixture: Nordmark (map 1: Zeta 10, alpha 11), Sudland (map 2: Beta 20,
@@ -235,4 +239,111 @@ TEST(FindNodeByNameInZones, LinkableCategoriesOfTheZonesShown)
     f.add("@Loup", 10, 1);
     EXPECT_EQ(find("@loup", {zeta, alpha}), kNoTreeNode); // erased names are never found
     EXPECT_EQ(find("", {zeta, alpha}), kNoTreeNode);
+}
+
+TEST(SearchWalk, FoldingMatchesNormalizeTextForEveryByteAndLength)
+{
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += char(i);
+    std::mt19937 rng(5);
+    std::vector<std::string> texts{all, all.substr(1, 8), all.substr(96, 40)};
+    for (int n = 0; n < 300; ++n) {
+        std::string t(size_t(rng() % 40), '\0');
+        // Mostly letters, now and then a byte with the high bit (accents) or anything at all.
+        for (char& c : t) c = rng() % 7 == 0 ? char(rng() % 256) : char("aZz{`@AmE"[rng() % 9]);
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        std::string folded(t.size(), '\0');
+        FoldText(t.data(), t.size(), folded.data());
+        EXPECT_EQ(folded, NormalizeText(t));
+    }
+}
+
+TEST(SearchWalk, LargeTreeGivesWhatAWalkInTreeOrderGives)
+{
+    // Locations made in one order, sorted into another, then erased, removed, edited and
+    // added after the sort: the results keep the tree's order and miss nothing.
+    TreeFixture f;
+    std::mt19937 rng(3);
+    const int zones[] = {10, 11, 20, 21};
+    auto word = [&] {
+        std::string w;
+        for (size_t n = 3 + rng() % 8; n > 0; --n) w += rng() % 9 == 0 ? '\xe9' : char((rng() % 2 ? 'a' : 'A') + rng() % 26);
+        return w;
+    };
+    std::vector<int> nodes;
+    for (int i = 0; i < 3000; ++i)
+        nodes.push_back(addFull(f, word() + " " + word(), zones[rng() % 4], int(1 + rng() % 3), rng() % 2 ? word() : "",
+                                int(rng() % 50), int(50 + rng() % 50)));
+    f.tree.sortAll();
+    for (int i = 0; i < 300; ++i) f.tree.destroynode(nodes[rng() % nodes.size()]);
+    for (int i = 0; i < 200; ++i)
+        if (TNodeData* d = f.tree.nodeData(nodes[rng() % nodes.size()]); d && d->item) d->item->name = "@" + d->item->name;
+    for (int i = 0; i < 300; ++i) addFull(f, word(), zones[rng() % 4], int(1 + rng() % 3), word());
+    f.tree.contentChanged();
+
+    LocationSearch search(f.tree);
+    for (const char* needle : {"e", "\xe9" "a", "AB", "q"}) {
+        const std::string folded = NormalizeText(needle);
+        std::vector<int> expected;
+        for (int map : f.tree.roots())
+            for (int zone : f.tree.children(map))
+                for (int categ : f.tree.children(zone))
+                    for (int loc : f.tree.children(categ)) {
+                        const rItemdata& item = *f.tree.nodeData(loc)->item;
+                        if (IsErasedName(item.name)) continue;
+                        if (NormalizeText(item.name).find(folded) != std::string::npos ||
+                            NormalizeText(item.description).find(folded) != std::string::npos)
+                            expected.push_back(loc);
+                    }
+        EXPECT_EQ(search.run(textSearch(needle, true, true), -1, kNoTreeNode), expected) << needle;
+        ASSERT_FALSE(expected.empty());
+        // The name lookup finds the first of equal names in tree order.
+        const std::string name = f.tree.nodeData(expected.back())->item->name;
+        int first = kNoTreeNode;
+        for (int loc : expected)
+            if (NormalizeText(f.tree.nodeData(loc)->item->name) == NormalizeText(name)) {
+                first = loc;
+                break;
+            }
+        EXPECT_EQ(search.findByName(name, false, -1, kNoTreeNode), first);
+    }
+}
+
+TEST(SearchResults, LargeListSortsAsAStableSortOnTheNamesOrZones)
+{
+    // Rows in a shuffled order, names with equal folded forms (the sort must keep their row
+    // order), accents and bytes past 'z': as a stable sort with CompareText gives them.
+    TreeFixture f;
+    std::mt19937 rng(9);
+    const int zones[] = {10, 11, 20, 21};
+    const char* stems[] = {"abri", "ABRI", "Abri ", "\xe9tang", "Etang", "zone{", "Zone", "b", "B"};
+    std::vector<int> rows;
+    for (int i = 0; i < 4000; ++i)
+        rows.push_back(f.add(std::string(stems[rng() % 9]) + char('a' + rng() % 3), zones[rng() % 4], int(1 + rng() % 3)));
+    f.tree.sortAll();
+    std::shuffle(rows.begin(), rows.end(), rng);
+    SearchResultModel model(f.tree);
+    auto nameOf = [&](int node) { return f.tree.nodeData(node)->item->name; };
+    auto zoneOf = [&](int node) { return int16_t(f.tree.nodeData(node)->zone->zoneId); };
+    auto sorted = [&](int column, Qt::SortOrder order) {
+        model.setResults(rows);
+        model.sortBy(column, order);
+        std::vector<int> got;
+        for (int r = 0; r < model.count(); ++r) got.push_back(model.nodeAt(r));
+        return got;
+    };
+
+    std::vector<int> expected = rows;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return CompareText(nameOf(a), nameOf(b)) < 0; });
+    EXPECT_EQ(sorted(SearchResultModel::colName, Qt::AscendingOrder), expected);
+    expected = rows;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return CompareText(nameOf(b), nameOf(a)) < 0; });
+    EXPECT_EQ(sorted(SearchResultModel::colName, Qt::DescendingOrder), expected);
+    expected = rows;
+    std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return zoneOf(a) > zoneOf(b); });
+    EXPECT_EQ(sorted(SearchResultModel::colZone, Qt::DescendingOrder), expected);
 }
