@@ -25,8 +25,12 @@
 #include "master_file.h"
 #include "preferences.h"
 #include "sample_folder.h"
+#include "bench_clock.h"
 
 namespace {
+
+using benchclock::cpuMs;
+using benchclock::median;
 
 class NullHost : public AdditionsHost {
 public:
@@ -36,19 +40,6 @@ public:
     void setSaveControlsEnabled(bool) override {}
     void log(const std::string&) override {}
 };
-
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // One sample database, its folders made current.
 struct Database {

@@ -28,15 +28,13 @@
 #include "preferences.h"
 #include "route_options_dialog.h"
 #include "sample_folder.h"
+#include "bench_clock.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using benchclock::msSince;
 
-double msSince(Clock::time_point t)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
+using Clock = std::chrono::steady_clock;
 
 struct Stats {
     double total = 0, worst = 0;

@@ -20,17 +20,13 @@
 #include <QElapsedTimer>
 
 #include "main_window.h"
+#include "bench_clock.h"
 
 namespace {
 
-// CPU time of the process: steadier than wall time on a shared machine.
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
+using benchclock::cpuMs;
 
+// CPU time of the process: steadier than wall time on a shared machine.
 // CPU time of this (the UI) thread alone: what the user waits for, without the workers.
 double uiCpuMs()
 {

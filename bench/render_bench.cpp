@@ -45,8 +45,11 @@
 #include "preferences.h"
 #include "sample_writers.h"
 #include "vector_file.h"
+#include "bench_clock.h"
 
 namespace {
+
+using benchclock::median;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
@@ -248,13 +251,6 @@ struct BenchScene {
     }
     size_t iconsInView() const { return scene.HitTestStream.size() / kHitTestRecordSize; }
 };
-
-double median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The median and slowest frame, the frames over 16 ms, and the processor time of the median
 // and slowest frame.

@@ -53,8 +53,11 @@
 #include "search_result_model.h"
 #include "spec_set.h"
 #include "text_helpers.h"
+#include "bench_clock.h"
 
 namespace {
+
+using benchclock::median;
 
 class QuietBoxes : public MessageBoxes {
 public:
@@ -166,13 +169,6 @@ double threadCpuSeconds()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Times one step of a benchmark by hand (wall clock), keeps it for the summary and hands

@@ -34,29 +34,15 @@
 #include "preferences.h"
 #include "tile_loader.h"
 #include "sample_folder.h"
+#include "bench_clock.h"
 
 namespace {
 
+using benchclock::msSince;
+using benchclock::cpuMs;
+using benchclock::median;
+
 using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// CPU time of the whole process, worker threads included.
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
 
 // The menu command that shows the map at this index of the map index.
 QAction* mapCommand(TForm4& window, size_t index)
