@@ -369,12 +369,6 @@ TNodeData* LocationTree::nodeData(int node) const
     return isNode(node) ? nodes_[size_t(node)].data.get() : nullptr;
 }
 
-void LocationTree::renumberChildren(int parent)
-{
-    std::vector<int>& list = parent == kNoTreeNode ? roots_ : nodes_[size_t(parent)].children;
-    for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
-}
-
 void LocationTree::destroynode(int node)
 {
     if (!isNode(node)) return;
@@ -390,7 +384,9 @@ void LocationTree::destroynode(int node)
     }
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
     siblings.erase(siblings.begin() + n.indexInParent);
-    renumberChildren(n.parent);
+    // Only the siblings after it move up.
+    for (size_t i = size_t(n.indexInParent); i < siblings.size(); ++i)
+        nodes_[size_t(siblings[i])].indexInParent = int(i);
     noteChildrenChange(n.parent);
     n.alive = false;
     visibleById_[size_t(node)] = 0;

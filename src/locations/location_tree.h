@@ -158,7 +158,6 @@ public:
 
 private:
     int newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data);
-    void renumberChildren(int parent);
     uint64_t pointKey(int zoneNode, uint16_t x, uint16_t y) const
     {
         return uint64_t(uint32_t(zoneNode)) << 32 | uint32_t(x) << 16 | y;

@@ -71,7 +71,13 @@ void LocationTreeModel::rebuildVisible()
     const size_t maxId = tree_.idLimit();
     visibleRoots_.clear();
     visibleFlat_.clear();
-    visibleFlat_.reserve(tree_.nodeCount());
+    // Room to grow: a batch that adds nodes after a load (a merge of additions) would
+    // otherwise copy every by-id array and the shown lists whole on its first node.
+    const size_t room = maxId / 8 + 4096;
+    visibleFlat_.reserve(tree_.nodeCount() + room);
+    visibleStart_.reserve(maxId + room);
+    visibleCount_.reserve(maxId + room);
+    visibleRow_.reserve(maxId + room);
     visibleStart_.assign(maxId, 0);
     visibleCount_.assign(maxId, 0);
     visibleRow_.assign(maxId, -1);
