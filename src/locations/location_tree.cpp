@@ -74,11 +74,41 @@ void LocationTree::EndUpdate()
     if (updateDepth_ == 0) return;
     if (--updateDepth_ != 0) return;
     if (observer_) observer_->treeChanged();
+    resetChangeLog();
+}
+
+void LocationTree::resetChangeLog()
+{
     everythingChanged_ = false;
     changedParents_.clear();
+    appendLogComplete_ = true;
+    appendedLists_.clear();
+    reshapedParents_.clear();
 }
 
 void LocationTree::noteChildrenChange(int parent)
+{
+    noteListChange(parent);
+    if (everythingChanged_ || !appendLogComplete_) return;
+    if (reshapedParents_.size() >= kAppendLogLimit) {
+        appendLogComplete_ = false;
+        return;
+    }
+    reshapedParents_.push_back(parent);
+}
+
+void LocationTree::noteChildAppended(int parent, int index)
+{
+    noteListChange(parent);
+    if (everythingChanged_ || !appendLogComplete_) return;
+    if (appendedLists_.size() >= kAppendLogLimit) {
+        appendLogComplete_ = false;
+        return;
+    }
+    appendedLists_.push_back({parent, index});
+}
+
+void LocationTree::noteListChange(int parent)
 {
     if (everythingChanged_) return;
     if (changedParents_.size() >= kChangeLogLimit) {
@@ -100,8 +130,8 @@ void LocationTree::clear()
     UpdateBracket bracket(*this);
     ++generation_;
     ++contentVersion_;
+    resetChangeLog();
     everythingChanged_ = true;
-    changedParents_.clear();
     releaseNodes(nodes_);
     visibleById_.clear();
     visibilityKeys_.clear();
@@ -142,7 +172,8 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     // The payload is at hand: its visibility key costs next to nothing now.
     if (visibilityKeys_.size() == size_t(id)) visibilityKeys_.push_back(keyOf(size_t(id)));
     ++aliveCount_;
-    noteChildrenChange(parent);
+    if (parent == kNoTreeNode) noteChildrenChange(parent);
+    else noteChildAppended(parent, n.indexInParent);
     return id;
 }
 

@@ -259,6 +259,19 @@ void LocationTreeModel::updateVisible()
     std::vector<int> lists(changed.begin(), changed.end());
     std::sort(lists.begin(), lists.end());
     lists.erase(std::unique(lists.begin(), lists.end()), lists.end());
+    // Lists that only grew at their end keep their shown run and read their new children
+    // only: a long list with a few additions costs what the additions cost.
+    std::vector<std::pair<int, int>> grown;
+    std::vector<int> reshaped;
+    if (tree_.appendLogComplete()) {
+        grown = tree_.appendedLists();
+        std::sort(grown.begin(), grown.end()); // by list, its length before the first append first
+        grown.erase(std::unique(grown.begin(), grown.end(),
+                                [](const auto& a, const auto& b) { return a.first == b.first; }),
+                    grown.end());
+        reshaped = tree_.reshapedParents();
+        std::sort(reshaped.begin(), reshaped.end());
+    }
     for (int parent : lists) {
         if (parent == kNoTreeNode) {
             for (int id : visibleRoots_)
@@ -272,6 +285,11 @@ void LocationTreeModel::updateVisible()
             continue;
         }
         if (!tree_.isNode(parent)) continue;
+        const auto g = std::lower_bound(grown.begin(), grown.end(), std::pair<int, int>(parent, -1));
+        if (g != grown.end() && g->first == parent && !std::binary_search(reshaped.begin(), reshaped.end(), parent)) {
+            appendShown(parent, size_t(g->second));
+            continue;
+        }
         for (int old : visibleChildren(parent)) visibleRow_[size_t(old)] = -1;
         visibleStart_[size_t(parent)] = int(visibleFlat_.size());
         int row = 0;
@@ -282,6 +300,30 @@ void LocationTreeModel::updateVisible()
             }
         visibleCount_[size_t(parent)] = row;
     }
+}
+
+void LocationTreeModel::appendShown(int parent, size_t from)
+{
+    // The children before `from` are the ones the shown run was built from, unchanged.
+    const std::vector<int>& kids = tree_.children(parent);
+    const size_t start = size_t(visibleStart_[size_t(parent)]);
+    const size_t count = size_t(visibleCount_[size_t(parent)]);
+    if (start + count != visibleFlat_.size()) {
+        // Not the last run: it moves to the end, its old place left as garbage.
+        visibleFlat_.reserve(visibleFlat_.size() + count + (kids.size() - std::min(from, kids.size())));
+        visibleStart_[size_t(parent)] = int(visibleFlat_.size());
+        for (size_t i = 0; i < count; ++i) {
+            const int shown = visibleFlat_[start + i];
+            visibleFlat_.push_back(shown);
+        }
+    }
+    int row = int(count);
+    for (size_t i = from; i < kids.size(); ++i)
+        if (tree_.isVisible(kids[i])) {
+            visibleRow_[size_t(kids[i])] = row++;
+            visibleFlat_.push_back(kids[i]);
+        }
+    visibleCount_[size_t(parent)] = row;
 }
 
 void LocationTreeModel::treeChanged()
