@@ -82,7 +82,7 @@ void LocationTree::resetChangeLog()
     everythingChanged_ = false;
     changedParents_.clear();
     appendLogComplete_ = true;
-    appendedLists_.clear();
+    listEdits_.clear();
     reshapedParents_.clear();
 }
 
@@ -97,15 +97,15 @@ void LocationTree::noteChildrenChange(int parent)
     reshapedParents_.push_back(parent);
 }
 
-void LocationTree::noteChildAppended(int parent, int index)
+void LocationTree::noteListEdit(int parent, int node, bool added)
 {
     noteListChange(parent);
     if (everythingChanged_ || !appendLogComplete_) return;
-    if (appendedLists_.size() >= kAppendLogLimit) {
+    if (listEdits_.size() >= kAppendLogLimit) {
         appendLogComplete_ = false;
         return;
     }
-    appendedLists_.push_back({parent, index});
+    listEdits_.push_back({parent, node, added});
 }
 
 void LocationTree::noteListChange(int parent)
@@ -173,7 +173,7 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     if (visibilityKeys_.size() == size_t(id)) visibilityKeys_.push_back(keyOf(size_t(id)));
     ++aliveCount_;
     if (parent == kNoTreeNode) noteChildrenChange(parent);
-    else noteChildAppended(parent, n.indexInParent);
+    else noteListEdit(parent, id, true);
     return id;
 }
 
@@ -418,7 +418,8 @@ void LocationTree::destroynode(int node)
     // Only the siblings after it move up.
     for (size_t i = size_t(n.indexInParent); i < siblings.size(); ++i)
         nodes_[size_t(siblings[i])].indexInParent = int(i);
-    noteChildrenChange(n.parent);
+    if (n.parent == kNoTreeNode) noteChildrenChange(n.parent);
+    else noteListEdit(n.parent, node, false);
     n.alive = false;
     visibleById_[size_t(node)] = 0;
     if (size_t(node) < visibilityKeys_.size()) visibilityKeys_[size_t(node)] = {};

@@ -124,11 +124,16 @@ public:
     // of them) changed, kNoTreeNode standing for the roots; or everything.
     bool everythingChanged() const { return everythingChanged_; }
     const std::vector<int>& changedParents() const { return changedParents_; }
-    // Finer detail on the same batch, while appendLogComplete(): the lists that had
-    // children appended at their end, each with its length before that append (a list
-    // can be named more than once), and the lists that changed in any other way.
+    // Finer detail on the same batch, while appendLogComplete(): the children appended at
+    // the end of a list or removed from it, in the order it happened, and the lists that
+    // changed in any other way.
+    struct ListEdit {
+        int parent;
+        int node;
+        bool added;
+    };
     bool appendLogComplete() const { return appendLogComplete_; }
-    const std::vector<std::pair<int, int>>& appendedLists() const { return appendedLists_; }
+    const std::vector<ListEdit>& listEdits() const { return listEdits_; }
     const std::vector<int>& reshapedParents() const { return reshapedParents_; }
 
     // Tri-state checks: a change goes down to every descendant and up to the ancestors
@@ -172,7 +177,7 @@ private:
     void rebuildCategoryIndex();
     void sortChildren(std::vector<int>& list);
     void noteChildrenChange(int parent);
-    void noteChildAppended(int parent, int index);
+    void noteListEdit(int parent, int node, bool added);
     void noteListChange(int parent);
     void resetChangeLog();
     // A node shown or hidden: its parent's list, and its own children's reachability.
@@ -204,7 +209,7 @@ private:
     std::vector<int> changedParents_;
     static constexpr size_t kChangeLogLimit = 4096; // beyond it: everything changed
     bool appendLogComplete_ = true;
-    std::vector<std::pair<int, int>> appendedLists_;
+    std::vector<ListEdit> listEdits_;
     std::vector<int> reshapedParents_;
     static constexpr size_t kAppendLogLimit = 4 * kChangeLogLimit; // beyond it: no detail
     // Lists to sort at the next sortAll: every list after a load, else the ones marked.

@@ -259,16 +259,14 @@ void LocationTreeModel::updateVisible()
     std::vector<int> lists(changed.begin(), changed.end());
     std::sort(lists.begin(), lists.end());
     lists.erase(std::unique(lists.begin(), lists.end()), lists.end());
-    // Lists that only grew at their end keep their shown run and read their new children
-    // only: a long list with a few additions costs what the additions cost.
-    std::vector<std::pair<int, int>> grown;
+    // Lists that only gained children at their end or lost some keep their shown run and
+    // replay those edits: a long list with a few edits costs what the edits cost.
+    std::vector<LocationTree::ListEdit> edits;
     std::vector<int> reshaped;
     if (tree_.appendLogComplete()) {
-        grown = tree_.appendedLists();
-        std::sort(grown.begin(), grown.end()); // by list, its length before the first append first
-        grown.erase(std::unique(grown.begin(), grown.end(),
-                                [](const auto& a, const auto& b) { return a.first == b.first; }),
-                    grown.end());
+        edits = tree_.listEdits();
+        std::stable_sort(edits.begin(), edits.end(),
+                         [](const auto& a, const auto& b) { return a.parent < b.parent; }); // in order within a list
         reshaped = tree_.reshapedParents();
         std::sort(reshaped.begin(), reshaped.end());
     }
@@ -285,9 +283,12 @@ void LocationTreeModel::updateVisible()
             continue;
         }
         if (!tree_.isNode(parent)) continue;
-        const auto g = std::lower_bound(grown.begin(), grown.end(), std::pair<int, int>(parent, -1));
-        if (g != grown.end() && g->first == parent && !std::binary_search(reshaped.begin(), reshaped.end(), parent)) {
-            appendShown(parent, size_t(g->second));
+        const auto byParent = [](const LocationTree::ListEdit& e, int p) { return e.parent < p; };
+        const auto first = std::lower_bound(edits.begin(), edits.end(), parent, byParent);
+        auto last = first;
+        while (last != edits.end() && last->parent == parent) ++last;
+        if (first != last && !std::binary_search(reshaped.begin(), reshaped.end(), parent)) {
+            replayEdits(parent, std::span<const LocationTree::ListEdit>(&*first, size_t(last - first)));
             continue;
         }
         for (int old : visibleChildren(parent)) visibleRow_[size_t(old)] = -1;
@@ -302,28 +303,37 @@ void LocationTreeModel::updateVisible()
     }
 }
 
-void LocationTreeModel::appendShown(int parent, size_t from)
+void LocationTreeModel::replayEdits(int parent, std::span<const LocationTree::ListEdit> edits)
 {
-    // The children before `from` are the ones the shown run was built from, unchanged.
-    const std::vector<int>& kids = tree_.children(parent);
     const size_t start = size_t(visibleStart_[size_t(parent)]);
     const size_t count = size_t(visibleCount_[size_t(parent)]);
     if (start + count != visibleFlat_.size()) {
         // Not the last run: it moves to the end, its old place left as garbage.
-        visibleFlat_.reserve(visibleFlat_.size() + count + (kids.size() - std::min(from, kids.size())));
         visibleStart_[size_t(parent)] = int(visibleFlat_.size());
         for (size_t i = 0; i < count; ++i) {
             const int shown = visibleFlat_[start + i];
             visibleFlat_.push_back(shown);
         }
     }
-    int row = int(count);
-    for (size_t i = from; i < kids.size(); ++i)
-        if (tree_.isVisible(kids[i])) {
-            visibleRow_[size_t(kids[i])] = row++;
-            visibleFlat_.push_back(kids[i]);
+    const size_t begin = size_t(visibleStart_[size_t(parent)]);
+    for (const LocationTree::ListEdit& e : edits) {
+        if (e.added) {
+            // A child removed again later in the batch is gone already; one hidden later
+            // would have made the list reshaped.
+            if (!tree_.isVisible(e.node)) continue;
+            visibleRow_[size_t(e.node)] = int(visibleFlat_.size() - begin);
+            visibleFlat_.push_back(e.node);
+            continue;
         }
-    visibleCount_[size_t(parent)] = row;
+        const int row = size_t(e.node) < visibleRow_.size() ? visibleRow_[size_t(e.node)] : -1;
+        if (row < 0 || begin + size_t(row) >= visibleFlat_.size() || visibleFlat_[begin + size_t(row)] != e.node)
+            continue; // it was not shown
+        visibleRow_[size_t(e.node)] = -1;
+        visibleFlat_.erase(visibleFlat_.begin() + std::ptrdiff_t(begin + size_t(row)));
+        for (size_t i = begin + size_t(row); i < visibleFlat_.size(); ++i)
+            visibleRow_[size_t(visibleFlat_[i])] = int(i - begin);
+    }
+    visibleCount_[size_t(parent)] = int(visibleFlat_.size() - begin);
 }
 
 void LocationTreeModel::treeChanged()

@@ -128,7 +128,8 @@ TEST(LocationTreeModel, BatchOfAdditionsAndRemovalsInSeveralListsKeepsExpansionA
     view.setCurrentIndex(model->indexOf(kept));
 
     // One batch as a merge runs it: additions at the end of several lists (one of them
-    // hidden), a list that both gains and loses, a removal on its own.
+    // hidden), lists that both gain and lose, one that only loses, a child added and
+    // removed again.
     f.tree.BeginUpdate();
     const int added1 = f.add("new1", 10, 2, 50, 50);
     f.add("@erased", 10, 2, 51, 51);
@@ -137,6 +138,8 @@ TEST(LocationTreeModel, BatchOfAdditionsAndRemovalsInSeveralListsKeepsExpansionA
     f.add("new4", 10, 1, 54, 54);
     f.tree.destroynode(made[1]);
     f.tree.destroynode(made[6]);
+    f.tree.destroynode(made[5]); // a list that only loses
+    f.tree.destroynode(f.add("gone again", 20, 3, 57, 57));
     f.tree.EndUpdate();
     // Then a second batch: the lists that moved to the end of the shown runs grow again.
     f.tree.BeginUpdate();
