@@ -74,11 +74,41 @@ void LocationTree::EndUpdate()
     if (updateDepth_ == 0) return;
     if (--updateDepth_ != 0) return;
     if (observer_) observer_->treeChanged();
+    resetChangeLog();
+}
+
+void LocationTree::resetChangeLog()
+{
     everythingChanged_ = false;
     changedParents_.clear();
+    appendLogComplete_ = true;
+    listEdits_.clear();
+    reshapedParents_.clear();
 }
 
 void LocationTree::noteChildrenChange(int parent)
+{
+    noteListChange(parent);
+    if (everythingChanged_ || !appendLogComplete_) return;
+    if (reshapedParents_.size() >= kAppendLogLimit) {
+        appendLogComplete_ = false;
+        return;
+    }
+    reshapedParents_.push_back(parent);
+}
+
+void LocationTree::noteListEdit(int parent, int node, bool added)
+{
+    noteListChange(parent);
+    if (everythingChanged_ || !appendLogComplete_) return;
+    if (listEdits_.size() >= kAppendLogLimit) {
+        appendLogComplete_ = false;
+        return;
+    }
+    listEdits_.push_back({parent, node, added});
+}
+
+void LocationTree::noteListChange(int parent)
 {
     if (everythingChanged_) return;
     if (changedParents_.size() >= kChangeLogLimit) {
@@ -100,8 +130,8 @@ void LocationTree::clear()
     UpdateBracket bracket(*this);
     ++generation_;
     ++contentVersion_;
+    resetChangeLog();
     everythingChanged_ = true;
-    changedParents_.clear();
     releaseNodes(nodes_);
     visibleById_.clear();
     visibilityKeys_.clear();
@@ -142,7 +172,8 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     // The payload is at hand: its visibility key costs next to nothing now.
     if (visibilityKeys_.size() == size_t(id)) visibilityKeys_.push_back(keyOf(size_t(id)));
     ++aliveCount_;
-    noteChildrenChange(parent);
+    if (parent == kNoTreeNode) noteChildrenChange(parent);
+    else noteListEdit(parent, id, true);
     return id;
 }
 
@@ -369,12 +400,6 @@ TNodeData* LocationTree::nodeData(int node) const
     return isNode(node) ? nodes_[size_t(node)].data.get() : nullptr;
 }
 
-void LocationTree::renumberChildren(int parent)
-{
-    std::vector<int>& list = parent == kNoTreeNode ? roots_ : nodes_[size_t(parent)].children;
-    for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
-}
-
 void LocationTree::destroynode(int node)
 {
     if (!isNode(node)) return;
@@ -390,8 +415,11 @@ void LocationTree::destroynode(int node)
     }
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
     siblings.erase(siblings.begin() + n.indexInParent);
-    renumberChildren(n.parent);
-    noteChildrenChange(n.parent);
+    // Only the siblings after it move up.
+    for (size_t i = size_t(n.indexInParent); i < siblings.size(); ++i)
+        nodes_[size_t(siblings[i])].indexInParent = int(i);
+    if (n.parent == kNoTreeNode) noteChildrenChange(n.parent);
+    else noteListEdit(n.parent, node, false);
     n.alive = false;
     visibleById_[size_t(node)] = 0;
     if (size_t(node) < visibilityKeys_.size()) visibilityKeys_[size_t(node)] = {};

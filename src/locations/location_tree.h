@@ -124,6 +124,17 @@ public:
     // of them) changed, kNoTreeNode standing for the roots; or everything.
     bool everythingChanged() const { return everythingChanged_; }
     const std::vector<int>& changedParents() const { return changedParents_; }
+    // Finer detail on the same batch, while appendLogComplete(): the children appended at
+    // the end of a list or removed from it, in the order it happened, and the lists that
+    // changed in any other way.
+    struct ListEdit {
+        int parent;
+        int node;
+        bool added;
+    };
+    bool appendLogComplete() const { return appendLogComplete_; }
+    const std::vector<ListEdit>& listEdits() const { return listEdits_; }
+    const std::vector<int>& reshapedParents() const { return reshapedParents_; }
 
     // Tri-state checks: a change goes down to every descendant and up to the ancestors
     // (checked when all children are, unchecked when none is, mixed otherwise).
@@ -158,7 +169,6 @@ public:
 
 private:
     int newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> data);
-    void renumberChildren(int parent);
     uint64_t pointKey(int zoneNode, uint16_t x, uint16_t y) const
     {
         return uint64_t(uint32_t(zoneNode)) << 32 | uint32_t(x) << 16 | y;
@@ -167,6 +177,9 @@ private:
     void rebuildCategoryIndex();
     void sortChildren(std::vector<int>& list);
     void noteChildrenChange(int parent);
+    void noteListEdit(int parent, int node, bool added);
+    void noteListChange(int parent);
+    void resetChangeLog();
     // A node shown or hidden: its parent's list, and its own children's reachability.
     void noteVisibilityChange(int node)
     {
@@ -195,6 +208,10 @@ private:
     bool everythingChanged_ = false;
     std::vector<int> changedParents_;
     static constexpr size_t kChangeLogLimit = 4096; // beyond it: everything changed
+    bool appendLogComplete_ = true;
+    std::vector<ListEdit> listEdits_;
+    std::vector<int> reshapedParents_;
+    static constexpr size_t kAppendLogLimit = 4 * kChangeLogLimit; // beyond it: no detail
     // Lists to sort at the next sortAll: every list after a load, else the ones marked.
     bool allUnsorted_ = true;
     bool rootsUnsorted_ = false;

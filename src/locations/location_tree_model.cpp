@@ -71,7 +71,13 @@ void LocationTreeModel::rebuildVisible()
     const size_t maxId = tree_.idLimit();
     visibleRoots_.clear();
     visibleFlat_.clear();
-    visibleFlat_.reserve(tree_.nodeCount());
+    // Room to grow: a batch that adds nodes after a load (a merge of additions) would
+    // otherwise copy every by-id array and the shown lists whole on its first node.
+    const size_t room = maxId / 8 + 4096;
+    visibleFlat_.reserve(tree_.nodeCount() + room);
+    visibleStart_.reserve(maxId + room);
+    visibleCount_.reserve(maxId + room);
+    visibleRow_.reserve(maxId + room);
     visibleStart_.assign(maxId, 0);
     visibleCount_.assign(maxId, 0);
     visibleRow_.assign(maxId, -1);
@@ -253,6 +259,17 @@ void LocationTreeModel::updateVisible()
     std::vector<int> lists(changed.begin(), changed.end());
     std::sort(lists.begin(), lists.end());
     lists.erase(std::unique(lists.begin(), lists.end()), lists.end());
+    // Lists that only gained children at their end or lost some keep their shown run and
+    // replay those edits: a long list with a few edits costs what the edits cost.
+    std::vector<LocationTree::ListEdit> edits;
+    std::vector<int> reshaped;
+    if (tree_.appendLogComplete()) {
+        edits = tree_.listEdits();
+        std::stable_sort(edits.begin(), edits.end(),
+                         [](const auto& a, const auto& b) { return a.parent < b.parent; }); // in order within a list
+        reshaped = tree_.reshapedParents();
+        std::sort(reshaped.begin(), reshaped.end());
+    }
     for (int parent : lists) {
         if (parent == kNoTreeNode) {
             for (int id : visibleRoots_)
@@ -266,6 +283,14 @@ void LocationTreeModel::updateVisible()
             continue;
         }
         if (!tree_.isNode(parent)) continue;
+        const auto byParent = [](const LocationTree::ListEdit& e, int p) { return e.parent < p; };
+        const auto first = std::lower_bound(edits.begin(), edits.end(), parent, byParent);
+        auto last = first;
+        while (last != edits.end() && last->parent == parent) ++last;
+        if (first != last && !std::binary_search(reshaped.begin(), reshaped.end(), parent)) {
+            replayEdits(parent, std::span<const LocationTree::ListEdit>(&*first, size_t(last - first)));
+            continue;
+        }
         for (int old : visibleChildren(parent)) visibleRow_[size_t(old)] = -1;
         visibleStart_[size_t(parent)] = int(visibleFlat_.size());
         int row = 0;
@@ -276,6 +301,39 @@ void LocationTreeModel::updateVisible()
             }
         visibleCount_[size_t(parent)] = row;
     }
+}
+
+void LocationTreeModel::replayEdits(int parent, std::span<const LocationTree::ListEdit> edits)
+{
+    const size_t start = size_t(visibleStart_[size_t(parent)]);
+    const size_t count = size_t(visibleCount_[size_t(parent)]);
+    if (start + count != visibleFlat_.size()) {
+        // Not the last run: it moves to the end, its old place left as garbage.
+        visibleStart_[size_t(parent)] = int(visibleFlat_.size());
+        for (size_t i = 0; i < count; ++i) {
+            const int shown = visibleFlat_[start + i];
+            visibleFlat_.push_back(shown);
+        }
+    }
+    const size_t begin = size_t(visibleStart_[size_t(parent)]);
+    for (const LocationTree::ListEdit& e : edits) {
+        if (e.added) {
+            // A child removed again later in the batch is gone already; one hidden later
+            // would have made the list reshaped.
+            if (!tree_.isVisible(e.node)) continue;
+            visibleRow_[size_t(e.node)] = int(visibleFlat_.size() - begin);
+            visibleFlat_.push_back(e.node);
+            continue;
+        }
+        const int row = size_t(e.node) < visibleRow_.size() ? visibleRow_[size_t(e.node)] : -1;
+        if (row < 0 || begin + size_t(row) >= visibleFlat_.size() || visibleFlat_[begin + size_t(row)] != e.node)
+            continue; // it was not shown
+        visibleRow_[size_t(e.node)] = -1;
+        visibleFlat_.erase(visibleFlat_.begin() + std::ptrdiff_t(begin + size_t(row)));
+        for (size_t i = begin + size_t(row); i < visibleFlat_.size(); ++i)
+            visibleRow_[size_t(visibleFlat_[i])] = int(i - begin);
+    }
+    visibleCount_[size_t(parent)] = int(visibleFlat_.size() - begin);
 }
 
 void LocationTreeModel::treeChanged()

@@ -47,6 +47,8 @@ private:
     // After a bracket: the lists the tree reports changed, or everything.
     void updateVisible();
     std::span<const int> visibleChildren(int node) const;
+    // A list whose only changes since the last update were children appended or removed.
+    void replayEdits(int parent, std::span<const LocationTree::ListEdit> edits);
 
     LocationTree& tree_;
     // Shown children of every node, each node's run contiguous in one array.

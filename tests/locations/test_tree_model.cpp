@@ -111,3 +111,47 @@ TEST(LocationTreeModel, FollowsSmallChangesAsAFullRebuildWould)
     f.tree.init_tree(f.map, f.common);
     following.reset();
 }
+
+TEST(LocationTreeModel, BatchOfAdditionsAndRemovalsInSeveralListsKeepsExpansionAndSelection)
+{
+    TreeFixture f;
+    auto model = std::make_unique<LocationTreeModel>(f.tree);
+    QAbstractItemModelTester tester(model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    LocationTreeView view(f.tree, *model);
+    std::vector<int> made;
+    for (int i = 0; i < 12; ++i) made.push_back(f.add("loc" + std::to_string(i), i % 2 ? 10 : 20, 1 + i % 3, i, i));
+    f.tree.sortAll();
+    const int kept = made[4];
+    const int zetaTowns = f.tree.parentOf(made[1]);
+    view.expand(model->indexOf(f.tree.parentOf(kept)));
+    view.expand(model->indexOf(zetaTowns));
+    view.setCurrentIndex(model->indexOf(kept));
+
+    // One batch as a merge runs it: additions at the end of several lists (one of them
+    // hidden), lists that both gain and lose, one that only loses, a child added and
+    // removed again.
+    f.tree.BeginUpdate();
+    const int added1 = f.add("new1", 10, 2, 50, 50);
+    f.add("@erased", 10, 2, 51, 51);
+    const int added2 = f.add("new2", 20, 1, 52, 52);
+    f.add("new3", 10, 2, 53, 53);
+    f.add("new4", 10, 1, 54, 54);
+    f.tree.destroynode(made[1]);
+    f.tree.destroynode(made[6]);
+    f.tree.destroynode(made[5]); // a list that only loses
+    f.tree.destroynode(f.add("gone again", 20, 3, 57, 57));
+    f.tree.EndUpdate();
+    // Then a second batch: the lists that moved to the end of the shown runs grow again.
+    f.tree.BeginUpdate();
+    f.add("new5", 20, 1, 55, 55);
+    f.add("new6", 10, 2, 56, 56);
+    f.tree.EndUpdate();
+
+    LocationTreeModel fresh(f.tree);
+    EXPECT_EQ(modelRows(f.tree, *model), modelRows(f.tree, fresh));
+    EXPECT_EQ(model->nodeOf(view.currentIndex()), kept);
+    EXPECT_TRUE(view.isExpanded(model->indexOf(f.tree.parentOf(kept))));
+    EXPECT_TRUE(view.isExpanded(model->indexOf(zetaTowns)));
+    EXPECT_TRUE(model->indexOf(added1).isValid());
+    EXPECT_EQ(model->rowCount(model->indexOf(f.tree.parentOf(added2))), 3); // loc0, loc6 gone, new2, new5
+}
