@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 
 #include "additions.h"
+#include "bench_clock.h"
+#include "bench_sample.h"
 #include "folders.h"
 #include "location_tree.h"
 #include "location_tree_model.h"
@@ -25,7 +27,6 @@
 #include "master_file.h"
 #include "preferences.h"
 #include "sample_folder.h"
-#include "bench_clock.h"
 
 namespace {
 
@@ -45,20 +46,9 @@ public:
 struct Database {
     QTemporaryDir dir;
     std::unique_ptr<TData_common> common;
-    explicit Database(int locations)
+    explicit Database(int locations) : common(UseNewSampleFolder(dir.path(), locations))
     {
-        sample::SampleOptions o;
-        o.locations = locations;
-        o.zones = 1000;
-        o.categories = 50;
-        sample::makeSampleFolder(dir.path(), o);
-        SetProgramFolder(dir.path());
-        InterfaceLang = "Francais";
-        DatabaseLang = QDir(DatabaseDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
-        DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
         AjoutsDir = dir.path() + "/";
-        common = TData_common::Create();
-        common->savePrefsOnDestroy = false;
     }
 };
 

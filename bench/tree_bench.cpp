@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <zlib.h>
 
+#include "bench_sample.h"
 #include "block_pool.h"
 #include "compressed.h"
 #include "file_io.h"
@@ -37,18 +38,8 @@ struct Sample {
     QString masterPath;
     Sample()
     {
-        sample::SampleOptions o;
-        o.locations = qEnvironmentVariableIntValue("VMAR_BENCH_LOCATIONS");
-        if (o.locations <= 0) o.locations = 100000;
-        o.zones = 1000;
-        o.categories = 50;
-        sample::makeSampleFolder(dir.path(), o);
-        SetProgramFolder(dir.path());
-        InterfaceLang = "Francais";
-        DatabaseLang = QDir(DatabaseDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
-        DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
-        common = TData_common::Create();
-        common->savePrefsOnDestroy = false;
+        const int locations = qEnvironmentVariableIntValue("VMAR_BENCH_LOCATIONS");
+        common = UseNewSampleFolder(dir.path(), locations > 0 ? locations : 100000);
         masterPath = DatabaseLangDir + "master_vmar.loc";
     }
 };

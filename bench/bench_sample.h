@@ -1,0 +1,29 @@
+#pragma once
+// A sample program folder for the benchmarks that load a database without a window.
+#include <memory>
+
+#include <QDir>
+#include <QString>
+
+#include "data_model.h"
+#include "folders.h"
+#include "sample_folder.h"
+
+// Writes a sample program folder of `locations` locations (1,000 zones, 50 categories) into
+// dir, makes its folders, language and database the current ones, and returns its common
+// data (categories and tables), which writes no preferences when it goes.
+inline std::unique_ptr<TData_common> UseNewSampleFolder(const QString& dir, int locations)
+{
+    sample::SampleOptions o;
+    o.locations = locations;
+    o.zones = 1000;
+    o.categories = 50;
+    sample::makeSampleFolder(dir, o);
+    SetProgramFolder(dir);
+    InterfaceLang = "Francais";
+    DatabaseLang = QDir(DatabaseDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
+    DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
+    auto common = TData_common::Create();
+    common->savePrefsOnDestroy = false;
+    return common;
+}
