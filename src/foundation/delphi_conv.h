@@ -1,5 +1,6 @@
 #pragma once
-// The few conversions of the original's runtime that the file formats depend on.
+// The few number and date conversions the stored files depend on (pref.ini's comma decimals,
+// dates as days since 1899-12-30).
 #include <cstdint>
 #include <optional>
 #include <string>

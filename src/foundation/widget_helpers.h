@@ -40,7 +40,7 @@ QAction* CheckFolderItem(QMenu* menu, const QString& name);
 // True when two folder names normalise to the same text.
 bool SameFolderName(const QString& a, const QString& b);
 
-// Sorts a combo box's items (text and data) as a sorted combo box of the original did:
-// letter case and French accents ignored, equal texts kept in their order. The current
+// Sorts a combo box's items (text and data) alphabetically for French readers: letter case
+// and French accents ignored, equal texts kept in their order. The current
 // item stays current.
 void SortComboItems(QComboBox* combo);

@@ -1,5 +1,6 @@
 #pragma once
-// One-pixel lines drawn straight into the buffer as Graphics32 drew them for the original:
+// One-pixel lines drawn straight into the buffer, so that paths, links and vectors land on the
+// same pixels on every machine:
 // integer coordinates on pixel centres, one pixel (plain) or two (anti-aliased, split by
 // the distance) per step along the line's longer axis, the last point left out, and an
 // optional stipple whose place runs on from one segment of a polyline to the next.

@@ -84,7 +84,7 @@ QColor fromTColor(TColor c)
 QFont boxFont()
 {
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11); // "arial" 8 points on the original's 96-dpi screen
+    font.setPixelSize(11); // "arial" 8 points at 96 dots per inch, the scale the overlay boxes are laid out for
     return font;
 }
 
@@ -110,7 +110,8 @@ void draw_vectors(const MemoryStream& stream, QPainter& painter, float x0, float
                 float fx, fy;
                 std::memcpy(&fx, data + pos, 4);
                 std::memcpy(&fy, data + pos + 4, 4);
-                // Single-precision origin plus zoom times the fraction, as the original.
+                // Single-precision origin plus zoom times the fraction: the .vec file holds 32-bit floats,
+                // and computing in that order keeps the lines on the pixels the files were drawn for.
                 const QPointF point(double(x0) + z * double(fx), double(y0) + z * double(fy));
                 if (i > 0) lineAA(px, previous, point, pen);
                 previous = point;

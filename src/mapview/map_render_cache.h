@@ -39,7 +39,7 @@ struct MapRenderCache {
         std::array<PreparedPicture, 4> prepared; // the same, ready for blendPrepared
         bool hasFont = false;
         QFont sourceFont;     // the category's font it was made from
-        QFont labelFont;      // the same in pixels: points x 96 / 72, as the original's screen
+        QFont labelFont;      // the same in pixels: points x 96 / 72, the scale the stored fonts assume
         int points = 0;       // the size in points: the label's top is py - points + 1
         uint32_t fontSerial = 0;
         LabelGlyphs* glyphs = nullptr; // the label font's glyph steps, shared by every look of the font

@@ -186,8 +186,8 @@ void paintInPlace(MapScene& scene, QImage& buffer)
 
 } // namespace
 
-// Zone pictures are drawn into a QRect of Zoom pixels; Qt's nearest-neighbour and bilinear
-// scaling stand for the original's two stretch filters.
+// Zone pictures are drawn into a QRect of Zoom pixels, with nearest-neighbour scaling or, above
+// zoom 1000 when [LIAR] is on, bilinear scaling.
 void MapRenderCache::drawZonePicture(QPainter& painter, const pMap_info* zone, int32_t left, int32_t top,
                                      int32_t zoom, const QImage& picture)
 {

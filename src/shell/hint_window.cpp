@@ -11,7 +11,7 @@
 
 namespace {
 
-// Point sizes as the original drew them at 96 dots per inch.
+// Point sizes at 96 dots per inch, the scale the hint's fixed line heights and widths are measured in.
 QFont arial(int points, bool bold)
 {
     QFont f("Arial");
@@ -33,7 +33,7 @@ QSize bodyExtent(const rHCaption& caption)
     return {r.width() + 6, r.height() + 2};
 }
 
-// Tool tips wake up at once, as the original set a hint pause of 0 ms.
+// Tool tips show at once: the hints of the tool bars and the map are meant to follow the mouse without a pause.
 class NoHintDelayStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;

@@ -1,3 +1,5 @@
+// The attribute criteria trees: groups and members from the attribute table, search states,
+// and the read-only list of one location's attributes.
 #include <gtest/gtest.h>
 
 #include <QTreeWidget>

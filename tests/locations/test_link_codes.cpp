@@ -1,3 +1,4 @@
+// Place, route and world route codes and route options: made from locations and waypoints, read back from text.
 #include <gtest/gtest.h>
 
 #include <tuple>

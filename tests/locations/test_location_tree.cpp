@@ -1,3 +1,5 @@
+// The location tree: adds, zone and point lookups, sorting, check marks, the level and
+// translation filters, and the level edits.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>

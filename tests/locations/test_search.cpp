@@ -1,3 +1,4 @@
+// The search: matching names and notes, levels and attributes, the result order and the name lookups.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The tree's item model under QAbstractItemModelTester: rows, checks and batched changes.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>

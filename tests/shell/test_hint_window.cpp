@@ -1,3 +1,4 @@
+// The rich hint window: its size for a simple or a rich hint, and its place inside the screen.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
