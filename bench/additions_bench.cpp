@@ -60,12 +60,7 @@ struct Loaded {
     std::unique_ptr<LocationTreeView> view;
     explicit Loaded(TData_common& common)
     {
-        tree.init_tree(*realm->mapIndex, common);
-        tree.BeginUpdate();
-        MasterFileLoader master(tree, *realm);
-        master.loadmaster2();
-        tree.sortAll();
-        tree.EndUpdate();
+        LoadSampleTree(tree, *realm, common);
         realm->headerValue = 1;
         model = std::make_unique<LocationTreeModel>(tree);
         view = std::make_unique<LocationTreeView>(tree, *model);

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include "data_model.h"
+#include "location_tree.h"
+#include "master_file.h"
 #include "folders.h"
 #include "sample_folder.h"
 
@@ -26,4 +28,15 @@ inline std::unique_ptr<TData_common> UseNewSampleFolder(const QString& dir, int 
     auto common = TData_common::Create();
     common->savePrefsOnDestroy = false;
     return common;
+}
+
+// The current database's map index and master file loaded into tree, sorted, as a start does.
+inline void LoadSampleTree(LocationTree& tree, TRealm_info& realm, TData_common& common)
+{
+    tree.init_tree(*realm.mapIndex, common);
+    tree.BeginUpdate();
+    MasterFileLoader master(tree, realm);
+    master.loadmaster2();
+    tree.sortAll();
+    tree.EndUpdate();
 }

@@ -74,12 +74,7 @@ struct Loaded {
     {
         TData_common& common = *sampleData().common; // sets the folders first
         realm = std::make_unique<TRealm_info>();
-        tree.init_tree(*realm->mapIndex, common);
-        tree.BeginUpdate();
-        MasterFileLoader master(tree, *realm);
-        master.loadmaster2();
-        tree.sortAll();
-        tree.EndUpdate();
+        LoadSampleTree(tree, *realm, common);
     }
 };
 
