@@ -90,6 +90,52 @@ TEST_F(CompressedTest, DamagedInputFailsAndLeavesStreamAsItWas)
     EXPECT_EQ(out.size(), plain.size() + 1);
 }
 
+// The whole-buffer inflate must give zlib's verdict and bytes on every kind of input:
+// stored, fixed and dynamic blocks, streams that grow past the first output guess, every
+// truncation, damage anywhere, trailing bytes, bad headers and checksums, and the cap.
+TEST_F(CompressedTest, AgreesWithZlibOnGoodDamagedAndCappedStreams)
+{
+    auto bytesOf = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    std::vector<std::pair<std::string, std::string>> inputs; // name, stream
+    const std::string small = plain.substr(0, 3000);
+    for (int level : {0, 1, 6, 9}) {
+        auto p = DeflateBytes(reinterpret_cast<const uint8_t*>(small.data()), small.size(), level);
+        inputs.emplace_back("level " + std::to_string(level), std::string(p.begin(), p.end()));
+    }
+    inputs.emplace_back("1000x", deflate(std::string(1 << 20, 'z')));
+    inputs.emplace_back("empty plain", deflate(""));
+    inputs.emplace_back("trailing", packed + "garbage after the stream");
+    inputs.emplace_back("empty", "");
+    std::string header = packed, dict = packed, window = packed, check = packed;
+    header[1] ^= 1;                       // header check fails
+    dict[1] = char(0x20 | 0x1d);          // preset dictionary asked (0x78 0x3d passes the check)
+    window[0] = char(0x88);               // 64 KiB window
+    check[check.size() - 1] ^= 1;         // checksum
+    inputs.insert(inputs.end(), {{"header", header}, {"dict", dict}, {"window", window}, {"check", check}});
+    const std::string level6 = inputs[2].second;
+    for (size_t n = 0; n < level6.size(); n += 7) inputs.emplace_back("cut " + std::to_string(n), level6.substr(0, n));
+    for (size_t i = 0; i < level6.size(); i += 5)
+        for (int mask : {0x01, 0x10, 0x80}) {
+            std::string damaged = level6;
+            damaged[i] ^= char(mask);
+            inputs.emplace_back("flip " + std::to_string(i), damaged);
+        }
+    int accepted = 0;
+    for (const auto& [name, stream] : inputs)
+        for (size_t cap : {kInflateCap, small.size(), small.size() - 1, size_t(1) << 20, (size_t(1) << 20) - 1}) {
+            const auto* src = reinterpret_cast<const uint8_t*>(stream.data());
+            ByteBuffer expected = {7, 8}, got = {7, 8};
+            const bool zlibOk = ZlibInflateBytes(src, stream.size(), expected, cap);
+            ASSERT_EQ(InflateBytes(src, stream.size(), got, cap), zlibOk) << name << " cap " << cap;
+            ASSERT_TRUE(got == expected) << name << " cap " << cap;
+            std::vector<uint8_t> plainOut = {7};
+            ASSERT_EQ(InflateBytes(src, stream.size(), plainOut, cap), zlibOk) << name;
+            ASSERT_EQ(plainOut, bytesOf("\x07" + std::string(expected.begin() + 2, expected.end()))) << name;
+            accepted += zlibOk;
+        }
+    EXPECT_GT(accepted, 20); // the set holds both verdicts
+}
+
 TEST_F(CompressedTest, DecompressFileLeavesNoDestinationOnFailure)
 {
     ASSERT_TRUE(writeBytes(path("src.z"), packed) && writeBytes(path("bad.z"), packed.substr(0, 100)) &&
