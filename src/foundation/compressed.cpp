@@ -105,11 +105,10 @@ bool inflateInto(const uint8_t* src, size_t size, Buffer& out, size_t cap)
             if (want >= cap) return false;
             want = want > cap / 2 ? cap : want * 2;
         }
-        out.resize(start);
     } catch (const std::bad_alloc&) {
-        out.resize(start);
-        return false;
+        // No room for the whole buffer at once: zlib's inflate grows it only as far as needed.
     }
+    out.resize(start);
     return zlibInflateInto(src, size, out, cap);
 }
 } // namespace
