@@ -21,6 +21,8 @@ put("ressource_fuzz", "empty.txt", b"")
 put("compressed_fuzz", "small.z", zlib.compress(b"VMARV100" + bytes(range(256)) * 4))
 put("compressed_fuzz", "empty.z", zlib.compress(b""))
 put("compressed_fuzz", "bomb.z", zlib.compress(b"\0" * (4 << 20), 9))
+put("compressed_fuzz", "stored.z", zlib.compress(b"VMARV100 stored block" * 9, 0))
+put("compressed_fuzz", "fixed.z", zlib.compress(b"abcabcabd" * 30, 1) + b"trailing")
 put("vector_fuzz", "two.vec",
     struct.pack("<5H", 2, 0, 0, 65535, 65535) + struct.pack("<H", 0)
     + struct.pack("<3H", 1, 100, 200) + b"\x05")

@@ -1,15 +1,20 @@
 #include "compressed.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
+#include <type_traits>
 
 #include <QCryptographicHash>
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include "file_io.h"
 
 namespace {
+// zlib's streaming inflate: the reference for what inflates and what fails.
 template <class Buffer>
-bool inflateInto(const uint8_t* src, size_t size, Buffer& out, size_t cap)
+bool zlibInflateInto(const uint8_t* src, size_t size, Buffer& out, size_t cap)
 {
     const size_t start = out.size();
     z_stream zs{};
@@ -66,6 +71,46 @@ bool inflateInto(const uint8_t* src, size_t size, Buffer& out, size_t cap)
     if (!ok) out.resize(start);
     return ok;
 }
+
+struct DecompressorFree {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+// Whole-buffer inflate, about twice as fast as zlib's on the large files: the output
+// buffer is sized up front, doubled and decoded again while it is too small, never past the
+// cap. A buffer that is not zero-filled takes 8x the input at once: the pages past the
+// inflated end are never touched, and data files rarely inflate further. A stream that
+// decodes validly past the cap fails whole here, as it does in zlib's; any other stream it
+// refuses goes through zlib's inflate as well, so that a stream zlib takes is never lost.
+template <class Buffer>
+bool inflateInto(const uint8_t* src, size_t size, Buffer& out, size_t cap)
+{
+    const size_t start = out.size();
+    constexpr size_t guess = std::is_same_v<Buffer, ByteBuffer> ? 8 : 4;
+    try {
+        std::unique_ptr<libdeflate_decompressor, DecompressorFree> d(libdeflate_alloc_decompressor());
+        if (!d) throw std::bad_alloc();
+        size_t want = std::min(cap, std::max<size_t>(size * guess, 4096));
+        for (;;) {
+            out.resize(start + want);
+            size_t got = 0;
+            const libdeflate_result rc =
+                libdeflate_zlib_decompress(d.get(), src, size, out.data() + start, want, &got);
+            if (rc == LIBDEFLATE_SUCCESS) {
+                out.resize(start + got);
+                return true;
+            }
+            if (rc != LIBDEFLATE_INSUFFICIENT_SPACE) break;
+            out.resize(start); // the larger buffer copies only what came before
+            if (want >= cap) return false;
+            want = want > cap / 2 ? cap : want * 2;
+        }
+    } catch (const std::bad_alloc&) {
+        // No room for the whole buffer at once: zlib's inflate grows it only as far as needed.
+    }
+    out.resize(start);
+    return zlibInflateInto(src, size, out, cap);
+}
 } // namespace
 
 bool InflateBytes(const uint8_t* src, size_t size, std::vector<uint8_t>& out, size_t cap)
@@ -76,6 +121,11 @@ bool InflateBytes(const uint8_t* src, size_t size, std::vector<uint8_t>& out, si
 bool InflateBytes(const uint8_t* src, size_t size, ByteBuffer& out, size_t cap)
 {
     return inflateInto(src, size, out, cap);
+}
+
+bool ZlibInflateBytes(const uint8_t* src, size_t size, ByteBuffer& out, size_t cap)
+{
+    return zlibInflateInto(src, size, out, cap);
 }
 
 std::vector<uint8_t> DeflateBytes(const uint8_t* src, size_t size, int level)

@@ -16,6 +16,8 @@ constexpr size_t kInflateCap = size_t(256) << 20; // 256 MiB of inflated data at
 // or truncated data or when the result would pass the cap.
 bool InflateBytes(const uint8_t* src, size_t size, std::vector<uint8_t>& out, size_t cap = kInflateCap);
 bool InflateBytes(const uint8_t* src, size_t size, ByteBuffer& out, size_t cap = kInflateCap);
+// The same with zlib's streaming inflate alone, the reference InflateBytes must agree with.
+bool ZlibInflateBytes(const uint8_t* src, size_t size, ByteBuffer& out, size_t cap = kInflateCap);
 // The inverse, for writers of test data and tools.
 std::vector<uint8_t> DeflateBytes(const uint8_t* src, size_t size, int level = 6);
 
