@@ -12,26 +12,9 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
+#include "tree_update_bracket.h"
 
 namespace {
-
-// Holds the location tree's update bracket for a scope.
-class TreeUpdateGuard {
-public:
-    explicit TreeUpdateGuard(LocationTree* tree) : tree_(tree)
-    {
-        if (tree_) tree_->BeginUpdate();
-    }
-    ~TreeUpdateGuard()
-    {
-        if (tree_) tree_->EndUpdate();
-    }
-    TreeUpdateGuard(const TreeUpdateGuard&) = delete;
-    TreeUpdateGuard& operator=(const TreeUpdateGuard&) = delete;
-
-private:
-    LocationTree* tree_;
-};
 
 template <class F, class... Args>
 void call(const F& hook, Args&&... args)
@@ -255,7 +238,7 @@ void MapInteraction::Appelle_createloc()
     if (!scene_.ZoneUnderMouse) return;
     int created = kNoTreeNode;
     {
-        TreeUpdateGuard bracket(scene_.tree);
+        TreeUpdateBracket bracket(scene_.tree);
         CreateLocationRequest request;
         request.zone = scene_.ZoneUnderMouse;
         request.mode = 0;

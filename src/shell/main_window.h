@@ -322,6 +322,10 @@ private:
     void fillInfoHeader(const InfoPanelContent& content);
     void fillTreeRedir(const InfoPanelContent& content);
     void setupMap();
+    // The progress bar over the map, shared by the database load and the map load.
+    void placeProgressBar();
+    void showProgressBar(int32_t maximum);
+    void hideProgressBar();
     void setupEditCommands();
     // Shows the editor modally (or through the dialogs' runner) and frees nothing.
     void execEditor(TForm2& editor);

@@ -24,24 +24,9 @@
 #include "map_paths.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "tree_update_bracket.h"
 #include "tree_visibility.h"
 #include "widget_helpers.h"
-
-namespace {
-
-// One update bracket of the location tree for a command: the tree view follows once.
-class TreeBracket {
-public:
-    explicit TreeBracket(LocationTree& tree) : tree_(tree) { tree_.BeginUpdate(); }
-    ~TreeBracket() { tree_.EndUpdate(); }
-    TreeBracket(const TreeBracket&) = delete;
-    TreeBracket& operator=(const TreeBracket&) = delete;
-
-private:
-    LocationTree& tree_;
-};
-
-} // namespace
 
 void TForm4::setupEditCommands()
 {
@@ -156,7 +141,7 @@ void TForm4::couper_node(int node)
         return;
     }
     {
-        TreeBracket bracket(MyTreeStore);
+        TreeUpdateBracket bracket(MyTreeStore);
         toggle_tagnew(true);
         init_rcopiedata(node);
         addtag_node_erase(node);
@@ -170,7 +155,7 @@ void TForm4::create_nodecopie()
 {
     if (!copyBufferFilled(CopyData.get()) || !scene.ZoneUnderMouse) return;
     {
-        TreeBracket bracket(MyTreeStore);
+        TreeUpdateBracket bracket(MyTreeStore);
         const QPoint p = scene.MouseZonePoint;
         const int added = addnode(pasteRecord(*CopyData, *scene.ZoneUnderMouse, uint16_t(p.x()), uint16_t(p.y())));
         MyTreeStore.sortAll();
@@ -220,7 +205,7 @@ void TForm4::Appelle_modifierNode(int node)
     const TNodeData* d = MyTreeStore.levelOf(node) == levelLocation ? MyTreeStore.nodeData(node) : nullptr;
     if (!d || !d->item) return;
     {
-        TreeBracket bracket(MyTreeStore);
+        TreeUpdateBracket bracket(MyTreeStore);
         if (d->item->locked) {
             ShowRessourceMessage(45, false);
         } else {

@@ -278,10 +278,9 @@ void TForm4::buildMenus()
     BMy->setVisible(false);
     BOther->setVisible(false);
     connect(copierlelocref1, &QAction::triggered, this, [this] {
-        // "J_", kind 1, then zone id, x and y as 4 hexadecimal digits each.
         if (!scene.ZoneUnderMouse) return;
-        LastPlaceCode = "J_1" + IntToHex4(scene.ZoneUnderMouse->zoneId) + IntToHex4(scene.MouseZonePoint.x()) +
-                        IntToHex4(scene.MouseZonePoint.y());
+        LastPlaceCode = buildPlaceCode(int16_t(scene.ZoneUnderMouse->zoneId), uint16_t(scene.MouseZonePoint.x()),
+                                       uint16_t(scene.MouseZonePoint.y()));
         QApplication::clipboard()->setText(FromCp1252(LastPlaceCode));
     });
 }
@@ -615,23 +614,8 @@ void TForm4::CombocheckChange()
 void TForm4::apply_categfilter()
 {
     if (scene.CurrentMapId < 0 || !RealmInfo) return;
-    auto* chosen = reinterpret_cast<rCateg*>(Combocheck->currentData().value<quintptr>());
-    MyTreeStore.BeginUpdate();
-    if (chosen) {
-        for (const auto& zone : RealmInfo->mapIndex->zones) {
-            if (!MyTreeStore.isNode(zone->treeNode)) continue;
-            for (int categ : MyTreeStore.children(zone->treeNode)) {
-                const TNodeData* cd = MyTreeStore.nodeData(categ);
-                const bool same = cd && cd->category == chosen;
-                MyTreeStore.setCheckState(categ, same && MyTreeStore.isVisible(categ) ? NodeCheck::Checked : NodeCheck::Unchecked);
-                for (int loc : MyTreeStore.children(categ))
-                    MyTreeStore.setCheckState(loc, same && MyTreeStore.isVisible(loc) ? NodeCheck::Checked : NodeCheck::Unchecked);
-            }
-        }
-    } else {
-        for (int map : MyTreeStore.roots()) MyTreeStore.setCheckState(map, NodeCheck::Checked);
-    }
-    MyTreeStore.EndUpdate();
+    const auto* chosen = reinterpret_cast<const rCateg*>(Combocheck->currentData().value<quintptr>());
+    ::apply_categfilter(MyTreeStore, *RealmInfo->mapIndex, chosen);
     // The paths and links follow the new check marks after the tree's paint; a tree that is
     // not on screen does not paint, so they follow at once.
     if (!MyTree->isVisible()) afterTreePaint();

@@ -81,6 +81,30 @@ void TForm4::repaintMap()
     if (ImageMapView) ImageMapView->update();
 }
 
+void TForm4::placeProgressBar()
+{
+    // Centred across the map, a little below its middle.
+    if (G32_ProgressBar1)
+        G32_ProgressBar1->move(ImageMapView->width() / 2 - G32_ProgressBar1->width() / 2, ImageMapView->height() / 2 + 40);
+}
+
+void TForm4::showProgressBar(int32_t maximum)
+{
+    G32_ProgressBar1->SetMax(maximum);
+    G32_ProgressBar1->SetPosition(0);
+    placeProgressBar();
+    // The map keeps its last frame while the bar paints itself over it.
+    ImageMapView->holdLayer();
+    G32_ProgressBar1->show();
+    G32_ProgressBar1->PaintNow();
+}
+
+void TForm4::hideProgressBar()
+{
+    G32_ProgressBar1->hide();
+    ImageMapView->releaseLayer();
+}
+
 void TForm4::setupMap()
 {
     scene.feedback = &FeedbackList;
@@ -112,8 +136,7 @@ void TForm4::setupMap()
     };
     ImageMapView->onResize = [this](int w, int h) {
         scene.view.setViewSize(w, h);
-        if (G32_ProgressBar1)
-            G32_ProgressBar1->move(w / 2 - G32_ProgressBar1->width() / 2, h / 2 + 40);
+        placeProgressBar();
     };
 
     MapHooks& hooks = scene.hooks;
@@ -147,19 +170,9 @@ void TForm4::setupMap()
         for (QLineEdit* e : {Edit_myX, Edit_myY, Edit_otherX, Edit_otherY}) e->clear();
     };
     hooks.update_compass = [this] { update_compass(scene); };
-    hooks.progressMaximum = [this](int32_t maximum) {
-        G32_ProgressBar1->SetMax(maximum);
-        G32_ProgressBar1->SetPosition(0);
-        G32_ProgressBar1->move(ImageMapView->width() / 2 - G32_ProgressBar1->width() / 2, ImageMapView->height() / 2 + 40);
-        ImageMapView->holdLayer();
-        G32_ProgressBar1->show();
-        G32_ProgressBar1->PaintNow();
-    };
+    hooks.progressMaximum = [this](int32_t maximum) { showProgressBar(maximum); };
     hooks.progressPosition = [this](int32_t position) { G32_ProgressBar1->SetPosition(position); };
-    hooks.progressHide = [this] {
-        G32_ProgressBar1->hide();
-        ImageMapView->releaseLayer();
-    };
+    hooks.progressHide = [this] { hideProgressBar(); };
     hooks.showMessage = [](int id) { ShowRessourceMessage(id, false); };
 
     MapInteractionHooks ih;
