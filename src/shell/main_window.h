@@ -338,6 +338,8 @@ private:
     // The load shared by the first activation and the reload: texts (when asked), the
     // database folder, the common data, the database, the colours.
     void load_all_data(bool reloadTexts);
+    // Writes categpref.bin from the common data, then drops them.
+    void releaseCommonData();
     // Shows the map with this id again, keeping the view (nothing when there is none).
     void show_map_again(int mapId);
     // Marks the language and database items of the loaded names.

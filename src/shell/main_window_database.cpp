@@ -105,7 +105,6 @@ void TForm4::load_database()
     ComboBox6->setCurrentIndex(0);
 
     static TData_common emptyCommon;
-    emptyCommon.savePrefsOnDestroy = false;
     MyTreeStore.init_tree(*RealmInfo->mapIndex, CommonData ? *CommonData : emptyCommon);
     scene.tree = &MyTreeStore;
     scene.common = CommonData.get();
