@@ -114,21 +114,17 @@ public:
     void StayOnTop();
     void movefiche();
     void toggle_mode_edition();
-    bool toggle_mode_nozone();
     void init_formcaption();
     // Appends the icons of a strip to an image list of icons of that size; S47 on failure.
     void assign_icon(std::vector<QImage>& list, QSize iconSize, const QString& stripFileName);
     void show_about(bool creditsPage);
     void load_sitelinks(QMenu* parentItem);
     void lienClick(int index);
-    void add_region_item(const rRegion& map, int index);
-    void regionClick(int index);
     void CombocheckChange();
     void apply_categfilter();
     void checkLodClick();
     // Empties the waypoint list, repaints and brings the waypoint menu items in line.
     void erase_listWP();
-    void update_waypointmenu();
     void ZoomBarChange(int position);
     void show_feedback(int id, int seconds, const std::string& text1, const std::string& text2) override;
     void TimerfeedbackTimer();
@@ -198,8 +194,21 @@ public:
     void affiche_searchnode(int node, bool centre);
     void Modif2Click();
     void show_traduc_check(bool visible);
+    // The map's context menu (main_window_map_menu.cpp): its state when it opens, the
+    // items of edit mode, the waypoint items, the maps sub-menu.
+    void Menu_imagePopup(const QPoint& position);
+    bool toggle_mode_nozone();
+    void showMapMenuEditItems(bool on);
+    void update_waypointmenu();
+    void fillRegionMenu();
+    void add_region_item(const rRegion& map, int index);
+    void regionClick(int index);
+    // Checks the maps sub-menu's item of this map, and no other.
+    void checkRegionItem(int32_t mapId);
     // Redirect links: the link items at the top of Menu_image, and following a link.
     void vider_popup_redir();
+    // Inserts one link item (a separator for "-") at this position of Menu_image.
+    void add_popupredir_items(const std::string& caption, int position);
     void popupredir_click(QAction* item);
     void TreeRedirFocusChanged(QTreeWidgetItem* entry);
     void followRedirect(const std::string& name);
@@ -327,6 +336,8 @@ private:
     void showProgressBar(int32_t maximum);
     void hideProgressBar();
     void setupEditCommands();
+    void buildMapMenu();
+    void wireMapMenu();
     // Shows the editor modally (or through the dialogs' runner) and frees nothing.
     void execEditor(TForm2& editor);
     void applyPositionEdits();

@@ -1,5 +1,4 @@
 // The main window's database: load and clear, colours, the additions file's host.
-#include <QActionGroup>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -85,10 +84,7 @@ void TForm4::load_database()
     scene.SelectionChain = {kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
     RealmInfo = std::make_unique<TRealm_info>();
 
-    region1->clear();
-    delete regionGroup_;
-    regionGroup_ = new QActionGroup(region1);
-    for (size_t i = 0; i < RealmInfo->mapIndex->maps.size(); ++i) add_region_item(*RealmInfo->mapIndex->maps[i], int(i));
+    fillRegionMenu();
 
     rnew_node copy;
     copy.typeId = 1;

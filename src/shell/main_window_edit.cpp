@@ -30,29 +30,6 @@
 
 void TForm4::setupEditCommands()
 {
-    auto hotLocation = [this] {
-        return MyTreeStore.levelOf(scene.HotNode) == levelLocation ? scene.HotNode : kNoTreeNode;
-    };
-    connect(ajouter1, &QAction::triggered, this, [this, hotLocation] {
-        const int hot = hotLocation();
-        if (hot != kNoTreeNode)
-            Appelle_modifierNode(hot);
-        else
-            interaction->Appelle_createloc();
-    });
-    connect(Copiernode1, &QAction::triggered, this, [this, hotLocation] {
-        const int hot = hotLocation();
-        if (hot != kNoTreeNode)
-            init_rcopiedata(hot);
-        else
-            create_nodecopie();
-    });
-    connect(coupernode1, &QAction::triggered, this, [this, hotLocation] {
-        const int hot = hotLocation();
-        if (hot != kNoTreeNode) couper_node(hot);
-    });
-    connect(hyperlink1, &QAction::triggered, this, &TForm4::hyperlink1Click);
-
     MyTree->onModify = [this](int node) { Appelle_modifierNode(node); };
     MyTree->onCopy = [this](int node) { init_rcopiedata(node); };
     MyTree->onCut = [this](int node) { couper_node(node); };

@@ -68,12 +68,6 @@ private:
     std::function<void()> onLeave_;
 };
 
-std::vector<std::string> comboItems(const QComboBox* combo)
-{
-    std::vector<std::string> items;
-    for (int i = 0; i < combo->count(); ++i) items.push_back(ToCp1252(combo->itemText(i)).value_or(""));
-    return items;
-}
 } // namespace
 
 void TForm4::repaintMap()
@@ -144,20 +138,8 @@ void TForm4::setupMap()
     hooks.build_links = [this] { build_links(scene); };
     hooks.build_ownpath = [this](int node) { build_ownpath(scene, node); };
     hooks.update_pathcolors = [this] { update_pathcolors(scene); };
-    hooks.erase_listWP = [this] {
-        waypoint1->setChecked(false);
-        update_waypointmenu();
-    };
     hooks.affiche_memoinfo = [this](int node, int mode) { interaction->affiche_memoinfo(node, mode); };
     hooks.repaintTree = [this] { MyTree->viewport()->update(); };
-    hooks.checkMapMenu = [this](int32_t mapId) {
-        for (QAction* a : region1->actions()) {
-            const int index = -a->property("Tag").toInt();
-            const bool mine = RealmInfo && index >= 0 && size_t(index) < RealmInfo->mapIndex->maps.size() &&
-                              RealmInfo->mapIndex->maps[size_t(index)]->mapId == mapId;
-            a->setChecked(mine);
-        }
-    };
     hooks.setZoneComboItems = [this](const std::vector<std::string>& names) {
         for (QComboBox* c : {ComboBox4, ComboBox5}) {
             const QSignalBlocker block(c);
@@ -244,29 +226,6 @@ void TForm4::setupMap()
     ImageMapView->onWheel = [this](QWheelEvent* e) { input->ImageMapMouseWheel(e->angleDelta().y()); };
     ImageMapView->onLeave = [this] { hints->hideHint(); };
 
-    connect(waypoint1, &QAction::triggered, this, [this] {
-        scene.waypointMode = waypoint1->isChecked();
-        erase_listWP();
-    });
-    connect(wpdefaire1, &QAction::triggered, this, [this] {
-        if (remove_last_waypoint(scene)) repaintMap();
-        update_waypointmenu();
-    });
-    auto placeMarker = [this](tboussole& marker, QComboBox* combo, QLineEdit* ex, QLineEdit* ey) {
-        const auto placed = place_marker_at_mouse(scene, marker, comboItems(combo), combo->currentIndex());
-        if (!placed) return;
-        {
-            const QSignalBlocker block(combo);
-            combo->setCurrentIndex(placed->comboIndex);
-        }
-        ex->setText(FromCp1252(placed->editX));
-        ey->setText(FromCp1252(placed->editY));
-        if (MasterListShown) press_liste(3);
-        repaintMap();
-    };
-    connect(BMy, &QAction::triggered, this, [=, this] { placeMarker(scene.MyPos, ComboBox4, Edit_myX, Edit_myY); });
-    connect(BOther, &QAction::triggered, this,
-            [=, this] { placeMarker(scene.OtherPos, ComboBox5, Edit_otherX, Edit_otherY); });
 }
 
 void TForm4::buildPositionsPage(QWidget* page)
@@ -434,13 +393,6 @@ void TForm4::erase_listWP()
 {
     ::erase_listWP(scene);
     update_waypointmenu();
-}
-
-void TForm4::update_waypointmenu()
-{
-    const WaypointMenuState menu = ::update_waypointmenu(scene);
-    waypoint1->setText(ToDisplay(menu.caption));
-    wpdefaire1->setEnabled(menu.undoEnabled);
 }
 
 bool TForm4::textEditHasFocus() const
