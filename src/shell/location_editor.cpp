@@ -35,7 +35,6 @@
 #include "folders.h"
 #include "image_helpers.h"
 #include "link_codes.h"
-#include "main_window.h"
 #include "map_paths.h"
 #include "path_resolver.h"
 #include "preferences.h"
@@ -88,8 +87,8 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, int min, int max, QRect ge
 
 } // namespace
 
-TForm2::TForm2(TForm4& owner)
-    : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), owner_(owner)
+TForm2::TForm2(LocationEditorHost& host)
+    : QDialog(host.editorParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), host_(host)
 {
     setObjectName("Form2");
     setFixedSize(kClientWidth, kClientHeight);
@@ -259,8 +258,8 @@ TForm2::TForm2(TForm4& owner)
             auto* item = new QTreeWidgetItem({ToDisplay(c->name)});
             item->setData(0, kCategoryRole, QVariant::fromValue<quintptr>(quintptr(c.get())));
             item->setForeground(0, kOtherCategory);
-            if (c->iconIndex < owner_.Listiconmap.size())
-                item->setIcon(0, QIcon(QPixmap::fromImage(owner_.Listiconmap[c->iconIndex])));
+            if (c->iconIndex < host_.categoryIcons().size())
+                item->setIcon(0, QIcon(QPixmap::fromImage(host_.categoryIcons()[c->iconIndex])));
             items.push_back(item);
         }
         std::stable_sort(items.begin(), items.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
@@ -292,7 +291,8 @@ TForm2::TForm2(TForm4& owner)
     connect(CheckBox2, &QCheckBox::clicked, this, &TForm2::CheckBox2Click);
     connect(CheckBox12, &QCheckBox::clicked, this, &TForm2::CheckBox12Click);
 
-    if (QScreen* screen = owner.screen() ? owner.screen() : QGuiApplication::primaryScreen())
+    QWidget* parent = host.editorParent();
+    if (QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
@@ -304,7 +304,7 @@ TForm2::~TForm2()
 void TForm2::init_formcaption()
 {
     acc1->setText(ToDisplay(GetMenuText(42)));
-    const TNodeData* copy = owner_.CopyData.get();
+    const TNodeData* copy = host_.copyBuffer();
     const std::string copied = copyBufferFilled(copy) ? copy->item->name : GetMenuText(55);
     acc6->setText(ToDisplay(GetMenuText(54) + " " + copied));
     trajet1->setText(ToDisplay(GetMenuText(14)));
@@ -314,7 +314,7 @@ void TForm2::init_formcaption()
     PageControl1->setTabText(1, ToDisplay(GetCaptionText(84)));
     PageControl1->setTabText(2, ToDisplay(GetCaptionText(64)));
     create_shapes();
-    if (owner_.ImageList1.size() > 7) BitBtn1->setIcon(QIcon(QPixmap::fromImage(owner_.ImageList1[7])));
+    if (host_.panelIcons().size() > 7) BitBtn1->setIcon(QIcon(QPixmap::fromImage(host_.panelIcons()[7])));
 }
 
 void TForm2::create_shapes()
@@ -345,7 +345,7 @@ void TForm2::showEvent(QShowEvent* event)
         if (!pixmap.isNull()) Image1->setPixmap(pixmap.scaled(Image1->size(), Qt::KeepAspectRatio));
     }
     Edit1->setFocus();
-    const size_t waypoints = owner_.scene.Waypoints.size();
+    const size_t waypoints = host_.waypoints().size();
     Button5->setEnabled(waypoints > 1);
     Button11->setEnabled(waypoints > 1);
     Button6->setEnabled(!LastPlaceCode.empty());
@@ -466,8 +466,8 @@ void TForm2::acc1Click()
     QTextCursor cursor = MemoInfo->textCursor();
     if (cursor.hasSelection()) {
         cursor.insertText("{" + cursor.selectedText() + "}");
-    } else if (copyBufferFilled(owner_.CopyData.get())) {
-        cursor.insertText(ToDisplay("{" + owner_.CopyData->item->name + "}"));
+    } else if (copyBufferFilled(host_.copyBuffer())) {
+        cursor.insertText(ToDisplay("{" + host_.copyBuffer()->item->name + "}"));
     }
     MemoInfo->setTextCursor(cursor);
     MemoInfo->setFocus();
@@ -522,7 +522,7 @@ void TForm2::Button5Click()
 {
     const auto options = parseRouteOptions(edit_route_options(std::string(kDefaultRouteOptions)));
     if (!options) return;
-    const std::vector<RouteWaypoint> waypoints = toRouteWaypoints(owner_.scene.Waypoints);
+    const std::vector<RouteWaypoint> waypoints = toRouteWaypoints(host_.waypoints());
     const BuiltRouteCode built = buildRouteCode(*options, zone, waypoints);
     if (built.status == RouteBuildStatus::FirstOutsideZone) {
         ShowRessourceMessage(50, false);
@@ -537,7 +537,7 @@ void TForm2::Button5Click()
 
 void TForm2::Button11Click()
 {
-    const BuiltRouteCode built = buildWorldRouteCode(toRouteWaypoints(owner_.scene.Waypoints));
+    const BuiltRouteCode built = buildWorldRouteCode(toRouteWaypoints(host_.waypoints()));
     if (built.status != RouteBuildStatus::Ok) {
         ShowRessourceMessage(49, false);
         return;
@@ -613,7 +613,7 @@ uint8_t TForm2::languageTag() const
 void TForm2::allnode_modif(uint8_t tag)
 {
     bulkCount = 0;
-    const TNodeData* old = owner_.MyTreeStore.nodeData(node);
+    const TNodeData* old = host_.editedTree().nodeData(node);
     if (!old || !old->item || !category) return;
     BulkChange change;
     change.name = CheckBox4->isChecked();
@@ -627,7 +627,7 @@ void TForm2::allnode_modif(uint8_t tag)
     change.levelMin = uint8_t(Edit3->value());
     change.levelMax = uint8_t(Edit4->value());
     change.languageTag = tag;
-    bulkCount = int32_t(applyBulkChange(owner_.MyTreeStore, node, old->item->name, category->id, change).size());
+    bulkCount = int32_t(applyBulkChange(host_.editedTree(), node, old->item->name, category->id, change).size());
 }
 
 void TForm2::Button2Click()
@@ -660,7 +660,7 @@ void TForm2::Button2Click()
     }
     const std::string note = MemoToText(MemoInfo).value_or(std::string());
 
-    const TNodeData* old = modifyMode ? owner_.MyTreeStore.nodeData(node) : nullptr;
+    const TNodeData* old = modifyMode ? host_.editedTree().nodeData(node) : nullptr;
     if (modifyMode && !CheckBox2->isChecked() && old && old->item) {
         EditedValues now;
         now.linkText = linkText();
@@ -682,10 +682,8 @@ void TForm2::Button2Click()
     if (Edit3->value() > Edit4->value()) Edit4->setValue(Edit3->value());
 
     changedTree = true;
-    ::erase_listWP(owner_.scene);
-    owner_.scene.waypointMode = false;
-    if (owner_.scene.hooks.erase_listWP) owner_.scene.hooks.erase_listWP(); // waypoint1 unchecked
-    owner_.toggle_tagnew(true);
+    host_.endWaypoints();
+    host_.toggle_tagnew(true);
     if (modifyMode && CheckBox2->isChecked()) allnode_modif(tag);
 
     rnew_node r;
@@ -706,9 +704,9 @@ void TForm2::Button2Click()
     r.languageTag = tag;
     r.hasItem = 1;
     // The new location first: when it cannot be placed, the old one stays.
-    resultNode = owner_.addnode(r);
-    if (modifyMode && resultNode != kNoTreeNode) owner_.destroynode(node);
-    owner_.clear_search();
+    resultNode = host_.addnode(r);
+    if (modifyMode && resultNode != kNoTreeNode) host_.destroynode(node);
+    host_.clear_search();
     Preferences.NIVP = Edit7->value();
     accept();
 }
@@ -716,13 +714,13 @@ void TForm2::Button2Click()
 void TForm2::Button4Click()
 {
     changedTree = true;
-    owner_.toggle_tagnew(true);
-    const TNodeData* old = owner_.MyTreeStore.nodeData(node);
+    host_.toggle_tagnew(true);
+    const TNodeData* old = host_.editedTree().nodeData(node);
     if (old) {
-        if (const auto tag = eraseTagRecord(*old)) owner_.addnode(*tag);
-        owner_.destroynode(node);
+        if (const auto tag = eraseTagRecord(*old)) host_.addnode(*tag);
+        host_.destroynode(node);
     }
-    owner_.clear_search();
+    host_.clear_search();
     resultNode = kNoTreeNode;
     accept();
 }

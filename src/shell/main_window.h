@@ -13,6 +13,7 @@
 
 #include "additions.h"
 #include "data_model.h"
+#include "location_editor_host.h"
 #include "feedback.h"
 #include "map_scene.h"
 #include "location_tree.h"
@@ -74,7 +75,7 @@ struct MainWindowDialogs {
     std::function<void(QWidget* owner, bool uploadAllowed)> send;
 };
 
-class TForm4 : public QMainWindow, public AdditionsHost {
+class TForm4 : public QMainWindow, public AdditionsHost, public LocationEditorHost {
     Q_OBJECT
 public:
     // Builds the window and runs its creation sequence for the program folder exeDir.
@@ -99,7 +100,7 @@ public:
     void update_concolors();
     void update_node_visibility();
     void load_tips();
-    void clear_search();
+    void clear_search() override;
 
     // Frame and commands.
     void affiche_masterliste();
@@ -166,8 +167,8 @@ public:
     std::function<bool(QWidget*)> windowDrag;
 
     // Location editing (main_window_edit.cpp).
-    int addnode(const rnew_node& record);
-    void destroynode(int node);
+    int addnode(const rnew_node& record) override;
+    void destroynode(int node) override;
     void destroynode_runtime(int node);
     void addtag_node_erase(int node);
     void couper_node(int node);
@@ -213,12 +214,21 @@ public:
     void TreeRedirFocusChanged(QTreeWidgetItem* entry);
     void followRedirect(const std::string& name);
 
+    // LocationEditorHost (the rest is above)
+    QWidget* editorParent() override { return this; }
+    LocationTree& editedTree() override { return MyTreeStore; }
+    const std::vector<QImage>& categoryIcons() const override { return Listiconmap; }
+    const std::vector<QImage>& panelIcons() const override { return ImageList1; }
+    const TNodeData* copyBuffer() const override { return CopyData.get(); }
+    const std::vector<rWaypoint>& waypoints() const override { return scene.Waypoints; }
+    void endWaypoints() override;
+
     // AdditionsHost
     std::string ask_pseudo() override;
     void setAutosaveTimer(bool on) override;
     void setSaveControlsEnabled(bool on) override;
     void log(const std::string& line) override;
-    void toggle_tagnew(bool modified);
+    void toggle_tagnew(bool modified) override;
     bool confirm_sauver(int reason);
 
     // Shared state.

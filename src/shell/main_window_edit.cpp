@@ -164,6 +164,13 @@ void TForm4::hyperlink1Click()
     localize_data(node, false, false, 0, 0);
 }
 
+void TForm4::endWaypoints()
+{
+    ::erase_listWP(scene);
+    scene.waypointMode = false;
+    if (scene.hooks.erase_listWP) scene.hooks.erase_listWP(); // waypoint1 unchecked
+}
+
 void TForm4::execEditor(TForm2& editor)
 {
     if (dialogs_.editor) {
