@@ -123,6 +123,8 @@ public:
     void lienClick(int index);
     void CombocheckChange();
     void apply_categfilter();
+    // The level filter's check box: the two level edits follow it, then the visibility.
+    void CheckBoxlvlClick();
     void checkLodClick();
     // Empties the waypoint list, repaints and brings the waypoint menu items in line.
     void erase_listWP();
@@ -339,7 +341,8 @@ private:
     void setupTreeRedir();
     void wireSearchAndPages();
     void fillInfoHeader(const InfoPanelContent& content);
-    void fillTreeRedir(const InfoPanelContent& content);
+    // Shows the link list entries of the info page's content in TreeRedir.
+    void showTreeRedir(const InfoPanelContent& content);
     void setupMap();
     // The progress bar over the map, shared by the database load and the map load.
     void placeProgressBar();

@@ -302,12 +302,7 @@ void TForm4::buildSidePanel()
     };
     connect(Editlvl, &QLineEdit::editingFinished, this, playerExit);
     Editlvl->installEventFilter(new DigitKeyFilter(playerExit, Editlvl));
-    connect(CheckBoxlvl, &QCheckBox::clicked, this, [this](bool on) {
-        Edit_lvl_min->setEnabled(on);
-        Edit_lvl_max->setEnabled(on);
-        levelFilter.enabled = on;
-        update_node_visibility();
-    });
+    connect(CheckBoxlvl, &QCheckBox::clicked, this, &TForm4::CheckBoxlvlClick);
     Pages->addWidget(TabSheet1);
 
     // Pages 2 to 4: info, search, and positions with the log.
@@ -503,6 +498,15 @@ void TForm4::apply_categfilter()
     // not on screen does not paint, so they follow at once.
     if (!MyTree->isVisible()) afterTreePaint();
     repaintMap();
+}
+
+void TForm4::CheckBoxlvlClick()
+{
+    const bool on = CheckBoxlvl->isChecked();
+    Edit_lvl_min->setEnabled(on);
+    Edit_lvl_max->setEnabled(on);
+    levelFilter.enabled = on;
+    update_node_visibility();
 }
 
 void TForm4::afterTreePaint()

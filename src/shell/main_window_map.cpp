@@ -386,7 +386,7 @@ void TForm4::showInfoPanel(const InfoPanelContent& c)
     for (const std::string& line : c.memoLines) memo += ToDisplay(line) + '\n';
     Memo2->setPlainText(memo);
     showInfoAttributes(Treeitem, c.attributes);
-    fillTreeRedir(c);
+    showTreeRedir(c);
 }
 
 void TForm4::erase_listWP()

@@ -153,7 +153,7 @@ void TForm4::setupTreeRedir()
             [this](QTreeWidgetItem* current) { TreeRedirFocusChanged(current); });
 }
 
-void TForm4::fillTreeRedir(const InfoPanelContent& c)
+void TForm4::showTreeRedir(const InfoPanelContent& c)
 {
     TreeRedir->setUpdatesEnabled(false);
     TreeRedir->clear();
