@@ -216,7 +216,7 @@ public:
     void TreeRedirFocusChanged(QTreeWidgetItem* entry);
     void followRedirect(const std::string& name);
 
-    // LocationEditorHost (the rest is above)
+    // LocationEditorHost (addnode, destroynode, toggle_tagnew and clear_search stand above)
     QWidget* editorParent() override { return this; }
     LocationTree& editedTree() override { return MyTreeStore; }
     const std::vector<QImage>& categoryIcons() const override { return Listiconmap; }
