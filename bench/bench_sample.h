@@ -26,7 +26,6 @@ inline std::unique_ptr<TData_common> UseNewSampleFolder(const QString& dir, int 
     DatabaseLang = QDir(DatabaseDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
     DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
     auto common = TData_common::Create();
-    common->savePrefsOnDestroy = false;
     return common;
 }
 

@@ -52,7 +52,6 @@ struct FiftyZones {
             img.save(MapsDir + QString::fromStdString(z->fileName) + ".jpg", "JPG", 85);
             map.zones.push_back(std::move(z));
         }
-        common.savePrefsOnDestroy = false;
         auto c = std::make_unique<rCateg>();
         c->id = 1;
         c->name = "Lieux";

@@ -130,7 +130,6 @@ struct BenchScene {
     {
         InitPreferences();
         const ZonePictures& pics = pictures();
-        common.savePrefsOnDestroy = false;
         realm = std::make_unique<TRealm_info>(std::make_unique<TData_map>());
         auto map = std::make_unique<rRegion>();
         map->mapId = 1;

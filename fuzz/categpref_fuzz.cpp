@@ -20,7 +20,6 @@ template <size_t N>
 std::unique_ptr<TData_common> someCategories(const uint8_t (&ids)[N])
 {
     auto c = std::make_unique<TData_common>();
-    c->savePrefsOnDestroy = false;
     for (uint8_t id : ids) {
         auto k = std::make_unique<rCateg>();
         k->id = id;

@@ -29,7 +29,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TData_common c;
-    c.savePrefsOnDestroy = false;
     c.LoadItemCategoriesBytes(data, size);
     if (c.categories.size() != size / 84) __builtin_trap();
     for (size_t i = 0; i < c.categories.size(); ++i) {

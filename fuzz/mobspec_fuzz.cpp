@@ -35,7 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string> ls = lines(text);
     TData_common c;
-    c.savePrefsOnDestroy = false;
 
     c.LoadMobSpecsText(text);
     if (c.specNames.size() > ls.size() || c.specColors.size() > ls.size()) __builtin_trap();

@@ -20,7 +20,6 @@ struct SmallWorld {
 
     SmallWorld()
     {
-        common.savePrefsOnDestroy = false;
         auto region = std::make_unique<rRegion>();
         region->mapId = 1;
         region->name = "Carte";

@@ -142,8 +142,7 @@ public:
     TData_common() = default;
     // Loads every table of the current database and language, in order.
     static std::unique_ptr<TData_common> Create();
-    // Writes categpref.bin (when categories were loaded and saving is on).
-    virtual ~TData_common();
+    virtual ~TData_common() = default;
 
     void LoadItemCategories(const QString& path);
     void LoadItemCategoriesBytes(const uint8_t* data, size_t size);
@@ -151,6 +150,10 @@ public:
     void LoadCategoryPrefsBytes(const uint8_t* data, size_t size);
     // Writes categpref.bin through a temporary file; False (after message S22) on failure.
     bool SaveCategoryPrefs(const QString& path);
+    // Writes the program folder's categpref.bin, which the owner does before it lets these
+    // data go (a reload, the window's end). Nothing without categories or a program folder:
+    // the file keeps every database's preferences. False after a failed write.
+    bool SaveProgramCategoryPrefs();
     std::vector<uint8_t> CategoryPrefsBytes() const;
     void LoadColors();                         // ResDir + InterfaceLang + "/color.txt"
     void LoadColorsText(const std::string* text); // nullptr: no file
@@ -170,7 +173,6 @@ public:
     // itemcateg.bin was found, inflated and held at least one whole record (a trailing
     // partial record is ignored).
     bool categoriesWhole = false;
-    bool savePrefsOnDestroy = true;
     // categpref.bin records whose id no loaded category has, kept to be written back
     // (the file is shared by every database).
     std::vector<std::vector<uint8_t>> foreignPrefRecords;

@@ -105,14 +105,10 @@ std::unique_ptr<TData_common> TData_common::Create()
     return common;
 }
 
-TData_common::~TData_common()
+bool TData_common::SaveProgramCategoryPrefs()
 {
-    if (!savePrefsOnDestroy || categories.empty() || ExeDir.isEmpty()) return;
-    try {
-        SaveCategoryPrefs(fileIn(ExeDir, "categpref.bin"));
-    } catch (...) {
-        // The destruction goes on whatever happened.
-    }
+    if (categories.empty() || ExeDir.isEmpty()) return true;
+    return SaveCategoryPrefs(fileIn(ExeDir, "categpref.bin"));
 }
 
 void TData_common::LoadItemCategories(const QString& path)
@@ -207,7 +203,7 @@ bool TData_common::SaveCategoryPrefs(const QString& path)
     QString error;
     if (!WriteFileAtomic(path, bytes.data(), bytes.size(), &error)) {
         LogLine("category preferences cannot be written to " + path.toStdString() + ": " + error.toStdString());
-        // A box needs the application; a destruction after it has gone only logs.
+        // A box needs the application; a save after it has gone only logs.
         if (QCoreApplication::instance()) ShowRessourceMessage(22, false);
         return false;
     }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <set>
 
 #include <QCoreApplication>
@@ -23,6 +24,21 @@ std::set<HttpClient*>& clients()
 }
 
 using Clock = std::chrono::steady_clock;
+
+// A request's header list, freed on every way out of the request.
+struct HeaderListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using HeaderList = std::unique_ptr<curl_slist, HeaderListFree>;
+
+// Appends a line; when libcurl cannot, the list stays as it was (and still owned).
+void appendHeader(HeaderList& list, const std::string& line)
+{
+    if (curl_slist* longer = curl_slist_append(list.get(), line.c_str())) {
+        (void)list.release(); // the same list, one line longer
+        list.reset(longer);
+    }
+}
 
 // State of one transfer that libcurl's callbacks reach.
 struct Transfer {
@@ -245,23 +261,22 @@ HttpResult HttpClient::perform(const std::string& url, const HttpSink& sink, con
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, &t);
 
-    struct curl_slist* headers = nullptr;
-    headers = curl_slist_append(headers, "Accept: text/html, */*");
-    headers = curl_slist_append(headers, ("Content-Type: " + contentType).c_str());
+    HeaderList headers;
+    appendHeader(headers, "Accept: text/html, */*");
+    appendHeader(headers, "Content-Type: " + contentType);
     if (postBody) {
-        headers = curl_slist_append(headers, "Expect:");
+        appendHeader(headers, "Expect:");
         curl_easy_setopt(e, CURLOPT_POST, 1L);
         curl_easy_setopt(e, CURLOPT_POSTFIELDS, postBody->data());
         curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(postBody->size()));
     } else {
         curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
     }
-    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
 
     if (!settings.proxyHost.empty()) {
         const std::string proxy = ProxyAddress(settings.proxyHost, settings.proxyPort);
         if (proxy.empty()) {
-            curl_slist_free_all(headers);
             result.error = "Invalid proxy server or port";
             return result;
         }
@@ -277,7 +292,6 @@ HttpResult HttpClient::perform(const std::string& url, const HttpSink& sink, con
     }
 
     if (aborted_) {
-        curl_slist_free_all(headers);
         result.error = "Transfer aborted";
         return result;
     }
@@ -324,7 +338,7 @@ HttpResult HttpClient::perform(const std::string& url, const HttpSink& sink, con
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, nullptr);
     curl_easy_setopt(e, CURLOPT_POSTFIELDS, nullptr);
-    curl_slist_free_all(headers);
+    headers.reset();
     busy_ = false;
     if (onStatus) onStatus("Disconnected.");
 

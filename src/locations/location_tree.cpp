@@ -6,14 +6,9 @@
 
 #include "background_release.h"
 #include "text_helpers.h"
+#include "tree_update_bracket.h"
 
 namespace {
-
-struct UpdateBracket {
-    explicit UpdateBracket(LocationTree& t) : tree(t) { tree.BeginUpdate(); }
-    ~UpdateBracket() { tree.EndUpdate(); }
-    LocationTree& tree;
-};
 
 unsigned char asciiUpper(unsigned char c)
 {
@@ -127,7 +122,7 @@ void LocationTree::noteListChange(int parent)
 
 void LocationTree::clear()
 {
-    UpdateBracket bracket(*this);
+    TreeUpdateBracket bracket(*this);
     ++generation_;
     ++contentVersion_;
     resetChangeLog();
@@ -179,7 +174,7 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
 
 void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
 {
-    UpdateBracket bracket(*this);
+    TreeUpdateBracket bracket(*this);
     clear();
     mapIndex_ = &mapIndex;
     common_ = &common;
@@ -298,7 +293,7 @@ int LocationTree::addnodeMove(rnew_node&& record)
     if (isNode(zoneNode) && record.categoryId <= 255) {
         const int categNode = categoryNodeFor(zoneNode, uint8_t(record.categoryId));
         if (categNode != kNoTreeNode) {
-            UpdateBracket bracket(*this);
+            TreeUpdateBracket bracket(*this);
             rnew_node& r = record;
             const TNodeData& categData = *nodes_[size_t(categNode)].data;
             r.zone = categData.zone;
@@ -403,7 +398,7 @@ TNodeData* LocationTree::nodeData(int node) const
 void LocationTree::destroynode(int node)
 {
     if (!isNode(node)) return;
-    UpdateBracket bracket(*this);
+    TreeUpdateBracket bracket(*this);
     ++contentVersion_;
     // Children first (only structural nodes have any).
     std::vector<int> kids = nodes_[size_t(node)].children;
@@ -617,7 +612,7 @@ void LocationTree::sortChildren(std::vector<int>& list)
 
 void LocationTree::sortAll()
 {
-    UpdateBracket bracket(*this);
+    TreeUpdateBracket bracket(*this);
     if (allUnsorted_ || rootsUnsorted_ || !unsortedParents_.empty()) ++contentVersion_;
     bool zoneListsMoved = false;
     if (allUnsorted_) {
@@ -680,7 +675,7 @@ const std::vector<VisibilityKey>& LocationTree::visibilityKeys()
 void LocationTree::setVisible(int node, bool visible)
 {
     if (!isNode(node) || nodes_[size_t(node)].visible == visible) return;
-    UpdateBracket bracket(*this);
+    TreeUpdateBracket bracket(*this);
     setVisibleInBracket(node, visible);
 }
 

@@ -4,6 +4,7 @@
 #include "database_globals.h"
 #include "preferences.h"
 #include "text_helpers.h"
+#include "tree_update_bracket.h"
 
 int check_real_mob_lvl(int levelMin, int levelMax)
 {
@@ -59,7 +60,7 @@ void HideNodes(LocationTree& tree, int node, const LevelFilter& filter)
 
 void check_node_visibility(LocationTree& tree, int first, const LevelFilter& filter)
 {
-    tree.BeginUpdate();
+    const TreeUpdateBracket bracket(tree);
     if (!tree.roots().empty() && first == tree.roots().front()) {
         applyRuleToAll(tree, filter);
     } else {
@@ -68,7 +69,6 @@ void check_node_visibility(LocationTree& tree, int first, const LevelFilter& fil
         for (int n = first; n != kNoTreeNode; n = tree.nextNode(n))
             if (ruledVisibility(tree, n, keys[size_t(n)], filter, visible)) tree.setVisibleInBracket(n, visible);
     }
-    tree.EndUpdate();
 }
 
 TColor locationColour(const TNodeData& d, const std::vector<rSpecColor>& specColours)
@@ -146,13 +146,33 @@ void update_concolors(LocationTree& tree, bool& recolourAll)
 
 void update_node_visibility(LocationTree& tree, const LevelFilter& filter, bool& recolourAll)
 {
-    tree.BeginUpdate();
+    const TreeUpdateBracket bracket(tree);
     // Inside the bracket colour changes reach the view with the bracket's end.
     const bool full = recolourAll;
     recolourAll = false;
     if (tree.mapIndex()) recolourLocations(tree, full, nullptr);
     applyRuleToAll(tree, filter);
-    tree.EndUpdate();
+}
+
+void apply_categfilter(LocationTree& tree, const TData_map& mapIndex, const rCateg* chosen)
+{
+    const TreeUpdateBracket bracket(tree);
+    if (!chosen) {
+        for (int map : tree.roots()) tree.setCheckState(map, NodeCheck::Checked);
+        return;
+    }
+    auto checkIf = [&tree](int node, bool on) {
+        tree.setCheckState(node, on && tree.isVisible(node) ? NodeCheck::Checked : NodeCheck::Unchecked);
+    };
+    for (const auto& zone : mapIndex.zones) {
+        if (!tree.isNode(zone->treeNode)) continue;
+        for (int categ : tree.children(zone->treeNode)) {
+            const TNodeData* cd = tree.nodeData(categ);
+            const bool same = cd && cd->category == chosen;
+            checkIf(categ, same);
+            for (int loc : tree.children(categ)) checkIf(loc, same);
+        }
+    }
 }
 
 bool check_traduc_visibility(const rItemdata& item, TraducCheck state)

@@ -24,6 +24,10 @@ void update_concolors(LocationTree& tree, bool& recolourAll);
 // Colours, then visibility of the whole tree, inside one update bracket.
 void update_node_visibility(LocationTree& tree, const LevelFilter& filter, bool& recolourAll);
 
+// The category filter of the tree page: with a category chosen, only its nodes under the
+// zones of the map index are checked, and only those shown; none chosen checks every map.
+void apply_categfilter(LocationTree& tree, const TData_map& mapIndex, const rCateg* chosen);
+
 // Translation-mode filter of the map: the state of the three-state language check box.
 enum class TraducCheck { Grayed, Checked, Unchecked };
 bool check_traduc_visibility(const rItemdata& item, TraducCheck state);

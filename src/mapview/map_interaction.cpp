@@ -12,26 +12,9 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "text_helpers.h"
+#include "tree_update_bracket.h"
 
 namespace {
-
-// Holds the location tree's update bracket for a scope.
-class TreeUpdateGuard {
-public:
-    explicit TreeUpdateGuard(LocationTree* tree) : tree_(tree)
-    {
-        if (tree_) tree_->BeginUpdate();
-    }
-    ~TreeUpdateGuard()
-    {
-        if (tree_) tree_->EndUpdate();
-    }
-    TreeUpdateGuard(const TreeUpdateGuard&) = delete;
-    TreeUpdateGuard& operator=(const TreeUpdateGuard&) = delete;
-
-private:
-    LocationTree* tree_;
-};
 
 template <class F, class... Args>
 void call(const F& hook, Args&&... args)
@@ -172,9 +155,7 @@ void MapInteraction::affiche_memoinfo(int node, int mode)
         HCaption.icon = category ? category->treeIcon : 0;
         HCaption.simple = false;
         HCaption.body = FormatLabelText(item.description, true);
-        popupRedir_ = popupRedirCaptions(item.description);
-        HCaption.hasLinks = popupRedir_.size() > 1; // the references, then the separator
-        call(hooks_.popupRedirChanged);
+        HCaption.hasLinks = create_menu_redir(item.description, false);
         call(hooks_.imagehint, item.name);
         return;
     }
@@ -194,7 +175,8 @@ void MapInteraction::affiche_memoinfo(int node, int mode)
     panel_.memoLines = infoMemoLines(item.description, item.typeId, common ? common->typeNames : noTypes);
     panel_.attributes = UnpackSpecs(item.attributes);
     panel_.descriptionIcon = !item.description.empty();
-    panel_.linksIcon = fillTreeRedir(node, item);
+    vider_tree_redir();
+    panel_.linksIcon = create_menu_redir(item.description, true);
     call(hooks_.set_target_node, node);
     call(hooks_.showInfoPanel, panel_);
 }
@@ -202,24 +184,37 @@ void MapInteraction::affiche_memoinfo(int node, int mode)
 void MapInteraction::clearInfoPanel()
 {
     panel_ = InfoPanelContent{};
-    scene_.RedirLines.clear();
+    vider_tree_redir();
     call(hooks_.showInfoPanel, panel_);
 }
 
-bool MapInteraction::fillTreeRedir(int node, const rItemdata& item)
+bool MapInteraction::create_menu_redir(const std::string& text, bool toTree)
+{
+    if (!toTree) {
+        popupRedir_ = popupRedirCaptions(text);
+        call(hooks_.popupRedirChanged);
+        return popupRedir_.size() > 1; // the references, then the separator
+    }
+    const std::vector<std::string> names = redirectNames(text);
+    for (const std::string& name : names) add_treeredir(name);
+    return !names.empty();
+}
+
+void MapInteraction::add_treeredir(const std::string& name)
+{
+    // The entry, the line and a follow all use the name as the entry keeps it.
+    const std::string entry = name.substr(0, kRedirEntryMax);
+    panel_.redirEntries.push_back(entry);
+    const int target = scene_.search
+                           ? scene_.search->findByName(entry, true, scene_.CurrentMapId, scene_.CurrentMapNode)
+                           : find_node_byname(*scene_.tree, entry, true, scene_.CurrentMapId, scene_.CurrentMapNode);
+    if (target != kNoTreeNode) add_redirline(panel_.node, target);
+}
+
+void MapInteraction::vider_tree_redir()
 {
     scene_.RedirLines.clear();
-    const std::vector<std::string> names = redirectNames(item.description);
-    for (const std::string& name : names) {
-        // The entry, the line and a follow all use the name as the entry keeps it.
-        const std::string entry = name.substr(0, kRedirEntryMax);
-        panel_.redirEntries.push_back(entry);
-        const int target =
-            scene_.search ? scene_.search->findByName(entry, true, scene_.CurrentMapId, scene_.CurrentMapNode)
-                          : find_node_byname(*scene_.tree, entry, true, scene_.CurrentMapId, scene_.CurrentMapNode);
-        if (target != kNoTreeNode) add_redirline(node, target);
-    }
-    return !names.empty();
+    panel_.redirEntries.clear();
 }
 
 void MapInteraction::add_redirline(int node, int target)
@@ -255,7 +250,7 @@ void MapInteraction::Appelle_createloc()
     if (!scene_.ZoneUnderMouse) return;
     int created = kNoTreeNode;
     {
-        TreeUpdateGuard bracket(scene_.tree);
+        TreeUpdateBracket bracket(scene_.tree);
         CreateLocationRequest request;
         request.zone = scene_.ZoneUnderMouse;
         request.mode = 0;

@@ -118,9 +118,15 @@ public:
 
 private:
     void vider_popup_redir();
-    // Fills the link list and the redirect lines of the location shown; True when the
-    // description holds a reference.
-    bool fillTreeRedir(int node, const rItemdata& item);
+    // The links of a description: into the context menu's link items (toTree False: one
+    // per reference, then a separator), or into the info page's link list with the lines
+    // to the targets on the map shown. True when the description holds a reference.
+    bool create_menu_redir(const std::string& text, bool toTree);
+    // One entry of the link list (the name cut as an entry keeps it) and, for a target on
+    // the map shown, its line from the location on the info page.
+    void add_treeredir(const std::string& name);
+    // Empties the link list and the redirect lines.
+    void vider_tree_redir();
     void add_redirline(int node, int target);
     // A live location node with its item, else null.
     const TNodeData* locationData(int node) const;

@@ -1,12 +1,11 @@
+// The location editor dialog: its controls, the category list and the category choice, the
+// level page's shapes, the typing rules of the name and the note, and the bulk options.
 #include "location_editor.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -22,7 +21,6 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
-#include <QTextBlock>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -31,12 +29,9 @@
 #include "cp1252.h"
 #include "criteria_tree.h"
 #include "database_globals.h"
-#include "delphi_conv.h"
 #include "folders.h"
 #include "image_helpers.h"
 #include "link_codes.h"
-#include "main_window.h"
-#include "map_paths.h"
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
@@ -88,8 +83,8 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, int min, int max, QRect ge
 
 } // namespace
 
-TForm2::TForm2(TForm4& owner)
-    : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), owner_(owner)
+TForm2::TForm2(LocationEditorHost& host)
+    : QDialog(host.editorParent(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), host_(host)
 {
     setObjectName("Form2");
     setFixedSize(kClientWidth, kClientHeight);
@@ -259,8 +254,8 @@ TForm2::TForm2(TForm4& owner)
             auto* item = new QTreeWidgetItem({ToDisplay(c->name)});
             item->setData(0, kCategoryRole, QVariant::fromValue<quintptr>(quintptr(c.get())));
             item->setForeground(0, kOtherCategory);
-            if (c->iconIndex < owner_.Listiconmap.size())
-                item->setIcon(0, QIcon(QPixmap::fromImage(owner_.Listiconmap[c->iconIndex])));
+            if (c->iconIndex < host_.categoryIcons().size())
+                item->setIcon(0, QIcon(QPixmap::fromImage(host_.categoryIcons()[c->iconIndex])));
             items.push_back(item);
         }
         std::stable_sort(items.begin(), items.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
@@ -292,7 +287,8 @@ TForm2::TForm2(TForm4& owner)
     connect(CheckBox2, &QCheckBox::clicked, this, &TForm2::CheckBox2Click);
     connect(CheckBox12, &QCheckBox::clicked, this, &TForm2::CheckBox12Click);
 
-    if (QScreen* screen = owner.screen() ? owner.screen() : QGuiApplication::primaryScreen())
+    QWidget* parent = host.editorParent();
+    if (QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
@@ -304,7 +300,7 @@ TForm2::~TForm2()
 void TForm2::init_formcaption()
 {
     acc1->setText(ToDisplay(GetMenuText(42)));
-    const TNodeData* copy = owner_.CopyData.get();
+    const TNodeData* copy = host_.copyBuffer();
     const std::string copied = copyBufferFilled(copy) ? copy->item->name : GetMenuText(55);
     acc6->setText(ToDisplay(GetMenuText(54) + " " + copied));
     trajet1->setText(ToDisplay(GetMenuText(14)));
@@ -314,7 +310,7 @@ void TForm2::init_formcaption()
     PageControl1->setTabText(1, ToDisplay(GetCaptionText(84)));
     PageControl1->setTabText(2, ToDisplay(GetCaptionText(64)));
     create_shapes();
-    if (owner_.ImageList1.size() > 7) BitBtn1->setIcon(QIcon(QPixmap::fromImage(owner_.ImageList1[7])));
+    if (host_.panelIcons().size() > 7) BitBtn1->setIcon(QIcon(QPixmap::fromImage(host_.panelIcons()[7])));
 }
 
 void TForm2::create_shapes()
@@ -345,7 +341,7 @@ void TForm2::showEvent(QShowEvent* event)
         if (!pixmap.isNull()) Image1->setPixmap(pixmap.scaled(Image1->size(), Qt::KeepAspectRatio));
     }
     Edit1->setFocus();
-    const size_t waypoints = owner_.scene.Waypoints.size();
+    const size_t waypoints = host_.waypoints().size();
     Button5->setEnabled(waypoints > 1);
     Button11->setEnabled(waypoints > 1);
     Button6->setEnabled(!LastPlaceCode.empty());
@@ -461,90 +457,6 @@ void TForm2::shapePressed(int shape)
     Edit4->setValue(range.high);
 }
 
-void TForm2::acc1Click()
-{
-    QTextCursor cursor = MemoInfo->textCursor();
-    if (cursor.hasSelection()) {
-        cursor.insertText("{" + cursor.selectedText() + "}");
-    } else if (copyBufferFilled(owner_.CopyData.get())) {
-        cursor.insertText(ToDisplay("{" + owner_.CopyData->item->name + "}"));
-    }
-    MemoInfo->setTextCursor(cursor);
-    MemoInfo->setFocus();
-}
-
-void TForm2::updateTrajet1()
-{
-    const RouteMenuState state = routeMenuState(linkText());
-    trajet1->setEnabled(state.enabled);
-    if (state.captionId) trajet1->setText(ToDisplay(GetMenuText(state.captionId)));
-}
-
-std::string TForm2::linkText() const
-{
-    return ToCp1252(Edit2->text()).value_or(std::string());
-}
-
-std::string TForm2::edit_route_options(const std::string& options)
-{
-    return runRouteOptions(options, this, routeOptionsRunner);
-}
-
-void TForm2::trajet1Click()
-{
-    const std::string link = linkText();
-    if (link.empty() || link[0] != 'V') return;
-    const std::string options = edit_route_options(routeOptionsOfCode(link));
-    const auto parsed = parseRouteOptions(options);
-    if (!parsed) return;
-    if (const auto code = withRouteOptions(link, *parsed)) Edit2->setText(FromCp1252(*code));
-}
-
-void TForm2::Button8Click()
-{
-    if (!zone) return;
-    const int x = Edit5->text().toInt(), y = Edit6->text().toInt();
-    LastPlaceCode = buildPlaceCode(zone->zoneId, uint16_t(x), uint16_t(y));
-    QApplication::clipboard()->setText(FromCp1252(LastPlaceCode));
-}
-
-void TForm2::Button6Click()
-{
-    Edit2->setText(FromCp1252(LastPlaceCode));
-}
-
-void TForm2::Button7Click()
-{
-    Edit2->clear();
-}
-
-void TForm2::Button5Click()
-{
-    const auto options = parseRouteOptions(edit_route_options(std::string(kDefaultRouteOptions)));
-    if (!options) return;
-    const std::vector<RouteWaypoint> waypoints = toRouteWaypoints(owner_.scene.Waypoints);
-    const BuiltRouteCode built = buildRouteCode(*options, zone, waypoints);
-    if (built.status == RouteBuildStatus::FirstOutsideZone) {
-        ShowRessourceMessage(50, false);
-        return;
-    }
-    if (built.status != RouteBuildStatus::Ok) {
-        ShowRessourceMessage(49, false);
-        return;
-    }
-    Edit2->setText(FromCp1252(built.text));
-}
-
-void TForm2::Button11Click()
-{
-    const BuiltRouteCode built = buildWorldRouteCode(toRouteWaypoints(owner_.scene.Waypoints));
-    if (built.status != RouteBuildStatus::Ok) {
-        ShowRessourceMessage(49, false);
-        return;
-    }
-    Edit2->setText(FromCp1252(built.text));
-}
-
 void TForm2::setBulkHeight()
 {
     setFixedSize(kClientWidth, CheckBox2->isChecked() ? kClientHeightBulk : kClientHeight);
@@ -597,132 +509,3 @@ SpecSet TForm2::get_flags()
     return PackSpecs(flags);
 }
 
-std::optional<std::string> TForm2::trimmedName() const
-{
-    const auto bytes = ToCp1252(Edit1->text());
-    if (!bytes) return std::nullopt;
-    return DelphiTrim(*bytes);
-}
-
-uint8_t TForm2::languageTag() const
-{
-    // Checked: written in the database's language; unchecked: in none (tag 0).
-    return CheckBox12->isChecked() ? CurrentLangTag : 0;
-}
-
-void TForm2::allnode_modif(uint8_t tag)
-{
-    bulkCount = 0;
-    const TNodeData* old = owner_.MyTreeStore.nodeData(node);
-    if (!old || !old->item || !category) return;
-    BulkChange change;
-    change.name = CheckBox4->isChecked();
-    change.note = CheckBox5->isChecked();
-    change.attributesAndType = CheckBox6->isChecked();
-    change.levels = CheckBox7->isChecked();
-    change.newName = trimmedName().value_or(std::string());
-    change.noteText = MemoToText(MemoInfo).value_or(std::string());
-    change.attributes = get_flags();
-    change.typeId = uint8_t(std::max(0, ComboBox1->currentIndex()));
-    change.levelMin = uint8_t(Edit3->value());
-    change.levelMax = uint8_t(Edit4->value());
-    change.languageTag = tag;
-    bulkCount = int32_t(applyBulkChange(owner_.MyTreeStore, node, old->item->name, category->id, change).size());
-}
-
-void TForm2::Button2Click()
-{
-    const uint8_t tag = languageTag();
-    const std::optional<std::string> name = trimmedName();
-    if (name && (name->empty() || *name == placeholder)) {
-        ShowRessourceMessage(17, false);
-        Edit1->setFocus();
-        return;
-    }
-    if (!category) {
-        ShowRessourceMessage(62, false);
-        return;
-    }
-    if (!name || forbiddenNameChar(*name)) {
-        ShowRessourceMessage(18, false);
-        return;
-    }
-    for (QTextBlock b = MemoInfo->document()->firstBlock(); b.isValid(); b = b.next()) {
-        const std::optional<std::string> line = ToCp1252(b.text());
-        if (!line) {
-            ShowRessourceMessage(36, false, "?"); // a pasted character with no stored form
-            return;
-        }
-        if (forbiddenNoteChar(*line)) {
-            ShowRessourceMessage(24, false);
-            return;
-        }
-    }
-    const std::string note = MemoToText(MemoInfo).value_or(std::string());
-
-    const TNodeData* old = modifyMode ? owner_.MyTreeStore.nodeData(node) : nullptr;
-    if (modifyMode && !CheckBox2->isChecked() && old && old->item) {
-        EditedValues now;
-        now.linkText = linkText();
-        now.name = *name;
-        now.note = note;
-        // Flags the user did not touch are the old set, whatever get_flags would add to it.
-        now.attributes = flagsTouched_ ? get_flags() : old->item->attributes;
-        now.categoryId = category->id;
-        now.levelMin = Edit3->value();
-        now.levelMax = Edit4->value();
-        now.typeId = ComboBox1->currentIndex();
-        now.languageTag = tag;
-        const int oldCategory = originalCategory ? originalCategory->id : -1;
-        if (sameValues(now, originalValues(*old->item, oldCategory))) {
-            accept();
-            return;
-        }
-    }
-    if (Edit3->value() > Edit4->value()) Edit4->setValue(Edit3->value());
-
-    changedTree = true;
-    ::erase_listWP(owner_.scene);
-    owner_.scene.waypointMode = false;
-    if (owner_.scene.hooks.erase_listWP) owner_.scene.hooks.erase_listWP(); // waypoint1 unchecked
-    owner_.toggle_tagnew(true);
-    if (modifyMode && CheckBox2->isChecked()) allnode_modif(tag);
-
-    rnew_node r;
-    r.typeId = uint32_t(std::max(0, ComboBox1->currentIndex()));
-    r.x = uint32_t(Edit5->text().toInt());
-    r.y = uint32_t(Edit6->text().toInt());
-    r.name = *name;
-    r.zoneId = zone ? uint16_t(zone->zoneId) : 0;
-    r.categoryId = category->id;
-    r.description = note;
-    r.levelMin = uint32_t(Edit3->value());
-    r.levelMax = uint32_t(Edit4->value());
-    r.attributes = get_flags();
-    r.id = modifyMode ? id : 0;
-    r.fromMaster = 0;
-    r.linkText = linkText(); // untrimmed
-    r.locked = CheckBox3->isChecked() ? 1 : 0;
-    r.languageTag = tag;
-    r.hasItem = 1;
-    // The new location first: when it cannot be placed, the old one stays.
-    resultNode = owner_.addnode(r);
-    if (modifyMode && resultNode != kNoTreeNode) owner_.destroynode(node);
-    owner_.clear_search();
-    Preferences.NIVP = Edit7->value();
-    accept();
-}
-
-void TForm2::Button4Click()
-{
-    changedTree = true;
-    owner_.toggle_tagnew(true);
-    const TNodeData* old = owner_.MyTreeStore.nodeData(node);
-    if (old) {
-        if (const auto tag = eraseTagRecord(*old)) owner_.addnode(*tag);
-        owner_.destroynode(node);
-    }
-    owner_.clear_search();
-    resultNode = kNoTreeNode;
-    accept();
-}

@@ -3,7 +3,7 @@
 // point or modifies one (name, category, type, levels, note, attributes, link code), and
 // in modify mode deletes it or copies the change onto the same-named locations. The main
 // window creates it, fills its fields, runs it and reads `resultNode`; the dialog changes
-// the tree only through the main window.
+// the tree only through its host.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,6 +11,7 @@
 #include <QDialog>
 
 #include "location_editing.h"
+#include "location_editor_host.h"
 #include "records.h"
 #include "route_options_dialog.h"
 
@@ -29,7 +30,6 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TForm4;
 struct rCateg;
 
 class TForm2 : public QDialog {
@@ -41,7 +41,7 @@ public:
     static constexpr int kNameMaxTyped = 35;
     static constexpr int kNoteMaxTyped = 1000;
 
-    explicit TForm2(TForm4& owner);
+    explicit TForm2(LocationEditorHost& host);
     ~TForm2() override;
 
     // Fields, set by the caller before the dialog is shown.
@@ -137,7 +137,7 @@ private:
     uint8_t languageTag() const;
     std::string linkText() const;
 
-    TForm4& owner_;
+    LocationEditorHost& host_;
     bool shownOnce_ = false;
     bool keepNameOnce_ = false;
     bool flagsTouched_ = false; // the user changed a check of treebool

@@ -364,9 +364,10 @@ void TForm4::FormDestroy()
         LogLine("the database view could not be cleared");
     }
     try {
-        CommonData.reset(); // writes categpref.bin
+        releaseCommonData();
     } catch (...) {
         LogLine("categpref.bin could not be written");
+        CommonData.reset();
     }
     SiteList.clear();
     UrlList.clear();

@@ -13,6 +13,7 @@
 
 #include "additions.h"
 #include "data_model.h"
+#include "location_editor_host.h"
 #include "feedback.h"
 #include "map_scene.h"
 #include "location_tree.h"
@@ -74,7 +75,7 @@ struct MainWindowDialogs {
     std::function<void(QWidget* owner, bool uploadAllowed)> send;
 };
 
-class TForm4 : public QMainWindow, public AdditionsHost {
+class TForm4 : public QMainWindow, public AdditionsHost, public LocationEditorHost {
     Q_OBJECT
 public:
     // Builds the window and runs its creation sequence for the program folder exeDir.
@@ -99,7 +100,7 @@ public:
     void update_concolors();
     void update_node_visibility();
     void load_tips();
-    void clear_search();
+    void clear_search() override;
 
     // Frame and commands.
     void affiche_masterliste();
@@ -114,21 +115,19 @@ public:
     void StayOnTop();
     void movefiche();
     void toggle_mode_edition();
-    bool toggle_mode_nozone();
     void init_formcaption();
     // Appends the icons of a strip to an image list of icons of that size; S47 on failure.
     void assign_icon(std::vector<QImage>& list, QSize iconSize, const QString& stripFileName);
     void show_about(bool creditsPage);
     void load_sitelinks(QMenu* parentItem);
     void lienClick(int index);
-    void add_region_item(const rRegion& map, int index);
-    void regionClick(int index);
     void CombocheckChange();
     void apply_categfilter();
+    // The level filter's check box: the two level edits follow it, then the visibility.
+    void CheckBoxlvlClick();
     void checkLodClick();
     // Empties the waypoint list, repaints and brings the waypoint menu items in line.
     void erase_listWP();
-    void update_waypointmenu();
     void ZoomBarChange(int position);
     void show_feedback(int id, int seconds, const std::string& text1, const std::string& text2) override;
     void TimerfeedbackTimer();
@@ -170,8 +169,8 @@ public:
     std::function<bool(QWidget*)> windowDrag;
 
     // Location editing (main_window_edit.cpp).
-    int addnode(const rnew_node& record);
-    void destroynode(int node);
+    int addnode(const rnew_node& record) override;
+    void destroynode(int node) override;
     void destroynode_runtime(int node);
     void addtag_node_erase(int node);
     void couper_node(int node);
@@ -198,18 +197,40 @@ public:
     void affiche_searchnode(int node, bool centre);
     void Modif2Click();
     void show_traduc_check(bool visible);
+    // The map's context menu (main_window_map_menu.cpp): its state when it opens, the
+    // items of edit mode, the waypoint items, the maps sub-menu.
+    void Menu_imagePopup(const QPoint& position);
+    bool toggle_mode_nozone();
+    void showMapMenuEditItems(bool on);
+    void update_waypointmenu();
+    void fillRegionMenu();
+    void add_region_item(const rRegion& map, int index);
+    void regionClick(int index);
+    // Checks the maps sub-menu's item of this map, and no other.
+    void checkRegionItem(int32_t mapId);
     // Redirect links: the link items at the top of Menu_image, and following a link.
     void vider_popup_redir();
+    // Inserts one link item (a separator for "-") at this position of Menu_image.
+    void add_popupredir_items(const std::string& caption, int position);
     void popupredir_click(QAction* item);
     void TreeRedirFocusChanged(QTreeWidgetItem* entry);
     void followRedirect(const std::string& name);
+
+    // LocationEditorHost (addnode, destroynode, toggle_tagnew and clear_search stand above)
+    QWidget* editorParent() override { return this; }
+    LocationTree& editedTree() override { return MyTreeStore; }
+    const std::vector<QImage>& categoryIcons() const override { return Listiconmap; }
+    const std::vector<QImage>& panelIcons() const override { return ImageList1; }
+    const TNodeData* copyBuffer() const override { return CopyData.get(); }
+    const std::vector<rWaypoint>& waypoints() const override { return scene.Waypoints; }
+    void endWaypoints() override;
 
     // AdditionsHost
     std::string ask_pseudo() override;
     void setAutosaveTimer(bool on) override;
     void setSaveControlsEnabled(bool on) override;
     void log(const std::string& line) override;
-    void toggle_tagnew(bool modified);
+    void toggle_tagnew(bool modified) override;
     bool confirm_sauver(int reason);
 
     // Shared state.
@@ -320,9 +341,16 @@ private:
     void setupTreeRedir();
     void wireSearchAndPages();
     void fillInfoHeader(const InfoPanelContent& content);
-    void fillTreeRedir(const InfoPanelContent& content);
+    // Shows the link list entries of the info page's content in TreeRedir.
+    void showTreeRedir(const InfoPanelContent& content);
     void setupMap();
+    // The progress bar over the map, shared by the database load and the map load.
+    void placeProgressBar();
+    void showProgressBar(int32_t maximum);
+    void hideProgressBar();
     void setupEditCommands();
+    void buildMapMenu();
+    void wireMapMenu();
     // Shows the editor modally (or through the dialogs' runner) and frees nothing.
     void execEditor(TForm2& editor);
     void applyPositionEdits();
@@ -334,6 +362,8 @@ private:
     // The load shared by the first activation and the reload: texts (when asked), the
     // database folder, the common data, the database, the colours.
     void load_all_data(bool reloadTexts);
+    // Writes categpref.bin from the common data, then drops them.
+    void releaseCommonData();
     // Shows the map with this id again, keeping the view (nothing when there is none).
     void show_map_again(int mapId);
     // Marks the language and database items of the loaded names.

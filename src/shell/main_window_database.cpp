@@ -1,5 +1,4 @@
 // The main window's database: load and clear, colours, the additions file's host.
-#include <QActionGroup>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -37,6 +36,7 @@
 #include "ressource.h"
 #include "text_helpers.h"
 #include "text_files.h"
+#include "tree_update_bracket.h"
 #include "url_list.h"
 #include "widget_helpers.h"
 
@@ -84,10 +84,7 @@ void TForm4::load_database()
     scene.SelectionChain = {kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
     RealmInfo = std::make_unique<TRealm_info>();
 
-    region1->clear();
-    delete regionGroup_;
-    regionGroup_ = new QActionGroup(region1);
-    for (size_t i = 0; i < RealmInfo->mapIndex->maps.size(); ++i) add_region_item(*RealmInfo->mapIndex->maps[i], int(i));
+    fillRegionMenu();
 
     rnew_node copy;
     copy.typeId = 1;
@@ -104,7 +101,6 @@ void TForm4::load_database()
     ComboBox6->setCurrentIndex(0);
 
     static TData_common emptyCommon;
-    emptyCommon.savePrefsOnDestroy = false;
     MyTreeStore.init_tree(*RealmInfo->mapIndex, CommonData ? *CommonData : emptyCommon);
     scene.tree = &MyTreeStore;
     scene.common = CommonData.get();
@@ -113,44 +109,35 @@ void TForm4::load_database()
     trace("init_tree");
 
     additions_ = std::make_unique<AdditionsFile>(MyTreeStore, *RealmInfo, *this, MakeAdditionsFileName(DatabaseLang));
-    MyTreeStore.BeginUpdate();
-    try {
-        MasterFileHooks hooks;
-        hooks.log = [this](const std::string& line) { log(line); };
-        hooks.progressStart = [this](int maximum) {
-            G32_ProgressBar1->SetMax(maximum);
-            G32_ProgressBar1->SetPosition(0);
-            ImageMapView->holdLayer();
-            G32_ProgressBar1->show();
-            G32_ProgressBar1->PaintNow();
-        };
-        hooks.progressPosition = [this](int position) { G32_ProgressBar1->SetPosition(position); };
-        hooks.progressEnd = [this] {
-            G32_ProgressBar1->hide();
-            ImageMapView->releaseLayer();
-        };
-        MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
-        master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
-        const bool masterWhole = master.loadmaster2();
-        DatabaseDate = master.DatabaseDate;
-        trace("loadmaster2");
-        additions_->Loadref(masterWhole && RealmInfo->mapIndex->loadedWhole && CommonData
-                            && CommonData->categoriesWhole);
-        trace("loadref");
-        if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
-            const QImage picture = ReadImageFile(*ico);
-            if (!picture.isNull()) Image1->setPixmap(QPixmap::fromImage(picture));
-            listmenu.clear();
-            assign_icon(listmenu, QSize(16, 16), *ico);
+    {
+        const TreeUpdateBracket bracket(MyTreeStore);
+        try {
+            MasterFileHooks hooks;
+            hooks.log = [this](const std::string& line) { log(line); };
+            hooks.progressStart = [this](int maximum) { showProgressBar(maximum); };
+            hooks.progressPosition = [this](int position) { G32_ProgressBar1->SetPosition(position); };
+            hooks.progressEnd = [this] { hideProgressBar(); };
+            MasterFileLoader master(MyTreeStore, *RealmInfo, hooks);
+            master.DatabaseDate = DatabaseDate; // a file without a date keeps the last one
+            const bool masterWhole = master.loadmaster2();
+            DatabaseDate = master.DatabaseDate;
+            trace("loadmaster2");
+            additions_->Loadref(masterWhole && RealmInfo->mapIndex->loadedWhole && CommonData
+                                && CommonData->categoriesWhole);
+            trace("loadref");
+            if (auto ico = ResolveExistingPath(DatabaseLangDir, "ico.bmp")) {
+                const QImage picture = ReadImageFile(*ico);
+                if (!picture.isNull()) Image1->setPixmap(QPixmap::fromImage(picture));
+                listmenu.clear();
+                assign_icon(listmenu, QSize(16, 16), *ico);
+            }
+        } catch (const std::exception& e) {
+            LogLine(std::string("database load stopped: ") + e.what());
         }
-    } catch (const std::exception& e) {
-        LogLine(std::string("database load stopped: ") + e.what());
+        // A load stopped halfway leaves neither the bar nor a held map behind.
+        hideProgressBar();
+        MyTreeStore.sortAll();
     }
-    // A load stopped halfway leaves neither the bar nor a held map behind.
-    G32_ProgressBar1->hide();
-    ImageMapView->releaseLayer();
-    MyTreeStore.sortAll();
-    MyTreeStore.EndUpdate();
     log(FormatRessource(GetInfoText(7), FloatToStrComma(clock.elapsed() / 1000.0)));
     Timer3.setInterval(300000);
     setAutosaveTimer(Preferences.AUTO);
@@ -214,9 +201,8 @@ void TForm4::refresh_concolors(bool resetMap)
         repaintMap();
     }
     RecolourAll = true;
-    MyTreeStore.BeginUpdate();
+    const TreeUpdateBracket bracket(MyTreeStore);
     update_concolors();
-    MyTreeStore.EndUpdate();
 }
 
 void TForm4::update_concolors()

@@ -24,50 +24,12 @@
 #include "map_paths.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "tree_update_bracket.h"
 #include "tree_visibility.h"
 #include "widget_helpers.h"
 
-namespace {
-
-// One update bracket of the location tree for a command: the tree view follows once.
-class TreeBracket {
-public:
-    explicit TreeBracket(LocationTree& tree) : tree_(tree) { tree_.BeginUpdate(); }
-    ~TreeBracket() { tree_.EndUpdate(); }
-    TreeBracket(const TreeBracket&) = delete;
-    TreeBracket& operator=(const TreeBracket&) = delete;
-
-private:
-    LocationTree& tree_;
-};
-
-} // namespace
-
 void TForm4::setupEditCommands()
 {
-    auto hotLocation = [this] {
-        return MyTreeStore.levelOf(scene.HotNode) == levelLocation ? scene.HotNode : kNoTreeNode;
-    };
-    connect(ajouter1, &QAction::triggered, this, [this, hotLocation] {
-        const int hot = hotLocation();
-        if (hot != kNoTreeNode)
-            Appelle_modifierNode(hot);
-        else
-            interaction->Appelle_createloc();
-    });
-    connect(Copiernode1, &QAction::triggered, this, [this, hotLocation] {
-        const int hot = hotLocation();
-        if (hot != kNoTreeNode)
-            init_rcopiedata(hot);
-        else
-            create_nodecopie();
-    });
-    connect(coupernode1, &QAction::triggered, this, [this, hotLocation] {
-        const int hot = hotLocation();
-        if (hot != kNoTreeNode) couper_node(hot);
-    });
-    connect(hyperlink1, &QAction::triggered, this, &TForm4::hyperlink1Click);
-
     MyTree->onModify = [this](int node) { Appelle_modifierNode(node); };
     MyTree->onCopy = [this](int node) { init_rcopiedata(node); };
     MyTree->onCut = [this](int node) { couper_node(node); };
@@ -156,7 +118,7 @@ void TForm4::couper_node(int node)
         return;
     }
     {
-        TreeBracket bracket(MyTreeStore);
+        TreeUpdateBracket bracket(MyTreeStore);
         toggle_tagnew(true);
         init_rcopiedata(node);
         addtag_node_erase(node);
@@ -170,7 +132,7 @@ void TForm4::create_nodecopie()
 {
     if (!copyBufferFilled(CopyData.get()) || !scene.ZoneUnderMouse) return;
     {
-        TreeBracket bracket(MyTreeStore);
+        TreeUpdateBracket bracket(MyTreeStore);
         const QPoint p = scene.MouseZonePoint;
         const int added = addnode(pasteRecord(*CopyData, *scene.ZoneUnderMouse, uint16_t(p.x()), uint16_t(p.y())));
         MyTreeStore.sortAll();
@@ -202,6 +164,13 @@ void TForm4::hyperlink1Click()
     localize_data(node, false, false, 0, 0);
 }
 
+void TForm4::endWaypoints()
+{
+    ::erase_listWP(scene);
+    scene.waypointMode = false;
+    if (scene.hooks.erase_listWP) scene.hooks.erase_listWP(); // waypoint1 unchecked
+}
+
 void TForm4::execEditor(TForm2& editor)
 {
     if (dialogs_.editor) {
@@ -220,7 +189,7 @@ void TForm4::Appelle_modifierNode(int node)
     const TNodeData* d = MyTreeStore.levelOf(node) == levelLocation ? MyTreeStore.nodeData(node) : nullptr;
     if (!d || !d->item) return;
     {
-        TreeBracket bracket(MyTreeStore);
+        TreeUpdateBracket bracket(MyTreeStore);
         if (d->item->locked) {
             ShowRessourceMessage(45, false);
         } else {

@@ -1,12 +1,9 @@
 // The main window's frame: tool bars, menus, side panel, and the commands behind them.
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,7 +19,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWidgetAction>
 
 #include <QTreeWidget>
 
@@ -51,35 +47,6 @@
 #include "ressource.h"
 #include "send_additions.h"
 #include "widget_helpers.h"
-
-namespace {
-
-// Separators of the map menu. The separator under the link items of the location under the
-// mouse (Tag 255) always shows, also alone at the very top, where Qt would collapse it (there
-// it is a line widget). The menu's own separators show only between two visible items, none
-// of them doubled, so the items hidden outside edit mode leave no empty groups behind.
-void tidyMapMenuSeparators(QMenu* menu)
-{
-    QAction* pending = nullptr; // an own separator that shows if a visible item follows
-    bool itemBefore = false;
-    for (QAction* a : menu->actions()) {
-        if (a->property("Tag").toInt() == 255) {
-            // A link item, or the separator that ends them.
-            itemBefore = !a->isSeparator() && !qobject_cast<QWidgetAction*>(a);
-        } else if (!a->isSeparator()) {
-            if (!a->isVisible()) continue;
-            if (pending) pending->setVisible(true);
-            pending = nullptr;
-            itemBefore = true;
-        } else {
-            a->setVisible(false);
-            if (itemBefore && !pending) pending = a;
-            itemBefore = false;
-        }
-    }
-}
-
-} // namespace
 
 QAction* TForm4::addMenuItem(QMenu* menu, const char* name, int tag)
 {
@@ -112,25 +79,6 @@ void TForm4::buildControls()
     row->setSpacing(0);
     auto* mapColumn = new QVBoxLayout();
     ImageMapView = new MapWidget(central);
-    ImageMapView->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ImageMapView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        toggle_mode_nozone();
-        // Captions for the location under the mouse, or for the point when there is none.
-        const std::string copied = CopyData && CopyData->item ? CopyData->item->name : std::string();
-        const auto captions = interaction->Menu_imagePopup(copied, ToCp1252(DatabaseLang).value_or(""));
-        if (captions) {
-            const std::pair<QAction*, const MenuItemText*> items[] = {{ajouter1, &captions->ajouter1},
-                                                                       {Copiernode1, &captions->Copiernode1},
-                                                                       {coupernode1, &captions->coupernode1},
-                                                                       {hyperlink1, &captions->hyperlink1}};
-            for (const auto& [action, text] : items) {
-                if (!text->caption.empty()) action->setText(ToDisplay(text->caption));
-                action->setEnabled(text->enabled && scene.ZoneUnderMouse != nullptr);
-            }
-        }
-        tidyMapMenuSeparators(Menu_image);
-        Menu_image->popup(ImageMapView->mapToGlobal(p));
-    });
     ZoomBar = new QSlider(Qt::Horizontal, central);
     ZoomBar->setObjectName("ZoomBar");
     ZoomBar->setRange(20, 3500);
@@ -146,6 +94,7 @@ void TForm4::buildControls()
     setupMap();
     wireSearchAndPages();
     setupEditCommands();
+    wireMapMenu();
 
     Timer3.setInterval(300000);
     connect(&Timer3, &QTimer::timeout, this, &TForm4::Timer3Timer);
@@ -250,40 +199,7 @@ void TForm4::buildMenus()
     addAction(sauver1);
     addAction(refresh1);
 
-    Menu_image = new QMenu(this);
-    Menu_image->setObjectName("Menu_image");
-    Menu_image->setSeparatorsCollapsible(false); // tidyMapMenuSeparators does it
-    ajouter1 = addMenuItem(Menu_image, "ajouter1", 30);
-    ajouter1->setEnabled(false);
-    Menu_image->addSeparator();
-    Copiernode1 = addMenuItem(Menu_image, "Copiernode1", 32);
-    Copiernode1->setEnabled(false);
-    coupernode1 = addMenuItem(Menu_image, "coupernode1", 33);
-    coupernode1->setEnabled(false);
-    copierlelocref1 = addMenuItem(Menu_image, "copierlelocref1", 60);
-    hyperlink1 = addMenuItem(Menu_image, "hyperlink1", 15);
-    N6 = Menu_image->addSeparator();
-    waypoint1 = addMenuItem(Menu_image, "waypoint1", 57);
-    waypoint1->setCheckable(true);
-    wpdefaire1 = addMenuItem(Menu_image, "wpdefaire1", 58);
-    wpdefaire1->setEnabled(false);
-    Menu_image->addSeparator();
-    region1 = new QMenu(this);
-    region1->setObjectName("region1");
-    region1Action = Menu_image->addMenu(region1);
-    region1Action->setObjectName("region1");
-    region1Action->setProperty("Tag", 44);
-    BMy = addMenuItem(Menu_image, "BMy", 39);
-    BOther = addMenuItem(Menu_image, "BOther", 40);
-    BMy->setVisible(false);
-    BOther->setVisible(false);
-    connect(copierlelocref1, &QAction::triggered, this, [this] {
-        // "J_", kind 1, then zone id, x and y as 4 hexadecimal digits each.
-        if (!scene.ZoneUnderMouse) return;
-        LastPlaceCode = "J_1" + IntToHex4(scene.ZoneUnderMouse->zoneId) + IntToHex4(scene.MouseZonePoint.x()) +
-                        IntToHex4(scene.MouseZonePoint.y());
-        QApplication::clipboard()->setText(FromCp1252(LastPlaceCode));
-    });
+    buildMapMenu();
 }
 
 void TForm4::buildSidePanel()
@@ -386,12 +302,7 @@ void TForm4::buildSidePanel()
     };
     connect(Editlvl, &QLineEdit::editingFinished, this, playerExit);
     Editlvl->installEventFilter(new DigitKeyFilter(playerExit, Editlvl));
-    connect(CheckBoxlvl, &QCheckBox::clicked, this, [this](bool on) {
-        Edit_lvl_min->setEnabled(on);
-        Edit_lvl_max->setEnabled(on);
-        levelFilter.enabled = on;
-        update_node_visibility();
-    });
+    connect(CheckBoxlvl, &QCheckBox::clicked, this, &TForm4::CheckBoxlvlClick);
     Pages->addWidget(TabSheet1);
 
     // Pages 2 to 4: info, search, and positions with the log.
@@ -513,8 +424,7 @@ void TForm4::toggle_mode_edition()
         for (QAction* a : ToolBar1->actions())
             if (ToolBar1->widgetForAction(a) == w) a->setVisible(on);
     }
-    for (QAction* a : {copierlelocref1, N6, ajouter1, Copiernode1, coupernode1, hyperlink1, waypoint1, wpdefaire1})
-        a->setVisible(on);
+    showMapMenuEditItems(on);
     for (QAction* a : {MyTree->Modif1, MyTree->Copier1, MyTree->Couper1, Modif2}) a->setVisible(on);
 }
 
@@ -522,22 +432,6 @@ void TForm4::but_editmodeClick()
 {
     if (but_editmode->isChecked()) show_feedback(44, 60, "", "");
     toggle_mode_edition();
-}
-
-bool TForm4::toggle_mode_nozone()
-{
-    const bool zone = scene.ZoneUnderMouse != nullptr;
-    ajouter1->setEnabled(zone);
-    copierlelocref1->setEnabled(zone);
-    if (!zone) {
-        Copiernode1->setEnabled(false);
-        coupernode1->setEnabled(false);
-        hyperlink1->setEnabled(false);
-    }
-    BMy->setEnabled(zone && but_boussole->isChecked());
-    BOther->setEnabled(zone && but_boussole->isChecked());
-    waypoint1->setEnabled(zone);
-    return zone;
 }
 
 void TForm4::init_formcaption()
@@ -588,23 +482,6 @@ void TForm4::lienClick(int index)
     if (!OpenWebPage(FromCp1252(url))) ShowRessourceMessage(16, false);
 }
 
-void TForm4::add_region_item(const rRegion& map, int index)
-{
-    if (map.menuFlag == 0) return;
-    QAction* a = region1->addAction(ToDisplay(map.name));
-    a->setCheckable(true);
-    a->setProperty("Tag", -index);
-    regionGroup_->addAction(a);
-    connect(a, &QAction::triggered, this, [this, index] { regionClick(index); });
-}
-
-void TForm4::regionClick(int index)
-{
-    if (!RealmInfo || index < 0 || size_t(index) >= RealmInfo->mapIndex->maps.size()) return;
-    const rRegion& map = *RealmInfo->mapIndex->maps[size_t(index)];
-    localize_data(MyTreeStore.find_map_masternode(map.homeZoneId), false, false, 0, 0);
-}
-
 void TForm4::CombocheckChange()
 {
     checkLod->setChecked(Combocheck->currentText() == ToDisplay(GetCaptionText(73)));
@@ -615,27 +492,21 @@ void TForm4::CombocheckChange()
 void TForm4::apply_categfilter()
 {
     if (scene.CurrentMapId < 0 || !RealmInfo) return;
-    auto* chosen = reinterpret_cast<rCateg*>(Combocheck->currentData().value<quintptr>());
-    MyTreeStore.BeginUpdate();
-    if (chosen) {
-        for (const auto& zone : RealmInfo->mapIndex->zones) {
-            if (!MyTreeStore.isNode(zone->treeNode)) continue;
-            for (int categ : MyTreeStore.children(zone->treeNode)) {
-                const TNodeData* cd = MyTreeStore.nodeData(categ);
-                const bool same = cd && cd->category == chosen;
-                MyTreeStore.setCheckState(categ, same && MyTreeStore.isVisible(categ) ? NodeCheck::Checked : NodeCheck::Unchecked);
-                for (int loc : MyTreeStore.children(categ))
-                    MyTreeStore.setCheckState(loc, same && MyTreeStore.isVisible(loc) ? NodeCheck::Checked : NodeCheck::Unchecked);
-            }
-        }
-    } else {
-        for (int map : MyTreeStore.roots()) MyTreeStore.setCheckState(map, NodeCheck::Checked);
-    }
-    MyTreeStore.EndUpdate();
+    const auto* chosen = reinterpret_cast<const rCateg*>(Combocheck->currentData().value<quintptr>());
+    ::apply_categfilter(MyTreeStore, *RealmInfo->mapIndex, chosen);
     // The paths and links follow the new check marks after the tree's paint; a tree that is
     // not on screen does not paint, so they follow at once.
     if (!MyTree->isVisible()) afterTreePaint();
     repaintMap();
+}
+
+void TForm4::CheckBoxlvlClick()
+{
+    const bool on = CheckBoxlvl->isChecked();
+    Edit_lvl_min->setEnabled(on);
+    Edit_lvl_max->setEnabled(on);
+    levelFilter.enabled = on;
+    update_node_visibility();
 }
 
 void TForm4::afterTreePaint()

@@ -68,17 +68,35 @@ private:
     std::function<void()> onLeave_;
 };
 
-std::vector<std::string> comboItems(const QComboBox* combo)
-{
-    std::vector<std::string> items;
-    for (int i = 0; i < combo->count(); ++i) items.push_back(ToCp1252(combo->itemText(i)).value_or(""));
-    return items;
-}
 } // namespace
 
 void TForm4::repaintMap()
 {
     if (ImageMapView) ImageMapView->update();
+}
+
+void TForm4::placeProgressBar()
+{
+    // Centred across the map, a little below its middle.
+    if (G32_ProgressBar1)
+        G32_ProgressBar1->move(ImageMapView->width() / 2 - G32_ProgressBar1->width() / 2, ImageMapView->height() / 2 + 40);
+}
+
+void TForm4::showProgressBar(int32_t maximum)
+{
+    G32_ProgressBar1->SetMax(maximum);
+    G32_ProgressBar1->SetPosition(0);
+    placeProgressBar();
+    // The map keeps its last frame while the bar paints itself over it.
+    ImageMapView->holdLayer();
+    G32_ProgressBar1->show();
+    G32_ProgressBar1->PaintNow();
+}
+
+void TForm4::hideProgressBar()
+{
+    G32_ProgressBar1->hide();
+    ImageMapView->releaseLayer();
 }
 
 void TForm4::setupMap()
@@ -112,8 +130,7 @@ void TForm4::setupMap()
     };
     ImageMapView->onResize = [this](int w, int h) {
         scene.view.setViewSize(w, h);
-        if (G32_ProgressBar1)
-            G32_ProgressBar1->move(w / 2 - G32_ProgressBar1->width() / 2, h / 2 + 40);
+        placeProgressBar();
     };
 
     MapHooks& hooks = scene.hooks;
@@ -121,20 +138,8 @@ void TForm4::setupMap()
     hooks.build_links = [this] { build_links(scene); };
     hooks.build_ownpath = [this](int node) { build_ownpath(scene, node); };
     hooks.update_pathcolors = [this] { update_pathcolors(scene); };
-    hooks.erase_listWP = [this] {
-        waypoint1->setChecked(false);
-        update_waypointmenu();
-    };
     hooks.affiche_memoinfo = [this](int node, int mode) { interaction->affiche_memoinfo(node, mode); };
     hooks.repaintTree = [this] { MyTree->viewport()->update(); };
-    hooks.checkMapMenu = [this](int32_t mapId) {
-        for (QAction* a : region1->actions()) {
-            const int index = -a->property("Tag").toInt();
-            const bool mine = RealmInfo && index >= 0 && size_t(index) < RealmInfo->mapIndex->maps.size() &&
-                              RealmInfo->mapIndex->maps[size_t(index)]->mapId == mapId;
-            a->setChecked(mine);
-        }
-    };
     hooks.setZoneComboItems = [this](const std::vector<std::string>& names) {
         for (QComboBox* c : {ComboBox4, ComboBox5}) {
             const QSignalBlocker block(c);
@@ -147,19 +152,9 @@ void TForm4::setupMap()
         for (QLineEdit* e : {Edit_myX, Edit_myY, Edit_otherX, Edit_otherY}) e->clear();
     };
     hooks.update_compass = [this] { update_compass(scene); };
-    hooks.progressMaximum = [this](int32_t maximum) {
-        G32_ProgressBar1->SetMax(maximum);
-        G32_ProgressBar1->SetPosition(0);
-        G32_ProgressBar1->move(ImageMapView->width() / 2 - G32_ProgressBar1->width() / 2, ImageMapView->height() / 2 + 40);
-        ImageMapView->holdLayer();
-        G32_ProgressBar1->show();
-        G32_ProgressBar1->PaintNow();
-    };
+    hooks.progressMaximum = [this](int32_t maximum) { showProgressBar(maximum); };
     hooks.progressPosition = [this](int32_t position) { G32_ProgressBar1->SetPosition(position); };
-    hooks.progressHide = [this] {
-        G32_ProgressBar1->hide();
-        ImageMapView->releaseLayer();
-    };
+    hooks.progressHide = [this] { hideProgressBar(); };
     hooks.showMessage = [](int id) { ShowRessourceMessage(id, false); };
 
     MapInteractionHooks ih;
@@ -231,29 +226,6 @@ void TForm4::setupMap()
     ImageMapView->onWheel = [this](QWheelEvent* e) { input->ImageMapMouseWheel(e->angleDelta().y()); };
     ImageMapView->onLeave = [this] { hints->hideHint(); };
 
-    connect(waypoint1, &QAction::triggered, this, [this] {
-        scene.waypointMode = waypoint1->isChecked();
-        erase_listWP();
-    });
-    connect(wpdefaire1, &QAction::triggered, this, [this] {
-        if (remove_last_waypoint(scene)) repaintMap();
-        update_waypointmenu();
-    });
-    auto placeMarker = [this](tboussole& marker, QComboBox* combo, QLineEdit* ex, QLineEdit* ey) {
-        const auto placed = place_marker_at_mouse(scene, marker, comboItems(combo), combo->currentIndex());
-        if (!placed) return;
-        {
-            const QSignalBlocker block(combo);
-            combo->setCurrentIndex(placed->comboIndex);
-        }
-        ex->setText(FromCp1252(placed->editX));
-        ey->setText(FromCp1252(placed->editY));
-        if (MasterListShown) press_liste(3);
-        repaintMap();
-    };
-    connect(BMy, &QAction::triggered, this, [=, this] { placeMarker(scene.MyPos, ComboBox4, Edit_myX, Edit_myY); });
-    connect(BOther, &QAction::triggered, this,
-            [=, this] { placeMarker(scene.OtherPos, ComboBox5, Edit_otherX, Edit_otherY); });
 }
 
 void TForm4::buildPositionsPage(QWidget* page)
@@ -414,20 +386,13 @@ void TForm4::showInfoPanel(const InfoPanelContent& c)
     for (const std::string& line : c.memoLines) memo += ToDisplay(line) + '\n';
     Memo2->setPlainText(memo);
     showInfoAttributes(Treeitem, c.attributes);
-    fillTreeRedir(c);
+    showTreeRedir(c);
 }
 
 void TForm4::erase_listWP()
 {
     ::erase_listWP(scene);
     update_waypointmenu();
-}
-
-void TForm4::update_waypointmenu()
-{
-    const WaypointMenuState menu = ::update_waypointmenu(scene);
-    waypoint1->setText(ToDisplay(menu.caption));
-    wpdefaire1->setEnabled(menu.undoEnabled);
 }
 
 bool TForm4::textEditHasFocus() const

@@ -24,6 +24,14 @@ void TForm4::applyAlphaBlend()
     setWindowOpacity(Preferences.ALFA ? (Preferences.ALFV & 0xFF) / 255.0 : 1.0);
 }
 
+void TForm4::releaseCommonData()
+{
+    // categpref.bin holds what the preferences dialog changed in the categories: written
+    // each time these data go, so the next load (or the next start) finds it.
+    if (CommonData) CommonData->SaveProgramCategoryPrefs();
+    CommonData.reset();
+}
+
 void TForm4::load_all_data(bool reloadTexts)
 {
     if (reloadTexts) {
@@ -75,7 +83,7 @@ bool TForm4::reload_all(bool reloadTexts)
         const int32_t zoom = scene.view.Zoom, offsetX = scene.view.OffsetX, offsetY = scene.view.OffsetY;
         clear_mapview();
         clear_database_view();
-        CommonData.reset(); // writes categpref.bin
+        releaseCommonData();
         load_all_data(reloadTexts);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         show_map_again(mapId);

@@ -1,12 +1,10 @@
 // The main window's side panel pages and search: the page routine, the tool hints in the
 // status bar, the search page and its result list, the info header, and the redirect
-// links (the link items at the top of the map's context menu and the info page's list).
+// links of the info page and following a link.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QPainter>
-#include <QStyleOptionMenuItem>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -22,7 +20,6 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QWidgetAction>
 
 #include "cp1252.h"
 #include "criteria_tree.h"
@@ -64,27 +61,6 @@ QColor fromTColor(TColor c)
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-// A menu separator, drawn by the style as the menu's own, with room above it so that it can
-// be seen at the very top of a menu (a plain separator there lies on the menu's border).
-class SeparatorLine : public QWidget {
-public:
-    SeparatorLine() { setFixedHeight(11); }
-    QSize sizeHint() const override { return {20, 11}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        QStyleOptionMenuItem option;
-        option.initFrom(this);
-        option.state &= ~QStyle::State_Enabled; // nothing to choose, but drawn as the others
-        option.menuItemType = QStyleOptionMenuItem::Separator;
-        option.rect = rect();
-        style()->drawControl(QStyle::CE_MenuItem, &option, &p, this);
-    }
-};
-
-constexpr int kRedirTag = 255; // menu items made for the location under the mouse
 constexpr int kRedirNameRole = Qt::UserRole + 1;
 
 std::string bytesOf(const QVariant& v)
@@ -177,7 +153,7 @@ void TForm4::setupTreeRedir()
             [this](QTreeWidgetItem* current) { TreeRedirFocusChanged(current); });
 }
 
-void TForm4::fillTreeRedir(const InfoPanelContent& c)
+void TForm4::showTreeRedir(const InfoPanelContent& c)
 {
     TreeRedir->setUpdatesEnabled(false);
     TreeRedir->clear();
@@ -197,16 +173,6 @@ void TForm4::TreeRedirFocusChanged(QTreeWidgetItem* entry)
     // Following refills this very list: let the focus change finish first.
     const std::string name = bytesOf(entry->data(0, kRedirNameRole));
     QTimer::singleShot(0, this, [this, name] { followRedirect(name); });
-}
-
-void TForm4::vider_popup_redir()
-{
-    while (!Menu_image->actions().isEmpty()) {
-        QAction* first = Menu_image->actions().front();
-        if (first->property("Tag").toInt() != kRedirTag) break;
-        Menu_image->removeAction(first);
-        first->deleteLater();
-    }
 }
 
 void TForm4::popupredir_click(QAction* item)
@@ -428,33 +394,6 @@ void TForm4::wireSearchAndPages()
     connect(TreeResult, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { Menu2->popup(TreeResult->viewport()->mapToGlobal(p)); });
     connect(Modif2, &QAction::triggered, this, &TForm4::Modif2Click);
-
-    // Redirect links: the items of the location under the mouse at the top of Menu_image.
-    interaction->hooks().popupRedirChanged = [this] {
-        vider_popup_redir();
-        QAction* before = Menu_image->actions().value(0);
-        const std::vector<std::string>& captions = interaction->popupRedirItems();
-        for (const std::string& caption : captions) {
-            QAction* item = nullptr;
-            if (caption != "-") {
-                item = new QAction(ToDisplay(caption).replace('&', "&&"), Menu_image);
-                item->setData(QByteArray(caption.data(), qsizetype(caption.size())));
-                connect(item, &QAction::triggered, this, [this, item] { popupredir_click(item); });
-            } else if (&caption != &captions.front()) {
-                item = new QAction(Menu_image);
-                item->setSeparator(true);
-            } else {
-                // Alone at the top: a separator with room to be seen.
-                auto* line = new SeparatorLine();
-                auto* lineItem = new QWidgetAction(Menu_image);
-                lineItem->setDefaultWidget(line);
-                lineItem->setEnabled(false);
-                item = lineItem;
-            }
-            item->setProperty("Tag", kRedirTag);
-            Menu_image->insertAction(before, item);
-        }
-    };
 
     // Tool hints in the status bar.
     std::vector<QWidget*> hinted{but_autoup, but_pref, but_info, but_editmode, but_sav, but_mail,

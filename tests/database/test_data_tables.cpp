@@ -107,11 +107,10 @@ protected:
                            &ResDir, &AjoutsDir})
             s->clear();
     }
-    // A TData_common that writes nothing when it goes.
+    // A TData_common holding these categories.
     static std::unique_ptr<TData_common> withCategories(const std::vector<CategFields>& cs)
     {
         auto c = std::make_unique<TData_common>();
-        c->savePrefsOnDestroy = false;
         Bytes b = categBytes(cs);
         c->LoadItemCategoriesBytes(b.data(), b.size());
         return c;
@@ -131,7 +130,6 @@ TEST_F(DataTablesTest, ItemCategoriesFieldsIconsAndTrailingPiece)
                           {.id = 2}});
     b.insert(b.end(), 83, 0x41); // a trailing piece is ignored
     TData_common c;
-    c.savePrefsOnDestroy = false;
     c.LoadItemCategoriesBytes(b.data(), b.size());
     ASSERT_EQ(c.categories.size(), 2u);
     EXPECT_TRUE(c.categoriesWhole); // the trailing piece is no damage
@@ -332,17 +330,17 @@ TEST_F(DataTablesTest, TypeNamesDropTheFirstLine)
 
 // ---- the whole load ----
 
-TEST_F(DataTablesTest, CreateLoadsEveryTableAndWritesPrefsWhenDestroyed)
+TEST_F(DataTablesTest, CreateLoadsEveryTableAndTheSaveWritesPrefsBack)
 {
     // No category: S15, and no categpref.bin written, nor an existing one (of other databases) touched.
     auto c = TData_common::Create();
     EXPECT_EQ(boxes.shown, QStringList{"info:Aucune categorie"});
     EXPECT_EQ(c->colors.size(), 10u);
-    c.reset();
+    EXPECT_TRUE(c->SaveProgramCategoryPrefs());
     EXPECT_FALSE(QFileInfo::exists(prefPath()));
     const Bytes prefs = prefBytes({{2, 0x00ABCDEF, 1, 0, fsItalic, "Georgia", 16}, {99, 0, 0, 0, 0, "", 0}});
     ASSERT_TRUE(writeBytes(prefPath(), asString(prefs)));
-    TData_common::Create().reset();
+    EXPECT_TRUE(TData_common::Create()->SaveProgramCategoryPrefs());
     EXPECT_EQ(readBytes(prefPath()), asString(prefs));
     EXPECT_EQ(boxes.shown.size(), 2);
 
@@ -356,9 +354,9 @@ TEST_F(DataTablesTest, CreateLoadsEveryTableAndWritesPrefsWhenDestroyed)
     EXPECT_EQ(c->categories[1]->font.family(), "Georgia");
     EXPECT_EQ(c->colors[0].name, "Vert");
 
-    // Destroying it writes categpref.bin back: both categories, then the unknown record.
+    // The save writes categpref.bin back: both categories, then the unknown record.
     c->categories[0]->visible = 0;
-    c.reset();
+    EXPECT_TRUE(c->SaveProgramCategoryPrefs());
     PrefFields first = unchanged(1);
     first.visible = 0;
     EXPECT_EQ(readBytes(prefPath()), asString(concat({prefBytes({first}), prefs})));

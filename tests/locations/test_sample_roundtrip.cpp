@@ -57,7 +57,6 @@ TEST(SampleRoundTrip, TheDemoDatabaseReloadsFieldForField)
     DatabaseLang = QString::fromStdString(demo.name);
     DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
     auto common = TData_common::Create();
-    common->savePrefsOnDestroy = false;
     TRealm_info realm;
     ASSERT_EQ(realm.mapIndex->realms.size(), demo.mapIndex.realms.size());
     ASSERT_EQ(realm.mapIndex->maps.size(), demo.mapIndex.maps.size());

@@ -16,7 +16,6 @@ struct TreeFixture {
 
     TreeFixture()
     {
-        common.savePrefsOnDestroy = false;
         addMap(1, "Nordmark", 10);
         addMap(2, "Sudland", 20);
         addZone("Zeta", 10, 1, 0, 0);

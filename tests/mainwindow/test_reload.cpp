@@ -292,3 +292,23 @@ TEST(Reload, BoxesDuringTheLoadSeeNoStaleDataAndStartNothing)
     EXPECT_FALSE(w->ImageMapView->grab().isNull());
     setMessageBoxes(&f.boxes);
 }
+
+TEST(Reload, CategoryPrefsAreWrittenBySwitchAndByClose)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    QFile::remove(f.exe + "categpref.bin");
+    clickFolder(w->Database1, "Second");
+    ASSERT_TRUE(reloaded(*w));
+    const QByteArray afterSwitch = f.readFile("categpref.bin");
+    EXPECT_FALSE(afterSwitch.isEmpty());
+    EXPECT_EQ(afterSwitch.size() % 56, 0);
+
+    // The categories as the close finds them reach the file.
+    QFile::remove(f.exe + "categpref.bin");
+    CommonData->categories.front()->visible = 0;
+    const std::vector<uint8_t> expected = CommonData->CategoryPrefsBytes();
+    EXPECT_TRUE(w->close());
+    w.reset();
+    EXPECT_EQ(f.readFile("categpref.bin"), QByteArray(reinterpret_cast<const char*>(expected.data()), qsizetype(expected.size())));
+}

@@ -58,7 +58,6 @@ struct MapFixture {
         SetProgramFolder(dir.path());
         QDir(dir.path()).mkpath("maps/high");
         QDir(dir.path()).mkpath("data");
-        common.savePrefsOnDestroy = false;
         realm = std::make_unique<TRealm_info>(std::make_unique<TData_map>());
         addMap(kMap1, "Nordmark");
         addMap(kMap2, "Sudland");

@@ -51,7 +51,6 @@ protected:
         InitPreferences();
         RecolourAll = false;
         CommonData = std::make_unique<TData_common>();
-        CommonData->savePrefsOnDestroy = false;
         CommonData->categories.push_back(category(1, "zeta", 0, true));
         CommonData->categories.push_back(category(2, "Alpha", 1, false));
         CommonData->categories.push_back(category(3, "beta", 0, true));
