@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-class QWidget;
-
 constexpr const char* kProductName = "Vmar Plotterwerk "; // what "%0" stands for
 constexpr const char* kMissingText = "<erreur de ressource>";
 constexpr const char* kRessourceError = "erreur de ressources";
@@ -39,7 +37,3 @@ std::string GetPlainText(int id);   // T as stored; empty when not found
 // Shows message S<id> (or arg1 itself when id is 0): an information box returning 0,
 // or with ask a Yes/No/Cancel confirmation returning 6, 7 or 2.
 int ShowRessourceMessage(int id, bool ask, const std::string& arg1 = {}, const std::string& arg2 = {});
-
-// Gives every widget of the form whose "Tag" property is not 0 its caption (buttons,
-// labels, radio buttons, group boxes, check boxes) or its hint (tool buttons, images).
-void TranslateForm(QWidget* form);

@@ -1,6 +1,5 @@
 #include "info_panel.h"
 
-#include "criteria_tree.h"
 #include "delphi_conv.h"
 #include "ressource.h"
 #include "text_helpers.h"
@@ -48,11 +47,4 @@ std::vector<std::string> infoMemoLines(const std::string& description, uint8_t t
         text = GetCaptionText(128) + " " + typeNames[typeId] + "||";
     text += description;
     return TextToLines(FormatLabelText(text, false));
-}
-
-void showInfoAttributes(QTreeWidget* tree, const SpecFlags& attributes)
-{
-    if (!tree) return;
-    set_flagchecks(tree, attributes);
-    show_checked_only(tree);
 }

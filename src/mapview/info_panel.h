@@ -9,8 +9,6 @@
 #include "con_colors.h"
 #include "spec_set.h"
 
-class QTreeWidget;
-
 constexpr size_t kRedirEntryMax = 40; // a link list entry keeps at most 40 characters
 constexpr TColor kNoLevelColour = 0xFFFFFF; // level boxes of categories without levels
 constexpr uint32_t kRedirLineColour = 0xFFFF8800; // ARGB, opaque orange
@@ -44,6 +42,3 @@ std::vector<std::string> popupRedirCaptions(const std::string& description);
 // C128 + " " + type name and an empty line first.
 std::vector<std::string> infoMemoLines(const std::string& description, uint8_t typeId,
                                        const std::vector<std::string>& typeNames);
-
-// Checks exactly the location's attributes in the attribute tree and hides the others.
-void showInfoAttributes(QTreeWidget* tree, const SpecFlags& attributes);

@@ -1,65 +1,48 @@
 #include "message_boxes.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPointer>
+#include <QtGlobal>
 
 namespace {
 
-QPointer<QWidget>& boxParent()
-{
-    static QPointer<QWidget> p;
-    return p;
-}
-
-// Texts are shown as plain text: a server's answer or a version text is never read as HTML.
-class QtMessageBoxes : public MessageBoxes {
+// The boxes of a process that has installed none: the text is logged, nothing is asked.
+class LoggedMessageBoxes : public MessageBoxes {
 public:
-    void information(const QString& text) override
-    {
-        QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok, boxParent());
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
+    void information(const QString& text) override { qWarning("%s", qUtf8Printable(text)); }
     int confirm(const QString& text) override
     {
-        QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, boxParent());
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setTextFormat(Qt::PlainText);
-        const int b = box.exec();
-        if (b == QMessageBox::Yes) return kAnswerYes;
-        if (b == QMessageBox::No) return kAnswerNo;
+        qWarning("%s", qUtf8Printable(text));
         return kAnswerCancel;
     }
-    void plain(const QString& text) override
-    {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, boxParent());
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
+    void plain(const QString& text) override { qWarning("%s", qUtf8Printable(text)); }
 };
 
-MessageBoxes*& current()
+MessageBoxes*& installed()
 {
     static MessageBoxes* c = nullptr;
     return c;
+}
+
+MessageBoxes*& programBoxes()
+{
+    static MessageBoxes* p = nullptr;
+    return p;
 }
 
 } // namespace
 
 MessageBoxes& messageBoxes()
 {
-    static QtMessageBoxes qtBoxes;
-    return current() ? *current() : qtBoxes;
+    static LoggedMessageBoxes logged;
+    if (installed()) return *installed();
+    return programBoxes() ? *programBoxes() : logged;
 }
 
 void setMessageBoxes(MessageBoxes* boxes)
 {
-    current() = boxes;
+    installed() = boxes;
 }
 
-void setMessageBoxParent(QWidget* parent)
+void setProgramMessageBoxes(MessageBoxes* boxes)
 {
-    boxParent() = parent;
+    programBoxes() = boxes;
 }

@@ -1,8 +1,7 @@
 #pragma once
-// Modal message boxes behind an interface, so tests can answer them.
+// Modal message boxes behind an interface: the widget-free layers ask through it, the
+// application installs the window boxes at start-up, and tests answer them.
 #include <QString>
-
-class QWidget;
 
 // Results of a confirmation, the values the rest of the program compares against.
 constexpr int kAnswerYes = 6;
@@ -21,9 +20,11 @@ public:
     virtual void plain(const QString& text) = 0;
 };
 
-// The boxes in use: Qt's QMessageBox unless a test installed its own.
+// The boxes in use: those a test installed, else the program's own. Until the program
+// installs its own, a box's text goes to the warning log and a question is answered
+// with Cancel, so nothing waits on a window that cannot be shown.
 MessageBoxes& messageBoxes();
-// Installs boxes (not owned); nullptr restores Qt's.
+// Installs boxes (not owned); nullptr restores the program's own.
 void setMessageBoxes(MessageBoxes* boxes);
-// The window the boxes are centred on; nullptr for none.
-void setMessageBoxParent(QWidget* parent);
+// The program's own boxes (not owned), installed once at start-up; nullptr for none.
+void setProgramMessageBoxes(MessageBoxes* boxes);

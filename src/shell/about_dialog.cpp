@@ -15,14 +15,15 @@
 
 #include "compressed.h"
 #include "cp1252.h"
-#include "desktop.h"
 #include "file_io.h"
 #include "folders.h"
 #include "log.h"
 #include "memory_stream.h"
 #include "path_resolver.h"
 #include "ressource.h"
+#include "ressource_widgets.h"
 #include "text_files.h"
+#include "window_system.h"
 
 namespace {
 

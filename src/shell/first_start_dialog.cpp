@@ -7,10 +7,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "desktop.h"
 #include "folders.h"
 #include "message_boxes.h"
 #include "widget_helpers.h"
+#include "window_system.h"
 
 namespace {
 

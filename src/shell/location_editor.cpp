@@ -35,6 +35,7 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "ressource_widgets.h"
 #include "widget_helpers.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include "send_dialog.h"
 #include "termination.h"
 #include "update_dialog.h"
+#include "window_message_boxes.h"
 
 namespace {
 int signalPipe[2] = {-1, -1};
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vmar plotterwerk");
+    installWindowMessageBoxes();
     MainWindowDialogs dialogs;
     dialogs.firstInfo = [](QWidget* owner) { return ask_firstinfo(owner); };
     dialogs.pseudo = [](QWidget* owner) { return ask_pseudo(owner); };

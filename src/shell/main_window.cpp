@@ -27,7 +27,7 @@
 #include "hint_caption.h"
 #include "hint_window.h"
 #include "map_widget.h"
-#include "message_boxes.h"
+#include "window_message_boxes.h"
 #include "native_window_watch.h"
 #include "kill_list.h"
 #include "stale_files.h"

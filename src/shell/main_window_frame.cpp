@@ -45,8 +45,10 @@
 #include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "ressource_widgets.h"
 #include "send_additions.h"
 #include "widget_helpers.h"
+#include "window_system.h"
 
 QAction* TForm4::addMenuItem(QMenu* menu, const char* name, int tag)
 {

@@ -29,6 +29,7 @@
 #include "cp1252.h"
 #include "database_globals.h"
 #include "hint_window.h"
+#include "info_attributes.h"
 #include "info_panel.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"

@@ -8,8 +8,8 @@
 #include <QScreen>
 
 #include "cp1252.h"
-#include "desktop.h"
 #include "ressource.h"
+#include "window_system.h"
 
 namespace {
 

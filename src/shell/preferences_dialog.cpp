@@ -28,11 +28,12 @@
 #include "cp1252.h"
 #include "data_model.h"
 #include "database_globals.h"
-#include "desktop.h"
 #include "folders.h"
 #include "preferences.h"
 #include "ressource.h"
+#include "ressource_widgets.h"
 #include "widget_helpers.h"
+#include "window_system.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 #include <QSpinBox>
 
 #include "cp1252.h"
-#include "desktop.h"
 #include "location_editing.h"
 #include "ressource.h"
+#include "ressource_widgets.h"
+#include "window_system.h"
 
 TForm_wpoptions::TForm_wpoptions(const std::vector<std::string>& colourNames, QWidget* owner)
     : QDialog(owner, kTitleOnlyDialog)

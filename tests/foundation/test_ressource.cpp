@@ -12,6 +12,7 @@
 #include "folders.h"
 #include "image_control.h"
 #include "ressource.h"
+#include "ressource_widgets.h"
 #include "test_util.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "cp1252.h"
 #include "image_control.h"
 #include "ressource.h"
+#include "ressource_widgets.h"
 
 void TranslateForm(QWidget* form)
 {
