@@ -1,104 +1,146 @@
-// Switching the map shown to one of 50 zones: the zone images (1024 x 1024 JPEG, the size
-// of a painted zone) decoded, the vectors read, paths and links built; next to it, its
-// baseline from the same run: the bare decode of the same 50 files one after the other.
-#include <benchmark/benchmark.h>
-
+// The first visit to a map in a process, through the main window as the user makes it: the
+// map menu's command on the real TForm4 at 1920 x 1080 (progress bar, hooks, the zone images
+// decoded, every label of the view made with its fonts' glyphs learnt, the window's paint of
+// the new map), on the sample folder of 66 zones of 1024 x 1024 JPEG split into a map of 16
+// zones and one of 50 (window_maps.h). No map is shown at start, so the visit is the first
+// one of the process. The baseline, timed in the same process right after: the bare decode
+// of the same zone image files, one after the other.
+// Each visit runs in a process of its own (this program started again with --visit), the
+// two maps alternating. Printed per run and as medians: the visit (the command, then the
+// paint), the bare decode and their ratio; the process CPU time of each.
+//   map_switch_bench [RUNS] [--fonts N]
+//   map_switch_bench --write FOLDER [--fonts N]   (only writes the folder)
+//   map_switch_bench --visit FOLDER MAP           (one visit, MAP 0 or 1, in such a folder)
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
-
-#include "qt_bench_main.h"
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <QApplication>
-#include <QDir>
-#include <QImage>
-#include <QPainter>
+#include <QProcess>
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_START_INSTRUMENTATION
+#define CALLGRIND_STOP_INSTRUMENTATION
+#endif
 #include <QTemporaryDir>
 
+#include "bench_clock.h"
 #include "folders.h"
-#include "location_tree.h"
 #include "map_loading.h"
-#include "map_scene.h"
+#include "map_widget.h"
+#include "window_maps.h"
 
 namespace {
 
-struct FiftyZones {
-    QTemporaryDir dir;
-    TRealm_info realm{std::make_unique<TData_map>()};
-    TData_map& map = *realm.mapIndex;
-    TData_common common;
-    LocationTree tree;
-    FiftyZones()
-    {
-        SetProgramFolder(dir.path());
-        QDir().mkpath(MapsDir + "high");
-        auto region = std::make_unique<rRegion>();
-        region->mapId = 1;
-        region->name = "Carte";
-        map.maps.push_back(std::move(region));
-        for (int i = 0; i < 50; ++i) {
-            auto z = std::make_unique<pMap_info>();
-            char name[16];
-            std::snprintf(name, sizeof name, "zone%d", i);
-            z->name = name;
-            z->fileName = name + 3; // "z" and the number
-            z->zoneId = int16_t(100 + i);
-            z->regionId = 1;
-            z->originX = (i % 10) * 65535;
-            z->originY = -(i / 10) * 65535;
-            QImage img(1024, 1024, QImage::Format_RGB32);
-            QPainter p(&img);
-            p.fillRect(img.rect(), QColor(40 + i, 120, 60));
-            for (int k = 0; k < 40; ++k) p.drawEllipse(QPoint((k * 97 + i * 13) % 1024, (k * 53) % 1024), 60, 40);
-            p.end();
-            img.save(MapsDir + QString::fromStdString(z->fileName) + ".jpg", "JPG", 85);
-            map.zones.push_back(std::move(z));
-        }
-        auto c = std::make_unique<rCateg>();
-        c->id = 1;
-        c->name = "Lieux";
-        common.categories.push_back(std::move(c));
-        tree.init_tree(map, common);
-    }
-};
+using benchclock::Clock;
+using benchclock::cpuMs;
+using benchclock::median;
+using benchclock::msSince;
 
-FiftyZones& fiftyZones()
+// One first visit in this process; prints "visit COMMAND_MS VISIT_MS VISIT_CPU DECODE_MS DECODE_CPU ZONES".
+int visit(const QString& exe, size_t mapIndex)
 {
-    static FiftyZones data;
-    return data;
-}
+    if (!windowmaps::writePref(exe)) return 1; // no map at start, whatever the last visit left
+    TForm4 window(exe);
+    window.resize(1920, 1080);
+    window.show();
+    while (window.FirstActivate) QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    if (!windowmaps::splitMaps()) return 1;
+    QAction* command = windowmaps::mapCommand(window, mapIndex);
+    if (!command) return 1;
 
-void BM_SwitchToFiftyZoneMap(benchmark::State& state)
-{
-    FiftyZones& data = fiftyZones();
-    MapScene scene;
-    scene.tree = &data.tree;
-    scene.common = &data.common;
-    scene.realm = &data.realm;
-    scene.view.setViewSize(1600, 1000);
-    const int zoneNode = data.map.zones[0]->treeNode;
-    for (auto _ : state) {
-        clear_mapview(scene);
-        localize_data(scene, zoneNode, false);
-        benchmark::DoNotOptimize(scene.DisplayedZones.data());
-        if (scene.DisplayedZones.size() != 50) state.SkipWithError("map not loaded");
-    }
-}
-BENCHMARK(BM_SwitchToFiftyZoneMap)->Unit(benchmark::kMillisecond)->Iterations(5);
+    // Under callgrind (--instr-atstart=no), only the visit and the decode are counted.
+    CALLGRIND_START_INSTRUMENTATION;
+    const double startCpu = cpuMs();
+    const auto start = Clock::now();
+    command->trigger();
+    const double commandMs = msSince(start);
+    QCoreApplication::processEvents(); // the paint of the new map
+    const double visitMs = msSince(start), visitCpu = cpuMs() - startCpu;
 
-void BM_Baseline_SerialDecodeFiftyZones(benchmark::State& state)
-{
-    FiftyZones& data = fiftyZones();
-    std::vector<std::string> names;
-    for (const auto& z : data.map.zones) names.push_back(z->fileName);
-    for (auto _ : state) {
-        for (const std::string& name : names) {
-            QImage image;
-            if (!load_zone_image(QString(), name, image)) state.SkipWithError("zone image not read");
-            benchmark::DoNotOptimize(image.constBits());
-        }
+    std::vector<std::string> files;
+    for (const pMap_info* z : window.scene.DisplayedZones) files.push_back(z->fileName);
+    const double decodeStartCpu = cpuMs();
+    const auto decodeStart = Clock::now();
+    for (const std::string& f : files) {
+        QImage image;
+        if (!load_zone_image(QString(), f, image)) return 1;
     }
+    const double decodeMs = msSince(decodeStart), decodeCpu = cpuMs() - decodeStartCpu;
+    CALLGRIND_STOP_INSTRUMENTATION;
+    std::printf("visit %.2f %.2f %.2f %.2f %.2f %zu\n", commandMs, visitMs, visitCpu, decodeMs, decodeCpu, files.size());
+    return 0;
 }
-BENCHMARK(BM_Baseline_SerialDecodeFiftyZones)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
-VMAR_QT_BENCHMARK_MAIN()
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 4 && args[1] == "--visit") return visit(args[2], args[3].toULong());
+
+    int runs = 7, fonts = 0;
+    QString writeOnly;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--fonts" && i + 1 < args.size())
+            fonts = args[++i].toInt();
+        else if (args[i] == "--write" && i + 1 < args.size())
+            writeOnly = args[++i];
+        else
+            runs = std::max(1, args[i].toInt());
+    }
+    if (!writeOnly.isEmpty()) return windowmaps::makeFolder(writeOnly + "/", fonts) ? 0 : 1;
+    QTemporaryDir dir;
+    const QString exe = dir.path() + "/";
+    if (!windowmaps::makeFolder(exe, fonts)) return 1;
+
+    struct Case {
+        const char* name;
+        std::vector<double> commandMs, visitMs, visitCpu, decodeMs, decodeCpu, ratio;
+        unsigned zones = 0;
+    } cases[2] = {{"16 zones", {}, {}, {}, {}, {}, {}, 0}, {"50 zones", {}, {}, {}, {}, {}, {}, 0}};
+    for (int run = 0; run < runs; ++run) {
+        for (size_t m = 0; m < 2; ++m) {
+            QProcess child;
+            child.start(app.applicationFilePath(), {"--visit", exe, QString::number(m)});
+            if (!child.waitForFinished(120000) || child.exitCode() != 0) {
+                std::fprintf(stderr, "visit of map %zu failed: %s\n", m, child.readAllStandardError().constData());
+                return 1;
+            }
+            double command = 0, visit = 0, visitCpu = 0, decode = 0, decodeCpu = 0;
+            Case& c = cases[m];
+            const QByteArray out = child.readAllStandardOutput();
+            if (std::sscanf(out.constData(), "visit %lf %lf %lf %lf %lf %u", &command, &visit, &visitCpu, &decode,
+                            &decodeCpu, &c.zones) != 6) {
+                std::fprintf(stderr, "unexpected output: %s\n", out.constData());
+                return 1;
+            }
+            c.commandMs.push_back(command);
+            c.visitMs.push_back(visit);
+            c.visitCpu.push_back(visitCpu);
+            c.decodeMs.push_back(decode);
+            c.decodeCpu.push_back(decodeCpu);
+            c.ratio.push_back(visit / decode);
+            std::printf("run %d, %s: first visit %.1f ms (the command %.1f), bare serial decode %.1f ms, ratio %.2f; "
+                        "cpu %.1f / %.1f ms\n",
+                        run + 1, c.name, visit, command, decode, visit / decode, visitCpu, decodeCpu);
+            std::fflush(stdout);
+        }
+    }
+    for (const Case& c : cases) {
+        const auto [lo, hi] = std::minmax_element(c.ratio.begin(), c.ratio.end());
+        std::printf("first_visit %s: zones=%u fonts=%d first_visit_ms=%.1f (the command %.1f) bare_decode_ms=%.1f "
+                    "ratio=%.2f (of the runs' ratios: median %.2f, %.2f-%.2f); cpu: visit %.1f ms, decode %.1f ms = %.2f x\n",
+                    c.name, c.zones, fonts, median(c.visitMs), median(c.commandMs), median(c.decodeMs),
+                    median(c.visitMs) / median(c.decodeMs), median(c.ratio), *lo, *hi, median(c.visitCpu),
+                    median(c.decodeCpu), median(c.visitCpu) / median(c.decodeCpu));
+    }
+    return 0;
+}

@@ -10,7 +10,8 @@
 // run, just before them). The view holds still, so a frame starts from the zone layer kept
 // from the frame before; the same frames with the view moving one pixel each (the zone
 // layer drawn every frame, as while the map is dragged) follow as moving_*.
-// BM_ZoomFrames times the frames of a zoom in motion.
+// BM_ZoomFrames times the frames of a zoom in motion; BM_WindowFrames every zoom step through
+// the map control.
 // BM_NewLabels times the first frame after the labels were forgotten (a map switch, a pan
 // onto new ground) against the same frame with its labels ready, against the same first
 // frame with the glyph runs drawn by the painter and with every label through a full text
@@ -32,6 +33,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QWindow>
 
 #include "data_model.h"
 #include "demo_content.h"
@@ -42,6 +44,7 @@
 #include "location_tree.h"
 #include "map_render_cache.h"
 #include "map_renderer.h"
+#include "map_widget.h"
 #include "preferences.h"
 #include "sample_writers.h"
 #include "vector_file.h"
@@ -330,6 +333,73 @@ void BM_ZoomFrames(benchmark::State& state)
     frameCounters(state, frames, cpu);
 }
 BENCHMARK(BM_ZoomFrames)->Arg(100)->Arg(550)->Arg(1000)->Arg(3500)->Unit(benchmark::kMillisecond)->Iterations(60);
+
+// Frames through the map control as the window shows them (the layer painted into the
+// control's image, then drawn onto its backing store), at every zoom step of 100 from 100 to
+// 1000 and at 3500: the first frame after a zoom change (back from one wheel step away,
+// where the zone pictures are scaled directly), then frames held still, then frames with the
+// view moving one pixel each (the zone layer drawn every frame, as while the map is dragged).
+// Each zoom on a scene of its own whose zones cover the view, tiles loaded above [MAHD].
+void BM_WindowFrames(benchmark::State& state)
+{
+    const int zoom = int(state.range(0));
+    BenchScene bench(zoom);
+    bench.setMode(labels);
+    MapWidget widget;
+    widget.resize(kWidth, kHeight);
+    widget.paintLayer = [&](QImage& buffer) { paint_map_layer(bench.scene, buffer); };
+    widget.show();
+    while (!widget.isVisible() || !widget.windowHandle() || !widget.windowHandle()->isExposed())
+        QCoreApplication::processEvents();
+    double cpuMs = 0; // the processor time of the last frame
+    const auto frame = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = BenchScene::processCpuMs();
+        widget.repaint();
+        cpuMs = BenchScene::processCpuMs() - cpuStart;
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
+    frame(); // icons, labels and glyphs made once for the program's life
+    MapViewport& view = bench.scene.view;
+    const QPoint centre = view.screen_to_world(view.view_center());
+    // Wall and processor times of the frames after a zoom change, held still, moving.
+    std::vector<double> afterZoom, still, moving, afterZoomCpu, stillCpu, movingCpu;
+    for (auto _ : state) {
+        view.zoom_at(centre, zoom < MapViewport::ZoomMax ? zoom + zoom / 10 : zoom - zoom / 10);
+        update_lod(bench.scene);
+        frame();
+        view.zoom_at(centre, zoom);
+        update_lod(bench.scene);
+        afterZoom.push_back(frame());
+        afterZoomCpu.push_back(cpuMs);
+        for (int i = 0; i < 20; ++i) {
+            still.push_back(frame());
+            stillCpu.push_back(cpuMs);
+        }
+        for (int i = 0; i < 20; ++i) {
+            view.OffsetX += i % 2 ? -1 : 1;
+            moving.push_back(frame());
+            movingCpu.push_back(cpuMs);
+        }
+    }
+    const auto count = [&](const char* name, const std::vector<double>& wall, const std::vector<double>& cpu) {
+        const std::string n(name);
+        state.counters[n + "median_ms"] = median(wall);
+        state.counters[n + "max_ms"] = *std::max_element(wall.begin(), wall.end());
+        state.counters[n + "over_16ms"] = double(std::count_if(wall.begin(), wall.end(), [](double f) { return f > 16; }));
+        state.counters[n + "cpu_max_ms"] = *std::max_element(cpu.begin(), cpu.end());
+    };
+    count("after_zoom_", afterZoom, afterZoomCpu);
+    count("", still, stillCpu);
+    count("moving_", moving, movingCpu);
+    state.counters["in_view"] = double(bench.iconsInView());
+}
+BENCHMARK(BM_WindowFrames)
+    ->DenseRange(100, 1000, 100)
+    ->Arg(3500)
+    ->ArgName("zoom")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 size_t labelsHeld(MapScene& scene)
 {

@@ -35,6 +35,7 @@
 #include "tile_loader.h"
 #include "sample_folder.h"
 #include "bench_clock.h"
+#include "window_maps.h"
 
 namespace {
 
@@ -44,13 +45,7 @@ using benchclock::median;
 
 using Clock = std::chrono::steady_clock;
 
-// The menu command that shows the map at this index of the map index.
-QAction* mapCommand(TForm4& window, size_t index)
-{
-    for (QAction* a : window.findChild<QMenu*>("region1")->actions())
-        if (size_t(-a->property("Tag").toInt()) == index) return a;
-    return nullptr;
-}
+using windowmaps::mapCommand;
 
 } // namespace
 
@@ -61,18 +56,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString exe = dir.path() + "/";
-    sample::SampleOptions options;
-    options.zones = 66;
-    options.imageSize = 1024;
-    options.locations = 20000;
-    options.categories = 16;
-    sample::makeSampleFolder(exe, options);
-    QDir db(exe + "database");
-    const std::string database = db.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toStdString();
-    QFile pref(exe + "pref.ini");
-    pref.open(QIODevice::WriteOnly);
-    pref.write(("#\r\n[VERS]=1\r\n[LANG]=Francais\r\n[DBDB]=" + database + "\r\n").c_str());
-    pref.close();
+    if (!windowmaps::makeFolder(exe, 0)) return 1;
 
     TForm4 window(exe);
     window.resize(1920, 1080);
@@ -80,24 +64,7 @@ int main(int argc, char** argv)
     while (window.FirstActivate) QCoreApplication::processEvents();
     QCoreApplication::processEvents();
 
-    // Two maps share every zone: the first holds its home zone and 15 more, the second the
-    // other 50 (its home zone among them). Only the in-memory index changes; the window's
-    // path from the command on is the program's own.
-    TData_map& index = *RealmInfo->mapIndex;
-    if (index.maps.size() < 2 || index.zones.size() != 66) {
-        std::fprintf(stderr, "unexpected sample: %zu maps, %zu zones\n", index.maps.size(), index.zones.size());
-        return 1;
-    }
-    const int16_t small = index.maps[0]->mapId, large = index.maps[1]->mapId;
-    int inSmall = 0;
-    for (auto& z : index.zones)
-        if (z->zoneId == index.maps[0]->homeZoneId) z->regionId = small, ++inSmall;
-    for (auto& z : index.zones) {
-        if (z->zoneId == index.maps[0]->homeZoneId) continue;
-        const bool home = z->zoneId == index.maps[1]->homeZoneId;
-        z->regionId = !home && inSmall < 16 ? small : large;
-        inSmall += z->regionId == small;
-    }
+    if (!windowmaps::splitMaps()) return 1;
 
     PaintCounter mapPaints;
     window.ImageMapView->installEventFilter(&mapPaints);

@@ -1,6 +1,8 @@
 #include "map_loading.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <exception>
 #include <future>
 #include <iterator>
@@ -82,7 +84,9 @@ QThreadPool& zoneDecodePool()
 // its log lines, and hands its image over, or throws what the decode threw. Zone i's decode
 // may write into the memory of spares[i] (an image of the map shown before); the spares left
 // over go back to the system on a worker once the decodes have started, off this thread.
-// A load that ends early still waits for the decodes it started.
+// A decode that no worker has started yet may be run by the loading thread instead
+// (decodeOne), which then decodes next to the workers rather than wait for them. A load that
+// ends early still waits for the decodes it started.
 class ZoneDecodes {
 public:
     ZoneDecodes(const std::vector<pMap_info*>& zones, std::vector<QImage> spares)
@@ -91,14 +95,14 @@ public:
         const QString mapsDir = MapsDir;
         for (size_t i = 0; i < zones.size(); ++i) {
             QImage spare = i < spares.size() ? std::move(spares[i]) : QImage();
-            auto task = std::make_shared<std::packaged_task<Decoded()>>(
-                [mapsDir, name = zones[i]->fileName, spare = std::move(spare)]() mutable {
-                    Decoded d;
-                    d.read = read_zone_image(mapsDir, QString(), name, d.image, d.logLines, std::move(spare));
-                    return d;
-                });
-            results_.push_back(task->get_future());
-            pool.start([task] { (*task)(); });
+            auto job = std::make_shared<Job>([mapsDir, name = zones[i]->fileName, spare = std::move(spare)]() mutable {
+                Decoded d;
+                d.read = read_zone_image(mapsDir, QString(), name, d.image, d.logLines, std::move(spare));
+                return d;
+            });
+            results_.push_back(job->task.get_future());
+            jobs_.push_back(job);
+            pool.start([job] { job->run(); });
         }
         if (spares.size() > zones.size()) {
             auto leftovers = std::make_shared<std::vector<QImage>>(std::make_move_iterator(spares.begin() + zones.size()),
@@ -114,6 +118,18 @@ public:
     ZoneDecodes(const ZoneDecodes&) = delete;
     ZoneDecodes& operator=(const ZoneDecodes&) = delete;
 
+    // Whether zone i's decode has ended (take(i) then does not wait).
+    bool ready(size_t i) const { return results_[i].wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
+
+    // Runs on this thread the first decode from zone i on that no worker has started; false
+    // when every one has started.
+    bool decodeOne(size_t i)
+    {
+        for (size_t j = i; j < jobs_.size(); ++j)
+            if (jobs_[j]->run()) return true;
+        return false;
+    }
+
     bool take(size_t i, QImage& image)
     {
         Decoded d = results_[i].get();
@@ -128,7 +144,23 @@ private:
         bool read = false;
         std::vector<std::string> logLines;
     };
+    // One decode, run by whichever thread claims it first.
+    struct Job {
+        template <class F>
+        explicit Job(F&& f) : task(std::forward<F>(f))
+        {
+        }
+        std::packaged_task<Decoded()> task;
+        std::atomic<bool> claimed{false};
+        bool run()
+        {
+            if (claimed.exchange(true)) return false;
+            task();
+            return true;
+        }
+    };
     std::vector<std::future<Decoded>> results_;
+    std::vector<std::shared_ptr<Job>> jobs_;
 };
 
 // Moves the images of the zones shown out of them, for the next map's decodes to reuse.
@@ -140,7 +172,19 @@ std::vector<QImage> takeZoneImages(MapScene& scene)
     return images;
 }
 
-void loadMapZones(MapScene& scene, std::vector<QImage> spares);
+void loadMapZones(MapScene& scene, std::vector<QImage> spares, const MapViewport& viewAfter);
+
+// Where localize_data centres the view on the node once its map is loaded; none when the
+// view stays where it is.
+std::optional<QPoint> centreAfterShowing(const TNodeData* data, int level, bool centre, bool keep, int32_t x, int32_t y)
+{
+    if (!data || !data->zone) return std::nullopt;
+    if (level == levelZone && !keep)
+        return centre ? MapViewport::worldmaptoworld(QPoint(x, y), *data->zone) : MapViewport::zone_center(*data->zone);
+    if (level == levelLocation && centre && data->item)
+        return MapViewport::worldmaptoworld(QPoint(data->item->x, data->item->y), *data->zone);
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -152,13 +196,19 @@ void localize_data(MapScene& scene, int node, bool centre, bool keep, int32_t x,
     const int32_t mapId = nodeMapId(tree->nodeData(node), level);
     if (mapId == -1) return;
     if (mapId != scene.CurrentMapId) {
+        // The view the new map will be shown in, for the labels made while its images decode.
+        MapViewport viewAfter = scene.view;
+        viewAfter.onLevelOfDetail = nullptr;
+        viewAfter.onZoomBar = nullptr;
+        viewAfter.onRepaint = nullptr;
+        if (auto c = centreAfterShowing(tree->nodeData(node), level, centre, keep, x, y)) viewAfter.center_on(*c);
         // The images of the map shown lend their memory to the new map's: taking fresh memory
         // for each image and giving the old back costs about as much as decoding.
         std::vector<QImage> spares = takeZoneImages(scene);
         scene.CurrentMapId = -1;
         clear_mapview(scene);
         scene.CurrentMapId = mapId;
-        loadMapZones(scene, std::move(spares));
+        loadMapZones(scene, std::move(spares), viewAfter);
     }
     // Loading may run hooks that change the tree; read the node again.
     const TNodeData* data = tree->nodeData(node);
@@ -258,12 +308,12 @@ void clear_mapview(MapScene& scene)
 
 void load_map_zones(MapScene& scene)
 {
-    loadMapZones(scene, {});
+    loadMapZones(scene, {}, scene.view);
 }
 
 namespace {
 
-void loadMapZones(MapScene& scene, std::vector<QImage> spares)
+void loadMapZones(MapScene& scene, std::vector<QImage> spares, const MapViewport& viewAfter)
 {
     if (scene.CurrentMapId == -1) return;
     const MapHooks& hooks = scene.hooks;
@@ -295,7 +345,14 @@ void loadMapZones(MapScene& scene, std::vector<QImage> spares)
         std::optional<BusyCursor> busy;
         if (qGuiApp) busy.emplace();
         ZoneDecodes decodes(scene.DisplayedZones, std::move(spares));
+        // While a zone image decodes, this thread makes the labels the first paint of the
+        // map will draw, instead of waiting idle: the paint then finds them ready.
+        update_lod(scene);
+        MapLabelPreparer labels(scene, viewAfter);
         for (size_t i = 0; i < scene.DisplayedZones.size(); ++i) {
+            // Labels first (the paint needs them on this thread), then decodes no worker took.
+            while (!decodes.ready(i) && (labels.step() || decodes.decodeOne(i))) {
+            }
             pMap_info& zone = *scene.DisplayedZones[i];
             zone.image = std::make_unique<QImage>();
             zone.tile = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
@@ -312,6 +369,9 @@ void loadMapZones(MapScene& scene, std::vector<QImage> spares)
                 imagesMissing = true;
             }
             if (hooks.progressPosition) hooks.progressPosition(int32_t(i + 1));
+        }
+        // The labels not made while waiting: the paint would make them anyway.
+        while (labels.step()) {
         }
         if (hooks.build_paths) hooks.build_paths();
         if (hooks.build_links) hooks.build_links();

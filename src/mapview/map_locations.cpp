@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <exception>
 
 #include <QPainter>
 
@@ -372,4 +373,89 @@ void draw_locations(MapScene& scene, QPainter& painter)
     stream.position = stream.size(); // appended, wherever a reader left the position
     stream.write(hits.data(), hits.size());
     cache.endFrame();
+}
+
+MapLabelPreparer::MapLabelPreparer(MapScene& scene, const MapViewport& view) : scene_(scene), view_(view)
+{
+    // A copy of the view that only answers where things are: it repaints nothing.
+    view_.onLevelOfDetail = nullptr;
+    view_.onZoomBar = nullptr;
+    view_.onRepaint = nullptr;
+    if (scene.CurrentMapId == -1 || !scene.ShowMarkers || !scene.tree || !scene.overlays.legend) {
+        done_ = true;
+        return;
+    }
+    MapRenderCache& cache = renderCache(scene);
+    cache.followTree(*scene.tree);
+    if (scene.common)
+        for (const auto& c : scene.common->categories)
+            if (c) cache.look(*c, scene.categoryIcons);
+}
+
+MapLabelPreparer::~MapLabelPreparer()
+{
+    // Labels that went through the painter left it open on the scratch image.
+    if (scene_.renderCache) scene_.renderCache->scratchPainter.reset();
+}
+
+bool MapLabelPreparer::step()
+{
+    if (done_) return false;
+    try {
+        if (makeNext()) return true;
+    } catch (const std::exception&) { // out of memory: the paint makes what is left, or fails as it would
+    }
+    done_ = true;
+    return false;
+}
+
+bool MapLabelPreparer::nextZone()
+{
+    const LocationTree& tree = *scene_.tree;
+    while (zoneIndex_ < scene_.DisplayedZones.size()) {
+        const pMap_info* zone = scene_.DisplayedZones[zoneIndex_++];
+        if (!zone || !tree.isNode(zone->treeNode)) continue;
+        zoneRect_ = view_.zoneScreenRect(*zone);
+        if (!view_.zone_in_view(zoneRect_)) continue;
+        walk_.clear();
+        next_ = 0;
+        for (int categNode : tree.children(zone->treeNode)) {
+            walk_.push_back(categNode);
+            const std::vector<int>& kids = tree.node(categNode).children;
+            walk_.insert(walk_.end(), kids.begin(), kids.end());
+        }
+        return true;
+    }
+    return false;
+}
+
+bool MapLabelPreparer::makeNext()
+{
+    const LocationTree& tree = *scene_.tree;
+    MapRenderCache& cache = renderCache(scene_);
+    const int32_t zoom = view_.Zoom;
+    for (;;) {
+        if (next_ >= walk_.size() && !nextZone()) return false;
+        if (next_ >= walk_.size()) continue;
+        const int node = walk_[next_++];
+        if (!tree.isNode(node)) continue;
+        // The same choices as draw_locations, node by node.
+        const TreeNode& n = tree.node(node);
+        if (n.level == levelCategory) {
+            skipping_ = false;
+            if (!n.visible || !n.data || !n.data->category) continue;
+            const rCateg& c = *n.data->category;
+            labelFlag_ = c.visible && c.labelsNow;
+            skipping_ = !c.iconsNow;
+            continue;
+        }
+        if (skipping_ || !labelFlag_ || !n.visible || n.level != levelLocation || n.check != NodeCheck::Checked) continue;
+        if (!n.data || !n.data->item || !n.data->category) continue;
+        const rItemdata& item = *n.data->item;
+        const QPoint s(localToScreen(item.x, zoom, zoneRect_.left), localToScreen(item.y, zoom, zoneRect_.top));
+        if (!view_.point_in_view(s) || !check_traduc_visibility(item, scene_.overlays.traduc)) continue;
+        cache.label(node, item.name, cache.lookAsIs(*n.data->category, scene_.categoryIcons));
+        ++made_;
+        return true;
+    }
 }

@@ -8,7 +8,9 @@
 //
 // Colours are ARGB ($AARRGGBB); an alpha below $FF blends over what is painted already.
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include <QImage>
 #include <QPoint>
@@ -75,3 +77,37 @@ bool putmapnode(MapScene& scene, QPoint screen, int node);
 
 // Drops every prepared label; the next paint prepares the labels it needs again.
 void forget_map_labels(MapScene& scene);
+
+// Makes ahead of a paint the labels that draw_locations would draw in the given view (the
+// view the map is about to show), zone by zone in the paint's order, one label per step:
+// the load of a map runs it while it waits for the zone images, so that the first paint of
+// a map finds its labels (and their fonts' glyphs) ready. A label is the same whether made
+// here or in the paint, so the paint's pixels do not change; a label guessed wrong is only
+// made early. Needs the scene's displayed zones and level of detail set; the tree may change
+// between steps.
+class MapLabelPreparer {
+public:
+    MapLabelPreparer(MapScene& scene, const MapViewport& view);
+    ~MapLabelPreparer();
+    MapLabelPreparer(const MapLabelPreparer&) = delete;
+    MapLabelPreparer& operator=(const MapLabelPreparer&) = delete;
+
+    // Makes the next label; false once none is left (or making one failed).
+    bool step();
+    size_t made() const { return made_; }
+
+private:
+    bool nextZone();
+    bool makeNext();
+
+    MapScene& scene_;
+    MapViewport view_;
+    bool done_ = false;
+    size_t zoneIndex_ = 0;   // the next displayed zone to look at
+    ViewRect zoneRect_;      // the screen square of the zone walked
+    std::vector<int> walk_;  // its categories and locations in tree order
+    size_t next_ = 0;        // the next node of walk_
+    bool labelFlag_ = false; // as draw_locations carries them from node to node
+    bool skipping_ = false;
+    size_t made_ = 0;
+};

@@ -89,3 +89,61 @@ TEST(MapSwitchWindow, SwitchesAndHeldZoomShowWhatAPlainLoadAndPaintShow)
     EXPECT_EQ(w->scene.view.OffsetX, offsetX + 13);
     EXPECT_TRUE(map.lastFrame() == paintAfresh());
 }
+
+// The labels of a map being shown are made while its zone images load, for the view the map
+// opens on: the first paint after the switch makes none, and draws what a paint that makes
+// every label itself draws. The same when the view is centred on a location of another map.
+TEST(MapSwitchWindow, FirstPaintOfANewMapFindsItsLabelsMadeDuringTheLoad)
+{
+    MainWindowFixture f(true, 3000, 24);
+    auto w = f.startShown();
+    const QList<QAction*> items = mapItems(*w);
+    ASSERT_GE(items.size(), 2);
+    MapWidget& map = *w->ImageMapView;
+    size_t labelsOfAFreshPaint = 0; // the labels the frame needs
+    auto paintAfresh = [&] {
+        const auto kept = std::exchange(w->scene.renderCache, nullptr);
+        QImage fresh(map.lastFrame().size(), map.lastFrame().format());
+        map.paintLayer(fresh);
+        labelsOfAFreshPaint = renderCache(w->scene).labelsMade;
+        w->scene.renderCache = kept;
+        return fresh;
+    };
+    // The paint that follows a switch: the labels it made, and whether it drew what a fresh paint draws.
+    auto firstPaint = [&] {
+        const size_t before = renderCache(w->scene).labelsMade;
+        map.repaint();
+        const size_t made = renderCache(w->scene).labelsMade - before;
+        return std::make_pair(made, map.lastFrame() == paintAfresh());
+    };
+    // Zoomed in: the zones in view, and so the labels to make, depend on where the view opens.
+    w->findChild<QSlider*>("ZoomBar")->setValue(700);
+    ASSERT_EQ(w->scene.view.Zoom, 700);
+
+    for (const int item : {1, 0}) {
+        const int32_t mapBefore = w->scene.CurrentMapId;
+        const size_t before = renderCache(w->scene).labelsMade;
+        items[item]->trigger();
+        ASSERT_NE(w->scene.CurrentMapId, mapBefore);
+        const size_t duringLoad = renderCache(w->scene).labelsMade - before;
+        EXPECT_GT(duringLoad, 20u);
+        const auto [made, same] = firstPaint();
+        EXPECT_EQ(made, 0u);
+        EXPECT_TRUE(same);
+        EXPECT_EQ(duringLoad, labelsOfAFreshPaint) << "no label made that the frame does not draw";
+    }
+
+    // A location of the map not shown, the view centred on it.
+    int target = -1;
+    w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+        if (target == -1 && d.zone && d.zone->regionId != w->scene.CurrentMapId) target = node;
+    });
+    ASSERT_NE(target, -1);
+    const size_t before = renderCache(w->scene).labelsMade;
+    w->localize_data(target, true);
+    EXPECT_GT(renderCache(w->scene).labelsMade, before);
+    const auto [made, same] = firstPaint();
+    EXPECT_NE(iconOf(*w, target), QPoint(-1, -1));
+    EXPECT_LE(made, 1u); // at most the location itself, checked by being shown
+    EXPECT_TRUE(same);
+}
