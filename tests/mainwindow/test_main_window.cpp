@@ -38,17 +38,6 @@ std::set<std::string> locationLines(const QByteArray& file)
     return lines;
 }
 
-std::string bytesOf(const std::vector<uint8_t>& v)
-{
-    return std::string(v.begin(), v.end());
-}
-
-std::string deflated(std::vector<uint8_t> payload, size_t keep)
-{
-    payload.resize(std::min(keep, payload.size()));
-    return bytesOf(DeflateBytes(payload.data(), payload.size()));
-}
-
 struct Fault {
     const char* what;
     const char* file; // the database file changed, if any

@@ -144,6 +144,23 @@ inline QString lastFeedback(const TForm4& w)
     return {};
 }
 
+// The item of a language or database sub-menu that names the folder; null when none does.
+inline QAction* folderItem(QMenu* menu, const QString& folder)
+{
+    for (QAction* a : menu->actions())
+        if (a->data().toString() == folder) return a;
+    return nullptr;
+}
+
+// Opens the sub-menu and clicks the folder's item, as the user does from but_pref's arrow.
+inline void clickFolder(QMenu* menu, const QString& folder)
+{
+    QAction* item = folderItem(menu, folder);
+    ASSERT_NE(item, nullptr) << folder.toStdString();
+    menu->popup(QPoint(10, 10));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
 // The map menu's items, one a map.
 inline QList<QAction*> mapItems(TForm4& w)
 {
