@@ -100,7 +100,7 @@ TEST(MapKeys, HidingTheIconsHidesTheHintOfTheLocationUnderTheMouse)
     const int node = e.findLocation();
     e.hover(node);
     TCustomHint* hint = e.w->hints->window();
-    QTRY_VERIFY(hint->isVisible());
+    ASSERT_EVENTUALLY(hint->isVisible());
     QTest::keyClick(e.w->ImageMapView, Qt::Key_A);
     EXPECT_FALSE(e.w->scene.ShowMarkers);
     EXPECT_FALSE(hint->isVisible());

@@ -50,7 +50,7 @@ TEST(LargeTreeRelease, TheProgramsWindowWritesItsFilesAndLeavesItsTreeToTheSyste
     const size_t loaded = RecordPool().bytesInUse();
 
     EXPECT_TRUE(w->close());
-    QTRY_VERIFY(w.isNull());
+    ASSERT_EVENTUALLY(w.isNull());
     EXPECT_TRUE(f.readFile("pref.ini").startsWith("#"));
     EXPECT_EQ(f.readFile("categpref.bin"), categ);
     WaitForBackgroundReleases();

@@ -154,9 +154,12 @@ TEST(AdditionsUnderFaults, AutosaveAsksTheNicknameOnce)
     w->FormActivate();
     Preferences.PSEU.clear();
     Preferences.AUTO = true;
+    int fired = 0; // counted after the window's own handler has run
+    QObject::connect(&w->Timer3, &QTimer::timeout, w.get(), [&fired] { ++fired; });
     for (int i = 0; i < 2; ++i) {
+        const int before = fired;
         w->Timer3.start(1);
-        QTest::qWait(50); // the autosave timer fires
+        ASSERT_EVENTUALLY(fired > before) << "the autosave timer fires";
     }
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(f.readFile(f.additionsPath()).split('\r').front().endsWith("-Autosaver"));

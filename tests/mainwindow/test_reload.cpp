@@ -235,7 +235,7 @@ struct BusyBoxes : ScriptedBoxes {
     {
         ScriptedBoxes::information(text);
         if (!w) return;
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // what the load posted so far, as a box's loop delivers it
         if (!w->ImageMapView->grab().isNull()) ++grabs;
         if (QAction* english = folderItem(w->Langage1, "English")) english->trigger();
         clickPref(*w);

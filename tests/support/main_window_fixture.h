@@ -1,7 +1,7 @@
 #pragma once
 // A sample program folder in a temporary directory, scripted message boxes, and a main
 // window started on it the way the program starts. It brings Qt's widgets and test
-// library and the program's globals for the window tests that include it.
+// library, the condition waits and the program's globals for the window tests that include it.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -24,6 +24,7 @@
 #include "sample_folder.h"
 #include "test_util.h"
 #include "text_helpers.h"
+#include "wait_until.h"
 
 // The recording boxes, asked whether a text was shown in any kind of box.
 struct ScriptedBoxes : RecordingBoxes {
