@@ -42,8 +42,7 @@ protected:
         const pMap_info* z = w.scene.DisplayedZones.front();
         return w.scene.view.world_to_screen(QPoint(z->originX + 32768, 32768 - z->originY));
     }
-    // Moves the mouse there; the move is handled before this returns.
-    void moveOverMap(QPoint p) { QTest::mouseMove(w.ImageMapView, p); }
+    void moveOverMap(QPoint p) { ::moveOverMap(w, p); }
 };
 
 // One category in the tree page's filter, by the keyboard.
