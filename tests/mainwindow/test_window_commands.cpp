@@ -60,7 +60,7 @@ TEST_F(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
     // Space on the focused category node unchecks it, as a click on its box does.
     w.MyTree->setFocus();
     w.MyTree->setCurrentIndex(w.MyTreeModel->indexOf(category));
-    ASSERT_EVENTUALLY(w.MyTree->hasFocus() && w.MyTree->currentIndex() == w.MyTreeModel->indexOf(category));
+    ASSERT_EVENTUALLY(w.MyTree->currentIndex() == w.MyTreeModel->indexOf(category));
     QTest::keyClick(w.MyTree, Qt::Key_Space);
     // The tree's next paint rebuilds the routes; the map's next paint leaves the icons out.
     auto iconDrawn = [&] {
