@@ -106,8 +106,8 @@ struct EditWindow {
         for (int r = 12; r < 300; r += 7)
             for (QPoint delta : {QPoint(r, 0), QPoint(0, r), QPoint(-r, 0), QPoint(0, -r), QPoint(r, r)}) {
                 const QPoint p = around + delta;
-                if (!w->ImageMapView->rect().contains(p)) continue;
-                moveOverMap(*w, p);
+                // A point the pointer cannot reach is passed over like one that is not empty.
+                if (!w->ImageMapView->rect().contains(p) || !mouseOverMap(*w, p, 1000)) continue;
                 if (w->scene.ZoneUnderMouse && w->scene.HotNode == kNoTreeNode &&
                     w->interaction->getmapnode(uint16_t(p.x()), uint16_t(p.y())) == kNoTreeNode)
                     return p;

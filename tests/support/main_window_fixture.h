@@ -137,13 +137,19 @@ inline QPoint iconOf(const TForm4& w, int node)
     return QPoint(-1, -1);
 }
 
-// Moves the mouse over the map to `p` and waits until the map has taken the move in (on a
-// real X server the pointer's motion comes back from the server after QTest returns).
-inline void moveOverMap(TForm4& w, QPoint p)
+// Moves the mouse over the map to `p`; true once the map has taken the move in. On a real X
+// server the pointer's motion comes back from the server after QTest returns, and a point
+// off the screen never arrives.
+inline bool mouseOverMap(TForm4& w, QPoint p, int timeoutMs = test_wait::kTimeoutMs)
 {
     QTest::mouseMove(w.ImageMapView, p);
-    EXPECT_EVENTUALLY(w.scene.view.MouseWorld == w.scene.view.screen_to_world(p))
-        << "the map saw the mouse at " << p.x() << "," << p.y();
+    return test_wait::waitUntil([&] { return w.scene.view.MouseWorld == w.scene.view.screen_to_world(p); },
+                                timeoutMs);
+}
+
+inline void moveOverMap(TForm4& w, QPoint p)
+{
+    EXPECT_TRUE(mouseOverMap(w, p)) << "the map saw the mouse at " << p.x() << "," << p.y();
 }
 
 // The last non-empty line of the message panel.
