@@ -6,6 +6,7 @@
 
 #include "http_client.h"
 #include "http_server.h"
+#include "wait_until.h"
 
 TEST(HttpClient, GetAndPostSendTheHeadersOfTheProtocolChosen)
 {
@@ -157,10 +158,12 @@ TEST(HttpClient, AbortEndsTheTransferAndRefusesTheNext)
     HttpClient http;
     http.limits.idleTimeoutMs = 20000;
     bool busyMeanwhile = false;
-    QTimer::singleShot(200, [&] {
-        busyMeanwhile = AnyTransferBusy();
-        AbortAllTransfers();
-    });
+    const test_wait::WhenReady abort([] { return AnyTransferBusy(); },
+                                     [&] {
+                                         busyMeanwhile = AnyTransferBusy();
+                                         AbortAllTransfers();
+                                     },
+                                     "the transfer is under way");
     QElapsedTimer clock;
     clock.start();
     std::string body;

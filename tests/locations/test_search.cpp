@@ -5,6 +5,9 @@
 #include <random>
 #include <vector>
 
+#include <QAbstractItemModelTester>
+#include <QImage>
+
 #include "name_lookup.h"
 #include "search.h"
 #include "search_result_model.h"
@@ -347,4 +350,62 @@ TEST(SearchResults, LargeListSortsAsAStableSortOnTheNamesOrZones)
     expected = rows;
     std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return zoneOf(a) > zoneOf(b); });
     EXPECT_EQ(sorted(SearchResultModel::colZone, Qt::DescendingOrder), expected);
+}
+
+// The result model under Qt's model tester (any breach ends the run): filled, sorted on
+// every column both ways, left with a removed location, cleared and replaced.
+TEST(SearchResults, ModelPassesTheItemModelTesterThroughFillSortClearAndReplace)
+{
+    TreeFixture f;
+    const int zones[] = {10, 11, 20, 21};
+    std::vector<int> rows;
+    for (int i = 0; i < 40; ++i)
+        rows.push_back(f.add("loc" + std::to_string(i * 7 % 13), zones[i % 4], 1 + i % 3));
+    f.tree.sortAll();
+    SearchResultModel model(f.tree);
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    model.setImages(std::vector<QImage>(12, icon)); // every row has its icons
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+
+    model.setResults(rows);
+    ASSERT_EQ(model.rowCount(), 40);
+    // A persistent index (the focused row) follows its location through every sort.
+    const int followed = rows[5];
+    const QPersistentModelIndex focused(model.index(5, SearchResultModel::colZone));
+    for (int column : {SearchResultModel::colName, SearchResultModel::colZone, SearchResultModel::colCategory,
+                       SearchResultModel::colZoneIcon})
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            model.sortBy(column, order);
+            ASSERT_TRUE(focused.isValid());
+            EXPECT_EQ(model.nodeAt(focused.row()), followed) << column << " " << order;
+            EXPECT_EQ(focused.column(), int(SearchResultModel::colZone));
+        }
+    model.headerClick(SearchResultModel::colName);
+    model.headerClick(SearchResultModel::colName);
+    EXPECT_EQ(model.nodeAt(focused.row()), followed);
+
+    // A location removed since the search keeps its row, without a location, through a sort.
+    f.tree.destroynode(rows[0]);
+    model.sortBy(SearchResultModel::colName, Qt::AscendingOrder);
+    EXPECT_EQ(model.rowCount(), 40);
+    EXPECT_EQ(model.rowOf(rows[0]), 0); // no name: before every name, ascending
+    EXPECT_EQ(model.nodeAt(0), kNoTreeNode);
+    EXPECT_EQ(model.nodeAt(focused.row()), followed);
+
+    // Cleared, then replaced by other results: the focused row is gone with the old ones.
+    model.clear();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(focused.isValid());
+    model.sortBy(SearchResultModel::colZone, Qt::DescendingOrder);
+    model.setResults({rows.rbegin(), rows.rbegin() + 10});
+    EXPECT_EQ(model.rowCount(), 10);
+    EXPECT_EQ(model.sortColumn(), -1);
+    model.setResults({rows.begin() + 20, rows.end()});
+    model.sortBy(SearchResultModel::colCategory, Qt::AscendingOrder);
+    EXPECT_EQ(model.rowCount(), 20);
+    // A cleared tree leaves every row without a location.
+    f.tree.clear();
+    model.sortBy(SearchResultModel::colName, Qt::DescendingOrder);
+    for (int r = 0; r < model.rowCount(); ++r) EXPECT_EQ(model.nodeAt(r), kNoTreeNode);
 }

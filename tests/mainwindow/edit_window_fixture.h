@@ -94,8 +94,8 @@ struct EditWindow {
                 }
             }
         // Every shown location lands at the same place: move off it first.
-        QTest::mouseMove(w->ImageMapView, p + QPoint(40, 40));
-        QTest::mouseMove(w->ImageMapView, p);
+        moveOverMap(*w, p + QPoint(40, 40));
+        moveOverMap(*w, p);
         EXPECT_EQ(w->scene.HotNode, node);
         return p;
     }
@@ -106,8 +106,8 @@ struct EditWindow {
         for (int r = 12; r < 300; r += 7)
             for (QPoint delta : {QPoint(r, 0), QPoint(0, r), QPoint(-r, 0), QPoint(0, -r), QPoint(r, r)}) {
                 const QPoint p = around + delta;
-                if (!w->ImageMapView->rect().contains(p)) continue;
-                QTest::mouseMove(w->ImageMapView, p);
+                // A point the pointer cannot reach is passed over like one that is not empty.
+                if (!w->ImageMapView->rect().contains(p) || !mouseOverMap(*w, p, 1000)) continue;
                 if (w->scene.ZoneUnderMouse && w->scene.HotNode == kNoTreeNode &&
                     w->interaction->getmapnode(uint16_t(p.x()), uint16_t(p.y())) == kNoTreeNode)
                     return p;
@@ -141,7 +141,7 @@ struct EditWindow {
     void keyI(int node)
     {
         w->ImageMapView->setFocus();
-        QTest::mouseMove(w->ImageMapView, hover(node));
+        moveOverMap(*w, hover(node));
         QTest::keyClick(w->ImageMapView, Qt::Key_I);
     }
     void shiftClick(QPoint p) { QTest::mouseClick(w->ImageMapView, Qt::LeftButton, Qt::ShiftModifier, p); }

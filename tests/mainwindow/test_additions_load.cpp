@@ -29,12 +29,6 @@ std::set<std::string> treeLines(TForm4& w)
     return lines;
 }
 
-std::string deflated(std::vector<uint8_t> payload)
-{
-    const std::vector<uint8_t> d = DeflateBytes(payload.data(), payload.size());
-    return std::string(d.begin(), d.end());
-}
-
 struct AdditionsLoad : MainWindowFixture {
     sample::DemoDatabase db = sample::buildDemoDatabase(sampleOptions()); // the folder's content
     QString dbFile(const char* name) const { return "database/" + QString::fromStdString(database()) + "/" + name; }

@@ -170,11 +170,13 @@ TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
     bool visibleAfterEscape = false;
     f.onSend([&](Tmail_fic& d) {
         d.IdHTTP1.limits.idleTimeoutMs = 600;
-        QTimer::singleShot(200, &d, [&] {
-            QTest::keyClick(&d, Qt::Key_Escape);
-            QTest::mouseClick(d.Button2, Qt::LeftButton);
-            visibleAfterEscape = d.isVisible();
-        });
+        const test_wait::WhenReady closeMeanwhile([] { return AnyTransferBusy(); },
+                                                  [&] {
+                                                      QTest::keyClick(&d, Qt::Key_Escape);
+                                                      QTest::mouseClick(d.Button2, Qt::LeftButton);
+                                                      visibleAfterEscape = d.isVisible();
+                                                  },
+                                                  "the upload is under way");
         QTest::mouseClick(d.Button1, Qt::LeftButton);
     });
     f.clickSend(*w);
@@ -281,12 +283,14 @@ TEST(UpdateCommand, ProxyPortChecksDownloadsReloadsAndNoClosingDuringAFetch)
         UrlList[urlUpdate3] = "";
         d.IdHTTP1.limits.idleTimeoutMs = 600;
         bool visibleAfterEscape = false, busy = false;
-        QTimer::singleShot(200, &d, [&] {
-            busy = AnyTransferBusy();
-            QTest::keyClick(&d, Qt::Key_Escape);
-            d.close();
-            visibleAfterEscape = d.isVisible();
-        });
+        const test_wait::WhenReady closeMeanwhile([] { return AnyTransferBusy(); },
+                                                  [&] {
+                                                      busy = AnyTransferBusy();
+                                                      QTest::keyClick(&d, Qt::Key_Escape);
+                                                      d.close();
+                                                      visibleAfterEscape = d.isVisible();
+                                                  },
+                                                  "the list is being fetched");
         QTest::mouseClick(d.Button3, Qt::LeftButton);
         EXPECT_TRUE(busy);
         EXPECT_TRUE(visibleAfterEscape);
@@ -436,15 +440,20 @@ TEST(UpdateCommand, TerminationDuringACheckAbortsItThenClosesDialogAndWindow)
     bool dialogReturned = false;
     QElapsedTimer clock;
     clock.start();
+    std::optional<test_wait::WhenReady> requestMeanwhile;
+    const test_wait::WhenReady check([] { return qobject_cast<TForm_update*>(QApplication::activeModalWidget()); },
+                                     [&] {
+                                         auto* d = qobject_cast<TForm_update*>(QApplication::activeModalWidget());
+                                         d->IdHTTP1.limits.idleTimeoutMs = 20000;
+                                         // The request arrives during the fetch.
+                                         requestMeanwhile.emplace([] { return AnyTransferBusy(); },
+                                                                  [&] { termination.request(); },
+                                                                  "the list is being fetched");
+                                         QTest::mouseClick(d->Button3, Qt::LeftButton);
+                                     },
+                                     "the update dialog is up");
     QTimer::singleShot(0, [&] {
         termination.mainLoopStarted();
-        QTimer::singleShot(50, [&] {
-            auto* d = qobject_cast<TForm_update*>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            d->IdHTTP1.limits.idleTimeoutMs = 20000;
-            QTimer::singleShot(300, [&] { termination.request(); }); // arrives during the fetch
-            QTest::mouseClick(d->Button3, Qt::LeftButton);
-        });
         QTest::mouseClick(w->but_autoup, Qt::LeftButton); // the real dialog, run modally
         dialogReturned = true;
     });

@@ -100,7 +100,7 @@ TEST(MapKeys, HidingTheIconsHidesTheHintOfTheLocationUnderTheMouse)
     const int node = e.findLocation();
     e.hover(node);
     TCustomHint* hint = e.w->hints->window();
-    QTRY_VERIFY(hint->isVisible());
+    ASSERT_EVENTUALLY(hint->isVisible());
     QTest::keyClick(e.w->ImageMapView, Qt::Key_A);
     EXPECT_FALSE(e.w->scene.ShowMarkers);
     EXPECT_FALSE(hint->isVisible());
@@ -115,7 +115,7 @@ TEST(PositionEdits, LeavingAnEditRoundsThePositionFromTheMapEvenWithoutTyping)
     QPoint p = e.hover(e.findLocation());
     for (int step = 0; step < 12; ++step) {
         p += QPoint(3, 2);
-        QTest::mouseMove(e.w->ImageMapView, p);
+        moveOverMap(*e.w, p);
         const QPoint z = e.w->scene.MouseZonePoint;
         if (e.w->scene.ZoneUnderMouse && z.x() % 1000 && z.y() % 1000) break;
     }

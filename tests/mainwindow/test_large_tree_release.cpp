@@ -12,17 +12,6 @@ namespace {
 
 constexpr int kLocations = 20000; // enough for the tree to go to the release thread
 
-// Opens the sub-menu and clicks the folder's item, as the user does from but_pref's arrow.
-void clickFolder(QMenu* menu, const QString& folder)
-{
-    QAction* item = nullptr;
-    for (QAction* a : menu->actions())
-        if (a->data().toString() == folder) item = a;
-    ASSERT_NE(item, nullptr) << folder.toStdString();
-    menu->popup(QPoint(10, 10));
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-}
-
 TEST(LargeTreeRelease, ALanguageSwitchFreesTheOldTreeOnTheReleaseThread)
 {
     MainWindowFixture f(true, kLocations);
@@ -61,7 +50,7 @@ TEST(LargeTreeRelease, TheProgramsWindowWritesItsFilesAndLeavesItsTreeToTheSyste
     const size_t loaded = RecordPool().bytesInUse();
 
     EXPECT_TRUE(w->close());
-    QTRY_VERIFY(w.isNull());
+    ASSERT_EVENTUALLY(w.isNull());
     EXPECT_TRUE(f.readFile("pref.ini").startsWith("#"));
     EXPECT_EQ(f.readFile("categpref.bin"), categ);
     WaitForBackgroundReleases();

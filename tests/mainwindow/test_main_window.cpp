@@ -38,17 +38,6 @@ std::set<std::string> locationLines(const QByteArray& file)
     return lines;
 }
 
-std::string bytesOf(const std::vector<uint8_t>& v)
-{
-    return std::string(v.begin(), v.end());
-}
-
-std::string deflated(std::vector<uint8_t> payload, size_t keep)
-{
-    payload.resize(std::min(keep, payload.size()));
-    return bytesOf(DeflateBytes(payload.data(), payload.size()));
-}
-
 struct Fault {
     const char* what;
     const char* file; // the database file changed, if any
@@ -165,9 +154,12 @@ TEST(AdditionsUnderFaults, AutosaveAsksTheNicknameOnce)
     w->FormActivate();
     Preferences.PSEU.clear();
     Preferences.AUTO = true;
+    int fired = 0; // counted after the window's own handler has run
+    QObject::connect(&w->Timer3, &QTimer::timeout, w.get(), [&fired] { ++fired; });
     for (int i = 0; i < 2; ++i) {
+        const int before = fired;
         w->Timer3.start(1);
-        QTest::qWait(50); // the autosave timer fires
+        ASSERT_EVENTUALLY(fired > before) << "the autosave timer fires";
     }
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(f.readFile(f.additionsPath()).split('\r').front().endsWith("-Autosaver"));

@@ -42,7 +42,7 @@ TEST(MapSwitchWindow, SwitchesAndHeldZoomShowWhatAPlainLoadAndPaintShow)
     std::vector<QImage> looks;
     for (const int item : {0, 1, 0}) {
         items[item]->trigger();
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // the repaint the switch posted
         maps.push_back(w->scene.CurrentMapId);
         looks.push_back(map.grab().toImage());
         expectImagesOfAFirstLoad(*w);

@@ -51,27 +51,11 @@ struct ReloadFixture : MainWindowFixture {
     }
 };
 
-QAction* folderItem(QMenu* menu, const QString& folder)
-{
-    for (QAction* a : menu->actions())
-        if (a->data().toString() == folder) return a;
-    return nullptr;
-}
-
 QString checkedFolder(QMenu* menu)
 {
     for (QAction* a : menu->actions())
         if (a->isChecked()) return a->data().toString();
     return {};
-}
-
-// Opens the sub-menu and clicks the folder's item, as the user does from but_pref's arrow.
-void clickFolder(QMenu* menu, const QString& folder)
-{
-    QAction* item = folderItem(menu, folder);
-    ASSERT_NE(item, nullptr) << folder.toStdString();
-    menu->popup(QPoint(10, 10));
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
 // Clicks but_pref; the steps, if any, then run on the dialog it opens.
@@ -251,7 +235,7 @@ struct BusyBoxes : ScriptedBoxes {
     {
         ScriptedBoxes::information(text);
         if (!w) return;
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // what the load posted so far, as a box's loop delivers it
         if (!w->ImageMapView->grab().isNull()) ++grabs;
         if (QAction* english = folderItem(w->Langage1, "English")) english->trigger();
         clickPref(*w);

@@ -1,6 +1,8 @@
 // The window's commands as a user gives them: mouse and keys on the real widgets of a shown
 // TForm4, and what the user then sees on the map, the side panel and the menus.
 
+#include <algorithm>
+
 #include "demo_content.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
@@ -8,6 +10,8 @@
 #include "nickname_dialog.h"
 #include "termination.h"
 #include "map_paths.h"
+#include "paint_counter.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -15,20 +19,21 @@ namespace {
 class WindowCommands : public ::testing::Test {
 protected:
     MainWindowFixture f{true, 600};
+    PaintCounter mapPaints; // the map's paints, which fill the hit-test buffer iconOf reads
     std::unique_ptr<TForm4> window = f.startShown();
     TForm4& w = *window;
 
     WindowCommands()
     {
+        w.ImageMapView->installEventFilter(&mapPaints);
         bool found = false;
         for (const auto& z : RealmInfo->mapIndex->zones) {
             w.localize_data(z->treeNode, false);
             if ((found = !w.scene.Paths.empty())) break;
         }
         EXPECT_TRUE(found);
-        settle();
+        EXPECT_EVENTUALLY(mapPaints.paints > 0);
     }
-    void settle() { QTest::qWait(30); }
     // The side panel is open on page i, its button down.
     bool pageShown(int i) const { return w.but_liste[i]->isChecked() && w.PanelDock->isVisible() && w.Pages->currentIndex() == i; }
     // Screen point of the middle of a displayed zone.
@@ -37,11 +42,7 @@ protected:
         const pMap_info* z = w.scene.DisplayedZones.front();
         return w.scene.view.world_to_screen(QPoint(z->originX + 32768, 32768 - z->originY));
     }
-    void moveOverMap(QPoint p)
-    {
-        QTest::mouseMove(w.ImageMapView, p);
-        settle();
-    }
+    void moveOverMap(QPoint p) { ::moveOverMap(w, p); }
 };
 
 // One category in the tree page's filter, by the keyboard.
@@ -59,9 +60,15 @@ TEST_F(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
     // Space on the focused category node unchecks it, as a click on its box does.
     w.MyTree->setFocus();
     w.MyTree->setCurrentIndex(w.MyTreeModel->indexOf(category));
-    settle();
+    ASSERT_EVENTUALLY(w.MyTree->currentIndex() == w.MyTreeModel->indexOf(category));
     QTest::keyClick(w.MyTree, Qt::Key_Space);
-    settle();
+    // The tree's next paint rebuilds the routes; the map's next paint leaves the icons out.
+    auto iconDrawn = [&] {
+        for (int loc : w.MyTreeStore.children(category))
+            if (iconOf(w, loc) != QPoint(-1, -1)) return true;
+        return false;
+    };
+    EXPECT_EVENTUALLY(!w.MyTreeStore.ChecksChanged && !iconDrawn());
     ASSERT_EQ(w.MyTreeStore.checkState(category), NodeCheck::Unchecked);
     for (const rwpitem& p : w.scene.Paths) EXPECT_NE(w.MyTreeStore.parentOf(p.node), category);
     for (int loc : w.MyTreeStore.children(category)) EXPECT_EQ(iconOf(w, loc), QPoint(-1, -1));
@@ -69,21 +76,22 @@ TEST_F(WindowCommands, TreeCheckMarksRebuildRoutesAndRepaintTheMap)
 
     // The category filter keeps the routes of the chosen category only.
     chooseCategory(w);
-    settle();
     auto* chosen = reinterpret_cast<rCateg*>(w.Combocheck->currentData().value<quintptr>());
     ASSERT_NE(chosen, nullptr);
+    EXPECT_EVENTUALLY(std::all_of(w.scene.Paths.begin(), w.scene.Paths.end(),
+                                  [&](const rwpitem& p) { return p.category == chosen; }));
     for (const rwpitem& p : w.scene.Paths) EXPECT_EQ(p.category, chosen);
 }
 
 TEST_F(WindowCommands, LevelOfDetailFollowsTheCheckBoxAndTheFilter)
 {
-    w.scene.view.zoomFromBar(20); // far out: detail classes 2 and 3 lose their icons
-    settle();
     auto iconsHidden = [&] {
         int hidden = 0;
         for (const auto& c : w.scene.common->categories) hidden += c->iconsNow ? 0 : 1;
         return hidden;
     };
+    w.scene.view.zoomFromBar(20); // far out: detail classes 2 and 3 lose their icons
+    ASSERT_EVENTUALLY(iconsHidden() > 0);
     ASSERT_GT(iconsHidden(), 0);
     QTest::mouseClick(w.checkLod, Qt::LeftButton, {}, QPoint(6, w.checkLod->height() / 2));
     EXPECT_FALSE(w.checkLod->isChecked());
@@ -119,7 +127,7 @@ TEST_F(WindowCommands, RouteColoursFollowThePlayerLevel)
 TEST_F(WindowCommands, TextEditsKeepTheFocusAndTheirKeys)
 {
     w.press_liste(3);
-    settle();
+    ASSERT_EVENTUALLY(pageShown(3) && w.EditJump->isVisible());
     // Typing a place code, then moving over the map: the edit keeps the focus and "a" and
     // "f" stay text.
     QTest::mouseClick(w.EditJump, Qt::LeftButton);
@@ -191,7 +199,9 @@ TEST_F(WindowCommands, ClickOnARouteShowsItsLocationAndBoxesOpenOverTheWindow)
 {
     Preferences.WPSU = true;
     ASSERT_TRUE(w.but_chemin->isChecked());
-    moveOverMap(QPoint(1, 1)); // paints once so that the hit-test buffer is current
+    const int painted = mapPaints.paints;
+    moveOverMap(QPoint(1, 1));
+    ASSERT_EVENTUALLY(mapPaints.paints > painted) << "the hit-test buffer is current";
     // A point on a route, clear of every icon.
     QPoint at(-1, -1);
     int owner = kNoTreeNode;
@@ -219,12 +229,13 @@ TEST_F(WindowCommands, ClickOnARouteShowsItsLocationAndBoxesOpenOverTheWindow)
     // Boxes open over the window: the tree's "modify" with nothing focused says so in a box.
     setMessageBoxes(nullptr); // Qt's own boxes
     QWidget* parent = nullptr;
-    QTimer::singleShot(50, [&] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            parent = box->parentWidget();
-            box->close();
-        }
-    });
+    const test_wait::WhenReady closeBox([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                                        [&] {
+                                            QWidget* box = QApplication::activeModalWidget();
+                                            parent = box->parentWidget();
+                                            box->close();
+                                        },
+                                        "a message box is up");
     w.MyTree->setCurrentIndex({});
     w.MyTree->Modif1->trigger();
     EXPECT_EQ(parent ? parent->window() : nullptr, &w);
@@ -255,12 +266,12 @@ TEST_F(WindowCommands, SortedCombosToolBarsThatDragAndNarrowWindowsWithoutThePan
 
     // Side-panel rule, by resizing the window.
     w.resize(299, 500);
-    settle();
+    ASSERT_EVENTUALLY(w.width() == 299);
     ASSERT_EQ(w.width(), 299);
     EXPECT_FALSE(w.PanelDock->isVisible());
     for (QToolButton* b : w.but_liste) EXPECT_FALSE(b->isChecked());
     w.resize(700, 500);
-    settle();
+    ASSERT_EVENTUALLY(w.width() == 700);
     EXPECT_FALSE(w.PanelDock->isVisible()); // back only with a page button
     QTest::mouseClick(w.but_liste[2], Qt::LeftButton);
     EXPECT_TRUE(pageShown(2));
@@ -300,9 +311,11 @@ TEST(WindowTermination, OpenDialogClosesFirstThenTheWindowAfterItsLoop)
     std::string typed = "unset";
     QEventLoop mainLoop;
     termination.quit = [&] { mainLoop.quit(); };
+    // The request arrives inside the dialog's loop.
+    const test_wait::WhenReady request([] { return qobject_cast<TForm6*>(QApplication::activeModalWidget()); },
+                                       [&] { termination.request(); }, "the nickname dialog is up");
     QTimer::singleShot(0, [&] {
         termination.mainLoopStarted();
-        QTimer::singleShot(100, [&] { termination.request(); }); // arrives inside the dialog's loop
         typed = ask_pseudo(w.get());
         dialogReturned = true;
         shownWhenItReturned = w->isVisible(); // the window closes only after the dialog's loop
@@ -333,7 +346,8 @@ TEST(WindowTermination, NativeWindowDestroyedClosesAsACloseDoes)
         e.window = e.event = xcb_window_t(w->internalWinId());
         qintptr result = 0;
         QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &e, &result);
-        QTest::qWait(20);
+        // The window hears of it from a posted call, which asks the save question.
+        EXPECT_EVENTUALLY(f.boxes.answers.empty());
     };
     // Cancel at the save question: the window is shown anew, nothing lost.
     f.boxes.answers = {kAnswerCancel};

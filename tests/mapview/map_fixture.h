@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "data_builders.h"
 #include "data_model.h"
 #include "folders.h"
 #include "location_tree.h"
@@ -115,33 +116,17 @@ struct MapFixture {
         return n;
     }
 
-    void addMap(int16_t id, const std::string& name)
-    {
-        auto r = std::make_unique<rRegion>();
-        r->mapId = id;
-        r->name = name;
-        realm->mapIndex->maps.push_back(std::move(r));
-    }
+    void addMap(int16_t id, const std::string& name) { addMapTo(*realm->mapIndex, id, name); }
     pMap_info* addZone(const std::string& name, int16_t zoneId, int16_t regionId, int32_t ox, int32_t oy,
                        const std::string& file)
     {
-        auto z = std::make_unique<pMap_info>();
-        z->name = name;
+        pMap_info* z = addZoneTo(*realm->mapIndex, name, zoneId, regionId, ox, oy);
         z->fileName = file;
-        z->zoneId = zoneId;
-        z->regionId = regionId;
-        z->originX = ox;
-        z->originY = oy;
-        realm->mapIndex->zones.push_back(std::move(z));
-        return realm->mapIndex->zones.back().get();
+        return z;
     }
     rCateg* addCategory(uint8_t id, const std::string& name, uint8_t kind, TColor colour, uint8_t cls)
     {
-        auto c = std::make_unique<rCateg>();
-        c->id = id;
-        c->name = name;
-        c->kind = kind;
-        c->colour = colour;
+        rCateg* c = addCategoryTo(common, id, name, kind, colour);
         c->detailClass = cls;
         c->visible = 1;
         c->iconsNow = 1;
@@ -152,8 +137,7 @@ struct MapFixture {
         c->icon.fill(Qt::transparent);
         for (int y = 4; y <= 6; ++y)
             for (int x = 4; x <= 6; ++x) c->icon.setPixel(x, y, kIconColour);
-        common.categories.push_back(std::move(c));
-        return common.categories.back().get();
+        return c;
     }
     // A location; its display colour is set after the tree made it.
     int add(const std::string& name, int zoneId, int categ, int x, int y, TColor colour = 0)

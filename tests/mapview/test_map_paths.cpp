@@ -2,7 +2,7 @@
 // built in memory: map 1 shows zones Zeta (origin 0, 0) and alpha (origin 65535, 0).
 #include <gtest/gtest.h>
 
-#include "../locations/tree_fixture.h"
+#include "tree_fixture.h"
 #include "link_codes.h"
 #include "map_paths.h"
 #include "preferences.h"

@@ -22,7 +22,7 @@ void clickStayOnTop(TForm4& w, bool dialogOpen = false)
     else
         QTest::mouseClick(w.but_stay, Qt::LeftButton);
     ASSERT_EQ(w.but_stay->isChecked(), on);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return x11::managed(&w) && staysOnTopForWindowManager(&w) == on; }, 5000))
+    ASSERT_EVENTUALLY(x11::managed(&w) && staysOnTopForWindowManager(&w) == on)
         << "stay on top " << on;
     x11::settle();
 }
@@ -34,7 +34,7 @@ void replaceNativeWindow(TForm4& w)
     const xcb_window_t before = x11::windowOf(&w);
     w.setWindowFlag(Qt::WindowStaysOnTopHint, !(w.windowFlags() & Qt::WindowStaysOnTopHint));
     w.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return x11::windowOf(&w) != before && x11::managed(&w); }, 5000));
+    ASSERT_EVENTUALLY(x11::windowOf(&w) != before && x11::managed(&w));
     x11::settle();
 }
 
@@ -105,7 +105,7 @@ TEST(NativeWindow, ReplacedByQtIsNoCloseDestroyedByAnotherProgramIs)
     ASSERT_EQ(xcb_connection_has_error(other.get()), 0);
     xcb_destroy_window(other.get(), x11::windowOf(w.get()));
     xcb_flush(other.get());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }, 5000));
+    ASSERT_EVENTUALLY(!w->isVisible());
     EXPECT_EQ(f.boxes.shown.size(), 1);
     EXPECT_TRUE(f.boxes.answers.empty());
 }
@@ -123,7 +123,7 @@ TEST(NativeWindow, WindowManagerCloseAsksAsTheUsersCloseDoes)
     // Cancel at the save question: the window stays, the additions stay unsaved.
     f.boxes.answers = {kAnswerCancel};
     x11::closeThroughWindowManager(w.get());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return f.boxes.shown.size() == 1; }, 5000));
+    ASSERT_EVENTUALLY(f.boxes.shown.size() == 1);
     x11::settle();
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->AdditionsModified());
@@ -132,7 +132,7 @@ TEST(NativeWindow, WindowManagerCloseAsksAsTheUsersCloseDoes)
     // No: the window closes and leaves its settings behind.
     f.boxes.answers = {kAnswerNo};
     x11::closeThroughWindowManager(w.get());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }, 5000));
+    ASSERT_EVENTUALLY(!w->isVisible());
     EXPECT_EQ(f.boxes.shown.size(), 2);
     EXPECT_TRUE(f.boxes.answers.empty());
     w.reset();

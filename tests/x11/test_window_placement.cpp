@@ -31,14 +31,14 @@ TEST(WindowPlacement, KeptOverTwoStartsAndStayOnTop)
         w->show();
         ASSERT_TRUE(x11::waitManaged(w.get()));
         const QRect expected(90, 60, 800, 560);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return frameOnScreen(*w) == expected; }, 5000))
+        ASSERT_EVENTUALLY(frameOnScreen(*w) == expected)
             << describe(frameOnScreen(*w));
 
         // Stay on top on, off and on: the window stays where it is, and the window knows
         // where that is (it saves its place from what it knows).
         for (int i = 0; i < 3; ++i) {
             QTest::mouseClick(w->but_stay, Qt::LeftButton);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return x11::managed(w.get()); }, 5000));
+            ASSERT_EVENTUALLY(x11::managed(w.get()));
             x11::settle();
             EXPECT_EQ(frameOnScreen(*w), expected) << "click " << i + 1;
             EXPECT_EQ(QRect(w->frameGeometry().topLeft(), w->size()), expected)
@@ -47,7 +47,7 @@ TEST(WindowPlacement, KeptOverTwoStartsAndStayOnTop)
 
         // The user moves it elsewhere and closes the program.
         w->move(140, 110);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return frameOnScreen(*w).topLeft() == QPoint(140, 110); }, 5000));
+        ASSERT_EVENTUALLY(frameOnScreen(*w).topLeft() == QPoint(140, 110));
         moved = frameOnScreen(*w);
         ASSERT_TRUE(w->close());
     }
@@ -56,5 +56,5 @@ TEST(WindowPlacement, KeptOverTwoStartsAndStayOnTop)
     auto w = f.start();
     w->show();
     ASSERT_TRUE(x11::waitManaged(w.get()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frameOnScreen(*w) == moved; }, 5000)) << describe(frameOnScreen(*w));
+    EXPECT_EVENTUALLY(frameOnScreen(*w) == moved) << describe(frameOnScreen(*w));
 }

@@ -20,6 +20,8 @@
 
 #include <xcb/xcb.h>
 
+#include "wait_until.h"
+
 namespace x11 {
 
 inline xcb_connection_t* connection()
@@ -113,7 +115,7 @@ inline QPoint frameOrigin(const QWidget* widget)
 
 inline bool waitManaged(const QWidget* widget)
 {
-    return QTest::qWaitFor([widget] { return managed(widget); }, 5000);
+    return test_wait::waitUntil([widget] { return managed(widget); });
 }
 
 // Asks the window manager to close the window, as its close button does.

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "data_builders.h"
 #include "data_model.h"
 #include "location_tree.h"
 #include "location_tree_model.h"
@@ -28,34 +29,14 @@ struct TreeFixture {
         tree.init_tree(map, common);
     }
 
-    void addMap(int16_t id, const std::string& name, uint16_t home)
-    {
-        auto r = std::make_unique<rRegion>();
-        r->mapId = id;
-        r->name = name;
-        r->homeZoneId = home;
-        map.maps.push_back(std::move(r));
-    }
+    void addMap(int16_t id, const std::string& name, uint16_t home) { addMapTo(map, id, name, home); }
     pMap_info* addZone(const std::string& name, int16_t zoneId, int16_t regionId, int32_t ox, int32_t oy)
     {
-        auto z = std::make_unique<pMap_info>();
-        z->name = name;
-        z->zoneId = zoneId;
-        z->regionId = regionId;
-        z->originX = ox;
-        z->originY = oy;
-        map.zones.push_back(std::move(z));
-        return map.zones.back().get();
+        return addZoneTo(map, name, zoneId, regionId, ox, oy);
     }
     rCateg* addCategory(uint8_t id, const std::string& name, uint8_t kind, TColor colour)
     {
-        auto c = std::make_unique<rCateg>();
-        c->id = id;
-        c->name = name;
-        c->kind = kind;
-        c->colour = colour;
-        common.categories.push_back(std::move(c));
-        return common.categories.back().get();
+        return addCategoryTo(common, id, name, kind, colour);
     }
     int add(const std::string& name, int zone, int categ, int x = 100, int y = 200, int lmin = 0, int lmax = 0)
     {

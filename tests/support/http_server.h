@@ -1,5 +1,5 @@
 #pragma once
-// Starts tests/exchange/http_fixture.py on 127.0.0.1 (a free port) for the test's lifetime
+// Starts http_fixture.py (beside this header) on 127.0.0.1 (a free port) for the test's lifetime
 // and reads back the requests it recorded.
 #include <string>
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 // A sample program folder in a temporary directory, scripted message boxes, and a main
 // window started on it the way the program starts. It brings Qt's widgets and test
-// library and the program's globals for the window tests that include it.
+// library, the condition waits and the program's globals for the window tests that include it.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -24,6 +24,7 @@
 #include "sample_folder.h"
 #include "test_util.h"
 #include "text_helpers.h"
+#include "wait_until.h"
 
 // The recording boxes, asked whether a text was shown in any kind of box.
 struct ScriptedBoxes : RecordingBoxes {
@@ -136,12 +137,44 @@ inline QPoint iconOf(const TForm4& w, int node)
     return QPoint(-1, -1);
 }
 
+// Moves the mouse over the map to `p`; true once the map has taken the move in. On a real X
+// server the pointer's motion comes back from the server after QTest returns, and a point
+// off the screen never arrives.
+inline bool mouseOverMap(TForm4& w, QPoint p, int timeoutMs = test_wait::kTimeoutMs)
+{
+    QTest::mouseMove(w.ImageMapView, p);
+    return test_wait::waitUntil([&] { return w.scene.view.MouseWorld == w.scene.view.screen_to_world(p); },
+                                timeoutMs);
+}
+
+inline void moveOverMap(TForm4& w, QPoint p)
+{
+    EXPECT_TRUE(mouseOverMap(w, p)) << "the map saw the mouse at " << p.x() << "," << p.y();
+}
+
 // The last non-empty line of the message panel.
 inline QString lastFeedback(const TForm4& w)
 {
     for (auto it = w.FeedbackList.rbegin(); it != w.FeedbackList.rend(); ++it)
         if (!it->text.empty()) return ToDisplay(it->text);
     return {};
+}
+
+// The item of a language or database sub-menu that names the folder; null when none does.
+inline QAction* folderItem(QMenu* menu, const QString& folder)
+{
+    for (QAction* a : menu->actions())
+        if (a->data().toString() == folder) return a;
+    return nullptr;
+}
+
+// Opens the sub-menu and clicks the folder's item, as the user does from but_pref's arrow.
+inline void clickFolder(QMenu* menu, const QString& folder)
+{
+    QAction* item = folderItem(menu, folder);
+    ASSERT_NE(item, nullptr) << folder.toStdString();
+    menu->popup(QPoint(10, 10));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
 // The map menu's items, one a map.

@@ -1,8 +1,11 @@
 #pragma once
 // Small file helpers for fixtures written into a QTemporaryDir, and message boxes that record.
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -12,7 +15,22 @@
 #include <QString>
 #include <QStringList>
 
+#include "compressed.h"
 #include "message_boxes.h"
+
+// The bytes as writeBytes takes them.
+inline std::string bytesOf(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The payload's first `keep` bytes (all of them unless told), compressed as the program's
+// compressed files hold them.
+inline std::string deflated(std::vector<uint8_t> payload, size_t keep = SIZE_MAX)
+{
+    payload.resize(std::min(keep, payload.size()));
+    return bytesOf(DeflateBytes(payload.data(), payload.size()));
+}
 
 inline bool writeBytes(const QString& path, const std::string& bytes)
 {
