@@ -115,47 +115,97 @@ std::optional<rSearchArea> buildSearchArea(SearchPageValues& page)
 
 void LocationSearch::refresh()
 {
-    if (built_ && builtGeneration_ == tree_.generation() && builtVersion_ == tree_.contentVersion()) return;
-    built_ = true;
-    builtGeneration_ = tree_.generation();
-    builtVersion_ = tree_.contentVersion();
+    if (upToDate()) return;
+    if (phase_ == Phase::none || buildGeneration_ != tree_.generation() || buildVersion_ != tree_.contentVersion())
+        startBuild();
+    while (buildStep()) {
+    }
+}
 
-    // Tree order (map > zone > category > location, each level in its current order) comes
-    // from the child lists alone: every location's place in it. A map's locations follow
-    // one another, so a short list of where each map begins gives a place its map.
-    struct MapRange {
-        int32_t first; // tree position of the map's first location
-        int32_t map;
-        uint8_t realm;
-    };
-    std::vector<MapRange> maps;
-    const size_t idLimit = tree_.idLimit();
-    position_.assign(idLimit, -1);
+bool LocationSearch::buildFor(std::chrono::nanoseconds budget)
+{
+    if (upToDate()) return true;
+    // A build begun on a tree that changed since is of no use: begin again.
+    if (phase_ == Phase::none || buildGeneration_ != tree_.generation() || buildVersion_ != tree_.contentVersion())
+        startBuild();
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    while (buildStep())
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+    return true;
+}
+
+void LocationSearch::startBuild()
+{
+    phase_ = Phase::order;
+    built_ = false;
+    buildGeneration_ = tree_.generation();
+    buildVersion_ = tree_.contentVersion();
+    rootAt_ = 0;
+    zoneAt_ = 0;
+    maps_.clear();
+    position_.assign(tree_.idLimit(), -1);
     treeOrder_.clear();
     treeOrder_.reserve(tree_.locationCount());
-    for (int map : tree_.roots()) {
-        const TNodeData* md = tree_.nodeData(map);
-        maps.push_back({int32_t(treeOrder_.size()), map, uint8_t(md && md->region ? md->region->realm : 0)});
-        for (int zone : tree_.children(map)) {
-            const std::vector<int>& categs = tree_.children(zone);
-            for (size_t c = 0; c < categs.size(); ++c) {
-                // Category nodes lie scattered: fetch the next ones' child lists ahead.
-                if (c + 8 < categs.size()) __builtin_prefetch(&tree_.node(categs[c + 8]));
-                if (c + 4 < categs.size()) __builtin_prefetch(tree_.node(categs[c + 4]).children.data());
-                for (int loc : tree_.children(categs[c])) {
-                    // The node itself is read below, in id order (its level checked there).
-                    position_[size_t(loc)] = int32_t(treeOrder_.size());
-                    treeOrder_.push_back(loc);
-                }
+}
+
+bool LocationSearch::buildStep()
+{
+    if (phase_ == Phase::order) {
+        // Tree order (map > zone > category > location, each level in its current order)
+        // comes from the child lists alone: every location's place in it, one zone a step.
+        // A map's locations follow one another, so a short list of where each map begins
+        // gives a place its map.
+        const std::vector<int>& roots = tree_.roots();
+        if (rootAt_ >= roots.size()) {
+            startTexts();
+            return true;
+        }
+        const int map = roots[rootAt_];
+        if (zoneAt_ == 0) {
+            const TNodeData* md = tree_.nodeData(map);
+            maps_.push_back({int32_t(treeOrder_.size()), map, uint8_t(md && md->region ? md->region->realm : 0)});
+        }
+        const std::vector<int>& zones = tree_.children(map);
+        if (zoneAt_ >= zones.size()) {
+            ++rootAt_;
+            zoneAt_ = 0;
+            return true;
+        }
+        const std::vector<int>& categs = tree_.children(zones[zoneAt_++]);
+        for (size_t c = 0; c < categs.size(); ++c) {
+            // Category nodes lie scattered: fetch the next ones' child lists ahead.
+            if (c + 8 < categs.size()) __builtin_prefetch(&tree_.node(categs[c + 8]));
+            if (c + 4 < categs.size()) __builtin_prefetch(tree_.node(categs[c + 4]).children.data());
+            for (int loc : tree_.children(categs[c])) {
+                // The node itself is read with the texts, in id order (its level checked there).
+                position_[size_t(loc)] = int32_t(treeOrder_.size());
+                treeOrder_.push_back(loc);
             }
         }
+        return true;
     }
+    if (phase_ == Phase::texts) {
+        // A few thousand locations a step: a step stays well under a millisecond.
+        constexpr size_t kTextsPerStep = 4096;
+        const size_t limit = tree_.idLimit();
+        if (idAt_ < limit) {
+            const size_t end = std::min(limit, idAt_ + kTextsPerStep);
+            foldTexts(end);
+            idAt_ = end;
+            return true;
+        }
+        phase_ = Phase::none;
+        built_ = true;
+        builtGeneration_ = buildGeneration_;
+        builtVersion_ = buildVersion_;
+    }
+    return false;
+}
 
-    // The texts are read in id order, the order the locations were made in and so the order
-    // their records lie in memory: the walk streams through them instead of waiting on a
-    // scattered node, record and string at every step, which at a million locations cost
-    // far more than the copying. Entries and folded texts are laid out in that order too,
-    // one slot each.
+void LocationSearch::startTexts()
+{
+    phase_ = Phase::texts;
+    idAt_ = 0;
     entries_.clear();
     names_.clear();
     notes_.clear();
@@ -166,22 +216,30 @@ void LocationSearch::refresh()
     noteStarts_.reserve(treeOrder_.size());
     // The text buffers are sized from a sample of the locations, so that a first build does
     // not copy them over and over as they grow; a wrong guess only costs that growth.
-    if (!treeOrder_.empty()) {
-        const size_t step = std::max<size_t>(1, treeOrder_.size() / 512);
-        size_t sampled = 0, nameBytes = 0, noteBytes = 0;
-        for (size_t i = 0; i < treeOrder_.size(); i += step) {
-            const TNodeData* d = tree_.nodeData(treeOrder_[i]);
-            if (!d || !d->item) continue;
-            ++sampled;
-            nameBytes += d->item->name.size() + 1;
-            noteBytes += d->item->description.size() + 1;
-        }
-        if (sampled > 0) {
-            const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
-            names_.reserve(size_t(double(nameBytes) * scale));
-            notes_.reserve(size_t(double(noteBytes) * scale));
-        }
+    if (treeOrder_.empty()) return;
+    const size_t step = std::max<size_t>(1, treeOrder_.size() / 512);
+    size_t sampled = 0, nameBytes = 0, noteBytes = 0;
+    for (size_t i = 0; i < treeOrder_.size(); i += step) {
+        const TNodeData* d = tree_.nodeData(treeOrder_[i]);
+        if (!d || !d->item) continue;
+        ++sampled;
+        nameBytes += d->item->name.size() + 1;
+        noteBytes += d->item->description.size() + 1;
     }
+    if (sampled > 0) {
+        const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
+        names_.reserve(size_t(double(nameBytes) * scale));
+        notes_.reserve(size_t(double(noteBytes) * scale));
+    }
+}
+
+void LocationSearch::foldTexts(size_t idEnd)
+{
+    // The texts are read in id order, the order the locations were made in and so the order
+    // their records lie in memory: the walk streams through them instead of waiting on a
+    // scattered node, record and string at every step, which at a million locations cost
+    // far more than the copying. Entries and folded texts are laid out in that order too,
+    // one slot each.
     auto append = [](std::string& buffer, const std::string& text) {
         const size_t at = buffer.size();
         if (buffer.capacity() < at + text.size() + 1) buffer.reserve(std::max(buffer.capacity() * 2, at + text.size() + 1));
@@ -190,7 +248,8 @@ void LocationSearch::refresh()
         return uint32_t(at);
     };
     auto dataOf = [this](size_t id) { return tree_.node(int(id)).data.get(); };
-    for (size_t id = 0; id < idLimit; ++id) {
+    const size_t idLimit = tree_.idLimit();
+    for (size_t id = idAt_; id < idEnd; ++id) {
         // Records made later (a user's additions) and removed ones break the streaming:
         // fetch a few steps ahead, each link of the chain to the texts one step further
         // than the next.
@@ -212,7 +271,7 @@ void LocationSearch::refresh()
         const TNodeData* d = dataOf(id);
         if (!d || !d->item || IsErasedName(d->item->name)) continue;
         const rItemdata& item = *d->item;
-        const MapRange& map = *(std::upper_bound(maps.begin(), maps.end(), at,
+        const MapRange& map = *(std::upper_bound(maps_.begin(), maps_.end(), at,
                                                  [](int32_t p, const MapRange& m) { return p < m.first; }) - 1);
         Entry e;
         e.node = int32_t(id);

@@ -7,6 +7,12 @@
 // when the tree changes: a search then scans two buffers instead of two hundred thousand
 // scattered strings. The entries that describe the locations lie in the same order, and a
 // list of the location nodes in tree order gives the results their order.
+//
+// The index can be built in slices (buildFor), so that the window can bring it up to date
+// while the program is idle, a few milliseconds at a time, and a search then finds it
+// ready. A slice build gives the same index as a build at once: a change of the tree
+// between two slices starts it again.
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -86,8 +92,17 @@ public:
     // name; with currentMapOnly only in the map shown. Erased locations never match.
     int findByName(const std::string& name, bool currentMapOnly, int32_t currentMapId, int currentMapNode);
 
-    // Rebuilds the folded index when the tree changed since it was built.
+    // Rebuilds the folded index when the tree changed since it was built (what a slice
+    // build has left to do, or all of it).
     void refresh();
+    // Goes on with building the index for about this long, at least one step; true once
+    // it is up to date.
+    bool buildFor(std::chrono::nanoseconds budget);
+    // The index matches the tree as it is.
+    bool upToDate() const
+    {
+        return built_ && builtGeneration_ == tree_.generation() && builtVersion_ == tree_.contentVersion();
+    }
 
 private:
     struct Entry {
@@ -105,6 +120,19 @@ private:
         uint8_t typeId;
         SpecSet attributes;
     };
+    struct MapRange {
+        int32_t first; // tree position of the map's first location
+        int32_t map;
+        uint8_t realm;
+    };
+    enum class Phase : uint8_t { none, order, texts };
+    void startBuild();
+    // One step of the build in progress (a zone's locations put in order, or a run of
+    // locations' texts folded); false once the build is complete.
+    bool buildStep();
+    void startTexts();
+    void foldTexts(size_t idEnd);
+
     bool inScope(const Entry& e, int32_t scope, int32_t currentMapId, int currentMapNode) const;
     // Marks the entries whose folded text (names or notes) holds the needle.
     void markContaining(const std::string& buffer, bool names, const std::string& needle,
@@ -114,6 +142,13 @@ private:
     bool built_ = false;
     size_t builtGeneration_ = 0;
     uint64_t builtVersion_ = 0;
+    // The build in progress: what the tree was when it started and how far it got.
+    Phase phase_ = Phase::none;
+    size_t buildGeneration_ = 0;
+    uint64_t buildVersion_ = 0;
+    size_t rootAt_ = 0, zoneAt_ = 0; // order: the next zone
+    size_t idAt_ = 0;                // texts: the next node id
+    std::vector<MapRange> maps_;     // where each map's locations begin in tree order
     std::vector<Entry> entries_;   // one per slot
     std::vector<int32_t> treeOrder_; // every location node in tree order
     std::string names_; // folded names, one text slot per entry, each followed by a 0 byte
