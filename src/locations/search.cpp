@@ -34,6 +34,26 @@ const std::array<char, 256>& foldTable()
     return table;
 }
 
+// a..z to capitals, every other byte as it is (CompareText's folding), eight bytes at a
+// time: as in FoldText, with the bytes from 0x80 up left out of the sums and the change.
+void FoldLetters(const char* src, size_t n, char* dst)
+{
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, src + i, 8);
+        const uint64_t low = w & ~kHigh;
+        const uint64_t atLeastA = low + kOnes * (0x80 - 'a');
+        const uint64_t pastZ = low + kOnes * (0x80 - 'z' - 1);
+        const uint64_t lower = atLeastA & ~pastZ & ~w & kHigh;
+        w -= lower >> 2;
+        std::memcpy(dst + i, &w, 8);
+    }
+    for (; i < n; ++i) dst[i] = (src[i] >= 'a' && src[i] <= 'z') ? char(src[i] - 'a' + 'A') : src[i];
+}
+
 } // namespace
 
 void FoldText(const char* src, size_t n, char* dst)
@@ -144,6 +164,7 @@ void LocationSearch::startBuild()
     zoneAt_ = 0;
     maps_.clear();
     position_.assign(tree_.idLimit(), -1);
+    slotOf_.assign(tree_.idLimit(), -1);
     treeOrder_.clear();
     treeOrder_.reserve(tree_.locationCount());
 }
@@ -209,6 +230,7 @@ void LocationSearch::startTexts()
     entries_.clear();
     names_.clear();
     notes_.clear();
+    sortNames_.clear();
     nameStarts_.clear();
     noteStarts_.clear();
     entries_.reserve(treeOrder_.size());
@@ -229,6 +251,7 @@ void LocationSearch::startTexts()
     if (sampled > 0) {
         const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
         names_.reserve(size_t(double(nameBytes) * scale));
+        sortNames_.reserve(names_.capacity());
         notes_.reserve(size_t(double(noteBytes) * scale));
     }
 }
@@ -276,6 +299,9 @@ void LocationSearch::foldTexts(size_t idEnd)
         Entry e;
         e.node = int32_t(id);
         e.nameStart = append(names_, item.name);
+        // The sort folding, at the same place of its own buffer.
+        sortNames_.resize(names_.size());
+        FoldLetters(item.name.data(), item.name.size(), sortNames_.data() + e.nameStart);
         e.nameLength = uint32_t(item.name.size());
         e.noteStart = append(notes_, item.description);
         e.noteLength = uint32_t(item.description.size());
@@ -287,6 +313,7 @@ void LocationSearch::foldTexts(size_t idEnd)
         e.levelMax = item.levelMax;
         e.typeId = item.typeId;
         e.attributes = item.attributes;
+        slotOf_[id] = int32_t(entries_.size());
         entries_.push_back(e);
         nameStarts_.push_back(e.nameStart);
         noteStarts_.push_back(e.noteStart);

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -98,6 +99,26 @@ public:
     // Goes on with building the index for about this long, at least one step; true once
     // it is up to date.
     bool buildFor(std::chrono::nanoseconds budget);
+    // The location's name folded as the result list orders names (a..z to capitals, every
+    // other byte as it is), read from the index; nothing when the index is not up to date
+    // or does not hold the location (an erased name).
+    std::optional<std::string_view> sortName(int node) const
+    {
+        if (!upToDate() || node < 0 || size_t(node) >= slotOf_.size() || slotOf_[size_t(node)] < 0) return std::nullopt;
+        const Entry& e = entries_[size_t(slotOf_[size_t(node)])];
+        return std::string_view(sortNames_.data() + e.nameStart, e.nameLength);
+    }
+    // Where sortName's text lies, for fetching it ahead.
+    const char* sortNameAddress(int node) const
+    {
+        if (node < 0 || size_t(node) >= slotOf_.size() || slotOf_[size_t(node)] < 0) return nullptr;
+        return sortNames_.data() + entries_[size_t(slotOf_[size_t(node)])].nameStart;
+    }
+    const int32_t* slotAddress(int node) const
+    {
+        return node >= 0 && size_t(node) < slotOf_.size() ? &slotOf_[size_t(node)] : nullptr;
+    }
+
     // The index matches the tree as it is.
     bool upToDate() const
     {
@@ -153,6 +174,8 @@ private:
     std::vector<int32_t> treeOrder_; // every location node in tree order
     std::string names_; // folded names, one text slot per entry, each followed by a 0 byte
     std::string notes_; // folded notes, in the same slots
+    std::string sortNames_; // names folded for sorting, laid out as names_
+    std::vector<int32_t> slotOf_; // by node id: its entry's slot, -1 for none
     std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
     std::vector<int32_t> position_;                 // by node id: tree position, -1 for none
                                                     // (kept small: the entries are scanned whole)

@@ -387,6 +387,7 @@ void TForm4::wireSearchAndPages()
     auto* idleBuild = new SearchIndexIdleBuild([this] { return searcher.get(); },
                                                [this] { return loadingData_ || destroyed_; }, this);
     idleBuild->setObjectName("searchIndexIdleBuild");
+    TreeResultModel->setNameSource([this] { return searcher.get(); });
 
     // Search page controls: a change checks the box of its criterion.
     connect(Edit1, &QLineEdit::textEdited, this, [this] { CheckBox1->setChecked(true); });

@@ -448,3 +448,54 @@ TEST(SearchIndexSlices, ASliceBuildAndEveryChangeBetweenSlicesGiveWhatABuildAtOn
     for (int i = 0; i < 500; ++i) nodes.push_back(addRandom());
     EXPECT_EQ(answers(sliced), atOnce());
 }
+
+TEST(SearchResults, NamesFromTheIndexSortAsTheTreesOwn)
+{
+    // Every byte value at every place of an eight-byte run, equal folded forms, erased
+    // names and removed locations among the rows, in a shuffled order: the list sorted with
+    // the index's names must be the one sorted with the tree's, the index fresh or stale.
+    TreeFixture f;
+    std::mt19937 rng(21);
+    const int zones[] = {10, 11, 20, 21};
+    std::vector<int> rows;
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = i % 3 ? "Abri " : "abri";
+        for (size_t n = rng() % 12; n > 0; --n) name += char(1 + rng() % 255);
+        if (i % 50 == 0) name = "@" + name;
+        rows.push_back(f.add(name, zones[rng() % 4], int(1 + rng() % 3)));
+    }
+    f.tree.sortAll();
+    for (int i = 0; i < 20; ++i) f.tree.destroynode(rows[rng() % rows.size()]);
+    std::shuffle(rows.begin(), rows.end(), rng);
+    LocationSearch search(f.tree);
+    search.refresh();
+    auto sorted = [&](bool fromIndex, Qt::SortOrder order) {
+        SearchResultModel model(f.tree);
+        if (fromIndex) model.setNameSource([&] { return &search; });
+        model.setResults(rows);
+        model.sortBy(SearchResultModel::colName, order);
+        std::vector<int> got;
+        for (int r = 0; r < model.count(); ++r) got.push_back(model.nodeAt(r));
+        return got;
+    };
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        EXPECT_EQ(sorted(true, order), sorted(false, order));
+        std::vector<int> expected;
+        for (int node : sorted(false, order))
+            if (node != kNoTreeNode) expected.push_back(node);
+        std::vector<int> byName = expected;
+        auto nameOf = [&](int node) { return f.tree.nodeData(node)->item->name; };
+        std::stable_sort(byName.begin(), byName.end(), [&](int a, int b) {
+            return order == Qt::AscendingOrder ? CompareText(nameOf(a), nameOf(b)) < 0 : CompareText(nameOf(b), nameOf(a)) < 0;
+        });
+        EXPECT_EQ(expected, byName);
+    }
+    // Renamed in place and the tree told: the index is stale until the next search.
+    const int renamed = *std::find_if(rows.begin(), rows.end(), [&](int node) { return f.tree.isNode(node); });
+    f.tree.nodeData(renamed)->item->name = "\x01";
+    f.tree.contentChanged();
+    const std::vector<int> stale = sorted(true, Qt::AscendingOrder);
+    EXPECT_EQ(stale, sorted(false, Qt::AscendingOrder));
+    // Removed locations first (no name), then the renamed one.
+    EXPECT_EQ(*std::find_if(stale.begin(), stale.end(), [](int node) { return node != kNoTreeNode; }), renamed);
+}
