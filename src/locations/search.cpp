@@ -233,8 +233,10 @@ void LocationSearch::startTexts()
     sortNames_.clear();
     nameStarts_.clear();
     noteStarts_.clear();
+    slotPosition_.clear();
     entries_.reserve(treeOrder_.size());
     nameStarts_.reserve(treeOrder_.size());
+    slotPosition_.reserve(treeOrder_.size());
     noteStarts_.reserve(treeOrder_.size());
     // The text buffers are sized from a sample of the locations, so that a first build does
     // not copy them over and over as they grow; a wrong guess only costs that growth.
@@ -316,6 +318,7 @@ void LocationSearch::foldTexts(size_t idEnd)
         slotOf_[id] = int32_t(entries_.size());
         entries_.push_back(e);
         nameStarts_.push_back(e.nameStart);
+        slotPosition_.push_back(at);
         noteStarts_.push_back(e.noteStart);
     }
 }
@@ -384,23 +387,27 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
     }
     // The tests run slot by slot, through the entries as they lie; the passes are marked
     // by tree position and collected in that order.
+    // A search by text alone reads no entry: the marks and the slots' places decide.
+    const bool entryTests = area.scope != 0 || area.byCategory || area.byLevel || area.itemType > 0 || area.byAttributes;
     passed_.assign(treeOrder_.size(), 0);
     for (size_t i = 0; i < entries_.size(); ++i) {
-        const Entry& e = entries_[i];
         if (byText && !marks_[i]) continue;
-        if (!inScope(e, area.scope, currentMapId, currentMapNode)) continue;
-        if (area.byCategory && int32_t(e.categoryId) != area.categoryId) continue;
-        if (area.byLevel && !(int32_t(e.levelMin) <= area.levelHigh && int32_t(e.levelMax) >= area.levelLow)) continue;
-        if (area.itemType > 0 && int32_t(e.typeId) != area.itemType) continue;
-        if (area.byAttributes) {
-            bool ok = true;
-            for (int w = 0; w < 3 && ok; ++w) {
-                const uint32_t v = e.attributes.w[w] | area.neutral.w[w];
-                ok = (v & area.required.w[w]) == area.required.w[w] && ~v == area.excluded.w[w];
+        if (entryTests) {
+            const Entry& e = entries_[i];
+            if (!inScope(e, area.scope, currentMapId, currentMapNode)) continue;
+            if (area.byCategory && int32_t(e.categoryId) != area.categoryId) continue;
+            if (area.byLevel && !(int32_t(e.levelMin) <= area.levelHigh && int32_t(e.levelMax) >= area.levelLow)) continue;
+            if (area.itemType > 0 && int32_t(e.typeId) != area.itemType) continue;
+            if (area.byAttributes) {
+                bool ok = true;
+                for (int w = 0; w < 3 && ok; ++w) {
+                    const uint32_t v = e.attributes.w[w] | area.neutral.w[w];
+                    ok = (v & area.required.w[w]) == area.required.w[w] && ~v == area.excluded.w[w];
+                }
+                if (!ok) continue;
             }
-            if (!ok) continue;
         }
-        passed_[size_t(position_[size_t(e.node)])] = 1;
+        passed_[size_t(slotPosition_[i])] = 1;
     }
     // Locations without an entry (erased names, no record) never pass.
     for (size_t p = 0; p < passed_.size(); ++p)

@@ -177,6 +177,7 @@ private:
     std::string sortNames_; // names folded for sorting, laid out as names_
     std::vector<int32_t> slotOf_; // by node id: its entry's slot, -1 for none
     std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
+    std::vector<int32_t> slotPosition_;             // by slot: its location's tree position
     std::vector<int32_t> position_;                 // by node id: tree position, -1 for none
                                                     // (kept small: the entries are scanned whole)
     std::vector<uint8_t> marks_;                    // by slot
