@@ -104,19 +104,28 @@ public:
     // or does not hold the location (an erased name).
     std::optional<std::string_view> sortName(int node) const
     {
-        if (!upToDate() || node < 0 || size_t(node) >= slotOf_.size() || slotOf_[size_t(node)] < 0) return std::nullopt;
-        const Entry& e = entries_[size_t(slotOf_[size_t(node)])];
-        return std::string_view(sortNames_.data() + e.nameStart, e.nameLength);
+        if (!upToDate()) return std::nullopt;
+        const int32_t slot = slotOf(node);
+        if (slot < 0) return std::nullopt;
+        // Every name is followed by a 0 byte, and the next slot's name by that.
+        const uint32_t start = nameStarts_[size_t(slot)];
+        const size_t end = size_t(slot) + 1 < nameStarts_.size() ? nameStarts_[size_t(slot) + 1] : sortNames_.size();
+        return std::string_view(sortNames_.data() + start, end - 1 - start);
     }
-    // Where sortName's text lies, for fetching it ahead.
-    const char* sortNameAddress(int node) const
-    {
-        if (node < 0 || size_t(node) >= slotOf_.size() || slotOf_[size_t(node)] < 0) return nullptr;
-        return sortNames_.data() + entries_[size_t(slotOf_[size_t(node)])].nameStart;
-    }
+    // The steps of sortName, for fetching them ahead: the slot, its name's start, the name.
     const int32_t* slotAddress(int node) const
     {
         return node >= 0 && size_t(node) < slotOf_.size() ? &slotOf_[size_t(node)] : nullptr;
+    }
+    const uint32_t* nameStartAddress(int node) const
+    {
+        const int32_t slot = slotOf(node);
+        return slot < 0 ? nullptr : &nameStarts_[size_t(slot)];
+    }
+    const char* sortNameAddress(int node) const
+    {
+        const int32_t slot = slotOf(node);
+        return slot < 0 ? nullptr : sortNames_.data() + nameStarts_[size_t(slot)];
     }
 
     // The index matches the tree as it is.
@@ -154,6 +163,10 @@ private:
     void startTexts();
     void foldTexts(size_t idEnd);
 
+    int32_t slotOf(int node) const
+    {
+        return node >= 0 && size_t(node) < slotOf_.size() ? slotOf_[size_t(node)] : -1;
+    }
     bool inScope(const Entry& e, int32_t scope, int32_t currentMapId, int currentMapNode) const;
     // Marks the entries whose folded text (names or notes) holds the needle.
     void markContaining(const std::string& buffer, bool names, const std::string& needle,
