@@ -29,6 +29,7 @@
 #include <array>
 #include <chrono>
 #include <ctime>
+#include <malloc.h>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -360,8 +361,15 @@ void indexRebuild(benchmark::State& state, Program& p, const std::string& name, 
     TForm4& w = *p.window;
     for (auto _ : state) {
         if (fresh) {
+            // The heap the index takes, per location.
+            const auto heap = [] {
+                const struct mallinfo2 m = mallinfo2();
+                return double(m.uordblks + m.hblkhd);
+            };
+            const double before = heap();
             LocationSearch index(w.MyTreeStore);
             timed(state, name, [&] { index.refresh(); });
+            state.counters["index_B_per_location"] = (heap() - before) / double(w.MyTreeStore.locationCount());
         } else {
             w.MyTreeStore.contentChanged();
             timed(state, name, [&] { w.searcher->refresh(); });

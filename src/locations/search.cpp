@@ -299,14 +299,11 @@ void LocationSearch::foldTexts(size_t idEnd)
         const MapRange& map = *(std::upper_bound(maps_.begin(), maps_.end(), at,
                                                  [](int32_t p, const MapRange& m) { return p < m.first; }) - 1);
         Entry e;
-        e.node = int32_t(id);
-        e.nameStart = append(names_, item.name);
+        const uint32_t nameStart = append(names_, item.name);
         // The sort folding, at the same place of its own buffer.
         sortNames_.resize(names_.size());
-        FoldLetters(item.name.data(), item.name.size(), sortNames_.data() + e.nameStart);
-        e.nameLength = uint32_t(item.name.size());
-        e.noteStart = append(notes_, item.description);
-        e.noteLength = uint32_t(item.description.size());
+        FoldLetters(item.name.data(), item.name.size(), sortNames_.data() + nameStart);
+        const uint32_t noteStart = append(notes_, item.description);
         e.mapNode = map.map;
         e.regionId = d->zone ? d->zone->regionId : 0;
         e.realm = map.realm;
@@ -317,9 +314,9 @@ void LocationSearch::foldTexts(size_t idEnd)
         e.attributes = item.attributes;
         slotOf_[id] = int32_t(entries_.size());
         entries_.push_back(e);
-        nameStarts_.push_back(e.nameStart);
+        nameStarts_.push_back(nameStart);
         slotPosition_.push_back(at);
-        noteStarts_.push_back(e.noteStart);
+        noteStarts_.push_back(noteStart);
     }
 }
 
@@ -337,12 +334,8 @@ void LocationSearch::markContaining(const std::string& buffer, bool names, const
     // Marks are by slot, as the buffers are laid out.
     if (needle.find('\0') != std::string::npos) {
         // A needle with a 0 byte could span two texts of the buffer: test each text alone.
-        for (size_t i = 0; i < entries_.size(); ++i) {
-            const Entry& e = entries_[i];
-            const std::string_view text(buffer.data() + (names ? e.nameStart : e.noteStart),
-                                        names ? e.nameLength : e.noteLength);
-            if (text.find(needle) != std::string_view::npos) marks[i] = 1;
-        }
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (slotText(buffer, starts, i).find(needle) != std::string_view::npos) marks[i] = 1;
         return;
     }
     const char* base = buffer.data();
@@ -371,14 +364,9 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
     marks_.assign(entries_.size(), 0);
     if (byText) {
         if (area.exact) {
-            for (size_t i = 0; i < entries_.size(); ++i) {
-                const Entry& e = entries_[i];
-                const bool name = area.inName && e.nameLength == needle.size() &&
-                                  std::memcmp(names_.data() + e.nameStart, needle.data(), needle.size()) == 0;
-                const bool note = !name && area.inNote && e.noteLength == needle.size() &&
-                                  std::memcmp(notes_.data() + e.noteStart, needle.data(), needle.size()) == 0;
-                marks_[i] = name || note;
-            }
+            for (size_t i = 0; i < entries_.size(); ++i)
+                marks_[i] = (area.inName && slotText(names_, nameStarts_, i) == needle) ||
+                            (area.inNote && slotText(notes_, noteStarts_, i) == needle);
         } else if (!needle.empty()) {
             // An empty needle is in no text: containment needs something to contain.
             if (area.inName) markContaining(names_, true, needle, marks_);
@@ -420,13 +408,14 @@ int LocationSearch::findByName(const std::string& name, bool currentMapOnly, int
     refresh();
     if (currentMapOnly && !tree_.isNode(currentMapNode)) return kNoTreeNode;
     const std::string needle = NormalizeText(DelphiTrim(name));
-    // Entries lie in slot order: of the matches, the one first in tree order.
-    const Entry* first = nullptr;
-    for (const Entry& e : entries_) {
-        if (e.nameLength != needle.size()) continue;
-        if (currentMapOnly && !inScope(e, 1, currentMapId, currentMapNode)) continue;
-        if (first && position_[size_t(first->node)] < position_[size_t(e.node)]) continue;
-        if (std::memcmp(names_.data() + e.nameStart, needle.data(), needle.size()) == 0) first = &e;
+    // Slots lie in id order: of the matches, the one first in tree order.
+    int32_t first = -1; // its tree position
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const std::string_view text = slotText(names_, nameStarts_, i);
+        if (text.size() != needle.size()) continue;
+        if (currentMapOnly && !inScope(entries_[i], 1, currentMapId, currentMapNode)) continue;
+        if (first >= 0 && first < slotPosition_[i]) continue;
+        if (text == needle) first = slotPosition_[i];
     }
-    return first ? first->node : kNoTreeNode;
+    return first >= 0 ? treeOrder_[size_t(first)] : kNoTreeNode;
 }

@@ -107,10 +107,7 @@ public:
         if (!upToDate()) return std::nullopt;
         const int32_t slot = slotOf(node);
         if (slot < 0) return std::nullopt;
-        // Every name is followed by a 0 byte, and the next slot's name by that.
-        const uint32_t start = nameStarts_[size_t(slot)];
-        const size_t end = size_t(slot) + 1 < nameStarts_.size() ? nameStarts_[size_t(slot) + 1] : sortNames_.size();
-        return std::string_view(sortNames_.data() + start, end - 1 - start);
+        return slotText(sortNames_, nameStarts_, size_t(slot)); // laid out as names_
     }
     // The steps of sortName, for fetching them ahead: the slot, its name's start, the name.
     const int32_t* slotAddress(int node) const
@@ -135,12 +132,9 @@ public:
     }
 
 private:
+    // What the tests read of a location, by slot (its node and texts: see treeOrder_,
+    // slotPosition_ and the text buffers).
     struct Entry {
-        int32_t node;
-        uint32_t nameStart;
-        uint32_t nameLength;
-        uint32_t noteStart;
-        uint32_t noteLength;
         int32_t mapNode;      // the map node above it
         int16_t regionId;     // its zone's map id
         uint8_t realm;        // its map's realm number
@@ -163,6 +157,14 @@ private:
     void startTexts();
     void foldTexts(size_t idEnd);
 
+    // A slot's folded text in names_ or notes_: every text is followed by a 0 byte, and the
+    // next slot's text by that.
+    static std::string_view slotText(const std::string& buffer, const std::vector<uint32_t>& starts, size_t slot)
+    {
+        const size_t start = starts[slot];
+        const size_t end = slot + 1 < starts.size() ? starts[slot + 1] : buffer.size();
+        return std::string_view(buffer.data() + start, end - 1 - start);
+    }
     int32_t slotOf(int node) const
     {
         return node >= 0 && size_t(node) < slotOf_.size() ? slotOf_[size_t(node)] : -1;
