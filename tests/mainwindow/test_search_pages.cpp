@@ -480,21 +480,6 @@ TEST(SidePanel, TheTreeJoinsNodesWithSolidLinesInItsLineColour)
     EXPECT_EQ(shot.pixelColor(zone.left() - 1, middle), line);
 }
 
-// Lets the event loop wait for events as the program's own loop does (QTest's waits never
-// let it block), until the condition holds or five seconds have passed.
-bool idleUntil(const std::function<bool()>& condition)
-{
-    QEventLoop loop;
-    QTimer poll;
-    poll.callOnTimeout([&] {
-        if (condition()) loop.quit();
-    });
-    poll.start(10);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return condition();
-}
-
 TEST(SearchIndex, BuiltWhileIdleAfterTheLoadCutPasteAndMergeAndListsWhatABuildAtOnceLists)
 {
     EditWindow e(4000);

@@ -1,30 +1,9 @@
 // The search index made while the program is idle, under the X server's event loop (the
 // xcb platform waits for events in its own way).
-#include <functional>
-
 #include "main_window_fixture.h"
 #include "search.h"
 #include "search_idle_build.h"
 #include "x11_support.h"
-
-namespace {
-
-// Lets the event loop wait for events as the program's own loop does, until the condition
-// holds or five seconds have passed.
-bool idleUntil(const std::function<bool()>& condition)
-{
-    QEventLoop loop;
-    QTimer poll;
-    poll.callOnTimeout([&] {
-        if (condition()) loop.quit();
-    });
-    poll.start(10);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return condition();
-}
-
-} // namespace
 
 TEST(IdleSearchIndex, MadeWhileTheWindowWaitsForEvents)
 {
