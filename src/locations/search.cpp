@@ -215,6 +215,8 @@ bool LocationSearch::buildStep()
             idAt_ = end;
             return true;
         }
+        // The places by node id serve the build only: given back between builds.
+        std::vector<int32_t>().swap(position_);
         phase_ = Phase::none;
         built_ = true;
         builtGeneration_ = buildGeneration_;

@@ -193,8 +193,8 @@ private:
     std::vector<int32_t> slotOf_; // by node id: its entry's slot, -1 for none
     std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
     std::vector<int32_t> slotPosition_;             // by slot: its location's tree position
-    std::vector<int32_t> position_;                 // by node id: tree position, -1 for none
-                                                    // (kept small: the entries are scanned whole)
+    std::vector<int32_t> position_;                 // while building, by node id: tree position,
+                                                    // -1 for none
     std::vector<uint8_t> marks_;                    // by slot
     std::vector<uint8_t> passed_;                   // by tree position
 };
