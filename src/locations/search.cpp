@@ -34,6 +34,26 @@ const std::array<char, 256>& foldTable()
     return table;
 }
 
+// a..z to capitals, every other byte as it is (CompareText's folding), eight bytes at a
+// time: as in FoldText, with the bytes from 0x80 up left out of the sums and the change.
+void FoldLetters(const char* src, size_t n, char* dst)
+{
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, src + i, 8);
+        const uint64_t low = w & ~kHigh;
+        const uint64_t atLeastA = low + kOnes * (0x80 - 'a');
+        const uint64_t pastZ = low + kOnes * (0x80 - 'z' - 1);
+        const uint64_t lower = atLeastA & ~pastZ & ~w & kHigh;
+        w -= lower >> 2;
+        std::memcpy(dst + i, &w, 8);
+    }
+    for (; i < n; ++i) dst[i] = (src[i] >= 'a' && src[i] <= 'z') ? char(src[i] - 'a' + 'A') : src[i];
+}
+
 } // namespace
 
 void FoldText(const char* src, size_t n, char* dst)
@@ -115,73 +135,138 @@ std::optional<rSearchArea> buildSearchArea(SearchPageValues& page)
 
 void LocationSearch::refresh()
 {
-    if (built_ && builtGeneration_ == tree_.generation() && builtVersion_ == tree_.contentVersion()) return;
-    built_ = true;
-    builtGeneration_ = tree_.generation();
-    builtVersion_ = tree_.contentVersion();
+    if (upToDate()) return;
+    if (phase_ == Phase::none || buildGeneration_ != tree_.generation() || buildVersion_ != tree_.contentVersion())
+        startBuild();
+    while (buildStep()) {
+    }
+}
 
-    // Tree order (map > zone > category > location, each level in its current order) comes
-    // from the child lists alone: every location's place in it. A map's locations follow
-    // one another, so a short list of where each map begins gives a place its map.
-    struct MapRange {
-        int32_t first; // tree position of the map's first location
-        int32_t map;
-        uint8_t realm;
-    };
-    std::vector<MapRange> maps;
-    const size_t idLimit = tree_.idLimit();
-    position_.assign(idLimit, -1);
+bool LocationSearch::buildFor(std::chrono::nanoseconds budget)
+{
+    if (upToDate()) return true;
+    // A build begun on a tree that changed since is of no use: begin again.
+    if (phase_ == Phase::none || buildGeneration_ != tree_.generation() || buildVersion_ != tree_.contentVersion())
+        startBuild();
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    while (buildStep())
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+    return true;
+}
+
+void LocationSearch::startBuild()
+{
+    phase_ = Phase::order;
+    built_ = false;
+    buildGeneration_ = tree_.generation();
+    buildVersion_ = tree_.contentVersion();
+    rootAt_ = 0;
+    zoneAt_ = 0;
+    maps_.clear();
+    position_.assign(tree_.idLimit(), -1);
+    slotOf_.assign(tree_.idLimit(), -1);
     treeOrder_.clear();
     treeOrder_.reserve(tree_.locationCount());
-    for (int map : tree_.roots()) {
-        const TNodeData* md = tree_.nodeData(map);
-        maps.push_back({int32_t(treeOrder_.size()), map, uint8_t(md && md->region ? md->region->realm : 0)});
-        for (int zone : tree_.children(map)) {
-            const std::vector<int>& categs = tree_.children(zone);
-            for (size_t c = 0; c < categs.size(); ++c) {
-                // Category nodes lie scattered: fetch the next ones' child lists ahead.
-                if (c + 8 < categs.size()) __builtin_prefetch(&tree_.node(categs[c + 8]));
-                if (c + 4 < categs.size()) __builtin_prefetch(tree_.node(categs[c + 4]).children.data());
-                for (int loc : tree_.children(categs[c])) {
-                    // The node itself is read below, in id order (its level checked there).
-                    position_[size_t(loc)] = int32_t(treeOrder_.size());
-                    treeOrder_.push_back(loc);
-                }
+}
+
+bool LocationSearch::buildStep()
+{
+    if (phase_ == Phase::order) {
+        // Tree order (map > zone > category > location, each level in its current order)
+        // comes from the child lists alone: every location's place in it, one zone a step.
+        // A map's locations follow one another, so a short list of where each map begins
+        // gives a place its map.
+        const std::vector<int>& roots = tree_.roots();
+        if (rootAt_ >= roots.size()) {
+            startTexts();
+            return true;
+        }
+        const int map = roots[rootAt_];
+        if (zoneAt_ == 0) {
+            const TNodeData* md = tree_.nodeData(map);
+            maps_.push_back({int32_t(treeOrder_.size()), map, uint8_t(md && md->region ? md->region->realm : 0)});
+        }
+        const std::vector<int>& zones = tree_.children(map);
+        if (zoneAt_ >= zones.size()) {
+            ++rootAt_;
+            zoneAt_ = 0;
+            return true;
+        }
+        const std::vector<int>& categs = tree_.children(zones[zoneAt_++]);
+        for (size_t c = 0; c < categs.size(); ++c) {
+            // Category nodes lie scattered: fetch the next ones' child lists ahead.
+            if (c + 8 < categs.size()) __builtin_prefetch(&tree_.node(categs[c + 8]));
+            if (c + 4 < categs.size()) __builtin_prefetch(tree_.node(categs[c + 4]).children.data());
+            for (int loc : tree_.children(categs[c])) {
+                // The node itself is read with the texts, in id order (its level checked there).
+                position_[size_t(loc)] = int32_t(treeOrder_.size());
+                treeOrder_.push_back(loc);
             }
         }
+        return true;
     }
+    if (phase_ == Phase::texts) {
+        // A few thousand locations a step: a step stays well under a millisecond.
+        constexpr size_t kTextsPerStep = 4096;
+        const size_t limit = tree_.idLimit();
+        if (idAt_ < limit) {
+            const size_t end = std::min(limit, idAt_ + kTextsPerStep);
+            foldTexts(end);
+            idAt_ = end;
+            return true;
+        }
+        // The places by node id serve the build only: given back between builds.
+        std::vector<int32_t>().swap(position_);
+        phase_ = Phase::none;
+        built_ = true;
+        builtGeneration_ = buildGeneration_;
+        builtVersion_ = buildVersion_;
+    }
+    return false;
+}
 
+void LocationSearch::startTexts()
+{
+    phase_ = Phase::texts;
+    idAt_ = 0;
+    entries_.clear();
+    names_.clear();
+    notes_.clear();
+    sortNames_.clear();
+    nameStarts_.clear();
+    noteStarts_.clear();
+    slotPosition_.clear();
+    entries_.reserve(treeOrder_.size());
+    nameStarts_.reserve(treeOrder_.size());
+    slotPosition_.reserve(treeOrder_.size());
+    noteStarts_.reserve(treeOrder_.size());
+    // The text buffers are sized from a sample of the locations, so that a first build does
+    // not copy them over and over as they grow; a wrong guess only costs that growth.
+    if (treeOrder_.empty()) return;
+    const size_t step = std::max<size_t>(1, treeOrder_.size() / 512);
+    size_t sampled = 0, nameBytes = 0, noteBytes = 0;
+    for (size_t i = 0; i < treeOrder_.size(); i += step) {
+        const TNodeData* d = tree_.nodeData(treeOrder_[i]);
+        if (!d || !d->item) continue;
+        ++sampled;
+        nameBytes += d->item->name.size() + 1;
+        noteBytes += d->item->description.size() + 1;
+    }
+    if (sampled > 0) {
+        const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
+        names_.reserve(size_t(double(nameBytes) * scale));
+        sortNames_.reserve(names_.capacity());
+        notes_.reserve(size_t(double(noteBytes) * scale));
+    }
+}
+
+void LocationSearch::foldTexts(size_t idEnd)
+{
     // The texts are read in id order, the order the locations were made in and so the order
     // their records lie in memory: the walk streams through them instead of waiting on a
     // scattered node, record and string at every step, which at a million locations cost
     // far more than the copying. Entries and folded texts are laid out in that order too,
     // one slot each.
-    entries_.clear();
-    names_.clear();
-    notes_.clear();
-    nameStarts_.clear();
-    noteStarts_.clear();
-    entries_.reserve(treeOrder_.size());
-    nameStarts_.reserve(treeOrder_.size());
-    noteStarts_.reserve(treeOrder_.size());
-    // The text buffers are sized from a sample of the locations, so that a first build does
-    // not copy them over and over as they grow; a wrong guess only costs that growth.
-    if (!treeOrder_.empty()) {
-        const size_t step = std::max<size_t>(1, treeOrder_.size() / 512);
-        size_t sampled = 0, nameBytes = 0, noteBytes = 0;
-        for (size_t i = 0; i < treeOrder_.size(); i += step) {
-            const TNodeData* d = tree_.nodeData(treeOrder_[i]);
-            if (!d || !d->item) continue;
-            ++sampled;
-            nameBytes += d->item->name.size() + 1;
-            noteBytes += d->item->description.size() + 1;
-        }
-        if (sampled > 0) {
-            const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
-            names_.reserve(size_t(double(nameBytes) * scale));
-            notes_.reserve(size_t(double(noteBytes) * scale));
-        }
-    }
     auto append = [](std::string& buffer, const std::string& text) {
         const size_t at = buffer.size();
         if (buffer.capacity() < at + text.size() + 1) buffer.reserve(std::max(buffer.capacity() * 2, at + text.size() + 1));
@@ -190,7 +275,8 @@ void LocationSearch::refresh()
         return uint32_t(at);
     };
     auto dataOf = [this](size_t id) { return tree_.node(int(id)).data.get(); };
-    for (size_t id = 0; id < idLimit; ++id) {
+    const size_t idLimit = tree_.idLimit();
+    for (size_t id = idAt_; id < idEnd; ++id) {
         // Records made later (a user's additions) and removed ones break the streaming:
         // fetch a few steps ahead, each link of the chain to the texts one step further
         // than the next.
@@ -212,14 +298,14 @@ void LocationSearch::refresh()
         const TNodeData* d = dataOf(id);
         if (!d || !d->item || IsErasedName(d->item->name)) continue;
         const rItemdata& item = *d->item;
-        const MapRange& map = *(std::upper_bound(maps.begin(), maps.end(), at,
+        const MapRange& map = *(std::upper_bound(maps_.begin(), maps_.end(), at,
                                                  [](int32_t p, const MapRange& m) { return p < m.first; }) - 1);
         Entry e;
-        e.node = int32_t(id);
-        e.nameStart = append(names_, item.name);
-        e.nameLength = uint32_t(item.name.size());
-        e.noteStart = append(notes_, item.description);
-        e.noteLength = uint32_t(item.description.size());
+        const uint32_t nameStart = append(names_, item.name);
+        // The sort folding, at the same place of its own buffer.
+        sortNames_.resize(names_.size());
+        FoldLetters(item.name.data(), item.name.size(), sortNames_.data() + nameStart);
+        const uint32_t noteStart = append(notes_, item.description);
         e.mapNode = map.map;
         e.regionId = d->zone ? d->zone->regionId : 0;
         e.realm = map.realm;
@@ -228,9 +314,11 @@ void LocationSearch::refresh()
         e.levelMax = item.levelMax;
         e.typeId = item.typeId;
         e.attributes = item.attributes;
+        slotOf_[id] = int32_t(entries_.size());
         entries_.push_back(e);
-        nameStarts_.push_back(e.nameStart);
-        noteStarts_.push_back(e.noteStart);
+        nameStarts_.push_back(nameStart);
+        slotPosition_.push_back(at);
+        noteStarts_.push_back(noteStart);
     }
 }
 
@@ -248,12 +336,8 @@ void LocationSearch::markContaining(const std::string& buffer, bool names, const
     // Marks are by slot, as the buffers are laid out.
     if (needle.find('\0') != std::string::npos) {
         // A needle with a 0 byte could span two texts of the buffer: test each text alone.
-        for (size_t i = 0; i < entries_.size(); ++i) {
-            const Entry& e = entries_[i];
-            const std::string_view text(buffer.data() + (names ? e.nameStart : e.noteStart),
-                                        names ? e.nameLength : e.noteLength);
-            if (text.find(needle) != std::string_view::npos) marks[i] = 1;
-        }
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (slotText(buffer, starts, i).find(needle) != std::string_view::npos) marks[i] = 1;
         return;
     }
     const char* base = buffer.data();
@@ -282,14 +366,9 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
     marks_.assign(entries_.size(), 0);
     if (byText) {
         if (area.exact) {
-            for (size_t i = 0; i < entries_.size(); ++i) {
-                const Entry& e = entries_[i];
-                const bool name = area.inName && e.nameLength == needle.size() &&
-                                  std::memcmp(names_.data() + e.nameStart, needle.data(), needle.size()) == 0;
-                const bool note = !name && area.inNote && e.noteLength == needle.size() &&
-                                  std::memcmp(notes_.data() + e.noteStart, needle.data(), needle.size()) == 0;
-                marks_[i] = name || note;
-            }
+            for (size_t i = 0; i < entries_.size(); ++i)
+                marks_[i] = (area.inName && slotText(names_, nameStarts_, i) == needle) ||
+                            (area.inNote && slotText(notes_, noteStarts_, i) == needle);
         } else if (!needle.empty()) {
             // An empty needle is in no text: containment needs something to contain.
             if (area.inName) markContaining(names_, true, needle, marks_);
@@ -298,23 +377,27 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
     }
     // The tests run slot by slot, through the entries as they lie; the passes are marked
     // by tree position and collected in that order.
+    // A search by text alone reads no entry: the marks and the slots' places decide.
+    const bool entryTests = area.scope != 0 || area.byCategory || area.byLevel || area.itemType > 0 || area.byAttributes;
     passed_.assign(treeOrder_.size(), 0);
     for (size_t i = 0; i < entries_.size(); ++i) {
-        const Entry& e = entries_[i];
         if (byText && !marks_[i]) continue;
-        if (!inScope(e, area.scope, currentMapId, currentMapNode)) continue;
-        if (area.byCategory && int32_t(e.categoryId) != area.categoryId) continue;
-        if (area.byLevel && !(int32_t(e.levelMin) <= area.levelHigh && int32_t(e.levelMax) >= area.levelLow)) continue;
-        if (area.itemType > 0 && int32_t(e.typeId) != area.itemType) continue;
-        if (area.byAttributes) {
-            bool ok = true;
-            for (int w = 0; w < 3 && ok; ++w) {
-                const uint32_t v = e.attributes.w[w] | area.neutral.w[w];
-                ok = (v & area.required.w[w]) == area.required.w[w] && ~v == area.excluded.w[w];
+        if (entryTests) {
+            const Entry& e = entries_[i];
+            if (!inScope(e, area.scope, currentMapId, currentMapNode)) continue;
+            if (area.byCategory && int32_t(e.categoryId) != area.categoryId) continue;
+            if (area.byLevel && !(int32_t(e.levelMin) <= area.levelHigh && int32_t(e.levelMax) >= area.levelLow)) continue;
+            if (area.itemType > 0 && int32_t(e.typeId) != area.itemType) continue;
+            if (area.byAttributes) {
+                bool ok = true;
+                for (int w = 0; w < 3 && ok; ++w) {
+                    const uint32_t v = e.attributes.w[w] | area.neutral.w[w];
+                    ok = (v & area.required.w[w]) == area.required.w[w] && ~v == area.excluded.w[w];
+                }
+                if (!ok) continue;
             }
-            if (!ok) continue;
         }
-        passed_[size_t(position_[size_t(e.node)])] = 1;
+        passed_[size_t(slotPosition_[i])] = 1;
     }
     // Locations without an entry (erased names, no record) never pass.
     for (size_t p = 0; p < passed_.size(); ++p)
@@ -327,13 +410,14 @@ int LocationSearch::findByName(const std::string& name, bool currentMapOnly, int
     refresh();
     if (currentMapOnly && !tree_.isNode(currentMapNode)) return kNoTreeNode;
     const std::string needle = NormalizeText(DelphiTrim(name));
-    // Entries lie in slot order: of the matches, the one first in tree order.
-    const Entry* first = nullptr;
-    for (const Entry& e : entries_) {
-        if (e.nameLength != needle.size()) continue;
-        if (currentMapOnly && !inScope(e, 1, currentMapId, currentMapNode)) continue;
-        if (first && position_[size_t(first->node)] < position_[size_t(e.node)]) continue;
-        if (std::memcmp(names_.data() + e.nameStart, needle.data(), needle.size()) == 0) first = &e;
+    // Slots lie in id order: of the matches, the one first in tree order.
+    int32_t first = -1; // its tree position
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const std::string_view text = slotText(names_, nameStarts_, i);
+        if (text.size() != needle.size()) continue;
+        if (currentMapOnly && !inScope(entries_[i], 1, currentMapId, currentMapNode)) continue;
+        if (first >= 0 && first < slotPosition_[i]) continue;
+        if (text == needle) first = slotPosition_[i];
     }
-    return first ? first->node : kNoTreeNode;
+    return first >= 0 ? treeOrder_[size_t(first)] : kNoTreeNode;
 }

@@ -7,9 +7,16 @@
 // when the tree changes: a search then scans two buffers instead of two hundred thousand
 // scattered strings. The entries that describe the locations lie in the same order, and a
 // list of the location nodes in tree order gives the results their order.
+//
+// The index can be built in slices (buildFor), so that the window can bring it up to date
+// while the program is idle, a few milliseconds at a time, and a search then finds it
+// ready. A slice build gives the same index as a build at once: a change of the tree
+// between two slices starts it again.
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -86,16 +93,48 @@ public:
     // name; with currentMapOnly only in the map shown. Erased locations never match.
     int findByName(const std::string& name, bool currentMapOnly, int32_t currentMapId, int currentMapNode);
 
-    // Rebuilds the folded index when the tree changed since it was built.
+    // Rebuilds the folded index when the tree changed since it was built (what a slice
+    // build has left to do, or all of it).
     void refresh();
+    // Goes on with building the index for about this long, at least one step; true once
+    // it is up to date.
+    bool buildFor(std::chrono::nanoseconds budget);
+    // The location's name folded as the result list orders names (a..z to capitals, every
+    // other byte as it is), read from the index; nothing when the index is not up to date
+    // or does not hold the location (an erased name).
+    std::optional<std::string_view> sortName(int node) const
+    {
+        if (!upToDate()) return std::nullopt;
+        const int32_t slot = slotOf(node);
+        if (slot < 0) return std::nullopt;
+        return slotText(sortNames_, nameStarts_, size_t(slot)); // laid out as names_
+    }
+    // The steps of sortName, for fetching them ahead: the slot, its name's start, the name.
+    const int32_t* slotAddress(int node) const
+    {
+        return node >= 0 && size_t(node) < slotOf_.size() ? &slotOf_[size_t(node)] : nullptr;
+    }
+    const uint32_t* nameStartAddress(int node) const
+    {
+        const int32_t slot = slotOf(node);
+        return slot < 0 ? nullptr : &nameStarts_[size_t(slot)];
+    }
+    const char* sortNameAddress(int node) const
+    {
+        const int32_t slot = slotOf(node);
+        return slot < 0 ? nullptr : sortNames_.data() + nameStarts_[size_t(slot)];
+    }
+
+    // The index matches the tree as it is.
+    bool upToDate() const
+    {
+        return built_ && builtGeneration_ == tree_.generation() && builtVersion_ == tree_.contentVersion();
+    }
 
 private:
+    // What the tests read of a location, by slot (its node and texts: see treeOrder_,
+    // slotPosition_ and the text buffers).
     struct Entry {
-        int32_t node;
-        uint32_t nameStart;
-        uint32_t nameLength;
-        uint32_t noteStart;
-        uint32_t noteLength;
         int32_t mapNode;      // the map node above it
         int16_t regionId;     // its zone's map id
         uint8_t realm;        // its map's realm number
@@ -105,6 +144,31 @@ private:
         uint8_t typeId;
         SpecSet attributes;
     };
+    struct MapRange {
+        int32_t first; // tree position of the map's first location
+        int32_t map;
+        uint8_t realm;
+    };
+    enum class Phase : uint8_t { none, order, texts };
+    void startBuild();
+    // One step of the build in progress (a zone's locations put in order, or a run of
+    // locations' texts folded); false once the build is complete.
+    bool buildStep();
+    void startTexts();
+    void foldTexts(size_t idEnd);
+
+    // A slot's folded text in names_ or notes_: every text is followed by a 0 byte, and the
+    // next slot's text by that.
+    static std::string_view slotText(const std::string& buffer, const std::vector<uint32_t>& starts, size_t slot)
+    {
+        const size_t start = starts[slot];
+        const size_t end = slot + 1 < starts.size() ? starts[slot + 1] : buffer.size();
+        return std::string_view(buffer.data() + start, end - 1 - start);
+    }
+    int32_t slotOf(int node) const
+    {
+        return node >= 0 && size_t(node) < slotOf_.size() ? slotOf_[size_t(node)] : -1;
+    }
     bool inScope(const Entry& e, int32_t scope, int32_t currentMapId, int currentMapNode) const;
     // Marks the entries whose folded text (names or notes) holds the needle.
     void markContaining(const std::string& buffer, bool names, const std::string& needle,
@@ -114,13 +178,23 @@ private:
     bool built_ = false;
     size_t builtGeneration_ = 0;
     uint64_t builtVersion_ = 0;
+    // The build in progress: what the tree was when it started and how far it got.
+    Phase phase_ = Phase::none;
+    size_t buildGeneration_ = 0;
+    uint64_t buildVersion_ = 0;
+    size_t rootAt_ = 0, zoneAt_ = 0; // order: the next zone
+    size_t idAt_ = 0;                // texts: the next node id
+    std::vector<MapRange> maps_;     // where each map's locations begin in tree order
     std::vector<Entry> entries_;   // one per slot
     std::vector<int32_t> treeOrder_; // every location node in tree order
     std::string names_; // folded names, one text slot per entry, each followed by a 0 byte
     std::string notes_; // folded notes, in the same slots
+    std::string sortNames_; // names folded for sorting, laid out as names_
+    std::vector<int32_t> slotOf_; // by node id: its entry's slot, -1 for none
     std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
-    std::vector<int32_t> position_;                 // by node id: tree position, -1 for none
-                                                    // (kept small: the entries are scanned whole)
+    std::vector<int32_t> slotPosition_;             // by slot: its location's tree position
+    std::vector<int32_t> position_;                 // while building, by node id: tree position,
+                                                    // -1 for none
     std::vector<uint8_t> marks_;                    // by slot
     std::vector<uint8_t> passed_;                   // by tree position
 };

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "cp1252.h"
+#include "search.h"
 
 namespace {
 // TColor values ($00BBGGRR) of the list.
@@ -81,32 +82,55 @@ void SearchResultModel::sortBy(int column, Qt::SortOrder order)
             int32_t number;
             int node;
         };
+        // The index's names, when it matches the tree the rows were found in: a row it
+        // holds is a live location with that name, and its node need not be read at all.
+        const LocationSearch* index = nameSource_ ? nameSource_() : nullptr;
+        if (column != colName || !index || !index->upToDate() || generation_ != tree_.generation()) index = nullptr;
         std::string folded;
         if (column == colName) folded.reserve(rows_.size() * 24);
         std::vector<Keyed> keyed;
         keyed.reserve(rows_.size());
-        std::vector<std::pair<size_t, size_t>> spans;
+        std::vector<std::pair<size_t, size_t>> spans; // by row: a name folded here, else (0, npos)
+        if (column == colName) spans.assign(rows_.size(), {0, std::string::npos});
         for (size_t i = 0; i < rows_.size(); ++i) {
-            // Fetch the texts of later rows ahead (see LocationSearch::refresh).
-            auto dataOf = [this](size_t k) -> const TNodeData* {
-                return size_t(rows_[k]) < tree_.idLimit() ? tree_.node(rows_[k]).data.get() : nullptr;
-            };
-            const size_t n = rows_.size();
-            if (i + 24 < n && size_t(rows_[i + 24]) < tree_.idLimit()) __builtin_prefetch(&tree_.node(rows_[i + 24]));
-            if (i + 16 < n)
-                if (const TNodeData* d = dataOf(i + 16)) __builtin_prefetch(d);
-            if (i + 8 < n)
-                if (const TNodeData* d = dataOf(i + 8); d && d->item) __builtin_prefetch(d->item.get());
-            if (i + 4 < n)
-                if (const TNodeData* d = dataOf(i + 4); d && d->item) __builtin_prefetch(d->item->name.data());
             const int node = rows_[i];
+            const size_t n = rows_.size();
+            if (index) {
+                // Each step of the next rows' lookups fetched ahead, one further than the next.
+                if (i + 24 < n)
+                    if (const int32_t* slot = index->slotAddress(rows_[i + 24])) __builtin_prefetch(slot);
+                if (i + 16 < n)
+                    if (const uint32_t* start = index->nameStartAddress(rows_[i + 16])) __builtin_prefetch(start);
+                if (i + 8 < n)
+                    if (const char* text = index->sortNameAddress(rows_[i + 8])) __builtin_prefetch(text);
+                if (const std::optional<std::string_view> name = index->sortName(node)) {
+                    // Copied next to the others: the sort then compares names that lie
+                    // together in the rows' order.
+                    spans[i] = {folded.size(), name->size()};
+                    folded.append(*name);
+                    keyed.push_back({{}, 0, node});
+                    continue;
+                }
+            } else {
+                // Fetch the texts of later rows ahead (see LocationSearch::refresh).
+                auto dataOf = [this](size_t k) -> const TNodeData* {
+                    return size_t(rows_[k]) < tree_.idLimit() ? tree_.node(rows_[k]).data.get() : nullptr;
+                };
+                if (i + 24 < n && size_t(rows_[i + 24]) < tree_.idLimit()) __builtin_prefetch(&tree_.node(rows_[i + 24]));
+                if (i + 16 < n)
+                    if (const TNodeData* d = dataOf(i + 16)) __builtin_prefetch(d);
+                if (i + 8 < n)
+                    if (const TNodeData* d = dataOf(i + 8); d && d->item) __builtin_prefetch(d->item.get());
+                if (i + 4 < n)
+                    if (const TNodeData* d = dataOf(i + 4); d && d->item) __builtin_prefetch(d->item->name.data());
+            }
             const TNodeData* d = location(node);
             Keyed k{{}, 0, node};
             if (d) {
                 if (column == colName) {
                     const size_t at = folded.size();
                     for (char c : d->item->name) folded += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-                    spans.emplace_back(at, d->item->name.size());
+                    spans[i] = {at, d->item->name.size()};
                 } else if (column == colZone) {
                     k.number = d->zone ? int16_t(d->zone->zoneId) : 0;
                 } else if (column == colCategory) {
@@ -115,10 +139,10 @@ void SearchResultModel::sortBy(int column, Qt::SortOrder order)
                     k.number = d->zone ? d->zone->group : 0;
                 }
             }
-            if (column == colName && !d) spans.emplace_back(folded.size(), 0);
             keyed.push_back(k);
         }
-        for (size_t i = 0; i < spans.size(); ++i) keyed[i].name = std::string_view(folded).substr(spans[i].first, spans[i].second);
+        for (size_t i = 0; i < spans.size(); ++i)
+            if (spans[i].second != std::string::npos) keyed[i].name = std::string_view(folded).substr(spans[i].first, spans[i].second);
         const bool up = order == Qt::AscendingOrder;
         if (column == colName)
             std::stable_sort(keyed.begin(), keyed.end(), [up](const Keyed& a, const Keyed& b) {

@@ -5,6 +5,7 @@
 //
 // Columns (logical): 0 the name, 1 the zone's name, 2 the category's tree icon, 3 the
 // zone's icon. The view shows them in the order 3, 2, 0, 1.
+#include <functional>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -12,6 +13,8 @@
 #include <QPixmap>
 
 #include "location_tree.h"
+
+class LocationSearch;
 
 class SearchResultModel : public QAbstractTableModel {
     Q_OBJECT
@@ -22,6 +25,9 @@ public:
 
     // The tree's image list (icon_c.bmp): zone icons by index, category icons at tree icon + 4.
     void setImages(const std::vector<QImage>& images);
+    // The search whose index gives the names to sort by while it is up to date (the tree's
+    // own names otherwise): its folded names lie together, the tree's are scattered.
+    void setNameSource(std::function<const LocationSearch*()> source) { nameSource_ = std::move(source); }
     // Text colour of the rows whose location is visible in the tree.
     void setTextColour(QColor colour) { textColour_ = colour; }
 
@@ -57,6 +63,7 @@ private:
     const TNodeData* location(int node) const;
 
     const LocationTree& tree_;
+    std::function<const LocationSearch*()> nameSource_;
     std::vector<int> rows_;
     size_t generation_ = 0;
     std::vector<QPixmap> images_;

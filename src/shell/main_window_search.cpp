@@ -35,6 +35,7 @@
 #include "preferences.h"
 #include "ressource.h"
 #include "search.h"
+#include "search_idle_build.h"
 #include "search_result_model.h"
 #include "shape_control.h"
 
@@ -348,6 +349,11 @@ void TForm4::wireSearchAndPages()
 {
     searcher = std::make_unique<LocationSearch>(MyTreeStore);
     scene.search = searcher.get();
+    // The index is brought up to date while the program is idle, not while it loads.
+    auto* idleBuild = new SearchIndexIdleBuild([this] { return searcher.get(); },
+                                               [this] { return loadingData_ || destroyed_; }, this);
+    idleBuild->setObjectName("searchIndexIdleBuild");
+    TreeResultModel->setNameSource([this] { return searcher.get(); });
 
     // Search page controls: a change checks the box of its criterion.
     connect(Edit1, &QLineEdit::textEdited, this, [this] { CheckBox1->setChecked(true); });

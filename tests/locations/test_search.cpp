@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -408,4 +410,153 @@ TEST(SearchResults, ModelPassesTheItemModelTesterThroughFillSortClearAndReplace)
     f.tree.clear();
     model.sortBy(SearchResultModel::colName, Qt::DescendingOrder);
     for (int r = 0; r < model.rowCount(); ++r) EXPECT_EQ(model.nodeAt(r), kNoTreeNode);
+}
+
+TEST(SearchIndexSlices, ASliceBuildAndEveryChangeBetweenSlicesGiveWhatABuildAtOnceGives)
+{
+    // Enough locations for the folding to take several slices as well as the ordering.
+    TreeFixture f;
+    f.map.maps[0]->realm = 1;
+    f.map.maps[1]->realm = 2;
+    std::mt19937 rng(5);
+    const int zones[] = {10, 11, 20, 21};
+    auto word = [&] {
+        std::string w;
+        for (size_t n = 2 + rng() % 6; n > 0; --n) w += rng() % 9 == 0 ? '\xe9' : char((rng() % 2 ? 'a' : 'A') + rng() % 26);
+        return w;
+    };
+    auto addRandom = [&] {
+        return addFull(f, word() + " " + word(), zones[rng() % 4], int(1 + rng() % 3), rng() % 2 ? word() : "",
+                       int(rng() % 50), int(50 + rng() % 50));
+    };
+    std::vector<int> nodes;
+    for (int i = 0; i < 10000; ++i) nodes.push_back(addRandom());
+    f.tree.sortAll();
+
+    std::vector<rSearchArea> areas;
+    for (const char* needle : {"e", "\xe9" "a", "AB"}) areas.push_back(textSearch(needle, true, true));
+    areas.push_back(textSearch("q", false, true));
+    areas.back().byLevel = true;
+    areas.back().levelLow = 20;
+    areas.back().levelHigh = 40;
+    areas.push_back(textSearch("a", true, false));
+    areas.back().scope = 3; // the second realm
+    auto answers = [&](LocationSearch& search) {
+        std::vector<std::vector<int>> out;
+        for (const rSearchArea& a : areas) out.push_back(search.run(a, -1, kNoTreeNode));
+        const int probe = nodes[nodes.size() / 2];
+        if (const TNodeData* d = f.tree.nodeData(probe); d && d->item)
+            out.push_back({search.findByName(d->item->name, false, -1, kNoTreeNode)});
+        return out;
+    };
+    auto atOnce = [&] {
+        LocationSearch fresh(f.tree);
+        return answers(fresh);
+    };
+    // Slices until the index is ready, one step each; how many it took.
+    auto finish = [](LocationSearch& search) {
+        int slices = 1;
+        while (!search.buildFor(std::chrono::nanoseconds(0))) ++slices;
+        return slices;
+    };
+
+    LocationSearch sliced(f.tree);
+    const int slices = finish(sliced);
+    EXPECT_GT(slices, 6);
+    EXPECT_TRUE(sliced.upToDate());
+    EXPECT_EQ(answers(sliced), atOnce());
+
+    // A change of the tree after every possible number of slices, from the ordering to the
+    // last folding step: adds, removals, erased names, a note and levels changed in place,
+    // a sort; the build carries on (or is run at once by a search) and must not keep what
+    // it read before the change.
+    const std::vector<std::function<void()>> changes = {
+        [&] { nodes.push_back(addRandom()); },
+        [&] { f.tree.destroynode(nodes[rng() % nodes.size()]); },
+        [&] {
+            if (TNodeData* d = f.tree.nodeData(nodes[rng() % nodes.size()]); d && d->item) d->item->name = "@" + d->item->name;
+            f.tree.contentChanged();
+        },
+        [&] {
+            if (TNodeData* d = f.tree.nodeData(nodes[rng() % nodes.size()]); d && d->item) {
+                d->item->description = "eabq";
+                d->item->levelMin = 30;
+            }
+            f.tree.contentChanged();
+        },
+        [&] {
+            f.tree.markUnsorted(kNoTreeNode);
+            for (int i = 0; i < 20; ++i) nodes.push_back(addRandom());
+            f.tree.sortAll();
+        },
+    };
+    for (int before = 0; before < slices; ++before)
+        for (size_t c = 0; c < changes.size(); ++c) {
+            f.tree.contentChanged();
+            for (int s = 0; s < before; ++s) sliced.buildFor(std::chrono::nanoseconds(0));
+            changes[c]();
+            EXPECT_FALSE(sliced.upToDate());
+            if ((before + int(c)) % 2) finish(sliced); // else the search itself finishes it
+            EXPECT_EQ(answers(sliced), atOnce()) << before << " slices, change " << c;
+        }
+
+    // A cleared tree between two slices, then new locations.
+    f.tree.contentChanged();
+    sliced.buildFor(std::chrono::nanoseconds(0));
+    f.tree.clear();
+    f.tree.init_tree(f.map, f.common);
+    nodes.clear();
+    for (int i = 0; i < 500; ++i) nodes.push_back(addRandom());
+    EXPECT_EQ(answers(sliced), atOnce());
+}
+
+TEST(SearchResults, NamesFromTheIndexSortAsTheTreesOwn)
+{
+    // Every byte value at every place of an eight-byte run, equal folded forms, erased
+    // names and removed locations among the rows, in a shuffled order: the list sorted with
+    // the index's names must be the one sorted with the tree's, the index fresh or stale.
+    TreeFixture f;
+    std::mt19937 rng(21);
+    const int zones[] = {10, 11, 20, 21};
+    std::vector<int> rows;
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = i % 3 ? "Abri " : "abri";
+        for (size_t n = rng() % 12; n > 0; --n) name += char(1 + rng() % 255);
+        if (i % 50 == 0) name = "@" + name;
+        rows.push_back(f.add(name, zones[rng() % 4], int(1 + rng() % 3)));
+    }
+    f.tree.sortAll();
+    for (int i = 0; i < 20; ++i) f.tree.destroynode(rows[rng() % rows.size()]);
+    std::shuffle(rows.begin(), rows.end(), rng);
+    LocationSearch search(f.tree);
+    search.refresh();
+    auto sorted = [&](bool fromIndex, Qt::SortOrder order) {
+        SearchResultModel model(f.tree);
+        if (fromIndex) model.setNameSource([&] { return &search; });
+        model.setResults(rows);
+        model.sortBy(SearchResultModel::colName, order);
+        std::vector<int> got;
+        for (int r = 0; r < model.count(); ++r) got.push_back(model.nodeAt(r));
+        return got;
+    };
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        EXPECT_EQ(sorted(true, order), sorted(false, order));
+        std::vector<int> expected;
+        for (int node : sorted(false, order))
+            if (node != kNoTreeNode) expected.push_back(node);
+        std::vector<int> byName = expected;
+        auto nameOf = [&](int node) { return f.tree.nodeData(node)->item->name; };
+        std::stable_sort(byName.begin(), byName.end(), [&](int a, int b) {
+            return order == Qt::AscendingOrder ? CompareText(nameOf(a), nameOf(b)) < 0 : CompareText(nameOf(b), nameOf(a)) < 0;
+        });
+        EXPECT_EQ(expected, byName);
+    }
+    // Renamed in place and the tree told: the index is stale until the next search.
+    const int renamed = *std::find_if(rows.begin(), rows.end(), [&](int node) { return f.tree.isNode(node); });
+    f.tree.nodeData(renamed)->item->name = "\x01";
+    f.tree.contentChanged();
+    const std::vector<int> stale = sorted(true, Qt::AscendingOrder);
+    EXPECT_EQ(stale, sorted(false, Qt::AscendingOrder));
+    // Removed locations first (no name), then the renamed one.
+    EXPECT_EQ(*std::find_if(stale.begin(), stale.end(), [](int node) { return node != kNoTreeNode; }), renamed);
 }

@@ -1,11 +1,14 @@
 // The search page, the result list, the side panel pages and the redirect links, driven
 // through the real window with mouse and key events.
 
+#include "edit_window_fixture.h"
 #include "image_control.h"
 #include "info_panel.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "main_window_fixture.h"
+#include "search.h"
+#include "search_idle_build.h"
 #include "search_result_model.h"
 #include "shape_control.h"
 
@@ -478,4 +481,80 @@ TEST(SidePanel, TheTreeJoinsNodesWithSolidLinesInItsLineColour)
     for (int y = zone.top(); y <= zone.bottom(); ++y)
         EXPECT_EQ(shot.pixelColor(zone.left() - 2 * indent + indent / 2, y), line) << y;
     EXPECT_EQ(shot.pixelColor(zone.left() - 1, middle), line);
+}
+
+TEST(SearchIndex, BuiltWhileIdleAfterTheLoadCutPasteAndMergeAndListsWhatABuildAtOnceLists)
+{
+    EditWindow e(4000);
+    auto idle = [&] { return e.w->findChild<SearchIndexIdleBuild*>("searchIndexIdleBuild"); };
+    ASSERT_TRUE(idle());
+    // The rows of the list and its caption after a click on the search button.
+    auto listed = [&] {
+        QTest::mouseClick(e.w->Button1, Qt::LeftButton);
+        std::vector<int> rows;
+        for (int r = 0; r < e.w->TreeResultModel->count(); ++r) rows.push_back(e.w->TreeResultModel->nodeAt(r));
+        return std::pair(rows, e.w->Label6->text());
+    };
+    // The same click with a search that builds its index at once.
+    auto listedAtOnce = [&] {
+        TForm4& w = *e.w;
+        auto kept = std::move(w.searcher);
+        w.searcher = std::make_unique<LocationSearch>(w.MyTreeStore);
+        w.scene.search = w.searcher.get();
+        const auto got = listed();
+        w.searcher = std::move(kept);
+        w.scene.search = w.searcher.get();
+        return got;
+    };
+    auto searchPage = [&] {
+        QTest::mouseClick(e.w->but_liste[2], Qt::LeftButton);
+        typeInto(e.w->Edit1, "e");
+        e.w->CheckBox2->setChecked(true);
+    };
+    searchPage();
+
+    // Ready after the load without a search asking for it.
+    ASSERT_TRUE(idleUntil([&] { return e.w->searcher->upToDate(); }));
+    EXPECT_GT(idle()->slices(), 0);
+    EXPECT_FALSE(idle()->active());
+    const auto first = listed();
+    EXPECT_GT(first.first.size(), 100u);
+    EXPECT_EQ(first, listedAtOnce());
+
+    // A cut: stale, made ready again while idle, without the location cut.
+    const int db = e.findLocation([&](const TNodeData& d) {
+        return d.item->fromMaster && NormalizeText(d.item->name).find('E') != std::string::npos;
+    });
+    ASSERT_NE(db, kNoTreeNode);
+    const std::string name = e.item(db).name;
+    const QPoint p = e.hover(db);
+    e.mapMenu(p, e.w->coupernode1);
+    ASSERT_FALSE(e.tree().isNode(db));
+    const int slicesBefore = idle()->slices();
+    ASSERT_TRUE(idleUntil([&] { return e.w->searcher->upToDate(); }));
+    EXPECT_GT(idle()->slices(), slicesBefore);
+    const auto afterCut = listed();
+    EXPECT_EQ(std::count(afterCut.first.begin(), afterCut.first.end(), db), 0);
+    EXPECT_EQ(afterCut, listedAtOnce());
+
+    // A paste, searched at once: the click finishes the index itself.
+    e.mapMenu(e.hoverEmpty(p), e.w->Copiernode1);
+    ASSERT_EQ(e.userMade(name).size(), 1u);
+    EXPECT_FALSE(e.w->searcher->upToDate());
+    const auto afterPaste = listed();
+    EXPECT_EQ(std::count(afterPaste.first.begin(), afterPaste.first.end(), e.userMade(name)[0]), 1);
+    EXPECT_EQ(afterPaste, listedAtOnce());
+
+    // Saved and started again: the additions file merged into the new tree, the index made
+    // while idle once the load is over.
+    QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
+    e.f.boxes.answers = {kAnswerNo};
+    e.w.reset();
+    e.start();
+    searchPage();
+    ASSERT_TRUE(idleUntil([&] { return e.w->searcher->upToDate(); }));
+    EXPECT_GT(idle()->slices(), 0);
+    const auto merged = listed();
+    EXPECT_EQ(std::count(merged.first.begin(), merged.first.end(), e.userMade(name)[0]), 1);
+    EXPECT_EQ(merged, listedAtOnce());
 }

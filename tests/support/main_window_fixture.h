@@ -3,6 +3,7 @@
 // window started on it the way the program starts. It brings Qt's widgets and test
 // library, the condition waits and the program's globals for the window tests that include it.
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -182,4 +183,19 @@ inline QList<QAction*> mapItems(TForm4& w)
 {
     QMenu* regions = w.findChild<QMenu*>("region1");
     return regions ? regions->actions() : QList<QAction*>{};
+}
+
+// Lets the event loop wait for events as the program's own loop does (QTest's waits never
+// let it block), until the condition holds or five seconds have passed.
+inline bool idleUntil(const std::function<bool()>& condition)
+{
+    QEventLoop loop;
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        if (condition()) loop.quit();
+    });
+    poll.start(10);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return condition();
 }
