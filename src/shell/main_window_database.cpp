@@ -22,6 +22,7 @@
 #include "image_helpers.h"
 #include "log.h"
 #include "map_input.h"
+#include "map_interaction.h"
 #include "map_widget.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
@@ -190,6 +191,9 @@ void TForm4::clear_database_view()
     select_node(kNoTreeNode);
     scene.HotNode = kNoTreeNode;
     scene.InfoNode = kNoTreeNode;
+    // The info page shows a location of the data about to go, and its node number would
+    // name another location once the tree is built anew.
+    if (interaction) interaction->clearInfoPanel();
     CopyData.reset();
     additions_.reset();
     MyTreeStore.clear();

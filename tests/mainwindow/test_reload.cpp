@@ -292,3 +292,28 @@ TEST(Reload, BoxesDuringTheLoadSeeNoStaleDataAndStartNothing)
     EXPECT_FALSE(w->ImageMapView->grab().isNull());
     setMessageBoxes(&f.boxes);
 }
+
+TEST(Reload, TheInfoPageOfTheDataLeftBehindIsEmptied)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    int node = kNoTreeNode;
+    w->MyTreeStore.forEachLocation([&](int n, const TNodeData& d) {
+        if (node == kNoTreeNode && d.item && !d.item->description.empty()) node = n;
+    });
+    ASSERT_NE(node, kNoTreeNode);
+    w->localize_data(node, true); // as a search result shows it
+    ASSERT_FALSE(w->Label1->text().isEmpty());
+    ASSERT_FALSE(w->Memo2->toPlainText().isEmpty());
+
+    // The location belongs to the database left behind: its name, levels and note go, and
+    // the page no longer claims a node of the tree built anew.
+    clickFolder(w->Database1, "Second");
+    ASSERT_EQ(DatabaseLang, "Second");
+    EXPECT_TRUE(w->Label1->text().isEmpty());
+    EXPECT_TRUE(w->Label7->text().isEmpty());
+    EXPECT_TRUE(w->Label8->text().isEmpty());
+    EXPECT_TRUE(w->Memo2->toPlainText().isEmpty());
+    EXPECT_EQ(w->TreeRedir->topLevelItemCount(), 0);
+    EXPECT_EQ(w->interaction->infoPanel().node, kNoTreeNode);
+}
