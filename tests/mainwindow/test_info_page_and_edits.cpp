@@ -2,6 +2,8 @@
 // jump edit, the position edits and the standard editing keys of the window's text edits,
 // through the real window.
 
+#include <QDialog>
+
 #include "edit_window_fixture.h"
 #include "hint_window.h"
 
@@ -105,6 +107,29 @@ TEST(MapKeys, HidingTheIconsHidesTheHintOfTheLocationUnderTheMouse)
     EXPECT_FALSE(e.w->scene.ShowMarkers);
     EXPECT_FALSE(hint->isVisible());
     EXPECT_EQ(e.w->scene.HotNode, kNoTreeNode);
+}
+
+TEST(MapMenu, TheHintOfTheHoveredLocationGoesWhenTheMenuOrADialogOpens)
+{
+    EditWindow e;
+    const int node = e.findLocation();
+    TCustomHint* hint = e.w->hints->window();
+    // The right click's menu would otherwise open under a hint that stays for its whole pause.
+    const QPoint p = e.hover(node);
+    QTRY_VERIFY(hint->isVisible());
+    QContextMenuEvent event(QContextMenuEvent::Mouse, p, e.w->ImageMapView->mapToGlobal(p));
+    QApplication::sendEvent(e.w->ImageMapView, &event);
+    ASSERT_TRUE(e.w->Menu_image->isVisible());
+    EXPECT_FALSE(hint->isVisible());
+    e.w->Menu_image->hide();
+
+    // A window opening over the main one (the location editor, a message box) does not
+    // have the hint drawn over it either.
+    e.hover(node);
+    QTRY_VERIFY(hint->isVisible());
+    QDialog dialog(e.w.get());
+    dialog.show();
+    EXPECT_FALSE(hint->isVisible());
 }
 
 TEST(PositionEdits, LeavingAnEditRoundsThePositionFromTheMapEvenWithoutTyping)
