@@ -35,6 +35,9 @@ void TForm4::load_all_data(bool reloadTexts)
     trace("commondata");
     load_database(); // also names the additions file after DatabaseLang
     refresh_concolors(true);
+    // The level filter outlives the tree: one still checked hides in the new tree what it
+    // hid in the old one, as its check box and edits say.
+    if (levelFilter.enabled) update_node_visibility();
     loadedInterfaceLang_ = InterfaceLang;
     loadedDatabaseLang_ = DatabaseLang;
     markFolderMenus();

@@ -317,3 +317,39 @@ TEST(Reload, TheInfoPageOfTheDataLeftBehindIsEmptied)
     EXPECT_EQ(w->TreeRedir->topLevelItemCount(), 0);
     EXPECT_EQ(w->interaction->infoPanel().node, kNoTreeNode);
 }
+
+TEST(Reload, TheLevelFilterStillCheckedStillHides)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    auto hidden = [&] {
+        std::vector<std::string> names;
+        w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+            if (d.item && !w->MyTreeStore.isVisible(node)) names.push_back(d.item->name);
+        });
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get())); // the edits take the focus from here on
+    const std::vector<std::string> erased = hidden(); // names starting with "@"
+    QTest::mouseClick(w->but_liste[0], Qt::LeftButton);
+    QTest::mouseClick(w->CheckBoxlvl, Qt::LeftButton);
+    QTest::mouseClick(w->Edit_lvl_min, Qt::LeftButton);
+    QTest::keyClick(w->Edit_lvl_min, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w->Edit_lvl_min, "30");
+    QTest::mouseClick(w->Edit_lvl_max, Qt::LeftButton); // leaving the minimum applies it
+    ASSERT_EQ(w->levelFilter.LevelMin, 30);
+    const std::vector<std::string> before = hidden();
+    ASSERT_GT(before.size(), erased.size());
+
+    // The tree built anew by a switch is filtered as the check box and the edits still say.
+    clickFolder(w->Langage1, "English");
+    ASSERT_EQ(InterfaceLang, "English");
+    EXPECT_TRUE(w->CheckBoxlvl->isChecked());
+    EXPECT_EQ(hidden(), before);
+
+    // Unchecked, the next tree shows everything.
+    QTest::mouseClick(w->CheckBoxlvl, Qt::LeftButton);
+    clickFolder(w->Langage1, "Francais");
+    EXPECT_EQ(hidden(), erased);
+}
