@@ -180,6 +180,8 @@ void TForm4::load_tips()
 void TForm4::clear_search()
 {
     if (TreeResultModel && TreeResultModel->count() > 0) TreeResultModel->clear();
+    // The count of the rows goes with them; a search writes its own.
+    if (Label6) Label6->clear();
 }
 
 void TForm4::clear_database_view()

@@ -7,6 +7,7 @@
 #include "name_lookup.h"
 #include "preferences_driver.h"
 #include "sample_writers.h"
+#include "search_result_model.h"
 
 namespace {
 
@@ -352,4 +353,21 @@ TEST(Reload, TheLevelFilterStillCheckedStillHides)
     QTest::mouseClick(w->CheckBoxlvl, Qt::LeftButton);
     clickFolder(w->Langage1, "Francais");
     EXPECT_EQ(hidden(), erased);
+}
+
+TEST(Reload, TheEmptiedResultListKeepsNoCountOfItsRows)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTest::mouseClick(w->but_liste[2], Qt::LeftButton);
+    typeInto(w->Edit1, "a", true);
+    ASSERT_GT(w->TreeResultModel->count(), 0);
+    ASSERT_FALSE(w->Label6->text().isEmpty());
+
+    // The rows go with the data they named; "n location(s) found" goes with them.
+    clickFolder(w->Langage1, "English");
+    ASSERT_EQ(InterfaceLang, "English");
+    EXPECT_EQ(w->TreeResultModel->count(), 0);
+    EXPECT_TRUE(w->Label6->text().isEmpty());
 }
