@@ -516,6 +516,9 @@ void TForm4::toggle_mode_edition()
     for (QAction* a : {copierlelocref1, N6, ajouter1, Copiernode1, coupernode1, hyperlink1, waypoint1, wpdefaire1})
         a->setVisible(on);
     for (QAction* a : {MyTree->Modif1, MyTree->Copier1, MyTree->Couper1, Modif2}) a->setVisible(on);
+    // The map's keys ("i" creates a location only in edit mode) follow the button at once,
+    // not from the next click on the map.
+    if (input) input->editMode = on;
 }
 
 void TForm4::but_editmodeClick()

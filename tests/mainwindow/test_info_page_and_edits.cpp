@@ -132,6 +132,23 @@ TEST(MapMenu, TheHintOfTheHoveredLocationGoesWhenTheMenuOrADialogOpens)
     EXPECT_FALSE(hint->isVisible());
 }
 
+TEST(MapKeys, IAtAPointWithoutLocationCreatesOneExactlyWhileEditModeIsOn)
+{
+    // Edit mode comes from its button, with no click on the map since.
+    EditWindow e;
+    ASSERT_TRUE(e.w->but_editmode->isChecked());
+    const QPoint p = e.hoverEmpty(e.hover(e.findLocation())); // beside a location of the map shown
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    EXPECT_EQ(e.editorRuns, 1);
+
+    // Edit mode off: "i" over no location does nothing.
+    QTest::mouseClick(e.w->but_editmode, Qt::LeftButton);
+    ASSERT_FALSE(e.w->but_editmode->isChecked());
+    e.hoverEmpty(p);
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    EXPECT_EQ(e.editorRuns, 1);
+}
+
 TEST(PositionEdits, LeavingAnEditRoundsThePositionFromTheMapEvenWithoutTyping)
 {
     EditWindow e;
