@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "cp1252.h"
@@ -29,6 +30,7 @@ void TForm4::load_all_data(bool reloadTexts)
     if (reloadTexts) {
         LoadRessources(); // may fall back to "Francais"
         init_formcaption();
+        statusBar()->clearMessage(); // a hint in the language left behind; the pointer brings the next
     }
     DatabaseLangDir = DatabaseLang.isEmpty() ? QString() : DatabaseDir + DatabaseLang + '/';
     CommonData = TData_common::Create();

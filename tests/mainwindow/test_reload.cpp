@@ -371,3 +371,21 @@ TEST(Reload, TheEmptiedResultListKeepsNoCountOfItsRows)
     EXPECT_EQ(w->TreeResultModel->count(), 0);
     EXPECT_TRUE(w->Label6->text().isEmpty());
 }
+
+TEST(Reload, NoHintOfTheLanguageLeftBehindStaysInTheStatusBar)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    // The pointer over the preferences button puts its hint into the status bar.
+    QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), w->but_pref->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w->but_pref, &move);
+    const QString before = w->statusBar()->currentMessage();
+    ASSERT_FALSE(before.isEmpty());
+
+    clickFolder(w->Langage1, "English");
+    ASSERT_EQ(InterfaceLang, "English");
+    EXPECT_NE(w->statusBar()->currentMessage(), before);
+    QApplication::sendEvent(w->but_pref, &move);
+    EXPECT_EQ(w->statusBar()->currentMessage(), ToDisplay(GetHintText(12).substr(1)));
+}
