@@ -188,6 +188,15 @@ bool HintManager::eventFilter(QObject* watched, QEvent* event)
         showHint(static_cast<QHelpEvent*>(event)->globalPos(), hint, HintKind::Simple);
         return true;
     }
+    case QEvent::Show: {
+        // A menu or a dialog opening over the window would otherwise have the hint drawn
+        // over it for the rest of its pause, covering what the user is to read or choose.
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->isWindow() && w != window_ && window_ && window_->isVisible() &&
+            (w->windowType() == Qt::Popup || w->windowType() == Qt::Dialog || w->isModal()))
+            hideHint();
+        break;
+    }
     case QEvent::Leave:
     case QEvent::MouseButtonPress:
     case QEvent::KeyPress:

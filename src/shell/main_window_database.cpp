@@ -21,6 +21,7 @@
 #include "image_helpers.h"
 #include "log.h"
 #include "map_input.h"
+#include "map_interaction.h"
 #include "map_widget.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
@@ -166,6 +167,8 @@ void TForm4::load_tips()
 void TForm4::clear_search()
 {
     if (TreeResultModel && TreeResultModel->count() > 0) TreeResultModel->clear();
+    // The count of the rows goes with them; a search writes its own.
+    if (Label6) Label6->clear();
 }
 
 void TForm4::clear_database_view()
@@ -177,6 +180,9 @@ void TForm4::clear_database_view()
     select_node(kNoTreeNode);
     scene.HotNode = kNoTreeNode;
     scene.InfoNode = kNoTreeNode;
+    // The info page shows a location of the data about to go, and its node number would
+    // name another location once the tree is built anew.
+    if (interaction) interaction->clearInfoPanel();
     CopyData.reset();
     additions_.reset();
     MyTreeStore.clear();

@@ -428,6 +428,9 @@ void TForm4::toggle_mode_edition()
     }
     showMapMenuEditItems(on);
     for (QAction* a : {MyTree->Modif1, MyTree->Copier1, MyTree->Couper1, Modif2}) a->setVisible(on);
+    // The map's keys ("i" creates a location only in edit mode) follow the button at once,
+    // not from the next click on the map.
+    if (input) input->editMode = on;
 }
 
 void TForm4::but_editmodeClick()

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "cp1252.h"
@@ -37,12 +38,16 @@ void TForm4::load_all_data(bool reloadTexts)
     if (reloadTexts) {
         LoadRessources(); // may fall back to "Francais"
         init_formcaption();
+        statusBar()->clearMessage(); // a hint in the language left behind; the pointer brings the next
     }
     DatabaseLangDir = DatabaseLang.isEmpty() ? QString() : DatabaseDir + DatabaseLang + '/';
     CommonData = TData_common::Create();
     trace("commondata");
     load_database(); // also names the additions file after DatabaseLang
     refresh_concolors(true);
+    // The level filter outlives the tree: one still checked hides in the new tree what it
+    // hid in the old one, as its check box and edits say.
+    if (levelFilter.enabled) update_node_visibility();
     loadedInterfaceLang_ = InterfaceLang;
     loadedDatabaseLang_ = DatabaseLang;
     markFolderMenus();

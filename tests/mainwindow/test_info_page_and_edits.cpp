@@ -2,6 +2,8 @@
 // jump edit, the position edits and the standard editing keys of the window's text edits,
 // through the real window.
 
+#include <QDialog>
+
 #include "edit_window_fixture.h"
 #include "hint_window.h"
 
@@ -105,6 +107,46 @@ TEST(MapKeys, HidingTheIconsHidesTheHintOfTheLocationUnderTheMouse)
     EXPECT_FALSE(e.w->scene.ShowMarkers);
     EXPECT_FALSE(hint->isVisible());
     EXPECT_EQ(e.w->scene.HotNode, kNoTreeNode);
+}
+
+TEST(MapMenu, TheHintOfTheHoveredLocationGoesWhenTheMenuOrADialogOpens)
+{
+    EditWindow e;
+    const int node = e.findLocation();
+    TCustomHint* hint = e.w->hints->window();
+    // The right click's menu would otherwise open under a hint that stays for its whole pause.
+    const QPoint p = e.hover(node);
+    QTRY_VERIFY(hint->isVisible());
+    QContextMenuEvent event(QContextMenuEvent::Mouse, p, e.w->ImageMapView->mapToGlobal(p));
+    QApplication::sendEvent(e.w->ImageMapView, &event);
+    ASSERT_TRUE(e.w->Menu_image->isVisible());
+    EXPECT_FALSE(hint->isVisible());
+    e.w->Menu_image->hide();
+
+    // A window opening over the main one (the location editor, a message box) does not
+    // have the hint drawn over it either.
+    e.hover(node);
+    QTRY_VERIFY(hint->isVisible());
+    QDialog dialog(e.w.get());
+    dialog.show();
+    EXPECT_FALSE(hint->isVisible());
+}
+
+TEST(MapKeys, IAtAPointWithoutLocationCreatesOneExactlyWhileEditModeIsOn)
+{
+    // Edit mode comes from its button, with no click on the map since.
+    EditWindow e;
+    ASSERT_TRUE(e.w->but_editmode->isChecked());
+    const QPoint p = e.hoverEmpty(e.hover(e.findLocation())); // beside a location of the map shown
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    EXPECT_EQ(e.editorRuns, 1);
+
+    // Edit mode off: "i" over no location does nothing.
+    QTest::mouseClick(e.w->but_editmode, Qt::LeftButton);
+    ASSERT_FALSE(e.w->but_editmode->isChecked());
+    e.hoverEmpty(p);
+    QTest::keyClick(e.w->ImageMapView, Qt::Key_I);
+    EXPECT_EQ(e.editorRuns, 1);
 }
 
 TEST(PositionEdits, LeavingAnEditRoundsThePositionFromTheMapEvenWithoutTyping)

@@ -7,6 +7,7 @@
 #include "name_lookup.h"
 #include "preferences_driver.h"
 #include "sample_writers.h"
+#include "search_result_model.h"
 
 namespace {
 
@@ -295,4 +296,100 @@ TEST(Reload, CategoryPrefsAreWrittenBySwitchAndByClose)
     EXPECT_TRUE(w->close());
     w.reset();
     EXPECT_EQ(f.readFile("categpref.bin"), QByteArray(reinterpret_cast<const char*>(expected.data()), qsizetype(expected.size())));
+}
+
+TEST(Reload, TheInfoPageOfTheDataLeftBehindIsEmptied)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    int node = kNoTreeNode;
+    w->MyTreeStore.forEachLocation([&](int n, const TNodeData& d) {
+        if (node == kNoTreeNode && d.item && !d.item->description.empty()) node = n;
+    });
+    ASSERT_NE(node, kNoTreeNode);
+    w->localize_data(node, true); // as a search result shows it
+    ASSERT_FALSE(w->Label1->text().isEmpty());
+    ASSERT_FALSE(w->Memo2->toPlainText().isEmpty());
+
+    // The location belongs to the database left behind: its name, levels and note go, and
+    // the page no longer claims a node of the tree built anew.
+    clickFolder(w->Database1, "Second");
+    ASSERT_EQ(DatabaseLang, "Second");
+    EXPECT_TRUE(w->Label1->text().isEmpty());
+    EXPECT_TRUE(w->Label7->text().isEmpty());
+    EXPECT_TRUE(w->Label8->text().isEmpty());
+    EXPECT_TRUE(w->Memo2->toPlainText().isEmpty());
+    EXPECT_EQ(w->TreeRedir->topLevelItemCount(), 0);
+    EXPECT_EQ(w->interaction->infoPanel().node, kNoTreeNode);
+}
+
+TEST(Reload, TheLevelFilterStillCheckedStillHides)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    auto hidden = [&] {
+        std::vector<std::string> names;
+        w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+            if (d.item && !w->MyTreeStore.isVisible(node)) names.push_back(d.item->name);
+        });
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get())); // the edits take the focus from here on
+    const std::vector<std::string> erased = hidden(); // names starting with "@"
+    QTest::mouseClick(w->but_liste[0], Qt::LeftButton);
+    QTest::mouseClick(w->CheckBoxlvl, Qt::LeftButton);
+    QTest::mouseClick(w->Edit_lvl_min, Qt::LeftButton);
+    QTest::keyClick(w->Edit_lvl_min, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w->Edit_lvl_min, "30");
+    QTest::mouseClick(w->Edit_lvl_max, Qt::LeftButton); // leaving the minimum applies it
+    ASSERT_EQ(w->levelFilter.LevelMin, 30);
+    const std::vector<std::string> before = hidden();
+    ASSERT_GT(before.size(), erased.size());
+
+    // The tree built anew by a switch is filtered as the check box and the edits still say.
+    clickFolder(w->Langage1, "English");
+    ASSERT_EQ(InterfaceLang, "English");
+    EXPECT_TRUE(w->CheckBoxlvl->isChecked());
+    EXPECT_EQ(hidden(), before);
+
+    // Unchecked, the next tree shows everything.
+    QTest::mouseClick(w->CheckBoxlvl, Qt::LeftButton);
+    clickFolder(w->Langage1, "Francais");
+    EXPECT_EQ(hidden(), erased);
+}
+
+TEST(Reload, TheEmptiedResultListKeepsNoCountOfItsRows)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTest::mouseClick(w->but_liste[2], Qt::LeftButton);
+    typeInto(w->Edit1, "a", true);
+    ASSERT_GT(w->TreeResultModel->count(), 0);
+    ASSERT_FALSE(w->Label6->text().isEmpty());
+
+    // The rows go with the data they named; "n location(s) found" goes with them.
+    clickFolder(w->Langage1, "English");
+    ASSERT_EQ(InterfaceLang, "English");
+    EXPECT_EQ(w->TreeResultModel->count(), 0);
+    EXPECT_TRUE(w->Label6->text().isEmpty());
+}
+
+TEST(Reload, NoHintOfTheLanguageLeftBehindStaysInTheStatusBar)
+{
+    ReloadFixture f;
+    auto w = f.open();
+    // The pointer over the preferences button puts its hint into the status bar.
+    QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), w->but_pref->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w->but_pref, &move);
+    const QString before = w->statusBar()->currentMessage();
+    ASSERT_FALSE(before.isEmpty());
+
+    clickFolder(w->Langage1, "English");
+    ASSERT_EQ(InterfaceLang, "English");
+    EXPECT_NE(w->statusBar()->currentMessage(), before);
+    QApplication::sendEvent(w->but_pref, &move);
+    EXPECT_EQ(w->statusBar()->currentMessage(), ToDisplay(GetHintText(12).substr(1)));
 }
