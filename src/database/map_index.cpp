@@ -58,12 +58,9 @@ std::unique_ptr<TData_map> TData_map::Create()
     std::optional<QString> file;
     if (!DatabaseLangDir.isEmpty()) file = FindEntryNoCase(DatabaseLangDir, "vmarmap.bin");
     if (file) map->LoadMapIndex(DatabaseLangDir + *file);
-    // A missing file and one that does not inflate or stops inside its counted realms or maps
-    // both leave no usable maps; the message says which of the two happened and names the file.
-    if (!file)
-        ShowRessourceMessage(12, false, "vmar");
-    else if (!map->loadedWhole)
-        ShowRessourceMessage(38, false, file->toStdString());
+    // A file that is missing, does not inflate or stops inside its counted realms or maps
+    // gives no usable maps: the user is told the same way in every case.
+    if (!file || !map->loadedWhole) ShowRessourceMessage(12, false, "vmar");
     map->SortZones();
     return map;
 }
