@@ -461,6 +461,34 @@ TEST(MainWindowStart, OnlyRegularFilesAreReadSoNoFileStallsTheStart)
     EXPECT_TRUE(w->scene.Splash.isNull());
 }
 
+TEST(MainWindowStart, AZoneImageMissingInBothFormsIsNamedInTheLog)
+{
+    MainWindowFixture f;
+    const QStringList images = QDir(f.exe + "maps").entryList({"*.jpg"}, QDir::Files);
+    ASSERT_FALSE(images.isEmpty());
+    for (const QString& image : images) {
+        QFile::remove(f.exe + "maps/" + image);
+        QFile::remove(f.exe + "maps/" + QFileInfo(image).completeBaseName() + ".bmp");
+    }
+    const auto demo = sample::buildDemoDatabase(MainWindowFixture::sampleOptions());
+    f.writePrefs("[LOCR]=" + std::to_string(demo.mapIndex.maps.front().mapId) + "\r\n");
+    std::vector<std::string> log;
+    SetLogSink([&log](const std::string& line) { log.push_back(line); });
+    auto w = f.startShown();
+    SetLogSink({});
+    EXPECT_TRUE(f.boxes.saw(messageText(53)));
+    const auto named = [&log](const QString& image) {
+        return std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+            return l.find("zone image not found") != std::string::npos &&
+                   l.find("maps/" + image.toStdString()) != std::string::npos;
+        });
+    };
+    // Every zone of the map shown is named; zones of other maps are not loaded.
+    ASSERT_FALSE(w->scene.DisplayedZones.empty());
+    for (const pMap_info* zone : w->scene.DisplayedZones)
+        EXPECT_TRUE(named(QString::fromStdString(zone->fileName) + ".jpg")) << zone->fileName;
+}
+
 TEST(MainWindowStart, AnAdditionsFilePastItsSizeIsNamedAndLeftAsItIs)
 {
     MainWindowFixture f;
