@@ -370,6 +370,56 @@ void LocationTree::addToPointIndex(uint64_t key, int node)
     ++pointUsed_;
 }
 
+void LocationTree::prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, uint16_t y, int step) const
+{
+    // In a large tree the slots, nodes, payloads and lists a merged line reads lie far apart:
+    // started a few lines ahead, their loads overlap with the work on the lines between.
+    if (pointSlots_.empty() || !isNode(zoneNode)) return;
+    const uint32_t tag = pointTag(pointKey(zoneNode, x, y));
+    const size_t mask = pointSlots_.size() - 1;
+    if (step >= 3) {
+        __builtin_prefetch(&pointSlots_[tag & mask]);
+        return;
+    }
+    if (step == 2) {
+        // The end of the category's list, where an added location goes.
+        const int category = categoryId <= 255 ? categoryNodeFor(zoneNode, uint8_t(categoryId)) : kNoTreeNode;
+        if (category != kNoTreeNode) {
+            const std::vector<int>& list = nodes_[size_t(category)].children;
+            __builtin_prefetch(list.data() + list.size());
+        }
+    }
+    for (size_t i = tag & mask; pointSlots_[i].node != kNoTreeNode; i = (i + 1) & mask) {
+        const PointSlot& slot = pointSlots_[i];
+        if (slot.tag != tag) continue;
+        const size_t id = size_t(slot.node);
+        const TreeNode& n = nodes_[id];
+        if (step == 2) {
+            __builtin_prefetch(&n);
+            // What a removal writes by id.
+            __builtin_prefetch(&visibleById_[id], 1);
+            if (id < visibilityKeys_.size()) __builtin_prefetch(&visibilityKeys_[id], 1);
+            continue;
+        }
+        if (!n.alive || !n.data) continue;
+        if (step == 1) {
+            __builtin_prefetch(n.data.get());
+            __builtin_prefetch(n.data.get() + 1); // the item follows its payload
+            if (n.parent != kNoTreeNode) {
+                // Where a replaced location is taken from its list.
+                const std::vector<int>& siblings = nodes_[size_t(n.parent)].children;
+                if (size_t(n.positionHint) < siblings.size()) __builtin_prefetch(siblings.data() + n.positionHint);
+            }
+            continue;
+        }
+        if (n.data->item) {
+            // The texts the line is compared with, and freed with a replaced location.
+            __builtin_prefetch(n.data->item->name.data());
+            __builtin_prefetch(n.data->item->description.data());
+        }
+    }
+}
+
 std::vector<int> LocationTree::locationsAt(int zoneNode, uint16_t x, uint16_t y) const
 {
     std::vector<int> found;

@@ -84,6 +84,7 @@ public:
     // the additions file carries it from now on.
     void markUserLocation(int node);
     void reserveLocations(size_t count) override;
+    void prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, uint16_t y, int step) const override;
 
     // The node of the last zone whose region id (16 bits) matches; kNoTreeNode for -1 or none.
     int find_region_masternode(int32_t mapId) const;
