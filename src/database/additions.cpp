@@ -517,7 +517,7 @@ bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
                 const LinePoint& p = ahead[(i + k) % ahead.size()];
                 if (p.zoneNode != kNoTreeNode) store_.prefetchPoint(p.zoneNode, p.categoryId, p.x, p.y, int(k - 1));
             }
-            AnalyseStringComp(std::string(line), is250);
+            AnalyseStringComp(line, is250);
         } else if (!t.empty()) {
             keepLine(std::string(line), is250);
         }
@@ -553,11 +553,11 @@ MergeOutcome AdditionsFile::keepLine(std::string line, bool is250)
     return MergeOutcome::Kept;
 }
 
-MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is250)
+MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
 {
     const std::string_view t = trimmed(line);
     if (t.empty()) return MergeOutcome::Ignored;
-    auto keep = [&]() { return keepLine(line, is250); };
+    auto keep = [&]() { return keepLine(std::string(line), is250); };
     if (t[0] == '#') return keep(); // a comment of the user's
 
     LineFields fields;
@@ -610,14 +610,14 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
     if (!add) {
         if (target != kNoTreeNode) store_.destroynode(target);
         ++DroppedAdditions;
-        droppedLines_.push_back(line);
+        droppedLines_.emplace_back(line);
         return MergeOutcome::Dropped;
     }
     if (IsErasedName(r.name)) weight = 0.0f;
     // Added before the replaced location goes, so a category that has no node in the zone
     // leaves the tree as it was and the line is kept.
-    const std::string placedName = r.name;
-    if (store_.addnode(r) == kNoTreeNode) return keep();
+    const std::string placedName = nameCut ? r.name : std::string();
+    if (store_.addnodeMove(std::move(r)) == kNoTreeNode) return keep();
     if (target != kNoTreeNode) store_.destroynode(target);
     if (nameCut) {
         // The next save writes the cut name: the file as it was is kept for a backup then.

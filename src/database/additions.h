@@ -85,7 +85,7 @@ public:
     void LoadRef_Add(const QString& path);
     // The same on the file's bytes; False (after message S37) when the header is unknown.
     bool LoadRef_AddBytes(const std::string& bytes);
-    MergeOutcome AnalyseStringComp(const std::string& line, bool is250);
+    MergeOutcome AnalyseStringComp(std::string_view line, bool is250);
     // True when the caller may go on: nothing to save, saved, or changes left unsaved by
     // choice. False for Cancel and when the save failed.
     bool confirm_sauver(int reason);
