@@ -495,8 +495,9 @@ bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
     bool known = false;
     bool is250 = true;
     // The points of the next lines, read ahead so that the tree starts loading what their
-    // merge will read (by line index modulo the ring's size).
-    constexpr size_t kAhead = 4;
+    // merge will read, each step of it two lines before the next (by line index modulo the
+    // ring's size).
+    constexpr size_t kSteps = 4, kStepLines = 2, kAhead = kSteps * kStepLines;
     std::array<LinePoint, kAhead + 1> ahead{};
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
@@ -506,16 +507,20 @@ bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
             known = tag == kAdditionsHeader250 || tag == kAdditionsHeader200;
             is250 = tag != kAdditionsHeader200;
             if (!known) keepLine(std::string(line), true); // not ours: kept whole
-            for (size_t k = 1; k <= kAhead && k < lines.size(); ++k) ahead[k % ahead.size()] = peekPoint(lines[k]);
+            for (size_t k = 1; k <= kAhead && k < lines.size(); ++k)
+                ahead[k % ahead.size()] = merge && known ? peekPoint(lines[k]) : LinePoint{};
             continue;
         }
+        if (i + kAhead < lines.size())
+            ahead[(i + kAhead) % ahead.size()] = merge && known ? peekPoint(lines[i + kAhead]) : LinePoint{};
         const std::string_view t = trimmed(line);
         if (i == 1 && known && IsAdditionsVersionLine(t)) continue; // rewritten at every save
         if (merge && known) {
-            if (i + kAhead < lines.size()) ahead[(i + kAhead) % ahead.size()] = peekPoint(lines[i + kAhead]);
-            for (size_t k = 1; k <= kAhead && i + k < lines.size(); ++k) {
+            for (size_t step = 0; step < kSteps; ++step) {
+                const size_t k = (step + 1) * kStepLines;
+                if (i + k >= lines.size()) break;
                 const LinePoint& p = ahead[(i + k) % ahead.size()];
-                if (p.zoneNode != kNoTreeNode) store_.prefetchPoint(p.zoneNode, p.categoryId, p.x, p.y, int(k - 1));
+                if (p.zoneNode != kNoTreeNode) store_.prefetchPoint(p.zoneNode, p.categoryId, p.x, p.y, int(step));
             }
             AnalyseStringComp(line, is250);
         } else if (!t.empty()) {
