@@ -73,6 +73,7 @@ void LocationTreeModel::rebuildVisible()
     visibleFlat_.clear();
     extras_.clear();
     extraOf_.clear();
+    appendedFlat_.clear();
     // Room to grow: a batch that adds nodes after a load (a merge of additions) would
     // otherwise copy every by-id array and the shown lists whole on its first node.
     const size_t room = maxId / 8 + 4096;
@@ -117,8 +118,10 @@ LocationTreeModel::ShownList LocationTreeModel::visibleChildren(int node) const
     ShownList list{std::span<const int>(visibleFlat_.data() + visibleStart_[size_t(node)],
                                         size_t(visibleCount_[size_t(node)])),
                    {}};
-    if (size_t(node) < extraOf_.size() && extraOf_[size_t(node)] >= 0)
-        list.appended = extras_[size_t(extraOf_[size_t(node)])].appended;
+    if (size_t(node) < extraOf_.size() && extraOf_[size_t(node)] >= 0) {
+        const ListExtra& x = extras_[size_t(extraOf_[size_t(node)])];
+        list.appended = std::span<const int>(appendedFlat_.data() + x.appendStart, size_t(x.appendCount));
+    }
     return list;
 }
 
@@ -143,7 +146,7 @@ void LocationTreeModel::dropListExtra(int parent)
 {
     if (size_t(parent) >= extraOf_.size() || extraOf_[size_t(parent)] < 0) return;
     ListExtra& x = extras_[size_t(extraOf_[size_t(parent)])];
-    x.appended.clear();
+    x.appendCount = 0;
     x.drift = 0;
 }
 
@@ -281,7 +284,7 @@ void LocationTreeModel::updateVisible()
     const std::vector<int>& changed = tree_.changedParents();
     // A few lists changed: each gets a fresh run at the end of the flat array, its old run
     // left as garbage until the next full rebuild.
-    if (tree_.everythingChanged() || visibleFlat_.size() > 2 * tree_.nodeCount() + 1024) {
+    if (tree_.everythingChanged() || visibleFlat_.size() + appendedFlat_.size() > 2 * tree_.nodeCount() + 1024) {
         rebuildVisible();
         return;
     }
@@ -345,19 +348,28 @@ void LocationTreeModel::replayEdits(int parent, std::span<const LocationTree::Li
         extraOf_[size_t(parent)] = int(extras_.size());
         extras_.emplace_back();
     }
+    ListExtra& x = extras_[size_t(extraOf_[size_t(parent)])];
     // The run stays where it is: children appended go after it, a removal closes the gap
     // inside it (its last place left as garbage until the next full rebuild), and the rows
-    // after a removal stay one too high until the list has drifted too far.
+    // after a removal stay one too high until the list has drifted too far. The children
+    // appended before move to the end of their array, so that this batch's follow them.
+    if (size_t(x.appendStart + x.appendCount) != appendedFlat_.size()) {
+        const size_t from = size_t(x.appendStart);
+        x.appendStart = int(appendedFlat_.size());
+        for (size_t i = 0; i < size_t(x.appendCount); ++i) {
+            const int kept = appendedFlat_[from + i];
+            appendedFlat_.push_back(kept);
+        }
+    }
     const size_t start = size_t(visibleStart_[size_t(parent)]);
     for (const LocationTree::ListEdit& e : edits) {
-        ListExtra& x = extras_[size_t(extraOf_[size_t(parent)])];
         size_t count = size_t(visibleCount_[size_t(parent)]);
         if (e.added) {
             // A child removed again later in the batch is gone already; one hidden later
             // would have made the list reshaped.
             if (!tree_.isVisible(e.node)) continue;
-            visibleRow_[size_t(e.node)] = int(count + x.appended.size());
-            x.appended.push_back(e.node);
+            visibleRow_[size_t(e.node)] = int(count) + x.appendCount++;
+            appendedFlat_.push_back(e.node);
             continue;
         }
         const int row = rowOf(parent, e.node);
@@ -366,9 +378,12 @@ void LocationTreeModel::replayEdits(int parent, std::span<const LocationTree::Li
         if (size_t(row) < count) {
             int* run = visibleFlat_.data() + start;
             std::copy(run + row + 1, run + count, run + row);
-            visibleCount_[size_t(parent)] = int(--count);
-        } else {
-            x.appended.erase(x.appended.begin() + std::ptrdiff_t(size_t(row) - count));
+            visibleCount_[size_t(parent)] = int(count - 1);
+        } else { // among the appended children
+            int* appended = appendedFlat_.data() + x.appendStart;
+            const size_t at = size_t(row) - count;
+            std::copy(appended + at + 1, appended + x.appendCount, appended + at);
+            --x.appendCount;
         }
         if (++x.drift <= kMaxDrift) continue;
         const ShownList shown = visibleChildren(parent);

@@ -74,12 +74,16 @@ private:
     // by the list's drift, the children removed from it since it was last numbered.
     std::vector<int> visibleRow_;
     // Lists edited by appends and removals since the last full rebuild: the children appended
-    // after the run (so that a run never moves to grow) and the list's drift.
+    // after the run (so that a run never moves to grow), a run of appendedFlat_, and the
+    // list's drift. The appended runs share one array so that a merge into thousands of
+    // lists does not allocate for each.
     struct ListExtra {
-        std::vector<int> appended;
+        int appendStart = 0;
+        int appendCount = 0;
         int drift = 0;
     };
     std::vector<ListExtra> extras_;
+    std::vector<int> appendedFlat_;
     std::vector<int> extraOf_; // by node id, below the last edited list: index into extras_, -1 for none
     static constexpr int kMaxDrift = 64; // beyond it, the list's rows are numbered again
     std::vector<QIcon> images_;
