@@ -377,17 +377,18 @@ void LocationTree::prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, 
     if (pointSlots_.empty() || !isNode(zoneNode)) return;
     const uint32_t tag = pointTag(pointKey(zoneNode, x, y));
     const size_t mask = pointSlots_.size() - 1;
+    // The category's node, then the end of its list, where an added location goes.
+    const int category = step <= 2 && categoryId <= 255 ? categoryNodeFor(zoneNode, uint8_t(categoryId)) : kNoTreeNode;
     if (step >= 3) {
         __builtin_prefetch(&pointSlots_[tag & mask]);
+        if (size_t(zoneNode) < categoryTableOf_.size() && categoryTableOf_[size_t(zoneNode)] >= 0 && categoryId <= 255)
+            __builtin_prefetch(&categoryIndex_[size_t(categoryTableOf_[size_t(zoneNode)])][categoryId]);
         return;
     }
-    if (step == 2) {
-        // The end of the category's list, where an added location goes.
-        const int category = categoryId <= 255 ? categoryNodeFor(zoneNode, uint8_t(categoryId)) : kNoTreeNode;
-        if (category != kNoTreeNode) {
-            const std::vector<int>& list = nodes_[size_t(category)].children;
-            __builtin_prefetch(list.data() + list.size());
-        }
+    if (step == 2 && category != kNoTreeNode) __builtin_prefetch(&nodes_[size_t(category)]);
+    if (step == 1 && category != kNoTreeNode) {
+        const std::vector<int>& list = nodes_[size_t(category)].children;
+        __builtin_prefetch(list.data() + list.size());
     }
     for (size_t i = tag & mask; pointSlots_[i].node != kNoTreeNode; i = (i + 1) & mask) {
         const PointSlot& slot = pointSlots_[i];
@@ -396,9 +397,6 @@ void LocationTree::prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, 
         const TreeNode& n = nodes_[id];
         if (step == 2) {
             __builtin_prefetch(&n);
-            // What a removal writes by id.
-            __builtin_prefetch(&visibleById_[id], 1);
-            if (id < visibilityKeys_.size()) __builtin_prefetch(&visibilityKeys_[id], 1);
             continue;
         }
         if (!n.alive || !n.data) continue;
