@@ -387,8 +387,9 @@ void LocationTree::prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, 
     }
     if (step == 2 && category != kNoTreeNode) __builtin_prefetch(&nodes_[size_t(category)]);
     if (step == 1 && category != kNoTreeNode) {
-        const std::vector<int>& list = nodes_[size_t(category)].children;
-        __builtin_prefetch(list.data() + list.size());
+        const TreeNode& c = nodes_[size_t(category)];
+        __builtin_prefetch(c.children.data() + c.children.size());
+        __builtin_prefetch(c.data.get()); // its zone and category are copied into the new payload
     }
     for (size_t i = tag & mask; pointSlots_[i].node != kNoTreeNode; i = (i + 1) & mask) {
         const PointSlot& slot = pointSlots_[i];
