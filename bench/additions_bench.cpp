@@ -6,6 +6,7 @@
 // Each merge runs on a freshly loaded tree; a save is the one the menu item and the
 // autosave run (SaveRef_add, through the atomic write), timed on the wall and on the CPU,
 // its text apart. Medians; the ratio of the large to the small in the same run.
+// VMAR_BENCH_RUNS sets the number of merges at each size, VMAR_BENCH_SMALL the baseline's size.
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -108,6 +109,25 @@ struct Figures {
     double mergeMs = 0, mergeLinesMs = 0, mergeCpuMs = 0, saveMs = 0, saveCpuMs = 0, textMs = 0;
 };
 
+struct MergeTimes {
+    double wallMs = 0, linesMs = 0, cpuMs = 0;
+};
+
+// The timed merge, apart so that a profiler can collect this step alone
+// (valgrind --tool=callgrind --collect-atstart=no --toggle-collect='*timedMerge*').
+[[gnu::noinline]] MergeTimes timedMerge(Loaded& loaded, AdditionsFile& additions, const std::string& lines)
+{
+    QElapsedTimer t;
+    const double c0 = cpuMs();
+    t.start();
+    loaded.tree.BeginUpdate();
+    additions.LoadRef_AddBytes(lines);
+    const qint64 lineNs = t.nsecsElapsed();
+    loaded.tree.EndUpdate();
+    QCoreApplication::processEvents(); // the view catches up with the model
+    return {double(t.nsecsElapsed()) / 1e6, double(lineNs) / 1e6, cpuMs() - c0};
+}
+
 Figures measure(int locations, int mergeRuns, int saveRuns)
 {
     Database db(locations);
@@ -118,22 +138,16 @@ Figures measure(int locations, int mergeRuns, int saveRuns)
         Loaded loaded(*db.common);
         const std::string lines = additionsLines(loaded.tree);
         AdditionsFile additions(loaded.tree, *loaded.realm, host, "bench.txt");
-        QElapsedTimer t;
-        const double c0 = cpuMs();
-        t.start();
-        loaded.tree.BeginUpdate();
-        additions.LoadRef_AddBytes(lines);
-        const qint64 lineNs = t.nsecsElapsed();
-        loaded.tree.EndUpdate();
-        QCoreApplication::processEvents(); // the view catches up with the model
-        merge.push_back(double(t.nsecsElapsed()) / 1e6);
-        mergeLines.push_back(double(lineNs) / 1e6);
-        mergeCpu.push_back(cpuMs() - c0);
+        const MergeTimes m = timedMerge(loaded, additions, lines);
+        merge.push_back(m.wallMs);
+        mergeLines.push_back(m.linesMs);
+        mergeCpu.push_back(m.cpuMs);
         f.locations = loaded.tree.locationCount();
         f.merged = size_t(loaded.realm->mergeCount);
         if (run + 1 < mergeRuns) continue;
 
         // The saves, on the tree of the last merge.
+        QElapsedTimer t;
         const QString path = additions.additionsPath();
         for (int s = 0; s < saveRuns; ++s) {
             const double s0 = cpuMs();
@@ -174,8 +188,14 @@ int main(int argc, char** argv)
     Preferences.PSEU = "bench";
     int large = qEnvironmentVariableIntValue("VMAR_BENCH_LOCATIONS");
     if (large <= 0) large = 1000000;
-    const Figures small = measure(10000, 9, 41);
-    const Figures big = measure(large, 5, 41);
+    // VMAR_BENCH_RUNS: merges at each size (default 9 and 5), one to profile.
+    const int runs = qEnvironmentVariableIntValue("VMAR_BENCH_RUNS");
+    // VMAR_BENCH_SMALL: the baseline's size (default 10,000); -1 to leave it out, as when
+    // profiling the large size alone.
+    int smallCount = qEnvironmentVariableIntValue("VMAR_BENCH_SMALL");
+    if (smallCount == 0) smallCount = 10000;
+    const Figures small = smallCount > 0 ? measure(smallCount, runs > 0 ? runs : 9, 41) : Figures{};
+    const Figures big = measure(large, runs > 0 ? runs : 5, 41);
     print("baseline", small);
     print("large", big);
     std::printf("ratio large / baseline: merge %.2fx wall, %.2fx CPU (lines into the tree %.2fx); save %.2fx wall, "

@@ -1,5 +1,6 @@
 #include "additions.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <random>
@@ -462,33 +463,70 @@ std::string AdditionsFile::fromUtf8File(const std::string& bytes)
     return text;
 }
 
+AdditionsFile::LinePoint AdditionsFile::peekPoint(std::string_view line) const
+{
+    LinePoint p;
+    const std::string_view t = trimmed(line);
+    if (t.empty() || t[0] == '#') return p;
+    LineFields l;
+    splitFields(t, l);
+    int64_t zone, category, x, y;
+    if (!parseDecimal(l.f[2], -32768, 65535, zone) || !parseDecimal(l.f[3], 0, 255, category)
+        || !parseDecimal(l.f[4], 0, 65535, x) || !parseDecimal(l.f[5], 0, 65535, y))
+        return p;
+    p.zoneNode = store_.find_map_masternode(int32_t(uint16_t(zone)));
+    p.categoryId = uint32_t(category);
+    p.x = uint16_t(x);
+    p.y = uint16_t(y);
+    return p;
+}
+
 bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
 {
     const bool utf8 = HasUtf8Mark(fileBytes);
     const std::string converted = utf8 ? fromUtf8File(fileBytes) : std::string();
     const std::string& bytes = utf8 ? converted : fileBytes;
     fileBytes_ = &fileBytes;
-    size_t index = 0;
+    std::vector<std::string_view> lines;
+    forEachLine(bytes, [&](std::string_view line) {
+        lines.push_back(line);
+        return true;
+    });
     bool known = false;
     bool is250 = true;
-    forEachLine(bytes, [&](std::string_view line) {
-        const size_t i = index++;
+    // The points of the next lines, read ahead so that the tree starts loading what their
+    // merge will read, each step of it two lines before the next (by line index modulo the
+    // ring's size).
+    constexpr size_t kSteps = 4, kStepLines = 2, kAhead = kSteps * kStepLines;
+    std::array<LinePoint, kAhead + 1> ahead{};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
         lineNumber_ = i + 1;
         if (i == 0) {
             const std::string_view tag = line.substr(0, 5);
             known = tag == kAdditionsHeader250 || tag == kAdditionsHeader200;
             is250 = tag != kAdditionsHeader200;
             if (!known) keepLine(std::string(line), true); // not ours: kept whole
-            return true;
+            for (size_t k = 1; k <= kAhead && k < lines.size(); ++k)
+                ahead[k % ahead.size()] = merge && known ? peekPoint(lines[k]) : LinePoint{};
+            continue;
         }
+        if (i + kAhead < lines.size())
+            ahead[(i + kAhead) % ahead.size()] = merge && known ? peekPoint(lines[i + kAhead]) : LinePoint{};
         const std::string_view t = trimmed(line);
-        if (i == 1 && known && IsAdditionsVersionLine(t)) return true; // rewritten at every save
-        if (merge && known)
-            AnalyseStringComp(std::string(line), is250);
-        else if (!t.empty())
+        if (i == 1 && known && IsAdditionsVersionLine(t)) continue; // rewritten at every save
+        if (merge && known) {
+            for (size_t step = 0; step < kSteps; ++step) {
+                const size_t k = (step + 1) * kStepLines;
+                if (i + k >= lines.size()) break;
+                const LinePoint& p = ahead[(i + k) % ahead.size()];
+                if (p.zoneNode != kNoTreeNode) store_.prefetchPoint(p.zoneNode, p.categoryId, p.x, p.y, int(step));
+            }
+            AnalyseStringComp(line, is250);
+        } else if (!t.empty()) {
             keepLine(std::string(line), is250);
-        return true;
-    });
+        }
+    }
     lineNumber_ = 0;
     fileBytes_ = nullptr;
     if (!merge) return known;
@@ -520,11 +558,11 @@ MergeOutcome AdditionsFile::keepLine(std::string line, bool is250)
     return MergeOutcome::Kept;
 }
 
-MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is250)
+MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
 {
     const std::string_view t = trimmed(line);
     if (t.empty()) return MergeOutcome::Ignored;
-    auto keep = [&]() { return keepLine(line, is250); };
+    auto keep = [&]() { return keepLine(std::string(line), is250); };
     if (t[0] == '#') return keep(); // a comment of the user's
 
     LineFields fields;
@@ -577,14 +615,14 @@ MergeOutcome AdditionsFile::AnalyseStringComp(const std::string& line, bool is25
     if (!add) {
         if (target != kNoTreeNode) store_.destroynode(target);
         ++DroppedAdditions;
-        droppedLines_.push_back(line);
+        droppedLines_.emplace_back(line);
         return MergeOutcome::Dropped;
     }
     if (IsErasedName(r.name)) weight = 0.0f;
     // Added before the replaced location goes, so a category that has no node in the zone
     // leaves the tree as it was and the line is kept.
-    const std::string placedName = r.name;
-    if (store_.addnode(r) == kNoTreeNode) return keep();
+    const std::string placedName = nameCut ? r.name : std::string();
+    if (store_.addnodeMove(std::move(r)) == kNoTreeNode) return keep();
     if (target != kNoTreeNode) store_.destroynode(target);
     if (nameCut) {
         // The next save writes the cut name: the file as it was is kept for a backup then.

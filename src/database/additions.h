@@ -85,7 +85,7 @@ public:
     void LoadRef_Add(const QString& path);
     // The same on the file's bytes; False (after message S37) when the header is unknown.
     bool LoadRef_AddBytes(const std::string& bytes);
-    MergeOutcome AnalyseStringComp(const std::string& line, bool is250);
+    MergeOutcome AnalyseStringComp(std::string_view line, bool is250);
     // True when the caller may go on: nothing to save, saved, or changes left unsaved by
     // choice. False for Cancel and when the save failed.
     bool confirm_sauver(int reason);
@@ -108,6 +108,14 @@ private:
     // header is unknown, the whole file then being kept.
     bool readText(const std::string& bytes, bool merge);
     MergeOutcome keepLine(std::string line, bool is250);
+    // The zone node, category and point a location line names, read without checking the
+    // rest of it; zoneNode kNoTreeNode when it names none.
+    struct LinePoint {
+        int zoneNode = kNoTreeNode;
+        uint32_t categoryId = 0;
+        uint16_t x = 0, y = 0;
+    };
+    LinePoint peekPoint(std::string_view line) const;
     std::string fromUtf8File(const std::string& bytes);
     std::string fileNameText() const;
 

@@ -26,6 +26,13 @@ public:
     virtual void destroynode(int node) = 0;
     // A hint before a bulk load of about this many locations.
     virtual void reserveLocations(size_t /*count*/) {}
+    // A hint that a location of this zone node and category at this point will soon be
+    // looked up, added or replaced. Given at steps 3, 2, 1 and 0 as the moment comes closer,
+    // each step starts loading what the step before made reachable; it changes nothing.
+    virtual void prefetchPoint(int /*zoneNode*/, uint32_t /*categoryId*/, uint16_t /*x*/, uint16_t /*y*/,
+                               int /*step*/) const
+    {
+    }
     // Every location node in tree order, hidden ones included.
     virtual void forEachLocation(const std::function<void(int node, const TNodeData& data)>& visit) const = 0;
     // The user's locations (fromMaster 0, erased ones included) in tree order. A store that

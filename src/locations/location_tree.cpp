@@ -132,6 +132,7 @@ void LocationTree::clear()
     visibilityKeys_.clear();
     keysStale_ = false;
     roots_.clear();
+    rootsDrift_ = 0;
     aliveCount_ = 0;
     locationCount_ = 0;
     categoryIndex_.clear();
@@ -162,7 +163,7 @@ int LocationTree::newNode(int parent, uint8_t level, std::unique_ptr<TNodeData> 
     n.level = level;
     n.data = std::move(data);
     std::vector<int>& siblings = parent == kNoTreeNode ? roots_ : nodes_[size_t(parent)].children;
-    n.indexInParent = int(siblings.size());
+    n.positionHint = int(siblings.size());
     siblings.push_back(id);
     // The payload is at hand: its visibility key costs next to nothing now.
     if (visibilityKeys_.size() == size_t(id)) visibilityKeys_.push_back(keyOf(size_t(id)));
@@ -364,6 +365,55 @@ void LocationTree::addToPointIndex(uint64_t key, int node)
     ++pointUsed_;
 }
 
+void LocationTree::prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, uint16_t y, int step) const
+{
+    // In a large tree the slots, nodes, payloads and lists a merged line reads lie far apart:
+    // started a few lines ahead, their loads overlap with the work on the lines between.
+    if (pointSlots_.empty() || !isNode(zoneNode)) return;
+    const uint32_t tag = pointTag(pointKey(zoneNode, x, y));
+    const size_t mask = pointSlots_.size() - 1;
+    // The category's node, then the end of its list, where an added location goes.
+    const int category = step <= 2 && categoryId <= 255 ? categoryNodeFor(zoneNode, uint8_t(categoryId)) : kNoTreeNode;
+    if (step >= 3) {
+        __builtin_prefetch(&pointSlots_[tag & mask]);
+        if (size_t(zoneNode) < categoryTableOf_.size() && categoryTableOf_[size_t(zoneNode)] >= 0 && categoryId <= 255)
+            __builtin_prefetch(&categoryIndex_[size_t(categoryTableOf_[size_t(zoneNode)])][categoryId]);
+        return;
+    }
+    if (step == 2 && category != kNoTreeNode) __builtin_prefetch(&nodes_[size_t(category)]);
+    if (step == 1 && category != kNoTreeNode) {
+        const TreeNode& c = nodes_[size_t(category)];
+        __builtin_prefetch(c.children.data() + c.children.size());
+        __builtin_prefetch(c.data.get()); // its zone and category are copied into the new payload
+    }
+    for (size_t i = tag & mask; pointSlots_[i].node != kNoTreeNode; i = (i + 1) & mask) {
+        const PointSlot& slot = pointSlots_[i];
+        if (slot.tag != tag) continue;
+        const size_t id = size_t(slot.node);
+        const TreeNode& n = nodes_[id];
+        if (step == 2) {
+            __builtin_prefetch(&n);
+            continue;
+        }
+        if (!n.alive || !n.data) continue;
+        if (step == 1) {
+            __builtin_prefetch(n.data.get());
+            __builtin_prefetch(n.data.get() + 1); // the item follows its payload
+            if (n.parent != kNoTreeNode) {
+                // Where a replaced location is taken from its list.
+                const std::vector<int>& siblings = nodes_[size_t(n.parent)].children;
+                if (size_t(n.positionHint) < siblings.size()) __builtin_prefetch(siblings.data() + n.positionHint);
+            }
+            continue;
+        }
+        if (n.data->item) {
+            // The texts the line is compared with, and freed with a replaced location.
+            __builtin_prefetch(n.data->item->name.data());
+            __builtin_prefetch(n.data->item->description.data());
+        }
+    }
+}
+
 std::vector<int> LocationTree::locationsAt(int zoneNode, uint16_t x, uint16_t y) const
 {
     std::vector<int> found;
@@ -379,14 +429,13 @@ std::vector<int> LocationTree::locationsAt(int zoneNode, uint16_t x, uint16_t y)
         const int zone = nodes_[size_t(n.parent)].parent;
         if (pointKey(zone, n.data->item->x, n.data->item->y) == key) found.push_back(slot.node);
     }
+    if (found.size() < 2) return found;
     // Tree order: category position under the zone, then position in the category.
-    std::sort(found.begin(), found.end(), [this](int a, int b) {
-        const TreeNode& na = nodes_[size_t(a)];
-        const TreeNode& nb = nodes_[size_t(b)];
-        const int ca = nodes_[size_t(na.parent)].indexInParent;
-        const int cb = nodes_[size_t(nb.parent)].indexInParent;
-        return ca != cb ? ca < cb : na.indexInParent < nb.indexInParent;
-    });
+    std::vector<std::pair<std::pair<int, int>, int>> keyed;
+    keyed.reserve(found.size());
+    for (const int id : found) keyed.push_back({{positionOf(nodes_[size_t(id)].parent), positionOf(id)}, id});
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t i = 0; i < keyed.size(); ++i) found[i] = keyed[i].second;
     return found;
 }
 
@@ -409,10 +458,11 @@ void LocationTree::destroynode(int node)
         ++pointRemoved_; // its slot in the point index stays until the next growth
     }
     std::vector<int>& siblings = n.parent == kNoTreeNode ? roots_ : nodes_[size_t(n.parent)].children;
-    siblings.erase(siblings.begin() + n.indexInParent);
-    // Only the siblings after it move up.
-    for (size_t i = size_t(n.indexInParent); i < siblings.size(); ++i)
-        nodes_[size_t(siblings[i])].indexInParent = int(i);
+    int& drift = n.parent == kNoTreeNode ? rootsDrift_ : nodes_[size_t(n.parent)].childDrift;
+    siblings.erase(siblings.begin() + positionOf(node));
+    // The siblings after it keep their hints, one too high now, until the list has lost so
+    // many that finding a position would take long.
+    if (++drift > kMaxChildDrift) renumber(siblings, drift);
     if (n.parent == kNoTreeNode) noteChildrenChange(n.parent);
     else noteListEdit(n.parent, node, false);
     n.alive = false;
@@ -496,10 +546,10 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
         if (!isNode(id)) continue;
         const TreeNode& n = nodes_[size_t(id)];
         if (n.level != levelLocation || !n.data || !n.data->item || n.data->item->fromMaster != 0) continue;
-        Entry e{{0, 0, 0, n.indexInParent}, id};
+        Entry e{{0, 0, 0, positionOf(id)}, id};
         int up = n.parent;
         for (int level = 2; level >= 0 && up != kNoTreeNode; --level) {
-            e.path[size_t(level)] = nodes_[size_t(up)].indexInParent;
+            e.path[size_t(level)] = positionOf(up);
             up = nodes_[size_t(up)].parent;
         }
         entries.push_back(e);
@@ -521,15 +571,36 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
     }
 }
 
+int LocationTree::positionOf(int node) const
+{
+    const TreeNode& n = nodes_[size_t(node)];
+    const int drift = n.parent == kNoTreeNode ? rootsDrift_ : nodes_[size_t(n.parent)].childDrift;
+    if (drift == 0) return n.positionHint;
+    // Removals only move a child towards the front, by at most `drift` places.
+    const std::vector<int>& siblings = children(n.parent);
+    if (siblings.empty()) return -1;
+    size_t i = std::min(size_t(n.positionHint), siblings.size() - 1);
+    for (;; --i) {
+        if (siblings[i] == node) return int(i);
+        if (i == 0) return -1; // not in its parent's list: a removed node
+    }
+}
+
+void LocationTree::renumber(std::vector<int>& list, int& drift)
+{
+    for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].positionHint = int(i);
+    drift = 0;
+}
+
 int LocationTree::nextNode(int node) const
 {
     if (!isNode(node)) return kNoTreeNode;
     const TreeNode& n = nodes_[size_t(node)];
     if (!n.children.empty()) return n.children.front();
     for (int cur = node; cur != kNoTreeNode; cur = nodes_[size_t(cur)].parent) {
-        const TreeNode& c = nodes_[size_t(cur)];
-        const std::vector<int>& siblings = children(c.parent);
-        if (size_t(c.indexInParent + 1) < siblings.size()) return siblings[size_t(c.indexInParent + 1)];
+        const std::vector<int>& siblings = children(nodes_[size_t(cur)].parent);
+        const size_t next = size_t(positionOf(cur) + 1);
+        if (next < siblings.size()) return siblings[next];
     }
     return kNoTreeNode;
 }
@@ -555,7 +626,10 @@ void LocationTree::markUnsorted(int parent)
         return;
     }
     if (!isNode(parent)) return;
-    if (unsortedFlag_.size() <= size_t(parent)) unsortedFlag_.resize(nodes_.size(), 0);
+    // Lists that gain children are those of the structural nodes, made first with the lowest
+    // ids: the flags grow to cover them, not every node of a large tree.
+    if (unsortedFlag_.size() <= size_t(parent))
+        unsortedFlag_.resize(std::max(size_t(parent) + 1, 2 * unsortedFlag_.size()), 0);
     if (unsortedFlag_[size_t(parent)]) return;
     unsortedFlag_[size_t(parent)] = 1;
     unsortedParents_.push_back(parent);
@@ -607,7 +681,7 @@ void LocationTree::sortChildren(std::vector<int>& list)
         std::stable_sort(keyed.begin(), keyed.end(), less);
     }
     for (size_t i = 0; i < keyed.size(); ++i) list[i] = keyed[i].second;
-    for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].indexInParent = int(i);
+    for (size_t i = 0; i < list.size(); ++i) nodes_[size_t(list[i])].positionHint = int(i);
 }
 
 void LocationTree::sortAll()
@@ -617,20 +691,28 @@ void LocationTree::sortAll()
     bool zoneListsMoved = false;
     if (allUnsorted_) {
         sortChildren(roots_);
-        for (TreeNode& n : nodes_)
-            if (n.alive && n.children.size() > 1) sortChildren(n.children);
+        rootsDrift_ = 0;
+        for (TreeNode& n : nodes_) {
+            if (!n.alive) continue;
+            if (n.children.size() > 1) sortChildren(n.children);
+            else if (n.childDrift != 0) renumber(n.children, n.childDrift);
+            n.childDrift = 0;
+        }
         zoneListsMoved = true;
         everythingChanged_ = true;
         changedParents_.clear();
     } else {
         if (rootsUnsorted_) {
             sortChildren(roots_);
+            rootsDrift_ = 0;
             noteChildrenChange(kNoTreeNode);
         }
         for (int parent : unsortedParents_) {
             if (!isNode(parent)) continue;
             TreeNode& n = nodes_[size_t(parent)];
             if (n.children.size() > 1) sortChildren(n.children);
+            else renumber(n.children, n.childDrift);
+            n.childDrift = 0;
             noteChildrenChange(parent);
             // The category index records each zone's category nodes in their order.
             if (n.level == levelZone) zoneListsMoved = true;

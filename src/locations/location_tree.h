@@ -19,11 +19,18 @@ enum TreeLevel : uint8_t { levelMap = 0, levelZone = 1, levelCategory = 2, level
 
 struct TreeNode {
     int parent = kNoTreeNode;
-    int indexInParent = 0;       // position among the parent's children
+    // Position among the parent's children when the list was last numbered. A removal does
+    // not renumber the siblings after it (in a long list they lie far apart in memory), so
+    // this may be higher than the position by the siblings removed before it since; read
+    // positions through LocationTree::positionOf.
+    int positionHint = 0;
     uint8_t level = 0;
     bool alive = true;
     bool visible = true;
     NodeCheck check = NodeCheck::Checked;
+    // Children removed from this node's list since it was last numbered; 0: every child's
+    // positionHint is its position.
+    int childDrift = 0;
     std::vector<int> children;
     std::unique_ptr<TNodeData> data;
 };
@@ -77,6 +84,7 @@ public:
     // the additions file carries it from now on.
     void markUserLocation(int node);
     void reserveLocations(size_t count) override;
+    void prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, uint16_t y, int step) const override;
 
     // The node of the last zone whose region id (16 bits) matches; kNoTreeNode for -1 or none.
     int find_region_masternode(int32_t mapId) const;
@@ -96,6 +104,8 @@ public:
     const std::vector<int>& roots() const { return roots_; }
     const std::vector<int>& children(int node) const;
     int parentOf(int node) const { return isNode(node) ? nodes_[size_t(node)].parent : kNoTreeNode; }
+    // Position of a live node among its parent's children (the roots for a map).
+    int positionOf(int node) const;
     int levelOf(int node) const { return isNode(node) ? nodes_[size_t(node)].level : -1; }
     size_t nodeCount() const { return aliveCount_; }
     size_t idLimit() const { return nodes_.size(); } // every node id is below it
@@ -176,6 +186,11 @@ private:
     int categoryNodeFor(int zoneNode, uint8_t categoryId) const;
     void rebuildCategoryIndex();
     void sortChildren(std::vector<int>& list);
+    // Numbers every child of the list again, so that each positionHint is its position.
+    void renumber(std::vector<int>& list, int& drift);
+    // Beyond this many removals since a list was numbered, it is numbered again: a position
+    // is then found within this many steps back from its hint.
+    static constexpr int kMaxChildDrift = 64;
     void noteChildrenChange(int parent);
     void noteListEdit(int parent, int node, bool added);
     void noteListChange(int parent);
@@ -193,6 +208,7 @@ private:
 
     std::vector<TreeNode> nodes_;
     std::vector<int> roots_;
+    int rootsDrift_ = 0; // TreeNode::childDrift of the roots' list
     size_t aliveCount_ = 0;
     size_t locationCount_ = 0;
     TData_map* mapIndex_ = nullptr;

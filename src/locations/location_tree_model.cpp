@@ -71,6 +71,9 @@ void LocationTreeModel::rebuildVisible()
     const size_t maxId = tree_.idLimit();
     visibleRoots_.clear();
     visibleFlat_.clear();
+    extras_.clear();
+    extraOf_.clear();
+    appendedFlat_.clear();
     // Room to grow: a batch that adds nodes after a load (a merge of additions) would
     // otherwise copy every by-id array and the shown lists whole on its first node.
     const size_t room = maxId / 8 + 4096;
@@ -108,11 +111,43 @@ void LocationTreeModel::rebuildVisible()
     }
 }
 
-std::span<const int> LocationTreeModel::visibleChildren(int node) const
+LocationTreeModel::ShownList LocationTreeModel::visibleChildren(int node) const
 {
-    if (node == kNoTreeNode) return visibleRoots_;
+    if (node == kNoTreeNode) return {visibleRoots_, {}};
     if (size_t(node) >= visibleCount_.size()) return {};
-    return std::span<const int>(visibleFlat_.data() + visibleStart_[size_t(node)], size_t(visibleCount_[size_t(node)]));
+    ShownList list{std::span<const int>(visibleFlat_.data() + visibleStart_[size_t(node)],
+                                        size_t(visibleCount_[size_t(node)])),
+                   {}};
+    if (size_t(node) < extraOf_.size() && extraOf_[size_t(node)] >= 0) {
+        const ListExtra& x = extras_[size_t(extraOf_[size_t(node)])];
+        list.appended = std::span<const int>(appendedFlat_.data() + x.appendStart, size_t(x.appendCount));
+    }
+    return list;
+}
+
+int LocationTreeModel::rowOf(int parent, int node) const
+{
+    if (size_t(node) >= visibleRow_.size()) return -1;
+    const int hint = visibleRow_[size_t(node)];
+    if (hint < 0) return -1;
+    const int drift = parent != kNoTreeNode && size_t(parent) < extraOf_.size() && extraOf_[size_t(parent)] >= 0
+                          ? extras_[size_t(extraOf_[size_t(parent)])].drift
+                          : 0;
+    if (drift == 0) return hint;
+    // Removals only move a child towards the front, by at most `drift` rows.
+    const ShownList list = visibleChildren(parent);
+    if (list.empty()) return -1;
+    for (int row = std::min(hint, int(list.size()) - 1); row >= 0 && row >= hint - drift; --row)
+        if (list[size_t(row)] == node) return row;
+    return -1;
+}
+
+void LocationTreeModel::dropListExtra(int parent)
+{
+    if (size_t(parent) >= extraOf_.size() || extraOf_[size_t(parent)] < 0) return;
+    ListExtra& x = extras_[size_t(extraOf_[size_t(parent)])];
+    x.appendCount = 0;
+    x.drift = 0;
 }
 
 int LocationTreeModel::nodeOf(const QModelIndex& index) const
@@ -123,7 +158,8 @@ int LocationTreeModel::nodeOf(const QModelIndex& index) const
 QModelIndex LocationTreeModel::indexOf(int node, int column) const
 {
     if (!tree_.isNode(node) || size_t(node) >= visibleRow_.size() || visibleRow_[size_t(node)] < 0) return {};
-    return createIndex(visibleRow_[size_t(node)], column, quintptr(node));
+    const int row = rowOf(tree_.parentOf(node), node);
+    return row < 0 ? QModelIndex() : createIndex(row, column, quintptr(node));
 }
 
 QModelIndex LocationTreeModel::index(int row, int column, const QModelIndex& parent) const
@@ -232,7 +268,7 @@ void LocationTreeModel::setCurrentMapId(int mapId)
     for (int m : visibleRoots_) {
         const auto zones = visibleChildren(m);
         if (!zones.empty())
-            emit dataChanged(indexOf(zones.front()), indexOf(zones.back()), {Qt::ForegroundRole});
+            emit dataChanged(indexOf(zones[0]), indexOf(zones[zones.size() - 1]), {Qt::ForegroundRole});
     }
 }
 
@@ -248,7 +284,7 @@ void LocationTreeModel::updateVisible()
     const std::vector<int>& changed = tree_.changedParents();
     // A few lists changed: each gets a fresh run at the end of the flat array, its old run
     // left as garbage until the next full rebuild.
-    if (tree_.everythingChanged() || visibleFlat_.size() > 2 * tree_.nodeCount() + 1024) {
+    if (tree_.everythingChanged() || visibleFlat_.size() + appendedFlat_.size() > 2 * tree_.nodeCount() + 1024) {
         rebuildVisible();
         return;
     }
@@ -291,7 +327,9 @@ void LocationTreeModel::updateVisible()
             replayEdits(parent, std::span<const LocationTree::ListEdit>(&*first, size_t(last - first)));
             continue;
         }
-        for (int old : visibleChildren(parent)) visibleRow_[size_t(old)] = -1;
+        const ShownList shown = visibleChildren(parent);
+        for (size_t i = 0; i < shown.size(); ++i) visibleRow_[size_t(shown[i])] = -1;
+        dropListExtra(parent);
         visibleStart_[size_t(parent)] = int(visibleFlat_.size());
         int row = 0;
         for (int child : tree_.children(parent))
@@ -305,35 +343,53 @@ void LocationTreeModel::updateVisible()
 
 void LocationTreeModel::replayEdits(int parent, std::span<const LocationTree::ListEdit> edits)
 {
-    const size_t start = size_t(visibleStart_[size_t(parent)]);
-    const size_t count = size_t(visibleCount_[size_t(parent)]);
-    if (start + count != visibleFlat_.size()) {
-        // Not the last run: it moves to the end, its old place left as garbage.
-        visibleStart_[size_t(parent)] = int(visibleFlat_.size());
-        for (size_t i = 0; i < count; ++i) {
-            const int shown = visibleFlat_[start + i];
-            visibleFlat_.push_back(shown);
+    if (extraOf_.size() <= size_t(parent)) extraOf_.resize(size_t(parent) + 1, -1);
+    if (extraOf_[size_t(parent)] < 0) {
+        extraOf_[size_t(parent)] = int(extras_.size());
+        extras_.emplace_back();
+    }
+    ListExtra& x = extras_[size_t(extraOf_[size_t(parent)])];
+    // The run stays where it is: children appended go after it, a removal closes the gap
+    // inside it (its last place left as garbage until the next full rebuild), and the rows
+    // after a removal stay one too high until the list has drifted too far. The children
+    // appended before move to the end of their array, so that this batch's follow them.
+    if (size_t(x.appendStart + x.appendCount) != appendedFlat_.size()) {
+        const size_t from = size_t(x.appendStart);
+        x.appendStart = int(appendedFlat_.size());
+        for (size_t i = 0; i < size_t(x.appendCount); ++i) {
+            const int kept = appendedFlat_[from + i];
+            appendedFlat_.push_back(kept);
         }
     }
-    const size_t begin = size_t(visibleStart_[size_t(parent)]);
+    const size_t start = size_t(visibleStart_[size_t(parent)]);
     for (const LocationTree::ListEdit& e : edits) {
+        size_t count = size_t(visibleCount_[size_t(parent)]);
         if (e.added) {
             // A child removed again later in the batch is gone already; one hidden later
             // would have made the list reshaped.
             if (!tree_.isVisible(e.node)) continue;
-            visibleRow_[size_t(e.node)] = int(visibleFlat_.size() - begin);
-            visibleFlat_.push_back(e.node);
+            visibleRow_[size_t(e.node)] = int(count) + x.appendCount++;
+            appendedFlat_.push_back(e.node);
             continue;
         }
-        const int row = size_t(e.node) < visibleRow_.size() ? visibleRow_[size_t(e.node)] : -1;
-        if (row < 0 || begin + size_t(row) >= visibleFlat_.size() || visibleFlat_[begin + size_t(row)] != e.node)
-            continue; // it was not shown
+        const int row = rowOf(parent, e.node);
+        if (row < 0) continue; // it was not shown
         visibleRow_[size_t(e.node)] = -1;
-        visibleFlat_.erase(visibleFlat_.begin() + std::ptrdiff_t(begin + size_t(row)));
-        for (size_t i = begin + size_t(row); i < visibleFlat_.size(); ++i)
-            visibleRow_[size_t(visibleFlat_[i])] = int(i - begin);
+        if (size_t(row) < count) {
+            int* run = visibleFlat_.data() + start;
+            std::copy(run + row + 1, run + count, run + row);
+            visibleCount_[size_t(parent)] = int(count - 1);
+        } else { // among the appended children
+            int* appended = appendedFlat_.data() + x.appendStart;
+            const size_t at = size_t(row) - count;
+            std::copy(appended + at + 1, appended + x.appendCount, appended + at);
+            --x.appendCount;
+        }
+        if (++x.drift <= kMaxDrift) continue;
+        const ShownList shown = visibleChildren(parent);
+        for (size_t i = 0; i < shown.size(); ++i) visibleRow_[size_t(shown[i])] = int(i);
+        x.drift = 0;
     }
-    visibleCount_[size_t(parent)] = int(visibleFlat_.size() - begin);
 }
 
 void LocationTreeModel::treeChanged()

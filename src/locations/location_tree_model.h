@@ -46,9 +46,22 @@ private:
     void rebuildVisible();
     // After a bracket: the lists the tree reports changed, or everything.
     void updateVisible();
-    std::span<const int> visibleChildren(int node) const;
+    // The shown children of a node: its run in visibleFlat_, then the children appended
+    // since the run was made.
+    struct ShownList {
+        std::span<const int> run;
+        std::span<const int> appended;
+        size_t size() const { return run.size() + appended.size(); }
+        bool empty() const { return size() == 0; }
+        int operator[](size_t row) const { return row < run.size() ? run[row] : appended[row - run.size()]; }
+    };
+    ShownList visibleChildren(int node) const;
+    // Row of a shown node under its parent (kNoTreeNode: the roots); -1 when not shown.
+    int rowOf(int parent, int node) const;
     // A list whose only changes since the last update were children appended or removed.
     void replayEdits(int parent, std::span<const LocationTree::ListEdit> edits);
+    // Ends the appended children and the drift of a list: it is made anew.
+    void dropListExtra(int parent);
 
     LocationTree& tree_;
     // Shown children of every node, each node's run contiguous in one array.
@@ -56,7 +69,23 @@ private:
     std::vector<int> visibleStart_; // by node id: first index in visibleFlat_
     std::vector<int> visibleCount_; // by node id
     std::vector<int> visibleRoots_;
-    std::vector<int> visibleRow_;                    // by node id; -1 when not shown
+    // By node id; -1 when not shown. A removal does not renumber the rows after it (in a
+    // long list they lie far apart in memory): a row here may be higher than the node's row
+    // by the list's drift, the children removed from it since it was last numbered.
+    std::vector<int> visibleRow_;
+    // Lists edited by appends and removals since the last full rebuild: the children appended
+    // after the run (so that a run never moves to grow), a run of appendedFlat_, and the
+    // list's drift. The appended runs share one array so that a merge into thousands of
+    // lists does not allocate for each.
+    struct ListExtra {
+        int appendStart = 0;
+        int appendCount = 0;
+        int drift = 0;
+    };
+    std::vector<ListExtra> extras_;
+    std::vector<int> appendedFlat_;
+    std::vector<int> extraOf_; // by node id, below the last edited list: index into extras_, -1 for none
+    static constexpr int kMaxDrift = 64; // beyond it, the list's rows are numbered again
     std::vector<QIcon> images_;
     std::array<int, 4> selectionChain_{kNoTreeNode, kNoTreeNode, kNoTreeNode, kNoTreeNode};
     int currentMapId_ = -1;

@@ -37,7 +37,7 @@ int nextAfterSubtree(const LocationTree& tree, int node)
 {
     for (int cur = node; cur != kNoTreeNode; cur = tree.parentOf(cur)) {
         const std::vector<int>& siblings = tree.children(tree.parentOf(cur));
-        const size_t next = size_t(tree.node(cur).indexInParent) + 1;
+        const size_t next = size_t(tree.positionOf(cur)) + 1;
         if (next < siblings.size()) return siblings[next];
     }
     return kNoTreeNode;

@@ -1,11 +1,21 @@
-// The tree's item model under QAbstractItemModelTester: rows, checks and batched changes.
+// The tree's item model under QAbstractItemModelTester: rows, checks and batched changes,
+// merges of additions into long lists.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
-#include <QSignalSpy>
+#include <cstdio>
 
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "additions.h"
+#include "folders.h"
 #include "location_tree_model.h"
 #include "location_tree_view.h"
+#include "master_file.h"
+#include "sample_folder.h"
+#include "test_util.h"
 #include "tree_fixture.h"
 #include "tree_visibility.h"
 
@@ -155,4 +165,109 @@ TEST(LocationTreeModel, BatchOfAdditionsAndRemovalsInSeveralListsKeepsExpansionA
     EXPECT_TRUE(view.isExpanded(model->indexOf(zetaTowns)));
     EXPECT_TRUE(model->indexOf(added1).isValid());
     EXPECT_EQ(model->rowCount(model->indexOf(f.tree.parentOf(added2))), 3); // loc0, loc6 gone, new2, new5
+}
+
+namespace {
+
+class QuietHost : public AdditionsHost {
+public:
+    std::string ask_pseudo() override { return "test"; }
+    void show_feedback(int, int, const std::string&, const std::string&) override {}
+    void setAutosaveTimer(bool) override {}
+    void setSaveControlsEnabled(bool) override {}
+    void log(const std::string&) override {}
+};
+
+// Additions lines over every `step`-th location from `from` in tree order but `spared`, in
+// turn a duplicate, a replacement of the database location (which takes it from its list)
+// and a new location.
+std::string additionsLines(const LocationTree& tree, size_t from, size_t step, int spared)
+{
+    std::string text = "#v250-id=123456-test\r\n#v2.52\r\n";
+    size_t seen = 0, i = 0;
+    tree.forEachLocation([&](int node, const TNodeData& d) {
+        if (seen++ % step != from || !d.item->fromMaster || node == spared) return;
+        const rItemdata& it = *d.item;
+        char id[16] = "";
+        int x = it.x, y = it.y;
+        switch (i++ % 3) {
+        case 0: break;
+        case 1: std::snprintf(id, sizeof id, "%06X", it.id); break;
+        default: x = (x + 7919) % 65536; y = (y + 104729) % 65536; break;
+        }
+        text += it.name + "||" + std::to_string(d.zone->zoneId) + '|' + std::to_string(d.category->id) + '|'
+                + std::to_string(x) + '|' + std::to_string(y) + '|' + std::to_string(it.levelMin) + '|'
+                + std::to_string(it.levelMax) + "||" + std::to_string(it.typeId) + '|'
+                + std::to_string(it.languageTag) + "|||" + id + "||" + it.description + " (revu)\r\n";
+    });
+    return text;
+}
+
+} // namespace
+
+// Merges into a loaded sample whose lists hold hundreds of locations: children appended
+// after the lists' runs, and far more removals from one list than the model takes before
+// numbering its rows again, in two batches, then the sort that follows a load.
+TEST(LocationTreeModel, FollowsMergesIntoLongListsAsAFullRebuildWould)
+{
+    QTemporaryDir dir;
+    RecordingBoxes boxes;
+    sample::SampleOptions options;
+    options.locations = 6000;
+    options.zones = 4;
+    options.categories = 4;
+    options.imageSize = 32;
+    ASSERT_TRUE(sample::makeSampleFolder(dir.path(), options).ok);
+    SetProgramFolder(dir.path());
+    InterfaceLang = "Francais";
+    DatabaseLang = QDir(DatabaseDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
+    DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
+    auto common = TData_common::Create();
+    common->savePrefsOnDestroy = false;
+    TRealm_info realm;
+    LocationTree tree;
+    tree.init_tree(*realm.mapIndex, *common);
+    MasterFileLoader master(tree, realm);
+    ASSERT_TRUE(master.loadmaster2());
+    tree.sortAll();
+    ASSERT_NE(realm.headerValue, 0u);
+
+    auto model = std::make_unique<LocationTreeModel>(tree);
+    QAbstractItemModelTester tester(model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    LocationTreeView view(tree, *model);
+    // The longest list open, a location near its end current.
+    int longest = kNoTreeNode;
+    tree.forEachNode([&](int n) {
+        if (tree.levelOf(n) == levelCategory && (longest == kNoTreeNode || tree.children(n).size() > tree.children(longest).size()))
+            longest = n;
+    });
+    ASSERT_GT(tree.children(longest).size(), 400u);
+    view.expand(model->indexOf(tree.parentOf(tree.parentOf(longest))));
+    view.expand(model->indexOf(tree.parentOf(longest)));
+    view.expand(model->indexOf(longest));
+    const int current = tree.children(longest)[tree.children(longest).size() - 3];
+    view.setCurrentIndex(model->indexOf(current));
+
+    QuietHost host;
+    AdditionsFile additions(tree, realm, host, "test.txt");
+    for (size_t batch = 0; batch < 2; ++batch) {
+        tree.BeginUpdate();
+        ASSERT_TRUE(additions.LoadRef_AddBytes(additionsLines(tree, batch, 2, current)));
+        tree.EndUpdate();
+        {
+            LocationTreeModel fresh(tree); // it takes the tree's observer while it lives
+            ASSERT_EQ(modelRows(tree, *model), modelRows(tree, fresh)) << "batch " << batch;
+        }
+        tree.setObserver(model.get());
+    }
+    EXPECT_GT(realm.mergeCount, 3000);
+    EXPECT_EQ(model->nodeOf(view.currentIndex()), current);
+    EXPECT_TRUE(view.isExpanded(model->indexOf(longest)));
+
+    tree.BeginUpdate();
+    tree.sortAll();
+    tree.EndUpdate();
+    LocationTreeModel fresh(tree);
+    EXPECT_EQ(modelRows(tree, *model), modelRows(tree, fresh));
+    EXPECT_EQ(model->nodeOf(view.currentIndex()), current);
 }

@@ -1,5 +1,6 @@
-// The tree's own lists of user locations and of locations by point against a walk over the
-// whole tree, through random adds, removals, marks and sorts.
+// The tree's own lists of user locations and of locations by point, and the positions of
+// nodes in their lists, against a walk over the whole tree, through random adds, removals,
+// marks and sorts.
 #include <random>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,22 @@ std::vector<int> locationsAtByWalk(const LocationTree& tree, int zoneNode, uint1
     return out;
 }
 
+// Every node's position in its parent's list, and the walk by nextNode, against the lists.
+void expectPositionsOfTheLists(const LocationTree& tree)
+{
+    std::vector<int> order;
+    tree.forEachNode([&](int node) {
+        order.push_back(node);
+        const std::vector<int>& siblings = tree.children(tree.parentOf(node));
+        const int at = tree.positionOf(node);
+        ASSERT_TRUE(at >= 0 && size_t(at) < siblings.size() && siblings[size_t(at)] == node) << "node " << node;
+    });
+    std::vector<int> walked;
+    for (int n = tree.roots().empty() ? kNoTreeNode : tree.roots().front(); n != kNoTreeNode; n = tree.nextNode(n))
+        walked.push_back(n);
+    EXPECT_EQ(walked, order);
+}
+
 TEST(UserLocationsAndPoints, FollowAddsRemovalsMarksAndSorts)
 {
     TreeFixture f;
@@ -62,6 +79,9 @@ TEST(UserLocationsAndPoints, FollowAddsRemovalsMarksAndSorts)
                 f.tree.markUserLocation(node); // twice for some: listed once
             }
         }
+        // Removals leave the positions after them to be found from their hints, far more
+        // of them in a list than it keeps before numbering it again.
+        expectPositionsOfTheLists(f.tree);
         if (round % 3 != 2) f.tree.sortAll(); // and some rounds left unsorted
         ASSERT_EQ(userLocationsKept(f.tree), userLocationsByWalk(f.tree)) << "round " << round;
         for (int probe = 0; probe < 40; ++probe) {
@@ -71,6 +91,18 @@ TEST(UserLocationsAndPoints, FollowAddsRemovalsMarksAndSorts)
                 << "round " << round << " point " << x << "," << y;
         }
     }
+    // Every other location of one list removed, with no sort between: far more removals
+    // than a list takes before it is numbered again.
+    const std::vector<int> kids = f.tree.children(f.tree.parentOf(live.front()));
+    ASSERT_GT(kids.size(), 200u);
+    for (size_t i = 0; i < kids.size(); i += 2) f.tree.destroynode(kids[i]);
+    expectPositionsOfTheLists(f.tree);
+    EXPECT_EQ(userLocationsKept(f.tree), userLocationsByWalk(f.tree));
+    const int zoneNode = f.tree.parentOf(f.tree.parentOf(kids[1]));
+    const rItemdata& item = *f.tree.nodeData(kids[1])->item;
+    EXPECT_EQ(f.tree.locationsAt(zoneNode, uint16_t(item.x), uint16_t(item.y)),
+              locationsAtByWalk(f.tree, zoneNode, uint16_t(item.x), uint16_t(item.y)));
+
     f.tree.clear();
     EXPECT_TRUE(userLocationsKept(f.tree).empty());
 }
