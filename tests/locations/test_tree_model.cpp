@@ -223,7 +223,6 @@ TEST(LocationTreeModel, FollowsMergesIntoLongListsAsAFullRebuildWould)
     DatabaseLang = QDir(DatabaseDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
     DatabaseLangDir = DatabaseDir + DatabaseLang + '/';
     auto common = TData_common::Create();
-    common->savePrefsOnDestroy = false;
     TRealm_info realm;
     LocationTree tree;
     tree.init_tree(*realm.mapIndex, *common);
