@@ -34,21 +34,28 @@ const std::array<char, 256>& foldTable()
     return table;
 }
 
-// a..z to capitals, every other byte as it is (CompareText's folding), eight bytes at a
-// time: as in FoldText, with the bytes from 0x80 up left out of the sums and the change.
+constexpr uint64_t kHigh = 0x8080808080808080ull;
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+
+// Eight bytes at once: a..z lose their 0x20, every other byte stays as it is. A byte's high
+// bit after adding 0x1F to its low seven bits says it is at least 'a', after adding 0x05 that
+// it is past 'z'; no sum carries into the next byte, and bytes from 0x80 up are left out.
+inline uint64_t upcaseLetters8(uint64_t w)
+{
+    const uint64_t low = w & ~kHigh;
+    const uint64_t atLeastA = low + kOnes * (0x80 - 'a');
+    const uint64_t pastZ = low + kOnes * (0x80 - 'z' - 1);
+    return w - ((atLeastA & ~pastZ & ~w & kHigh) >> 2);
+}
+
+// a..z to capitals, every other byte as it is (CompareText's folding), eight bytes at a time.
 void FoldLetters(const char* src, size_t n, char* dst)
 {
-    constexpr uint64_t kHigh = 0x8080808080808080ull;
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t w;
         std::memcpy(&w, src + i, 8);
-        const uint64_t low = w & ~kHigh;
-        const uint64_t atLeastA = low + kOnes * (0x80 - 'a');
-        const uint64_t pastZ = low + kOnes * (0x80 - 'z' - 1);
-        const uint64_t lower = atLeastA & ~pastZ & ~w & kHigh;
-        w -= lower >> 2;
+        w = upcaseLetters8(w);
         std::memcpy(dst + i, &w, 8);
     }
     for (; i < n; ++i) dst[i] = (src[i] >= 'a' && src[i] <= 'z') ? char(src[i] - 'a' + 'A') : src[i];
@@ -59,8 +66,6 @@ void FoldLetters(const char* src, size_t n, char* dst)
 void FoldText(const char* src, size_t n, char* dst)
 {
     const std::array<char, 256>& fold = foldTable();
-    constexpr uint64_t kHigh = 0x8080808080808080ull;
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t w;
@@ -69,13 +74,8 @@ void FoldText(const char* src, size_t n, char* dst)
             for (size_t k = i; k < i + 8; ++k) dst[k] = fold[static_cast<unsigned char>(src[k])];
             continue;
         }
-        // Eight bytes below 0x80: a..z lose their 0x20, nothing else changes. A byte's
-        // high bit after adding 0x1F says it is at least 'a', after adding 0x05 that it is
-        // past 'z'; no sum carries into the next byte.
-        const uint64_t atLeastA = w + kOnes * (0x80 - 'a');
-        const uint64_t pastZ = w + kOnes * (0x80 - 'z' - 1);
-        const uint64_t lower = atLeastA & ~pastZ & kHigh;
-        w -= lower >> 2;
+        // Eight bytes below 0x80: only a..z change.
+        w = upcaseLetters8(w);
         std::memcpy(dst + i, &w, 8);
     }
     for (; i < n; ++i) dst[i] = fold[static_cast<unsigned char>(src[i])];

@@ -12,19 +12,11 @@
 #include "folders.h"
 #include "location_tree.h"
 #include "master_file.h"
+#include "quiet_additions_host.h"
 #include "sample_folder.h"
 #include "test_util.h"
 
 namespace {
-
-class QuietHost : public AdditionsHost {
-public:
-    std::string ask_pseudo() override { return "test"; }
-    void show_feedback(int, int, const std::string&, const std::string&) override {}
-    void setAutosaveTimer(bool) override {}
-    void setSaveControlsEnabled(bool) override {}
-    void log(const std::string&) override {}
-};
 
 // Every stored field of a location except its level range and link text, which depend on
 // its category and on decoding.

@@ -14,6 +14,7 @@
 #include "location_tree_model.h"
 #include "location_tree_view.h"
 #include "master_file.h"
+#include "quiet_additions_host.h"
 #include "sample_folder.h"
 #include "test_util.h"
 #include "tree_fixture.h"
@@ -168,15 +169,6 @@ TEST(LocationTreeModel, BatchOfAdditionsAndRemovalsInSeveralListsKeepsExpansionA
 }
 
 namespace {
-
-class QuietHost : public AdditionsHost {
-public:
-    std::string ask_pseudo() override { return "test"; }
-    void show_feedback(int, int, const std::string&, const std::string&) override {}
-    void setAutosaveTimer(bool) override {}
-    void setSaveControlsEnabled(bool) override {}
-    void log(const std::string&) override {}
-};
 
 // Additions lines over every `step`-th location from `from` in tree order but `spared`, in
 // turn a duplicate, a replacement of the database location (which takes it from its list)
