@@ -419,8 +419,9 @@ bool read_zone_image(const QString& mapsDir, const QString& folder, const std::s
             }
         }
         logLines.push_back("zone image cannot be read: " + (refused.empty() ? logName(*bmp) : refused));
-    } else if (!jpg) {
-        // Neither form is there: the log names the file the user has to put back.
+    } else if (!jpg && folder.isEmpty()) {
+        // A zone image in neither form: the log names the file the user has to put back.
+        // (High-resolution tiles exist for some zones only; a missing one is no fault.)
         logLines.push_back("zone image not found: " + logName(mapsDir + base + ".jpg") + " (nor .bmp)");
     }
     return false;
