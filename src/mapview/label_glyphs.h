@@ -8,6 +8,7 @@
 // character the font lacks, a ligature or another substitution) is left to the full layout.
 #include <array>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -48,6 +49,8 @@ public:
     // How many masks the painter keeps per glyph across a pixel (learnt on the first mask);
     // 64 when no coarser grid reproduced its glyphs.
     int positionsPerPixel() const { return positionsPerPixel_; }
+    // Glyph masks learnt so far.
+    size_t masksLearnt() const { return masks_.size(); }
 
 private:
     struct Glyph {

@@ -1,0 +1,77 @@
+#include "label_warmup.h"
+
+#include <exception>
+
+#include <QAbstractEventDispatcher>
+#include <QElapsedTimer>
+
+#include "map_render_cache.h"
+#include "map_scene.h"
+
+LabelFontWarmup::LabelFontWarmup(MapScene& scene, std::function<bool()> paused, QObject* parent)
+    : QObject(parent), scene_(scene), paused_(std::move(paused))
+{
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, &LabelFontWarmup::slice);
+    // The loop about to wait is the moment the program has nothing else to do.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &LabelFontWarmup::check);
+}
+
+bool LabelFontWarmup::wanted() const
+{
+    // Labels are drawn only with the markers and the names shown; the fonts come with the
+    // categories of the loaded data.
+    return scene_.tree && scene_.common && scene_.ShowMarkers && scene_.overlays.legend;
+}
+
+bool LabelFontWarmup::done() const
+{
+    return scene_.tree && tree_ == scene_.tree && generation_ == scene_.tree->generation() &&
+           next_ >= scene_.tree->idLimit();
+}
+
+void LabelFontWarmup::check()
+{
+    if (timer_.isActive() || !wanted() || done() || paused_()) return;
+    timer_.start();
+}
+
+void LabelFontWarmup::slice()
+{
+    if (!wanted() || paused_()) {
+        timer_.stop(); // the next wait of the loop looks again
+        return;
+    }
+    ++slices_;
+    const LocationTree& tree = *scene_.tree;
+    if (tree_ != &tree || generation_ != tree.generation()) { // a new tree: its names from the start
+        tree_ = &tree;
+        generation_ = tree.generation();
+        next_ = 0;
+        learnt_ = 0;
+    }
+    MapRenderCache& cache = renderCache(scene_);
+    // The same looks the paint uses: kept from the last paint, or made here for it.
+    cache.followTree(tree);
+    QElapsedTimer clock;
+    clock.start();
+    const size_t limit = tree.idLimit();
+    try {
+        while (next_ < limit) {
+            const int node = int(next_++);
+            if (tree.levelOf(node) == levelLocation) {
+                const TNodeData* data = tree.node(node).data.get();
+                if (data && data->item && data->category) {
+                    cache.learnLabel(data->item->name, cache.lookAsIs(*data->category, scene_.categoryIcons));
+                    ++learnt_;
+                }
+            }
+            if ((next_ & 63) == 0 && clock.elapsed() >= slice_.count()) break;
+        }
+    } catch (const std::exception&) { // out of memory: the paint learns what is left, or fails as it would
+        next_ = limit;
+    }
+    // Labels through the painter leave nothing open here (learnLabel draws only glyph masks).
+    if (next_ >= limit) timer_.stop();
+}
