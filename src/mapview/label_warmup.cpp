@@ -37,6 +37,13 @@ void LabelFontWarmup::check()
     timer_.start();
 }
 
+LabelFontWarmup::FontRun& LabelFontWarmup::fontRun(const LabelGlyphs* glyphs)
+{
+    for (FontRun& r : fonts_)
+        if (r.glyphs == glyphs) return r;
+    return fonts_.emplace_back(FontRun{glyphs, 0});
+}
+
 void LabelFontWarmup::slice()
 {
     if (!wanted() || paused_()) {
@@ -50,6 +57,7 @@ void LabelFontWarmup::slice()
         generation_ = tree.generation();
         next_ = 0;
         learnt_ = 0;
+        fonts_.clear();
     }
     MapRenderCache& cache = renderCache(scene_);
     // The same looks the paint uses: kept from the last paint, or made here for it.
@@ -57,14 +65,23 @@ void LabelFontWarmup::slice()
     QElapsedTimer clock;
     clock.start();
     const size_t limit = tree.idLimit();
+    FontRun* run = nullptr; // the font of the location before, most often the next one's
     try {
         while (next_ < limit) {
             const int node = int(next_++);
             if (tree.levelOf(node) == levelLocation) {
                 const TNodeData* data = tree.node(node).data.get();
                 if (data && data->item && data->category) {
-                    cache.learnLabel(data->item->name, cache.lookAsIs(*data->category, scene_.categoryIcons));
-                    ++learnt_;
+                    const MapRenderCache::CategoryLook& look = cache.lookAsIs(*data->category, scene_.categoryIcons);
+                    if (look.glyphs) {
+                        if (!run || run->glyphs != look.glyphs) run = &fontRun(look.glyphs);
+                        if (run->quiet < kQuietRun) {
+                            const size_t before = look.glyphs->learnings();
+                            cache.learnLabel(data->item->name, look);
+                            run->quiet = look.glyphs->learnings() == before ? run->quiet + 1 : 0;
+                            ++learnt_;
+                        }
+                    }
                 }
             }
             if ((next_ & 63) == 0 && clock.elapsed() >= slice_.count()) break;

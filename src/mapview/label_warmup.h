@@ -8,13 +8,18 @@
 // few milliseconds at a time and learns what their labels will need, without making the
 // labels. The loop handles whatever came in between two slices. The data learnt is the
 // same as the paint would learn: a label looks the same whichever learnt it.
+// Names soon stop bringing anything new to a font: once a font's last kQuietRun labels
+// needed nothing new, its other labels are passed over (a rare glyph or pair left out is
+// learnt by the paint that needs it, as without the warm-up).
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 #include <QObject>
 #include <QTimer>
 
+class LabelGlyphs;
 class LocationTree;
 struct MapScene;
 
@@ -25,6 +30,7 @@ public:
     LabelFontWarmup(MapScene& scene, std::function<bool()> paused, QObject* parent);
 
     static constexpr std::chrono::milliseconds kSlice{4};
+    static constexpr size_t kQuietRun = 4000;
     // The time a slice may take; 0 ends each slice after a few locations.
     void setSliceLength(std::chrono::milliseconds length) { slice_ = length; }
     // Slices run so far; whether one is due; whether every location of the current tree has
@@ -32,13 +38,15 @@ public:
     int slices() const { return slices_; }
     bool active() const { return timer_.isActive(); }
     bool done() const;
-    // Locations looked at in the current tree.
+    // Labels learnt from in the current tree (not those of fonts that had gone quiet).
     size_t learnt() const { return learnt_; }
 
 private:
     bool wanted() const;
     void check();
     void slice();
+    struct FontRun;
+    FontRun& fontRun(const LabelGlyphs* glyphs);
 
     MapScene& scene_;
     std::function<bool()> paused_;
@@ -50,4 +58,10 @@ private:
     size_t generation_ = 0;
     size_t next_ = 0;
     size_t learnt_ = 0;
+    // Per font of the current tree, how many labels in a row needed nothing new.
+    struct FontRun {
+        const LabelGlyphs* glyphs = nullptr;
+        size_t quiet = 0;
+    };
+    std::vector<FontRun> fonts_;
 };
