@@ -60,8 +60,11 @@ void LabelFontWarmup::slice()
         fonts_.clear();
     }
     MapRenderCache& cache = renderCache(scene_);
-    // The same looks the paint uses: kept from the last paint, or made here for it.
+    // The same looks the paint uses, brought up to date as a paint does (a category's font
+    // may have changed since).
     cache.followTree(tree);
+    for (const auto& c : scene_.common->categories)
+        if (c) cache.look(*c, scene_.categoryIcons);
     QElapsedTimer clock;
     clock.start();
     const size_t limit = tree.idLimit();

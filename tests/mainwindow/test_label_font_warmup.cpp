@@ -81,4 +81,12 @@ TEST(LabelFontWarmup, LearntInSlicesWhenNothingLoadsAndAFirstVisitThenLearnsNoth
         EXPECT_EQ(masksLearnt(*w), learnt) << "the visit found every glyph it needed learnt";
         EXPECT_TRUE(map.lastFrame() == paintCold());
     }
+
+    // A reload brings a new tree: its names are looked at again once the loop is idle.
+    const int slices = warmup->slices();
+    ASSERT_TRUE(w->reload_all(false));
+    EXPECT_FALSE(warmup->done());
+    ASSERT_TRUE(idleUntil([&] { return warmup->done(); }));
+    EXPECT_GT(warmup->slices(), slices);
+    EXPECT_GE(warmup->learnt(), 3000u);
 }
