@@ -86,10 +86,11 @@ int visit(const QString& exe, size_t mapIndex, bool afterIdle)
     if (!windowmaps::splitMaps()) return 1;
     QAction* command = windowmaps::mapCommand(window, mapIndex);
     if (!command) return 1;
+    const auto* warmup = window.findChild<LabelFontWarmup*>("labelFontWarmup");
+    if (!warmup) return 1;
+    if (!afterIdle) std::fprintf(stderr, "warm-up: %d slices before the visit\n", warmup->slices());
     if (afterIdle) {
         // The loop waits for events, as the program's own does, until the fonts are learnt.
-        const auto* warmup = window.findChild<LabelFontWarmup*>("labelFontWarmup");
-        if (!warmup) return 1;
         const double residentBefore = residentMiB();
         const double cpuBefore = cpuMs();
         QEventLoop loop;
