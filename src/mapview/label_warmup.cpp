@@ -81,17 +81,20 @@ void LabelFontWarmup::slice()
                         if (run->quiet < kQuietRun) {
                             const size_t before = look.glyphs->learnings();
                             cache.learnLabel(data->item->name, look);
-                            run->quiet = look.glyphs->learnings() == before ? run->quiet + 1 : 0;
+                            const bool learnt = look.glyphs->learnings() != before;
+                            run->quiet = learnt ? 0 : run->quiet + 1;
                             ++learnt_;
+                            // Learning a glyph draws it several times: the clock is looked at
+                            // after each such label, so that a slice keeps to its time.
+                            if (learnt && clock.elapsed() >= slice_.count()) break;
                         }
                     }
                 }
             }
-            if ((next_ & 63) == 0 && clock.elapsed() >= slice_.count()) break;
+            if ((next_ & 31) == 0 && clock.elapsed() >= slice_.count()) break;
         }
     } catch (const std::exception&) { // out of memory: the paint learns what is left, or fails as it would
         next_ = limit;
     }
-    // Labels through the painter leave nothing open here (learnLabel draws only glyph masks).
     if (next_ >= limit) timer_.stop();
 }
