@@ -1,6 +1,7 @@
 #include "label_warmup.h"
 
 #include <exception>
+#include <utility>
 
 #include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
