@@ -52,6 +52,7 @@ const LabelGlyphs::Glyph& LabelGlyphs::glyph(uint8_t c)
     Glyph& g = glyphs_[c];
     if (g.known) return g;
     g.known = true;
+    ++learnings_;
     const QString text = FromCp1252(std::string(1, char(c)));
     if (text.size() != 1 || text[0].category() == QChar::Other_Control || text[0].isSpace() != (c == ' ')) return g;
     const Shaped s = shape(text);
@@ -67,6 +68,7 @@ const LabelGlyphs::Pair& LabelGlyphs::pair(uint8_t a, uint8_t b)
     Pair& p = pairs_[size_t(a) * 256 + b];
     if (p.known) return p;
     p.known = true;
+    ++learnings_;
     const Glyph& ga = glyph(a);
     const Glyph& gb = glyph(b);
     if (!ga.simple || !gb.simple) return p;
@@ -191,6 +193,7 @@ const LabelGlyphs::Mask* LabelGlyphs::mask(quint32 index, int sixtyfourths, int 
     const quint64 key = quint64(index) * 65 + quint64(positionClass(sixtyfourths));
     if (auto it = masks_.find(key); it != masks_.end()) return &it->second;
     Mask& m = masks_[key];
+    ++learnings_;
     capture(index, sixtyfourths, top, m);
     return &m;
 }
@@ -236,4 +239,11 @@ void LabelGlyphs::capture(quint32 index, int sixtyfourths, int top, Mask& m)
         const QRgb* row = reinterpret_cast<const QRgb*>(capture_.constScanLine(minY + y)) + minX;
         for (int x = 0; x < m.width; ++x) m.alpha[size_t(y) * size_t(m.stride) + size_t(x)] = uint8_t(qAlpha(row[x]));
     }
+}
+
+size_t LabelGlyphs::maskBytes() const
+{
+    size_t n = masks_.bucket_count() * sizeof(void*);
+    for (const auto& [key, m] : masks_) n += sizeof(key) + sizeof(m) + 2 * sizeof(void*) + m.alpha.capacity();
+    return n;
 }

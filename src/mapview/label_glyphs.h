@@ -8,6 +8,7 @@
 // character the font lacks, a ligature or another substitution) is left to the full layout.
 #include <array>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -48,6 +49,12 @@ public:
     // How many masks the painter keeps per glyph across a pixel (learnt on the first mask);
     // 64 when no coarser grid reproduced its glyphs.
     int positionsPerPixel() const { return positionsPerPixel_; }
+    // Glyph masks learnt so far.
+    size_t masksLearnt() const { return masks_.size(); }
+    // The bytes the learnt masks hold, their coverage and bookkeeping.
+    size_t maskBytes() const;
+    // Glyphs, pairs and masks learnt so far: it stays the same while labels need nothing new.
+    size_t learnings() const { return learnings_; }
 
 private:
     struct Glyph {
@@ -84,6 +91,7 @@ private:
     // Masks by glyph index x 65 + position class, for the one top the labels use.
     std::unordered_map<quint64, Mask> masks_;
     int positionsPerPixel_ = 0; // 0 until learnt
+    size_t learnings_ = 0;
     int maskTop_ = INT_MIN;
     QImage capture_; // where a glyph is drawn alone to learn its mask
 };

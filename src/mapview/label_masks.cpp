@@ -60,7 +60,7 @@ std::pair<int, int> inkOf(const uint8_t* row, int n)
 
 } // namespace
 
-bool MapRenderCache::composeGlyphs(int w, int h, int margin, LabelGlyphs& glyphs)
+bool MapRenderCache::gatherMasks(int margin, LabelGlyphs& glyphs)
 {
     const QList<quint32> indexes = glyphRun.glyphIndexes();
     const QList<QPointF> positions = glyphRun.positions();
@@ -74,6 +74,21 @@ bool MapRenderCache::composeGlyphs(int w, int h, int margin, LabelGlyphs& glyphs
         if (!m) return false;
         glyphMasks.emplace_back(m, int(whole));
     }
+    return true;
+}
+
+bool MapRenderCache::learnLabel(const std::string& name, const CategoryLook& look)
+{
+    if (fullLayoutOnly || painterGlyphs || !look.glyphs) return false;
+    learnText.assign(1, '-');
+    learnText.append(name, 0, kLabelMax - 1);
+    double boxWidth = 0;
+    return look.glyphs->place(learnText, glyphRun, boxWidth) && gatherMasks(kLabelMargin, *look.glyphs);
+}
+
+bool MapRenderCache::composeGlyphs(int w, int h, int margin, LabelGlyphs& glyphs)
+{
+    if (!gatherMasks(margin, glyphs)) return false;
     // A row of the canvas has room for a mask row's padding past the box.
     canvasStride = size_t(w) + 16;
     canvas.assign(canvasStride * size_t(h), 0);
@@ -129,7 +144,7 @@ void MapRenderCache::cutToInk(Label& label, int w, int h, int margin)
 void MapRenderCache::rasterise(Label& label, const std::string& bytes, const CategoryLook& look)
 {
     const QFont& font = look.labelFont;
-    constexpr int margin = 4; // room for glyphs that reach out of the layout box
+    constexpr int margin = kLabelMargin;
     double boxWidth = 0;
     const bool placed = !fullLayoutOnly && look.glyphs && look.glyphs->place(bytes, glyphRun, boxWidth);
     if (placed) {

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr size_t kLabelMax = 41;      // "-" and the name
 constexpr int kIconHalf = 5;          // icons are 11 x 11, centred on the location
 constexpr int kSquareHalf = 2;        // colour squares are 5 x 5
 // How many nodes of the walk ahead the paint fetches each stage of a location's data.

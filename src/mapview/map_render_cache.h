@@ -29,6 +29,8 @@ struct MapScene;
 
 struct MapRenderCache {
     static constexpr int kLabelPad = 4;
+    static constexpr size_t kLabelMax = 41;  // bytes of a label's text: "-" and the name
+    static constexpr int kLabelMargin = 4;   // room round a label's layout box for glyphs that reach out of it
     struct CategoryLook {
         qint64 iconKey = 0;   // cacheKey of the icon it was made from; 0: none yet
         QImage icon;          // premultiplied ARGB, or null when the category has none
@@ -95,6 +97,15 @@ struct MapRenderCache {
     // The placed glyph run (at margin, margin) blended from its glyphs' masks onto the clear
     // canvas of w x h; false, with the canvas untouched, when a glyph has no mask.
     bool composeGlyphs(int w, int h, int margin, LabelGlyphs& glyphs);
+    // The masks of the placed glyph run's glyphs (at margin, margin) into glyphMasks, learnt
+    // where missing; false when a glyph has none.
+    bool gatherMasks(int margin, LabelGlyphs& glyphs);
+    // Learns what the label of a location of this name needs from its font (glyphs, pair
+    // steps, glyph masks) without making the label: the label made later finds them ready,
+    // the same data as if it had learnt them itself. False when the label would not be put
+    // together from glyph masks.
+    bool learnLabel(const std::string& name, const CategoryLook& look);
+    std::string learnText; // the label text learnLabel looks at, reused
     // The label's mask and ink spans: the canvas's w x h coverage cut to its ink.
     void cutToInk(Label& label, int w, int h, int margin);
     std::vector<std::pair<const LabelGlyphs::Mask*, int>> glyphMasks; // of one label, with each glyph's whole pixel

@@ -27,6 +27,7 @@
 #include <tuple>
 
 #include "cp1252.h"
+#include "label_warmup.h"
 #include "database_globals.h"
 #include "hint_window.h"
 #include "info_attributes.h"
@@ -227,6 +228,11 @@ void TForm4::setupMap()
     ImageMapView->onWheel = [this](QWheelEvent* e) { input->ImageMapMouseWheel(e->angleDelta().y()); };
     ImageMapView->onLeave = [this] { hints->hideHint(); };
 
+    // The label fonts are learnt while the program is idle, not while data or a map loads:
+    // a first visit to a map then finds them ready.
+    auto* warmup = new LabelFontWarmup(scene, [this] { return loadingData_ || destroyed_ || G32_ProgressBar1->isVisible(); },
+                                       this);
+    warmup->setObjectName("labelFontWarmup");
 }
 
 void TForm4::buildPositionsPage(QWidget* page)
