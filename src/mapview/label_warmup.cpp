@@ -58,16 +58,24 @@ void LabelFontWarmup::slice()
         generation_ = tree.generation();
         next_ = 0;
         learnt_ = 0;
+        looked_ = 0;
         fonts_.clear();
     }
     MapRenderCache& cache = renderCache(scene_);
-    // The same looks the paint uses, brought up to date as a paint does (a category's font
-    // may have changed since).
-    cache.followTree(tree);
-    for (const auto& c : scene_.common->categories)
-        if (c) cache.look(*c, scene_.categoryIcons);
     QElapsedTimer clock;
     clock.start();
+    // The same looks the paint uses, brought up to date as a paint does (a category's font
+    // may have changed since). A look made for the first time loads its font, which can take
+    // milliseconds: with many categories the first looks are spread over several slices.
+    cache.followTree(tree);
+    const auto& categories = scene_.common->categories;
+    for (size_t i = 0; i < categories.size(); ++i) {
+        if (categories[i]) cache.look(*categories[i], scene_.categoryIcons);
+        if (i < looked_) continue;
+        looked_ = i + 1;
+        // A new look: the timer runs on, and the next slice goes on from the next category.
+        if (clock.elapsed() >= slice_.count() && looked_ < categories.size()) return;
+    }
     const size_t limit = tree.idLimit();
     FontRun* run = nullptr; // the font of the location before, most often the next one's
     try {

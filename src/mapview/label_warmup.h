@@ -58,6 +58,8 @@ private:
     size_t generation_ = 0;
     size_t next_ = 0;
     size_t learnt_ = 0;
+    // Categories whose look was made for the current tree (the first look loads the font).
+    size_t looked_ = 0;
     // Per font of the current tree, how many labels in a row needed nothing new.
     struct FontRun {
         const LabelGlyphs* glyphs = nullptr;
