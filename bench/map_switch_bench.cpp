@@ -79,11 +79,7 @@ int visit(const QString& exe, size_t mapIndex, bool afterIdle)
 {
     if (!windowmaps::writePref(exe)) return 1; // no map at start, whatever the last visit left
     TForm4 window(exe);
-    window.resize(1920, 1080);
-    window.show();
-    while (window.FirstActivate) QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    if (!windowmaps::splitMaps()) return 1;
+    if (!windowmaps::openWindow(window)) return 1;
     QAction* command = windowmaps::mapCommand(window, mapIndex);
     if (!command) return 1;
     const auto* warmup = window.findChild<LabelFontWarmup*>("labelFontWarmup");

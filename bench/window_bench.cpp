@@ -59,12 +59,7 @@ int main(int argc, char** argv)
     if (!windowmaps::makeFolder(exe, 0)) return 1;
 
     TForm4 window(exe);
-    window.resize(1920, 1080);
-    window.show();
-    while (window.FirstActivate) QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-
-    if (!windowmaps::splitMaps()) return 1;
+    if (!windowmaps::openWindow(window)) return 1;
 
     PaintCounter mapPaints;
     window.ImageMapView->installEventFilter(&mapPaints);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -62,6 +63,17 @@ inline bool splitMaps()
         inSmall += z->regionId == small;
     }
     return true;
+}
+
+// Shows the window at 1920 x 1080, waits for its first activation (the database load) and
+// the events it posted, then splits the maps.
+inline bool openWindow(TForm4& window)
+{
+    window.resize(1920, 1080);
+    window.show();
+    while (window.FirstActivate) QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    return splitMaps();
 }
 
 // The menu command that shows the map at this index of the map index (0: 16 zones, 1: 50).
