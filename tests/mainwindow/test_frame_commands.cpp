@@ -47,17 +47,20 @@ struct FrameWindow {
 };
 
 // Clicks the arrow of a tool button with a drop-down menu, then, once the menu is up, the
-// item (and, for a sub-menu, the sub-menu's first item).
-void clickInDropDown(QToolButton* button, QMenu* menu, QAction* item, QMenu* subMenu = nullptr)
+// item (and, for a sub-menu, the sub-menu's item `subItem`, else its first).
+void clickInDropDown(QToolButton* button, QMenu* menu, QAction* item, QMenu* subMenu = nullptr,
+                     const QString& subItem = {})
 {
     const test_wait::WhenReady pick([&] { return menu->isVisible(); },
                                     [&] {
                                         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
                                         if (!subMenu) return;
                                         test_wait::waitUntil([&] { return subMenu->isVisible(); });
-                                        QAction* first = subMenu->actions().value(0);
+                                        QAction* chosen = subMenu->actions().value(0);
+                                        for (QAction* a : subMenu->actions())
+                                            if (!subItem.isEmpty() && a->text() == subItem) chosen = a;
                                         QTest::mouseClick(subMenu, Qt::LeftButton, {},
-                                                          subMenu->actionGeometry(first).center());
+                                                          subMenu->actionGeometry(chosen).center());
                                     },
                                     "the drop-down menu is up");
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->width() - 3, button->height() / 2));
@@ -152,4 +155,16 @@ TEST(FrameCommands, ShortcutsSaveAndRepaintAndTheTopBarDragsTheWindow)
     QTest::mousePress(t.w->ToolBar1, Qt::LeftButton, {}, free);
     QTest::mouseRelease(t.w->ToolBar1, Qt::LeftButton, {}, free);
     EXPECT_EQ(drags, 1);
+}
+
+TEST(FrameCommands, ThePreferencesArrowOffersTheLanguagesAndTheOneClickedIsLoaded)
+{
+    FrameWindow t;
+    const QString french = t.w->infos2->text();
+    ASSERT_EQ(InterfaceLang, "Francais");
+    clickInDropDown(t.w->but_pref, t.w->menu_lang, t.w->Langage1->menuAction(), t.w->Langage1, "English");
+    EXPECT_EQ(InterfaceLang, "English");
+    EXPECT_NE(t.w->infos2->text(), french) << "the menus speak English";
+    for (QAction* a : t.w->Langage1->actions()) EXPECT_EQ(a->isChecked(), a->text() == "English") << a->text().toStdString();
+    EXPECT_FALSE(t.w->MyTreeStore.roots().empty()) << "the data are loaded again";
 }
