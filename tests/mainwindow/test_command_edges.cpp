@@ -181,3 +181,56 @@ TEST(CommandEdges, APageKeyInANarrowWindowClosesThePanelAndReleasesEveryButton)
     EXPECT_FALSE(e.w->PanelDock->isVisible());
     EXPECT_FALSE(e.w->but_liste[3]->isChecked());
 }
+
+TEST(CommandEdges, TheMapMenusCreateItemAtAnEmptyPointOpensTheEditorThereAndAddsWhatItSays)
+{
+    EditWindow e;
+    const int near = e.findLocation([](const TNodeData& d) { return d.category->kind == kindCreature; });
+    const rCateg* category = e.tree().nodeData(near)->category;
+    const QPoint p = e.hoverEmpty(e.hover(near));
+    const QPoint at = e.w->scene.MouseZonePoint;
+    const pMap_info* zone = e.w->scene.ZoneUnderMouse;
+    e.inEditor = [&](TForm2& ed) {
+        EXPECT_EQ(QPoint(ed.Edit5->text().toInt(), ed.Edit6->text().toInt()), at);
+        EXPECT_FALSE(ed.Button4->isVisible()) << "no delete in create mode";
+        for (int i = 0; i < ed.Treecateg->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = ed.Treecateg->topLevelItem(i);
+            if (item->text(0) != ToDisplay(category->name)) continue;
+            ed.Treecateg->scrollToItem(item);
+            QTest::mouseClick(ed.Treecateg->viewport(), Qt::LeftButton, {}, ed.Treecateg->visualItemRect(item).center());
+        }
+        typeInto(ed.Edit1, "Made from the menu");
+        QTest::mouseClick(ed.Button2, Qt::LeftButton);
+    };
+    e.mapMenu(p, e.w->ajouter1);
+    EXPECT_EQ(e.editorRuns, 1);
+    const std::vector<int> made = e.userMade("Made from the menu");
+    ASSERT_EQ(made.size(), 1u);
+    const TNodeData& d = *e.tree().nodeData(made[0]);
+    EXPECT_EQ(QPoint(d.item->x, d.item->y), at);
+    EXPECT_EQ(d.zone, zone);
+    EXPECT_EQ(d.category, category);
+    EXPECT_TRUE(e.w->AdditionsModified());
+    EXPECT_EQ(e.w->scene.SelectionChain[0], made[0]) << "shown selected";
+}
+
+TEST(CommandEdges, TheTreeMenuWithNoRowFocusedSaysSoAndTheDatabaseIconHintsInTheStatusBar)
+{
+    MainWindowFixture f;
+    auto w = f.startShown({1000, 700});
+    QTest::mouseClick(w->but_editmode, Qt::LeftButton);
+    ASSERT_FALSE(w->MyTree->currentIndex().isValid());
+    // A right click on the tree's empty space below its rows.
+    const QPoint below(40, w->MyTree->viewport()->height() - 5);
+    ASSERT_FALSE(w->MyTree->indexAt(below).isValid());
+    QContextMenuEvent event(QContextMenuEvent::Mouse, below, w->MyTree->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(w->MyTree->viewport(), &event);
+    ASSERT_TRUE(w->MyTree->Menu1->isVisible());
+    QTest::mouseClick(w->MyTree->Menu1, Qt::LeftButton, {}, w->MyTree->Menu1->actionGeometry(w->MyTree->Modif1).center());
+    EXPECT_EQ(f.boxes.shown, QStringList{"info:" + messageText(8)});
+
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->Image1->mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(w->Image1, &move);
+    EXPECT_EVENTUALLY(w->statusBar()->currentMessage() == ToDisplay(GetHintText(5).substr(1)));
+}
