@@ -288,7 +288,8 @@ std::optional<MenuImageCaptions> MapInteraction::Menu_imagePopup(const std::stri
     MenuImageCaptions items;
     const TNodeData* hot = locationData(scene_.HotNode);
     if (hot)
-        items.ajouter1.caption = GetMenuText(31) + " [" + menuName(hot->item->name) + "][" + menuName(databaseName) + "]";
+        items.ajouter1.caption =
+            GetMenuText(31) + " [" + menuName(hot->item->name) + "][" + menuName(databaseName) + "]";
     else
         items.ajouter1.caption = GetMenuText(30) + " [" + menuName(databaseName) + "]";
     checkmenu_copie(items, copiedName);

@@ -40,6 +40,30 @@ TEST(MenuCaptions, AnAmpersandInALocationsOrAMapsNameIsShownAsItIs)
     e.w->Menu_image->close();
 }
 
+TEST(MenuCaptions, TheEditorsNoteMenuShowsTheCopiedNameWithItsAmpersand)
+{
+    EditWindow e;
+    const int near = e.findLocation();
+    const TNodeData& d = *e.tree().nodeData(near);
+    rnew_node r;
+    r.name = "Pierre & Fils";
+    r.zoneId = uint16_t(d.zone->zoneId);
+    r.categoryId = d.category->id;
+    r.x = d.item->x;
+    r.y = d.item->y + 3000;
+    r.hasItem = 1;
+    const int shop = e.tree().addnode(r);
+    e.mapMenu(e.hover(shop), e.w->Copiernode1);
+    QString note;
+    e.inEditor = [&](TForm2& ed) {
+        note = ed.acc6->iconText();
+        QTest::mouseClick(ed.Button1, Qt::LeftButton);
+    };
+    e.keyI(shop);
+    ASSERT_EQ(e.editorRuns, 1);
+    EXPECT_TRUE(note.endsWith("Pierre & Fils")) << note.toStdString();
+}
+
 TEST(MenuCaptions, TheMapsSubMenuShowsAMapNameWithAnAmpersandAsItIs)
 {
     MainWindowFixture f;
