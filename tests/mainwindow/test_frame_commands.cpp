@@ -2,6 +2,7 @@
 // button (what the map draws, what pref.ini keeps), the info button with its menu and web
 // links, the keyboard shortcuts of the hidden menu, and the drag on the top tool bar.
 #include "about_dialog.h"
+#include "desktop.h"
 #include "main_window_fixture.h"
 #include "paint_counter.h"
 
@@ -119,6 +120,16 @@ TEST(FrameCommands, InfoButtonItsMenuAndTheWebLinks)
     clickInDropDown(t.w->but_info, t.w->menu_info, t.w->site1Action, t.w->site1);
     EXPECT_EQ(t.f.boxes.shown,
               QStringList{"confirm:" + messageText(32, kProductName, t.w->SiteList.front().address)});
+    // Yes hands the address to the browser.
+    QStringList opened;
+    setUrlOpener([&](const QString& url, bool) {
+        opened << url;
+        return true;
+    });
+    t.f.boxes.answer = kAnswerYes;
+    clickInDropDown(t.w->but_info, t.w->menu_info, t.w->site1Action, t.w->site1);
+    setUrlOpener({});
+    EXPECT_EQ(opened, QStringList{FromCp1252(t.w->SiteList.front().address)});
 }
 
 TEST(FrameCommands, ShortcutsSaveAndRepaintAndTheTopBarDragsTheWindow)
