@@ -171,6 +171,17 @@ TEST(SearchGestures, CategoryTypeAndScopeChosenInTheirListsCheckTheirBoxesAndNar
     EXPECT_TRUE(t.w->CheckBox15->isChecked());
     QTest::mouseClick(t.w->Button1, Qt::LeftButton);
     for (int n : t.results()) EXPECT_EQ(t.w->MyTreeStore.nodeData(n)->item->typeId, 2);
+
+    // The exact box, clicked: a whole name finds that name only, a part of it nothing.
+    QTest::mouseClick(t.w->CheckBox15, Qt::LeftButton, {}, QPoint(6, t.w->CheckBox15->height() / 2));
+    const std::string whole = t.w->MyTreeStore.nodeData(byCategory.front())->item->name;
+    QTest::mouseClick(t.w->CheckBox6, Qt::LeftButton, {}, QPoint(6, t.w->CheckBox6->height() / 2));
+    ASSERT_TRUE(t.w->CheckBox6->isChecked());
+    typeInto(t.w->Edit1, ToDisplay(whole), true);
+    ASSERT_FALSE(t.results().empty());
+    for (int n : t.results()) EXPECT_EQ(NormalizeText(t.w->MyTreeStore.nodeData(n)->item->name), NormalizeText(whole));
+    typeInto(t.w->Edit1, ToDisplay(whole.substr(0, whole.size() - 1)), true);
+    EXPECT_TRUE(t.results().empty());
 }
 
 TEST(MapMenuLinkGesture, ALinkItemOfTheMenuShowsTheNamedLocation)
