@@ -122,6 +122,8 @@ TEST(PositionGestures, TheZoneListsPlaceTheMarkersAndTheCompassSwitchHidesTheLin
     QTest::mouseClick(t.w->but_boussole, Qt::LeftButton, {}, QPoint(6, t.w->but_boussole->height() / 2));
     EXPECT_FALSE(t.w->but_boussole->isChecked());
     EXPECT_FALSE(t.w->scene.overlays.compass);
+    EXPECT_FALSE(t.w->scene.MyPos.Visible || t.w->scene.OtherPos.Visible) << "both markers hidden";
+    EXPECT_EQ(t.w->scene.MyPos.Zone, t.w->scene.DisplayedZones[1]) << "the positions stay";
     const QPoint p = t.w->scene.view.world_to_screen(MapViewport::zone_center(*t.w->scene.DisplayedZones[0]));
     moveOverMap(*t.w, p);
     QContextMenuEvent menu(QContextMenuEvent::Mouse, p, t.w->ImageMapView->mapToGlobal(p));
@@ -132,6 +134,18 @@ TEST(PositionGestures, TheZoneListsPlaceTheMarkersAndTheCompassSwitchHidesTheLin
     t.w->Menu_image->close();
     QTest::mouseClick(t.w->but_boussole, Qt::LeftButton, {}, QPoint(6, t.w->but_boussole->height() / 2));
     EXPECT_TRUE(t.w->scene.overlays.compass);
+    EXPECT_TRUE(t.w->scene.MyPos.Visible && t.w->scene.OtherPos.Visible);
+
+    // Two digits at most, 65 thousand at most; an emptied edit counts as 0.
+    typeInto(t.w->Edit_myX, "997", true);
+    EXPECT_EQ(t.w->Edit_myX->text(), "99");
+    EXPECT_EQ(t.w->scene.MyPos.X, 65000);
+    t.w->Edit_myY->setFocus();
+    QTest::keyClick(t.w->Edit_myY, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(t.w->Edit_myY, Qt::Key_Backspace);
+    QTest::keyClick(t.w->Edit_myY, Qt::Key_Return);
+    EXPECT_TRUE(t.w->Edit_otherX->hasFocus()) << "Enter goes on to the next edit";
+    EXPECT_EQ(t.w->scene.MyPos.Y, 0);
 }
 
 TEST(SearchGestures, CategoryTypeAndScopeChosenInTheirListsCheckTheirBoxesAndNarrowTheSearch)
