@@ -230,3 +230,35 @@ TEST(NicknameGesture, TheFirstSaveAsksTheNicknameInItsDialogAndTheFileCarriesIt)
     w.reset();
     EXPECT_TRUE(f.readFile("pref.ini").contains("[PSEU]=Zorro\r\n"));
 }
+
+TEST(MapMenuGestures, AWaypointTooFarIsRefusedAndAnotherMapEndsTheWaypoints)
+{
+    EditWindow e;
+    const QPoint p = e.hoverEmpty(e.hover(e.findLocation()));
+    e.mapMenu(p, e.w->waypoint1);
+    ASSERT_TRUE(e.w->waypoint1->isChecked());
+    e.shiftClick(p);
+    ASSERT_EQ(e.w->scene.Waypoints.size(), 1u);
+    // Far out, 40 pixels are some 40,000 world units: too far for the next waypoint.
+    e.w->scene.view.zoomFromBar(60);
+    e.paint();
+    QPoint far(-1, -1);
+    const QPoint first = e.w->scene.view.world_to_screen(
+        MapViewport::worldmaptoworld(QPoint(e.w->scene.Waypoints[0].x, e.w->scene.Waypoints[0].y), *e.w->scene.Waypoints[0].zone));
+    for (QPoint d : {QPoint(40, 0), QPoint(-40, 0), QPoint(0, 40), QPoint(0, -40)})
+        if (far.x() < 0 && mouseOverMap(*e.w, first + d, 1000) && e.w->scene.ZoneUnderMouse) far = first + d;
+    ASSERT_NE(far, QPoint(-1, -1));
+    e.shiftClick(far);
+    EXPECT_EQ(e.w->scene.Waypoints.size(), 1u);
+    EXPECT_EQ(lastFeedback(*e.w), messageText(49).section('\n', -1));
+
+    // Another map from the maps sub-menu: the waypoint mode ends with its list.
+    QAction* other = nullptr;
+    for (QAction* a : mapItems(*e.w))
+        if (RealmInfo->mapIndex->maps[size_t(-a->property("Tag").toInt())]->mapId != e.w->scene.CurrentMapId) other = a;
+    ASSERT_NE(other, nullptr);
+    moveOverMap(*e.w, far);
+    mapSubMenu(e, far, e.w->region1Action, e.w->region1, other);
+    EXPECT_TRUE(e.w->scene.Waypoints.empty());
+    EXPECT_FALSE(e.w->waypoint1->isChecked());
+}
