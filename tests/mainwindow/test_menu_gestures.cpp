@@ -98,6 +98,17 @@ TEST(TreeGestures, DoubleClickExpandsArrowsShowTheFocusedLocationCollapseAndSort
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(firstMap).center());
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(firstMap).center());
     EXPECT_TRUE(tree.isExpanded(firstMap));
+    // The map's row shows the map at its home zone; a zone's row shows that zone's map.
+    const int mapNode = e.w->MyTreeModel->nodeOf(firstMap);
+    const rRegion& map = *e.tree().nodeData(mapNode)->region;
+    EXPECT_EVENTUALLY(e.w->scene.CurrentMapId == map.mapId);
+    const int homeZone = e.tree().find_map_masternode(map.homeZoneId);
+    EXPECT_EQ(e.w->scene.SelectionChain[0], homeZone);
+    const int lastZone = e.tree().children(mapNode).back();
+    const QModelIndex zoneRow = e.w->MyTreeModel->indexOf(lastZone);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(zoneRow).center());
+    EXPECT_EVENTUALLY(e.w->scene.SelectionChain[0] == lastZone);
+    EXPECT_EQ(e.w->scene.CurrentMapId, map.mapId);
 
     // Down and up arrows move the focus from location to location; each is shown selected.
     std::vector<int> shownHere;
