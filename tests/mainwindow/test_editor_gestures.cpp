@@ -68,3 +68,35 @@ TEST(EditorGestures, TypeAttributeNoteMenuAndPlayerLevelButtonReachTheSavedLocat
     QTest::mouseClick(e.w->but_sav, Qt::LeftButton);
     EXPECT_TRUE(e.f.readFile(e.f.additionsPath()).contains(QByteArray::fromStdString("Voir {" + copied + "}")));
 }
+
+TEST(EditorGestures, EnterInTheNameIsOkAndEscapeIsCancel)
+{
+    EditWindow e;
+    const int db = e.dbLocation();
+    const uint32_t id = e.item(db).id;
+    const std::string name = e.item(db).name;
+    // Escape after typing: nothing changes.
+    e.inEditor = [](TForm2& ed) {
+        typeInto(ed.Edit1, "Never kept");
+        QTest::keyClick(ed.Edit1, Qt::Key_Escape);
+        EXPECT_FALSE(ed.isVisible());
+    };
+    e.keyI(db);
+    ASSERT_EQ(e.editorRuns, 1);
+    EXPECT_TRUE(e.named("Never kept").empty());
+    EXPECT_TRUE(e.tree().isNode(db));
+    EXPECT_FALSE(e.w->AdditionsModified());
+
+    // Enter in the name: the change is taken.
+    e.inEditor = [](TForm2& ed) {
+        typeInto(ed.Edit1, "Kept by Enter", true);
+        EXPECT_FALSE(ed.isVisible());
+    };
+    e.keyI(db);
+    ASSERT_EQ(e.editorRuns, 2);
+    const std::vector<int> renamed = e.named("Kept by Enter");
+    ASSERT_EQ(renamed.size(), 1u);
+    EXPECT_EQ(e.item(renamed[0]).id, id);
+    EXPECT_TRUE(e.named(name).empty() || e.item(e.named(name).front()).id != id);
+    EXPECT_TRUE(e.w->AdditionsModified());
+}
