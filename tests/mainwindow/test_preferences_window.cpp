@@ -92,3 +92,58 @@ TEST(PreferencesWindow, EveryOptionAndMapSettingTakesEffectAndIsWritten)
                                     prefValue(pref, "PSEU")}),
               (std::vector<QString>{QString::number(alpha), QString::number(hd), "9000", "Bob"}));
 }
+
+TEST(PreferencesWindow, ACategoryUncheckedInTheLegendLosesItsNamesOnTheMapUntilCheckedAgain)
+{
+    MainWindowFixture f;
+    MainWindowDialogs dialogs = f.dialogs();
+    dialogs.preferences = [](QWidget* owner, const std::vector<QImage>& icons) { return run_preferences(owner, icons); };
+    auto w = std::make_unique<TForm4>(f.exe, dialogs);
+    w->FormActivate();
+    w->resize(1000, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto openPreferences = [&](std::function<void(TForm3&)> steps) {
+        PreferencesScript script(std::move(steps));
+        QTest::mouseClick(w->but_pref, Qt::LeftButton, {}, QPoint(4, w->but_pref->height() / 2));
+    };
+    // The category of the legend's first row (the dialog cancelled).
+    const rCateg* category = nullptr;
+    openPreferences([&](TForm3& d) {
+        category = d.entryOf(d.Tree_leg->topLevelItem(0))->category;
+        click(d.Button2);
+    });
+    ASSERT_NE(category, nullptr);
+    // A location of that category in the middle of the map, close up.
+    int location = kNoTreeNode;
+    w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+        if (location == kNoTreeNode && d.category == category && w->MyTreeStore.isVisible(node)) location = node;
+    });
+    ASSERT_NE(location, kNoTreeNode);
+    w->localize_data(location, true);
+    w->scene.view.zoomFromBar(1500);
+    auto map = [&] { return w->ImageMapView->grab().toImage(); };
+    const QImage named = map();
+
+    // Clicks the box of the legend's first row, then OK.
+    auto toggleFirstRow = [&] {
+        openPreferences([](TForm3& d) {
+            showPage(d, d.TabSheet3);
+            QTreeWidgetItem* row = d.Tree_leg->topLevelItem(0);
+            QStyleOptionViewItem option;
+            option.initFrom(d.Tree_leg->viewport());
+            option.rect = d.Tree_leg->visualItemRect(row);
+            option.features |= QStyleOptionViewItem::HasCheckIndicator;
+            const QRect box = d.Tree_leg->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, d.Tree_leg);
+            QTest::mouseClick(d.Tree_leg->viewport(), Qt::LeftButton, {}, box.center());
+            click(d.Button1);
+        });
+    };
+    ASSERT_EQ(category->visible, 1);
+    toggleFirstRow();
+    EXPECT_EQ(category->visible, 0);
+    EXPECT_NE(map(), named) << "its names are gone";
+    toggleFirstRow();
+    EXPECT_EQ(category->visible, 1);
+    EXPECT_EQ(map(), named);
+}
