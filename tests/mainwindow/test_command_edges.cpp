@@ -234,3 +234,20 @@ TEST(CommandEdges, TheTreeMenuWithNoRowFocusedSaysSoAndTheDatabaseIconHintsInThe
     QApplication::sendEvent(w->Image1, &move);
     EXPECT_EVENTUALLY(w->statusBar()->currentMessage() == ToDisplay(GetHintText(5).substr(1)));
 }
+
+TEST(CommandEdges, EveryToolButtonWithAHintShowsItInTheStatusBar)
+{
+    EditWindow e;
+    std::vector<QWidget*> hinted{e.w->but_autoup, e.w->but_pref, e.w->but_info, e.w->but_editmode, e.w->but_sav,
+                                 e.w->but_mail, e.w->But_Leg, e.w->but_chemin, e.w->Image1};
+    for (QToolButton* b : e.w->but_liste) hinted.push_back(b);
+    for (QWidget* control : hinted) {
+        const int tag = control->property("Tag").toInt();
+        e.w->statusBar()->clearMessage();
+        QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), control->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(control, &move);
+        EXPECT_EVENTUALLY(e.w->statusBar()->currentMessage() == ToDisplay(GetHintText(tag).substr(1)))
+            << control->objectName().toStdString();
+    }
+}
