@@ -1,29 +1,19 @@
 // The window drag under a window manager: the real pointer pressed on the top tool bar's
 // free width and moved moves the window with it; a maximized window stays where it is.
-#include <QProcess>
-#include <QStandardPaths>
 #include <QToolBar>
 
 #include "main_window_fixture.h"
-#include "x11_support.h"
+#include "real_input.h"
 
 namespace {
 
-// Runs xdotool, which moves the real pointer and presses its buttons through the X server.
-bool xdotool(const QStringList& arguments)
-{
-    QProcess p;
-    p.start("xdotool", arguments);
-    const bool ran = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    x11::settle();
-    return ran;
-}
+using x11::xdotool;
 
 // Presses the left button at `from`, moves the pointer by `by` in two steps and lets go,
 // as a user drags.
 void dragWithThePointer(QPoint from, QPoint by)
 {
-    auto at = [](QPoint p) { return QStringList{"mousemove", QString::number(p.x()), QString::number(p.y())}; };
+    const auto at = x11::pointerAt;
     ASSERT_TRUE(xdotool(at(from)));
     ASSERT_TRUE(xdotool({"mousedown", "1"}));
     x11::settle(); // the press reached the window, which handed the move to the window manager
@@ -50,10 +40,7 @@ QPoint freePointOfTopBar(const TForm4& w)
 TEST(WindowDrag, ThePointerOnTheTopBarMovesTheWindowButNotAMaximizedOne)
 {
     REQUIRE_X11_WITH_WINDOW_MANAGER();
-    if (QStandardPaths::findExecutable("xdotool").isEmpty()) {
-        if (x11::required()) FAIL() << "xdotool is needed to move the real pointer";
-        GTEST_SKIP() << "no xdotool";
-    }
+    REQUIRE_XDOTOOL();
     MainWindowFixture f(false);
     f.writePrefs("[MAPW]=800\r\n[MAPH]=560\r\n[MAPT]=60\r\n[MAPL]=90\r\n");
     auto w = f.start();
