@@ -42,6 +42,19 @@ LevelDisplay levelDisplay(const rCateg* category, const rItemdata& item)
     return d;
 }
 
+// A name from the data as a menu caption shows it: an ampersand is text there, not the mark
+// of a keyboard accelerator, so it is doubled.
+std::string menuName(const std::string& name)
+{
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name) {
+        out += c;
+        if (c == '&') out += '&';
+    }
+    return out;
+}
+
 } // namespace
 
 MapInteraction::MapInteraction(MapScene& scene, MapInteractionHooks hooks)
@@ -275,9 +288,10 @@ std::optional<MenuImageCaptions> MapInteraction::Menu_imagePopup(const std::stri
     MenuImageCaptions items;
     const TNodeData* hot = locationData(scene_.HotNode);
     if (hot)
-        items.ajouter1.caption = GetMenuText(31) + " [" + hot->item->name + "][" + databaseName + "]";
+        items.ajouter1.caption =
+            GetMenuText(31) + " [" + menuName(hot->item->name) + "][" + menuName(databaseName) + "]";
     else
-        items.ajouter1.caption = GetMenuText(30) + " [" + databaseName + "]";
+        items.ajouter1.caption = GetMenuText(30) + " [" + menuName(databaseName) + "]";
     checkmenu_copie(items, copiedName);
     return items;
 }
@@ -285,15 +299,15 @@ std::optional<MenuImageCaptions> MapInteraction::Menu_imagePopup(const std::stri
 void MapInteraction::checkmenu_copie(MenuImageCaptions& items, const std::string& copiedName) const
 {
     const bool copied = !copiedName.empty(); // the copy buffer counts as filled by its name
-    const std::string reference = copied ? GetMenuText(15) + " [" + copiedName + "]" : GetMenuText(15);
+    const std::string reference = copied ? GetMenuText(15) + " [" + menuName(copiedName) + "]" : GetMenuText(15);
     if (const TNodeData* hot = locationData(scene_.HotNode)) {
-        const std::string& name = hot->item->name;
+        const std::string name = menuName(hot->item->name);
         items.Copiernode1 = {GetMenuText(32) + " [" + name + "]", true};
         items.coupernode1 = {GetMenuText(33) + " [" + name + "]", true};
         items.hyperlink1 = {reference, copied};
         return;
     }
-    items.Copiernode1 = copied ? MenuItemText{GetMenuText(36) + " [" + copiedName + "]", true}
+    items.Copiernode1 = copied ? MenuItemText{GetMenuText(36) + " [" + menuName(copiedName) + "]", true}
                                : MenuItemText{GetMenuText(32), false};
     items.coupernode1 = {GetMenuText(33), false};
     items.hyperlink1 = {reference, false};

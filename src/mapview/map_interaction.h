@@ -36,7 +36,8 @@ struct CreateLocationRequest {
     bool button4Shown = false;
 };
 
-// One item of the map's context menu: its caption and whether it is enabled.
+// One item of the map's context menu: its caption as the menu takes it (an "&" of a name
+// doubled, so that it shows as text) and whether it is enabled.
 struct MenuItemText {
     std::string caption;
     bool enabled = true;

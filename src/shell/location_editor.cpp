@@ -302,8 +302,10 @@ void TForm2::init_formcaption()
 {
     acc1->setText(ToDisplay(GetMenuText(42)));
     const TNodeData* copy = host_.copyBuffer();
-    const std::string copied = copyBufferFilled(copy) ? copy->item->name : GetMenuText(55);
-    acc6->setText(ToDisplay(GetMenuText(54) + " " + copied));
+    // The copied name's "&" is text, not an accelerator mark.
+    const QString copied =
+        copyBufferFilled(copy) ? ToDisplay(copy->item->name).replace('&', "&&") : ToDisplay(GetMenuText(55));
+    acc6->setText(ToDisplay(GetMenuText(54)) + " " + copied);
     trajet1->setText(ToDisplay(GetMenuText(14)));
     setWindowTitle(ToDisplay(GetCaptionText(40)));
     TranslateForm(this);

@@ -248,7 +248,7 @@ void TForm4::fillRegionMenu()
 void TForm4::add_region_item(const rRegion& map, int index)
 {
     if (map.menuFlag == 0) return;
-    QAction* a = region1->addAction(ToDisplay(map.name));
+    QAction* a = region1->addAction(ToDisplay(map.name).replace('&', "&&")); // a name's "&" is text
     a->setCheckable(true);
     a->setProperty("Tag", -index);
     regionGroup_->addAction(a);
