@@ -2,6 +2,8 @@
 // level page's shapes, the typing rules of the name and the note, and the bulk options.
 #include "location_editor.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +23,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -475,8 +478,26 @@ void TForm2::setBulkCaption(const QString& text)
     const int chrome =
         CheckBox2->style()->sizeFromContents(QStyle::CT_CheckBox, &option, textSize, CheckBox2).width() - textSize.width();
     const int room = CheckBox2->width() - chrome;
-    CheckBox2->setText(metrics.elidedText(text, Qt::ElideRight, room));
+    // The caption names the location, so it is often wider than the box: it is broken into
+    // lines that fit, between words where it can, and the box grows upwards over the bottom of
+    // the attribute tree to show every line above the buttons.
+    QTextLayout layout(text, CheckBox2->font());
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrap);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(room);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    CheckBox2->setText(lines.join('\n'));
     CheckBox2->setToolTip(text);
+    const int bottom = CheckBox2->y() + CheckBox2->height();
+    const int height = std::max(22, CheckBox2->sizeHint().height());
+    CheckBox2->setGeometry(CheckBox2->x(), bottom - height, CheckBox2->width(), height);
+    treebool->setGeometry(treebool->x(), treebool->y(), treebool->width(), CheckBox2->y() - 4 - treebool->y());
 }
 
 void TForm2::CheckBox2Click()

@@ -2,6 +2,7 @@
 // pages at the window's smallest and at a large size, and in every dialog.
 
 #include "about_dialog.h"
+#include "edit_window_fixture.h"
 #include "first_start_dialog.h"
 #include "location_editor.h"
 #include "main_window_fixture.h"
@@ -136,3 +137,26 @@ TEST_P(CaptionsFit, Dialogs)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionsFit, ::testing::Values("Francais", "English"));
+
+TEST(CaptionsFitEditor, BulkChangeBoxAndOptionsShowWhole)
+{
+    EditWindow e;
+    const int db = e.dbLocation();
+    ASSERT_NE(db, kNoTreeNode);
+    e.tree().nodeData(db)->item->name = "Grottes d'Ecume-Noire du Vieux Phare";
+    bool ran = false;
+    e.inEditor = [&](TForm2& ed) {
+        ran = true;
+        EXPECT_EQ(cutCaptions(&ed).join("\n").toStdString(), "");
+        EXPECT_EQ(ed.CheckBox2->text().simplified().toStdString(),
+                  ToDisplay(FormatRessource(GetInfoText(14), e.item(db).name)).simplified().toStdString());
+        // The box is not covered by the attribute tree, and the bulk options it opens show whole.
+        EXPECT_FALSE(ed.treebool->geometry().intersects(ed.CheckBox2->geometry()));
+        QTest::mouseClick(ed.CheckBox2, Qt::LeftButton, {}, QPoint(8, ed.CheckBox2->height() / 2));
+        EXPECT_TRUE(ed.GroupBox1->isVisible());
+        EXPECT_EQ(cutCaptions(&ed).join("\n").toStdString(), "");
+        QTest::mouseClick(ed.Button1, Qt::LeftButton);
+    };
+    e.keyI(db);
+    EXPECT_TRUE(ran);
+}
