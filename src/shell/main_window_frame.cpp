@@ -125,6 +125,7 @@ void TForm4::buildToolBars()
     Image1 = new QLabel(ToolBar1);
     Image1->setObjectName("Image1");
     Image1->setProperty("Tag", 5);
+    Image1->setProperty("Picture", true);
     Image1->setContentsMargins(4, 0, 4, 0);
     ToolBar1->addWidget(Image1);
     connect(but_stay, &QToolButton::clicked, this, &TForm4::StayOnTop);

@@ -160,3 +160,19 @@ TEST(CaptionsFitEditor, BulkChangeBoxAndOptionsShowWhole)
     e.keyI(db);
     EXPECT_TRUE(ran);
 }
+
+TEST(CaptionsFitToolBar, DatabaseIconShowsNoCaptionWithoutItsPicture)
+{
+    // A database without its icon: the place of the icon on the tool bar stays empty, after
+    // the start and after the captions are translated again.
+    MainWindowFixture f;
+    ASSERT_TRUE(QFile::remove(f.exe + "database/" + QString::fromStdString(f.database()) + "/ico.bmp"));
+    auto w = f.startShown();
+    EXPECT_EQ(w->Image1->text().toStdString(), "");
+    EXPECT_TRUE(w->Image1->pixmap().isNull());
+    w->init_formcaption();
+    EXPECT_EQ(w->Image1->text().toStdString(), "");
+    // Its hint still names it in the status bar.
+    QTest::mouseMove(w->Image1, QPoint(1, 1));
+    EXPECT_EQ(w->statusBar()->currentMessage().toStdString(), ToDisplay(GetHintText(5).substr(1)).toStdString());
+}
