@@ -297,6 +297,9 @@ void TForm4::buildPositionsPage(QWidget* page)
         grid->addWidget(combo, 1, 0, 1, 4);
         positions->addWidget(box);
     }
+    // Tab walks each position as it reads: its two edits, then its zone.
+    QWidget* const tabChain[] = {Edit_myX, Edit_myY, ComboBox4, Edit_otherX, Edit_otherY, ComboBox5};
+    for (size_t i = 1; i < std::size(tabChain); ++i) QWidget::setTabOrder(tabChain[i - 1], tabChain[i]);
     connect(ComboBox4, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
     but_boussole = new QCheckBox(GroupBox4);
