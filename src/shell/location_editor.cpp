@@ -418,7 +418,8 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
         // The limit holds for typing only: a longer name set by the caller stays whole.
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
-        if (text.isEmpty() || text[0].unicode() < 32 || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        // Editing keys (Delete carries the DEL control character on X11) shorten the name.
+        if (text.isEmpty() || !text[0].isPrint() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             return false;
         return Edit1->text().size() - Edit1->selectedText().size() + text.size() > kNameMaxTyped;
     }
@@ -430,7 +431,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
         if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
-        if (text[0].unicode() < 32 && text != "\r" && text != "\n") return false; // editing keys
+        if (!text[0].isPrint() && text != "\r" && text != "\n") return false; // editing keys, Delete too
         for (QChar ch : text)
             if (ch == '#' || ch == '|' || !ToCp1252(QString(ch))) {
                 ShowRessourceMessage(36, false, ToCp1252(QString(ch)).value_or("?"));

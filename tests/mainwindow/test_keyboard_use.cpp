@@ -1,6 +1,7 @@
 // The window used from the keyboard alone: Tab walks through the side panel's controls and
 // out of the number edits, whose editing keys work as in any other edit.
 
+#include "edit_window_fixture.h"
 #include "main_window_fixture.h"
 
 namespace {
@@ -67,4 +68,34 @@ TEST_F(KeyboardUse, NumberEditsTakeTheEditingKeysAndRefuseLetters)
     QTest::keyClick(w.Editlvl, Qt::Key_End);
     QTest::keyClick(w.Editlvl, Qt::Key_7);
     EXPECT_EQ(w.Editlvl->text().toStdString(), "27");
+}
+
+TEST(KeyboardUseEditor, DeleteShortensANameOrNoteAtItsLongest)
+{
+    EditWindow e;
+    const int db = e.dbLocation();
+    ASSERT_NE(db, kNoTreeNode);
+    bool ran = false;
+    e.inEditor = [&](TForm2& ed) {
+        ran = true;
+        const auto pressDelete = [](QWidget* w) {
+            // On X11 the Delete key comes with the DEL control character as its text.
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_Delete, QString(QChar(0x7F)), Qt::NoModifier);
+        };
+        ed.Edit1->setFocus();
+        ed.Edit1->setText(QString(TForm2::kNameMaxTyped, 'n'));
+        ed.Edit1->home(false);
+        pressDelete(ed.Edit1);
+        EXPECT_EQ(ed.Edit1->text().size(), TForm2::kNameMaxTyped - 1);
+
+        ed.PageControl1->setCurrentWidget(ed.TabSheet1);
+        ed.MemoInfo->setFocus();
+        ed.MemoInfo->setPlainText(QString(TForm2::kNoteMaxTyped, 'd'));
+        ed.MemoInfo->moveCursor(QTextCursor::Start);
+        pressDelete(ed.MemoInfo);
+        EXPECT_EQ(ed.MemoInfo->toPlainText().size(), TForm2::kNoteMaxTyped - 1);
+        QTest::mouseClick(ed.Button1, Qt::LeftButton);
+    };
+    e.keyI(db);
+    EXPECT_TRUE(ran);
 }
