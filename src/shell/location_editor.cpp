@@ -493,7 +493,8 @@ void TForm2::setBulkCaption(const QString& text)
         lines << text.mid(line.textStart(), line.textLength()).trimmed();
     }
     layout.endLayout();
-    CheckBox2->setText(lines.join('\n'));
+    // A button takes "&" as a shortcut marker: "&&" shows the one a name may hold.
+    CheckBox2->setText(lines.join('\n').replace('&', QStringLiteral("&&")));
     CheckBox2->setToolTip(text);
     const int bottom = CheckBox2->y() + CheckBox2->height();
     const int height = std::max(22, CheckBox2->sizeHint().height());
