@@ -306,7 +306,8 @@ void TForm2::init_formcaption()
     acc1->setText(ToDisplay(GetMenuText(42)));
     const TNodeData* copy = host_.copyBuffer();
     const std::string copied = copyBufferFilled(copy) ? copy->item->name : GetMenuText(55);
-    acc6->setText(ToDisplay(GetMenuText(54) + " " + copied));
+    // The copied location's name may hold an "&", which a caption shows as "&&".
+    acc6->setText(ToDisplay(GetMenuText(54) + " " + copied).replace('&', QStringLiteral("&&")));
     trajet1->setText(ToDisplay(GetMenuText(14)));
     setWindowTitle(ToDisplay(GetCaptionText(40)));
     TranslateForm(this);
@@ -389,7 +390,7 @@ void TForm2::categoryChanged(QTreeWidgetItem* item)
     }
     chosenItem_ = item;
     Label6->setText(ToDisplay(categoryDescription(GetPlainText(c->id))));
-    GroupBox3->setTitle(ToDisplay(c->name + ":"));
+    GroupBox3->setTitle(ToDisplay(c->name + ":").replace('&', QStringLiteral("&&")));
     checked_selected(c);
     category = c;
     if (keepNameOnce_) return;

@@ -198,7 +198,8 @@ void TForm4::Menu_imagePopup(const QPoint& position)
                                                                    {coupernode1, &captions->coupernode1},
                                                                    {hyperlink1, &captions->hyperlink1}};
         for (const auto& [action, text] : items) {
-            if (!text->caption.empty()) action->setText(ToDisplay(text->caption));
+            // The captions name locations and the database; "&&" shows an "&" they hold.
+            if (!text->caption.empty()) action->setText(ToDisplay(text->caption).replace('&', QStringLiteral("&&")));
             action->setEnabled(text->enabled && scene.ZoneUnderMouse != nullptr);
         }
     }

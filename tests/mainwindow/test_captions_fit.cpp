@@ -178,3 +178,35 @@ TEST(CaptionsFitToolBar, DatabaseIconShowsNoCaptionWithoutItsPicture)
     QTest::mouseMove(w->Image1, QPoint(1, 1));
     EXPECT_EQ(w->statusBar()->currentMessage().toStdString(), ToDisplay(GetHintText(5).substr(1)).toStdString());
 }
+
+TEST(CaptionsFitEditor, NamesWithAnAmpersandShowItInMenusAndCaptions)
+{
+    // "&" marks a shortcut in Qt's captions: names from the data show it as written.
+    EditWindow e;
+    const int db = e.dbLocation();
+    ASSERT_NE(db, kNoTreeNode);
+    e.tree().nodeData(db)->item->name = "Puits & Source";
+    e.tree().nodeData(db)->category->name = "Armes & Armures";
+    const auto showsAmpersand = [](QString caption) { return !caption.remove("&&").contains('&'); };
+    // Copied, then the map menu over it names it in its items.
+    e.mapMenu(e.hover(db), e.w->Copiernode1);
+    const QPoint p = e.hover(db);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, p, e.w->ImageMapView->mapToGlobal(p));
+    QApplication::sendEvent(e.w->ImageMapView, &event);
+    ASSERT_TRUE(e.w->Menu_image->isVisible());
+    for (QAction* a : {e.w->Copiernode1, e.w->coupernode1, e.w->hyperlink1}) {
+        EXPECT_TRUE(a->text().contains("&&")) << a->objectName().toStdString() << ": " << a->text().toStdString();
+        EXPECT_TRUE(showsAmpersand(a->text())) << a->text().toStdString();
+    }
+    e.w->Menu_image->close();
+    bool ran = false;
+    e.inEditor = [&](TForm2& ed) {
+        ran = true;
+        EXPECT_TRUE(showsAmpersand(ed.GroupBox3->title())) << ed.GroupBox3->title().toStdString();
+        EXPECT_TRUE(ed.acc6->text().contains("&&")) << ed.acc6->text().toStdString();
+        EXPECT_TRUE(showsAmpersand(ed.acc6->text())) << ed.acc6->text().toStdString();
+        QTest::mouseClick(ed.Button1, Qt::LeftButton);
+    };
+    e.keyI(db);
+    EXPECT_TRUE(ran);
+}
