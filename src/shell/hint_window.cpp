@@ -48,8 +48,12 @@ public:
 } // namespace
 
 TCustomHint::TCustomHint(QWidget* parent)
-    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowTransparentForInput)
 {
+    // Transparent for input on the window system too: a hint moved over the pointer (at the
+    // bottom or right edge of the screen) must not take the pointer from the map, whose
+    // leave event would hide it again at once.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);

@@ -2,6 +2,8 @@
 // level page's shapes, the typing rules of the name and the note, and the bulk options.
 #include "location_editor.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +23,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -388,7 +391,7 @@ void TForm2::categoryChanged(QTreeWidgetItem* item)
     }
     chosenItem_ = item;
     Label6->setText(ToDisplay(categoryDescription(GetPlainText(c->id))));
-    GroupBox3->setTitle(ToDisplay(c->name + ":"));
+    GroupBox3->setTitle(ToDisplay(c->name + ":").replace('&', QStringLiteral("&&")));
     checked_selected(c);
     category = c;
     if (keepNameOnce_) return;
@@ -417,7 +420,8 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
         // The limit holds for typing only: a longer name set by the caller stays whole.
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
-        if (text.isEmpty() || text[0].unicode() < 32 || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        // Editing keys (Delete carries the DEL control character on X11) shorten the name.
+        if (text.isEmpty() || !text[0].isPrint() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             return false;
         return Edit1->text().size() - Edit1->selectedText().size() + text.size() > kNameMaxTyped;
     }
@@ -429,7 +433,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
         if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
-        if (text[0].unicode() < 32 && text != "\r" && text != "\n") return false; // editing keys
+        if (!text[0].isPrint() && text != "\r" && text != "\n") return false; // editing keys, Delete too
         for (QChar ch : text)
             if (ch == '#' || ch == '|' || !ToCp1252(QString(ch))) {
                 ShowRessourceMessage(36, false, ToCp1252(QString(ch)).value_or("?"));
@@ -477,8 +481,27 @@ void TForm2::setBulkCaption(const QString& text)
     const int chrome =
         CheckBox2->style()->sizeFromContents(QStyle::CT_CheckBox, &option, textSize, CheckBox2).width() - textSize.width();
     const int room = CheckBox2->width() - chrome;
-    CheckBox2->setText(metrics.elidedText(text, Qt::ElideRight, room));
+    // The caption names the location, so it is often wider than the box: it is broken into
+    // lines that fit, between words where it can, and the box grows upwards over the bottom of
+    // the attribute tree to show every line above the buttons.
+    QTextLayout layout(text, CheckBox2->font());
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrap);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(room);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    // A button takes "&" as a shortcut marker: "&&" shows the one a name may hold.
+    CheckBox2->setText(lines.join('\n').replace('&', QStringLiteral("&&")));
     CheckBox2->setToolTip(text);
+    const int bottom = CheckBox2->y() + CheckBox2->height();
+    const int height = std::max(22, CheckBox2->sizeHint().height());
+    CheckBox2->setGeometry(CheckBox2->x(), bottom - height, CheckBox2->width(), height);
+    treebool->setGeometry(treebool->x(), treebool->y(), treebool->width(), CheckBox2->y() - 4 - treebool->y());
 }
 
 void TForm2::CheckBox2Click()

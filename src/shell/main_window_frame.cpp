@@ -125,6 +125,7 @@ void TForm4::buildToolBars()
     Image1 = new QLabel(ToolBar1);
     Image1->setObjectName("Image1");
     Image1->setProperty("Tag", 5);
+    Image1->setProperty("Picture", true);
     Image1->setContentsMargins(4, 0, 4, 0);
     ToolBar1->addWidget(Image1);
     connect(but_stay, &QToolButton::clicked, this, &TForm4::StayOnTop);
@@ -222,7 +223,9 @@ void TForm4::buildSidePanel()
     TabSheet1->setObjectName("TabSheet1");
     auto* page1 = new QVBoxLayout(TabSheet1);
     page1->setContentsMargins(2, 2, 2, 2);
-    auto* Panel1 = new QHBoxLayout();
+    // The filter and the level-of-detail box each take the panel's whole width: side by side
+    // a narrow panel cuts their captions.
+    auto* Panel1 = new QVBoxLayout();
     Combocheck = new QComboBox(TabSheet1);
     Combocheck->setObjectName("Combocheck");
     Combocheck->setMaxVisibleItems(30);
@@ -230,7 +233,7 @@ void TForm4::buildSidePanel()
     checkLod->setObjectName("checkLod");
     checkLod->setProperty("Tag", 104);
     checkLod->setChecked(true);
-    Panel1->addWidget(Combocheck, 1);
+    Panel1->addWidget(Combocheck);
     Panel1->addWidget(checkLod);
     page1->addLayout(Panel1);
     connect(Combocheck, &QComboBox::currentIndexChanged, this, &TForm4::CombocheckChange);

@@ -287,13 +287,19 @@ void TForm4::buildPositionsPage(QWidget* page)
                                              std::tuple{GroupBox5, Shape_dest, ComboBox5, Edit_otherX, Edit_otherY}}) {
         shape->setFixedSize(17, 17);
         combo->setMaxVisibleItems(15);
-        auto* row = new QHBoxLayout(box);
-        row->addWidget(shape);
-        row->addWidget(ex);
-        row->addWidget(ey);
-        row->addWidget(combo, 1);
+        // The marker and the two edits on one row, the zone list below them across the whole
+        // box: beside them it would be too narrow for a zone's name.
+        auto* grid = new QGridLayout(box);
+        grid->addWidget(shape, 0, 0);
+        grid->addWidget(ex, 0, 1);
+        grid->addWidget(ey, 0, 2);
+        grid->setColumnStretch(3, 1);
+        grid->addWidget(combo, 1, 0, 1, 4);
         positions->addWidget(box);
     }
+    // Tab walks each position as it reads: its two edits, then its zone.
+    QWidget* const tabChain[] = {Edit_myX, Edit_myY, ComboBox4, Edit_otherX, Edit_otherY, ComboBox5};
+    for (size_t i = 1; i < std::size(tabChain); ++i) QWidget::setTabOrder(tabChain[i - 1], tabChain[i]);
     connect(ComboBox4, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm4::applyPositionEdits);
     but_boussole = new QCheckBox(GroupBox4);

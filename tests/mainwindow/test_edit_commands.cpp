@@ -331,13 +331,17 @@ TEST(LocationEditor, TypedInputRulesThenABulkChangeCopiesTheLevelsOntoTheSameNam
     Preferences.TRAN = true;
     e.mapMenu(e.hover(db), e.w->Copiernode1); // the copy buffer names the location
     e.inEditor = [&](TForm2& ed) {
-        // The bulk box's caption naming the location fits its box, cut with an ellipsis;
-        // its tool tip holds it whole.
+        // The bulk box's caption naming the location shows whole, in lines that fit its box,
+        // between the attribute tree and the buttons; its tool tip holds it too.
         const QString bulkCaption = ToDisplay(FormatRessource(GetInfoText(14), longName));
         EXPECT_EQ(ed.CheckBox2->toolTip(), bulkCaption);
-        EXPECT_TRUE(ed.CheckBox2->text().endsWith(QChar(0x2026)));
+        EXPECT_EQ(ed.CheckBox2->text().remove('\n').remove(' ').toStdString(), QString(bulkCaption).remove(' ').toStdString());
+        EXPECT_GT(ed.CheckBox2->text().count('\n'), 0);
         EXPECT_LE(ed.CheckBox2->sizeHint().width(), ed.CheckBox2->width());
+        EXPECT_LE(ed.CheckBox2->sizeHint().height(), ed.CheckBox2->height());
         EXPECT_LE(ed.CheckBox2->geometry().right(), ed.width());
+        EXPECT_LT(ed.treebool->geometry().bottom(), ed.CheckBox2->geometry().top());
+        EXPECT_LT(ed.CheckBox2->geometry().bottom(), ed.Button1->geometry().top());
         // A longer name set by the program stays whole; typing cannot lengthen it.
         EXPECT_EQ(ed.Edit1->text().size(), 40);
         ed.Edit1->setFocus();

@@ -116,7 +116,7 @@ TEST(MapMenu, TheHintOfTheHoveredLocationGoesWhenTheMenuOrADialogOpens)
     TCustomHint* hint = e.w->hints->window();
     // The right click's menu would otherwise open under a hint that stays for its whole pause.
     const QPoint p = e.hover(node);
-    QTRY_VERIFY(hint->isVisible());
+    ASSERT_EVENTUALLY(hint->isVisible());
     QContextMenuEvent event(QContextMenuEvent::Mouse, p, e.w->ImageMapView->mapToGlobal(p));
     QApplication::sendEvent(e.w->ImageMapView, &event);
     ASSERT_TRUE(e.w->Menu_image->isVisible());
@@ -126,7 +126,7 @@ TEST(MapMenu, TheHintOfTheHoveredLocationGoesWhenTheMenuOrADialogOpens)
     // A window opening over the main one (the location editor, a message box) does not
     // have the hint drawn over it either.
     e.hover(node);
-    QTRY_VERIFY(hint->isVisible());
+    ASSERT_EVENTUALLY(hint->isVisible());
     QDialog dialog(e.w.get());
     dialog.show();
     EXPECT_FALSE(hint->isVisible());

@@ -12,10 +12,10 @@ TEST(HintWindow, TheMapMenuOpensWithoutTheHintOfTheHoveredLocation)
     const int node = e.findLocation();
     const QPoint p = e.hover(node);
     TCustomHint* hint = e.w->hints->window();
-    QTRY_VERIFY(hint->isVisible());
+    ASSERT_EVENTUALLY(hint->isVisible());
     // The right button through the window, as the X server delivers it: the press opens the menu.
     QTest::mouseClick(e.w->windowHandle(), Qt::RightButton, {}, e.w->ImageMapView->mapTo(e.w.get(), p));
-    QTRY_VERIFY(e.w->Menu_image->isVisible());
+    ASSERT_EVENTUALLY(e.w->Menu_image->isVisible());
     x11::settle();
     EXPECT_FALSE(hint->isVisible());
     e.w->Menu_image->hide();

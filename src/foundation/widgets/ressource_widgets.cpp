@@ -22,11 +22,13 @@ void TranslateForm(QWidget* form)
         // Qt paints every widget double-buffered already; nothing to switch on.
         if (qobject_cast<QPushButton*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w)) {
             static_cast<QAbstractButton*>(w)->setText(ToDisplay(GetCaptionText(tag)));
-        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        } else if (auto* label = qobject_cast<QLabel*>(w); label && !label->property("Picture").toBool()) {
             label->setText(ToDisplay(GetCaptionText(tag)));
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
             group->setTitle(ToDisplay(GetCaptionText(tag)));
-        } else if (qobject_cast<QToolButton*>(w) || qobject_cast<ImageControl*>(w)) {
+        } else if (qobject_cast<QToolButton*>(w) || qobject_cast<ImageControl*>(w) || qobject_cast<QLabel*>(w)) {
+            // A label marked "Picture" stands for an image control: it shows a picture, never
+            // a caption, and its tag names its hint.
             const std::string hint = GetHintText(tag);
             // The leading "@" asks the hint window for a simple hint; the tool tip shows the text.
             w->setProperty("Hint", FromCp1252(hint));

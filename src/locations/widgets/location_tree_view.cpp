@@ -148,8 +148,10 @@ bool DigitKeyFilter::eventFilter(QObject* watched, QEvent* event)
         // Pasting goes through the clamp on exit; let shortcuts through.
         return false;
     }
+    // Only printable characters are typing: Tab, Escape and Delete carry a control
+    // character as their text and keep their usual work (focus, the window's keys, deleting).
     for (QChar c : text)
-        if (!c.isDigit()) return true;
+        if (c.isPrint() && !c.isDigit()) return true;
     return false;
 }
 
