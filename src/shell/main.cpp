@@ -1,5 +1,6 @@
 // The program: one main window on the program folder the executable lives in.
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "nickname_dialog.h"
 #include "preferences_dialog.h"
 #include "send_dialog.h"
+#include "single_instance.h"
 #include "termination.h"
 #include "update_dialog.h"
 #include "window_message_boxes.h"
@@ -33,6 +35,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vmar plotterwerk");
     installWindowMessageBoxes();
+    // A second start on a folder that a running program holds shows that program instead.
+    SingleInstance instance(ProgramFolder());
+    if (!instance.primary()) {
+        if (!instance.showRunning())
+            std::fprintf(stderr, "vmarplotter: already running on %s; it did not answer\n", qPrintable(ProgramFolder()));
+        return 0;
+    }
     MainWindowDialogs dialogs;
     dialogs.firstInfo = [](QWidget* owner) { return ask_firstinfo(owner); };
     dialogs.pseudo = [](QWidget* owner) { return ask_pseudo(owner); };
@@ -57,7 +66,14 @@ int main(int argc, char** argv)
         std::signal(SIGTERM, onTerminate);
         std::signal(SIGINT, onTerminate);
     }
-    QPointer<TForm4> window = new TForm4(ProgramFolder(), dialogs);
+    QPointer<TForm4> window;
+    // Asked for by a later start: the window to the front, and a dialog open on it above it
+    // (the first-start dialog runs before the window exists).
+    instance.showRequested = [&window] {
+        bringToFront(window);
+        if (QWidget* modal = QApplication::activeModalWidget()) bringToFront(modal);
+    };
+    window = new TForm4(ProgramFolder(), dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
     // However the window closed (the user, a termination request, the window system destroying
     // its window), the program ends with it.

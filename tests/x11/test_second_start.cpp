@@ -1,0 +1,113 @@
+// A second start of the program on a folder it is already running on: the running window
+// comes back to the front and the second process ends without writing anything, so neither
+// program saves over what the other saved.
+#include <QFile>
+#include <QProcess>
+
+#include "main_window_fixture.h"
+#include "real_input.h"
+
+namespace {
+
+// The program, copied into the folder: it works on the folder it lives in.
+QString installProgram(const MainWindowFixture& f)
+{
+    const QString program = f.exe + "vmarplotter";
+    if (!QFile::copy(QStringLiteral(VMAR_PROGRAM), program)) return {};
+    return program;
+}
+
+QProcessEnvironment xcbEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    return env;
+}
+
+// The top-level window of a process, found by the process id the program sets on it.
+xcb_window_t windowOfProcess(qint64 pid)
+{
+    QProcess search;
+    search.start("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid), "--name", "Vmar Plotterwerk"});
+    if (!search.waitForFinished(10000)) return XCB_WINDOW_NONE;
+    const QList<QByteArray> lines = search.readAllStandardOutput().split('\n');
+    return lines.isEmpty() ? xcb_window_t(XCB_WINDOW_NONE) : xcb_window_t(lines.first().toUInt());
+}
+
+bool hidden(xcb_window_t window)
+{
+    return x11::hasAtom(x11::property32(window, "_NET_WM_STATE"), "_NET_WM_STATE_HIDDEN");
+}
+
+} // namespace
+
+TEST(SecondStart, ShowsTheRunningWindowAndEndsWithoutWritingTheFolder)
+{
+    REQUIRE_X11_WITH_WINDOW_MANAGER();
+    REQUIRE_XDOTOOL();
+    MainWindowFixture f(false);
+    f.writePrefs("[DATU]=4\r\n");
+    const QString program = installProgram(f);
+    ASSERT_FALSE(program.isEmpty());
+
+    QProcess first;
+    first.setProcessEnvironment(xcbEnvironment());
+    first.start(program, {});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    xcb_window_t window = XCB_WINDOW_NONE;
+    ASSERT_EVENTUALLY((window = windowOfProcess(first.processId())) != XCB_WINDOW_NONE);
+
+    // The user has minimized it, then starts the program again from the same folder.
+    ASSERT_TRUE(x11::xdotool({"windowminimize", "--sync", QString::number(window)}));
+    ASSERT_EVENTUALLY(hidden(window));
+    const QByteArray prefs = f.readFile("pref.ini");
+    const QByteArray additions = f.readFile(f.additionsPath());
+
+    QProcess second;
+    second.setProcessEnvironment(xcbEnvironment());
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForFinished(10000)) << "the second start kept running";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EVENTUALLY(!hidden(window)) << "the running window stayed minimized";
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(f.readFile("pref.ini"), prefs);
+    EXPECT_EQ(f.readFile(f.additionsPath()), additions);
+
+    // Once the first has ended, a start runs again (the lock goes with the program).
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
+    QProcess third;
+    third.setProcessEnvironment(xcbEnvironment());
+    third.start(program, {});
+    ASSERT_TRUE(third.waitForStarted(10000));
+    EXPECT_EVENTUALLY(windowOfProcess(third.processId()) != XCB_WINDOW_NONE);
+    third.terminate();
+    EXPECT_TRUE(third.waitForFinished(10000));
+}
+
+TEST(SecondStart, ALockLeftByAProgramThatDiedIsTakenOver)
+{
+    REQUIRE_X11_WITH_WINDOW_MANAGER();
+    REQUIRE_XDOTOOL();
+    MainWindowFixture f(false);
+    f.writePrefs("[DATU]=4\r\n");
+    const QString program = installProgram(f);
+    ASSERT_FALSE(program.isEmpty());
+
+    QProcess killed;
+    killed.setProcessEnvironment(xcbEnvironment());
+    killed.start(program, {});
+    ASSERT_TRUE(killed.waitForStarted(10000));
+    ASSERT_EVENTUALLY(windowOfProcess(killed.processId()) != XCB_WINDOW_NONE);
+    killed.kill(); // no chance to let its lock or its socket go
+    ASSERT_TRUE(killed.waitForFinished(10000));
+
+    QProcess next;
+    next.setProcessEnvironment(xcbEnvironment());
+    next.start(program, {});
+    ASSERT_TRUE(next.waitForStarted(10000));
+    EXPECT_EVENTUALLY(windowOfProcess(next.processId()) != XCB_WINDOW_NONE) << "the next start did not run";
+    next.terminate();
+    EXPECT_TRUE(next.waitForFinished(10000));
+}
