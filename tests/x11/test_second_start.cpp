@@ -34,6 +34,17 @@ xcb_window_t windowOfProcess(qint64 pid)
     return lines.isEmpty() ? xcb_window_t(XCB_WINDOW_NONE) : xcb_window_t(lines.first().toUInt());
 }
 
+// Starts the program and waits for its window; the window, or none when it did not show.
+xcb_window_t startShown(QProcess& process, const QString& program)
+{
+    process.setProcessEnvironment(xcbEnvironment());
+    process.start(program, {});
+    if (!process.waitForStarted(10000)) return XCB_WINDOW_NONE;
+    xcb_window_t window = XCB_WINDOW_NONE;
+    test_wait::waitUntil([&] { return (window = windowOfProcess(process.processId())) != XCB_WINDOW_NONE; });
+    return window;
+}
+
 bool hidden(xcb_window_t window)
 {
     return x11::hasAtom(x11::property32(window, "_NET_WM_STATE"), "_NET_WM_STATE_HIDDEN");
@@ -51,11 +62,8 @@ TEST(SecondStart, ShowsTheRunningWindowAndEndsWithoutWritingTheFolder)
     ASSERT_FALSE(program.isEmpty());
 
     QProcess first;
-    first.setProcessEnvironment(xcbEnvironment());
-    first.start(program, {});
-    ASSERT_TRUE(first.waitForStarted(10000));
-    xcb_window_t window = XCB_WINDOW_NONE;
-    ASSERT_EVENTUALLY((window = windowOfProcess(first.processId())) != XCB_WINDOW_NONE);
+    const xcb_window_t window = startShown(first, program);
+    ASSERT_NE(window, xcb_window_t(XCB_WINDOW_NONE));
 
     // The user has minimized it, then starts the program again from the same folder.
     ASSERT_TRUE(x11::xdotool({"windowminimize", "--sync", QString::number(window)}));
@@ -78,10 +86,7 @@ TEST(SecondStart, ShowsTheRunningWindowAndEndsWithoutWritingTheFolder)
     first.terminate();
     ASSERT_TRUE(first.waitForFinished(10000));
     QProcess third;
-    third.setProcessEnvironment(xcbEnvironment());
-    third.start(program, {});
-    ASSERT_TRUE(third.waitForStarted(10000));
-    EXPECT_EVENTUALLY(windowOfProcess(third.processId()) != XCB_WINDOW_NONE);
+    EXPECT_NE(startShown(third, program), xcb_window_t(XCB_WINDOW_NONE));
     third.terminate();
     EXPECT_TRUE(third.waitForFinished(10000));
 }
@@ -96,18 +101,12 @@ TEST(SecondStart, ALockLeftByAProgramThatDiedIsTakenOver)
     ASSERT_FALSE(program.isEmpty());
 
     QProcess killed;
-    killed.setProcessEnvironment(xcbEnvironment());
-    killed.start(program, {});
-    ASSERT_TRUE(killed.waitForStarted(10000));
-    ASSERT_EVENTUALLY(windowOfProcess(killed.processId()) != XCB_WINDOW_NONE);
+    ASSERT_NE(startShown(killed, program), xcb_window_t(XCB_WINDOW_NONE));
     killed.kill(); // no chance to let its lock or its socket go
     ASSERT_TRUE(killed.waitForFinished(10000));
 
     QProcess next;
-    next.setProcessEnvironment(xcbEnvironment());
-    next.start(program, {});
-    ASSERT_TRUE(next.waitForStarted(10000));
-    EXPECT_EVENTUALLY(windowOfProcess(next.processId()) != XCB_WINDOW_NONE) << "the next start did not run";
+    EXPECT_NE(startShown(next, program), xcb_window_t(XCB_WINDOW_NONE)) << "the next start did not run";
     next.terminate();
     EXPECT_TRUE(next.waitForFinished(10000));
 }
