@@ -73,6 +73,97 @@ TEST(MapFastPaths, ZoneCopiesLandExactlyAsTheScaledPictures)
     EXPECT_EQ(fresh, paint(f.scene));
 }
 
+// A paint with nothing kept from the paints before: every picture scaled directly.
+QImage paintAfresh(MapScene& scene)
+{
+    auto saved = std::exchange(scene.renderCache, nullptr);
+    QImage fresh = paint(scene);
+    scene.renderCache = saved;
+    return fresh;
+}
+
+// Where the view's edge cuts a zone's square at its top or left, the scaled drawing steps
+// through the picture from the first pixel it draws, and a row or column may come out one
+// apart from the whole square's: the copy is then not used there. Every paint, copies or
+// not, must give what a paint that scales every picture directly gives; over many
+// placements both cases must occur (the copies used, and passed over where they differ).
+TEST(MapFastPaths, CopiesAreUsedOnlyWhereTheyLandAsTheScaledDrawing)
+{
+    MapFixture f;
+    f.showMap1();
+    const int sizes[] = {512, 500, 384, 311};
+    for (size_t i = 0; i < 4; ++i)
+        f.scene.DisplayedZones[i]->image = std::make_unique<QImage>(noise(sizes[i], sizes[i], uint32_t(40 + i)));
+    MapRenderCache& cache = renderCache(f.scene);
+    uint32_t seed = 5;
+    auto next = [&seed](int range) { return seed = seed * 1103515245u + 12345u, int((seed >> 8) % uint32_t(range)); };
+    int used = 0, passedOver = 0;
+    for (int placement = 0; placement < 60; ++placement) {
+        const int zoom = 150 + next(160);
+        f.scene.view.restoreZoom(zoom);
+        f.scene.view.OffsetX = -next(zoom);
+        f.scene.view.OffsetY = next(zoom) - zoom / 2;
+        for (int i = 0; i < 8; ++i) paint(f.scene); // held still: every copy made
+        f.scene.view.OffsetX -= 1 + next(3);
+        f.scene.view.OffsetY += next(3);
+        const QImage shown = paint(f.scene);
+        ASSERT_EQ(shown, paintAfresh(f.scene)) << "zoom " << zoom << " at " << f.scene.view.OffsetX << ","
+                                               << f.scene.view.OffsetY;
+        used += cache.lastCost.copiesUsed;
+        passedOver += cache.lastCost.picturesScaled;
+    }
+    EXPECT_GT(used, 60);
+    EXPECT_GT(passedOver, 0);
+}
+
+// After a zoom change the copies at the new zoom are made a few at a time, and mostly in the
+// paints over a kept layer (a repaint of a still view), so that the paints of a drag find
+// them made; a wheel step away and back finds the copies of the zoom it left. Every paint
+// on the way draws what a paint without any copy draws.
+TEST(MapFastPaths, CopiesFollowAZoomChangeOverThePaintsAndWaitForAReturn)
+{
+    MapFixture f(600, 500);
+    f.showMap1();
+    for (size_t i = 0; i < 4; ++i)
+        f.scene.DisplayedZones[i]->image = std::make_unique<QImage>(noise(512, 512, uint32_t(70 + i)));
+    MapRenderCache& cache = renderCache(f.scene);
+    MapViewport& view = f.scene.view;
+    view.restoreZoom(400);
+    view.OffsetX = view.OffsetY = 0; // no zone cut at its top or left
+    auto paintChecked = [&](const char* what) {
+        const QImage shown = paint(f.scene);
+        EXPECT_EQ(shown, paintAfresh(f.scene)) << what;
+        return cache.lastCost;
+    };
+    MapRenderCache::PaintCost cost = paintChecked("the first paint at the zoom");
+    EXPECT_EQ(cost.copiesMade, 0) << "no copy while the zoom may still move";
+    cost = paintChecked("the first paint held still, which keeps the layer");
+    EXPECT_TRUE(cost.zonesDrawn);
+    EXPECT_EQ(cost.copiesMade, 1) << "one copy, the paints over the kept layer make the rest";
+    int ahead = 0;
+    for (int i = 0; i < 3; ++i) {
+        cost = paintChecked("a paint over the kept layer");
+        EXPECT_FALSE(cost.zonesDrawn);
+        EXPECT_EQ(cost.copiesMade, 1) << "a budget of the buffer's bytes (1.2 MB), a copy costing more";
+        ahead += cost.copiesMade;
+    }
+    EXPECT_EQ(ahead, 3);
+    view.OffsetX -= 7; // a drag: the zones drawn again, from their copies
+    cost = paintChecked("a drag");
+    EXPECT_EQ(cost.copiesUsed, 4);
+    EXPECT_EQ(cost.picturesScaled + cost.copiesMade, 0);
+
+    const QPoint centre = view.screen_to_world(view.view_center());
+    view.zoom_at(centre, 440); // a wheel step: scaled directly, the copies at 400 kept aside
+    cost = paintChecked("a wheel step away");
+    EXPECT_EQ(cost.copiesUsed + cost.copiesMade, 0);
+    view.zoom_at(centre, 400);
+    cost = paintChecked("back to the zoom held before");
+    EXPECT_EQ(cost.copiesUsed, 4);
+    EXPECT_EQ(cost.copiesMade + cost.picturesScaled, 0);
+    EXPECT_EQ(cache.scaledBytes, size_t(4 * 400 * 400 * 4)) << "the copies at 440 were never made";
+}
+
 // The same stream moved to height fy in place: same length, same memory.
 void moveLine(MemoryStream& s, float fy)
 {

@@ -1,0 +1,190 @@
+// The zone pictures' scaled copies: each picture scaled down to the zoom once and copied at
+// every paint after, instead of sampled again. A zoom change keeps the copies of the zoom
+// it leaves, so that a wheel step out and back finds them; copies are made a few at a time,
+// within a budget of pixels per paint, so that no one paint pays for all of them.
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include <QPainter>
+
+#include "map_render_cache.h"
+
+namespace {
+
+// What scaling the picture into the part of a zoom x zoom square that is rows x columns costs,
+// in bytes moved: each row reads its source row where the samples fall (a cache line of 64
+// bytes each at most, the whole row for samples closer than that) and writes its pixels.
+// Reading the source is most of it: the pictures are large and seldom in a cache.
+qint64 scalingBytes(const QImage& picture, int32_t zoom, qint64 rows, qint64 columns)
+{
+    if (rows <= 0 || columns <= 0 || zoom <= 0) return 0;
+    const qint64 sourceRow = qint64(picture.bytesPerLine()) * columns / zoom;
+    return rows * (std::min(sourceRow, columns * 64) + columns * 4);
+}
+
+// A copy's own costs besides its scaling and clearing, counted as bytes moved: the image
+// made, a painter opened on it, the copy then drawn (about 40 us for a small copy).
+constexpr qint64 kCopyOverhead = qint64(256) << 10;
+
+// Along one axis, whether the pixels [cut, cut + visible) of a picture of `size` pixels
+// scaled into `zoom` pixels whole are those of the same scaling drawn with its first `cut`
+// pixels clipped off, the `visible` ones after them kept. The nearest-neighbour scaling
+// steps through the source in fixed point (a step of size / zoom in 1/65536ths, truncated)
+// from the first pixel it draws, whose position it works out in floating point: from a
+// clipped start the steps can fall a source pixel apart from those of the whole square,
+// and the last pixel is left out when its step lands past the picture.
+bool axisLandsAsDrawn(int size, int zoom, int cut, int visible)
+{
+    if (visible <= 0) return true;
+    const double scale = double(size) / zoom;
+    const auto step = uint32_t(int(65536 * scale));
+    const auto wholeStart = uint32_t(int(std::ceil(0.5 * scale * 65536)) - 1);
+    const auto clippedStart = uint32_t(int(std::ceil((cut + 0.5) * scale * 65536)) - 1);
+    const auto sample = [](uint32_t start, uint32_t step, int i) { return int((start + step * uint32_t(i)) >> 16); };
+    const int wholeDrawn = sample(wholeStart, step, zoom - 1) >= size ? zoom - 1 : zoom;
+    const int clippedDrawn = sample(clippedStart, step, visible - 1) >= size ? visible - 1 : visible;
+    for (int i = 0; i < visible; ++i) {
+        const bool drawn = i < clippedDrawn;
+        if (drawn != (cut + i < wholeDrawn)) return false;
+        if (drawn && sample(clippedStart, step, i) != sample(wholeStart, step, cut + i)) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool MapRenderCache::copyLandsAsDrawn(const QImage& picture, int32_t zoom, const QRect& square, const QRect& clip)
+{
+    const QRect shown = square.intersected(clip);
+    if (shown.isEmpty()) return true;
+    return axisLandsAsDrawn(picture.width(), zoom, shown.left() - square.left(), shown.width()) &&
+           axisLandsAsDrawn(picture.height(), zoom, shown.top() - square.top(), shown.height());
+}
+
+bool MapRenderCache::copyable(const QImage& picture, int32_t zoom, bool smooth)
+{
+    // Nearest-neighbour samples depend only on the pixel's place in the square, wherever the
+    // square lies and however it is clipped; bilinear sampling is left to the painter.
+    return zoom > 0 && int64_t(zoom) * zoom <= int64_t(picture.width()) * picture.height() &&
+           (zoom != picture.width() || zoom != picture.height()) && picture.format() == QImage::Format_RGB32 && !smooth;
+}
+
+void MapRenderCache::beginZones(int32_t zoom, qint64 budget, bool firstFree)
+{
+    if (zoom != copiesZoom) {
+        if (zoom == formerZoom) {
+            scaledPictures.swap(formerPictures);
+            std::swap(copiesZoom, formerZoom);
+        } else {
+            // A zoom in motion makes no copies: the zoom held before it stays the former one.
+            if (!scaledPictures.empty()) {
+                dropFormer();
+                formerPictures.swap(scaledPictures);
+                formerZoom = copiesZoom;
+            }
+            copiesZoom = zoom;
+        }
+    }
+    scaledMadeThisPaint = 0;
+    copyExtraThisPaint = 0;
+    copyBudget = budget;
+    firstCopyFree = firstFree;
+}
+
+MapRenderCache::ScaledPicture* MapRenderCache::copyOf(const pMap_info* zone, const QImage& picture, int32_t zoom)
+{
+    if (zoom != copiesZoom) return nullptr;
+    const auto it = scaledPictures.find(zone);
+    if (it == scaledPictures.end() || it->second.zoom != zoom || it->second.sourceKey != picture.cacheKey() ||
+        it->second.image.isNull())
+        return nullptr;
+    return &it->second;
+}
+
+MapRenderCache::ScaledPicture* MapRenderCache::makeCopy(const pMap_info* zone, const QImage& picture, int32_t zoom,
+                                                        QRect shown)
+{
+    if (zoom != copiesZoom || zoom != lastZoneZoom) return nullptr;
+    const qint64 clearing = qint64(zoom) * zoom * 4;
+    const qint64 extra = kCopyOverhead + clearing + scalingBytes(picture, zoom, zoom, zoom) -
+                         scalingBytes(picture, zoom, shown.height(), shown.width());
+    if ((scaledMadeThisPaint > 0 || !firstCopyFree) && copyExtraThisPaint + extra > copyBudget) return nullptr;
+    const size_t bytes = size_t(zoom) * size_t(zoom) * 4;
+    const auto stale = scaledPictures.find(zone);
+    const size_t staleBytes = stale != scaledPictures.end() ? size_t(stale->second.image.sizeInBytes()) : 0;
+    if (scaledBytes - staleBytes + bytes > scaledByteCap) dropFormer();
+    if (scaledBytes - staleBytes + bytes > scaledByteCap) return nullptr;
+    QImage image(zoom, zoom, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return nullptr; // out of memory: the picture is scaled directly
+    image.fill(Qt::transparent);
+    QPainter scaler(&image);
+    scaler.drawImage(QRect(0, 0, zoom, zoom), picture);
+    scaler.end();
+    ScaledPicture& scaled = scaledPictures[zone];
+    scaledBytes -= size_t(scaled.image.sizeInBytes());
+    scaled.image = std::move(image);
+    scaled.sourceKey = picture.cacheKey();
+    scaled.zoom = zoom;
+    scaled.frame = zoneFrame;
+    scaledBytes += size_t(scaled.image.sizeInBytes());
+    ++scaledMadeThisPaint;
+    copyExtraThisPaint += extra;
+    ++lastCost.copiesMade;
+    return &scaled;
+}
+
+void MapRenderCache::dropFormer()
+{
+    for (const auto& [zone, copy] : formerPictures) scaledBytes -= size_t(copy.image.sizeInBytes());
+    formerPictures.clear();
+}
+
+// Zone pictures are drawn into a QRect of Zoom pixels, with nearest-neighbour scaling or, above
+// zoom 1000 when [LIAR] is on, bilinear scaling.
+void MapRenderCache::drawZonePicture(QPainter& painter, const pMap_info* zone, int32_t left, int32_t top,
+                                     int32_t zoom, const QImage& picture)
+{
+    if (picture.isNull()) return; // a missing image paints nothing
+    const QRect square(left, top, zoom, zoom);
+    const QPaintDevice* device = painter.device();
+    const QRect clip(0, 0, device->width(), device->height());
+    const bool plain = painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0 &&
+                       !painter.hasClipping() && painter.transform().isIdentity();
+    if (plain && copyable(picture, zoom, painter.testRenderHint(QPainter::SmoothPixmapTransform)) &&
+        copyLandsAsDrawn(picture, zoom, square, clip)) {
+        ScaledPicture* copy = copyOf(zone, picture, zoom);
+        if (!copy) copy = makeCopy(zone, picture, zoom, square.intersected(clip));
+        if (copy) {
+            copy->frame = zoneFrame;
+            painter.drawImage(left, top, copy->image);
+            ++lastCost.copiesUsed;
+            return;
+        }
+    }
+    painter.drawImage(square, picture);
+    ++lastCost.picturesScaled;
+}
+
+void MapRenderCache::makeCopiesAhead(int32_t zoom, bool smooth)
+{
+    for (size_t i = 0; i < zoneKey.zones.size() && i < zonePictures.size(); ++i) {
+        const QImage* picture = zonePictures[i];
+        const pMap_info* zone = zoneKey.zones[i].zone;
+        if (!picture || picture->isNull() || !copyable(*picture, zoom, smooth) || copyOf(zone, *picture, zoom)) continue;
+        if (!makeCopy(zone, *picture, zoom, QRect())) return;
+    }
+}
+
+void MapRenderCache::endZones(int32_t zoom)
+{
+    lastZoneZoom = zoom;
+    for (auto it = scaledPictures.begin(); it != scaledPictures.end();) {
+        if (it->second.frame == zoneFrame) {
+            ++it;
+            continue;
+        }
+        scaledBytes -= size_t(it->second.image.sizeInBytes());
+        it = scaledPictures.erase(it);
+    }
+}
