@@ -137,7 +137,7 @@ struct MapRenderCache {
     struct ScaledPicture {
         qint64 sourceKey = 0; // cacheKey of the picture it was made from
         int32_t zoom = 0;
-        uint32_t frame = 0;   // the last zone paint that used it
+        uint32_t frame = 0;   // the last zone paint that had its zone in view
         QImage image;
     };
     using ScaledPictures = std::unordered_map<const pMap_info*, ScaledPicture>;
@@ -165,7 +165,7 @@ struct MapRenderCache {
     // Over a kept zone layer, where nothing is drawn: makes the copies the planned zones lack,
     // within the paint's budget, for the paints that draw them again (the view moved).
     void makeCopiesAhead(int32_t zoom, bool smooth);
-    // Ends a zone paint: drops the copies of the zoom it did not use.
+    // Ends a zone paint: drops the copies of the zoom whose zones were not in view.
     void endZones(int32_t zoom);
     // The copy of the zone's picture at the zoom, or nullptr when there is none (made from
     // another picture, or at another zoom).

@@ -151,15 +151,16 @@ void MapRenderCache::drawZonePicture(QPainter& painter, const pMap_info* zone, i
     const QRect clip(0, 0, device->width(), device->height());
     const bool plain = painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0 &&
                        !painter.hasClipping() && painter.transform().isIdentity();
-    if (plain && copyable(picture, zoom, painter.testRenderHint(QPainter::SmoothPixmapTransform)) &&
-        copyLandsAsDrawn(picture, zoom, square, clip)) {
+    if (plain && copyable(picture, zoom, painter.testRenderHint(QPainter::SmoothPixmapTransform))) {
         ScaledPicture* copy = copyOf(zone, picture, zoom);
-        if (!copy) copy = makeCopy(zone, picture, zoom, square.intersected(clip));
-        if (copy) {
-            copy->frame = zoneFrame;
-            painter.drawImage(left, top, copy->image);
-            ++lastCost.copiesUsed;
-            return;
+        if (copy) copy->frame = zoneFrame; // its zone in view: kept, even where it does not land now
+        if (copyLandsAsDrawn(picture, zoom, square, clip)) {
+            if (!copy) copy = makeCopy(zone, picture, zoom, square.intersected(clip));
+            if (copy) {
+                painter.drawImage(left, top, copy->image);
+                ++lastCost.copiesUsed;
+                return;
+            }
         }
     }
     painter.drawImage(square, picture);
