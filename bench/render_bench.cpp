@@ -366,6 +366,7 @@ void printSlowest(int zoom, const char* kind, std::vector<WindowFrame> frames, s
 // where the zone pictures are scaled directly), then frames held still, then frames with the
 // view moving one pixel each (the zone layer drawn every frame, as while the map is dragged).
 // Each zoom on a scene of its own whose zones cover the view, tiles loaded above [MAHD].
+// Then 5 zooms not shown before (visit_*: the first frame at each, 5 held still, 20 moving).
 // The slowest frames of each kind, with what they spent their time on, go to the error
 // stream (RENDER_BENCH_SLOWEST: how many of each, 3 unless set).
 void BM_WindowFrames(benchmark::State& state)
@@ -431,11 +432,27 @@ void BM_WindowFrames(benchmark::State& state)
     count("", still);
     count("moving_", moving);
     state.counters["in_view"] = double(bench.iconsInView());
+
+    // Zooms not shown before, as a wheel step brings them (a step in then one out lands on
+    // another zoom): per visit the first frame at the zoom, 5 frames held still, 20 moving.
+    // The loop above returns to a zoom whose layer or copies it may find kept.
+    std::vector<WindowFrame> visits;
+    for (int v = 1; v <= 5; ++v) {
+        view.zoom_at(centre, zoom < MapViewport::ZoomMax ? zoom - v : zoom + v);
+        update_lod(bench.scene);
+        for (int i = 0; i < 26; ++i) {
+            if (i > 5) view.OffsetX += i % 2 ? -1 : 1;
+            visits.push_back(frame());
+            visits.back().index = visits.size() - 1;
+        }
+    }
+    count("visit_", visits);
     const char* slowest = std::getenv("RENDER_BENCH_SLOWEST");
     const size_t shown = slowest ? size_t(std::max(0, std::atoi(slowest))) : 3;
     printSlowest(zoom, "after zoom", afterZoom, shown);
     printSlowest(zoom, "still", still, shown);
     printSlowest(zoom, "moving", moving, shown);
+    printSlowest(zoom, "visit", visits, shown);
 }
 BENCHMARK(BM_WindowFrames)
     ->DenseRange(100, 1000, 100)
