@@ -152,9 +152,8 @@ struct MapRenderCache {
     // Starts a paint's zone pictures at the zoom: a return to the zoom held before the last
     // change finds that zoom's copies again. The paint may make copies that cost up to
     // budget bytes more than drawing their pictures directly would (reading the source
-    // pictures is most of it), and at least one copy when it draws zones (so that a view in
-    // motion still gets them all); the rest follow in the next paints: a paint over a kept
-    // layer makes them ahead (makeCopiesAhead), one that draws the zones as it draws them.
+    // pictures is most of it), and with firstFree one copy whatever it costs; the rest
+    // follow in the next paints, mostly those over a kept layer (makeCopiesAhead).
     void beginZones(int32_t zoom, qint64 budget, bool firstFree);
     // The picture drawn into a zoom x zoom square at (left, top): from its scaled copy when
     // there is one and it lands there as the scaled drawing does; else the copy is made first when the zoom held since the previous zone
@@ -163,8 +162,9 @@ struct MapRenderCache {
     void drawZonePicture(QPainter& painter, const pMap_info* zone, int32_t left, int32_t top, int32_t zoom,
                          const QImage& picture);
     // Over a kept zone layer, where nothing is drawn: makes the copies the planned zones lack,
-    // within the paint's budget, for the paints that draw them again (the view moved).
-    void makeCopiesAhead(int32_t zoom, bool smooth);
+    // within the paint's budget, for the paints that draw them again (the view moved); first
+    // those that land as drawn where their zones lie now, within the clip.
+    void makeCopiesAhead(int32_t zoom, bool smooth, const QRect& clip);
     // Ends a zone paint: drops the copies of the zoom whose zones were not in view.
     void endZones(int32_t zoom);
     // The copy of the zone's picture at the zoom, or nullptr when there is none (made from

@@ -114,24 +114,33 @@ void planZones(MapScene& scene, MapRenderCache& cache, const QImage& buffer)
 }
 
 // The bytes that the scaled copies a paint makes may cost beyond what the paint would
-// scale anyway: as much as the buffer holds over a kept layer, where the paint draws no
-// zones; half that while the view moves; none besides the one copy every zone paint may
-// make when the paint also keeps its layer (the paints over it make the rest).
-qint64 copyBudget(const QImage& buffer, bool drawing, bool keeping)
+// scale anyway. Over a kept layer, where the paint draws no zones: as much as the buffer
+// holds, and at least one copy. A paint that draws the zones most often scales every
+// picture directly already (the first paints at a zoom): while the view moves, copies worth
+// a quarter of the buffer; when it keeps its layer, which costs a copy of the buffer too,
+// 1 MB.
+// The paints over the kept layer make the rest.
+struct CopyBudget {
+    qint64 bytes = 0;
+    bool firstFree = true; // one copy whatever it costs
+};
+CopyBudget copyBudget(const QImage& buffer, bool drawing, bool keeping)
 {
     const qint64 bytes = buffer.sizeInBytes();
-    return !drawing ? bytes : keeping ? 0 : bytes / 2;
+    if (!drawing) return {bytes, true};
+    if (keeping) return {qint64(1) << 20, false};
+    return {bytes / 4, false};
 }
 
 // The planned zones drawn: pictures, then their vectors and the grids.
-void drawPlannedZones(MapScene& scene, MapRenderCache& cache, QPainter& painter, qint64 budget)
+void drawPlannedZones(MapScene& scene, MapRenderCache& cache, QPainter& painter, CopyBudget budget)
 {
     const MapViewport& view = scene.view;
     const int32_t zoom = view.Zoom;
     const bool fine = zoom > Preferences.LODV;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, cache.zoneKey.smooth);
     ++cache.zoneFrame;
-    cache.beginZones(zoom, budget, true);
+    cache.beginZones(zoom, budget.bytes, budget.firstFree);
     for (size_t i = 0; i < cache.zoneKey.zones.size(); ++i) {
         const MapRenderCache::ZonePlace& place = cache.zoneKey.zones[i];
         const pMap_info* zone = place.zone;
@@ -187,8 +196,9 @@ void paintInPlace(MapScene& scene, QImage& buffer)
         // Nothing to draw: time for the copies the zones still lack, for when the view moves.
         // The layer was drawn at this zoom, which has held since: the zoom is not in motion.
         cache.lastZoneZoom = cache.zoneKey.zoom;
-        cache.beginZones(cache.zoneKey.zoom, copyBudget(buffer, false, false), true);
-        cache.makeCopiesAhead(cache.zoneKey.zoom, cache.zoneKey.smooth);
+        const CopyBudget budget = copyBudget(buffer, false, false);
+        cache.beginZones(cache.zoneKey.zoom, budget.bytes, budget.firstFree);
+        cache.makeCopiesAhead(cache.zoneKey.zoom, cache.zoneKey.smooth, buffer.rect());
     } else {
         buffer.fill(QColor::fromRgba(kMapBackground));
     }
@@ -286,7 +296,7 @@ void draw_zones(MapScene& scene, QPainter& painter)
 {
     MapRenderCache& cache = renderCache(scene);
     planZones(scene, cache, QImage());
-    drawPlannedZones(scene, cache, painter, 0);
+    drawPlannedZones(scene, cache, painter, CopyBudget{});
 }
 
 void draw_veil(QPainter& painter)

@@ -167,14 +167,19 @@ void MapRenderCache::drawZonePicture(QPainter& painter, const pMap_info* zone, i
     ++lastCost.picturesScaled;
 }
 
-void MapRenderCache::makeCopiesAhead(int32_t zoom, bool smooth)
+void MapRenderCache::makeCopiesAhead(int32_t zoom, bool smooth, const QRect& clip)
 {
-    for (size_t i = 0; i < zoneKey.zones.size() && i < zonePictures.size(); ++i) {
-        const QImage* picture = zonePictures[i];
-        const pMap_info* zone = zoneKey.zones[i].zone;
-        if (!picture || picture->isNull() || !copyable(*picture, zoom, smooth) || copyOf(zone, *picture, zoom)) continue;
-        if (!makeCopy(zone, *picture, zoom, QRect())) return;
-    }
+    // First the copies that land where their zones lie now: the next paints, a view moved a
+    // little, use them; then the others.
+    for (const bool landing : {true, false})
+        for (size_t i = 0; i < zoneKey.zones.size() && i < zonePictures.size(); ++i) {
+            const QImage* picture = zonePictures[i];
+            const ZonePlace& place = zoneKey.zones[i];
+            if (!picture || picture->isNull() || !copyable(*picture, zoom, smooth) || copyOf(place.zone, *picture, zoom))
+                continue;
+            if (copyLandsAsDrawn(*picture, zoom, QRect(place.left, place.top, zoom, zoom), clip) != landing) continue;
+            if (!makeCopy(place.zone, *picture, zoom, QRect())) return;
+        }
 }
 
 void MapRenderCache::endZones(int32_t zoom)
