@@ -118,8 +118,7 @@ void planZones(MapScene& scene, MapRenderCache& cache, const QImage& buffer)
 // holds, and at least one copy. A paint that draws the zones most often scales every
 // picture directly already (the first paints at a zoom): while the view moves, copies worth
 // a quarter of the buffer; when it keeps its layer, which costs a copy of the buffer too,
-// 1 MB.
-// The paints over the kept layer make the rest.
+// 1 MB. The paints over the kept layer make the rest.
 struct CopyBudget {
     qint64 bytes = 0;
     bool firstFree = true; // one copy whatever it costs

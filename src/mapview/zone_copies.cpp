@@ -1,7 +1,8 @@
 // The zone pictures' scaled copies: each picture scaled down to the zoom once and copied at
 // every paint after, instead of sampled again. A zoom change keeps the copies of the zoom
-// it leaves, so that a wheel step out and back finds them; copies are made a few at a time,
-// within a budget of pixels per paint, so that no one paint pays for all of them.
+// it leaves, so that a return to it (the zoom bar, a double click and back) finds them;
+// copies are made a few at a time, within a budget of bytes moved per paint, so that no one
+// paint pays for all of them.
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -33,8 +34,9 @@ constexpr qint64 kCopyOverhead = qint64(256) << 10;
 // steps through the source in fixed point (a step of size / zoom in 1/65536ths, truncated)
 // from the first pixel it draws, whose position it works out in floating point: from a
 // clipped start the steps can fall a source pixel apart from those of the whole square,
-// and the last pixel is left out when its step lands past the picture.
-bool axisLandsAsDrawn(int size, int zoom, int cut, int visible)
+// and the last pixel is left out when its step lands at or past `limit` (the picture's size,
+// for rows its stride in pixels).
+bool axisLandsAsDrawn(int size, int limit, int zoom, int cut, int visible)
 {
     if (visible <= 0) return true;
     const double scale = double(size) / zoom;
@@ -42,8 +44,8 @@ bool axisLandsAsDrawn(int size, int zoom, int cut, int visible)
     const auto wholeStart = uint32_t(int(std::ceil(0.5 * scale * 65536)) - 1);
     const auto clippedStart = uint32_t(int(std::ceil((cut + 0.5) * scale * 65536)) - 1);
     const auto sample = [](uint32_t start, uint32_t step, int i) { return int((start + step * uint32_t(i)) >> 16); };
-    const int wholeDrawn = sample(wholeStart, step, zoom - 1) >= size ? zoom - 1 : zoom;
-    const int clippedDrawn = sample(clippedStart, step, visible - 1) >= size ? visible - 1 : visible;
+    const int wholeDrawn = sample(wholeStart, step, zoom - 1) >= limit ? zoom - 1 : zoom;
+    const int clippedDrawn = sample(clippedStart, step, visible - 1) >= limit ? visible - 1 : visible;
     for (int i = 0; i < visible; ++i) {
         const bool drawn = i < clippedDrawn;
         if (drawn != (cut + i < wholeDrawn)) return false;
@@ -58,14 +60,16 @@ bool MapRenderCache::copyLandsAsDrawn(const QImage& picture, int32_t zoom, const
 {
     const QRect shown = square.intersected(clip);
     if (shown.isEmpty()) return true;
-    return axisLandsAsDrawn(picture.width(), zoom, shown.left() - square.left(), shown.width()) &&
-           axisLandsAsDrawn(picture.height(), zoom, shown.top() - square.top(), shown.height());
+    const int stride = int(picture.bytesPerLine() / 4);
+    return axisLandsAsDrawn(picture.width(), stride, zoom, shown.left() - square.left(), shown.width()) &&
+           axisLandsAsDrawn(picture.height(), picture.height(), zoom, shown.top() - square.top(), shown.height());
 }
 
 bool MapRenderCache::copyable(const QImage& picture, int32_t zoom, bool smooth)
 {
     // Nearest-neighbour samples depend only on the pixel's place in the square, wherever the
-    // square lies and however it is clipped; bilinear sampling is left to the painter.
+    // square lies (where it is clipped, see copyLandsAsDrawn); bilinear sampling is left to
+    // the painter.
     return zoom > 0 && int64_t(zoom) * zoom <= int64_t(picture.width()) * picture.height() &&
            (zoom != picture.width() || zoom != picture.height()) && picture.format() == QImage::Format_RGB32 && !smooth;
 }
@@ -150,7 +154,7 @@ void MapRenderCache::drawZonePicture(QPainter& painter, const pMap_info* zone, i
     const QPaintDevice* device = painter.device();
     const QRect clip(0, 0, device->width(), device->height());
     const bool plain = painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0 &&
-                       !painter.hasClipping() && painter.transform().isIdentity();
+                       !painter.hasClipping() && painter.deviceTransform().isIdentity();
     if (plain && copyable(picture, zoom, painter.testRenderHint(QPainter::SmoothPixmapTransform))) {
         ScaledPicture* copy = copyOf(zone, picture, zoom);
         if (copy) copy->frame = zoneFrame; // its zone in view: kept, even where it does not land now
