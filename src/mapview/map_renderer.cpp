@@ -1,9 +1,11 @@
 #include "map_renderer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
 #include <QPainter>
+#include <QRegion>
 
 #include "map_loading.h"
 #include "map_render_cache.h"
@@ -160,6 +162,31 @@ void drawPlannedZones(MapScene& scene, MapRenderCache& cache, QPainter& painter,
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 
+// The background where no planned zone picture covers the buffer. An opaque picture scaled
+// into its square with nearest neighbours, directly or through its copy, covers the square
+// but for its last row and column (left out when the scaling's last step lands past the
+// picture, clear in the copy): the background goes under those too.
+void fillAroundZones(QImage& buffer, const MapRenderCache& cache)
+{
+    const QRect whole = buffer.rect();
+    QRegion open(whole);
+    const int32_t zoom = cache.zoneKey.zoom;
+    if (!cache.zoneKey.smooth && zoom > 1)
+        for (size_t i = 0; i < cache.zoneKey.zones.size() && i < cache.zonePictures.size(); ++i) {
+            const QImage* picture = cache.zonePictures[i];
+            if (!picture || picture->isNull() || picture->format() != QImage::Format_RGB32) continue;
+            const MapRenderCache::ZonePlace& place = cache.zoneKey.zones[i];
+            const QRect covered = QRect(place.left, place.top, zoom - 1, zoom - 1).intersected(whole);
+            if (!covered.isEmpty()) open -= covered;
+        }
+    const uint32_t background = kMapBackground;
+    for (const QRect& r : open)
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(buffer.scanLine(y));
+            std::fill(row + r.left(), row + r.right() + 1, background);
+        }
+}
+
 double msSince(std::chrono::steady_clock::time_point& mark)
 {
     const auto now = std::chrono::steady_clock::now();
@@ -199,7 +226,7 @@ void paintInPlace(MapScene& scene, QImage& buffer)
         cache.beginZones(cache.zoneKey.zoom, budget.bytes, budget.firstFree);
         cache.makeCopiesAhead(cache.zoneKey.zoom, cache.zoneKey.smooth, buffer.rect());
     } else {
-        buffer.fill(QColor::fromRgba(kMapBackground));
+        fillAroundZones(buffer, cache);
     }
     QPainter painter(&buffer);
     if (!kept) {

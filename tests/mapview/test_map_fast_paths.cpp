@@ -175,6 +175,43 @@ TEST(MapFastPaths, CopiesFollowAZoomChangeOverThePaintsAndWaitForAReturn)
     EXPECT_EQ(cache.scaledBytes, size_t(4 * 400 * 400 * 4)) << "the copies at 440 were never made";
 }
 
+// A zone paint fills the background only where no opaque zone picture covers the buffer
+// (into a buffer that holds the last frame, or anything). What shows must be what the
+// background under every picture scaled directly shows: under a zone without a picture and
+// under a picture with an alpha channel too; at zooms that scale the pictures up and down,
+// with the zones cut by the view's edges.
+TEST(MapFastPaths, BackgroundShowsWhereNoPictureCovers)
+{
+    MapFixture f;
+    f.showMap1();
+    f.scene.overlays.tips = false;
+    f.nw->image = std::make_unique<QImage>(noise(256, 256, 7));
+    f.ne->image = std::make_unique<QImage>(noise(200, 131, 8));
+    QImage translucent = noise(180, 180, 9).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width(); x += 3) translucent.setPixel(x, y, 0x40FF0000u);
+    f.sw->image = std::make_unique<QImage>(translucent);
+    f.se->image = std::make_unique<QImage>(); // none: nothing drawn there
+    for (const int zoom : {37, 100, 131, 150, 199, 211, 257, 290, 333})
+        for (const int offset : {3, -zoom / 2 - 5}) {
+            f.scene.view.restoreZoom(zoom);
+            f.scene.view.OffsetX = offset;
+            f.scene.view.OffsetY = 11 - offset;
+            QImage expected(300, 300, QImage::Format_ARGB32_Premultiplied);
+            expected.fill(QColor::fromRgba(kMapBackground));
+            QPainter painter(&expected);
+            for (const pMap_info* z : f.scene.DisplayedZones) {
+                const ViewRect r = f.scene.view.zoneScreenRect(*z);
+                painter.drawImage(QRect(r.left, r.top, zoom, zoom), *z->image);
+            }
+            painter.end();
+            for (int i = 0; i < 6; ++i) // the first paint, one that keeps, the copies ahead
+                ASSERT_EQ(paint(f.scene), expected) << "zoom " << zoom << " offset " << offset << " paint " << i;
+            f.scene.view.OffsetX += 1; // from the copies
+            ASSERT_EQ(paint(f.scene), paintAfresh(f.scene)) << "zoom " << zoom;
+        }
+}
+
 // The same stream moved to height fy in place: same length, same memory.
 void moveLine(MemoryStream& s, float fy)
 {
