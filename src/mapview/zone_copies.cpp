@@ -36,6 +36,16 @@ constexpr qint64 kCopyOverhead = qint64(256) << 10;
 // clipped start the steps can fall a source pixel apart from those of the whole square,
 // and the last pixel is left out when its step lands at or past `limit` (the picture's size,
 // for rows its stride in pixels).
+// Whether the scaling of a picture of `size` pixels into `zoom` whole leaves its last pixel
+// out (the first pixel's position and the step as in axisLandsAsDrawn).
+bool leavesLastOut(int size, int limit, int zoom)
+{
+    const double scale = double(size) / zoom;
+    const auto step = uint32_t(int(65536 * scale));
+    const auto start = uint32_t(int(std::ceil(0.5 * scale * 65536)) - 1);
+    return int((start + step * uint32_t(zoom - 1)) >> 16) >= limit;
+}
+
 bool axisLandsAsDrawn(int size, int limit, int zoom, int cut, int visible)
 {
     if (visible <= 0) return true;
@@ -110,7 +120,10 @@ MapRenderCache::ScaledPicture* MapRenderCache::makeCopy(const pMap_info* zone, c
                                                         QRect shown)
 {
     if (zoom != copiesZoom || zoom != lastZoneZoom) return nullptr;
-    const qint64 clearing = qint64(zoom) * zoom * 4;
+    // The copy is cleared first only when the scaling leaves a row or column of it untouched.
+    const bool clear = leavesLastOut(picture.width(), int(picture.bytesPerLine() / 4), zoom) ||
+                       leavesLastOut(picture.height(), picture.height(), zoom);
+    const qint64 clearing = clear ? qint64(zoom) * zoom * 4 : 0;
     const qint64 extra = kCopyOverhead + clearing + scalingBytes(picture, zoom, zoom, zoom) -
                          scalingBytes(picture, zoom, shown.height(), shown.width());
     if ((scaledMadeThisPaint > 0 || !firstCopyFree) && copyExtraThisPaint + extra > copyBudget) return nullptr;
@@ -121,7 +134,7 @@ MapRenderCache::ScaledPicture* MapRenderCache::makeCopy(const pMap_info* zone, c
     if (scaledBytes - staleBytes + bytes > scaledByteCap) return nullptr;
     QImage image(zoom, zoom, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return nullptr; // out of memory: the picture is scaled directly
-    image.fill(Qt::transparent);
+    if (clear) image.fill(Qt::transparent);
     QPainter scaler(&image);
     scaler.drawImage(QRect(0, 0, zoom, zoom), picture);
     scaler.end();

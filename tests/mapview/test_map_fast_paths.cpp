@@ -150,15 +150,15 @@ TEST(MapFastPaths, CopiesFollowAZoomChangeOverThePaintsAndWaitForAReturn)
     EXPECT_EQ(cost.copiesMade, 0) << "no copy while the zoom may still move";
     cost = paintChecked("the first paint held still, which keeps the layer");
     EXPECT_TRUE(cost.zonesDrawn);
-    EXPECT_EQ(cost.copiesMade, 0) << "copies costing more than 1 MB wait for the paints over the kept layer";
-    int ahead = 0;
-    for (int i = 0; i < 4; ++i) {
+    int made = cost.copiesMade;
+    EXPECT_LT(made, 4) << "only copies that cost little beyond the direct drawing";
+    for (int i = 0; i < 4 && made < 4; ++i) {
         cost = paintChecked("a paint over the kept layer");
         EXPECT_FALSE(cost.zonesDrawn);
         EXPECT_EQ(cost.copiesMade, 1) << "a budget of the buffer's bytes (1.2 MB), a copy costing more";
-        ahead += cost.copiesMade;
+        made += cost.copiesMade;
     }
-    EXPECT_EQ(ahead, 4);
+    EXPECT_EQ(made, 4);
     view.OffsetX -= 7; // a drag: the zones drawn again, from their copies
     cost = paintChecked("a drag");
     EXPECT_EQ(cost.copiesUsed, 4);
