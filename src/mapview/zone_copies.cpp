@@ -24,8 +24,8 @@ qint64 scalingBytes(const QImage& picture, int32_t zoom, qint64 rows, qint64 col
     return rows * (std::min(sourceRow, columns * 64) + columns * 4);
 }
 
-// A copy's own costs besides its scaling and clearing, counted as bytes moved: the image
-// made, a painter opened on it, the copy then drawn (about 40 us for a small copy).
+// A copy's own costs besides moving its pixels, counted as bytes moved: the image made (its
+// fresh memory cleared by the system), a painter opened on it (about 40 us for a small copy).
 constexpr qint64 kCopyOverhead = qint64(256) << 10;
 
 // Along one axis, whether the pixels [cut, cut + visible) of a picture of `size` pixels
@@ -123,8 +123,10 @@ MapRenderCache::ScaledPicture* MapRenderCache::makeCopy(const pMap_info* zone, c
     // The copy is cleared first only when the scaling leaves a row or column of it untouched.
     const bool clear = leavesLastOut(picture.width(), int(picture.bytesPerLine() / 4), zoom) ||
                        leavesLastOut(picture.height(), picture.height(), zoom);
-    const qint64 clearing = clear ? qint64(zoom) * zoom * 4 : 0;
-    const qint64 extra = kCopyOverhead + clearing + scalingBytes(picture, zoom, zoom, zoom) -
+    // Beyond the scaling of the whole square, the copy is read again when drawn (and written
+    // once more when cleared).
+    const qint64 copyBytes = qint64(zoom) * zoom * 4;
+    const qint64 extra = kCopyOverhead + (clear ? 2 : 1) * copyBytes + scalingBytes(picture, zoom, zoom, zoom) -
                          scalingBytes(picture, zoom, shown.height(), shown.width());
     if ((scaledMadeThisPaint > 0 || !firstCopyFree) && copyExtraThisPaint + extra > copyBudget) return nullptr;
     const size_t bytes = size_t(zoom) * size_t(zoom) * 4;
