@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -334,12 +335,40 @@ void BM_ZoomFrames(benchmark::State& state)
 }
 BENCHMARK(BM_ZoomFrames)->Arg(100)->Arg(550)->Arg(1000)->Arg(3500)->Unit(benchmark::kMillisecond)->Iterations(60);
 
+// One frame through the map control: wall and processor time, the layer's paint within it
+// (the rest is the control's image drawn onto its backing store) and what the paint spent.
+struct WindowFrame {
+    size_t index = 0; // of the frames of its kind, in the order drawn
+    double wallMs = 0, cpuMs = 0, paintMs = 0;
+    MapRenderCache::PaintCost cost;
+};
+
+// The slowest frames of a kind, what each spent its time on, on the error stream.
+void printSlowest(int zoom, const char* kind, std::vector<WindowFrame> frames, size_t count)
+{
+    std::sort(frames.begin(), frames.end(), [](const WindowFrame& a, const WindowFrame& b) { return a.wallMs > b.wallMs; });
+    for (size_t i = 0; i < std::min(count, frames.size()); ++i) {
+        const WindowFrame& f = frames[i];
+        const MapRenderCache::PaintCost& c = f.cost;
+        std::fprintf(stderr,
+                     "zoom %4d %-10s #%-3zu %5.1f ms (cpu %5.1f): paint %5.1f = plan %.2f, zones %5.2f %s (pictures %5.2f, scaled %2d, copies "
+                     "made %2d, used %2d), keep %.2f, overlays %.2f, locations %5.2f (labels made %zu), rest %.2f; "
+                     "shown %.2f\n",
+                     zoom, kind, f.index, f.wallMs, f.cpuMs, f.paintMs, c.planMs, c.zonesMs, c.zonesDrawn ? "drawn" : "kept ", c.picturesMs,
+                     c.picturesScaled, c.copiesMade, c.copiesUsed, c.keepMs, c.overlaysMs, c.locationsMs, c.labelsMade,
+                     c.restMs, f.wallMs - f.paintMs);
+    }
+}
+
 // Frames through the map control as the window shows them (the layer painted into the
 // control's image, then drawn onto its backing store), at every zoom step of 100 from 100 to
 // 1000 and at 3500: the first frame after a zoom change (back from one wheel step away,
 // where the zone pictures are scaled directly), then frames held still, then frames with the
 // view moving one pixel each (the zone layer drawn every frame, as while the map is dragged).
 // Each zoom on a scene of its own whose zones cover the view, tiles loaded above [MAHD].
+// Then 5 zooms not shown before (visit_*: the first frame at each, 5 held still, 20 moving).
+// The slowest frames of each kind, with what they spent their time on, go to the error
+// stream (RENDER_BENCH_SLOWEST: how many of each, 3 unless set).
 void BM_WindowFrames(benchmark::State& state)
 {
     const int zoom = int(state.range(0));
@@ -347,23 +376,31 @@ void BM_WindowFrames(benchmark::State& state)
     bench.setMode(labels);
     MapWidget widget;
     widget.resize(kWidth, kHeight);
-    widget.paintLayer = [&](QImage& buffer) { paint_map_layer(bench.scene, buffer); };
+    double paintMs = 0; // the layer's paint in the last frame
+    widget.paintLayer = [&](QImage& buffer) {
+        const auto start = std::chrono::steady_clock::now();
+        paint_map_layer(bench.scene, buffer);
+        paintMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
     widget.show();
     while (!widget.isVisible() || !widget.windowHandle() || !widget.windowHandle()->isExposed())
         QCoreApplication::processEvents();
-    double cpuMs = 0; // the processor time of the last frame
+    const MapRenderCache& cache = renderCache(bench.scene);
     const auto frame = [&] {
+        WindowFrame f;
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = BenchScene::processCpuMs();
         widget.repaint();
-        cpuMs = BenchScene::processCpuMs() - cpuStart;
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        f.cpuMs = BenchScene::processCpuMs() - cpuStart;
+        f.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        f.paintMs = paintMs;
+        f.cost = cache.lastCost;
+        return f;
     };
     frame(); // icons, labels and glyphs made once for the program's life
     MapViewport& view = bench.scene.view;
     const QPoint centre = view.screen_to_world(view.view_center());
-    // Wall and processor times of the frames after a zoom change, held still, moving.
-    std::vector<double> afterZoom, still, moving, afterZoomCpu, stillCpu, movingCpu;
+    std::vector<WindowFrame> afterZoom, still, moving;
     for (auto _ : state) {
         view.zoom_at(centre, zoom < MapViewport::ZoomMax ? zoom + zoom / 10 : zoom - zoom / 10);
         update_lod(bench.scene);
@@ -371,28 +408,51 @@ void BM_WindowFrames(benchmark::State& state)
         view.zoom_at(centre, zoom);
         update_lod(bench.scene);
         afterZoom.push_back(frame());
-        afterZoomCpu.push_back(cpuMs);
+        afterZoom.back().index = afterZoom.size() - 1;
         for (int i = 0; i < 20; ++i) {
             still.push_back(frame());
-            stillCpu.push_back(cpuMs);
+            still.back().index = still.size() - 1;
         }
         for (int i = 0; i < 20; ++i) {
             view.OffsetX += i % 2 ? -1 : 1;
             moving.push_back(frame());
-            movingCpu.push_back(cpuMs);
+            moving.back().index = moving.size() - 1;
         }
     }
-    const auto count = [&](const char* name, const std::vector<double>& wall, const std::vector<double>& cpu) {
+    const auto count = [&](const char* name, const std::vector<WindowFrame>& frames) {
+        std::vector<double> wall, cpu;
+        for (const WindowFrame& f : frames) wall.push_back(f.wallMs), cpu.push_back(f.cpuMs);
         const std::string n(name);
         state.counters[n + "median_ms"] = median(wall);
         state.counters[n + "max_ms"] = *std::max_element(wall.begin(), wall.end());
         state.counters[n + "over_16ms"] = double(std::count_if(wall.begin(), wall.end(), [](double f) { return f > 16; }));
         state.counters[n + "cpu_max_ms"] = *std::max_element(cpu.begin(), cpu.end());
     };
-    count("after_zoom_", afterZoom, afterZoomCpu);
-    count("", still, stillCpu);
-    count("moving_", moving, movingCpu);
+    count("after_zoom_", afterZoom);
+    count("", still);
+    count("moving_", moving);
     state.counters["in_view"] = double(bench.iconsInView());
+
+    // Zooms not shown before, as a wheel step brings them (a step in then one out lands on
+    // another zoom): per visit the first frame at the zoom, 5 frames held still, 20 moving.
+    // The loop above returns to a zoom whose layer or copies it may find kept.
+    std::vector<WindowFrame> visits;
+    for (int v = 1; v <= 5; ++v) {
+        view.zoom_at(centre, zoom < MapViewport::ZoomMax ? zoom - v : zoom + v);
+        update_lod(bench.scene);
+        for (int i = 0; i < 26; ++i) {
+            if (i > 5) view.OffsetX += i % 2 ? -1 : 1;
+            visits.push_back(frame());
+            visits.back().index = visits.size() - 1;
+        }
+    }
+    count("visit_", visits);
+    const char* slowest = std::getenv("RENDER_BENCH_SLOWEST");
+    const size_t shown = slowest ? size_t(std::max(0, std::atoi(slowest))) : 3;
+    printSlowest(zoom, "after zoom", afterZoom, shown);
+    printSlowest(zoom, "still", still, shown);
+    printSlowest(zoom, "moving", moving, shown);
+    printSlowest(zoom, "visit", visits, shown);
 }
 BENCHMARK(BM_WindowFrames)
     ->DenseRange(100, 1000, 100)

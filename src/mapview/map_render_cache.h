@@ -137,24 +137,54 @@ struct MapRenderCache {
     struct ScaledPicture {
         qint64 sourceKey = 0; // cacheKey of the picture it was made from
         int32_t zoom = 0;
-        uint32_t frame = 0;   // the last zone paint that used it
+        uint32_t frame = 0;   // the last zone paint that had its zone in view
         QImage image;
     };
+    using ScaledPictures = std::unordered_map<const pMap_info*, ScaledPicture>;
+    // Whether the picture drawn into a zoom x zoom square can come from a scaled copy: scaled
+    // down (the copy no larger than the picture), opaque, nearest neighbour.
+    static bool copyable(const QImage& picture, int32_t zoom, bool smooth);
+    // Whether the copy drawn with its top-left at the square's gives, within the clip, exactly
+    // the pixels of the picture scaled into the square directly. Not always where the clip
+    // cuts the square's top or left: the scaling then starts its fixed-point steps from the
+    // first pixel it draws, and may sample a row or column of the picture apart.
+    static bool copyLandsAsDrawn(const QImage& picture, int32_t zoom, const QRect& square, const QRect& clip);
+    // Starts a paint's zone pictures at the zoom: a return to the zoom held before the last
+    // change finds that zoom's copies again. The paint may make copies that cost up to
+    // budget bytes more than drawing their pictures directly would (reading the source
+    // pictures is most of it), and with firstFree one copy whatever it costs; the rest
+    // follow in the next paints, mostly those over a kept layer (makeCopiesAhead).
+    void beginZones(int32_t zoom, qint64 budget, bool firstFree);
     // The picture drawn into a zoom x zoom square at (left, top): from its scaled copy when
-    // the zoom held since the previous zone paint (a zoom in motion pays no copy it would
-    // throw away) and the copy is no larger than the picture; otherwise scaled directly.
+    // there is one and it lands there as the scaled drawing does; else the copy is made first when the zoom held since the previous zone
+    // paint (a zoom in motion pays no copy it would throw away) and the paint's budget allows;
+    // otherwise scaled directly.
     void drawZonePicture(QPainter& painter, const pMap_info* zone, int32_t left, int32_t top, int32_t zoom,
                          const QImage& picture);
-    // Ends a zone paint: drops the copies it did not use.
+    // Over a kept zone layer, where nothing is drawn: makes the copies the planned zones lack,
+    // within the paint's budget, for the paints that draw them again (the view moved); first
+    // those that land as drawn where their zones lie now, within the clip.
+    void makeCopiesAhead(int32_t zoom, bool smooth, const QRect& clip);
+    // Ends a zone paint: drops the copies of the zoom whose zones were not in view.
     void endZones(int32_t zoom);
-    std::unordered_map<const pMap_info*, ScaledPicture> scaledPictures;
-    size_t scaledBytes = 0;
+    // The copy of the zone's picture at the zoom, or nullptr when there is none (made from
+    // another picture, or at another zoom).
+    ScaledPicture* copyOf(const pMap_info* zone, const QImage& picture, int32_t zoom);
+    // Makes the zone's copy when the paint's budget and the byte cap allow; shown: the part of
+    // its square that the paint would otherwise scale directly (empty over a kept layer).
+    ScaledPicture* makeCopy(const pMap_info* zone, const QImage& picture, int32_t zoom, QRect shown);
+    void dropFormer();
+    ScaledPictures scaledPictures; // copies at copiesZoom
+    int32_t copiesZoom = 0;
+    ScaledPictures formerPictures; // copies at formerZoom, the zoom held before copiesZoom
+    int32_t formerZoom = 0;
+    size_t scaledBytes = 0; // of both sets
     size_t scaledByteCap = size_t(64) << 20;
     uint32_t zoneFrame = 0;
-    static constexpr int kScaledPerPaint = 8;
-    static constexpr size_t kScaledBytesPerPaint = size_t(4) << 20;
     int scaledMadeThisPaint = 0;
-    size_t scaledBytesThisPaint = 0;
+    qint64 copyExtraThisPaint = 0; // bytes the copies made this paint cost beyond direct drawing
+    qint64 copyBudget = 0;         // the paint's allowance for copyExtraThisPaint
+    bool firstCopyFree = true;     // the paint makes one copy whatever its budget
     int32_t lastZoneZoom = 0; // the zoom of the previous zone paint
 
     // The zone layer (background, zone pictures, their vectors and the grids) depends only
@@ -186,6 +216,24 @@ struct MapRenderCache {
     ZoneLayerKey keptZoneKey; // the kept copy's
     QImage keptZones;         // null when none is kept
     size_t zoneLayersReused = 0; // paints that started from the kept copy
+
+    // What the last paint spent its time on, for measuring (the clock is read a few times
+    // a paint): milliseconds of each step, and what the steps made anew.
+    struct PaintCost {
+        double planMs = 0;      // zones in view, tiles asked for, the layer's key
+        double zonesMs = 0;     // the zone layer: copied from the kept one, or drawn
+        double picturesMs = 0;  // of which the zone pictures
+        double keepMs = 0;      // the drawn layer copied to be kept
+        double overlaysMs = 0;  // veil, markers, paths and lines
+        double locationsMs = 0; // squares, icons and labels
+        double restMs = 0;      // waypoints, highlight, tips, feedback
+        bool zonesDrawn = false;
+        int picturesScaled = 0; // zone pictures scaled directly
+        int copiesMade = 0;     // scaled copies made
+        int copiesUsed = 0;     // scaled copies drawn
+        size_t labelsMade = 0;
+    };
+    PaintCost lastCost;
 
     std::vector<std::string> tipsSource;
     std::vector<QStaticText> tips;

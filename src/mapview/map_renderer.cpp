@@ -1,8 +1,11 @@
 #include "map_renderer.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include <QPainter>
+#include <QRegion>
 
 #include "map_loading.h"
 #include "map_render_cache.h"
@@ -112,18 +115,41 @@ void planZones(MapScene& scene, MapRenderCache& cache, const QImage& buffer)
     }
 }
 
+// The bytes that the scaled copies a paint makes may cost beyond what the paint would
+// scale anyway. Over a kept layer, where the paint draws no zones: as much as the buffer
+// holds, and at least one copy. A paint that draws the zones most often scales every
+// picture directly already (the first paints at a zoom): while the view moves, copies worth
+// a quarter of the buffer; when it keeps its layer, which costs a copy of the buffer too,
+// 1 MB. The paints over the kept layer make the rest.
+struct CopyBudget {
+    qint64 bytes = 0;
+    bool firstFree = true; // one copy whatever it costs
+};
+CopyBudget copyBudget(const QImage& buffer, bool drawing, bool keeping)
+{
+    const qint64 bytes = buffer.sizeInBytes();
+    if (!drawing) return {bytes, true};
+    if (keeping) return {qint64(1) << 20, false};
+    return {bytes / 4, false};
+}
+
 // The planned zones drawn: pictures, then their vectors and the grids.
-void drawPlannedZones(MapScene& scene, MapRenderCache& cache, QPainter& painter)
+void drawPlannedZones(MapScene& scene, MapRenderCache& cache, QPainter& painter, CopyBudget budget)
 {
     const MapViewport& view = scene.view;
     const int32_t zoom = view.Zoom;
     const bool fine = zoom > Preferences.LODV;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, cache.zoneKey.smooth);
     ++cache.zoneFrame;
+    cache.beginZones(zoom, budget.bytes, budget.firstFree);
     for (size_t i = 0; i < cache.zoneKey.zones.size(); ++i) {
         const MapRenderCache::ZonePlace& place = cache.zoneKey.zones[i];
         const pMap_info* zone = place.zone;
-        if (const QImage* picture = cache.zonePictures[i]) cache.drawZonePicture(painter, zone, place.left, place.top, zoom, *picture);
+        if (const QImage* picture = cache.zonePictures[i]) {
+            const auto start = std::chrono::steady_clock::now();
+            cache.drawZonePicture(painter, zone, place.left, place.top, zoom, *picture);
+            cache.lastCost.picturesMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        }
 
         const float x0 = float(place.left), y0 = float(place.top);
         if (Preferences.AVCT && fine && zone->vectors) draw_vectors(*zone->vectors, painter, x0, y0, zoom, kZoneVectorColour);
@@ -134,6 +160,39 @@ void drawPlannedZones(MapScene& scene, MapRenderCache& cache, QPainter& painter)
     }
     cache.endZones(zoom);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+// The background where no planned zone picture covers the buffer. An opaque picture scaled
+// into its square with nearest neighbours, directly or through its copy, covers the square
+// but for its last row and column (left out when the scaling's last step lands past the
+// picture, clear in the copy): the background goes under those too.
+void fillAroundZones(QImage& buffer, const MapRenderCache& cache)
+{
+    const QRect whole = buffer.rect();
+    QRegion open(whole);
+    const int32_t zoom = cache.zoneKey.zoom;
+    if (!cache.zoneKey.smooth && zoom > 1)
+        for (size_t i = 0; i < cache.zoneKey.zones.size() && i < cache.zonePictures.size(); ++i) {
+            const QImage* picture = cache.zonePictures[i];
+            if (!picture || picture->isNull() || picture->format() != QImage::Format_RGB32) continue;
+            const MapRenderCache::ZonePlace& place = cache.zoneKey.zones[i];
+            const QRect covered = QRect(place.left, place.top, zoom - 1, zoom - 1).intersected(whole);
+            if (!covered.isEmpty()) open -= covered;
+        }
+    const uint32_t background = kMapBackground;
+    for (const QRect& r : open)
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(buffer.scanLine(y));
+            std::fill(row + r.left(), row + r.right() + 1, background);
+        }
+}
+
+double msSince(std::chrono::steady_clock::time_point& mark)
+{
+    const auto now = std::chrono::steady_clock::now();
+    const double ms = std::chrono::duration<double, std::milli>(now - mark).count();
+    mark = now;
+    return ms;
 }
 
 void paintInPlace(MapScene& scene, QImage& buffer)
@@ -150,24 +209,41 @@ void paintInPlace(MapScene& scene, QImage& buffer)
         return;
     }
     MapRenderCache& cache = renderCache(scene);
+    MapRenderCache::PaintCost& cost = cache.lastCost;
+    cost = {};
+    const size_t labelsBefore = cache.labelsMade;
+    auto mark = std::chrono::steady_clock::now();
     planZones(scene, cache, buffer);
+    cost.planMs = msSince(mark);
     const bool kept = !cache.keptZones.isNull() && cache.zoneKey == cache.keptZoneKey;
     if (kept) {
         std::memcpy(buffer.bits(), cache.keptZones.constBits(), size_t(buffer.sizeInBytes()));
         ++cache.zoneLayersReused;
+        // Nothing to draw: time for the copies the zones still lack, for when the view moves.
+        // The layer was drawn at this zoom, which has held since: the zoom is not in motion.
+        cache.lastZoneZoom = cache.zoneKey.zoom;
+        const CopyBudget budget = copyBudget(buffer, false, false);
+        cache.beginZones(cache.zoneKey.zoom, budget.bytes, budget.firstFree);
+        cache.makeCopiesAhead(cache.zoneKey.zoom, cache.zoneKey.smooth, buffer.rect());
     } else {
-        buffer.fill(QColor::fromRgba(kMapBackground));
+        fillAroundZones(buffer, cache);
     }
     QPainter painter(&buffer);
     if (!kept) {
-        drawPlannedZones(scene, cache, painter);
-        if (cache.zoneKey == cache.lastZoneKey) { // the view held still: keep the layer
+        cost.zonesDrawn = true;
+        const bool keeping = cache.zoneKey == cache.lastZoneKey; // the view held still: keep the layer
+        drawPlannedZones(scene, cache, painter, copyBudget(buffer, true, keeping));
+        cost.zonesMs = msSince(mark);
+        if (keeping) {
             if (cache.keptZones.size() != buffer.size() || cache.keptZones.format() != buffer.format() ||
                 cache.keptZones.bytesPerLine() != buffer.bytesPerLine())
                 cache.keptZones = QImage(buffer.size(), buffer.format());
             std::memcpy(cache.keptZones.bits(), buffer.constBits(), size_t(buffer.sizeInBytes()));
             cache.keptZoneKey = cache.zoneKey;
         }
+        cost.keepMs = msSince(mark);
+    } else {
+        cost.zonesMs = msSince(mark);
     }
     std::swap(cache.lastZoneKey, cache.zoneKey);
     if (scene.overlays.subtitles) draw_veil(painter);
@@ -177,76 +253,18 @@ void paintInPlace(MapScene& scene, QImage& buffer)
     if (scene.overlays.paths) draw_paths(scene, painter);
     if (scene.overlays.overview) draw_lines(scene, painter, scene.LinkLines);
     draw_lines(scene, painter, scene.RedirLines);
+    cost.overlaysMs = msSince(mark);
     draw_locations(scene, painter);
+    cost.locationsMs = msSince(mark);
+    cost.labelsMade = cache.labelsMade - labelsBefore;
     draw_waypoints(scene, painter);
     draw_zone_highlight(scene, painter);
     if (scene.overlays.tips) draw_tips(scene, painter);
     if (scene.feedback && !scene.feedback->empty()) draw_feedback(painter, *scene.feedback);
+    cost.restMs = msSince(mark);
 }
 
 } // namespace
-
-// Zone pictures are drawn into a QRect of Zoom pixels, with nearest-neighbour scaling or, above
-// zoom 1000 when [LIAR] is on, bilinear scaling.
-void MapRenderCache::drawZonePicture(QPainter& painter, const pMap_info* zone, int32_t left, int32_t top,
-                                     int32_t zoom, const QImage& picture)
-{
-    if (picture.isNull()) return; // a missing image paints nothing
-    const QRect square(left, top, zoom, zoom);
-    const bool downscaled = zoom > 0 && int64_t(zoom) * zoom <= int64_t(picture.width()) * picture.height() &&
-                            (zoom != picture.width() || zoom != picture.height());
-    // Nearest-neighbour samples depend only on the pixel's place in the square, wherever the
-    // square lies and however it is clipped; bilinear sampling is left to the painter.
-    const bool copyable = downscaled && zoom == lastZoneZoom && picture.format() == QImage::Format_RGB32 &&
-                          !painter.testRenderHint(QPainter::SmoothPixmapTransform) &&
-                          painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0;
-    if (!copyable) {
-        painter.drawImage(square, picture);
-        return;
-    }
-    ScaledPicture& scaled = scaledPictures[zone];
-    if (scaled.sourceKey != picture.cacheKey() || scaled.zoom != zoom) {
-        scaledBytes -= size_t(scaled.image.sizeInBytes());
-        scaled.image = QImage();
-        const size_t bytes = size_t(zoom) * size_t(zoom) * 4;
-        // A few copies per paint, so that the paint making them stays about as fast as one
-        // scaling every picture directly; the rest follow in the next paints.
-        const bool overBudget = scaledMadeThisPaint >= kScaledPerPaint ||
-                                (scaledMadeThisPaint > 0 && scaledBytesThisPaint + bytes > kScaledBytesPerPaint);
-        if (overBudget || scaledBytes + bytes > scaledByteCap) {
-            scaledPictures.erase(zone);
-            painter.drawImage(square, picture);
-            return;
-        }
-        scaled.image = QImage(zoom, zoom, QImage::Format_ARGB32_Premultiplied);
-        scaled.image.fill(Qt::transparent);
-        QPainter scaler(&scaled.image);
-        scaler.drawImage(QRect(0, 0, zoom, zoom), picture);
-        scaler.end();
-        scaled.sourceKey = picture.cacheKey();
-        scaled.zoom = zoom;
-        scaledBytes += size_t(scaled.image.sizeInBytes());
-        ++scaledMadeThisPaint;
-        scaledBytesThisPaint += bytes;
-    }
-    scaled.frame = zoneFrame;
-    painter.drawImage(left, top, scaled.image);
-}
-
-void MapRenderCache::endZones(int32_t zoom)
-{
-    lastZoneZoom = zoom;
-    scaledMadeThisPaint = 0;
-    scaledBytesThisPaint = 0;
-    for (auto it = scaledPictures.begin(); it != scaledPictures.end();) {
-        if (it->second.frame == zoneFrame) {
-            ++it;
-            continue;
-        }
-        scaledBytes -= size_t(it->second.image.sizeInBytes());
-        it = scaledPictures.erase(it);
-    }
-}
 
 LodTable lod_table(int32_t zoom)
 {
@@ -304,7 +322,7 @@ void draw_zones(MapScene& scene, QPainter& painter)
 {
     MapRenderCache& cache = renderCache(scene);
     planZones(scene, cache, QImage());
-    drawPlannedZones(scene, cache, painter);
+    drawPlannedZones(scene, cache, painter, CopyBudget{});
 }
 
 void draw_veil(QPainter& painter)

@@ -90,6 +90,62 @@ TEST(MapSwitchWindow, SwitchesAndHeldZoomShowWhatAPlainLoadAndPaintShow)
     EXPECT_TRUE(map.lastFrame() == paintAfresh());
 }
 
+// A zoom from the zoom bar, the map dragged, then the zoom bar a step away and back: the
+// copies at the zoom are made while the view holds still (the repaints over the kept
+// layer), used by the drag where they land as the scaled drawing, and found again on the
+// return to the zoom; every frame shows what a paint that scales every picture directly
+// shows.
+TEST(MapSwitchWindow, ZoomBarDragAndZoomBarStepAndBackShowWhatAFreshPaintShows)
+{
+    MainWindowFixture f(true, 300, 24);
+    auto w = f.startShown();
+    const QList<QAction*> items = mapItems(*w);
+    ASSERT_GE(items.size(), 1);
+    items[0]->trigger();
+    QCoreApplication::processEvents();
+    MapWidget& map = *w->ImageMapView;
+    MapRenderCache& cache = renderCache(w->scene);
+    auto paintAfresh = [&] {
+        const auto kept = std::exchange(w->scene.renderCache, nullptr);
+        QImage fresh(map.lastFrame().size(), map.lastFrame().format());
+        map.paintLayer(fresh);
+        w->scene.renderCache = kept;
+        return fresh;
+    };
+    QSlider* zoomBar = w->findChild<QSlider*>("ZoomBar");
+    zoomBar->setValue(60);
+    for (int i = 0; i < 6; ++i) map.repaint(); // held still, as under the hovering mouse
+    EXPECT_FALSE(cache.lastCost.zonesDrawn);
+    size_t inView = 0;
+    for (const pMap_info* z : w->scene.DisplayedZones) inView += z->inView;
+    EXPECT_GT(inView, 1u);
+    EXPECT_EQ(cache.scaledPictures.size(), inView) << "made without drawing the zones";
+    EXPECT_TRUE(map.lastFrame() == paintAfresh());
+
+    int used = 0;
+    QTest::mousePress(&map, Qt::LeftButton, {}, QPoint(150, 150));
+    for (int step = 1; step <= 12; ++step) {
+        QTest::mouseMove(&map, QPoint(150 - 3 * step, 150 - 2 * step));
+        map.repaint();
+        used += cache.lastCost.copiesUsed;
+        ASSERT_TRUE(map.lastFrame() == paintAfresh()) << "drag step " << step;
+    }
+    QTest::mouseRelease(&map, Qt::LeftButton, {}, QPoint(114, 126));
+    EXPECT_GT(used, 0);
+
+    // Away from the layer kept before the drag: the return draws the zones again.
+    zoomBar->setValue(66);
+    map.repaint();
+    EXPECT_EQ(cache.lastCost.copiesUsed + cache.lastCost.copiesMade, 0);
+    EXPECT_TRUE(map.lastFrame() == paintAfresh());
+    zoomBar->setValue(60);
+    map.repaint();
+    EXPECT_TRUE(cache.lastCost.zonesDrawn);
+    EXPECT_GT(cache.lastCost.copiesUsed, 0) << "the copies at 60 found again";
+    EXPECT_EQ(cache.lastCost.copiesMade, 0);
+    EXPECT_TRUE(map.lastFrame() == paintAfresh());
+}
+
 // The labels of a map being shown are made while its zone images load, for the view the map
 // opens on: the first paint after the switch makes none, and draws what a paint that makes
 // every label itself draws. The same when the view is centred on a location of another map.

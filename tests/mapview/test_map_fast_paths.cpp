@@ -73,6 +73,145 @@ TEST(MapFastPaths, ZoneCopiesLandExactlyAsTheScaledPictures)
     EXPECT_EQ(fresh, paint(f.scene));
 }
 
+// A paint with nothing kept from the paints before: every picture scaled directly.
+QImage paintAfresh(MapScene& scene)
+{
+    auto saved = std::exchange(scene.renderCache, nullptr);
+    QImage fresh = paint(scene);
+    scene.renderCache = saved;
+    return fresh;
+}
+
+// Where the view's edge cuts a zone's square at its top or left, the scaled drawing steps
+// through the picture from the first pixel it draws, and a row or column may come out one
+// apart from the whole square's: the copy is then not used there, but kept for the next
+// placements. Every paint, copies or not, must give what a paint that scales every picture
+// directly gives; over many placements both cases must occur (the copies used, and passed
+// over where they differ), and no copy is made twice at one zoom.
+TEST(MapFastPaths, CopiesAreUsedOnlyWhereTheyLandAsTheScaledDrawing)
+{
+    MapFixture f;
+    f.showMap1();
+    const int sizes[] = {512, 500, 384, 311};
+    for (size_t i = 0; i < 4; ++i)
+        f.scene.DisplayedZones[i]->image = std::make_unique<QImage>(noise(sizes[i], sizes[i], uint32_t(40 + i)));
+    MapRenderCache& cache = renderCache(f.scene);
+    uint32_t seed = 5;
+    auto next = [&seed](int range) { return seed = seed * 1103515245u + 12345u, int((seed >> 8) % uint32_t(range)); };
+    int used = 0, passedOver = 0;
+    for (int placement = 0; placement < 60; ++placement) {
+        const int zoom = 150 + next(160);
+        f.scene.view.restoreZoom(zoom);
+        f.scene.view.OffsetX = -next(zoom);
+        f.scene.view.OffsetY = next(zoom) - zoom / 2;
+        int made = 0;
+        for (int i = 0; i < 8; ++i) { // held still: every copy made
+            paint(f.scene);
+            made += cache.lastCost.copiesMade;
+        }
+        f.scene.view.OffsetX -= 1 + next(3);
+        f.scene.view.OffsetY += next(3);
+        const QImage shown = paint(f.scene);
+        ASSERT_EQ(shown, paintAfresh(f.scene)) << "zoom " << zoom << " at " << f.scene.view.OffsetX << ","
+                                               << f.scene.view.OffsetY;
+        used += cache.lastCost.copiesUsed;
+        passedOver += cache.lastCost.picturesScaled;
+        made += cache.lastCost.copiesMade;
+        for (int i = 0; i < 3; ++i) { // held still again: a copy passed over is kept, not made again
+            paint(f.scene);
+            made += cache.lastCost.copiesMade;
+        }
+        ASSERT_LE(made, 4) << "zoom " << zoom;
+    }
+    EXPECT_GT(used, 60);
+    EXPECT_GT(passedOver, 0);
+}
+
+// After a zoom change the copies at the new zoom are made a few at a time, and mostly in the
+// paints over a kept layer (a repaint of a still view), so that the paints of a drag find
+// them made; a wheel step away and back finds the copies of the zoom it left. Every paint
+// on the way draws what a paint without any copy draws.
+TEST(MapFastPaths, CopiesFollowAZoomChangeOverThePaintsAndWaitForAReturn)
+{
+    MapFixture f(600, 500);
+    f.showMap1();
+    for (size_t i = 0; i < 4; ++i)
+        f.scene.DisplayedZones[i]->image = std::make_unique<QImage>(noise(512, 512, uint32_t(70 + i)));
+    MapRenderCache& cache = renderCache(f.scene);
+    MapViewport& view = f.scene.view;
+    view.restoreZoom(400);
+    view.OffsetX = view.OffsetY = 0; // no zone cut at its top or left
+    auto paintChecked = [&](const char* what) {
+        const QImage shown = paint(f.scene);
+        EXPECT_EQ(shown, paintAfresh(f.scene)) << what;
+        return cache.lastCost;
+    };
+    MapRenderCache::PaintCost cost = paintChecked("the first paint at the zoom");
+    EXPECT_EQ(cost.copiesMade, 0) << "no copy while the zoom may still move";
+    cost = paintChecked("the first paint held still, which keeps the layer");
+    EXPECT_TRUE(cost.zonesDrawn);
+    int made = cost.copiesMade;
+    EXPECT_LT(made, 4) << "only copies that cost little beyond the direct drawing";
+    for (int i = 0; i < 4 && made < 4; ++i) {
+        cost = paintChecked("a paint over the kept layer");
+        EXPECT_FALSE(cost.zonesDrawn);
+        EXPECT_EQ(cost.copiesMade, 1) << "a budget of the buffer's bytes (1.2 MB), a copy costing more";
+        made += cost.copiesMade;
+    }
+    EXPECT_EQ(made, 4);
+    view.OffsetX -= 7; // a drag: the zones drawn again, from their copies
+    cost = paintChecked("a drag");
+    EXPECT_EQ(cost.copiesUsed, 4);
+    EXPECT_EQ(cost.picturesScaled + cost.copiesMade, 0);
+
+    const QPoint centre = view.screen_to_world(view.view_center());
+    view.zoom_at(centre, 440); // a wheel step: scaled directly, the copies at 400 kept aside
+    cost = paintChecked("a wheel step away");
+    EXPECT_EQ(cost.copiesUsed + cost.copiesMade, 0);
+    view.zoom_at(centre, 400);
+    cost = paintChecked("back to the zoom held before");
+    EXPECT_EQ(cost.copiesUsed, 4);
+    EXPECT_EQ(cost.copiesMade + cost.picturesScaled, 0);
+    EXPECT_EQ(cache.scaledBytes, size_t(4 * 400 * 400 * 4)) << "the copies at 440 were never made";
+}
+
+// A zone paint fills the background only where no opaque zone picture covers the buffer
+// (into a buffer that holds the last frame, or anything). What shows must be what the
+// background under every picture scaled directly shows: under a zone without a picture and
+// under a picture with an alpha channel too; at zooms that scale the pictures up and down,
+// with the zones cut by the view's edges.
+TEST(MapFastPaths, BackgroundShowsWhereNoPictureCovers)
+{
+    MapFixture f;
+    f.showMap1();
+    f.scene.overlays.tips = false;
+    f.nw->image = std::make_unique<QImage>(noise(256, 256, 7));
+    f.ne->image = std::make_unique<QImage>(noise(200, 131, 8));
+    QImage translucent = noise(180, 180, 9).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width(); x += 3) translucent.setPixel(x, y, 0x40FF0000u);
+    f.sw->image = std::make_unique<QImage>(translucent);
+    f.se->image = std::make_unique<QImage>(); // none: nothing drawn there
+    for (const int zoom : {37, 100, 131, 150, 199, 211, 257, 290, 333})
+        for (const int offset : {3, -zoom / 2 - 5}) {
+            f.scene.view.restoreZoom(zoom);
+            f.scene.view.OffsetX = offset;
+            f.scene.view.OffsetY = 11 - offset;
+            QImage expected(300, 300, QImage::Format_ARGB32_Premultiplied);
+            expected.fill(QColor::fromRgba(kMapBackground));
+            QPainter painter(&expected);
+            for (const pMap_info* z : f.scene.DisplayedZones) {
+                const ViewRect r = f.scene.view.zoneScreenRect(*z);
+                painter.drawImage(QRect(r.left, r.top, zoom, zoom), *z->image);
+            }
+            painter.end();
+            for (int i = 0; i < 6; ++i) // the first paint, one that keeps, the copies ahead
+                ASSERT_EQ(paint(f.scene), expected) << "zoom " << zoom << " offset " << offset << " paint " << i;
+            f.scene.view.OffsetX += 1; // from the copies
+            ASSERT_EQ(paint(f.scene), paintAfresh(f.scene)) << "zoom " << zoom;
+        }
+}
+
 // The same stream moved to height fy in place: same length, same memory.
 void moveLine(MemoryStream& s, float fy)
 {
