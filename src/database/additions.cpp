@@ -1,5 +1,6 @@
 #include "additions.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -488,6 +489,7 @@ bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
     const std::string& bytes = utf8 ? converted : fileBytes;
     fileBytes_ = &fileBytes;
     std::vector<std::string_view> lines;
+    lines.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     forEachLine(bytes, [&](std::string_view line) {
         lines.push_back(line);
         return true;

@@ -222,6 +222,9 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
             }
         }
     }
+    // Every list that can gain children is here now: their flags are made once, not grown
+    // by the merge that marks them.
+    unsortedFlag_.assign(nodes_.size(), 0);
     rebuildCategoryIndex();
 }
 
