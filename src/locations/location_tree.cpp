@@ -396,6 +396,10 @@ void LocationTree::prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, 
         const TreeNode& n = nodes_[id];
         if (step == 2) {
             __builtin_prefetch(&n);
+            // The flags a replaced location's removal clears, kept by id: a store whose page
+            // is not mapped in the TLB holds up every instruction after it.
+            __builtin_prefetch(&visibleById_[id], 1);
+            if (id < visibilityKeys_.size()) __builtin_prefetch(&visibilityKeys_[id], 1);
             continue;
         }
         if (!n.alive || !n.data) continue;
