@@ -525,10 +525,7 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
 {
     // Tree order is the order of the positions on the path from the root: map, zone,
     // category, location.
-    struct Entry {
-        std::array<int, 4> path;
-        int node;
-    };
+    using Entry = UserEntry;
     // In a large tree the user's nodes, their payloads and their parents lie far apart: the
     // loads of each step are started for every node before the next step reads them, so
     // that the misses overlap instead of following one another.
@@ -543,11 +540,22 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
     }
     for (const int id : userNodes_) {
         if (!isNode(id)) continue;
-        const int category = nodes_[size_t(id)].parent;
-        if (category != kNoTreeNode && nodes_[size_t(category)].parent != kNoTreeNode)
-            __builtin_prefetch(&nodes_[size_t(nodes_[size_t(category)].parent)]);
+        const TreeNode& n = nodes_[size_t(id)];
+        // A location added after the load may have its item anywhere, not after its payload.
+        if (n.data) __builtin_prefetch(n.data->item.get());
+        if (n.parent == kNoTreeNode) continue;
+        const TreeNode& category = nodes_[size_t(n.parent)];
+        if (category.parent != kNoTreeNode) __builtin_prefetch(&nodes_[size_t(category.parent)]);
+        // In a list that lost children since it was numbered, the position is looked for in
+        // the list, back from the hint.
+        if (category.childDrift != 0 && !category.children.empty()) {
+            const size_t at = std::min(size_t(n.positionHint), category.children.size() - 1);
+            __builtin_prefetch(category.children.data() + at);
+            if (at >= size_t(category.childDrift)) __builtin_prefetch(category.children.data() + at - size_t(category.childDrift));
+        }
     }
-    std::vector<Entry> entries;
+    std::vector<Entry>& entries = userEntries_;
+    entries.clear();
     entries.reserve(userNodes_.size());
     for (const int id : userNodes_) {
         if (!isNode(id)) continue;

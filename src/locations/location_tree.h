@@ -258,6 +258,13 @@ private:
     // save finds them without a walk over the tree. Removed nodes and repeats are dropped
     // at the next forEachUserLocation.
     mutable std::vector<int> userNodes_;
+    // The user's nodes with their paths of positions, sorted into tree order by
+    // forEachUserLocation; kept between calls so that a save does not allocate it again.
+    struct UserEntry {
+        std::array<int, 4> path;
+        int node;
+    };
+    mutable std::vector<UserEntry> userEntries_;
 };
 
 // ASCII case-insensitive comparison of Windows-1252 texts (only a..z fold), <0, 0, >0.
