@@ -141,7 +141,7 @@ void LocationTree::clear()
     pointUsed_ = 0;
     pointRemoved_ = 0;
     userNodes_.clear();
-    firstZoneById_.clear();
+    zoneNodeById_.clear();
     lastZoneByRegion_.clear();
     mapIndex_ = nullptr;
     common_ = nullptr;
@@ -182,12 +182,12 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
     size_t structural = mapIndex.maps.size() + mapIndex.zones.size() * (1 + common.categories.size());
     nodes_.reserve(structural);
 
-    firstZoneById_.assign(65536, -1);
+    std::vector<int32_t> firstZoneById(65536, -1); // zone id -> index in the zone list
     lastZoneByRegion_.assign(65536, -1);
     for (size_t i = 0; i < mapIndex.zones.size(); ++i) {
         pMap_info& z = *mapIndex.zones[i];
         z.treeNode = kNoTreeNode;
-        int32_t& first = firstZoneById_[uint16_t(z.zoneId)];
+        int32_t& first = firstZoneById[uint16_t(z.zoneId)];
         if (first < 0) first = int32_t(i);
         lastZoneByRegion_[uint16_t(z.regionId)] = int32_t(i);
     }
@@ -225,6 +225,9 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
     // Every list that can gain children is here now: their flags are made once, not grown
     // by the merge that marks them.
     unsortedFlag_.assign(nodes_.size(), 0);
+    zoneNodeById_.assign(65536, kNoTreeNode);
+    for (size_t id = 0; id < firstZoneById.size(); ++id)
+        if (firstZoneById[id] >= 0) zoneNodeById_[id] = mapIndex.zones[size_t(firstZoneById[id])]->treeNode;
     rebuildCategoryIndex();
 }
 
@@ -272,9 +275,8 @@ void LocationTree::reserveLocations(size_t count)
 
 int LocationTree::find_map_masternode(int32_t zoneId) const
 {
-    if (zoneId == -1 || firstZoneById_.empty() || !mapIndex_) return kNoTreeNode;
-    const int32_t idx = firstZoneById_[uint16_t(zoneId)];
-    return idx < 0 ? kNoTreeNode : mapIndex_->zones[size_t(idx)]->treeNode;
+    if (zoneId == -1 || zoneNodeById_.empty()) return kNoTreeNode;
+    return zoneNodeById_[uint16_t(zoneId)];
 }
 
 int LocationTree::find_region_masternode(int32_t mapId) const
