@@ -7,6 +7,8 @@
 // autosave run (SaveRef_add, through the atomic write), timed on the wall and on the CPU,
 // its text apart. Medians; the ratio of the large to the small in the same run.
 // VMAR_BENCH_RUNS sets the number of merges at each size, VMAR_BENCH_SMALL the baseline's size.
+// VMAR_BENCH_SAVED names a folder where the last saved file of each size is copied, as
+// "saved_<locations>.txt", so that two builds can be compared byte for byte.
 //
 // To profile one step alone, VMAR_BENCH_PERF_CTL and VMAR_BENCH_PERF_ACK name the control and
 // acknowledgement fifos of `perf stat|record --delay=-1 --control=fifo:CTL,ACK`, and
@@ -24,6 +26,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -202,6 +205,13 @@ Figures measure(int locations, int mergeRuns, int saveRuns)
         // The saves, on the tree of the last merge.
         QElapsedTimer t;
         const QString path = additions.additionsPath();
+        const QString keep = qEnvironmentVariable("VMAR_BENCH_SAVED");
+        if (!keep.isEmpty()) {
+            const QString copy = keep + "/saved_" + QString::number(locations) + ".txt";
+            QFile::remove(copy);
+            if (!additions.SaveRef_add(path) || !QFile::copy(path, copy))
+                std::fprintf(stderr, "the saved file was not kept in %s\n", qPrintable(copy));
+        }
         for (int s = 0; s < saveRuns; ++s) {
             perfControl().set("save", true);
             const double s0 = cpuMs();
