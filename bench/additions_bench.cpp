@@ -7,14 +7,26 @@
 // autosave run (SaveRef_add, through the atomic write), timed on the wall and on the CPU,
 // its text apart. Medians; the ratio of the large to the small in the same run.
 // VMAR_BENCH_RUNS sets the number of merges at each size, VMAR_BENCH_SMALL the baseline's size.
+// VMAR_BENCH_SAVED names a folder where the last saved file of each size is copied, as
+// "saved_<locations>.txt", so that two builds can be compared byte for byte.
+//
+// To profile one step alone, VMAR_BENCH_PERF_CTL and VMAR_BENCH_PERF_ACK name the control and
+// acknowledgement fifos of `perf stat|record --delay=-1 --control=fifo:CTL,ACK`, and
+// VMAR_BENCH_PERF_STEP says which step perf counts: "merge" (the default) or "save".
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -33,6 +45,47 @@ namespace {
 
 using benchclock::cpuMs;
 using benchclock::median;
+
+// Turns perf's counting on and off around one step, through its control fifo; does nothing
+// when the bench runs without it.
+class PerfControl {
+public:
+    PerfControl()
+    {
+        const QByteArray ctl = qgetenv("VMAR_BENCH_PERF_CTL"), ack = qgetenv("VMAR_BENCH_PERF_ACK");
+        if (ctl.isEmpty() || ack.isEmpty()) return;
+        ctl_ = ::open(ctl.constData(), O_WRONLY);
+        ack_ = ::open(ack.constData(), O_RDONLY);
+        step_ = qgetenv("VMAR_BENCH_PERF_STEP").toStdString();
+        if (step_.empty()) step_ = "merge";
+    }
+    ~PerfControl()
+    {
+        if (ctl_ >= 0) ::close(ctl_);
+        if (ack_ >= 0) ::close(ack_);
+    }
+    PerfControl(const PerfControl&) = delete;
+    PerfControl& operator=(const PerfControl&) = delete;
+    // Counting on (or off) when `step` is the one profiled; waits for perf's answer.
+    void set(const char* step, bool on) const
+    {
+        if (ctl_ < 0 || ack_ < 0 || step_ != step) return;
+        const char* command = on ? "enable\n" : "disable\n";
+        if (::write(ctl_, command, std::strlen(command)) < 0) return;
+        char answer[8];
+        if (::read(ack_, answer, sizeof answer) < 0) return;
+    }
+
+private:
+    int ctl_ = -1, ack_ = -1;
+    std::string step_;
+};
+
+const PerfControl& perfControl()
+{
+    static const PerfControl control;
+    return control;
+}
 
 class NullHost : public AdditionsHost {
 public:
@@ -117,6 +170,7 @@ struct MergeTimes {
 // (valgrind --tool=callgrind --collect-atstart=no --toggle-collect='*timedMerge*').
 [[gnu::noinline]] MergeTimes timedMerge(Loaded& loaded, AdditionsFile& additions, const std::string& lines)
 {
+    perfControl().set("merge", true);
     QElapsedTimer t;
     const double c0 = cpuMs();
     t.start();
@@ -125,7 +179,9 @@ struct MergeTimes {
     const qint64 lineNs = t.nsecsElapsed();
     loaded.tree.EndUpdate();
     QCoreApplication::processEvents(); // the view catches up with the model
-    return {double(t.nsecsElapsed()) / 1e6, double(lineNs) / 1e6, cpuMs() - c0};
+    const MergeTimes times{double(t.nsecsElapsed()) / 1e6, double(lineNs) / 1e6, cpuMs() - c0};
+    perfControl().set("merge", false);
+    return times;
 }
 
 Figures measure(int locations, int mergeRuns, int saveRuns)
@@ -149,12 +205,21 @@ Figures measure(int locations, int mergeRuns, int saveRuns)
         // The saves, on the tree of the last merge.
         QElapsedTimer t;
         const QString path = additions.additionsPath();
+        const QString keep = qEnvironmentVariable("VMAR_BENCH_SAVED");
+        if (!keep.isEmpty()) {
+            const QString copy = keep + "/saved_" + QString::number(locations) + ".txt";
+            QFile::remove(copy);
+            if (!additions.SaveRef_add(path) || !QFile::copy(path, copy))
+                std::fprintf(stderr, "the saved file was not kept in %s\n", qPrintable(copy));
+        }
         for (int s = 0; s < saveRuns; ++s) {
+            perfControl().set("save", true);
             const double s0 = cpuMs();
             t.restart();
             if (!additions.SaveRef_add(path)) std::fprintf(stderr, "the additions file was not written\n");
             save.push_back(double(t.nsecsElapsed()) / 1e6);
             saveCpu.push_back(cpuMs() - s0);
+            perfControl().set("save", false);
             t.restart();
             const std::string out = additions.additionsText("123456", Preferences.PSEU);
             text.push_back(double(t.nsecsElapsed()) / 1e6);

@@ -1,5 +1,6 @@
 #include "additions.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -141,14 +142,15 @@ const std::string& linkTextOf(const rItemdata& item)
     return item.command ? item.command->text : none;
 }
 
-// Every compared field of the location equals the line's.
-bool sameLocation(const TNodeData& d, const rnew_node& r)
+// Every compared field of the location equals the line's (its link text and description
+// still in the line: they are copied only for a line that is added).
+bool sameLocation(const TNodeData& d, const rnew_node& r, std::string_view linkText, std::string_view description)
 {
     const rItemdata& it = *d.item;
     const uint32_t categoryId = d.category ? d.category->id : 0;
     return it.name == r.name && categoryId == r.categoryId && it.levelMin == r.levelMin
            && it.levelMax == r.levelMax && it.typeId == r.typeId && it.languageTag == r.languageTag
-           && it.attributes == r.attributes && linkTextOf(it) == r.linkText && it.description == r.description;
+           && it.attributes == r.attributes && linkTextOf(it) == linkText && it.description == description;
 }
 
 void appendNumber(std::string& out, int64_t v)
@@ -414,7 +416,10 @@ void AdditionsFile::Loadref(bool databaseWhole)
     if (!WriteFileAtomic(path + ".bak", bytes, &error)) {
         // Without the backup the dropped lines stay in the file.
         host_.log("no backup of the additions file, nothing dropped: " + toText(error));
-        KeptLines.insert(KeptLines.end(), droppedLines_.begin(), droppedLines_.end());
+        forEachLine(droppedLines_, [this](std::string_view line) {
+            KeptLines.emplace_back(line);
+            return true;
+        });
         DroppedAdditions = 0;
         return;
     }
@@ -488,6 +493,7 @@ bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
     const std::string& bytes = utf8 ? converted : fileBytes;
     fileBytes_ = &fileBytes;
     std::vector<std::string_view> lines;
+    lines.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     forEachLine(bytes, [&](std::string_view line) {
         lines.push_back(line);
         return true;
@@ -574,8 +580,7 @@ MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
     // The tree holds names up to the format's limit: the merge compares and adds the cut name.
     const bool nameCut = r.name.size() > kItemNameMax;
     if (nameCut) r.name.resize(kItemNameMax);
-    r.linkText.assign(fields.f[14]);
-    r.description.assign(fields.f[15]);
+    const std::string_view linkText = fields.f[14], description = fields.f[15];
     r.fromMaster = 0;
     r.locked = 0;
     r.hasItem = 1;
@@ -594,7 +599,7 @@ MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
             add = false;
             break;
         }
-        if (sameLocation(*d, r)) add = false; // an exact copy; the walk goes on
+        if (sameLocation(*d, r, linkText, description)) add = false; // an exact copy; the walk goes on
         if (add && d->item->id == r.id) {
             if (d->item->locked) { // the location cannot change; the line stays in the file
                 keep();
@@ -615,13 +620,16 @@ MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
     if (!add) {
         if (target != kNoTreeNode) store_.destroynode(target);
         ++DroppedAdditions;
-        droppedLines_.emplace_back(line);
+        droppedLines_.append(line);
+        droppedLines_ += '\n';
         return MergeOutcome::Dropped;
     }
     if (IsErasedName(r.name)) weight = 0.0f;
     // Added before the replaced location goes, so a category that has no node in the zone
     // leaves the tree as it was and the line is kept.
     const std::string placedName = nameCut ? r.name : std::string();
+    r.linkText.assign(linkText);
+    r.description.assign(description);
     if (store_.addnodeMove(std::move(r)) == kNoTreeNode) return keep();
     if (target != kNoTreeNode) store_.destroynode(target);
     if (nameCut) {

@@ -123,7 +123,9 @@ private:
     TRealm_info& realm_;
     AdditionsHost& host_;
     QString protectedPath_; // absolute path of a file that could not be read; empty when none
-    std::vector<std::string> droppedLines_; // put back when the backup cannot be written
+    // Put back when the backup cannot be written: the dropped lines, each ended by a LF (no
+    // line holds one), in one text so that dropping a line does not allocate.
+    std::string droppedLines_;
     bool dropAllowed_ = true;                // False while merging against an incomplete database
     int keptUndropped_ = 0;                  // lines kept because dropping was not allowed
     size_t lineNumber_ = 0;                  // 1-based line of the file being merged; 0 outside a read

@@ -141,7 +141,7 @@ void LocationTree::clear()
     pointUsed_ = 0;
     pointRemoved_ = 0;
     userNodes_.clear();
-    firstZoneById_.clear();
+    zoneNodeById_.clear();
     lastZoneByRegion_.clear();
     mapIndex_ = nullptr;
     common_ = nullptr;
@@ -182,12 +182,12 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
     size_t structural = mapIndex.maps.size() + mapIndex.zones.size() * (1 + common.categories.size());
     nodes_.reserve(structural);
 
-    firstZoneById_.assign(65536, -1);
+    std::vector<int32_t> firstZoneById(65536, -1); // zone id -> index in the zone list
     lastZoneByRegion_.assign(65536, -1);
     for (size_t i = 0; i < mapIndex.zones.size(); ++i) {
         pMap_info& z = *mapIndex.zones[i];
         z.treeNode = kNoTreeNode;
-        int32_t& first = firstZoneById_[uint16_t(z.zoneId)];
+        int32_t& first = firstZoneById[uint16_t(z.zoneId)];
         if (first < 0) first = int32_t(i);
         lastZoneByRegion_[uint16_t(z.regionId)] = int32_t(i);
     }
@@ -222,6 +222,12 @@ void LocationTree::init_tree(TData_map& mapIndex, TData_common& common)
             }
         }
     }
+    // Every list that can gain children is here now: their flags are made once, not grown
+    // by the merge that marks them.
+    unsortedFlag_.assign(nodes_.size(), 0);
+    zoneNodeById_.assign(65536, kNoTreeNode);
+    for (size_t id = 0; id < firstZoneById.size(); ++id)
+        if (firstZoneById[id] >= 0) zoneNodeById_[id] = mapIndex.zones[size_t(firstZoneById[id])]->treeNode;
     rebuildCategoryIndex();
 }
 
@@ -269,9 +275,8 @@ void LocationTree::reserveLocations(size_t count)
 
 int LocationTree::find_map_masternode(int32_t zoneId) const
 {
-    if (zoneId == -1 || firstZoneById_.empty() || !mapIndex_) return kNoTreeNode;
-    const int32_t idx = firstZoneById_[uint16_t(zoneId)];
-    return idx < 0 ? kNoTreeNode : mapIndex_->zones[size_t(idx)]->treeNode;
+    if (zoneId == -1 || zoneNodeById_.empty()) return kNoTreeNode;
+    return zoneNodeById_[uint16_t(zoneId)];
 }
 
 int LocationTree::find_region_masternode(int32_t mapId) const
@@ -393,6 +398,10 @@ void LocationTree::prefetchPoint(int zoneNode, uint32_t categoryId, uint16_t x, 
         const TreeNode& n = nodes_[id];
         if (step == 2) {
             __builtin_prefetch(&n);
+            // The flags a replaced location's removal clears, kept by id: a store whose page
+            // is not mapped in the TLB holds up every instruction after it.
+            __builtin_prefetch(&visibleById_[id], 1);
+            if (id < visibilityKeys_.size()) __builtin_prefetch(&visibilityKeys_[id], 1);
             continue;
         }
         if (!n.alive || !n.data) continue;
@@ -518,10 +527,7 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
 {
     // Tree order is the order of the positions on the path from the root: map, zone,
     // category, location.
-    struct Entry {
-        std::array<int, 4> path;
-        int node;
-    };
+    using Entry = UserEntry;
     // In a large tree the user's nodes, their payloads and their parents lie far apart: the
     // loads of each step are started for every node before the next step reads them, so
     // that the misses overlap instead of following one another.
@@ -536,11 +542,22 @@ void LocationTree::forEachUserLocation(const std::function<void(int node, const 
     }
     for (const int id : userNodes_) {
         if (!isNode(id)) continue;
-        const int category = nodes_[size_t(id)].parent;
-        if (category != kNoTreeNode && nodes_[size_t(category)].parent != kNoTreeNode)
-            __builtin_prefetch(&nodes_[size_t(nodes_[size_t(category)].parent)]);
+        const TreeNode& n = nodes_[size_t(id)];
+        // A location added after the load may have its item anywhere, not after its payload.
+        if (n.data) __builtin_prefetch(n.data->item.get());
+        if (n.parent == kNoTreeNode) continue;
+        const TreeNode& category = nodes_[size_t(n.parent)];
+        if (category.parent != kNoTreeNode) __builtin_prefetch(&nodes_[size_t(category.parent)]);
+        // In a list that lost children since it was numbered, the position is looked for in
+        // the list, back from the hint.
+        if (category.childDrift != 0 && !category.children.empty()) {
+            const size_t at = std::min(size_t(n.positionHint), category.children.size() - 1);
+            __builtin_prefetch(category.children.data() + at);
+            if (at >= size_t(category.childDrift)) __builtin_prefetch(category.children.data() + at - size_t(category.childDrift));
+        }
     }
-    std::vector<Entry> entries;
+    std::vector<Entry>& entries = userEntries_;
+    entries.clear();
     entries.reserve(userNodes_.size());
     for (const int id : userNodes_) {
         if (!isNode(id)) continue;

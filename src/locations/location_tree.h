@@ -233,8 +233,10 @@ private:
     bool rootsUnsorted_ = false;
     std::vector<int> unsortedParents_;
     std::vector<uint8_t> unsortedFlag_; // by node id
-    // Zone id (16 bits) -> index in the zone list of its first / last zone.
-    std::vector<int32_t> firstZoneById_;
+    // Zone id (16 bits) -> tree node of its first zone in the zone list, kNoTreeNode for none:
+    // every merged line looks its zone up, and this one small table is all it reads.
+    std::vector<int32_t> zoneNodeById_;
+    // Region id (16 bits) -> index in the zone list of its last zone.
     std::vector<int32_t> lastZoneByRegion_;
     // Per zone node, the first category node of each category id under it, in current order.
     std::vector<std::array<int, 256>> categoryIndex_;
@@ -258,6 +260,13 @@ private:
     // save finds them without a walk over the tree. Removed nodes and repeats are dropped
     // at the next forEachUserLocation.
     mutable std::vector<int> userNodes_;
+    // The user's nodes with their paths of positions, sorted into tree order by
+    // forEachUserLocation; kept between calls so that a save does not allocate it again.
+    struct UserEntry {
+        std::array<int, 4> path;
+        int node;
+    };
+    mutable std::vector<UserEntry> userEntries_;
 };
 
 // ASCII case-insensitive comparison of Windows-1252 texts (only a..z fold), <0, 0, >0.

@@ -305,6 +305,12 @@ void LocationTreeModel::updateVisible()
                          [](const auto& a, const auto& b) { return a.parent < b.parent; }); // in order within a list
         reshaped = tree_.reshapedParents();
         std::sort(reshaped.begin(), reshaped.end());
+        prefetchRemovals(edits);
+        // The lists' extras grow once for the batch, not edit by edit.
+        appendedFlat_.reserve(appendedFlat_.size() + edits.size());
+        extras_.reserve(extras_.size() + lists.size());
+        if (!lists.empty() && extraOf_.size() <= size_t(std::max(lists.back(), 0)))
+            extraOf_.resize(size_t(lists.back()) + 1, -1);
     }
     for (int parent : lists) {
         if (parent == kNoTreeNode) {
@@ -338,6 +344,27 @@ void LocationTreeModel::updateVisible()
                 visibleFlat_.push_back(child);
             }
         visibleCount_[size_t(parent)] = row;
+    }
+}
+
+void LocationTreeModel::prefetchRemovals(std::span<const LocationTree::ListEdit> edits) const
+{
+    // In a large tree the rows of the removed children and the runs they are taken from lie
+    // far apart in memory, and each row is needed to find its place in the run. Loading them
+    // one removal at a time makes every miss wait for the one before; started for the whole
+    // batch first, a pass for the rows, then one for the rest of each run from that row on
+    // (a removal moves it), the misses overlap.
+    for (const LocationTree::ListEdit& e : edits)
+        if (!e.added && size_t(e.node) < visibleRow_.size()) __builtin_prefetch(&visibleRow_[size_t(e.node)]);
+    constexpr int kLineInts = 64 / int(sizeof(int));
+    for (const LocationTree::ListEdit& e : edits) {
+        if (e.added || size_t(e.node) >= visibleRow_.size() || size_t(e.parent) >= visibleCount_.size()) continue;
+        const int row = visibleRow_[size_t(e.node)];
+        const int count = visibleCount_[size_t(e.parent)];
+        if (row < 0 || row >= count) continue;
+        const int* run = visibleFlat_.data() + visibleStart_[size_t(e.parent)];
+        for (int r = row; r < count; r += kLineInts) __builtin_prefetch(run + r);
+        __builtin_prefetch(run + count - 1);
     }
 }
 

@@ -60,6 +60,9 @@ private:
     int rowOf(int parent, int node) const;
     // A list whose only changes since the last update were children appended or removed.
     void replayEdits(int parent, std::span<const LocationTree::ListEdit> edits);
+    // Starts loading, for every removal of the batch, the child's row and the place in its
+    // list's run that the removal closes.
+    void prefetchRemovals(std::span<const LocationTree::ListEdit> edits) const;
     // Ends the appended children and the drift of a list: it is made anew.
     void dropListExtra(int parent);
 

@@ -223,8 +223,10 @@ TEST_F(AdditionsTest, LoadRewritesDroppedLinesAndKeepsUnplacedOnesInFileOrder)
     // The file as it was before the rewrite is kept beside it.
     EXPECT_EQ(readBytes(path + ".bak"), header + line("Camp", "7|1|5|5") + "\r\n" + lost + "\n" + line("Copy", "7|1|5|5") + "\r" + bad);
 
-    // Without a backup nothing is dropped: the file stays and the line is kept for the next save.
-    const std::string withCopy = header + line("Camp", "7|1|5|5") + "\r\n" + line("Copy", "7|1|5|5") + "\r\n";
+    // Without a backup nothing is dropped: the file stays and the lines are kept, in their
+    // order, for the next save.
+    const std::string withCopy = header + line("Camp", "7|1|5|5") + "\r\n" + line("Copy", "7|1|5|5") + "\r\n"
+                                 + line("Autre copie", "7|1|5|5") + "\r\n";
     writeBytes(path, withCopy);
     QFile::remove(path + ".bak");
     QDir().mkpath(path + ".bak");
@@ -232,7 +234,7 @@ TEST_F(AdditionsTest, LoadRewritesDroppedLinesAndKeepsUnplacedOnesInFileOrder)
     noBackup.file.Loadref(true);
     EXPECT_EQ(readBytes(path), withCopy);
     EXPECT_EQ(noBackup.file.DroppedAdditions, 0);
-    EXPECT_EQ(noBackup.file.KeptLines, std::vector<std::string>{line("Copy", "7|1|5|5")});
+    EXPECT_EQ(noBackup.file.KeptLines, (std::vector<std::string>{line("Copy", "7|1|5|5"), line("Autre copie", "7|1|5|5")}));
     QDir(path + ".bak").removeRecursively();
 
     writeBytes(path, header); // nothing merged, nothing rewritten

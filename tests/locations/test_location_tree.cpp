@@ -45,6 +45,11 @@ TEST(LocationTree, ZoneLookupsUseFirstZoneByIdAndLastZoneByMap)
     for (auto [map, node] : {std::pair{2, high}, {1, f.map.zones[1]->treeNode}, {-1, kNoTreeNode}})
         EXPECT_EQ(f.tree.find_region_masternode(map), node) << map;
     EXPECT_NE(f.add("haut", 40000, 1), kNoTreeNode);
+    // A cleared tree knows no zone, until it is built again.
+    f.tree.clear();
+    EXPECT_EQ(f.tree.find_map_masternode(10), kNoTreeNode);
+    f.tree.init_tree(f.map, f.common);
+    EXPECT_EQ(f.tree.find_map_masternode(10), f.map.zones[0]->treeNode);
 }
 
 TEST(LocationTree, SortOrdersEveryLevelWithoutCaseAndSortsLaterAdditionsIn)
