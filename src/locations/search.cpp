@@ -5,8 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include <sys/mman.h>
-
 #include "delphi_conv.h"
 #include "text_helpers.h"
 
@@ -61,27 +59,6 @@ void FoldLetters(const char* src, size_t n, char* dst)
         std::memcpy(dst + i, &w, 8);
     }
     for (; i < n; ++i) dst[i] = (src[i] >= 'a' && src[i] <= 'z') ? char(src[i] - 'a' + 'A') : src[i];
-}
-
-// The index's large arrays are asked for on 2 MiB pages: at a million locations a build
-// writes some 120 MB through them, and on 4 KiB pages each of its streams would wait on a
-// page walk every 4 KiB (and a first build on a page fault). Only whole 2 MiB pages inside
-// the buffer are advised; the kernel may still give small ones.
-void adviseHugePages(const void* data, size_t bytes)
-{
-    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHuge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
-// reserve(), the new buffer advised before anything is written to it.
-template <typename Buffer>
-void reserveOnHugePages(Buffer& buffer, size_t count)
-{
-    if (buffer.capacity() >= count) return;
-    buffer.reserve(count);
-    adviseHugePages(buffer.data(), buffer.capacity() * sizeof(typename Buffer::value_type));
 }
 
 // Fetches the line `bytes` past the end of a buffer that is being appended to, for writing:
@@ -199,7 +176,6 @@ void LocationSearch::startBuild()
     // By node id, up to the highest category of the last build (every id at first): the
     // categories are made with the tree, before its locations.
     const size_t span = listsSpan_ > 0 ? std::min(listsSpan_, tree_.idLimit()) : tree_.idLimit();
-    reserveOnHugePages(lists_, span);
     lists_.assign(span, ListPlace{-1, 0});
     listsSpan_ = 0;
     staleLists_.clear();
@@ -286,9 +262,7 @@ void LocationSearch::startTexts()
     placed_ = 0;
     misplaced_ = false;
     // Each place is written once, by its location (see foldTexts).
-    reserveOnHugePages(treeOrder_, listed_);
     treeOrder_.assign(listed_, -1);
-    reserveOnHugePages(slotOf_, tree_.idLimit());
     slotOf_.resize(tree_.idLimit()); // every id's is written by foldTexts
     entries_.clear();
     names_.clear();
@@ -297,10 +271,10 @@ void LocationSearch::startTexts()
     nameStarts_.clear();
     noteStarts_.clear();
     slotPosition_.clear();
-    reserveOnHugePages(entries_, listed_);
-    reserveOnHugePages(nameStarts_, listed_);
-    reserveOnHugePages(slotPosition_, listed_);
-    reserveOnHugePages(noteStarts_, listed_);
+    entries_.reserve(listed_);
+    nameStarts_.reserve(listed_);
+    slotPosition_.reserve(listed_);
+    noteStarts_.reserve(listed_);
     // The text buffers are sized from a sample of the locations, so that a first build does
     // not copy them over and over as they grow; a wrong guess only costs that growth.
     const size_t limit = tree_.idLimit();
@@ -317,9 +291,9 @@ void LocationSearch::startTexts()
     }
     if (sampled > 0) {
         const double scale = 1.05 * double(listed_) / double(sampled);
-        reserveOnHugePages(names_, size_t(double(nameBytes) * scale));
-        reserveOnHugePages(sortNames_, names_.capacity());
-        reserveOnHugePages(notes_, size_t(double(noteBytes) * scale));
+        names_.reserve(size_t(double(nameBytes) * scale));
+        sortNames_.reserve(names_.capacity());
+        notes_.reserve(size_t(double(noteBytes) * scale));
     }
 }
 
@@ -333,7 +307,7 @@ void LocationSearch::foldTexts(size_t idEnd)
     auto append = [](std::string& buffer, const std::string& text) {
         const size_t at = buffer.size();
         if (buffer.capacity() < at + text.size() + 1)
-            reserveOnHugePages(buffer, std::max(buffer.capacity() * 2, at + text.size() + 1));
+            buffer.reserve(std::max(buffer.capacity() * 2, at + text.size() + 1));
         buffer.append(text.size() + 1, '\0');
         FoldText(text.data(), text.size(), buffer.data() + at);
         return uint32_t(at);
