@@ -114,15 +114,16 @@ public:
     {
         return node >= 0 && size_t(node) < slotOf_.size() ? &slotOf_[size_t(node)] : nullptr;
     }
+    // (While a build runs, a slot may not be made yet: nothing then.)
     const uint32_t* nameStartAddress(int node) const
     {
         const int32_t slot = slotOf(node);
-        return slot < 0 ? nullptr : &nameStarts_[size_t(slot)];
+        return slot < 0 || size_t(slot) >= nameStarts_.size() ? nullptr : &nameStarts_[size_t(slot)];
     }
     const char* sortNameAddress(int node) const
     {
         const int32_t slot = slotOf(node);
-        return slot < 0 ? nullptr : sortNames_.data() + nameStarts_[size_t(slot)];
+        return slot < 0 || size_t(slot) >= nameStarts_.size() ? nullptr : sortNames_.data() + nameStarts_[size_t(slot)];
     }
 
     // The index matches the tree as it is.
