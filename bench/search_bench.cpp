@@ -6,7 +6,8 @@
 // Each is printed next to its baseline from the same run:
 //   search: a walk of the tree that copies every name and note through NormalizeText;
 //   result list: a QTreeWidget with one item per result, sorted by its own header sort;
-//   lookup: the walk of the tree node by node (find_node_byname).
+//   lookup: the walk of the tree node by node (find_node_byname);
+//   index rebuild: what the build reads of the tree, read alone in the same order.
 // Then the same page on 1,000,000 locations (10,000 zones): the folded index rebuilt at
 // 100,000 and 1,000,000 (after an edit, and new as after a start) with their ratio; 100,000
 // results filled into the real list and sorted by name, against a plain sort of the same
@@ -376,6 +377,50 @@ void indexRebuild(benchmark::State& state, Program& p, const std::string& name, 
         }
     }
 }
+// Baseline: what the build reads of the tree, read alone in the same order (id order) with
+// the same fetching ahead, every byte of every name and note summed and nothing written: the
+// floor of a build that must read every location, and how it grows from the cache to memory.
+void recordsReadAlone(benchmark::State& state, Program& p, const std::string& name)
+{
+    const LocationTree& tree = p.window->MyTreeStore;
+    size_t sum = 0;
+    for (auto _ : state) {
+        timed(state, name, [&] {
+            const size_t limit = tree.idLimit();
+            auto dataAt = [&](size_t id) -> const TNodeData* {
+                const TreeNode& n = tree.node(int(id));
+                return n.alive && n.level == levelLocation ? n.data.get() : nullptr;
+            };
+            for (size_t id = 0; id < limit; ++id) {
+                if (id + 48 < limit) __builtin_prefetch(&tree.node(int(id + 48)));
+                if (id + 32 < limit)
+                    if (const TNodeData* d = dataAt(id + 32)) __builtin_prefetch(d);
+                if (id + 16 < limit)
+                    if (const TNodeData* d = dataAt(id + 16); d && d->item) {
+                        __builtin_prefetch(d->item.get());
+                        __builtin_prefetch(reinterpret_cast<const char*>(d->item.get()) + 64);
+                    }
+                if (id + 8 < limit)
+                    if (const TNodeData* d = dataAt(id + 8); d && d->item) {
+                        __builtin_prefetch(d->item->name.data());
+                        __builtin_prefetch(d->item->description.data());
+                    }
+                const TNodeData* d = dataAt(id);
+                if (!d || !d->item) continue;
+                const rItemdata& item = *d->item;
+                sum += size_t(tree.node(int(id)).parent) + size_t(tree.node(int(id)).positionHint) + item.levelMin +
+                       item.levelMax + item.typeId + item.attributes.w[0] + (d->zone ? size_t(d->zone->regionId) : 0) +
+                       (d->category ? d->category->id : 0);
+                for (char c : item.name) sum += uint8_t(c);
+                for (char c : item.description) sum += uint8_t(c);
+            }
+        });
+    }
+    benchmark::DoNotOptimize(sum);
+}
+void BM_Baseline_RecordsReadAlone_100k(benchmark::State& state) { recordsReadAlone(state, program(), "records read alone 100k"); }
+void BM_Baseline_RecordsReadAlone_1M(benchmark::State& state) { recordsReadAlone(state, programMillion(), "records read alone 1M"); }
+
 void BM_IndexRebuild_100k(benchmark::State& state) { indexRebuild(state, program(), "rebuild 100k", false); }
 void BM_IndexRebuild_1M(benchmark::State& state) { indexRebuild(state, programMillion(), "rebuild 1M", false); }
 void BM_IndexFirstBuild_100k(benchmark::State& state) { indexRebuild(state, program(), "first build 100k", true); }
@@ -383,8 +428,10 @@ void BM_IndexFirstBuild_1M(benchmark::State& state) { indexRebuild(state, progra
 // The 100,000 ones first: each switch between the samples loads one again.
 BENCHMARK(BM_IndexRebuild_100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_IndexFirstBuild_100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+BENCHMARK(BM_Baseline_RecordsReadAlone_100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_IndexRebuild_1M)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_IndexFirstBuild_1M)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+BENCHMARK(BM_Baseline_RecordsReadAlone_1M)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 
 // 100,000 results of the 1,000,000-location tree, in a shuffled order, filled into the
 // real result list and sorted by name as a search ends, the view laid out and painted.
@@ -580,6 +627,8 @@ void printSummary()
     };
     ratio("index rebuild 1M / 100k (target at most 11x)", "rebuild 1M", "rebuild 100k");
     ratio("first index build 1M / 100k", "first build 1M", "first build 100k");
+    ratio("  baseline: the records the build reads, read alone, 1M / 100k", "records read alone 1M",
+          "records read alone 100k");
     if (m("list 100,000") > 0)
         std::printf("result list of 100,000 filled and sorted (target 100 ms): %.1f ms wall, %.1f ms CPU\n",
                     m("list 100,000"), c("list 100,000"));

@@ -61,6 +61,16 @@ void FoldLetters(const char* src, size_t n, char* dst)
     for (; i < n; ++i) dst[i] = (src[i] >= 'a' && src[i] <= 'z') ? char(src[i] - 'a' + 'A') : src[i];
 }
 
+// Fetches the line `bytes` past the end of a buffer that is being appended to, for writing:
+// the appends then find their lines in the cache.
+template <typename Buffer>
+inline void prefetchAppend(const Buffer& buffer, size_t bytes)
+{
+    const size_t at = buffer.size() * sizeof(typename Buffer::value_type) + bytes;
+    if (at < buffer.capacity() * sizeof(typename Buffer::value_type))
+        __builtin_prefetch(reinterpret_cast<const char*>(buffer.data()) + at, 1);
+}
+
 } // namespace
 
 void FoldText(const char* src, size_t n, char* dst)
@@ -163,46 +173,19 @@ void LocationSearch::startBuild()
     rootAt_ = 0;
     zoneAt_ = 0;
     maps_.clear();
-    position_.assign(tree_.idLimit(), -1);
-    slotOf_.assign(tree_.idLimit(), -1);
-    treeOrder_.clear();
-    treeOrder_.reserve(tree_.locationCount());
+    // By node id, up to the highest category of the last build (every id at first): the
+    // categories are made with the tree, before its locations.
+    const size_t span = listsSpan_ > 0 ? std::min(listsSpan_, tree_.idLimit()) : tree_.idLimit();
+    lists_.assign(span, ListPlace{-1, 0});
+    listsSpan_ = 0;
+    staleLists_.clear();
+    listed_ = 0;
 }
 
 bool LocationSearch::buildStep()
 {
     if (phase_ == Phase::order) {
-        // Tree order (map > zone > category > location, each level in its current order)
-        // comes from the child lists alone: every location's place in it, one zone a step.
-        // A map's locations follow one another, so a short list of where each map begins
-        // gives a place its map.
-        const std::vector<int>& roots = tree_.roots();
-        if (rootAt_ >= roots.size()) {
-            startTexts();
-            return true;
-        }
-        const int map = roots[rootAt_];
-        if (zoneAt_ == 0) {
-            const TNodeData* md = tree_.nodeData(map);
-            maps_.push_back({int32_t(treeOrder_.size()), map, uint8_t(md && md->region ? md->region->realm : 0)});
-        }
-        const std::vector<int>& zones = tree_.children(map);
-        if (zoneAt_ >= zones.size()) {
-            ++rootAt_;
-            zoneAt_ = 0;
-            return true;
-        }
-        const std::vector<int>& categs = tree_.children(zones[zoneAt_++]);
-        for (size_t c = 0; c < categs.size(); ++c) {
-            // Category nodes lie scattered: fetch the next ones' child lists ahead.
-            if (c + 8 < categs.size()) __builtin_prefetch(&tree_.node(categs[c + 8]));
-            if (c + 4 < categs.size()) __builtin_prefetch(tree_.node(categs[c + 4]).children.data());
-            for (int loc : tree_.children(categs[c])) {
-                // The node itself is read with the texts, in id order (its level checked there).
-                position_[size_t(loc)] = int32_t(treeOrder_.size());
-                treeOrder_.push_back(loc);
-            }
-        }
+        orderStep();
         return true;
     }
     if (phase_ == Phase::texts) {
@@ -215,8 +198,9 @@ bool LocationSearch::buildStep()
             idAt_ = end;
             return true;
         }
-        // The places by node id serve the build only: given back between builds.
-        std::vector<int32_t>().swap(position_);
+        placeFromLists();
+        // The lists' places serve the build only: given back between builds.
+        std::vector<ListPlace>().swap(lists_);
         phase_ = Phase::none;
         built_ = true;
         builtGeneration_ = buildGeneration_;
@@ -225,10 +209,61 @@ bool LocationSearch::buildStep()
     return false;
 }
 
+void LocationSearch::orderStep()
+{
+    // Tree order (map > zone > category > location, each level in its current order): where
+    // each category's list of locations begins in it, from the lists' sizes alone, a few
+    // zones a step. The lists themselves lie scattered over the heap and are not read: a
+    // location's place is its list's start and its place in the list, which its node keeps
+    // (see foldTexts). A map's locations follow one another, so a short list of where each
+    // map begins gives a place its map.
+    const std::vector<int>& roots = tree_.roots();
+    if (rootAt_ >= roots.size()) {
+        startTexts();
+        return;
+    }
+    const int map = roots[rootAt_];
+    if (zoneAt_ == 0) {
+        const TNodeData* md = tree_.nodeData(map);
+        maps_.push_back({int32_t(listed_), map, uint8_t(md && md->region ? md->region->realm : 0)});
+    }
+    const std::vector<int>& zones = tree_.children(map);
+    if (zoneAt_ >= zones.size()) {
+        ++rootAt_;
+        zoneAt_ = 0;
+        return;
+    }
+    constexpr size_t kZonesPerStep = 16;
+    const size_t zoneEnd = std::min(zones.size(), zoneAt_ + kZonesPerStep);
+    const int32_t mapIndex = int32_t(maps_.size() - 1);
+    for (size_t z = zoneAt_; z < zoneEnd; ++z) {
+        if (z + 2 < zoneEnd) __builtin_prefetch(tree_.node(zones[z + 2]).children.data());
+        for (const int categ : tree_.node(zones[z]).children) {
+            const TreeNode& c = tree_.node(categ);
+            if (size_t(categ) >= lists_.size())
+                lists_.resize(std::min(tree_.idLimit(), std::max(size_t(categ) + 1, 2 * lists_.size())),
+                              ListPlace{-1, 0});
+            listsSpan_ = std::max(listsSpan_, size_t(categ) + 1);
+            // A list that lost children since it was last numbered: its nodes' places in it
+            // may be too high, so its locations are placed from the list itself at the end.
+            const bool numbered = c.childDrift == 0;
+            lists_[size_t(categ)] = {int32_t(listed_), numbered ? mapIndex : -1 - mapIndex};
+            if (!numbered) staleLists_.push_back(categ);
+            listed_ += c.children.size();
+        }
+    }
+    zoneAt_ = zoneEnd;
+}
+
 void LocationSearch::startTexts()
 {
     phase_ = Phase::texts;
     idAt_ = 0;
+    placed_ = 0;
+    misplaced_ = false;
+    // Each place is written once, by its location (see foldTexts).
+    treeOrder_.assign(listed_, -1);
+    slotOf_.resize(tree_.idLimit()); // every id's is written by foldTexts
     entries_.clear();
     names_.clear();
     notes_.clear();
@@ -236,24 +271,26 @@ void LocationSearch::startTexts()
     nameStarts_.clear();
     noteStarts_.clear();
     slotPosition_.clear();
-    entries_.reserve(treeOrder_.size());
-    nameStarts_.reserve(treeOrder_.size());
-    slotPosition_.reserve(treeOrder_.size());
-    noteStarts_.reserve(treeOrder_.size());
+    entries_.reserve(listed_);
+    nameStarts_.reserve(listed_);
+    slotPosition_.reserve(listed_);
+    noteStarts_.reserve(listed_);
     // The text buffers are sized from a sample of the locations, so that a first build does
     // not copy them over and over as they grow; a wrong guess only costs that growth.
-    if (treeOrder_.empty()) return;
-    const size_t step = std::max<size_t>(1, treeOrder_.size() / 512);
+    const size_t limit = tree_.idLimit();
+    if (listed_ == 0) return;
+    const size_t step = std::max<size_t>(1, limit / 1024);
     size_t sampled = 0, nameBytes = 0, noteBytes = 0;
-    for (size_t i = 0; i < treeOrder_.size(); i += step) {
-        const TNodeData* d = tree_.nodeData(treeOrder_[i]);
+    for (size_t id = 0; id < limit; id += step) {
+        if (tree_.levelOf(int(id)) != levelLocation) continue;
+        const TNodeData* d = tree_.nodeData(int(id));
         if (!d || !d->item) continue;
         ++sampled;
         nameBytes += d->item->name.size() + 1;
         noteBytes += d->item->description.size() + 1;
     }
     if (sampled > 0) {
-        const double scale = 1.05 * double(treeOrder_.size()) / double(sampled);
+        const double scale = 1.05 * double(listed_) / double(sampled);
         names_.reserve(size_t(double(nameBytes) * scale));
         sortNames_.reserve(names_.capacity());
         notes_.reserve(size_t(double(noteBytes) * scale));
@@ -263,43 +300,84 @@ void LocationSearch::startTexts()
 void LocationSearch::foldTexts(size_t idEnd)
 {
     // The texts are read in id order, the order the locations were made in and so the order
-    // their records lie in memory: the walk streams through them instead of waiting on a
-    // scattered node, record and string at every step, which at a million locations cost
-    // far more than the copying. Entries and folded texts are laid out in that order too,
-    // one slot each.
+    // their nodes, records and texts lie in memory: the walk streams through them instead of
+    // waiting on a scattered node, record and string at every step, which at a million
+    // locations cost far more than the copying. Entries and folded texts are laid out in that
+    // order too, one slot each.
     auto append = [](std::string& buffer, const std::string& text) {
         const size_t at = buffer.size();
-        if (buffer.capacity() < at + text.size() + 1) buffer.reserve(std::max(buffer.capacity() * 2, at + text.size() + 1));
+        if (buffer.capacity() < at + text.size() + 1)
+            buffer.reserve(std::max(buffer.capacity() * 2, at + text.size() + 1));
         buffer.append(text.size() + 1, '\0');
         FoldText(text.data(), text.size(), buffer.data() + at);
         return uint32_t(at);
     };
-    auto dataOf = [this](size_t id) { return tree_.node(int(id)).data.get(); };
+    auto locationAt = [this](size_t id) -> const TreeNode* {
+        const TreeNode& n = tree_.node(int(id));
+        return n.alive && n.level == levelLocation ? &n : nullptr;
+    };
     const size_t idLimit = tree_.idLimit();
     for (size_t id = idAt_; id < idEnd; ++id) {
-        // Records made later (a user's additions) and removed ones break the streaming:
-        // fetch a few steps ahead, each link of the chain to the texts one step further
-        // than the next.
-        if (id + 16 < idLimit && position_[id + 16] >= 0)
-            if (const TNodeData* d = dataOf(id + 16)) __builtin_prefetch(d);
-        if (id + 8 < idLimit && position_[id + 8] >= 0)
-            if (const TNodeData* d = dataOf(id + 8); d && d->item) {
-                if (d->zone) __builtin_prefetch(&d->zone->regionId);
-                __builtin_prefetch(d->item.get());
-                __builtin_prefetch(reinterpret_cast<const char*>(d->item.get()) + 64);
+        // Every step still waits on the one before (node, record, item, texts): each link of
+        // the chain is fetched further ahead than the next, the nodes by their address alone.
+        // Records made later (a user's additions) and removed ones break the streaming.
+        if (id + 48 < idLimit) {
+            const char* node = reinterpret_cast<const char*>(&tree_.node(int(id + 48)));
+            __builtin_prefetch(node);
+            __builtin_prefetch(node + sizeof(TreeNode) - 1);
+        }
+        if (id + 32 < idLimit)
+            if (const TreeNode* n = locationAt(id + 32); n && n->data) {
+                __builtin_prefetch(n->data.get());
+                __builtin_prefetch(reinterpret_cast<const char*>(n->data.get()) + sizeof(TNodeData) - 1);
+                if (size_t(n->parent) < lists_.size()) __builtin_prefetch(&lists_[size_t(n->parent)]);
             }
-        if (id + 4 < idLimit && position_[id + 4] >= 0)
-            if (const TNodeData* d = dataOf(id + 4); d && d->item) {
-                __builtin_prefetch(d->item->name.data());
-                __builtin_prefetch(d->item->description.data());
+        if (id + 16 < idLimit)
+            if (const TreeNode* n = locationAt(id + 16); n && n->data && n->data->item) {
+                if (n->data->zone) __builtin_prefetch(&n->data->zone->regionId);
+                const char* item = reinterpret_cast<const char*>(n->data->item.get());
+                __builtin_prefetch(item);
+                __builtin_prefetch(item + 64);
+                __builtin_prefetch(item + sizeof(rItemdata) - 1);
+                if (size_t(n->parent) < lists_.size()) {
+                    const size_t at = size_t(lists_[size_t(n->parent)].start) + size_t(n->positionHint);
+                    if (at < treeOrder_.size()) __builtin_prefetch(&treeOrder_[at], 1);
+                }
             }
-        const int32_t at = position_[id];
-        if (at < 0 || tree_.levelOf(int(id)) != levelLocation) continue;
-        const TNodeData* d = dataOf(id);
+        if (id + 8 < idLimit)
+            if (const TreeNode* n = locationAt(id + 8); n && n->data && n->data->item) {
+                __builtin_prefetch(n->data->item->name.data());
+                __builtin_prefetch(n->data->item->description.data());
+            }
+        prefetchAppend(names_, 1024);
+        prefetchAppend(sortNames_, 1024);
+        prefetchAppend(notes_, 2048);
+        prefetchAppend(entries_, 2048);
+        if (id % 16 == 0) {
+            prefetchAppend(nameStarts_, 1024);
+            prefetchAppend(noteStarts_, 1024);
+            prefetchAppend(slotPosition_, 1024);
+        }
+
+        slotOf_[id] = -1;
+        const TreeNode* node = locationAt(id);
+        // A location in no list of the tree (a category that is not under a zone) has no place.
+        if (!node || size_t(node->parent) >= lists_.size() || lists_[size_t(node->parent)].start < 0) continue;
+        const ListPlace list = lists_[size_t(node->parent)];
+        int32_t at = -1; // a stale list's places are given by placeFromLists
+        if (list.numbered()) {
+            at = list.start + node->positionHint;
+            if (size_t(at) < treeOrder_.size() && treeOrder_[size_t(at)] < 0) {
+                treeOrder_[size_t(at)] = int32_t(id);
+                ++placed_;
+            } else {
+                misplaced_ = true; // two locations at one place: every one is placed from its list
+            }
+        }
+        const TNodeData* d = node->data.get();
         if (!d || !d->item || IsErasedName(d->item->name)) continue;
         const rItemdata& item = *d->item;
-        const MapRange& map = *(std::upper_bound(maps_.begin(), maps_.end(), at,
-                                                 [](int32_t p, const MapRange& m) { return p < m.first; }) - 1);
+        const MapRange& map = maps_[list.map()];
         Entry e;
         const uint32_t nameStart = append(names_, item.name);
         // The sort folding, at the same place of its own buffer.
@@ -320,6 +398,36 @@ void LocationSearch::foldTexts(size_t idEnd)
         slotPosition_.push_back(at);
         noteStarts_.push_back(noteStart);
     }
+}
+
+void LocationSearch::placeFromLists()
+{
+    // The lists whose nodes' places could not be used are read themselves: the ones that
+    // lost children since they were last numbered. Should the places have disagreed with the
+    // lists (two locations at one place, or a place left empty), every list is read: the
+    // index then follows the lists whatever the places said.
+    auto place = [this](int categ) {
+        size_t at = size_t(lists_[size_t(categ)].start);
+        bool agreed = true;
+        for (const int loc : tree_.node(categ).children) {
+            agreed = agreed && treeOrder_[at] < 0;
+            treeOrder_[at] = loc;
+            if (const int32_t slot = slotOf_[size_t(loc)]; slot >= 0) slotPosition_[size_t(slot)] = int32_t(at);
+            ++at;
+        }
+        return agreed;
+    };
+    size_t placed = placed_;
+    for (const int categ : staleLists_) {
+        misplaced_ = !place(categ) || misplaced_;
+        placed += tree_.node(categ).children.size();
+    }
+    if (!misplaced_ && placed == treeOrder_.size()) return;
+    std::fill(treeOrder_.begin(), treeOrder_.end(), -1);
+    std::fill(slotPosition_.begin(), slotPosition_.end(), -1);
+    for (const int map : tree_.roots())
+        for (const int zone : tree_.children(map))
+            for (const int categ : tree_.node(zone).children) place(categ);
 }
 
 bool LocationSearch::inScope(const Entry& e, int32_t scope, int32_t currentMapId, int currentMapNode) const
@@ -397,7 +505,7 @@ std::vector<int> LocationSearch::run(const rSearchArea& area, int32_t currentMap
                 if (!ok) continue;
             }
         }
-        passed_[size_t(slotPosition_[i])] = 1;
+        if (const int32_t at = slotPosition_[i]; at >= 0) passed_[size_t(at)] = 1; // else in no list
     }
     // Locations without an entry (erased names, no record) never pass.
     for (size_t p = 0; p < passed_.size(); ++p)
@@ -416,7 +524,7 @@ int LocationSearch::findByName(const std::string& name, bool currentMapOnly, int
         const std::string_view text = slotText(names_, nameStarts_, i);
         if (text.size() != needle.size()) continue;
         if (currentMapOnly && !inScope(entries_[i], 1, currentMapId, currentMapNode)) continue;
-        if (first >= 0 && first < slotPosition_[i]) continue;
+        if (slotPosition_[i] < 0 || (first >= 0 && first < slotPosition_[i])) continue;
         if (text == needle) first = slotPosition_[i];
     }
     return first >= 0 ? treeOrder_[size_t(first)] : kNoTreeNode;

@@ -114,15 +114,16 @@ public:
     {
         return node >= 0 && size_t(node) < slotOf_.size() ? &slotOf_[size_t(node)] : nullptr;
     }
+    // (While a build runs, a slot may not be made yet: nothing then.)
     const uint32_t* nameStartAddress(int node) const
     {
         const int32_t slot = slotOf(node);
-        return slot < 0 ? nullptr : &nameStarts_[size_t(slot)];
+        return slot < 0 || size_t(slot) >= nameStarts_.size() ? nullptr : &nameStarts_[size_t(slot)];
     }
     const char* sortNameAddress(int node) const
     {
         const int32_t slot = slotOf(node);
-        return slot < 0 ? nullptr : sortNames_.data() + nameStarts_[size_t(slot)];
+        return slot < 0 || size_t(slot) >= nameStarts_.size() ? nullptr : sortNames_.data() + nameStarts_[size_t(slot)];
     }
 
     // The index matches the tree as it is.
@@ -151,11 +152,13 @@ private:
     };
     enum class Phase : uint8_t { none, order, texts };
     void startBuild();
-    // One step of the build in progress (a zone's locations put in order, or a run of
-    // locations' texts folded); false once the build is complete.
+    // One step of the build in progress (where the lists of a few zones begin in tree order,
+    // or a run of locations placed and their texts folded); false once the build is complete.
     bool buildStep();
+    void orderStep();
     void startTexts();
     void foldTexts(size_t idEnd);
+    void placeFromLists();
 
     // A slot's folded text in names_ or notes_: every text is followed by a 0 byte, and the
     // next slot's text by that.
@@ -193,8 +196,19 @@ private:
     std::vector<int32_t> slotOf_; // by node id: its entry's slot, -1 for none
     std::vector<uint32_t> nameStarts_, noteStarts_; // by slot, ascending
     std::vector<int32_t> slotPosition_;             // by slot: its location's tree position
-    std::vector<int32_t> position_;                 // while building, by node id: tree position,
-                                                    // -1 for none
+    // While building: where each category's locations begin in tree order, by node id.
+    struct ListPlace {
+        int32_t start;    // -1: not a category of the tree
+        int32_t mapPlace; // its map in maps_; -1 - that when its nodes' places in it are stale
+        bool numbered() const { return mapPlace >= 0; }
+        size_t map() const { return size_t(mapPlace >= 0 ? mapPlace : -1 - mapPlace); }
+    };
+    std::vector<ListPlace> lists_;
+    size_t listsSpan_ = 0;        // the highest category id of the last build, plus one
+    std::vector<int> staleLists_; // the categories whose lists are not numbered
+    size_t listed_ = 0;           // locations in the lists seen so far
+    size_t placed_ = 0;           // locations placed from their nodes so far
+    bool misplaced_ = false;      // two locations claimed one place
     std::vector<uint8_t> marks_;                    // by slot
     std::vector<uint8_t> passed_;                   // by tree position
 };
