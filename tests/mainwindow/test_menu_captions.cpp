@@ -4,11 +4,10 @@
 #include "edit_window_fixture.h"
 #include "sample_writers.h"
 
-TEST(MenuCaptions, AnAmpersandInALocationsOrAMapsNameIsShownAsItIs)
+namespace {
+// A location of the user's named with an ampersand, in the zone and category of `near`.
+int addShopNear(EditWindow& e, int near)
 {
-    EditWindow e;
-    // A location of the user's named with an ampersand, under the mouse.
-    const int near = e.findLocation();
     const TNodeData& d = *e.tree().nodeData(near);
     rnew_node r;
     r.name = "Pierre & Fils";
@@ -17,7 +16,16 @@ TEST(MenuCaptions, AnAmpersandInALocationsOrAMapsNameIsShownAsItIs)
     r.x = d.item->x;
     r.y = d.item->y + 3000;
     r.hasItem = 1;
-    const int shop = e.tree().addnode(r);
+    return e.tree().addnode(r);
+}
+} // namespace
+
+TEST(MenuCaptions, AnAmpersandInALocationsOrAMapsNameIsShownAsItIs)
+{
+    EditWindow e;
+    // A location of the user's named with an ampersand, under the mouse.
+    const int near = e.findLocation();
+    const int shop = addShopNear(e, near);
     ASSERT_NE(shop, kNoTreeNode);
     const QPoint at = e.hover(shop);
     // What the menu shows of an item: its text without the accelerator marks.
@@ -44,15 +52,7 @@ TEST(MenuCaptions, TheEditorsNoteMenuShowsTheCopiedNameWithItsAmpersand)
 {
     EditWindow e;
     const int near = e.findLocation();
-    const TNodeData& d = *e.tree().nodeData(near);
-    rnew_node r;
-    r.name = "Pierre & Fils";
-    r.zoneId = uint16_t(d.zone->zoneId);
-    r.categoryId = d.category->id;
-    r.x = d.item->x;
-    r.y = d.item->y + 3000;
-    r.hasItem = 1;
-    const int shop = e.tree().addnode(r);
+    const int shop = addShopNear(e, near);
     e.mapMenu(e.hover(shop), e.w->Copiernode1);
     QString note;
     e.inEditor = [&](TForm2& ed) {
