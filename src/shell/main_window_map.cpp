@@ -19,6 +19,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QtMath>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -215,13 +216,18 @@ void TForm4::setupMap()
         but_liste[size_t(page - 1)]->click();
     };
 
-    ImageMapView->onMouseMove = [this](QMouseEvent* e) {
-        input->ImageMapMouseMove(e->position().toPoint(), textEditHasFocus());
+    // On a scaled screen the pointer can lie between two of the map's pixels; it acts on the
+    // pixel drawn under it, not on the nearest pixel boundary.
+    const auto pixelUnder = [](const QMouseEvent* e) {
+        return QPoint(qFloor(e->position().x()), qFloor(e->position().y()));
     };
-    ImageMapView->onMouseDown = [this](QMouseEvent* e) {
+    ImageMapView->onMouseMove = [this, pixelUnder](QMouseEvent* e) {
+        input->ImageMapMouseMove(pixelUnder(e), textEditHasFocus());
+    };
+    ImageMapView->onMouseDown = [this, pixelUnder](QMouseEvent* e) {
         if (e->button() == Qt::RightButton) return; // the context menu
         input->editMode = but_editmode->isChecked();
-        input->ImageMapMouseDown(e->position().toPoint(), e->button(), e->modifiers());
+        input->ImageMapMouseDown(pixelUnder(e), e->button(), e->modifiers());
     };
     ImageMapView->onMouseUp = [this](QMouseEvent*) { input->ImageMapMouseUp(); };
     ImageMapView->onDoubleClick = [this](QMouseEvent*) { input->ImageMapDblClick(); };

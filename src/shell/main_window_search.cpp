@@ -382,7 +382,11 @@ void TForm4::wireSearchAndPages()
 
     // Result list.
     QHeaderView* header = TreeResult->header();
-    connect(header, &QHeaderView::sectionClicked, TreeResultModel, &SearchResultModel::headerClick);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+        TreeResultModel->headerClick(column);
+        // The picked row keeps its pick through the new order; the list follows it there.
+        if (TreeResult->currentIndex().isValid()) TreeResult->scrollTo(TreeResult->currentIndex());
+    });
     connect(TreeResultModel, &SearchResultModel::sortChanged, this, [header](int column, Qt::SortOrder order) {
         header->setSortIndicator(column, order);
     });

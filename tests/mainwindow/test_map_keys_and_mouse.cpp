@@ -250,3 +250,36 @@ TEST_F(MapKeysAndMouse, TheZoomBarZoomsAboutTheCentreOfTheMap)
     QTest::keyClick(w.ZoomBar, Qt::Key_Left);
     EXPECT_EQ(view.Zoom, 3150 - w.ZoomBar->singleStep());
 }
+
+// On a scaled screen (QT_SCALE_FACTOR 1.5 or 2) the pointer lies between the map's pixels:
+// a move and a click act on the pixel drawn under it, not on the nearest pixel boundary.
+TEST_F(MapKeysAndMouse, APointerBetweenPixelsActsOnThePixelUnderIt)
+{
+    view.zoomFromBar(300);
+    w.ImageMapView->repaint();
+    // An icon whose hit area ends at its right edge: the next pixel holds no location.
+    int node = kNoTreeNode;
+    QPoint edge;
+    const ByteBuffer& d = w.scene.HitTestStream.data;
+    for (size_t i = 0; i + sizeof(HitTestRecord) <= d.size() && node == kNoTreeNode; i += sizeof(HitTestRecord)) {
+        HitTestRecord r;
+        std::memcpy(&r, d.data() + i, sizeof r);
+        const QPoint p(r.x + kHitReach, r.y);
+        if (!w.ImageMapView->rect().adjusted(0, 0, -2, -2).contains(p)) continue;
+        if (w.interaction->getmapnode(uint16_t(p.x()), uint16_t(p.y())) != r.node) continue;
+        if (w.interaction->getmapnode(uint16_t(p.x() + 1), uint16_t(p.y())) != kNoTreeNode) continue;
+        node = r.node;
+        edge = p;
+    }
+    ASSERT_NE(node, kNoTreeNode);
+    const QPointF between(edge.x() + 0.5, edge.y() + 0.5); // the right half of the edge pixel
+    const QPointF global = w.ImageMapView->mapToGlobal(between);
+    QMouseEvent move(QEvent::MouseMove, between, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.ImageMapView, &move);
+    EXPECT_EQ(view.MouseWorld, view.screen_to_world(edge));
+    QMouseEvent press(QEvent::MouseButtonPress, between, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.ImageMapView, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, between, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.ImageMapView, &release);
+    EXPECT_EVENTUALLY(w.scene.SelectionChain[0] == node);
+}

@@ -168,6 +168,31 @@ TEST(TreeGestures, DoubleClickExpandsArrowsShowTheFocusedLocationCollapseAndSort
     EXPECT_EQ(openBelow({}), 0);
 }
 
+TEST(TreeGestures, TheSortItemKeepsTheClickedLocationPickedAndInView)
+{
+    EditWindow e;
+    const TNodeData& some = *e.tree().nodeData(e.findLocation());
+    auto add = [&](const std::string& name) {
+        rnew_node r;
+        r.name = name;
+        r.zoneId = uint16_t(some.zone->zoneId);
+        r.categoryId = some.category->id;
+        r.x = r.y = 30000;
+        r.hasItem = 1;
+        return e.tree().addnode(r);
+    };
+    // A long category; the location added last comes first once sorted, far from where it was.
+    for (int i = 0; i < 80; ++i) add("zz " + std::to_string(100 + i));
+    const int top = add("0000 top");
+    LocationTreeView& tree = *e.w->MyTree;
+    e.treeMenu(top, tree.Trier1);
+    ASSERT_EQ(e.tree().positionOf(top), 0);
+    const QModelIndex current = tree.currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(e.w->MyTreeModel->nodeOf(current), top);
+    EXPECT_TRUE(tree.viewport()->rect().contains(tree.visualRect(current))) << "the picked location scrolled out of view";
+}
+
 TEST(ResultListGestures, RightClickOnAResultModifiesItInEditModeOnly)
 {
     EditWindow e;

@@ -558,3 +558,25 @@ TEST(SearchIndex, BuiltWhileIdleAfterTheLoadCutPasteAndMergeAndListsWhatABuildAt
     EXPECT_EQ(std::count(merged.first.begin(), merged.first.end(), e.userMade(name)[0]), 1);
     EXPECT_EQ(merged, listedAtOnce());
 }
+
+TEST(ResultList, SortingKeepsThePickedRowPickedAndInView)
+{
+    Window t;
+    for (int i = 0; i < 80; ++i) t.add(QString("Qwx %1").arg(i, 2, 10, QChar('0')).toStdString(), "", i * 10);
+    t.search("qwx");
+    ASSERT_EQ(t.w->TreeResultModel->rowCount(), 80);
+    t.clickRow(0);
+    const int picked = t.w->TreeResultModel->nodeAt(0);
+    const QRect view = t.w->TreeResult->viewport()->rect();
+    // Descending by name: the picked row moves to the end of the list, out of the part shown.
+    t.clickHeader(SearchResultModel::colName);
+    ASSERT_EQ(t.names().back(), "Qwx 00");
+    const QModelIndex current = t.w->TreeResult->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(t.w->TreeResultModel->nodeAt(current.row()), picked);
+    EXPECT_TRUE(view.contains(t.w->TreeResult->visualRect(current))) << "the picked row scrolled out of view";
+    // Back to ascending: it is the first row again, and the list shows it.
+    t.clickHeader(SearchResultModel::colName);
+    EXPECT_EQ(t.w->TreeResultModel->nodeAt(t.w->TreeResult->currentIndex().row()), picked);
+    EXPECT_TRUE(view.contains(t.w->TreeResult->visualRect(t.w->TreeResult->currentIndex())));
+}

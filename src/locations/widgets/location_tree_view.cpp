@@ -62,7 +62,11 @@ LocationTreeView::LocationTreeView(LocationTree& tree, LocationTreeModel& model,
         if (n != kNoTreeNode && onCut) onCut(n);
     });
     connect(Fermer1, &QAction::triggered, this, [this] { collapseAll(); });
-    connect(Trier1, &QAction::triggered, this, [this] { tree_.sortAll(); });
+    connect(Trier1, &QAction::triggered, this, [this] {
+        tree_.sortAll();
+        // The picked node keeps its pick in the new order; the view follows it there.
+        if (currentIndex().isValid()) scrollTo(currentIndex());
+    });
 
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
