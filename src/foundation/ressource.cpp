@@ -1,5 +1,6 @@
 #include "ressource.h"
 
+#include <QDir>
 
 #include "cp1252.h"
 #include "delphi_conv.h"
@@ -156,4 +157,12 @@ int ShowRessourceMessage(int id, bool ask, const std::string& arg1, const std::s
         return 0;
     }
     return messageBoxes().confirm(shown);
+}
+
+void ShowRessourceMessageForFile(int id, const QString& path, const QString& problem)
+{
+    const std::string text = id > 0 && size_t(id) < Ressources.message.size()
+                                 ? FormatRessource(Ressources.message[size_t(id)])
+                                 : std::string(kMissingText);
+    messageBoxes().information(ToDisplay(text) + "\n" + QDir::toNativeSeparators(path) + ": " + problem);
 }

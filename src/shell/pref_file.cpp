@@ -9,6 +9,7 @@
 #include "cp1252.h"
 #include "delphi_conv.h"
 #include "file_io.h"
+#include "log.h"
 #include "message_boxes.h"
 #include "ressource.h"
 
@@ -147,15 +148,18 @@ void put(std::string& out, const char* key, bool value)
 }
 
 // A file that load_prefs would ignore (written by another version) is copied to
-// path + ".bak" so that writing ours does not lose it. False when the copy fails.
-bool keepOtherVersion(const QString& path)
+// path + ".bak" so that writing ours does not lose it. False when the copy fails, with
+// the reason in error.
+bool keepOtherVersion(const QString& path, QString& error)
 {
     if (!QFileInfo(path).isFile()) return true;
     std::vector<uint8_t> old;
     if (!ReadWholeFile(path, old) || old.empty()) return true;
     LineReader reader(std::string_view(reinterpret_cast<const char*>(old.data()), old.size()));
     if (readVersionLines(reader)) return true;
-    return WriteFileAtomic(path + ".bak", old.data(), old.size());
+    if (WriteFileAtomic(path + ".bak", old.data(), old.size(), &error)) return true;
+    error = "no backup " + QFileInfo(path).fileName() + ".bak of another version's settings: " + error;
+    return false;
 }
 
 } // namespace
@@ -300,8 +304,10 @@ bool save_prefs(const QString& path, const rPreference& prefs, const WindowSetti
 {
     const std::string bytes = PrefFileBytes(prefs, window);
     // When the other version's file cannot be kept, it is not overwritten either.
-    if (!keepOtherVersion(path) || !WriteFileAtomic(path, bytes)) {
-        ShowRessourceMessage(kWriteFailedMessage, false);
+    QString error;
+    if (!keepOtherVersion(path, error) || !WriteFileAtomic(path, bytes, &error)) {
+        LogLine("settings cannot be written to " + path.toStdString() + ": " + error.toStdString());
+        ShowRessourceMessageForFile(kWriteFailedMessage, path, error);
         return false;
     }
     return true;

@@ -26,6 +26,23 @@ bool memoHas(TForm4& w, int infoId)
     return w.Memo1->toPlainText().contains(prefix);
 }
 
+// The files named by the boxes that said the settings could not be saved, in the order
+// shown; each box gives S22, then the file's path and the reason after a colon.
+QStringList settingsWriteFailures(const ScriptedBoxes& boxes)
+{
+    QStringList files;
+    const QString head = "info:" + messageText(22) + "\n";
+    for (const QString& box : boxes.shown) {
+        if (!box.startsWith(head)) continue;
+        const QString detail = box.mid(head.size());
+        const qsizetype colon = detail.indexOf(": ");
+        EXPECT_GT(colon, 0) << detail.toStdString();
+        EXPECT_GT(detail.size(), colon + 2) << "no reason given: " << detail.toStdString();
+        files << detail.left(colon);
+    }
+    return files;
+}
+
 std::set<std::string> locationLines(const QByteArray& file)
 {
     std::set<std::string> lines;
@@ -278,7 +295,8 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
         return true;
     });
     EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
-    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2); // pref.ini and categpref.bin
+    // One box for each of pref.ini and categpref.bin, naming the file and the reason.
+    EXPECT_EQ(settingsWriteFailures(f.boxes), (QStringList{f.exe + "pref.ini", f.exe + "categpref.bin"}));
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
     EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
@@ -407,7 +425,7 @@ TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
     EXPECT_FALSE(w->FormCloseQuery());
     w.reset(); // writes pref.ini and categpref.bin
     EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
-    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2);
+    EXPECT_EQ(settingsWriteFailures(f.boxes), (QStringList{f.exe + "pref.ini", f.exe + "categpref.bin"}));
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
     EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
