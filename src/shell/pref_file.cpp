@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "cp1252.h"
@@ -220,30 +221,51 @@ bool parse_prefline(const std::string& line, rPreference& prefs, WindowSettings&
     return true; // [TRAN] and unknown keys are not read
 }
 
-PrefLoadResult LoadPrefBytes(const std::string& bytes, rPreference& prefs, WindowSettings& window)
+PrefLoadResult LoadPrefBytes(const std::string& bytes, rPreference& prefs, WindowSettings& window,
+                             std::vector<std::string>* skipped)
 {
     LineReader reader(bytes);
     if (!readVersionLines(reader)) return PrefLoadResult::Ignored;
     // A line that does not convert is skipped; the lines after it still apply.
     bool errors = false;
     std::string_view line;
-    while (reader.next(line))
-        if (!parse_prefline(std::string(line), prefs, window)) errors = true;
+    while (reader.next(line)) {
+        if (parse_prefline(std::string(line), prefs, window)) continue;
+        errors = true;
+        if (skipped) skipped->emplace_back(line);
+    }
     return errors ? PrefLoadResult::LoadedWithErrors : PrefLoadResult::Loaded;
 }
+
+namespace {
+// The "prefs error" box, with the file and the problem on a line below.
+void showPrefsError(const QString& path, const QString& problem)
+{
+    LogLine("settings file " + path.toStdString() + ": " + problem.toStdString());
+    messageBoxes().information(QString::fromLatin1(kPrefsError) + "\n" + QDir::toNativeSeparators(path) + ": "
+                               + problem);
+}
+} // namespace
 
 void load_prefs(const QString& path, rPreference& prefs, WindowSettings& window)
 {
     // A folder in place of the file counts as no file.
     if (!QFileInfo(path).isFile()) return;
     std::vector<uint8_t> raw;
-    if (!ReadWholeFile(path, raw, kSmallTextCap)) {
-        messageBoxes().information(QString::fromLatin1(kPrefsError));
+    std::string why;
+    if (!ReadWholeFile(path, raw, kSmallTextCap, &why)) {
+        showPrefsError(path, why.empty() ? QString("cannot be read") : QString::fromStdString(why));
         return;
     }
     const std::string bytes(raw.begin(), raw.end());
-    if (LoadPrefBytes(bytes, prefs, window) == PrefLoadResult::LoadedWithErrors)
-        messageBoxes().information(QString::fromLatin1(kPrefsError));
+    std::vector<std::string> skipped;
+    if (LoadPrefBytes(bytes, prefs, window, &skipped) != PrefLoadResult::LoadedWithErrors) return;
+    QString lines;
+    constexpr size_t kNamed = 8; // a file of nothing but bad lines still gives a box that fits
+    for (size_t i = 0; i < skipped.size() && i < kNamed; ++i)
+        lines += (i ? ", " : "") + FromCp1252(skipped[i]);
+    if (skipped.size() > kNamed) lines += ", ...";
+    showPrefsError(path, "values that do not convert: " + lines);
 }
 
 std::string PrefFileBytes(const rPreference& prefs, const WindowSettings& window)
