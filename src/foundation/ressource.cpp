@@ -104,17 +104,18 @@ bool LoadRessources()
         InterfaceLang = "Francais";
         path = languageFile();
     }
-    if (!path) {
-        messageBoxes().plain(kRessourceError);
+    // The box says which file it looked for and what was wrong with it.
+    auto fail = [](const QString& file, const std::string& problem) {
+        LogLine("language texts, " + file.toStdString() + ": " + problem);
+        messageBoxes().plain(QString(kRessourceError) + "\n" + QDir::toNativeSeparators(file) + ": "
+                             + QString::fromStdString(problem));
         return false;
-    }
+    };
+    if (!path) return fail(ResDir + InterfaceLang + "/ressource.txt", "missing");
     // Only a regular file of a text's size is read: a FIFO or a device must not stall the start.
     std::vector<uint8_t> all;
-    if (!ReadWholeFile(*path, all, kRessourceFileCap)) {
-        LogLine("cannot read " + path->toStdString());
-        messageBoxes().plain(kRessourceError);
-        return false;
-    }
+    std::string why;
+    if (!ReadWholeFile(*path, all, kRessourceFileCap, &why)) return fail(*path, why.empty() ? "cannot be read" : why);
     ParseRessourceText(std::string(all.begin(), all.end()), Ressources);
     return true;
 }

@@ -240,7 +240,9 @@ TEST(MainWindowStart, FirstStartAsksOnceAndMissingFoldersDoNotCrash)
         QDir(f.exe + "res").removeRecursively();
         QDir(f.exe + "database").removeRecursively();
         auto w = f.start();
-        EXPECT_TRUE(f.boxes.saw(kRessourceError));
+        // The box names the file it looked for.
+        EXPECT_TRUE(f.boxes.saw(QString(kRessourceError) + "\n" + f.exe + "res/Francais/ressource.txt: missing"))
+            << f.boxes.shown.join(" | ").toStdString();
         EXPECT_EQ(w->MyTreeStore.locationCount(), 0u);
     }
 }
