@@ -537,7 +537,14 @@ bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
     fileBytes_ = nullptr;
     if (!merge) return known;
     if (!known) {
-        ShowRessourceMessage(37, false);
+        // The box names the file and the line that is not a header of ours.
+        std::string first = lines.empty() ? std::string() : std::string(lines.front().substr(0, 40));
+        for (char& c : first)
+            if (static_cast<unsigned char>(c) < ' ') c = '?'; // a binary file's bytes shown as marks
+        ShowRessourceMessageForFile(37, additionsPath(),
+                                    "the first line \"" + FromCp1252(first)
+                                        + "\" starts with neither " + kAdditionsHeader200 + " nor "
+                                        + kAdditionsHeader250);
         host_.log({});
         return false;
     }
