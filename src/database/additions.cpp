@@ -254,9 +254,18 @@ void forEachLine(const std::string& bytes, Visit visit)
     }
 }
 
+// A path or name for a message or the log line, in Windows-1252 like every text shown; a
+// character with no such form (a folder named in Greek letters) shows as "?".
 std::string toText(const QString& s)
 {
-    return ToCp1252(s).value_or(s.toStdString());
+    if (auto text = ToCp1252(s)) return *text;
+    std::string out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const bool pair = s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+        out += ToCp1252(s.mid(i, pair ? 2 : 1)).value_or("?");
+        if (pair) ++i;
+    }
+    return out;
 }
 
 QString targetPath(const QString& path)

@@ -189,3 +189,28 @@ TEST(AdditionsLoad, FileSavedAsUtf8WithACommentAndALongName)
     QTest::mouseClick(w->but_sav, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(f.exe + f.additionsPath() + ".bak"));
 }
+
+TEST(AdditionsLoad, SaveInAFolderNamedOutsideWindows1252SaysWhereWithMarks)
+{
+    AdditionsLoad f;
+    // The program folder moved into a folder with a Greek name.
+    const QString root = f.dir.path() + "/";
+    const QString moved = root + QString::fromUtf8("\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82") + "/";
+    ASSERT_TRUE(QDir().mkpath(moved));
+    for (const QString& entry : QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (root + entry + "/" != moved) {
+            ASSERT_TRUE(QDir().rename(root + entry, moved + entry));
+        }
+    f.exe = moved;
+
+    auto w = f.startShown();
+    w->toggle_tagnew(true);
+    QTest::mouseClick(w->but_sav, Qt::LeftButton);
+    EXPECT_FALSE(w->AdditionsModified());
+    // The folder's letters with no Windows-1252 form show as "?", not as their UTF-8 bytes.
+    const std::string fileName = f.additionsPath().mid(7).toStdString();
+    const QString said = messageText(5, fileName, (root + QString(6, '?') + "/ajouts/").toStdString());
+    QStringList shown;
+    for (const auto& line : w->FeedbackList) shown << ToDisplay(line.text);
+    EXPECT_TRUE(shown.contains(said)) << shown.join(" | ").toStdString();
+}
