@@ -646,8 +646,19 @@ MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
     const std::string placedName = nameCut ? r.name : std::string();
     r.linkText.assign(linkText);
     r.description.assign(description);
+    // A location that an earlier line of this file placed: its line is gone from the next save.
+    const TNodeData* replaced = target != kNoTreeNode ? store_.nodeData(target) : nullptr;
+    const std::string earlierLine =
+        replaced && replaced->item && replaced->item->fromMaster == 0 ? replaced->item->name : std::string();
     if (store_.addnodeMove(std::move(r)) == kNoTreeNode) return keep();
     if (target != kNoTreeNode) store_.destroynode(target);
+    if (!earlierLine.empty()) {
+        // The file as it was is kept for a backup by the next save, which leaves that line out.
+        if (backupBytes_.empty()) backupBytes_ = fileBytes_ ? *fileBytes_ : std::string();
+        host_.log("additions file" + (lineNumber_ ? ", line " + std::to_string(lineNumber_) : std::string())
+                  + ": takes the place of \"" + earlierLine + "\", placed by an earlier line at the same point; "
+                  + "the file as it was goes to " + fileNameText() + ".bak at the next save");
+    }
     if (nameCut) {
         // The next save writes the cut name: the file as it was is kept for a backup then.
         if (backupBytes_.empty()) backupBytes_ = fileBytes_ ? *fileBytes_ : std::string();

@@ -214,3 +214,30 @@ TEST(AdditionsLoad, SaveInAFolderNamedOutsideWindows1252SaysWhereWithMarks)
     for (const auto& line : w->FeedbackList) shown << ToDisplay(line.text);
     EXPECT_TRUE(shown.contains(said)) << shown.join(" | ").toStdString();
 }
+
+TEST(AdditionsLoad, AnOlderFileLineTakingTheSpotOfAnEarlierOneIsBackedUpBeforeTheSave)
+{
+    AdditionsLoad f;
+    // Two new locations of the older format on one point: the second takes the first's place.
+    rnew_node first;
+    for (const rnew_node& a : f.db.additions.locations)
+        if (a.id == 0 && !IsErasedName(a.name)) first = a;
+    rnew_node second = first;
+    first.name = "Premier";
+    second.name = "Second";
+    const std::string bytes = "#v200-id=123456-Ancien\r\n" + sample::additionsLine(first) + "\r\n"
+                              + sample::additionsLine(second) + "\r\n";
+    f.writeFile(f.additionsPath(), bytes);
+
+    auto w = f.startShown();
+    EXPECT_EQ(treeLines(*w), std::set<std::string>{sample::additionsLine(second)});
+    EXPECT_TRUE(w->Memo1->toPlainText().contains("line 3: takes the place of \"Premier\", placed by an earlier line"))
+        << w->Memo1->toPlainText().toStdString();
+    EXPECT_EQ(f.readFile(f.additionsPath()).toStdString(), bytes); // nothing written at the load
+    // The save that leaves the first line out keeps the file as it was beside it.
+    w->toggle_tagnew(true);
+    QTest::mouseClick(w->but_sav, Qt::LeftButton);
+    EXPECT_EQ(f.readFile(f.additionsPath() + ".bak").toStdString(), bytes);
+    EXPECT_EQ(linesAfterHeader(f.readFile(f.additionsPath()).toStdString()),
+              std::set<std::string>{sample::additionsLine(second)});
+}
