@@ -433,6 +433,8 @@ void AdditionsFile::Loadref(bool databaseWhole)
         return;
     }
     backupBytes_.clear(); // the backup just written holds the file as it was
+    host_.log(std::to_string(DroppedAdditions) + " lines dropped; the file as it was is kept in " + fileNameText()
+              + ".bak");
     SaveRef(path);
 }
 

@@ -76,8 +76,11 @@ TEST(AdditionsLoad, TablesEndingWithAPartialRecordAreWhole)
     for (const rnew_node& r : f.db.additions.locations)
         EXPECT_FALSE(r.id != 0 && AdditionsLoad::masterLocationShown(*w, r.id)) << r.name;
     EXPECT_TRUE(w->additions()->KeptLines.empty());
-    // A whole database drops the duplicate, after a backup.
+    // A whole database drops the duplicate, after a backup that the log names.
     EXPECT_TRUE(QFile::exists(f.exe + f.additionsPath() + ".bak"));
+    EXPECT_TRUE(w->Memo1->toPlainText().contains("1 lines dropped; the file as it was is kept in "
+                                                 + f.additionsPath().mid(7) + ".bak"))
+        << w->Memo1->toPlainText().toStdString();
     EXPECT_EQ(linesAfterHeader(f.readFile(f.additionsPath()).toStdString()), f.original);
     EXPECT_FALSE(f.boxes.saw(messageText(12, "vmar")));
 }
