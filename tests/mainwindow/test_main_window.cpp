@@ -183,6 +183,37 @@ TEST(AdditionsUnderFaults, AutosaveAsksTheNicknameOnce)
     EXPECT_TRUE(w->Timer3.isActive()); // the autosave goes on with setting AUTO
 }
 
+TEST(AdditionsUnderFaults, AutosaveFromTheSettingWritesTheEditsEveryFiveMinutes)
+{
+    MainWindowFixture f;
+    f.writePrefs("[AUTO]=True\r\n");
+    auto w = f.startShown();
+    ASSERT_TRUE(w->Timer3.isActive());
+    EXPECT_EQ(w->Timer3.interval(), 300000);
+    // A location cut in edit mode, then the timer's time comes.
+    int cutNode = kNoTreeNode;
+    w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+        if (cutNode == kNoTreeNode && d.item->fromMaster && !d.item->locked) cutNode = node;
+    });
+    ASSERT_NE(cutNode, kNoTreeNode);
+    const std::string name = "@" + w->MyTreeStore.nodeData(cutNode)->item->name;
+    w->couper_node(cutNode);
+    ASSERT_TRUE(w->AdditionsModified());
+    ASSERT_TRUE(w->but_sav->isEnabled());
+    const QByteArray before = f.readFile(f.additionsPath());
+    int fired = 0;
+    QObject::connect(&w->Timer3, &QTimer::timeout, w.get(), [&fired] { ++fired; });
+    w->Timer3.start(1);
+    ASSERT_EVENTUALLY(fired > 0);
+    const QByteArray after = f.readFile(f.additionsPath());
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(after.contains(QByteArray::fromStdString("\r\n" + name + "|")));
+    EXPECT_FALSE(w->AdditionsModified());
+    EXPECT_FALSE(w->but_sav->isEnabled());
+    EXPECT_TRUE(w->Timer3.isActive()); // on again, for the next five minutes
+    EXPECT_EQ(w->Timer3.interval(), 300000);
+}
+
 TEST(BadInput, OversizedTextFilesDoNotStallTheStart)
 {
     MainWindowFixture f;
