@@ -364,7 +364,7 @@ bool AdditionsFile::SaveRef_add(const QString& path)
         // file as it was is kept next to it first.
         if (!WriteFileAtomic(path + ".bak", backupBytes_, &error)) {
             host_.log("no backup of the additions file, not saved: " + toText(error));
-            ShowRessourceMessage(6, false, fileNameText());
+            ShowRessourceMessageForFile(6, path + ".bak", error, fileNameText());
             return false;
         }
         backupBytes_.clear();
@@ -372,7 +372,7 @@ bool AdditionsFile::SaveRef_add(const QString& path)
     const std::string text = additionsText(RandomSaveId(), Preferences.PSEU);
     if (!WriteFileAtomic(path, text, &error)) {
         host_.log("additions file cannot be written to " + toText(path) + ": " + toText(error));
-        ShowRessourceMessage(6, false, fileNameText());
+        ShowRessourceMessageForFile(6, path, error, fileNameText());
         return false;
     }
     toggle_tagnew(false);

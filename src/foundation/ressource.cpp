@@ -160,10 +160,10 @@ int ShowRessourceMessage(int id, bool ask, const std::string& arg1, const std::s
     return messageBoxes().confirm(shown);
 }
 
-void ShowRessourceMessageForFile(int id, const QString& path, const QString& problem)
+void ShowRessourceMessageForFile(int id, const QString& path, const QString& problem, const std::string& arg1)
 {
     const std::string text = id > 0 && size_t(id) < Ressources.message.size()
-                                 ? FormatRessource(Ressources.message[size_t(id)])
+                                 ? FormatRessource(Ressources.message[size_t(id)], arg1)
                                  : std::string(kMissingText);
     messageBoxes().information(ToDisplay(text) + "\n" + QDir::toNativeSeparators(path) + ": " + problem);
 }

@@ -43,6 +43,14 @@ QStringList settingsWriteFailures(const ScriptedBoxes& boxes)
     return files;
 }
 
+// Whether an information box showed the message, then the file's path and a reason.
+bool sawFileFailure(const ScriptedBoxes& boxes, const QString& message, const QString& path)
+{
+    const QString head = "info:" + message + "\n" + path + ": ";
+    return std::any_of(boxes.shown.begin(), boxes.shown.end(),
+                       [&](const QString& box) { return box.startsWith(head) && box.size() > head.size(); });
+}
+
 std::set<std::string> locationLines(const QByteArray& file)
 {
     std::set<std::string> lines;
@@ -327,7 +335,8 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
         w.reset(); // writes pref.ini and categpref.bin
         return true;
     });
-    EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
+    EXPECT_TRUE(sawFileFailure(f.boxes, messageText(6, additions.mid(7).toStdString()), f.exe + additions))
+        << f.boxes.shown.join(" | ").toStdString();
     // One box for each of pref.ini and categpref.bin, naming the file and the reason.
     EXPECT_EQ(settingsWriteFailures(f.boxes), (QStringList{f.exe + "pref.ini", f.exe + "categpref.bin"}));
     EXPECT_EQ(f.readFile(additions), before);
@@ -457,7 +466,8 @@ TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
     f.boxes.answers = {kAnswerYes};
     EXPECT_FALSE(w->FormCloseQuery());
     w.reset(); // writes pref.ini and categpref.bin
-    EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
+    EXPECT_TRUE(sawFileFailure(f.boxes, messageText(6, additions.mid(7).toStdString()), f.exe + additions))
+        << f.boxes.shown.join(" | ").toStdString();
     EXPECT_EQ(settingsWriteFailures(f.boxes), (QStringList{f.exe + "pref.ini", f.exe + "categpref.bin"}));
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
