@@ -254,9 +254,18 @@ void forEachLine(const std::string& bytes, Visit visit)
     }
 }
 
+// A path or name for a message or the log line, in Windows-1252 like every text shown; a
+// character with no such form (a folder named in Greek letters) shows as "?".
 std::string toText(const QString& s)
 {
-    return ToCp1252(s).value_or(s.toStdString());
+    if (auto text = ToCp1252(s)) return *text;
+    std::string out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const bool pair = s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+        out += ToCp1252(s.mid(i, pair ? 2 : 1)).value_or("?");
+        if (pair) ++i;
+    }
+    return out;
 }
 
 QString targetPath(const QString& path)
@@ -355,7 +364,7 @@ bool AdditionsFile::SaveRef_add(const QString& path)
         // file as it was is kept next to it first.
         if (!WriteFileAtomic(path + ".bak", backupBytes_, &error)) {
             host_.log("no backup of the additions file, not saved: " + toText(error));
-            ShowRessourceMessage(6, false, fileNameText());
+            ShowRessourceMessageForFile(6, path + ".bak", error, fileNameText());
             return false;
         }
         backupBytes_.clear();
@@ -363,7 +372,7 @@ bool AdditionsFile::SaveRef_add(const QString& path)
     const std::string text = additionsText(RandomSaveId(), Preferences.PSEU);
     if (!WriteFileAtomic(path, text, &error)) {
         host_.log("additions file cannot be written to " + toText(path) + ": " + toText(error));
-        ShowRessourceMessage(6, false, fileNameText());
+        ShowRessourceMessageForFile(6, path, error, fileNameText());
         return false;
     }
     toggle_tagnew(false);
@@ -424,6 +433,8 @@ void AdditionsFile::Loadref(bool databaseWhole)
         return;
     }
     backupBytes_.clear(); // the backup just written holds the file as it was
+    host_.log(std::to_string(DroppedAdditions) + " lines dropped; the file as it was is kept in " + fileNameText()
+              + ".bak");
     SaveRef(path);
 }
 
@@ -537,7 +548,14 @@ bool AdditionsFile::readText(const std::string& fileBytes, bool merge)
     fileBytes_ = nullptr;
     if (!merge) return known;
     if (!known) {
-        ShowRessourceMessage(37, false);
+        // The box names the file and the line that is not a header of ours.
+        std::string first = lines.empty() ? std::string() : std::string(lines.front().substr(0, 40));
+        for (char& c : first)
+            if (static_cast<unsigned char>(c) < ' ') c = '?'; // a binary file's bytes shown as marks
+        ShowRessourceMessageForFile(37, additionsPath(),
+                                    "the first line \"" + FromCp1252(first)
+                                        + "\" starts with neither " + kAdditionsHeader200 + " nor "
+                                        + kAdditionsHeader250);
         host_.log({});
         return false;
     }
@@ -630,8 +648,19 @@ MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
     const std::string placedName = nameCut ? r.name : std::string();
     r.linkText.assign(linkText);
     r.description.assign(description);
+    // A location that an earlier line of this file placed: its line is gone from the next save.
+    const TNodeData* replaced = target != kNoTreeNode ? store_.nodeData(target) : nullptr;
+    const std::string earlierLine =
+        replaced && replaced->item && replaced->item->fromMaster == 0 ? replaced->item->name : std::string();
     if (store_.addnodeMove(std::move(r)) == kNoTreeNode) return keep();
     if (target != kNoTreeNode) store_.destroynode(target);
+    if (!earlierLine.empty()) {
+        // The file as it was is kept for a backup by the next save, which leaves that line out.
+        if (backupBytes_.empty()) backupBytes_ = fileBytes_ ? *fileBytes_ : std::string();
+        host_.log("additions file" + (lineNumber_ ? ", line " + std::to_string(lineNumber_) : std::string())
+                  + ": takes the place of \"" + earlierLine + "\", placed by an earlier line at the same point; "
+                  + "the file as it was goes to " + fileNameText() + ".bak at the next save");
+    }
     if (nameCut) {
         // The next save writes the cut name: the file as it was is kept for a backup then.
         if (backupBytes_.empty()) backupBytes_ = fileBytes_ ? *fileBytes_ : std::string();

@@ -204,7 +204,7 @@ bool TData_common::SaveCategoryPrefs(const QString& path)
     if (!WriteFileAtomic(path, bytes.data(), bytes.size(), &error)) {
         LogLine("category preferences cannot be written to " + path.toStdString() + ": " + error.toStdString());
         // A box needs the application; a save after it has gone only logs.
-        if (QCoreApplication::instance()) ShowRessourceMessage(22, false);
+        if (QCoreApplication::instance()) ShowRessourceMessageForFile(22, path, error);
         return false;
     }
     return true;

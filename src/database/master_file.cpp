@@ -101,6 +101,7 @@ bool MasterFileLoader::loadmaster2()
     bool loaded = false;
     {
         MemoryStream stream;
+        path_ = path;
         if (!LoadCompressedFile(stream, path)) {
             ShowRessourceMessage(38, false, found->toStdString());
         } else {
@@ -109,6 +110,7 @@ bool MasterFileLoader::loadmaster2()
             // inflate (the locations read so far stay).
             if (!loaded && !badMagic_) ShowRessourceMessage(38, false, found->toStdString());
         }
+        path_.clear();
     }
 
     if (hooks_.progressEnd) hooks_.progressEnd();
@@ -126,7 +128,10 @@ bool MasterFileLoader::process_file(MemoryStream& stream)
                 || std::memcmp(stream.data.data(), kMasterMagic, kMasterMagicSize) != 0;
     if (badMagic_) {
         stream.position = std::min(stream.data.size(), kMasterMagicSize);
-        ShowRessourceMessage(35, false);
+        if (path_.isEmpty())
+            ShowRessourceMessage(35, false);
+        else
+            ShowRessourceMessageForFile(35, path_, "does not start with the mark of a location file");
         return false;
     }
     in.skip(kMasterMagicSize);

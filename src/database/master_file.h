@@ -51,5 +51,6 @@ private:
     NodeStore& store_;
     TRealm_info& realm_;
     bool badMagic_ = false;
+    QString path_; // the file being read, named by the message of an unknown mark; empty when none
     MasterFileHooks hooks_;
 };

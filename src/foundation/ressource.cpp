@@ -1,5 +1,6 @@
 #include "ressource.h"
 
+#include <QDir>
 
 #include "cp1252.h"
 #include "delphi_conv.h"
@@ -103,17 +104,18 @@ bool LoadRessources()
         InterfaceLang = "Francais";
         path = languageFile();
     }
-    if (!path) {
-        messageBoxes().plain(kRessourceError);
+    // The box says which file it looked for and what was wrong with it.
+    auto fail = [](const QString& file, const std::string& problem) {
+        LogLine("language texts, " + file.toStdString() + ": " + problem);
+        messageBoxes().plain(QString(kRessourceError) + "\n" + QDir::toNativeSeparators(file) + ": "
+                             + QString::fromStdString(problem));
         return false;
-    }
+    };
+    if (!path) return fail(ResDir + InterfaceLang + "/ressource.txt", "missing");
     // Only a regular file of a text's size is read: a FIFO or a device must not stall the start.
     std::vector<uint8_t> all;
-    if (!ReadWholeFile(*path, all, kRessourceFileCap)) {
-        LogLine("cannot read " + path->toStdString());
-        messageBoxes().plain(kRessourceError);
-        return false;
-    }
+    std::string why;
+    if (!ReadWholeFile(*path, all, kRessourceFileCap, &why)) return fail(*path, why.empty() ? "cannot be read" : why);
     ParseRessourceText(std::string(all.begin(), all.end()), Ressources);
     return true;
 }
@@ -156,4 +158,12 @@ int ShowRessourceMessage(int id, bool ask, const std::string& arg1, const std::s
         return 0;
     }
     return messageBoxes().confirm(shown);
+}
+
+void ShowRessourceMessageForFile(int id, const QString& path, const QString& problem, const std::string& arg1)
+{
+    const std::string text = id > 0 && size_t(id) < Ressources.message.size()
+                                 ? FormatRessource(Ressources.message[size_t(id)], arg1)
+                                 : std::string(kMissingText);
+    messageBoxes().information(ToDisplay(text) + "\n" + QDir::toNativeSeparators(path) + ": " + problem);
 }

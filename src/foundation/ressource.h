@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 constexpr const char* kProductName = "Vmar Plotterwerk "; // what "%0" stands for
 constexpr const char* kMissingText = "<erreur de ressource>";
 constexpr const char* kRessourceError = "erreur de ressources";
@@ -37,3 +39,6 @@ std::string GetPlainText(int id);   // T as stored; empty when not found
 // Shows message S<id> (or arg1 itself when id is 0): an information box returning 0,
 // or with ask a Yes/No/Cancel confirmation returning 6, 7 or 2.
 int ShowRessourceMessage(int id, bool ask, const std::string& arg1 = {}, const std::string& arg2 = {});
+// Message S<id> (with its %1) as an information box, with a line below it that names the
+// file and what went wrong: "<path>: <problem>".
+void ShowRessourceMessageForFile(int id, const QString& path, const QString& problem, const std::string& arg1 = {});

@@ -4,11 +4,13 @@
 #include <string_view>
 #include <vector>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "cp1252.h"
 #include "delphi_conv.h"
 #include "file_io.h"
+#include "log.h"
 #include "message_boxes.h"
 #include "ressource.h"
 
@@ -147,15 +149,18 @@ void put(std::string& out, const char* key, bool value)
 }
 
 // A file that load_prefs would ignore (written by another version) is copied to
-// path + ".bak" so that writing ours does not lose it. False when the copy fails.
-bool keepOtherVersion(const QString& path)
+// path + ".bak" so that writing ours does not lose it. False when the copy fails, with
+// the reason in error.
+bool keepOtherVersion(const QString& path, QString& error)
 {
     if (!QFileInfo(path).isFile()) return true;
     std::vector<uint8_t> old;
     if (!ReadWholeFile(path, old) || old.empty()) return true;
     LineReader reader(std::string_view(reinterpret_cast<const char*>(old.data()), old.size()));
     if (readVersionLines(reader)) return true;
-    return WriteFileAtomic(path + ".bak", old.data(), old.size());
+    if (WriteFileAtomic(path + ".bak", old.data(), old.size(), &error)) return true;
+    error = "no backup " + QFileInfo(path).fileName() + ".bak of another version's settings: " + error;
+    return false;
 }
 
 } // namespace
@@ -216,30 +221,51 @@ bool parse_prefline(const std::string& line, rPreference& prefs, WindowSettings&
     return true; // [TRAN] and unknown keys are not read
 }
 
-PrefLoadResult LoadPrefBytes(const std::string& bytes, rPreference& prefs, WindowSettings& window)
+PrefLoadResult LoadPrefBytes(const std::string& bytes, rPreference& prefs, WindowSettings& window,
+                             std::vector<std::string>* skipped)
 {
     LineReader reader(bytes);
     if (!readVersionLines(reader)) return PrefLoadResult::Ignored;
     // A line that does not convert is skipped; the lines after it still apply.
     bool errors = false;
     std::string_view line;
-    while (reader.next(line))
-        if (!parse_prefline(std::string(line), prefs, window)) errors = true;
+    while (reader.next(line)) {
+        if (parse_prefline(std::string(line), prefs, window)) continue;
+        errors = true;
+        if (skipped) skipped->emplace_back(line);
+    }
     return errors ? PrefLoadResult::LoadedWithErrors : PrefLoadResult::Loaded;
 }
+
+namespace {
+// The "prefs error" box, with the file and the problem on a line below.
+void showPrefsError(const QString& path, const QString& problem)
+{
+    LogLine("settings file " + path.toStdString() + ": " + problem.toStdString());
+    messageBoxes().information(QString::fromLatin1(kPrefsError) + "\n" + QDir::toNativeSeparators(path) + ": "
+                               + problem);
+}
+} // namespace
 
 void load_prefs(const QString& path, rPreference& prefs, WindowSettings& window)
 {
     // A folder in place of the file counts as no file.
     if (!QFileInfo(path).isFile()) return;
     std::vector<uint8_t> raw;
-    if (!ReadWholeFile(path, raw, kSmallTextCap)) {
-        messageBoxes().information(QString::fromLatin1(kPrefsError));
+    std::string why;
+    if (!ReadWholeFile(path, raw, kSmallTextCap, &why)) {
+        showPrefsError(path, why.empty() ? QString("cannot be read") : QString::fromStdString(why));
         return;
     }
     const std::string bytes(raw.begin(), raw.end());
-    if (LoadPrefBytes(bytes, prefs, window) == PrefLoadResult::LoadedWithErrors)
-        messageBoxes().information(QString::fromLatin1(kPrefsError));
+    std::vector<std::string> skipped;
+    if (LoadPrefBytes(bytes, prefs, window, &skipped) != PrefLoadResult::LoadedWithErrors) return;
+    QString lines;
+    constexpr size_t kNamed = 8; // a file of nothing but bad lines still gives a box that fits
+    for (size_t i = 0; i < skipped.size() && i < kNamed; ++i)
+        lines += (i ? ", " : "") + FromCp1252(skipped[i]);
+    if (skipped.size() > kNamed) lines += ", ...";
+    showPrefsError(path, "values that do not convert: " + lines);
 }
 
 std::string PrefFileBytes(const rPreference& prefs, const WindowSettings& window)
@@ -300,8 +326,10 @@ bool save_prefs(const QString& path, const rPreference& prefs, const WindowSetti
 {
     const std::string bytes = PrefFileBytes(prefs, window);
     // When the other version's file cannot be kept, it is not overwritten either.
-    if (!keepOtherVersion(path) || !WriteFileAtomic(path, bytes)) {
-        ShowRessourceMessage(kWriteFailedMessage, false);
+    QString error;
+    if (!keepOtherVersion(path, error) || !WriteFileAtomic(path, bytes, &error)) {
+        LogLine("settings cannot be written to " + path.toStdString() + ": " + error.toStdString());
+        ShowRessourceMessageForFile(kWriteFailedMessage, path, error);
         return false;
     }
     return true;

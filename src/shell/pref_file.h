@@ -4,6 +4,7 @@
 // line per setting in a fixed order.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <QString>
 
@@ -44,11 +45,14 @@ enum class PrefLoadResult {
     LoadedWithErrors, // some lines did not convert and were skipped; the others applied
 };
 
-// Reads the bytes of a whole pref.ini into the settings; shows nothing.
-PrefLoadResult LoadPrefBytes(const std::string& bytes, rPreference& prefs, WindowSettings& window);
+// Reads the bytes of a whole pref.ini into the settings; shows nothing. The lines that did
+// not convert go to skipped when given.
+PrefLoadResult LoadPrefBytes(const std::string& bytes, rPreference& prefs, WindowSettings& window,
+                             std::vector<std::string>* skipped = nullptr);
 
 // Reads pref.ini when a file is there; the settings keep their values for what it lacks.
-// One "prefs error" box when the file cannot be read or some of its lines did not convert.
+// One "prefs error" box when the file cannot be read or some of its lines did not convert,
+// with a line below it naming the file and what was wrong.
 void load_prefs(const QString& path, rPreference& prefs, WindowSettings& window);
 
 // The exact bytes of pref.ini for these settings (CR LF line ends).

@@ -12,6 +12,7 @@
 #include "desktop.h"
 #include "folders.h"
 #include "image_helpers.h"
+#include "path_resolver.h"
 #include "preferences.h"
 #include "ressource.h"
 #include "send_additions.h"
@@ -27,6 +28,15 @@ SendRunner& runner()
 std::string additionsName()
 {
     return ToCp1252(MakeAdditionsFileName(DatabaseLang)).value_or("");
+}
+
+// The additions file as it is named on disk: the load and the save match its name without
+// letter case, so a file copied as "vmar_ajouts_x.txt" is the one sent.
+QString additionsFile()
+{
+    const QString name = MakeAdditionsFileName(DatabaseLang);
+    const std::optional<QString> onDisk = FindEntryNoCase(AjoutsDir, name);
+    return AjoutsDir + (onDisk ? *onDisk : name);
 }
 
 std::string caption(int id)
@@ -106,7 +116,7 @@ std::string Tmail_fic::upload_user() const
 void Tmail_fic::send_http(std::string& reply)
 {
     reply = UploadAdditions(IdHTTP1, UrlEntryAt(urlUpload), ToCp1252(DatabaseLang).value_or(""), Preferences.PSEU,
-                            AjoutsDir + MakeAdditionsFileName(DatabaseLang), additionsName());
+                            additionsFile(), additionsName());
 }
 
 void Tmail_fic::send_mail(std::string& reply)
@@ -116,7 +126,7 @@ void Tmail_fic::send_mail(std::string& reply)
     const std::string recipient = UrlEntryAt(urlMail);
     try {
         SendMailMapi(recipient, recipient, "self", "self", FormatRessource(GetInfoText(18), name),
-                     FormatRessource(GetInfoText(19), name), AjoutsDir + MakeAdditionsFileName(DatabaseLang), true);
+                     FormatRessource(GetInfoText(19), name), additionsFile(), true);
     } catch (const tMailFileException& e) {
         reply = e.what();
     }

@@ -289,7 +289,9 @@ TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
         EXPECT_EQ(std::vector(lines.begin() + 3, lines.end()), c.kept);
         EXPECT_EQ(w.host.feedback.back(), "S5/4:Vmar_ajouts_Test.txt:" + AjoutsDir.toStdString());
     }
-    EXPECT_EQ(boxes.shown.filter("info:"), QStringList{"info:s37::"});
+    // The box names the file and its first line.
+    EXPECT_EQ(boxes.shown.filter("info:"), QStringList{"info:s37::\n" + QDir::toNativeSeparators(path)
+                                                       + ": the first line \"#v300-x\" starts with neither #v200 nor #v250"});
 
     // A file that cannot be read is never written over.
     QFile::remove(path);

@@ -70,7 +70,8 @@ TEST_F(RessourceTest, FallsBackToFrancaisAndMatchesFolderNames)
     dir.remove();
     useTexts("C01 stale\r\n");
     EXPECT_FALSE(LoadRessources());
-    EXPECT_EQ(boxes.shown, QStringList{"plain:erreur de ressources"});
+    EXPECT_EQ(boxes.shown, QStringList{"plain:erreur de ressources\n" + QDir::toNativeSeparators(ResDir)
+                                       + "Francais/ressource.txt: missing"});
     EXPECT_EQ(GetCaptionText(0) + GetCaptionText(1), "-<erreur de ressource>");
 }
 

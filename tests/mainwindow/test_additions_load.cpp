@@ -76,8 +76,11 @@ TEST(AdditionsLoad, TablesEndingWithAPartialRecordAreWhole)
     for (const rnew_node& r : f.db.additions.locations)
         EXPECT_FALSE(r.id != 0 && AdditionsLoad::masterLocationShown(*w, r.id)) << r.name;
     EXPECT_TRUE(w->additions()->KeptLines.empty());
-    // A whole database drops the duplicate, after a backup.
+    // A whole database drops the duplicate, after a backup that the log names.
     EXPECT_TRUE(QFile::exists(f.exe + f.additionsPath() + ".bak"));
+    EXPECT_TRUE(w->Memo1->toPlainText().contains("1 lines dropped; the file as it was is kept in "
+                                                 + f.additionsPath().mid(7) + ".bak"))
+        << w->Memo1->toPlainText().toStdString();
     EXPECT_EQ(linesAfterHeader(f.readFile(f.additionsPath()).toStdString()), f.original);
     EXPECT_FALSE(f.boxes.saw(messageText(12, "vmar")));
 }
@@ -188,4 +191,56 @@ TEST(AdditionsLoad, FileSavedAsUtf8WithACommentAndALongName)
     w->toggle_tagnew(true);
     QTest::mouseClick(w->but_sav, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(f.exe + f.additionsPath() + ".bak"));
+}
+
+TEST(AdditionsLoad, SaveInAFolderNamedOutsideWindows1252SaysWhereWithMarks)
+{
+    AdditionsLoad f;
+    // The program folder moved into a folder with a Greek name.
+    const QString root = f.dir.path() + "/";
+    const QString moved = root + QString::fromUtf8("\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82") + "/";
+    ASSERT_TRUE(QDir().mkpath(moved));
+    for (const QString& entry : QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (root + entry + "/" != moved) {
+            ASSERT_TRUE(QDir().rename(root + entry, moved + entry));
+        }
+    f.exe = moved;
+
+    auto w = f.startShown();
+    w->toggle_tagnew(true);
+    QTest::mouseClick(w->but_sav, Qt::LeftButton);
+    EXPECT_FALSE(w->AdditionsModified());
+    // The folder's letters with no Windows-1252 form show as "?", not as their UTF-8 bytes.
+    const std::string fileName = f.additionsPath().mid(7).toStdString();
+    const QString said = messageText(5, fileName, (root + QString(6, '?') + "/ajouts/").toStdString());
+    QStringList shown;
+    for (const auto& line : w->FeedbackList) shown << ToDisplay(line.text);
+    EXPECT_TRUE(shown.contains(said)) << shown.join(" | ").toStdString();
+}
+
+TEST(AdditionsLoad, AnOlderFileLineTakingTheSpotOfAnEarlierOneIsBackedUpBeforeTheSave)
+{
+    AdditionsLoad f;
+    // Two new locations of the older format on one point: the second takes the first's place.
+    rnew_node first;
+    for (const rnew_node& a : f.db.additions.locations)
+        if (a.id == 0 && !IsErasedName(a.name)) first = a;
+    rnew_node second = first;
+    first.name = "Premier";
+    second.name = "Second";
+    const std::string bytes = "#v200-id=123456-Ancien\r\n" + sample::additionsLine(first) + "\r\n"
+                              + sample::additionsLine(second) + "\r\n";
+    f.writeFile(f.additionsPath(), bytes);
+
+    auto w = f.startShown();
+    EXPECT_EQ(treeLines(*w), std::set<std::string>{sample::additionsLine(second)});
+    EXPECT_TRUE(w->Memo1->toPlainText().contains("line 3: takes the place of \"Premier\", placed by an earlier line"))
+        << w->Memo1->toPlainText().toStdString();
+    EXPECT_EQ(f.readFile(f.additionsPath()).toStdString(), bytes); // nothing written at the load
+    // The save that leaves the first line out keeps the file as it was beside it.
+    w->toggle_tagnew(true);
+    QTest::mouseClick(w->but_sav, Qt::LeftButton);
+    EXPECT_EQ(f.readFile(f.additionsPath() + ".bak").toStdString(), bytes);
+    EXPECT_EQ(linesAfterHeader(f.readFile(f.additionsPath()).toStdString()),
+              std::set<std::string>{sample::additionsLine(second)});
 }

@@ -162,6 +162,30 @@ TEST(SendCommand, UploadsMailsOrRefusesTheAdditionsFile)
     EXPECT_TRUE(f.boxes.saw(messageText(61, f.nameBytes())));
 }
 
+TEST(SendCommand, SendsTheFileTheProgramSavesWhateverTheCaseOfItsName)
+{
+    ExchangeFixture f;
+    // The file copied from a system that ignores letter case, its name in small letters.
+    const QString lower = f.additionsName.toLower();
+    ASSERT_NE(lower, f.additionsName);
+    ASSERT_TRUE(QDir(f.exe + "ajouts").rename(f.additionsName, lower));
+    auto w = f.startHooked();
+    Preferences.PSEU = "Jean Paul";
+    f.onSend([](Tmail_fic& d) { QTest::mouseClick(d.Button1, Qt::LeftButton); });
+    f.clickSend(*w);
+    ASSERT_EQ(f.server.requests().size(), 1u);
+    EXPECT_NE(f.server.requests()[0].body.find(f.additionsBytes), std::string::npos);
+    EXPECT_TRUE(f.boxes.saw(messageText(30, kProductName, f.nameBytes())));
+
+    // By mail, the attachment is that file too.
+    f.writeFile("ajouts/" + lower, f.additionsBytes + std::string(64001 - f.additionsBytes.size(), 'z'));
+    FakeMailClient mailClient(0);
+    f.clickSend(*w);
+    const std::vector<std::string> argv = mailClient.argv();
+    ASSERT_EQ(argv.size(), 7u);
+    EXPECT_EQ(QString::fromUtf8(argv[5]), f.exe + "ajouts/" + lower);
+}
+
 TEST(SendCommand, ASilentServerTimesOutAndTheDialogCannotCloseMeanwhile)
 {
     ExchangeFixture f;

@@ -26,6 +26,31 @@ bool memoHas(TForm4& w, int infoId)
     return w.Memo1->toPlainText().contains(prefix);
 }
 
+// The files named by the boxes that said the settings could not be saved, in the order
+// shown; each box gives S22, then the file's path and the reason after a colon.
+QStringList settingsWriteFailures(const ScriptedBoxes& boxes)
+{
+    QStringList files;
+    const QString head = "info:" + messageText(22) + "\n";
+    for (const QString& box : boxes.shown) {
+        if (!box.startsWith(head)) continue;
+        const QString detail = box.mid(head.size());
+        const qsizetype colon = detail.indexOf(": ");
+        EXPECT_GT(colon, 0) << detail.toStdString();
+        EXPECT_GT(detail.size(), colon + 2) << "no reason given: " << detail.toStdString();
+        files << detail.left(colon);
+    }
+    return files;
+}
+
+// Whether an information box showed the message, then the file's path and a reason.
+bool sawFileFailure(const ScriptedBoxes& boxes, const QString& message, const QString& path)
+{
+    const QString head = "info:" + message + "\n" + path + ": ";
+    return std::any_of(boxes.shown.begin(), boxes.shown.end(),
+                       [&](const QString& box) { return box.startsWith(head) && box.size() > head.size(); });
+}
+
 std::set<std::string> locationLines(const QByteArray& file)
 {
     std::set<std::string> lines;
@@ -166,6 +191,37 @@ TEST(AdditionsUnderFaults, AutosaveAsksTheNicknameOnce)
     EXPECT_TRUE(w->Timer3.isActive()); // the autosave goes on with setting AUTO
 }
 
+TEST(AdditionsUnderFaults, AutosaveFromTheSettingWritesTheEditsEveryFiveMinutes)
+{
+    MainWindowFixture f;
+    f.writePrefs("[AUTO]=True\r\n");
+    auto w = f.startShown();
+    ASSERT_TRUE(w->Timer3.isActive());
+    EXPECT_EQ(w->Timer3.interval(), 300000);
+    // A location cut in edit mode, then the timer's time comes.
+    int cutNode = kNoTreeNode;
+    w->MyTreeStore.forEachLocation([&](int node, const TNodeData& d) {
+        if (cutNode == kNoTreeNode && d.item->fromMaster && !d.item->locked) cutNode = node;
+    });
+    ASSERT_NE(cutNode, kNoTreeNode);
+    const std::string name = "@" + w->MyTreeStore.nodeData(cutNode)->item->name;
+    w->couper_node(cutNode);
+    ASSERT_TRUE(w->AdditionsModified());
+    ASSERT_TRUE(w->but_sav->isEnabled());
+    const QByteArray before = f.readFile(f.additionsPath());
+    int fired = 0;
+    QObject::connect(&w->Timer3, &QTimer::timeout, w.get(), [&fired] { ++fired; });
+    w->Timer3.start(1);
+    ASSERT_EVENTUALLY(fired > 0);
+    const QByteArray after = f.readFile(f.additionsPath());
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(after.contains(QByteArray::fromStdString("\r\n" + name + "|")));
+    EXPECT_FALSE(w->AdditionsModified());
+    EXPECT_FALSE(w->but_sav->isEnabled());
+    EXPECT_TRUE(w->Timer3.isActive()); // on again, for the next five minutes
+    EXPECT_EQ(w->Timer3.interval(), 300000);
+}
+
 TEST(BadInput, OversizedTextFilesDoNotStallTheStart)
 {
     MainWindowFixture f;
@@ -223,7 +279,9 @@ TEST(MainWindowStart, FirstStartAsksOnceAndMissingFoldersDoNotCrash)
         QDir(f.exe + "res").removeRecursively();
         QDir(f.exe + "database").removeRecursively();
         auto w = f.start();
-        EXPECT_TRUE(f.boxes.saw(kRessourceError));
+        // The box names the file it looked for.
+        EXPECT_TRUE(f.boxes.saw(QString(kRessourceError) + "\n" + f.exe + "res/Francais/ressource.txt: missing"))
+            << f.boxes.shown.join(" | ").toStdString();
         EXPECT_EQ(w->MyTreeStore.locationCount(), 0u);
     }
 }
@@ -277,8 +335,10 @@ TEST(MainWindowClose, TheSaveQuestionDecidesAndFailedWritesKeepTheFiles)
         w.reset(); // writes pref.ini and categpref.bin
         return true;
     });
-    EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
-    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2); // pref.ini and categpref.bin
+    EXPECT_TRUE(sawFileFailure(f.boxes, messageText(6, additions.mid(7).toStdString()), f.exe + additions))
+        << f.boxes.shown.join(" | ").toStdString();
+    // One box for each of pref.ini and categpref.bin, naming the file and the reason.
+    EXPECT_EQ(settingsWriteFailures(f.boxes), (QStringList{f.exe + "pref.ini", f.exe + "categpref.bin"}));
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
     EXPECT_EQ(f.readFile("categpref.bin"), categBefore);
@@ -406,8 +466,9 @@ TEST(MainWindowClose, SavesNeverGoThroughALinkLeadingOutside)
     f.boxes.answers = {kAnswerYes};
     EXPECT_FALSE(w->FormCloseQuery());
     w.reset(); // writes pref.ini and categpref.bin
-    EXPECT_TRUE(f.boxes.saw(messageText(6, additions.mid(7).toStdString())));
-    EXPECT_EQ(f.boxes.shown.count("info:" + messageText(22)), 2);
+    EXPECT_TRUE(sawFileFailure(f.boxes, messageText(6, additions.mid(7).toStdString()), f.exe + additions))
+        << f.boxes.shown.join(" | ").toStdString();
+    EXPECT_EQ(settingsWriteFailures(f.boxes), (QStringList{f.exe + "pref.ini", f.exe + "categpref.bin"}));
     EXPECT_EQ(f.readFile(additions), before);
     EXPECT_EQ(f.readFile("pref.ini"), prefBefore);
     EXPECT_EQ(f.readFile("categpref.bin"), categBefore);

@@ -103,7 +103,9 @@ TEST_F(PrefFileTest, SkipsLinesThatDoNotConvertWithOneBox)
     ASSERT_TRUE(writeBytes(path, prefFile({"[LANG]=English", "[LOCY]=-40", "[LOCZ]=abc", "[DATW]=39417.5",
                                            "[AUTO]=yes", "[LOCX]=", "[NIVP]=30"})));
     load_prefs(path, prefs, window);
-    EXPECT_EQ(boxes.shown, QStringList{"info:prefs error"});
+    // The box names the file and the lines that were skipped.
+    EXPECT_EQ(boxes.shown, QStringList{"info:prefs error\n" + QDir::toNativeSeparators(path)
+                                       + ": values that do not convert: [LOCZ]=abc, [DATW]=39417.5, [AUTO]=yes, [LOCX]="});
     EXPECT_EQ(window.InterfaceLang, "English");
     EXPECT_EQ(std::tuple(window.OffsetY, window.Zoom, window.OffsetX), std::tuple(-40, 100, 0));
     EXPECT_EQ(std::tuple(prefs.DATW, prefs.AUTO), std::tuple(0.0, false));
