@@ -254,6 +254,25 @@ void forEachLine(const std::string& bytes, Visit visit)
     }
 }
 
+// Where the file as it was is kept before a save leaves lines of it out: "<file>.bak", or,
+// when that already holds another earlier state of the file, the first of "<file>.bak2",
+// "<file>.bak3" ... that is free or holds these same bytes. A backup never replaces the
+// lines an earlier backup kept. A name taken by something else than a file (a folder) is
+// returned as it is: writing there fails, and the load then drops nothing.
+QString backupPathFor(const QString& path, const std::string& bytes)
+{
+    for (int n = 1;; ++n) {
+        const QString candidate = path + ".bak" + (n == 1 ? QString() : QString::number(n));
+        const QFileInfo info(candidate);
+        // Free, or something that is not a file, which the write then reports as it is.
+        if (!info.exists() || !info.isFile()) return candidate;
+        std::vector<uint8_t> held;
+        if (ReadWholeFile(candidate, held, int64_t(bytes.size()) + 1) && held.size() == bytes.size() &&
+            std::equal(held.begin(), held.end(), bytes.begin(), [](uint8_t a, char b) { return a == uint8_t(b); }))
+            return candidate;
+    }
+}
+
 // A path or name for a message or the log line, in Windows-1252 like every text shown; a
 // character with no such form (a folder named in Greek letters) shows as "?".
 std::string toText(const QString& s)
@@ -362,11 +381,13 @@ bool AdditionsFile::SaveRef_add(const QString& path)
     if (!backupBytes_.empty()) {
         // This save changes what the file said (its encoding, a name cut to its limit): the
         // file as it was is kept next to it first.
-        if (!WriteFileAtomic(path + ".bak", backupBytes_, &error)) {
+        const QString backup = backupPathFor(path, backupBytes_);
+        if (!WriteFileAtomic(backup, backupBytes_, &error)) {
             host_.log("no backup of the additions file, not saved: " + toText(error));
-            ShowRessourceMessageForFile(6, path + ".bak", error, fileNameText());
+            ShowRessourceMessageForFile(6, backup, error, fileNameText());
             return false;
         }
+        host_.log("the additions file as it was is kept in " + toText(QFileInfo(backup).fileName()));
         backupBytes_.clear();
     }
     const std::string text = additionsText(RandomSaveId(), Preferences.PSEU);
@@ -422,7 +443,8 @@ void AdditionsFile::Loadref(bool databaseWhole)
     }
     if (DroppedAdditions == 0) return;
     QString error;
-    if (!WriteFileAtomic(path + ".bak", bytes, &error)) {
+    const QString backup = backupPathFor(path, bytes);
+    if (!WriteFileAtomic(backup, bytes, &error)) {
         // Without the backup the dropped lines stay in the file.
         host_.log("no backup of the additions file, nothing dropped: " + toText(error));
         forEachLine(droppedLines_, [this](std::string_view line) {
@@ -433,8 +455,8 @@ void AdditionsFile::Loadref(bool databaseWhole)
         return;
     }
     backupBytes_.clear(); // the backup just written holds the file as it was
-    host_.log(std::to_string(DroppedAdditions) + " lines dropped; the file as it was is kept in " + fileNameText()
-              + ".bak");
+    host_.log(std::to_string(DroppedAdditions) + " lines dropped; the file as it was is kept in "
+              + toText(QFileInfo(backup).fileName()));
     SaveRef(path);
 }
 
@@ -659,7 +681,7 @@ MergeOutcome AdditionsFile::AnalyseStringComp(std::string_view line, bool is250)
         if (backupBytes_.empty()) backupBytes_ = fileBytes_ ? *fileBytes_ : std::string();
         host_.log("additions file" + (lineNumber_ ? ", line " + std::to_string(lineNumber_) : std::string())
                   + ": takes the place of \"" + earlierLine + "\", placed by an earlier line at the same point; "
-                  + "the file as it was goes to " + fileNameText() + ".bak at the next save");
+                  + "the file as it was is kept next to it at the next save");
     }
     if (nameCut) {
         // The next save writes the cut name: the file as it was is kept for a backup then.

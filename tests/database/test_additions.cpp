@@ -251,6 +251,32 @@ TEST_F(AdditionsTest, LoadRewritesDroppedLinesAndKeepsUnplacedOnesInFileOrder)
     EXPECT_EQ(fileLines(path).at(2), line("Lost", "8|1|5|5", "", "x|y"));
 }
 
+TEST_F(AdditionsTest, ALaterLoadThatDropsLinesKeepsTheEarlierBackup)
+{
+    // A first load drops a copy: the file as it was goes to ".bak".
+    const std::string first = header + line("Camp", "7|1|5|5") + "\r\n" + line("Copy", "7|1|5|5") + "\r\n";
+    writeBytes(path, first);
+    World w1;
+    w1.file.Loadref(true);
+    ASSERT_EQ(readBytes(path + ".bak"), first);
+    // The same file dropped again (a copy put back by hand) finds its backup already made.
+    writeBytes(path, first);
+    World again;
+    again.file.Loadref(true);
+    EXPECT_FALSE(QFile::exists(path + ".bak2"));
+    // Another state dropping other lines goes next to it: the lines the first backup kept
+    // are never overwritten.
+    const std::string second = header + line("Camp", "7|1|5|5") + "\r\n" + line("Autre", "7|1|5|5") + "\r\n";
+    writeBytes(path, second);
+    World w2;
+    w2.file.Loadref(true);
+    EXPECT_EQ(readBytes(path + ".bak"), first);
+    EXPECT_EQ(readBytes(path + ".bak2"), second);
+    EXPECT_NE(std::find(w2.host.logs.begin(), w2.host.logs.end(),
+                        "1 lines dropped; the file as it was is kept in Vmar_ajouts_Test.txt.bak2"),
+              w2.host.logs.end());
+}
+
 TEST_F(AdditionsTest, FileNotMergedKeepsEveryLineAndStillSaves)
 {
     const std::string mine = line("Mine", "7|1|5|5"), change = line("Loup", "7|1|100|200", "000298", "new");
