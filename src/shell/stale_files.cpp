@@ -37,7 +37,7 @@ QStringList RemoveStaleSaveTemporaries(const QString& exeDir, const QString& ajo
                    removed);
     // The additions folder may be a link to a folder elsewhere: nothing is deleted there.
     if (StaysInsideFolder(exeDir, ajoutsDir))
-        removeMatching(ajoutsDir, QRegularExpression("^Vmar_ajouts_.*\\.txt(\\.bak)?\\.[A-Za-z0-9]{6}$",
+        removeMatching(ajoutsDir, QRegularExpression("^Vmar_ajouts_.*\\.txt(\\.bak[0-9]*)?\\.[A-Za-z0-9]{6}$",
                                                      QRegularExpression::CaseInsensitiveOption),
                        removed);
     return removed;

@@ -370,11 +370,11 @@ TEST(MainWindowStart, KillListAndStaleTemporariesGoInsideTheProgramFolderOnly)
                                  additions.toUpper().toStdString() + "\r\n");
     // Temporaries of saves go when a minute old at least: a fresh one may be another
     // instance's save.
-    const QStringList gone{"old/Obsolete.DLL", additions + ".eiJujp", additions + ".bak.Ab12Cd",
+    const QStringList gone{"old/Obsolete.DLL", additions + ".eiJujp", additions + ".bak.Ab12Cd", additions + ".bak2.Zz9Yy8",
                            "pref.ini.x1Y2z3", "categpref.bin.QWERTY"};
-    const QStringList kept{additions + ".fresh1", "pref.ini.toolong7", "notes.txt.abcdef",
+    const QStringList kept{additions + ".fresh1", additions + ".bak2", "pref.ini.toolong7", "notes.txt.abcdef",
                            "ajouts/mine.txt.abcdef", rel, "data/kill"};
-    for (const QString& name : gone + kept.mid(0, 5)) {
+    for (const QString& name : gone + kept.mid(0, 6)) {
         f.writeFile(name, std::string(1000, 'x'));
         QFile file(f.exe + name);
         file.open(QIODevice::ReadWrite);
