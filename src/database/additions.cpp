@@ -273,18 +273,10 @@ QString backupPathFor(const QString& path, const std::string& bytes)
     }
 }
 
-// A path or name for a message or the log line, in Windows-1252 like every text shown; a
-// character with no such form (a folder named in Greek letters) shows as "?".
+// A path or name for a message or the log line, in Windows-1252 like every text shown.
 std::string toText(const QString& s)
 {
-    if (auto text = ToCp1252(s)) return *text;
-    std::string out;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const bool pair = s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
-        out += ToCp1252(s.mid(i, pair ? 2 : 1)).value_or("?");
-        if (pair) ++i;
-    }
-    return out;
+    return ToCp1252Marked(s);
 }
 
 QString targetPath(const QString& path)

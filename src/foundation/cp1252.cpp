@@ -32,3 +32,15 @@ std::optional<std::string> FromDisplay(const QString& text)
     s.replace(QLatin1Char('\n'), QLatin1Char('\r'));
     return ToCp1252(s);
 }
+
+std::string ToCp1252Marked(const QString& text)
+{
+    if (auto encoded = ToCp1252(text)) return *encoded;
+    std::string out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        out += ToCp1252(text.mid(i, pair ? 2 : 1)).value_or("?");
+        if (pair) ++i;
+    }
+    return out;
+}

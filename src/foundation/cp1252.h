@@ -11,5 +11,8 @@ QString FromCp1252(const std::string& bytes);
 QString ToDisplay(const std::string& bytes);
 // Encodes to Windows-1252; nothing when a character has no Windows-1252 form.
 std::optional<std::string> ToCp1252(const QString& text);
+// Encodes to Windows-1252 for a message or a log line (a path, a name): a character with
+// no Windows-1252 form (a folder named in Greek letters) shows as "?".
+std::string ToCp1252Marked(const QString& text);
 // Same, turning the widget's "\n" (and "\r\n") into the data's CR line break.
 std::optional<std::string> FromDisplay(const QString& text);

@@ -66,7 +66,7 @@ private:
 
 std::string logName(const QString& path)
 {
-    return ToCp1252(path).value_or(path.toStdString());
+    return ToCp1252Marked(path);
 }
 
 // The worker threads that decode zone images: at most four, kept between map switches.
