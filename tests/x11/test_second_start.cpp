@@ -9,13 +9,16 @@
 
 namespace {
 
-// The program, copied into the folder: it works on the folder it lives in.
-QString installProgram(const MainWindowFixture& f)
-{
-    const QString program = f.exe + "vmarplotter";
-    if (!QFile::copy(QStringLiteral(VMAR_PROGRAM), program)) return {};
-    return program;
-}
+// A sample folder with the program copied into it (it works on the folder it lives in),
+// whose settings open no update dialog at start.
+struct InstalledProgram : MainWindowFixture {
+    QString program;
+    InstalledProgram() : MainWindowFixture(false)
+    {
+        writePrefs("[DATU]=4\r\n");
+        if (QFile::copy(QStringLiteral(VMAR_PROGRAM), exe + "vmarplotter")) program = exe + "vmarplotter";
+    }
+};
 
 QProcessEnvironment xcbEnvironment()
 {
@@ -56,9 +59,8 @@ TEST(SecondStart, ShowsTheRunningWindowAndEndsWithoutWritingTheFolder)
 {
     REQUIRE_X11_WITH_WINDOW_MANAGER();
     REQUIRE_XDOTOOL();
-    MainWindowFixture f(false);
-    f.writePrefs("[DATU]=4\r\n");
-    const QString program = installProgram(f);
+    const InstalledProgram f;
+    const QString& program = f.program;
     ASSERT_FALSE(program.isEmpty());
 
     QProcess first;
@@ -95,9 +97,8 @@ TEST(SecondStart, ALockLeftByAProgramThatDiedIsTakenOver)
 {
     REQUIRE_X11_WITH_WINDOW_MANAGER();
     REQUIRE_XDOTOOL();
-    MainWindowFixture f(false);
-    f.writePrefs("[DATU]=4\r\n");
-    const QString program = installProgram(f);
+    const InstalledProgram f;
+    const QString& program = f.program;
     ASSERT_FALSE(program.isEmpty());
 
     QProcess killed;
