@@ -1,5 +1,6 @@
 // The window drag under a window manager: the real pointer pressed on the top tool bar's
 // free width and moved moves the window with it; a maximized window stays where it is.
+#include <QScreen>
 #include <QToolBar>
 
 #include "main_window_fixture.h"
@@ -62,7 +63,9 @@ TEST(WindowDrag, ThePointerOnTheTopBarMovesTheWindowButNotAMaximizedOne)
 
     // Maximized, it stays.
     w->showMaximized();
-    ASSERT_EVENTUALLY(w->isMaximized() && x11::managed(w.get()));
+    // Qt says maximized before the window manager has moved the frame: wait for the frame.
+    const QPoint screenCorner = w->screen()->availableGeometry().topLeft();
+    ASSERT_EVENTUALLY(w->isMaximized() && x11::managed(w.get()) && x11::frameOrigin(w.get()) == screenCorner);
     x11::settle();
     const QPoint maximized = x11::frameOrigin(w.get());
     dragWithThePointer(freePointOfTopBar(*w), QPoint(100, 80));
