@@ -11,13 +11,24 @@ namespace {
 using x11::xdotool;
 
 // Presses the left button at `from`, moves the pointer by `by` in two steps and lets go,
-// as a user drags.
-void dragWithThePointer(QPoint from, QPoint by)
+// as a user drags. When the window is to move (`moving`), the pointer first nudges it until
+// the window manager, which takes the move over once it has the pointer, moves its frame:
+// on a busy machine it may get the pointer after the test has let go.
+void dragWithThePointer(QPoint from, QPoint by, const QWidget* moving = nullptr)
 {
     const auto at = x11::pointerAt;
     ASSERT_TRUE(xdotool(at(from)));
     ASSERT_TRUE(xdotool({"mousedown", "1"}));
     x11::settle(); // the press reached the window, which handed the move to the window manager
+    if (moving) {
+        const QPoint before = x11::frameOrigin(moving);
+        int nudge = 0;
+        ASSERT_TRUE(test_wait::waitUntil([&] {
+            xdotool(at(from + QPoint(1 + nudge % 2, 1)));
+            ++nudge;
+            return x11::frameOrigin(moving) != before;
+        })) << "the window manager never took the move";
+    }
     ASSERT_TRUE(xdotool(at(from + by / 2)));
     ASSERT_TRUE(xdotool(at(from + by)));
     ASSERT_TRUE(xdotool({"mouseup", "1"}));
@@ -47,9 +58,9 @@ TEST(WindowDrag, ThePointerOnTheTopBarMovesTheWindowButNotAMaximizedOne)
     auto w = f.start();
     w->show();
     ASSERT_TRUE(x11::waitManaged(w.get()));
-    ASSERT_EVENTUALLY(x11::frameOrigin(w.get()) == QPoint(90, 60));
+    ASSERT_EVENTUALLY(x11::frameOrigin(w.get()) == QPoint(90, 60) && x11::placeKnown(w.get()));
 
-    dragWithThePointer(freePointOfTopBar(*w), QPoint(120, 70));
+    dragWithThePointer(freePointOfTopBar(*w), QPoint(120, 70), w.get());
     EXPECT_EVENTUALLY(x11::frameOrigin(w.get()) == QPoint(210, 130));
     EXPECT_EVENTUALLY(w->frameGeometry().topLeft() == QPoint(210, 130)) << "the window knows where it is";
 

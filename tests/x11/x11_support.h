@@ -113,6 +113,18 @@ inline QPoint frameOrigin(const QWidget* widget)
     return QPoint(reply->dst_x - int(extents[0]), reply->dst_y - int(extents[2]));
 }
 
+// Whether Qt maps the widget's points to the screen where the server has them: after the
+// window manager reparents and places a window, Qt learns the new place (and the frame's
+// size) a little later, and until then mapToGlobal is off by the move or the title bar.
+inline bool placeKnown(const QWidget* widget)
+{
+    xcb_connection_t* c = connection();
+    const auto cookie = xcb_translate_coordinates(c, windowOf(widget->window()), root(), 0, 0);
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
+        xcb_translate_coordinates_reply(c, cookie, nullptr), &std::free);
+    return reply && widget->window()->mapToGlobal(QPoint(0, 0)) == QPoint(reply->dst_x, reply->dst_y);
+}
+
 inline bool waitManaged(const QWidget* widget)
 {
     return test_wait::waitUntil([widget] { return managed(widget); });
