@@ -21,17 +21,24 @@ QString prefValue(const QByteArray& file, const char* key)
     return {};
 }
 
-} // namespace
-
-TEST(PreferencesWindow, EveryOptionAndMapSettingTakesEffectAndIsWritten)
+// The window, shown, whose preferences button runs the real dialog.
+std::unique_ptr<TForm4> startWithPreferencesDialog(MainWindowFixture& f)
 {
-    MainWindowFixture f;
     MainWindowDialogs dialogs = f.dialogs();
     dialogs.preferences = [](QWidget* owner, const std::vector<QImage>& icons) { return run_preferences(owner, icons); };
     auto w = std::make_unique<TForm4>(f.exe, dialogs);
     w->FormActivate();
     w->resize(1000, 700);
     w->show();
+    return w;
+}
+
+} // namespace
+
+TEST(PreferencesWindow, EveryOptionAndMapSettingTakesEffectAndIsWritten)
+{
+    MainWindowFixture f;
+    auto w = startWithPreferencesDialog(f);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
 
     const rPreference before = Preferences;
@@ -96,12 +103,7 @@ TEST(PreferencesWindow, EveryOptionAndMapSettingTakesEffectAndIsWritten)
 TEST(PreferencesWindow, ACategoryUncheckedInTheLegendLosesItsNamesOnTheMapUntilCheckedAgain)
 {
     MainWindowFixture f;
-    MainWindowDialogs dialogs = f.dialogs();
-    dialogs.preferences = [](QWidget* owner, const std::vector<QImage>& icons) { return run_preferences(owner, icons); };
-    auto w = std::make_unique<TForm4>(f.exe, dialogs);
-    w->FormActivate();
-    w->resize(1000, 700);
-    w->show();
+    auto w = startWithPreferencesDialog(f);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     auto openPreferences = [&](std::function<void(TForm3&)> steps) {
         PreferencesScript script(std::move(steps));

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "main_window_fixture.h"
 #include "x11_support.h"
 
 namespace x11 {
@@ -28,6 +29,20 @@ inline bool xdotoolAvailable()
 inline QStringList pointerAt(QPoint screen)
 {
     return {"mousemove", QString::number(screen.x()), QString::number(screen.y())};
+}
+
+// The main window of the fixture's folder, shown where pref.ini puts it (900 x 650 at 90,60),
+// once the server and Qt both have it there: a busy window manager places the frame a little
+// after managing it, and points mapped to the screen before that are off.
+inline std::unique_ptr<TForm4> startPlaced(MainWindowFixture& f)
+{
+    f.writePrefs("[MAPW]=900\r\n[MAPH]=650\r\n[MAPT]=60\r\n[MAPL]=90\r\n");
+    auto w = f.start();
+    w->show();
+    if (!waitManaged(w.get())) return nullptr;
+    if (!test_wait::waitUntil([&] { return frameOrigin(w.get()) == QPoint(90, 60) && placeKnown(w.get()); }))
+        return nullptr;
+    return w;
 }
 
 } // namespace x11

@@ -25,13 +25,8 @@ TEST(RealMenus, TheMapMenuActsAtThePointerAndItsMapsSubMenuShowsAnotherMap)
     REQUIRE_X11_WITH_WINDOW_MANAGER();
     REQUIRE_XDOTOOL();
     MainWindowFixture f(false);
-    f.writePrefs("[MAPW]=900\r\n[MAPH]=650\r\n[MAPT]=60\r\n[MAPL]=90\r\n");
-    auto w = f.start();
-    w->show();
-    ASSERT_TRUE(x11::waitManaged(w.get()));
-    // Where pref.ini puts it, as the server and Qt both have it, before any point is mapped
-    // to the screen (a busy window manager places the frame a little after managing it).
-    ASSERT_EVENTUALLY(x11::frameOrigin(w.get()) == QPoint(90, 60) && x11::placeKnown(w.get()));
+    const auto w = x11::startPlaced(f);
+    ASSERT_TRUE(w) << "the window never stood where pref.ini puts it";
     const pMap_info& zone = *RealmInfo->mapIndex->zones.front();
     w->localize_data(zone.treeNode, false);
     w->scene.view.zoomFromBar(400);
